@@ -1,0 +1,23 @@
+#pragma once
+// The commands of varnox-cli. Each returns the exit code: 0 all well, 1 an input was
+// refused or failed, 2 a usage error.
+
+#include <string>
+#include <vector>
+
+namespace varnox::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+using Args = std::vector<std::string>;
+
+int RunReport(const Args& args, bool unpack);
+int RunGfp2Tga(const Args& args);
+int RunTga2Gfp(const Args& args);
+
+// Prints "varnox-cli: message" on stderr.
+void PrintError(const std::string& message);
+
+}  // namespace varnox::cli

@@ -1,0 +1,73 @@
+// varnox-cli: the archive report, unpack and both picture conversions from a shell.
+
+#include "cli/commands.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string_view>
+
+#ifndef VARNOX_VERSION
+#define VARNOX_VERSION "0.1"
+#endif
+
+namespace {
+
+constexpr const char* kUsage =
+    "Aufruf: varnox-cli BEFEHL ...\n"
+    "\n"
+    "Befehle:\n"
+    "  report ARCHIV                       Bericht über Kopf und Verzeichnis eines RES-Archivs\n"
+    "  unpack ARCHIV                       wie report, schreibt dazu jedes Bild als .gfp\n"
+    "                                      in einen Ordner neben dem Archiv\n"
+    "  gfp2tga GFP...                      jede GFP als 24-Bit-TGA daneben schreiben\n"
+    "  tga2gfp [--uncompressed] TGA GFP    das Bild der GFP durch die TGA ersetzen\n"
+    "                                      (die alte GFP wird nach GFP.bak kopiert)\n"
+    "\n"
+    "  --help       diese Hilfe\n"
+    "  --version    Versionsnummer\n"
+    "\n"
+    "Rückgabewert: 0 alles gut, 1 eine Eingabe wurde abgelehnt oder ist fehlgeschlagen,\n"
+    "2 falscher Aufruf.\n";
+
+}  // namespace
+
+namespace varnox::cli {
+
+void PrintError(const std::string& message) { std::cerr << "varnox-cli: " << message << '\n'; }
+
+}  // namespace varnox::cli
+
+int main(int argc, char** argv)
+{
+    using namespace varnox::cli;
+    Args args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::cerr << kUsage;
+        return kExitUsage;
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    try {
+        if (command == "--help" || command == "-h") {
+            std::cout << kUsage;
+            return kExitOk;
+        }
+        if (command == "--version") {
+            std::cout << "varnox-cli " << VARNOX_VERSION << '\n';
+            return kExitOk;
+        }
+        if (command == "report")
+            return RunReport(args, false);
+        if (command == "unpack")
+            return RunReport(args, true);
+        if (command == "gfp2tga")
+            return RunGfp2Tga(args);
+        if (command == "tga2gfp")
+            return RunTga2Gfp(args);
+    } catch (const std::exception& e) {
+        PrintError(e.what());
+        return kExitFailed;
+    }
+    PrintError("unbekannter Befehl: " + command + " (siehe varnox-cli --help)");
+    return kExitUsage;
+}

@@ -1,0 +1,39 @@
+#include "cli/commands.h"
+#include "jobs/report.h"
+
+#include <iostream>
+
+namespace varnox::cli {
+
+int RunReport(const Args& args, bool unpack)
+{
+    if (args.size() != 1 || args[0].empty() || args[0].front() == '-') {
+        PrintError(std::string("Aufruf: varnox-cli ") + (unpack ? "unpack" : "report") + " ARCHIV");
+        return kExitUsage;
+    }
+    const Path archive(args[0]);
+    const Path folder = archive.has_parent_path() ? archive.parent_path() : Path(".");
+    Module1 module;
+    jobs::ReportOptions options;
+    if (unpack)
+        options.extractWanted = [] { return true; };
+    const jobs::ReportResult result = jobs::RunArchiveReport(module, folder, archive.filename().string(), options);
+
+    std::string out;
+    for (const auto& line : result.lines) {
+        out += line;
+        out += '\n';
+    }
+    std::cout << out << std::flush;
+    if (!result.valid) {
+        PrintError(result.error);
+        return kExitFailed;
+    }
+    if (!result.failures.empty()) {
+        PrintError(args[0] + ": " + std::to_string(result.failures.size()) + " Bilder nicht entpackt");
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace varnox::cli

@@ -1,0 +1,79 @@
+#pragma once
+// Byte strings, little-endian fields and checked signed 32-bit arithmetic.
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+namespace varnox {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline std::uint16_t Le16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+
+inline std::int16_t Le16s(const std::uint8_t* p) { return static_cast<std::int16_t>(Le16(p)); }
+
+inline std::int32_t Le32(const std::uint8_t* p)
+{
+    const std::uint32_t v = std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+                            std::uint32_t(p[3]) << 24;
+    return static_cast<std::int32_t>(v);
+}
+
+inline void PutLe16(std::uint8_t* p, std::uint16_t v)
+{
+    p[0] = std::uint8_t(v & 0xFF);
+    p[1] = std::uint8_t(v >> 8);
+}
+
+inline void PutLe32(std::uint8_t* p, std::int32_t value)
+{
+    const auto v = static_cast<std::uint32_t>(value);
+    p[0] = std::uint8_t(v & 0xFF);
+    p[1] = std::uint8_t((v >> 8) & 0xFF);
+    p[2] = std::uint8_t((v >> 16) & 0xFF);
+    p[3] = std::uint8_t(v >> 24);
+}
+
+inline void PutLe32(Bytes& b, std::size_t at, std::int32_t value) { PutLe32(b.data() + at, value); }
+
+// Raised by the checked arithmetic below; the guarded routines catch it per step.
+class OverflowError : public std::overflow_error {
+public:
+    OverflowError() : std::overflow_error("Überlauf") {}
+};
+
+inline std::int32_t CheckedAdd32(std::int32_t a, std::int32_t b)
+{
+    std::int32_t r = 0;
+    if (__builtin_add_overflow(a, b, &r))
+        throw OverflowError();
+    return r;
+}
+
+inline std::int32_t CheckedSub32(std::int32_t a, std::int32_t b)
+{
+    std::int32_t r = 0;
+    if (__builtin_sub_overflow(a, b, &r))
+        throw OverflowError();
+    return r;
+}
+
+inline std::int32_t CheckedMul32(std::int32_t a, std::int32_t b)
+{
+    std::int32_t r = 0;
+    if (__builtin_mul_overflow(a, b, &r))
+        throw OverflowError();
+    return r;
+}
+
+inline std::int16_t CheckedNarrow16(std::int32_t v)
+{
+    if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())
+        throw OverflowError();
+    return static_cast<std::int16_t>(v);
+}
+
+}  // namespace varnox

@@ -1,0 +1,103 @@
+#include "formats/module1.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace varnox {
+
+std::string Describe(ExtractError error)
+{
+    switch (error) {
+    case ExtractError::None: return "kein Fehler";
+    case ExtractError::UnsafeName: return "Der Name enthält \"/\" oder \"\\\" oder ist \".\" oder \"..\"";
+    case ExtractError::CannotOpenArchive: return "Das Archiv kann nicht geöffnet werden";
+    case ExtractError::BadItemOffset: return "Itemdataoffset liegt außerhalb der Datei";
+    case ExtractError::NoTag: return "Die Daten beginnen nicht mit \"NALP\"";
+    case ExtractError::NoSecondTag: return "Vor dem Pixelkopf steht kein \"NALP\"";
+    case ExtractError::HeaderTruncated: return "Die Kopfblöcke reichen über das Dateiende hinaus";
+    case ExtractError::PayloadLength: return "Die Länge der Bilddaten ist negativ oder zu groß";
+    case ExtractError::PayloadPastEnd: return "Die Bilddaten reichen über das Dateiende hinaus";
+    case ExtractError::WriteFailed: return "Die Datei kann nicht geschrieben werden";
+    }
+    return "unbekannter Fehler";
+}
+
+namespace {
+
+bool IsUnsafeName(std::string_view name)
+{
+    return name == "." || name == ".." || name.find('/') != std::string_view::npos ||
+           name.find('\\') != std::string_view::npos;
+}
+
+}  // namespace
+
+ExtractError Module1::ExtractItem(const Path& archive, const Path& unpackFolder, std::int16_t index)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= ResItems.size())
+        throw std::out_of_range("item index");
+    const ResItem& item = ResItems[static_cast<std::size_t>(index)];
+    const std::string_view name = ItemName(item);
+    if (IsUnsafeName(name))
+        return ExtractError::UnsafeName;
+
+    InputFile file;
+    if (!file.Open(archive)) {
+        lastIoError = file.error();
+        return ExtractError::CannotOpenArchive;
+    }
+    const std::int64_t offset = item.itemDataOffset;
+    if (offset < 0 || offset >= file.Size())
+        return ExtractError::BadItemOffset;
+
+    std::array<std::uint8_t, kGfpPayloadAt> head{};
+    const std::size_t got = file.ReadSomeAt(offset, head);
+    if (got < kGfpTagSize || !std::equal(kGfpTag.begin(), kGfpTag.end(), head.begin()))
+        return ExtractError::NoTag;
+    if (got < kGfpPixelHeaderAt - 4)
+        return ExtractError::HeaderTruncated;
+    std::copy_n(head.begin() + kGfpPictureHeaderAt, kGfpPictureHeaderSize, GfpPictureHeader.bytes.begin());
+    if (got < kGfpPixelHeaderAt)
+        return ExtractError::HeaderTruncated;
+    if (!std::equal(kGfpTag.begin(), kGfpTag.end(), head.begin() + kGfpPixelHeaderAt - 4))
+        return ExtractError::NoSecondTag;
+    if (got < head.size())
+        return ExtractError::HeaderTruncated;
+    std::copy_n(head.begin() + kGfpPixelHeaderAt, kGfpPixelHeaderSize, GfpPixelHeader.bytes.begin());
+
+    std::int32_t length = 0;
+    try {
+        length = GfpPixelHeader.compression() == kGfpCompressionZlib
+                     ? GfpPixelHeader.storedSize()
+                     : CheckedMul32(CheckedMul32(GfpPixelHeader.width(), GfpPixelHeader.height()), 2);
+    } catch (const OverflowError&) {
+        return ExtractError::PayloadLength;
+    }
+    if (length < 0)
+        return ExtractError::PayloadLength;
+    if (offset + kGfpPayloadAt + length > file.Size())
+        return ExtractError::PayloadPastEnd;
+
+    Bytes payload(static_cast<std::size_t>(length));
+    if (!file.ReadAt(offset + kGfpPayloadAt, payload)) {
+        lastIoError = file.error();
+        return ExtractError::PayloadPastEnd;
+    }
+    file.Close();
+
+    std::error_code ignored;
+    std::filesystem::create_directory(unpackFolder, ignored);  // usually exists from the second item on
+
+    const std::string fileName = Latin1ToUtf8(name) + ".gfp";
+    std::error_code error;
+    const std::span<const std::uint8_t> tag(kGfpTag);
+    if (!WriteFileAtomically(unpackFolder / fileName,
+                             {tag, GfpPictureHeader.bytes, tag, GfpPixelHeader.bytes, payload}, error)) {
+        lastIoError = error;
+        return ExtractError::WriteFailed;
+    }
+    return ExtractError::None;
+}
+
+}  // namespace varnox

@@ -1,0 +1,164 @@
+#include "formats/fileio.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace varnox {
+
+namespace {
+
+std::error_code LastError() { return {errno, std::generic_category()}; }
+
+}  // namespace
+
+bool InputFile::Open(const Path& path)
+{
+    Close();
+    error_.clear();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        error_ = LastError();
+        return false;
+    }
+    struct stat st {};
+    if (fstat(fileno(f), &st) != 0) {
+        error_ = LastError();
+        std::fclose(f);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error_ = std::make_error_code(S_ISDIR(st.st_mode) ? std::errc::is_a_directory : std::errc::invalid_argument);
+        std::fclose(f);
+        return false;
+    }
+    file_ = f;
+    size_ = static_cast<std::int64_t>(st.st_size);
+    return true;
+}
+
+void InputFile::Close()
+{
+    if (file_ != nullptr)
+        std::fclose(file_);
+    file_ = nullptr;
+    size_ = 0;
+}
+
+std::size_t InputFile::ReadSomeAt(std::int64_t offset, std::span<std::uint8_t> out)
+{
+    if (file_ == nullptr || offset < 0 || offset > size_)
+        return 0;
+    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) {
+        error_ = LastError();
+        return 0;
+    }
+    const std::size_t got = std::fread(out.data(), 1, out.size(), file_);
+    if (got < out.size() && std::ferror(file_)) {
+        error_ = LastError();
+        std::clearerr(file_);
+    }
+    return got;
+}
+
+bool InputFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out)
+{
+    if (offset < 0 || offset > size_ || static_cast<std::int64_t>(out.size()) > size_ - offset)
+        return false;
+    return ReadSomeAt(offset, out) == out.size();
+}
+
+bool ReadWholeFile(const Path& path, Bytes& out, std::error_code& error)
+{
+    InputFile file;
+    if (!file.Open(path)) {
+        error = file.error();
+        return false;
+    }
+    Bytes data(static_cast<std::size_t>(file.Size()));
+    if (!file.ReadAt(0, data)) {
+        error = file.error() ? file.error() : std::make_error_code(std::errc::io_error);
+        return false;
+    }
+    out = std::move(data);
+    error.clear();
+    return true;
+}
+
+bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const std::uint8_t>> pieces,
+                         std::error_code& error)
+{
+    static std::atomic<unsigned> counter{0};
+    const Path folder = path.has_parent_path() ? path.parent_path() : Path(".");
+    Path temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = folder / ("." + path.filename().string() + ".tmp" + std::to_string(getpid()) + "-" +
+                         std::to_string(counter++));
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0) {
+        error = LastError();
+        return false;
+    }
+    // Keep the permissions of a file that is being replaced.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmod(fd, st.st_mode & 07777);
+
+    bool ok = true;
+    for (const auto& piece : pieces) {
+        const std::uint8_t* p = piece.data();
+        std::size_t left = piece.size();
+        while (ok && left > 0) {
+            const ssize_t n = ::write(fd, p, left);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                error = LastError();
+                ok = false;
+            } else {
+                p += n;
+                left -= static_cast<std::size_t>(n);
+            }
+        }
+    }
+    if (::close(fd) != 0 && ok) {
+        error = LastError();
+        ok = false;
+    }
+    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
+        error = LastError();
+        ok = false;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    error.clear();
+    return true;
+}
+
+bool CopyFileAtomically(const Path& source, const Path& destination, std::error_code& error)
+{
+    Bytes data;
+    if (!ReadWholeFile(source, data, error))
+        return false;
+    return WriteFileAtomically(destination, {std::span<const std::uint8_t>(data)}, error);
+}
+
+std::string SystemReason(const std::error_code& error)
+{
+    if (!error)
+        return "unbekannter Fehler";
+    return error.message();
+}
+
+std::string PathText(const Path& path) { return path.string(); }
+
+}  // namespace varnox

@@ -1,0 +1,88 @@
+#pragma once
+// GFP picture: two tagged header blocks and an RGB565 payload, normally zlib-compressed.
+
+#include "formats/bytes.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace varnox {
+
+constexpr std::array<std::uint8_t, 4> kGfpTag{'N', 'A', 'L', 'P'};
+constexpr std::size_t kGfpTagSize = 4;
+constexpr std::size_t kGfpPictureHeaderSize = 52;
+constexpr std::size_t kGfpPixelHeaderSize = 72;
+constexpr std::int64_t kGfpPictureHeaderAt = 4;
+constexpr std::int64_t kGfpPixelHeaderAt = 60;
+constexpr std::int64_t kGfpPayloadAt = 132;        // size fields (compressed) or raw pixels
+constexpr std::int64_t kGfpStreamAt = 140;         // zlib stream of the compressed form
+constexpr std::uint8_t kGfpCompressionZlib = 11;
+// Largest pixel byte count ReadGfpPixels will make: 16384 x 16384 pixels at 4 bytes.
+constexpr std::int64_t kMaxRawSize = 16384LL * 16384LL * 4LL;
+
+// Byte-exact image of the 52-byte picture block.
+struct GfpPictureHeaderRecord {
+    std::array<std::uint8_t, kGfpPictureHeaderSize> bytes{};
+
+    std::int32_t width() const { return Le32(&bytes[0]); }
+    std::int32_t height() const { return Le32(&bytes[4]); }
+    void setWidth(std::int32_t v) { PutLe32(&bytes[0], v); }
+    void setHeight(std::int32_t v) { PutLe32(&bytes[4], v); }
+};
+
+// Byte-exact image of the 72-byte pixel block.
+struct GfpPixelHeaderRecord {
+    std::array<std::uint8_t, kGfpPixelHeaderSize> bytes{};
+
+    std::int32_t width() const { return Le32(&bytes[4]); }
+    std::int32_t height() const { return Le32(&bytes[8]); }
+    std::int32_t bitsPerPixel() const { return Le32(&bytes[12]); }
+    std::int32_t storedSize() const { return Le32(&bytes[36]); }
+    std::int32_t rawSize() const { return Le32(&bytes[40]); }
+    std::uint8_t compression() const { return bytes[44]; }
+    std::uint8_t rawMark() const { return bytes[45]; }
+
+    void setWidth(std::int32_t v) { PutLe32(&bytes[4], v); }
+    void setHeight(std::int32_t v) { PutLe32(&bytes[8], v); }
+    void setBitsPerPixel(std::int32_t v) { PutLe32(&bytes[12], v); }
+    void setStoredSize(std::int32_t v) { PutLe32(&bytes[36], v); }
+    void setRawSize(std::int32_t v) { PutLe32(&bytes[40], v); }
+    void setCompression(std::uint8_t v) { bytes[44] = v; }
+    void setRawMark(std::uint8_t v) { bytes[45] = v; }
+};
+
+// Why ReadGfpPixels did not find a complete GFP.
+enum class GfpError {
+    None,
+    CannotOpen,
+    FirstTag,        // no "NALP" at the start
+    PictureHeader,   // file ends inside the picture block
+    SecondTag,       // no "NALP" before the pixel block
+    PixelHeader,     // file ends inside the pixel block
+    StoredSize,      // storedSize below 8
+    RawSize,         // computed pixel size negative, overflowing or above kMaxRawSize
+    PayloadPastEnd,  // payload runs past the end of the file
+    ZlibData,        // damaged zlib stream
+    ShortPixels,     // the stream holds fewer bytes than the picture
+};
+
+std::string Describe(GfpError error);
+
+// Bytes per pixel for a bitsPerPixel value: (bits + 1) / 8, rounded toward zero.
+std::int32_t BytesPerPixel(std::int32_t bitsPerPixel);
+
+// Output buffer size of both zlib operations: n + n * 0.01 + 12, rounded half to even.
+std::int64_t ZlibBufferSize(std::int64_t n);
+
+// Decompresses data in place to exactly rawSize bytes (zero-padded or cut).
+// Returns zlib's code; throws std::length_error for a negative rawSize.
+int UncompressBlock(Bytes& data, std::int32_t rawSize);
+
+// Like UncompressBlock; also tells how many bytes zlib produced.
+int UncompressBlock(Bytes& data, std::int32_t rawSize, std::size_t& produced);
+
+// Replaces data by its zlib stream at level (-1: zlib's default). Returns zlib's code.
+int CompressBlock(Bytes& data, std::int16_t level);
+
+}  // namespace varnox

@@ -1,0 +1,67 @@
+#pragma once
+// Module1: the records of the last file read of each kind and the routines that fill them.
+// The app owns one object shared by both windows; every test makes its own.
+
+#include "formats/bytes.h"
+#include "formats/fileio.h"
+#include "formats/gfp.h"
+#include "formats/res.h"
+#include "formats/tga.h"
+
+#include <system_error>
+#include <vector>
+
+namespace varnox {
+
+enum class ExtractError {
+    None,
+    UnsafeName,
+    CannotOpenArchive,
+    BadItemOffset,
+    NoTag,
+    NoSecondTag,
+    HeaderTruncated,
+    PayloadLength,
+    PayloadPastEnd,
+    WriteFailed,
+};
+
+std::string Describe(ExtractError error);
+
+class Module1 {
+public:
+    ResHeaderRecord ResHeader;
+    std::vector<ResItem> ResItems;
+    GfpPictureHeaderRecord GfpPictureHeader;
+    GfpPixelHeaderRecord GfpPixelHeader;
+    TgaHeaderRecord TgaHeader;
+
+    // The system's reason of the last failed file operation, for messages.
+    std::error_code lastIoError;
+
+    // True when the file begins with "RESF". A file that cannot be opened gives false
+    // with error set to CannotOpen; one that is no archive gives NotRes.
+    bool IsResFile(const Path& path, ResError* error = nullptr);
+
+    // Fills ResHeader from the archive; infoOffset is computed with overflow check.
+    ResError ReadResHeader(const Path& path);
+
+    // Rebuilds ResItems from the archive after checking that the directory and the name
+    // table described by ResHeader lie within the file; on refusal ResItems is unchanged.
+    ResError ReadResDirectory(const Path& path);
+
+    // Reads a GFP into GfpPictureHeader and GfpPixelHeader and returns its pixel bytes
+    // (rawSize bytes whenever rawSize is usable). Never fails; error tells whether the
+    // file was a complete GFP. Blocks not reached keep their earlier content.
+    Bytes ReadGfpPixels(const Path& path, GfpError* error = nullptr);
+
+    // Copies picture item index of the archive into unpackFolder/<name>.gfp, replacing an
+    // existing file whole. Refuses unsafe names and damaged items without writing anything.
+    ExtractError ExtractItem(const Path& archive, const Path& unpackFolder, std::int16_t index);
+
+    // Reads a TGA into TgaHeader and returns its picture as RGB565 bytes, top row first;
+    // empty, with error set, when the file is refused.
+    Bytes ReadTgaAsRgb565(const Path& path, TgaError* error = nullptr, const TgaProgress& progress = {});
+};
+
+}  // namespace varnox

@@ -1,0 +1,143 @@
+#include "formats/module1.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace varnox {
+
+std::string Describe(ResError error)
+{
+    switch (error) {
+    case ResError::None: return "kein Fehler";
+    case ResError::CannotOpen: return "Die Datei kann nicht geöffnet werden";
+    case ResError::NotRes: return "Die Datei beginnt nicht mit \"RESF\"";
+    case ResError::HeaderTruncated: return "Der Dateikopf ist kürzer als 12 Bytes";
+    case ResError::InfoOffsetOverflow: return "Infooffset liegt außerhalb des 32-Bit-Bereichs";
+    case ResError::ItemCountRange: return "Die Anzahl der Einträge liegt nicht zwischen 1 und 32767";
+    case ResError::DataOffsetNegative: return "Dataoffset ist negativ";
+    case ResError::DirectoryPastEnd: return "Das Verzeichnis reicht über das Dateiende hinaus";
+    case ResError::NamesPastEnd: return "Die Namenstabelle reicht über das Dateiende hinaus";
+    case ResError::ReadFailed: return "Die Datei kann nicht gelesen werden";
+    }
+    return "unbekannter Fehler";
+}
+
+std::string ItemTypeLabel(std::int32_t code)
+{
+    const char* text = "unbekannt";
+    switch (code) {
+    case 14: text = "Grafik"; break;
+    case 16: text = "Sound"; break;
+    case 17: text = "Schrift"; break;
+    case 40: text = "Sprite"; break;
+    default: break;
+    }
+    return std::string(text) + "(" + std::to_string(code) + ")";
+}
+
+std::string_view ItemName(const ResItem& item)
+{
+    const auto* begin = reinterpret_cast<const char*>(item.itemName.data());
+    const void* nul = std::memchr(begin, 0, item.itemName.size());
+    const std::size_t length =
+        nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin) : item.itemName.size();
+    return {begin, length};
+}
+
+std::string Latin1ToUtf8(std::string_view latin1)
+{
+    std::string out;
+    out.reserve(latin1.size());
+    for (const char c : latin1) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (u >> 6));
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+bool Module1::IsResFile(const Path& path, ResError* error)
+{
+    InputFile file;
+    ResError result = ResError::None;
+    std::array<std::uint8_t, 4> magic{};
+    if (!file.Open(path)) {
+        lastIoError = file.error();
+        result = ResError::CannotOpen;
+    } else if (!file.ReadAt(0, magic) || std::memcmp(magic.data(), "RESF", 4) != 0) {
+        result = ResError::NotRes;
+    }
+    if (error != nullptr)
+        *error = result;
+    return result == ResError::None;
+}
+
+ResError Module1::ReadResHeader(const Path& path)
+{
+    InputFile file;
+    if (!file.Open(path)) {
+        lastIoError = file.error();
+        return ResError::CannotOpen;
+    }
+    std::array<std::uint8_t, 8> fields{};
+    const bool complete = file.ReadAt(4, fields);
+    file.Close();
+    if (!complete)
+        return ResError::HeaderTruncated;
+    ResHeader.itemCount = Le32(&fields[0]);
+    ResHeader.dataOffset = Le32(&fields[4]);
+    try {
+        ResHeader.infoOffset = CheckedAdd32(CheckedMul32(ResHeader.itemCount, 8), ResHeader.dataOffset);
+    } catch (const OverflowError&) {
+        ResHeader.infoOffset = 0;
+        return ResError::InfoOffsetOverflow;
+    }
+    return ResError::None;
+}
+
+ResError Module1::ReadResDirectory(const Path& path)
+{
+    const ResHeaderRecord header = ResHeader;
+    if (header.itemCount < 1 || header.itemCount > kMaxResItems)
+        return ResError::ItemCountRange;
+    if (header.dataOffset < 0)
+        return ResError::DataOffsetNegative;
+    const std::int64_t count = header.itemCount;
+    const std::int64_t infoOffset = std::int64_t(header.dataOffset) + count * 8;
+    if (infoOffset > INT32_MAX || infoOffset != header.infoOffset)
+        return ResError::InfoOffsetOverflow;
+
+    InputFile file;
+    if (!file.Open(path)) {
+        lastIoError = file.error();
+        return ResError::CannotOpen;
+    }
+    if (infoOffset > file.Size())
+        return ResError::DirectoryPastEnd;
+    if (infoOffset + count * std::int64_t(kResNameSize) > file.Size())
+        return ResError::NamesPastEnd;
+
+    // Both tables are within the file, so their sizes are bounded by it.
+    Bytes directory(static_cast<std::size_t>(count) * kResEntrySize);
+    Bytes names(static_cast<std::size_t>(count) * kResNameSize);
+    if (!file.ReadAt(header.dataOffset, directory) || !file.ReadAt(infoOffset, names)) {
+        lastIoError = file.error();
+        return ResError::ReadFailed;
+    }
+    file.Close();
+
+    std::vector<ResItem> items(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        items[i].itemDataType = Le32(&directory[i * kResEntrySize]);
+        items[i].itemDataOffset = Le32(&directory[i * kResEntrySize + 4]);
+        std::copy_n(&names[i * kResNameSize], kResNameSize, items[i].itemName.begin());
+    }
+    ResItems = std::move(items);
+    return ResError::None;
+}
+
+}  // namespace varnox

@@ -1,0 +1,54 @@
+#pragma once
+// TGA header record and the reader's error values.
+
+#include "formats/bytes.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace varnox {
+
+constexpr std::size_t kTgaHeaderSize = 18;
+
+// Byte-exact image of the 18-byte TGA header.
+struct TgaHeaderRecord {
+    std::array<std::uint8_t, kTgaHeaderSize> bytes{};
+
+    std::uint8_t idLength() const { return bytes[0]; }
+    std::uint8_t colorMapType() const { return bytes[1]; }
+    std::uint8_t imageType() const { return bytes[2]; }
+    std::uint16_t colorMapFirstEntry() const { return Le16(&bytes[3]); }
+    std::uint16_t colorMapLength() const { return Le16(&bytes[5]); }
+    std::uint8_t colorMapEntrySize() const { return bytes[7]; }
+    std::int16_t xOrigin() const { return Le16s(&bytes[8]); }
+    std::int16_t yOrigin() const { return Le16s(&bytes[10]); }
+    std::int16_t width() const { return Le16s(&bytes[12]); }
+    std::int16_t height() const { return Le16s(&bytes[14]); }
+    std::uint8_t pixelDepth() const { return bytes[16]; }
+    std::uint8_t imageDescriptor() const { return bytes[17]; }
+
+    void setImageType(std::uint8_t v) { bytes[2] = v; }
+    void setWidth(std::int16_t v) { PutLe16(&bytes[12], static_cast<std::uint16_t>(v)); }
+    void setHeight(std::int16_t v) { PutLe16(&bytes[14], static_cast<std::uint16_t>(v)); }
+    void setPixelDepth(std::uint8_t v) { bytes[16] = v; }
+};
+
+enum class TgaError {
+    None,
+    CannotOpen,
+    Truncated,   // shorter than its header
+    ImageType,   // not true colour (2 or 10)
+    PixelDepth,  // not 15, 16, 24 or 32 bits
+    Size,        // negative width or height
+    PixelData,   // pixel data shorter than the picture
+    RleData,     // run-length data damaged
+};
+
+std::string Describe(TgaError error);
+
+// Told each row number before the row is built, and once more with done = true at the end.
+using TgaProgress = std::function<void(int row, bool done)>;
+
+}  // namespace varnox

@@ -1,0 +1,108 @@
+#include "jobs/report.h"
+
+namespace varnox::jobs {
+
+namespace {
+
+// Removes the last n characters of UTF-8 text.
+std::string DropLastCharacters(const std::string& text, std::size_t n)
+{
+    std::size_t end = text.size();
+    while (n > 0 && end > 0) {
+        --end;
+        while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+            --end;
+        --n;
+    }
+    return text.substr(0, end);
+}
+
+ReportResult Refused(const Path& archive, const std::string& reason, const std::string& systemReason = {})
+{
+    ReportResult result;
+    result.lines.push_back(kInvalidRes);
+    if (!reason.empty())
+        result.lines.push_back(systemReason.empty() ? reason : reason + ": " + systemReason);
+    result.error = PathText(archive) + ": " + (reason.empty() ? std::string(kInvalidRes) : result.lines.back());
+    return result;
+}
+
+}  // namespace
+
+Path UnpackFolder(const Path& folder, const std::string& fileName)
+{
+    const std::string stem = DropLastCharacters(fileName, 4);
+    return stem.empty() ? folder : folder / stem;
+}
+
+ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::string& fileName,
+                              const ReportOptions& options)
+{
+    const Path archive = folder / fileName;
+    ResError error = ResError::None;
+    if (!module.IsResFile(archive, &error)) {
+        if (error == ResError::CannotOpen)
+            return Refused(archive, Describe(error), SystemReason(module.lastIoError));
+        return Refused(archive, {});
+    }
+    error = module.ReadResHeader(archive);
+    if (error == ResError::None)
+        error = module.ReadResDirectory(archive);
+    if (error != ResError::None) {
+        const bool io = error == ResError::CannotOpen || error == ResError::ReadFailed;
+        return Refused(archive, Describe(error), io ? SystemReason(module.lastIoError) : std::string());
+    }
+
+    ReportResult result;
+    result.valid = true;
+    const ResHeaderRecord& header = module.ResHeader;
+    auto& lines = result.lines;
+    lines.reserve(4 + 3 * static_cast<std::size_t>(header.itemCount));
+    lines.push_back("Gültige RES-File");
+    lines.push_back("Anzahl:" + std::to_string(header.itemCount));
+    lines.push_back("Dataoffset:" + std::to_string(header.dataOffset));
+    lines.push_back("Infooffset:" + std::to_string(header.infoOffset));
+
+    const Path unpackFolder = UnpackFolder(folder, fileName);
+    for (std::int32_t i = 0; i < header.itemCount; ++i) {
+        const ResItem& item = module.ResItems[static_cast<std::size_t>(i)];
+        const std::string name = Latin1ToUtf8(ItemName(item));
+        lines.push_back("\tItemdatatype:" + ItemTypeLabel(item.itemDataType));
+        lines.push_back("\tItemdataoffset:" + std::to_string(item.itemDataOffset));
+        lines.push_back("\tItemname:" + name);
+
+        if (item.itemDataType != kItemTypePicture || !options.extractWanted || !options.extractWanted())
+            continue;
+        const ExtractError extracted = module.ExtractItem(archive, unpackFolder, static_cast<std::int16_t>(i));
+        if (extracted == ExtractError::None) {
+            ++result.written;
+        } else {
+            std::string reason = Describe(extracted);
+            if (extracted == ExtractError::WriteFailed || extracted == ExtractError::CannotOpenArchive)
+                reason += ": " + SystemReason(module.lastIoError);
+            result.failures.push_back({name, reason});
+        }
+        if (options.afterItemWritten)
+            options.afterItemWritten();
+    }
+
+    if (!result.failures.empty()) {
+        lines.push_back("Nicht entpackt: " + std::to_string(result.failures.size()));
+        for (const auto& failure : result.failures)
+            lines.push_back("\t" + failure.name + ": " + failure.reason);
+    }
+    return result;
+}
+
+std::string ReportText(const ReportResult& result)
+{
+    std::string text;
+    for (std::size_t i = 0; i < result.lines.size(); ++i) {
+        text += result.lines[i];
+        if (result.valid || i + 1 < result.lines.size())
+            text += "\r\n";
+    }
+    return text;
+}
+
+}  // namespace varnox::jobs

@@ -1,0 +1,47 @@
+#pragma once
+// The archive report and the unpack of its picture items, shared by the unpacker
+// window and varnox-cli.
+
+#include "formats/module1.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace varnox::jobs {
+
+struct ReportOptions {
+    // Asked before each picture item: extract it? (the window reads its check box afresh)
+    std::function<bool()> extractWanted;
+    // Called after each item written; the window lets pending events run here.
+    std::function<void()> afterItemWritten;
+};
+
+struct NotUnpacked {
+    std::string name;    // UTF-8
+    std::string reason;  // German
+};
+
+struct ReportResult {
+    bool valid = false;               // the archive could be read
+    std::vector<std::string> lines;   // UTF-8, without line ends
+    std::vector<NotUnpacked> failures;
+    int written = 0;                  // picture items written
+    std::string error;                // for a refused file: file and reason, for messages
+};
+
+inline constexpr const char* kInvalidRes = "Keine gültige RES-File";
+
+// The unpack folder: folder, then the file name less its last four characters.
+Path UnpackFolder(const Path& folder, const std::string& fileName);
+
+// Reads the archive folder/fileName into module's records and builds its report; extracts
+// the picture items while options.extractWanted says so.
+ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::string& fileName,
+                              const ReportOptions& options);
+
+// The report as the text box shows it: CR LF after every line of a valid report; an
+// invalid file's lines joined by CR LF with none after the last.
+std::string ReportText(const ReportResult& result);
+
+}  // namespace varnox::jobs
