@@ -1,0 +1,46 @@
+#pragma once
+// GFP -> TGA and TGA -> GFP, shared by the converter window and varnox-cli.
+
+#include "formats/module1.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace varnox::jobs {
+
+// One file that a conversion refused or failed on.
+struct Refusal {
+    std::string file;    // path as UTF-8
+    std::string reason;  // German, with the system's reason where a file operation failed
+};
+
+struct GfpToTgaResult {
+    int lastIndex = -1;              // the entry converted (or tried) last
+    std::vector<Refusal> refused;    // in the order met; empty when every file was written
+};
+
+// Converts names[first..last] of folder into TGA files beside them, in order. select(k) is
+// called before entry k is converted (the window selects it in its list). A refused file
+// leaves an existing TGA of its name as it was; the others are still converted.
+GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::vector<std::string>& names,
+                               int first, int last, const std::function<void(int)>& select = {});
+
+enum class TgaToGfpStage { Analysing, Packing };
+
+// German status text of a stage: "Analysiere tga und gfp", "Packe Daten".
+std::string StageText(TgaToGfpStage stage);
+
+struct TgaToGfpResult {
+    bool ok = false;
+    Refusal refusal;  // when !ok
+};
+
+// Replaces the picture of the GFP target by the TGA source, after copying the target to
+// target + ".bak". Refuses, touching no file, a target without both tags and a source the
+// TGA reader refuses. stage() is told each stage, progress() each row the TGA reader builds.
+TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
+                               const std::function<void(TgaToGfpStage)>& stage = {},
+                               const TgaProgress& progress = {});
+
+}  // namespace varnox::jobs
