@@ -1,0 +1,158 @@
+#include "tests/support/builders.h"
+
+#include "formats/gfp.h"
+#include "formats/res.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+namespace varnox::test {
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "varnox-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    // Give back write permission that a test may have taken away, then remove.
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ignored);
+    }
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteBytes(const Path& path, const Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+Bytes ReadBytes(const Path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return {};
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes Concat(std::initializer_list<Bytes> parts)
+{
+    Bytes out;
+    for (const auto& part : parts)
+        out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+Bytes PatternPixels(std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel, std::uint32_t seed)
+{
+    std::mt19937 random(seed);
+    const auto count = static_cast<std::size_t>(std::max(0, width)) * static_cast<std::size_t>(std::max(0, height)) *
+                       static_cast<std::size_t>(std::max(0, bytesPerPixel));
+    Bytes pixels(count);
+    for (std::size_t i = 0; i < count; ++i)
+        pixels[i] = static_cast<std::uint8_t>((i / 7 + (random() & 3)) & 0xFF);  // compressible, not trivial
+    return pixels;
+}
+
+Bytes MakeGfp(const GfpSpec& spec)
+{
+    GfpPictureHeaderRecord picture;
+    GfpPixelHeaderRecord pixel;
+    if (spec.filler != 0) {
+        for (std::size_t i = 0; i < picture.bytes.size(); ++i)
+            picture.bytes[i] = static_cast<std::uint8_t>(spec.filler + i);
+        for (std::size_t i = 0; i < pixel.bytes.size(); ++i)
+            pixel.bytes[i] = static_cast<std::uint8_t>(spec.filler * 3 + i);
+    }
+    const std::int32_t bytesPerPixel = (spec.bitsPerPixel + 1) / 8;
+    Bytes pixels = spec.pixels.empty() ? PatternPixels(spec.width, spec.height, bytesPerPixel) : spec.pixels;
+    picture.setWidth(spec.width);
+    picture.setHeight(spec.height);
+    pixel.setWidth(spec.width);
+    pixel.setHeight(spec.height);
+    pixel.setBitsPerPixel(spec.bitsPerPixel);
+    pixel.setRawSize(spec.rawSize.value_or(static_cast<std::int32_t>(pixels.size())));
+    pixel.setCompression(spec.compressed ? kGfpCompressionZlib : 0);
+    pixel.setRawMark(spec.rawMark);
+
+    Bytes payload;
+    if (spec.compressed) {
+        Bytes stream = pixels;
+        CompressBlock(stream, -1);
+        payload.resize(8);
+        PutLe32(payload, 0, static_cast<std::int32_t>(pixels.size()));
+        PutLe32(payload, 4, static_cast<std::int32_t>(stream.size()));
+        payload.insert(payload.end(), stream.begin(), stream.end());
+        pixel.setStoredSize(spec.storedSize.value_or(static_cast<std::int32_t>(stream.size()) + 8));
+    } else {
+        payload = pixels;
+        pixel.setStoredSize(spec.storedSize.value_or(0));
+    }
+    const Bytes tag(kGfpTag.begin(), kGfpTag.end());
+    return Concat({tag, Bytes(picture.bytes.begin(), picture.bytes.end()), tag,
+                   Bytes(pixel.bytes.begin(), pixel.bytes.end()), payload});
+}
+
+ResOffsets LayoutRes(const std::vector<ResItemSpec>& items, const ResLayout& layout)
+{
+    ResOffsets offsets;
+    const auto count = static_cast<std::int32_t>(items.size());
+    const std::int32_t tables = count * 8 + count * 256;
+    std::int32_t dataSize = 0;
+    for (const auto& item : items)
+        dataSize += static_cast<std::int32_t>(item.data.size());
+    std::int32_t at = 0;
+    if (layout.directoryFirst) {
+        offsets.dataOffset = 12;
+        at = 12 + tables;
+    } else {
+        offsets.dataOffset = 12 + dataSize;
+        at = 12;
+    }
+    offsets.infoOffset = offsets.dataOffset + count * 8;
+    for (const auto& item : items) {
+        offsets.itemOffsets.push_back(at);
+        at += static_cast<std::int32_t>(item.data.size());
+    }
+    return offsets;
+}
+
+Bytes MakeRes(const std::vector<ResItemSpec>& items, const ResLayout& layout)
+{
+    const ResOffsets offsets = LayoutRes(items, layout);
+    Bytes header(12);
+    std::copy_n("RESF", 4, header.begin());
+    PutLe32(header, 4, layout.itemCount.value_or(static_cast<std::int32_t>(items.size())));
+    PutLe32(header, 8, layout.dataOffset.value_or(offsets.dataOffset));
+
+    Bytes directory(items.size() * 8);
+    Bytes names(items.size() * 256, 0);
+    Bytes data;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        PutLe32(directory, i * 8, items[i].type);
+        PutLe32(directory, i * 8 + 4, items[i].offset.value_or(offsets.itemOffsets[i]));
+        const std::string& name = items[i].name;
+        std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 256), names.begin() + i * 256);
+        if (items[i].fullName)
+            for (std::size_t k = name.size(); k < 256; ++k)
+                names[i * 256 + k] = 'x';
+        data.insert(data.end(), items[i].data.begin(), items[i].data.end());
+    }
+    return layout.directoryFirst ? Concat({header, directory, names, data}) : Concat({header, data, directory, names});
+}
+
+}  // namespace varnox::test
