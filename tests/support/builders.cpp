@@ -146,7 +146,7 @@ Bytes MakeRes(const std::vector<ResItemSpec>& items, const ResLayout& layout)
         PutLe32(directory, i * 8, items[i].type);
         PutLe32(directory, i * 8 + 4, items[i].offset.value_or(offsets.itemOffsets[i]));
         const std::string& name = items[i].name;
-        std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 256), names.begin() + i * 256);
+        std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 256), names.begin() + static_cast<std::ptrdiff_t>(i * 256));
         if (items[i].fullName)
             for (std::size_t k = name.size(); k < 256; ++k)
                 names[i * 256 + k] = 'x';

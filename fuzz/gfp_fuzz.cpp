@@ -1,0 +1,23 @@
+// ReadGfpPixels on a fuzzed file, twice on one Module1 so stale records are exercised.
+
+#include "formats/module1.h"
+#include "fuzz/fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace varnox;
+    const Path path = fuzz::WriteInput("input.gfp", data, size);
+    Module1 module;
+    for (int round = 0; round < 2; ++round) {
+        GfpError error = GfpError::None;
+        const Bytes pixels = module.ReadGfpPixels(path, &error);
+        const std::int32_t rawSize = module.GfpPixelHeader.rawSize();
+        if (error == GfpError::None) {
+            fuzz::Check(rawSize >= 0 && static_cast<std::size_t>(rawSize) == pixels.size(),
+                        "a complete GFP gives rawSize bytes");
+        }
+        if (rawSize >= 0 && rawSize <= kMaxRawSize && error != GfpError::RawSize)
+            fuzz::Check(pixels.size() == static_cast<std::size_t>(rawSize), "usable rawSize gives rawSize bytes");
+    }
+    return 0;
+}

@@ -1,0 +1,73 @@
+// Writes the seed corpora of the fuzz targets: small valid files of each kind, made here.
+// Usage: varnox-make-seeds FOLDER  (creates FOLDER/res, gfp, unpack, tga, gfp2tga)
+
+#include "formats/bytes.h"
+#include "tests/support/builders.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+using namespace varnox;
+
+Bytes Tga(std::uint8_t type, std::uint8_t depth, std::int16_t width, std::int16_t height, std::uint8_t descriptor,
+          const Bytes& body, std::uint8_t idLength = 0)
+{
+    Bytes header(18, 0);
+    header[0] = idLength;
+    header[2] = type;
+    PutLe16(&header[12], static_cast<std::uint16_t>(width));
+    PutLe16(&header[14], static_cast<std::uint16_t>(height));
+    header[16] = depth;
+    header[17] = descriptor;
+    return test::Concat({header, Bytes(idLength, 'i'), body});
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "Aufruf: varnox-make-seeds ORDNER\n");
+        return 2;
+    }
+    namespace fs = std::filesystem;
+    const fs::path root(argv[1]);
+    for (const char* kind : {"res", "gfp", "unpack", "tga", "gfp2tga"})
+        fs::create_directories(root / kind);
+
+    const Bytes compressed = test::MakeGfp({.width = 4, .height = 3, .filler = 5});
+    const Bytes raw = test::MakeGfp({.width = 3, .height = 2, .compressed = false});
+    const Bytes wide = test::MakeGfp({.width = 2, .height = 2, .bitsPerPixel = 24});
+    const Bytes narrow = test::MakeGfp({.width = 5, .height = 1, .bitsPerPixel = 8});
+    const Bytes archive = test::MakeRes({{14, "eins", compressed},
+                                         {16, "klang", Bytes(10, 1)},
+                                         {14, "zwei", raw},
+                                         {40, "figur", Bytes(4, 2)}});
+    const Bytes dataFirst = test::MakeRes({{14, "bild", wide}, {17, "schrift", {}}}, {.directoryFirst = false});
+
+    const struct {
+        const char* kind;
+        const char* name;
+        const Bytes& bytes;
+    } seeds[] = {
+        {"res", "archive", archive},   {"res", "datafirst", dataFirst},  {"unpack", "archive", archive},
+        {"unpack", "datafirst", dataFirst}, {"gfp", "compressed", compressed}, {"gfp", "raw", raw},
+        {"gfp", "wide", wide},         {"gfp2tga", "compressed", compressed}, {"gfp2tga", "raw", raw},
+        {"gfp2tga", "wide", wide},     {"gfp2tga", "narrow", narrow},
+    };
+    for (const auto& seed : seeds)
+        test::WriteBytes(root / seed.kind / seed.name, seed.bytes);
+
+    const Bytes pixels24 = test::PatternPixels(3, 2, 3);
+    const Bytes pixels32 = test::PatternPixels(2, 2, 4);
+    // RLE: a run packet of 3 pixels and a raw packet of 3, for a 3 x 2 picture.
+    const Bytes rle = {0x82, 1, 2, 3, 0x02, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    test::WriteBytes(root / "tga" / "plain24", Tga(2, 24, 3, 2, 0, pixels24));
+    test::WriteBytes(root / "tga" / "top32", Tga(2, 32, 2, 2, 0x28, pixels32));
+    test::WriteBytes(root / "tga" / "rle24", Tga(10, 24, 3, 2, 0, rle));
+    test::WriteBytes(root / "tga" / "id24", Tga(2, 24, 3, 2, 0x10, pixels24, 5));
+    test::WriteBytes(root / "tga" / "rgb16", Tga(2, 16, 2, 1, 0, {0x1F, 0x7C, 0xE0, 0x03}));
+    return 0;
+}

@@ -1,0 +1,43 @@
+// Runs the inputs named on the command line (files, or folders of files) through the
+// target once each, so the kept corpus runs as an ordinary test without libFuzzer.
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace {
+
+void RunFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int count = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::filesystem::path arg(argv[i]);
+        if (std::filesystem::is_directory(arg)) {
+            for (const auto& entry : std::filesystem::directory_iterator(arg)) {
+                if (entry.is_regular_file()) {
+                    RunFile(entry.path());
+                    ++count;
+                }
+            }
+        } else if (std::filesystem::is_regular_file(arg)) {
+            RunFile(arg);
+            ++count;
+        }
+    }
+    std::printf("%d inputs replayed\n", count);
+    return 0;
+}
