@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# clang-tidy (checks in .clang-tidy) and cppcheck over our own sources; fails on any finding.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+[ -f build/compile_commands.json ] || scripts/setup.sh default
+sources=$(git ls-files 'formats/*.cpp' 'jobs/*.cpp' 'cli/*.cpp' 'ui/*.cpp' 'app/*.cpp' 'tools/*.cpp')
+echo "== clang-tidy"
+findings=$(printf '%s\n' $sources | xargs -P "$(nproc)" -n 1 clang-tidy -p build --quiet 2>/dev/null || true)
+if printf '%s\n' "$findings" | grep -qE 'warning:|error:'; then
+  printf '%s\n' "$findings"
+  exit 1
+fi
+echo "== cppcheck"
+cppcheck --std=c++20 --enable=warning,performance,portability --inline-suppr --error-exitcode=1 -q -I. \
+  formats jobs cli $(ls -d ui app tools 2>/dev/null)
+echo "lint: clean"
