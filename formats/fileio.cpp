@@ -96,8 +96,9 @@ bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const
     Path temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder / ("." + path.filename().string() + ".tmp" + std::to_string(getpid()) + "-" +
-                         std::to_string(counter++));
+        // Short and independent of the target's name, so that a target whose name is as
+        // long as the file system allows can still be written.
+        temp = folder / (".varnox-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".tmp");
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
