@@ -157,6 +157,28 @@ std::string SystemReason(const std::error_code& error)
 {
     if (!error)
         return "unbekannter Fehler";
+    // The messages are German; the system's own text only for the rare rest.
+    if (error.category() == std::generic_category() || error.category() == std::system_category()) {
+        switch (error.value()) {
+        case ENOENT: return "Datei oder Ordner nicht gefunden";
+        case EACCES:
+        case EPERM: return "Keine Berechtigung";
+        case EISDIR: return "Ist ein Ordner";
+        case ENOTDIR: return "Ein Teil des Pfades ist kein Ordner";
+        case ENAMETOOLONG: return "Der Name ist zu lang";
+        case ENOSPC: return "Kein Platz mehr auf dem Datenträger";
+        case EDQUOT: return "Das Speicherkontingent ist erschöpft";
+        case EROFS: return "Der Datenträger ist schreibgeschützt";
+        case EIO: return "Ein- oder Ausgabefehler";
+        case EBUSY:
+        case ETXTBSY: return "Die Datei ist in Gebrauch";
+        case EMFILE:
+        case ENFILE: return "Zu viele offene Dateien";
+        case EINVAL: return "Keine gewöhnliche Datei";
+        case EILSEQ: return "Der Name ist für das Dateisystem ungültig";
+        default: break;
+        }
+    }
     return error.message();
 }
 
