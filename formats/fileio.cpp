@@ -96,8 +96,9 @@ bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const
     Path temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder / ("." + path.filename().string() + ".tmp" + std::to_string(getpid()) + "-" +
-                         std::to_string(counter++));
+        // Short and independent of the target's name, so that a target whose name is as
+        // long as the file system allows can still be written.
+        temp = folder / (".varnox-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".tmp");
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
@@ -156,6 +157,28 @@ std::string SystemReason(const std::error_code& error)
 {
     if (!error)
         return "unbekannter Fehler";
+    // The messages are German; the system's own text only for the rare rest.
+    if (error.category() == std::generic_category() || error.category() == std::system_category()) {
+        switch (error.value()) {
+        case ENOENT: return "Datei oder Ordner nicht gefunden";
+        case EACCES:
+        case EPERM: return "Keine Berechtigung";
+        case EISDIR: return "Ist ein Ordner";
+        case ENOTDIR: return "Ein Teil des Pfades ist kein Ordner";
+        case ENAMETOOLONG: return "Der Name ist zu lang";
+        case ENOSPC: return "Kein Platz mehr auf dem Datenträger";
+        case EDQUOT: return "Das Speicherkontingent ist erschöpft";
+        case EROFS: return "Der Datenträger ist schreibgeschützt";
+        case EIO: return "Ein- oder Ausgabefehler";
+        case EBUSY:
+        case ETXTBSY: return "Die Datei ist in Gebrauch";
+        case EMFILE:
+        case ENFILE: return "Zu viele offene Dateien";
+        case EINVAL: return "Keine gewöhnliche Datei";
+        case EILSEQ: return "Der Name ist für das Dateisystem ungültig";
+        default: break;
+        }
+    }
     return error.message();
 }
 

@@ -155,4 +155,13 @@ Bytes MakeRes(const std::vector<ResItemSpec>& items, const ResLayout& layout)
     return layout.directoryFirst ? Concat({header, directory, names, data}) : Concat({header, data, directory, names});
 }
 
+std::vector<std::string> ListTree(const Path& root)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root))
+        names.push_back(std::filesystem::relative(entry.path(), root).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 }  // namespace varnox::test

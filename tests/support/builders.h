@@ -5,6 +5,7 @@
 #include "formats/fileio.h"
 
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,5 +73,25 @@ struct ResOffsets {
     std::vector<std::int32_t> itemOffsets;
 };
 ResOffsets LayoutRes(const std::vector<ResItemSpec>& items, const ResLayout& layout = {});
+
+// File offsets of the GFP fields that tests change by hand.
+constexpr std::size_t kGfpWidthAt = 64;
+constexpr std::size_t kGfpHeightAt = 68;
+constexpr std::size_t kGfpBitsPerPixelAt = 72;
+constexpr std::size_t kGfpStoredSizeAt = 96;
+constexpr std::size_t kGfpRawSizeAt = 100;
+constexpr std::size_t kGfpCompressionAt = 104;
+
+// Every file and folder below root, as sorted relative paths ("a", "a/b.gfp").
+std::vector<std::string> ListTree(const Path& root);
+
+// Names TEST_P cases after the name field of their parameter.
+struct CaseName {
+    template <class P>
+    std::string operator()(const testing::TestParamInfo<P>& info) const
+    {
+        return info.param.name;
+    }
+};
 
 }  // namespace varnox::test

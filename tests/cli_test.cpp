@@ -1,0 +1,182 @@
+// varnox-cli report and unpack, run as a program: output lines, exit codes, messages.
+
+#include "tests/support/builders.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+using namespace varnox;
+
+extern char** environ;
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Text(const Bytes& b)
+{
+    return std::string(b.begin(), b.end());
+}
+
+// Runs varnox-cli with args in folder cwd; stdout and stderr are caught in files.
+CliRun RunCli(const std::vector<std::string>& args, const Path& cwd)
+{
+    test::TempDir capture;
+    const std::string outPath = capture / "out", errPath = capture / "err";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+    std::vector<std::string> argv = {VARNOX_CLI};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> pointers;
+    for (auto& a : argv)
+        pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    pid_t pid = 0;
+    CliRun run;
+    if (posix_spawn(&pid, VARNOX_CLI, &actions, nullptr, pointers.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = Text(test::ReadBytes(outPath));
+    run.err = Text(test::ReadBytes(errPath));
+    return run;
+}
+
+const std::string kReport = "Gültige RES-File\nAnzahl:1\nDataoffset:12\nInfooffset:20\n"
+                            "\tItemdatatype:Grafik(14)\n\tItemdataoffset:276\n\tItemname:pic\n";
+
+struct CliCase {
+    const char* name;
+    std::vector<std::string> args;
+    Bytes archive; // written as a.res when not empty
+    int exitCode;
+    std::string out;                   // exact stdout
+    std::vector<std::string> errParts; // each must appear in stderr; none: stderr empty
+    std::vector<std::string> tree;     // the folder afterwards
+    friend std::ostream& operator<<(std::ostream& os, const CliCase& c) { return os << c.name; }
+};
+
+const Bytes kGood = test::MakeRes({{14, "pic", test::MakeGfp()}});
+const Bytes kNoRes = test::MakeGfp();
+const Bytes kNoItems = [] {
+    Bytes b = kGood;
+    PutLe32(b, 4, 0);
+    return b;
+}();
+const std::vector<test::ResItemSpec> kBadItems = {{14, "pic", test::MakeGfp()}, {14, "bad", Bytes(8, 0)}};
+const Bytes kBadItem = test::MakeRes(kBadItems);
+const std::string kBadItemOut = "Gültige RES-File\nAnzahl:2\nDataoffset:12\nInfooffset:28\n"
+                                "\tItemdatatype:Grafik(14)\n\tItemdataoffset:540\n\tItemname:pic\n"
+                                "\tItemdatatype:Grafik(14)\n\tItemdataoffset:" +
+                                std::to_string(test::LayoutRes(kBadItems).itemOffsets[1]) +
+                                "\n\tItemname:bad\n"
+                                "Nicht entpackt: 1\n\tbad: Die Daten beginnen nicht mit \"NALP\"\n";
+
+class CliTest : public testing::TestWithParam<CliCase> {};
+
+TEST_P(CliTest, OutputAndExitCode)
+{
+    const CliCase& c = GetParam();
+    test::TempDir dir;
+    if (!c.archive.empty())
+        test::WriteBytes(dir / "a.res", c.archive);
+    const CliRun run = RunCli(c.args, dir.path());
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.out, c.out);
+    for (const auto& part : c.errParts)
+        EXPECT_NE(run.err.find(part), std::string::npos) << part << " not in: " << run.err;
+    if (c.errParts.empty()) {
+        EXPECT_EQ(run.err, "");
+    }
+    EXPECT_EQ(test::ListTree(dir.path()), c.tree);
+}
+
+const std::vector<std::string> kArchiveOnly = {"a.res"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliTest,
+    testing::Values(
+        CliCase{"Report", {"report", "a.res"}, kGood, 0, kReport, {}, kArchiveOnly},
+        CliCase{"Unpack", {"unpack", "./a.res"}, kGood, 0, kReport, {}, {"a", "a.res", "a/pic.gfp"}},
+        CliCase{"NoRes",
+                {"report", "a.res"},
+                kNoRes,
+                1,
+                "Keine gültige RES-File\n",
+                {"a.res: Keine gültige RES-File"},
+                kArchiveOnly},
+        CliCase{"Missing",
+                {"unpack", "gone.res"},
+                {},
+                1,
+                "Keine gültige RES-File\nDie Datei kann nicht geöffnet werden: Datei oder Ordner nicht "
+                "gefunden\n",
+                {"gone.res: Die Datei kann nicht geöffnet werden"},
+                {}},
+        CliCase{"NoItems",
+                {"unpack", "a.res"},
+                kNoItems,
+                1,
+                "Keine gültige RES-File\nDie Anzahl der Einträge liegt nicht zwischen 1 und 32767\n",
+                {"a.res: Die Anzahl der Einträge"},
+                kArchiveOnly},
+        CliCase{"ItemNotUnpacked",
+                {"unpack", "a.res"},
+                kBadItem,
+                1,
+                kBadItemOut,
+                {"a.res: 1 Bilder nicht entpackt"},
+                {"a", "a.res", "a/pic.gfp"}},
+        CliCase{"NoArguments", {}, {}, 2, "", {"Aufruf: varnox-cli BEFEHL"}, {}},
+        CliCase{"ReportWithoutArchive", {"report"}, {}, 2, "", {"Aufruf: varnox-cli report ARCHIV"}, {}},
+        CliCase{"TwoArchives",
+                {"unpack", "a.res", "a.res"},
+                kGood,
+                2,
+                "",
+                {"Aufruf: varnox-cli unpack ARCHIV"},
+                kArchiveOnly},
+        CliCase{"OptionAsArchive", {"report", "--all"}, {}, 2, "", {"Aufruf: varnox-cli report"}, {}},
+        CliCase{
+            "UnknownCommand", {"list", "a.res"}, kGood, 2, "", {"unbekannter Befehl: list"}, kArchiveOnly}),
+    test::CaseName());
+
+TEST(Cli, HelpAndVersion)
+{
+    test::TempDir dir;
+    const CliRun help = RunCli({"--help"}, dir.path());
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("report ARCHIV"), std::string::npos);
+    EXPECT_NE(help.out.find("unpack ARCHIV"), std::string::npos);
+    EXPECT_EQ(help.err, "");
+    const CliRun version = RunCli({"--version"}, dir.path());
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("varnox-cli ", 0), 0u) << version.out;
+    EXPECT_EQ(version.out.back(), '\n');
+}
+
+TEST(Cli, ArchiveInAnotherFolderUnpacksBesideIt)
+{
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "game");
+    test::WriteBytes(dir / "game" / "gfx.res", kGood);
+    const CliRun run = RunCli({"unpack", (dir / "game" / "gfx.res").string()}, "/");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(test::ListTree(dir.path()),
+              (std::vector<std::string>{"game", "game/gfx", "game/gfx.res", "game/gfx/pic.gfp"}));
+}
+
+} // namespace

@@ -1,0 +1,285 @@
+// Unpacking the picture items of an archive: exact copies, replacement, refused items.
+
+#include "jobs/report.h"
+#include "tests/support/builders.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+#include <unistd.h>
+
+using namespace varnox;
+using test::GfpSpec;
+using test::ResItemSpec;
+using Names = std::vector<std::string>;
+
+namespace {
+
+jobs::ReportResult Unpack(Module1& module, const test::TempDir& dir, const std::string& file = "a.res")
+{
+    jobs::ReportOptions options;
+    options.extractWanted = [] { return true; };
+    return jobs::RunArchiveReport(module, dir.path(), file, options);
+}
+
+Bytes Head(const Bytes& data, std::size_t n)
+{
+    return Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
+TEST(Unpack, CopiesPictureItemsByteForByte)
+{
+    GfpSpec compressed;
+    compressed.width = 7;
+    compressed.height = 5;
+    compressed.filler = 3;
+    compressed.rawMark = 1;
+    GfpSpec raw;
+    raw.compressed = false;
+    raw.bitsPerPixel = 24; // three bytes a pixel stored; two a pixel copied
+    raw.storedSize = 5;
+    const Bytes junk(10, 0xAB);
+    const Bytes c = test::Concat({test::MakeGfp(compressed), junk});
+    const Bytes u = test::Concat({test::MakeGfp(raw), junk});
+    const std::size_t storedSize = static_cast<std::size_t>(Le32(&c[test::kGfpStoredSizeAt]));
+
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.res",
+                     test::MakeRes({{14, "c", c}, {16, "sound", c}, {14, "b\xE4r", u}, {14, "", c}}));
+    Module1 module;
+    const auto result = Unpack(module, dir);
+    EXPECT_TRUE(result.failures.empty());
+    EXPECT_EQ(result.written, 3);
+    EXPECT_EQ(test::ListTree(dir / "a"), (Names{".gfp", "bär.gfp", "c.gfp"}));
+    EXPECT_EQ(test::ReadBytes(dir / "a" / "c.gfp"), Head(c, 132 + storedSize));
+    EXPECT_EQ(test::ReadBytes(dir / "a" / ".gfp"), Head(c, 132 + storedSize));
+    EXPECT_EQ(test::ReadBytes(dir / "a" / "bär.gfp"), Head(u, 132 + 4 * 2 * 2));
+}
+
+TEST(Unpack, NoFolderWithoutWrittenItems)
+{
+    struct Case {
+        const char* name;
+        bool ticked;
+        std::int32_t type;
+    };
+    for (const Case c : {Case{"unticked", false, 14}, Case{"no pictures", true, 16}}) {
+        test::TempDir dir;
+        test::WriteBytes(dir / "a.res", test::MakeRes({{c.type, "p", test::MakeGfp()}, {17, "q", {}}}));
+        Module1 module;
+        jobs::ReportOptions options;
+        options.extractWanted = [&c] { return c.ticked; };
+        const auto result = jobs::RunArchiveReport(module, dir.path(), "a.res", options);
+        EXPECT_EQ(result.lines.size(), 10u) << c.name;
+        EXPECT_EQ(test::ListTree(dir.path()), Names{"a.res"}) << c.name;
+    }
+}
+
+TEST(Unpack, LaterItemOfTheSameNameWins)
+{
+    GfpSpec second;
+    second.width = 2;
+    test::TempDir dir;
+    const Bytes later = test::MakeGfp(second);
+    test::WriteBytes(dir / "a.res", test::MakeRes({{14, "p", test::MakeGfp()}, {14, "p", later}}));
+    Module1 module;
+    EXPECT_EQ(Unpack(module, dir).written, 2);
+    EXPECT_EQ(test::ReadBytes(dir / "a" / "p.gfp"), later);
+}
+
+TEST(Unpack, SecondUnpackReplacesLongerFilesWhole)
+{
+    GfpSpec big;
+    big.width = 64;
+    big.height = 64;
+    GfpSpec small;
+    small.width = 1;
+    small.height = 1;
+    const Bytes smaller = test::MakeGfp(small);
+    test::TempDir dir;
+    Module1 module;
+    test::WriteBytes(dir / "a.res", test::MakeRes({{14, "p", test::MakeGfp(big)}}));
+    Unpack(module, dir);
+    test::WriteBytes(dir / "a.res", test::MakeRes({{14, "p", smaller}}));
+    EXPECT_TRUE(Unpack(module, dir).failures.empty());
+    EXPECT_EQ(test::ReadBytes(dir / "a" / "p.gfp"), smaller);
+    EXPECT_EQ(test::ListTree(dir / "a"), Names{"p.gfp"}); // no temporary file left
+}
+
+TEST(Unpack, UntickedDuringTheUnpackStopsTheRest)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.res", test::MakeRes({{14, "one", test::MakeGfp()},
+                                                   {16, "s", {}},
+                                                   {14, "two", test::MakeGfp()},
+                                                   {14, "three", test::MakeGfp()}}));
+    Module1 module;
+    bool ticked = true;
+    int asked = 0;
+    jobs::ReportOptions options;
+    options.extractWanted = [&] { return ++asked, ticked; };
+    options.afterItemWritten = [&] { ticked = false; };
+    const auto result = jobs::RunArchiveReport(module, dir.path(), "a.res", options);
+    EXPECT_EQ(result.lines.size(), 16u);
+    EXPECT_EQ(asked, 3); // once for each picture item
+    EXPECT_EQ(test::ListTree(dir / "a"), Names{"one.gfp"});
+}
+
+struct UnsafeItem {
+    const char* name;
+    ResItemSpec item;
+    ExtractError reason;
+    friend std::ostream& operator<<(std::ostream& os, const UnsafeItem& c) { return os << c.name; }
+};
+
+Bytes Gfp(const std::function<void(Bytes&)>& damage, GfpSpec spec = {})
+{
+    Bytes b = test::MakeGfp(spec);
+    damage(b);
+    return b;
+}
+
+GfpSpec Raw()
+{
+    GfpSpec spec;
+    spec.compressed = false;
+    return spec;
+}
+
+class UnsafeItemTest : public testing::TestWithParam<UnsafeItem> {};
+
+// A good item is read first, so stale headers would be at hand for the refused one.
+TEST_P(UnsafeItemTest, WritesNothingAndSaysWhy)
+{
+    const UnsafeItem& c = GetParam();
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.res", test::MakeRes({{14, "good", test::MakeGfp()}, c.item}));
+    Module1 module;
+    const auto result = Unpack(module, dir);
+    EXPECT_EQ(test::ListTree(dir.path()), (Names{"a", "a.res", "a/good.gfp"}));
+    ASSERT_EQ(result.lines.size(), 12u);
+    EXPECT_EQ(result.lines[9], "\tItemname:" + Latin1ToUtf8(c.item.name));
+    EXPECT_EQ(result.lines[10], "Nicht entpackt: 1");
+    EXPECT_EQ(result.lines[11], "\t" + Latin1ToUtf8(c.item.name) + ": " + Describe(c.reason));
+    EXPECT_EQ(result.written, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnsafeItemTest,
+    testing::Values(
+        UnsafeItem{"ParentPath", {14, "../evil", test::MakeGfp()}, ExtractError::UnsafeName},
+        UnsafeItem{"SubFolder", {14, "sub/x", test::MakeGfp()}, ExtractError::UnsafeName},
+        UnsafeItem{"Backslash", {14, "..\\evil", test::MakeGfp()}, ExtractError::UnsafeName},
+        UnsafeItem{"Dot", {14, ".", test::MakeGfp()}, ExtractError::UnsafeName},
+        UnsafeItem{"DotDot", {14, "..", test::MakeGfp()}, ExtractError::UnsafeName},
+        UnsafeItem{"NoTag", {14, "b", Bytes(200, 'N')}, ExtractError::NoTag},
+        UnsafeItem{"NoSecondTag", {14, "b", Gfp([](Bytes& b) { b[58] = 'x'; })}, ExtractError::NoSecondTag},
+        UnsafeItem{
+            "HeadersCut", {14, "b", Gfp([](Bytes& b) { b.resize(131); })}, ExtractError::HeaderTruncated},
+        UnsafeItem{"TagOnly", {14, "b", Gfp([](Bytes& b) { b.resize(4); })}, ExtractError::HeaderTruncated},
+        UnsafeItem{"NegativeStoredSize",
+                   {14, "b", Gfp([](Bytes& b) { PutLe32(b, test::kGfpStoredSizeAt, -1); })},
+                   ExtractError::PayloadLength},
+        UnsafeItem{"RawLengthOverflows",
+                   {14, "b",
+                    Gfp(
+                        [](Bytes& b) {
+                            PutLe32(b, test::kGfpWidthAt, 65536);
+                            PutLe32(b, test::kGfpHeightAt, 32768);
+                        },
+                        Raw())},
+                   ExtractError::PayloadLength},
+        UnsafeItem{"RawLengthNegative",
+                   {14, "b", Gfp([](Bytes& b) { PutLe32(b, test::kGfpWidthAt, -4); }, Raw())},
+                   ExtractError::PayloadLength},
+        UnsafeItem{"PayloadOneBytePastEnd",
+                   {14, "b", Gfp([](Bytes& b) { b.pop_back(); })},
+                   ExtractError::PayloadPastEnd},
+        UnsafeItem{"StoredSizeHuge",
+                   {14, "b", Gfp([](Bytes& b) { PutLe32(b, test::kGfpStoredSizeAt, INT_MAX); })},
+                   ExtractError::PayloadPastEnd},
+        UnsafeItem{"NegativeOffset", {14, "b", test::MakeGfp(), -1}, ExtractError::BadItemOffset},
+        UnsafeItem{"OffsetPastEnd", {14, "b", test::MakeGfp(), INT_MAX}, ExtractError::BadItemOffset},
+        UnsafeItem{"NoData", {14, "b", {}}, ExtractError::BadItemOffset}),
+    test::CaseName());
+
+TEST(Unpack, EveryFailureListedAfterTheItems)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.res", test::MakeRes({{14, "a/b", test::MakeGfp()},
+                                                   {14, "ok", test::MakeGfp()},
+                                                   {14, "\xF6", Bytes(10, 0)},
+                                                   {16, "snd", Bytes(10, 0)}}));
+    Module1 module;
+    const auto result = Unpack(module, dir);
+    const Names tail(result.lines.end() - 3, result.lines.end());
+    EXPECT_EQ(result.lines.size(), 4u + 12u + 3u);
+    EXPECT_EQ(result.lines[15], "\tItemname:snd");
+    EXPECT_EQ(tail, (Names{"Nicht entpackt: 2", "\ta/b: " + Describe(ExtractError::UnsafeName),
+                           "\t\xC3\xB6: " + Describe(ExtractError::NoTag)}));
+}
+
+TEST(Unpack, LongestNameThatFitsIsWritten)
+{
+    // 251 bytes and ".gfp" make the longest file name the system takes.
+    const std::string fits(251, 'n');
+    const std::string tooLong(252, 'm');
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.res",
+                     test::MakeRes({{14, fits, test::MakeGfp()}, {14, tooLong, test::MakeGfp()}}));
+    Module1 module;
+    const auto result = Unpack(module, dir);
+    EXPECT_EQ(test::ListTree(dir / "a"), Names{fits + ".gfp"});
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].name, tooLong);
+    EXPECT_EQ(result.failures[0].reason, Describe(ExtractError::WriteFailed) + ": Der Name ist zu lang");
+}
+
+TEST(Unpack, ArchiveNamedOnlyDotResWritesIntoItsFolder)
+{
+    test::TempDir dir;
+    const Bytes picture = test::MakeGfp();
+    test::WriteBytes(dir / ".res", test::MakeRes({{14, "p", picture}}));
+    Module1 module;
+    EXPECT_EQ(Unpack(module, dir, ".res").written, 1);
+    EXPECT_EQ(test::ListTree(dir.path()), (Names{".res", "p.gfp"}));
+    EXPECT_EQ(test::ReadBytes(dir / "p.gfp"), picture);
+}
+
+TEST(Unpack, FolderThatCannotBeWritten)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.res", test::MakeRes({{14, "p", test::MakeGfp()}}));
+    Module1 module;
+    // A file stands where the folder should be: it is left alone.
+    test::WriteBytes(dir / "a", Bytes{1, 2, 3});
+    auto result = Unpack(module, dir);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].reason,
+              Describe(ExtractError::WriteFailed) + ": Ein Teil des Pfades ist kein Ordner");
+    EXPECT_EQ(test::ReadBytes(dir / "a"), (Bytes{1, 2, 3}));
+
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    std::filesystem::remove(dir / "a");
+    std::filesystem::create_directory(dir / "a");
+    std::filesystem::permissions(dir / "a",
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    result = Unpack(module, dir);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].reason, Describe(ExtractError::WriteFailed) + ": Keine Berechtigung");
+    EXPECT_EQ(result.lines.back(), "\tp: " + result.failures[0].reason);
+}
+
+TEST(UnpackFolder, FileNameLessItsLastFourCharacters)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"gfx.res", "/g/gfx"}, {"GFX.RES", "/g/GFX"}, {"b\xC3\xA4r.res", "/g/b\xC3\xA4r"},
+        {".res", "/g"},        {"ab", "/g"},
+    };
+    for (const auto& [file, folder] : cases)
+        EXPECT_EQ(jobs::UnpackFolder("/g", file), Path(folder)) << file;
+}
+
+} // namespace
