@@ -19,20 +19,29 @@ bool InputFile::Open(const Path& path)
 {
     Close();
     error_.clear();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) {
+    // Opened without blocking, so that a FIFO or device named like an archive is refused
+    // instead of waiting for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         error_ = LastError();
         return false;
     }
     struct stat st {};
-    if (fstat(fileno(f), &st) != 0) {
+    if (fstat(fd, &st) != 0) {
         error_ = LastError();
-        std::fclose(f);
+        ::close(fd);
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
         error_ = std::make_error_code(S_ISDIR(st.st_mode) ? std::errc::is_a_directory : std::errc::invalid_argument);
-        std::fclose(f);
+        ::close(fd);
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (f == nullptr) {
+        error_ = LastError();
+        ::close(fd);
         return false;
     }
     file_ = f;
@@ -92,6 +101,18 @@ bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const
                          std::error_code& error)
 {
     static std::atomic<unsigned> counter{0};
+    // A write-protected file stays as it is, as it would if it were written in place.
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0) {
+        if ((existing.st_mode & 0222) == 0) {
+            error = std::make_error_code(std::errc::permission_denied);
+            return false;
+        }
+        if (::access(path.c_str(), W_OK) != 0) {
+            error = LastError();
+            return false;
+        }
+    }
     const Path folder = path.has_parent_path() ? path.parent_path() : Path(".");
     Path temp;
     int fd = -1;
@@ -108,9 +129,8 @@ bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const
         return false;
     }
     // Keep the permissions of a file that is being replaced.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        ::fchmod(fd, st.st_mode & 07777);
+    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+        ::fchmod(fd, existing.st_mode & 07777);
 
     bool ok = true;
     for (const auto& piece : pieces) {

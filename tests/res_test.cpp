@@ -4,6 +4,7 @@
 #include "tests/support/builders.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <functional>
@@ -61,7 +62,8 @@ TEST(IsResFile, PathThatCannotBeOpenedIsToldApart)
 {
     test::TempDir dir;
     std::filesystem::create_directory(dir / "folder.res");
-    for (const Path& path : {dir / "missing.res", dir / "folder.res"}) {
+    ASSERT_EQ(::mkfifo((dir / "pipe.res").c_str(), 0600), 0);  // would block a plain open
+    for (const Path& path : {dir / "missing.res", dir / "folder.res", dir / "pipe.res"}) {
         Module1 module;
         ResError error = ResError::None;
         EXPECT_FALSE(module.IsResFile(path, &error)) << path;

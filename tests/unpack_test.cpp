@@ -247,6 +247,21 @@ TEST(Unpack, ArchiveNamedOnlyDotResWritesIntoItsFolder)
     EXPECT_EQ(test::ReadBytes(dir / "p.gfp"), picture);
 }
 
+TEST(Unpack, WriteProtectedOutputIsKept)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.res", test::MakeRes({{14, "p", test::MakeGfp()}, {14, "q", test::MakeGfp()}}));
+    std::filesystem::create_directory(dir / "a");
+    test::WriteBytes(dir / "a" / "p.gfp", Bytes{9, 9});
+    std::filesystem::permissions(dir / "a" / "p.gfp", std::filesystem::perms::owner_read);
+    Module1 module;
+    const auto result = Unpack(module, dir);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].reason, Describe(ExtractError::WriteFailed) + ": Keine Berechtigung");
+    EXPECT_EQ(test::ReadBytes(dir / "a" / "p.gfp"), (Bytes{9, 9}));
+    EXPECT_EQ(result.written, 1);
+}
+
 TEST(Unpack, FolderThatCannotBeWritten)
 {
     test::TempDir dir;
