@@ -1,10 +1,14 @@
 #include "formats/fileio.h"
 
+#include <algorithm>
 #include <atomic>
+#include <climits>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace varnox {
@@ -132,21 +136,29 @@ bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const
     if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
         ::fchmod(fd, existing.st_mode & 07777);
 
+    // All pieces in one gathered write; a short write goes on from where it stopped.
+    std::vector<iovec> chunks;
+    for (const auto& piece : pieces)
+        if (!piece.empty())
+            chunks.push_back({const_cast<std::uint8_t*>(piece.data()), piece.size()});
     bool ok = true;
-    for (const auto& piece : pieces) {
-        const std::uint8_t* p = piece.data();
-        std::size_t left = piece.size();
-        while (ok && left > 0) {
-            const ssize_t n = ::write(fd, p, left);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                error = LastError();
-                ok = false;
-            } else {
-                p += n;
-                left -= static_cast<std::size_t>(n);
-            }
+    std::size_t first = 0;
+    while (ok && first < chunks.size()) {
+        const int count = static_cast<int>(std::min<std::size_t>(chunks.size() - first, IOV_MAX));
+        const ssize_t n = ::writev(fd, &chunks[first], count);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = LastError();
+            ok = false;
+            break;
+        }
+        auto done = static_cast<std::size_t>(n);
+        while (first < chunks.size() && done >= chunks[first].iov_len)
+            done -= chunks[first++].iov_len;
+        if (first < chunks.size()) {
+            chunks[first].iov_base = static_cast<std::uint8_t*>(chunks[first].iov_base) + done;
+            chunks[first].iov_len -= done;
         }
     }
     if (::close(fd) != 0 && ok) {
