@@ -37,7 +37,7 @@ constexpr std::int16_t Widened16(std::int32_t value)
     return static_cast<std::int16_t>(value);
 }
 
-} // namespace detail
+}  // namespace detail
 
 // n -> 8n, or 8n + 7 for odd n: 1 gives 15, 16 gives 128, 31 gives 255.
 constexpr std::int16_t Expand5To8(std::int16_t n)
@@ -69,4 +69,4 @@ constexpr std::int32_t PackRgb565(std::uint8_t r, std::uint8_t g, std::uint8_t b
     return std::int32_t{r} * 2048 | std::int32_t{g} * 32 | std::int32_t{b};
 }
 
-} // namespace varnox
+}  // namespace varnox

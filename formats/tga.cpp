@@ -112,7 +112,7 @@ TgaError DecodeRle(const Bytes& in, std::int32_t bytesPerPixel, Bytes& out)
     return TgaError::None;
 }
 
-} // namespace
+}  // namespace
 
 Bytes Module1::ReadTgaAsRgb565(const Path& path, TgaError* error, const TgaProgress& progress)
 {
@@ -213,4 +213,4 @@ Bytes Module1::ReadTgaAsRgb565(const Path& path, TgaError* error, const TgaProgr
     return result;
 }
 
-} // namespace varnox
+}  // namespace varnox

@@ -11,16 +11,16 @@ namespace varnox::jobs {
 
 // One file that a conversion refused or failed on.
 struct Refusal {
-    std::string file;   // path as UTF-8
-    std::string reason; // German, with the system's reason where a file operation failed
+    std::string file;    // path as UTF-8
+    std::string reason;  // German, with the system's reason where a file operation failed
 };
 
 // "file: reason", as messages and the command line show a refusal.
 std::string MessageText(const Refusal& refusal);
 
 struct GfpToTgaResult {
-    int lastIndex = -1;           // the entry converted (or tried) last
-    std::vector<Refusal> refused; // in the order met; empty when every file was written
+    int lastIndex = -1;              // the entry converted (or tried) last
+    std::vector<Refusal> refused;    // in the order met; empty when every file was written
 };
 
 // Converts names[first..last] of folder into TGA files beside them, in order. select(k) is
@@ -36,7 +36,7 @@ std::string StageText(TgaToGfpStage stage);
 
 struct TgaToGfpResult {
     bool ok = false;
-    Refusal refusal; // when !ok
+    Refusal refusal;  // when !ok
 };
 
 // Replaces the picture of the GFP target by the TGA source, after copying the target to
@@ -46,4 +46,4 @@ TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& 
                                const std::function<void(TgaToGfpStage)>& stage = {},
                                const TgaProgress& progress = {});
 
-} // namespace varnox::jobs
+}  // namespace varnox::jobs

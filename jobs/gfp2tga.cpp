@@ -135,7 +135,7 @@ std::optional<Refusal> ConvertOne(Module1& module, const Path& folder, const std
     return std::nullopt;
 }
 
-} // namespace
+}  // namespace
 
 GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::vector<std::string>& names,
                                int first, int last, const std::function<void(int)>& select)
@@ -152,4 +152,4 @@ GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::v
     return result;
 }
 
-} // namespace varnox::jobs
+}  // namespace varnox::jobs

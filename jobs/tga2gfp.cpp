@@ -52,7 +52,7 @@ std::optional<std::string> ReadTargetHeaders(Module1& module, const Path& target
     return std::nullopt;
 }
 
-} // namespace
+}  // namespace
 
 TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
                                const std::function<void(TgaToGfpStage)>& stage, const TgaProgress& progress)
@@ -115,4 +115,4 @@ TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& 
     return result;
 }
 
-} // namespace varnox::jobs
+}  // namespace varnox::jobs
