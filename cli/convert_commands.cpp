@@ -20,7 +20,8 @@ int RunGfp2Tga(const Args& args)
     }
     for (const auto& arg : args) {
         if (arg.empty() || IsOption(arg)) {
-            PrintError("gfp2tga: unbekannte Option oder leerer Name: \"" + arg + "\"");
+            PrintError("gfp2tga: unbekannte Option oder leerer Name \"" + arg +
+                       "\" (Aufruf: varnox-cli gfp2tga GFP...)");
             return kExitUsage;
         }
     }
