@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cctype>
+#include <cstring>
+#include <memory>
 #include <optional>
 
 namespace varnox::jobs {
@@ -33,29 +36,19 @@ std::string TgaName(const std::string& gfpName)
     return gfpName.substr(0, gfpName.size() - 3) + "tga";
 }
 
-// Blue, green and red bytes of a pixel value, widened by the system's rule.
-struct Bgr {
-    std::uint8_t blue, green, red;
-};
-
-inline Bgr WidenPixel(std::int32_t value)
-{
-    return {static_cast<std::uint8_t>(Expand5To8(static_cast<std::int16_t>(Blue5(value)))),
-            static_cast<std::uint8_t>(Expand6To8(static_cast<std::int16_t>(Green6(value)))),
-            static_cast<std::uint8_t>(Expand5To8(static_cast<std::int16_t>(Red5(value))))};
-}
-
-// The three TGA bytes of every 16-bit pixel value, blue first.
+// The TGA bytes of every 16-bit pixel value, widened by the system's rule: blue in the low
+// byte, then green, then red, so that one little-endian store writes a pixel (the fourth
+// byte is overwritten by the next pixel, or falls into the slack after the file).
 struct WideningTable {
-    std::array<std::uint8_t, 65536 * 3> bytes{};
+    std::array<std::uint32_t, 65536> entries{};
     WideningTable()
     {
         for (std::int32_t v = 0; v < 65536; ++v) {
-            const Bgr c = WidenPixel(v);
-            const auto at = static_cast<std::size_t>(v) * 3;
-            bytes[at] = c.blue;
-            bytes[at + 1] = c.green;
-            bytes[at + 2] = c.red;
+            const auto blue = static_cast<std::uint8_t>(Expand5To8(static_cast<std::int16_t>(Blue5(v))));
+            const auto green = static_cast<std::uint8_t>(Expand6To8(static_cast<std::int16_t>(Green6(v))));
+            const auto red = static_cast<std::uint8_t>(Expand5To8(static_cast<std::int16_t>(Red5(v))));
+            entries[static_cast<std::size_t>(v)] =
+                std::uint32_t{blue} | std::uint32_t{green} << 8 | std::uint32_t{red} << 16;
         }
     }
 };
@@ -66,26 +59,52 @@ const WideningTable& Widening()
     return table;
 }
 
+constexpr std::size_t kSlack = 1;
+
+// A byte buffer left uninitialised (every byte of the file is written once), with one byte
+// of slack after the file for the last 4-byte store.
+struct FileBuffer {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::size_t size = 0;
+    explicit FileBuffer(std::size_t n) : bytes(new std::uint8_t[n + kSlack]), size(n) {}
+    std::span<const std::uint8_t> span() const { return {bytes.get(), size}; }
+};
+
+inline void PutWidened(const std::uint32_t* table, std::size_t value, std::uint8_t* out)
+{
+    const std::uint32_t entry = table[value];
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, &entry, 4);
+    } else {
+        out[0] = static_cast<std::uint8_t>(entry);
+        out[1] = static_cast<std::uint8_t>(entry >> 8);
+        out[2] = static_cast<std::uint8_t>(entry >> 16);
+    }
+}
+
 // The TGA file: a clean 18-byte header, then the pixels bottom row first as blue, green, red.
-Bytes BuildTga(const TgaHeaderRecord& header, const Bytes& pixels, std::int32_t width, std::int32_t height,
-               std::int32_t bytesPerPixel)
+FileBuffer BuildTga(const TgaHeaderRecord& header, const Bytes& pixels, std::int32_t width,
+                    std::int32_t height, std::int32_t bytesPerPixel)
 {
     const auto w = static_cast<std::size_t>(width);
     const auto bpp = static_cast<std::size_t>(bytesPerPixel);
-    Bytes tga(kTgaHeaderSize + w * static_cast<std::size_t>(height) * 3);
-    std::copy(header.bytes.begin(), header.bytes.end(), tga.begin());
-    const std::uint8_t* table = Widening().bytes.data();
-    std::uint8_t* out = tga.data() + kTgaHeaderSize;
+    FileBuffer tga(kTgaHeaderSize + w * static_cast<std::size_t>(height) * 3);
+    std::copy(header.bytes.begin(), header.bytes.end(), tga.bytes.get());
+    const std::uint32_t* table = Widening().entries.data();
+    std::uint8_t* out = tga.bytes.get() + kTgaHeaderSize;
     for (std::int32_t row = height - 1; row >= 0; --row) {
         const std::uint8_t* in = pixels.data() + static_cast<std::size_t>(row) * w * bpp;
-        if (bpp == 1) {
+        if (bpp == 2) {
             for (std::size_t x = 0; x < w; ++x, out += 3)
-                std::copy_n(table + std::size_t{in[x]} * 3, 3, out);
+                PutWidened(table, std::size_t{in[2 * x]} | std::size_t{in[2 * x + 1]} << 8, out);
+        } else if (bpp == 1) {
+            for (std::size_t x = 0; x < w; ++x, out += 3)
+                PutWidened(table, in[x], out);
         } else {
             // The last two bytes of each pixel, low byte first.
             in += bpp - 2;
             for (std::size_t x = 0; x < w; ++x, in += bpp, out += 3)
-                std::copy_n(table + (std::size_t{in[0]} | std::size_t{in[1]} << 8) * 3, 3, out);
+                PutWidened(table, std::size_t{in[0]} | std::size_t{in[1]} << 8, out);
         }
     }
     return tga;
@@ -125,11 +144,11 @@ std::optional<Refusal> ConvertOne(Module1& module, const Path& folder, const std
     header.setImageType(kTgaTrueColour);
     header.setWidth(CheckedNarrow16(width));
     header.setHeight(CheckedNarrow16(height));
-    const Bytes tga = BuildTga(header, pixels, width, height, bytesPerPixel);
+    const FileBuffer tga = BuildTga(header, pixels, width, height, bytesPerPixel);
 
     const Path target = folder / tgaName;
     std::error_code ioError;
-    if (!WriteFileAtomically(target, {std::span<const std::uint8_t>(tga)}, ioError))
+    if (!WriteFileAtomically(target, {tga.span()}, ioError))
         return Refusal{PathText(target), "Die Datei kann nicht geschrieben werden: " + SystemReason(ioError)};
     module.TgaHeader = header;
     return std::nullopt;
