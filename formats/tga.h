@@ -38,12 +38,15 @@ struct TgaHeaderRecord {
 enum class TgaError {
     None,
     CannotOpen,
-    Truncated,   // shorter than its header
-    ImageType,   // not true colour (2 or 10)
-    PixelDepth,  // not 15, 16, 24 or 32 bits
-    Size,        // negative width or height
-    PixelData,   // pixel data shorter than the picture
-    RleData,     // run-length data damaged
+    Truncated,    // shorter than its header
+    ColorMapped,  // types 1 and 9
+    Grey,         // types 3 and 11
+    ImageType,    // any other type that is not true colour (2 or 10)
+    PixelDepth,   // not 15, 16, 24 or 32 bits
+    Size,         // negative width or height
+    TooLarge,     // more pixel bytes than a GFP may hold
+    PixelData,    // pixel data shorter than the picture
+    RleData,      // a run-length packet reaches past the end of the picture
 };
 
 std::string Describe(TgaError error);

@@ -15,6 +15,9 @@ struct Refusal {
     std::string reason;  // German, with the system's reason where a file operation failed
 };
 
+// "file: reason", as messages and the command line show a refusal.
+std::string MessageText(const Refusal& refusal);
+
 struct GfpToTgaResult {
     int lastIndex = -1;              // the entry converted (or tried) last
     std::vector<Refusal> refused;    // in the order met; empty when every file was written

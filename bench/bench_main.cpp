@@ -1,0 +1,80 @@
+// varnox-bench: runs every registered benchmark, then prints the registered ratios.
+
+#include "bench/ratio.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <vector>
+
+namespace varnox::bench {
+
+namespace {
+
+struct Ratio {
+    std::string label, benchmark, baseline;
+};
+
+std::vector<Ratio>& Ratios()
+{
+    static std::vector<Ratio> ratios;
+    return ratios;
+}
+
+// The console output as usual, and the real time per iteration of every benchmark kept by
+// name: the median when the run was repeated, else the time of the single run.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            const std::string& name = run.run_name.function_name;
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                medians[name] = run.GetAdjustedRealTime();
+            else if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+                singles[name] = run.GetAdjustedRealTime();
+        }
+    }
+    double Time(const std::string& name) const
+    {
+        if (const auto m = medians.find(name); m != medians.end())
+            return m->second;
+        const auto s = singles.find(name);
+        return s == singles.end() ? 0.0 : s->second;
+    }
+
+  private:
+    std::map<std::string, double> medians, singles;
+};
+
+}  // namespace
+
+bool AddRatio(const std::string& label, const std::string& benchmark, const std::string& baseline)
+{
+    Ratios().push_back({label, benchmark, baseline});
+    return true;
+}
+
+}  // namespace varnox::bench
+
+int main(int argc, char** argv)
+{
+    using namespace varnox::bench;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    for (const auto& ratio : Ratios()) {
+        const double time = reporter.Time(ratio.benchmark);
+        const double baseline = reporter.Time(ratio.baseline);
+        if (time <= 0 || baseline <= 0)
+            continue;
+        std::printf("%s: %.3f x (%s / %s)\n", ratio.label.c_str(), time / baseline, ratio.benchmark.c_str(),
+                    ratio.baseline.c_str());
+    }
+    return 0;
+}

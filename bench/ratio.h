@@ -1,0 +1,12 @@
+#pragma once
+// Ratios printed after the run: the time of one benchmark over the time of its baseline,
+// both measured in the same run.
+
+#include <string>
+
+namespace varnox::bench {
+
+// Registers "label: benchmark / baseline"; call before main runs (from a static initialiser).
+bool AddRatio(const std::string& label, const std::string& benchmark, const std::string& baseline);
+
+}  // namespace varnox::bench

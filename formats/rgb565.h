@@ -1,0 +1,72 @@
+#pragma once
+// RGB565 pixels: splitting into channels, widening to 8 bits, narrowing and packing.
+// Even channel values widen to the bottom of their band of 8-bit values, odd ones to the
+// top, so that every 16-bit pixel survives a trip to 24 bits and back.
+
+#include "formats/bytes.h"
+
+#include <cstdint>
+
+namespace varnox {
+
+// Low 5 bits, as the remainder of the pixel divided by 32 (sign of the dividend).
+constexpr std::int32_t Blue5(std::int32_t pixel)
+{
+    return pixel % 32;
+}
+
+// Bits 10 to 5.
+constexpr std::int32_t Green6(std::int32_t pixel)
+{
+    return (pixel >> 5) & 63;
+}
+
+// Bits 15 to 11 (all bits from 11 up, divided by 2048 toward zero).
+constexpr std::int32_t Red5(std::int32_t pixel)
+{
+    return (pixel & ~std::int32_t{2047}) / 2048;
+}
+
+namespace detail {
+
+// Signed 16-bit result of a widening; throws OverflowError when it does not fit.
+constexpr std::int16_t Widened16(std::int32_t value)
+{
+    if (value < -32768 || value > 32767)
+        throw OverflowError();
+    return static_cast<std::int16_t>(value);
+}
+
+}  // namespace detail
+
+// n -> 8n, or 8n + 7 for odd n: 1 gives 15, 16 gives 128, 31 gives 255.
+constexpr std::int16_t Expand5To8(std::int16_t n)
+{
+    return detail::Widened16(n % 2 == 0 ? n * 8 : (n + 1) * 8 - 1);
+}
+
+// n -> 4n, or 4n + 3 for odd n: 1 gives 7, 32 gives 128, 63 gives 255.
+constexpr std::int16_t Expand6To8(std::int16_t n)
+{
+    return detail::Widened16(n % 2 == 0 ? n * 4 : (n + 1) * 4 - 1);
+}
+
+// v >> 3 for 0 to 255; every other value gives 0.
+constexpr std::int16_t Reduce8To5(std::int16_t v)
+{
+    return v >= 0 && v <= 255 ? static_cast<std::int16_t>(v >> 3) : std::int16_t{0};
+}
+
+// v >> 2 for 0 to 255; every other value gives 0.
+constexpr std::int16_t Reduce8To6(std::int16_t v)
+{
+    return v >= 0 && v <= 255 ? static_cast<std::int16_t>(v >> 2) : std::int16_t{0};
+}
+
+// r in bits 15 to 11, g in bits 10 to 5, b in bits 4 to 0, joined with OR.
+constexpr std::int32_t PackRgb565(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    return std::int32_t{r} * 2048 | std::int32_t{g} * 32 | std::int32_t{b};
+}
+
+}  // namespace varnox
