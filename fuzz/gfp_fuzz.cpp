@@ -6,6 +6,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace varnox;
+    if (fuzz::ClaimsHugePicture(data, size))
+        return 0;
     const Path path = fuzz::WriteInput("input.gfp", data, size);
     Module1 module;
     for (int round = 0; round < 2; ++round) {

@@ -92,6 +92,8 @@ FileBuffer BuildTga(const TgaHeaderRecord& header, const Bytes& pixels, std::int
     std::copy(header.bytes.begin(), header.bytes.end(), tga.bytes.get());
     const std::uint32_t* table = Widening().entries.data();
     std::uint8_t* out = tga.bytes.get() + kTgaHeaderSize;
+    if (w == 0)
+        return tga;  // header only; no pixel bytes to address
     for (std::int32_t row = height - 1; row >= 0; --row) {
         const std::uint8_t* in = pixels.data() + static_cast<std::size_t>(row) * w * bpp;
         if (bpp == 2) {

@@ -72,6 +72,18 @@ INSTANTIATE_TEST_SUITE_P(
                       Depth{"bits32", 32, {9, 9, 0x22, 0x33, 9, 9, 0x1F, 0}, {16, 103, 48, 255, 0, 0}}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// A picture of width 0 gives a TGA of its header alone, at every depth.
+TEST(GfpToTga, ZeroWidthGivesTheHeaderOnly)
+{
+    for (const std::int32_t bits : {8, 16, 24, 32}) {
+        test::TempDir dir;
+        test::WriteBytes(dir / "z.gfp", Gfp(0, 3, bits, {}));
+        Module1 module;
+        ASSERT_TRUE(ToTga(module, dir, "z.gfp").empty()) << bits;
+        EXPECT_EQ(test::ReadBytes(dir / "z.tga"), CleanHeader(0, 3)) << bits;
+    }
+}
+
 // Bottom row first; the header is clean even after a TGA with ID, colour map and origin bits was read.
 TEST(GfpToTga, TwoByTwoUprightWithACleanHeader)
 {

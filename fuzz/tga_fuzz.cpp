@@ -1,0 +1,29 @@
+// The TGA reader on a fuzzed file: an accepted picture is always width x height x 2 bytes.
+
+#include "formats/module1.h"
+#include "fuzz/fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace varnox;
+    const Path path = fuzz::WriteInput("input.tga", data, size);
+    Module1 module;
+    TgaError error = TgaError::None;
+    int rows = 0;
+    bool done = false;
+    const Bytes pixels = module.ReadTgaAsRgb565(path, &error, [&](int, bool end) {
+        if (end)
+            done = true;
+        else
+            ++rows;
+    });
+    if (error == TgaError::None) {
+        const auto width = static_cast<std::size_t>(module.TgaHeader.width());
+        const auto height = static_cast<std::size_t>(module.TgaHeader.height());
+        fuzz::Check(pixels.size() == width * height * 2, "accepted picture has width x height pixels");
+        fuzz::Check(done, "the end is reported");
+    } else {
+        fuzz::Check(pixels.empty(), "a refused file gives no pixels");
+    }
+    return 0;
+}
