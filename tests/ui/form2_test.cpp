@@ -1,0 +1,389 @@
+// The converter window: start state, modes, drive lists, the unpacker window, "Convert".
+
+#include "jobs/convert.h"
+#include "tests/support/tga_builder.h"
+#include "tests/ui/ui_support.h"
+#include "ui/dirlistbox.h"
+#include "ui/drivelistbox.h"
+#include "ui/filelistbox.h"
+#include "ui/form1.h"
+#include "ui/form2.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <algorithm>
+#include <memory>
+
+using namespace varnox;
+using test::Q;
+using ui::Form2;
+
+namespace {
+
+// Records every title a window is given.
+class TitleLog : public QObject {
+  public:
+    explicit TitleLog(QWidget* window) : window_(window) { window->installEventFilter(this); }
+    QStringList titles;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == window_ && event->type() == QEvent::WindowTitleChange)
+            titles.append(window_->windowTitle());
+        return false;
+    }
+
+  private:
+    QWidget* window_;
+};
+
+Bytes Gfp(std::int32_t width, std::int32_t height, std::uint8_t rawMark = 0)
+{
+    test::GfpSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.rawMark = rawMark;
+    spec.filler = 7;
+    return test::MakeGfp(spec);
+}
+
+Bytes Tga(std::int16_t width, std::int16_t height)
+{
+    test::TgaSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.picture = test::PatternPicture(width, height);
+    return test::MakeTga(spec);
+}
+
+long FileCount(const Path& folder)
+{
+    const std::filesystem::directory_iterator entries(folder);
+    return static_cast<long>(std::distance(std::filesystem::begin(entries), std::filesystem::end(entries)));
+}
+
+int Visible(const QList<ui::Form1*>& windows)
+{
+    return static_cast<int>(
+        std::count_if(windows.begin(), windows.end(), [](auto* w) { return w->isVisible(); }));
+}
+
+QList<ui::Form1*> UnpackerWindows()
+{
+    QList<ui::Form1*> found;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* form = qobject_cast<ui::Form1*>(widget))
+            found.append(form);
+    return found;
+}
+
+} // namespace
+
+class Form2Test : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempDir> dir_;
+    std::unique_ptr<Module1> module_;
+    std::unique_ptr<Form2> form_;
+    test::Messages messages_;
+
+    Form2& Open()
+    {
+        module_ = std::make_unique<Module1>();
+        form_ = std::make_unique<Form2>(*module_, Q(dir_->path()));
+        form_->setMessageSink(messages_.Sink());
+        form_->Form_Load();
+        return *form_;
+    }
+
+  private slots:
+    void init()
+    {
+        dir_ = std::make_unique<test::TempDir>();
+        messages_.texts.clear();
+        test::WriteBytes(*dir_ / "b.tga", Tga(3, 2));
+        test::WriteBytes(*dir_ / "A.TGA", Tga(2, 2));
+        test::WriteBytes(*dir_ / "pic.gfp", Gfp(4, 2));
+        test::WriteBytes(*dir_ / "notes.txt", {'x'});
+        test::MakeFolder(*dir_ / "sub");
+    }
+
+    void cleanup()
+    {
+        form_.reset();
+        test::RunDeferredDeletes();
+        dir_.reset();
+    }
+
+    void startState()
+    {
+        Form2& form = Open();
+        QVERIFY(form.windowTitle().startsWith("Varnox Convert  v0.1"));
+        QCOMPARE(form.size(), QSize(439, 334));
+        QVERIFY(form.opgra[0]->isChecked());
+        QVERIFY(!form.opgra[1]->isChecked());
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(form.Dir1[i]->path(), Q(dir_->path()));
+            QCOMPARE(form.File1[i]->path(), Q(dir_->path()));
+            QCOMPARE(form.File1[i]->ListIndex(), -1);
+        }
+        QCOMPARE(form.File1[0]->FileNames(), QStringList({"A.TGA", "b.tga"}));
+        QCOMPARE(form.File1[1]->FileNames(), QStringList({"pic.gfp"}));
+        QVERIFY(form.File1[1]->isEnabled());
+        QVERIFY(!form.chkunpackall->isEnabled());
+        QVERIFY(!form.chkunpackall->isChecked());
+        QVERIFY(form.chkuncom->isEnabled());
+        QVERIFY(!form.chkuncom->isChecked());
+        QVERIFY(form.lblinfo->text().isEmpty());
+        QCOMPARE(form.focusWidget(), form.File1[0]);
+        QVERIFY(messages_.texts.isEmpty());
+    }
+
+    void modeSwitchAndBack()
+    {
+        Form2& form = Open();
+        QTest::mouseClick(form.opgra[1], Qt::LeftButton);
+        QVERIFY(form.opgra[1]->isChecked() && !form.opgra[0]->isChecked());
+        QCOMPARE(form.File1[0]->pattern(), QString("*.gfp"));
+        QCOMPARE(form.File1[0]->FileNames(), QStringList({"pic.gfp"}));
+        QCOMPARE(form.File1[1]->FileNames(), QStringList({"A.TGA", "b.tga"}));
+        QVERIFY(!form.File1[1]->isEnabled());
+        QVERIFY(form.chkunpackall->isEnabled());
+
+        form.chkunpackall->setChecked(true);
+        form.chkuncom->setChecked(true);
+        QTest::mouseClick(form.opgra[0], Qt::LeftButton);
+        QCOMPARE(form.File1[0]->FileNames(), QStringList({"A.TGA", "b.tga"}));
+        QCOMPARE(form.File1[1]->FileNames(), QStringList({"pic.gfp"}));
+        QVERIFY(form.File1[1]->isEnabled());
+        QVERIFY(!form.chkunpackall->isEnabled());
+        QVERIFY(form.chkunpackall->isChecked()); // keeps its tick while disabled
+        QVERIFY(form.chkuncom->isEnabled() && form.chkuncom->isChecked());
+
+        // The same mode again changes nothing, a selection included.
+        form.File1[0]->setListIndex(1);
+        form.opgra_Click(0);
+        QCOMPARE(form.File1[0]->ListIndex(), 1);
+        QVERIFY(messages_.texts.isEmpty());
+    }
+
+    void driveThatFailsIsPutBack()
+    {
+        Form2& form = Open();
+        const QString gone = Q(*dir_ / "gone");
+        for (int i = 0; i < 2; ++i)
+            form.Drive1[i]->setDrives({"/", gone});
+        form.Dir1[0]->OpenEntry(form.Dir1[0]->count() - 1); // into "sub"
+        const QString before = form.Dir1[0]->path();
+
+        form.Drive1[0]->setCurrentIndex(1);
+        QCOMPARE(form.Drive1[0]->drive(), QString("/"));
+        QCOMPARE(form.Dir1[0]->path(), before);
+        QCOMPARE(form.File1[0]->path(), before);
+        QVERIFY(messages_.texts.isEmpty()); // silently
+        QCOMPARE(form.Dir1[1]->path(), Q(dir_->path()));
+    }
+
+    void blocksAreIndependent()
+    {
+        Form2& form = Open();
+        const QString volume = Q(*dir_ / "sub");
+        test::WriteBytes(*dir_ / "sub" / "x.tga", Tga(1, 1));
+        for (int i = 0; i < 2; ++i)
+            form.Drive1[i]->setDrives({"/", volume});
+
+        form.Drive1[0]->setCurrentIndex(1);
+        QCOMPARE(form.Dir1[0]->path(), volume);
+        QCOMPARE(form.File1[0]->FileNames(), QStringList({"x.tga"}));
+        QCOMPARE(form.Drive1[1]->drive(), QString("/"));
+        QCOMPARE(form.Dir1[1]->path(), Q(dir_->path()));
+        QCOMPARE(form.File1[1]->path(), Q(dir_->path()));
+
+        form.Dir1[1]->setPath(volume);
+        QCOMPARE(form.File1[1]->path(), volume);
+        QCOMPARE(form.File1[1]->FileNames(), QStringList()); // no *.gfp there
+        QCOMPARE(form.Drive1[0]->drive(), volume);
+        QCOMPARE(form.Drive1[1]->drive(), QString("/")); // a folder change does not move the drive list
+        QVERIFY(messages_.texts.isEmpty());
+    }
+
+    void unpackLeavesOneWindowAndReopensInStartState()
+    {
+        Form2& form = Open();
+        test::WriteBytes(*dir_ / "a.res", test::MakeRes({{14, "pic", Gfp(2, 2)}}));
+        form.Command1_Click();
+        form.Command1_Click();
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QCOMPARE(Visible(UnpackerWindows()), 1);
+        ui::Form1* first = form.Unpacker();
+        QVERIFY(first != nullptr);
+        QVERIFY(first->parentWidget() == nullptr);
+        QCOMPARE(first->filFile->FileNames(), QStringList({"a.res"}));
+
+        first->Check1->setChecked(true);
+        first->Dir1->setPath(Q(*dir_ / "sub"));
+        first->filFile->setPath(Q(*dir_ / "sub"));
+        first->txtinfo->setPlainText("alt");
+        QPointer<ui::Form1> closed(first);
+        first->close();
+        QVERIFY(form.Unpacker() == nullptr);
+        test::RunDeferredDeletes();
+        QVERIFY(closed.isNull());
+
+        form.Command1_Click();
+        ui::Form1* again = form.Unpacker();
+        QVERIFY(again != nullptr && again->isVisible());
+        QVERIFY(!again->Check1->isChecked());
+        QVERIFY(again->txtinfo->toPlainText().isEmpty());
+        QCOMPARE(again->Dir1->path(), Q(dir_->path()));
+        QCOMPARE(again->filFile->FileNames(), QStringList({"a.res"}));
+        QCOMPARE(Visible(UnpackerWindows()), 1);
+    }
+
+    void missingSelection_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("source");
+        QTest::addColumn<int>("target");
+        QTest::addColumn<QString>("message");
+        const QString both = "Bitte eine Quell und Zieldatei auswählen";
+        QTest::newRow("tga->gfp, nothing") << 0 << -1 << -1 << both;
+        QTest::newRow("tga->gfp, source only") << 0 << 0 << -1 << both;
+        QTest::newRow("tga->gfp, target only") << 0 << -1 << 0 << both;
+        QTest::newRow("gfp->tga, nothing, convert all") << 1 << -1 << -1 << "Bitte eine Quelldatei auswählen";
+    }
+
+    void missingSelection()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, source);
+        QFETCH(int, target);
+        QFETCH(QString, message);
+        Form2& form = Open();
+        form.opgra[mode]->setChecked(true);
+        form.chkunpackall->setChecked(true);
+        form.lblinfo->setText("vorher");
+        form.File1[0]->setListIndex(source);
+        form.File1[1]->setListIndex(target);
+        const auto count = FileCount(dir_->path());
+
+        QTest::mouseClick(form.btnconvert, Qt::LeftButton);
+        QCOMPARE(messages_.texts, QStringList({message}));
+        QCOMPARE(form.lblinfo->text(), QString("vorher"));
+        QCOMPARE(FileCount(dir_->path()), count);
+    }
+
+    void gfpToTgaThroughConvert_data()
+    {
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<QStringList>("written");
+        QTest::newRow("selected only") << false << QStringList({"b.tga"});
+        QTest::newRow("convert all") << true << QStringList({"a.tga", "b.tga", "c.tga"});
+    }
+
+    void gfpToTgaThroughConvert()
+    {
+        QFETCH(bool, all);
+        QFETCH(QStringList, written);
+        const Path folder = *dir_ / "sub";
+        for (const char* name : {"a.gfp", "b.gfp", "c.gfp"})
+            test::WriteBytes(folder / name, Gfp(3, 2));
+        Form2& form = Open();
+        form.Dir1[0]->setPath(Q(folder));
+        form.opgra[1]->setChecked(true);
+        form.chkunpackall->setChecked(all);
+        form.File1[0]->setListIndex(1);
+
+        form.btnconvert_Click();
+        QVERIFY2(messages_.texts.isEmpty(), qPrintable(messages_.texts.join('\n')));
+        for (const char* name : {"a.tga", "b.tga", "c.tga"}) {
+            const Bytes tga = test::ReadBytes(folder / name);
+            QCOMPARE(!tga.empty(), written.contains(name));
+            if (!tga.empty())
+                QCOMPARE(tga.size(), std::size_t{18 + 3 * 2 * 3});
+        }
+        QCOMPARE(form.File1[0]->ListIndex(), all ? 2 : 1);
+        QCOMPARE(form.File1[0]->FileNames(), QStringList({"a.gfp", "b.gfp", "c.gfp"})); // no refresh
+    }
+
+    void convertAllTellsRefusalsOnceAtTheEnd()
+    {
+        const Path folder = *dir_ / "sub";
+        test::WriteBytes(folder / "a.gfp", Gfp(2, 2));
+        test::WriteBytes(folder / "b.gfp", {'N', 'O', 'P', 'E'});
+        test::WriteBytes(folder / "c.gfp", Gfp(2, 2));
+        Form2& form = Open();
+        form.Dir1[0]->setPath(Q(folder));
+        form.opgra[1]->setChecked(true);
+        form.chkunpackall->setChecked(true);
+        form.File1[0]->setListIndex(0);
+
+        form.btnconvert_Click();
+        QCOMPARE(messages_.texts.size(), 1);
+        QVERIFY(messages_.texts[0].contains(Q(folder / "b.gfp")));
+        QVERIFY(!messages_.texts[0].contains("a.gfp"));
+        QVERIFY(std::filesystem::exists(folder / "a.tga"));
+        QVERIFY(!std::filesystem::exists(folder / "b.tga"));
+        QVERIFY(std::filesystem::exists(folder / "c.tga"));
+        QCOMPARE(form.File1[0]->ListIndex(), 2);
+    }
+
+    void tgaToGfpThroughConvert_data()
+    {
+        QTest::addColumn<bool>("uncompressed");
+        QTest::addColumn<QString>("stage");
+        QTest::newRow("compressed") << false << "Packe Daten";
+        QTest::newRow("uncompressed") << true << "Analysiere tga und gfp";
+    }
+
+    void tgaToGfpThroughConvert()
+    {
+        QFETCH(bool, uncompressed);
+        QFETCH(QString, stage);
+        const Bytes oldTarget = test::ReadBytes(*dir_ / "pic.gfp");
+        Form2& form = Open();
+        TitleLog log(&form);
+        form.chkuncom->setChecked(uncompressed);
+        form.File1[0]->setListIndex(1); // b.tga, 3 x 2
+        form.File1[1]->setListIndex(0); // pic.gfp
+
+        QTest::mouseClick(form.btnconvert, Qt::LeftButton);
+        QVERIFY2(messages_.texts.isEmpty(), qPrintable(messages_.texts.join('\n')));
+        QCOMPARE(test::ReadBytes(*dir_ / "pic.gfp.bak"), oldTarget);
+        QCOMPARE(form.lblinfo->text(), stage);
+        QCOMPARE(log.titles.mid(0, 2), QStringList({"1", "2"}));
+        QCOMPARE(form.windowTitle(), Form2::Caption());
+
+        Module1 check;
+        GfpError error = GfpError::None;
+        const Bytes pixels = check.ReadGfpPixels(*dir_ / "pic.gfp", &error);
+        QCOMPARE(error, GfpError::None);
+        QCOMPARE(check.GfpPixelHeader.width(), 3);
+        QCOMPARE(check.GfpPixelHeader.height(), 2);
+        QCOMPARE(check.GfpPixelHeader.compression(), std::uint8_t(uncompressed ? 0 : 11));
+        QCOMPARE(pixels.size(), std::size_t{12});
+    }
+
+    void refusedTargetGivesMessageAndTitleBack()
+    {
+        test::WriteBytes(*dir_ / "bad.gfp", {'x', 'y'});
+        Form2& form = Open();
+        form.File1[0]->setListIndex(0);
+        form.File1[1]->setListIndex(0); // bad.gfp
+        form.btnconvert_Click();
+        QCOMPARE(messages_.texts.size(), 1);
+        QVERIFY(messages_.texts[0].contains(Q(*dir_ / "bad.gfp")));
+        QCOMPARE(test::ReadBytes(*dir_ / "bad.gfp"), (Bytes{'x', 'y'}));
+        QVERIFY(!std::filesystem::exists(*dir_ / "bad.gfp.bak"));
+        QCOMPARE(form.windowTitle(), Form2::Caption());
+    }
+};
+
+QTEST_MAIN(Form2Test)
+#include "form2_test.moc"

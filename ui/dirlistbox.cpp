@@ -1,0 +1,136 @@
+#include "ui/dirlistbox.h"
+
+#include "ui/folders.h"
+
+#include <QDir>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyledItemDelegate>
+
+namespace varnox::ui {
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+constexpr int kLevelRole = Qt::UserRole + 1;
+constexpr int kIndentPixels = 8;
+
+// Draws each entry shifted right by its level.
+class IndentDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem shifted(option);
+        shifted.rect.adjust(index.data(kLevelRole).toInt() * kIndentPixels, 0, 0, 0);
+        QStyledItemDelegate::paint(painter, shifted, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QSize size = QStyledItemDelegate::sizeHint(option, index);
+        return {size.width() + index.data(kLevelRole).toInt() * kIndentPixels, size.height()};
+    }
+};
+
+// The folders from the root down to folder, root first.
+QStringList Chain(const QString& folder)
+{
+    QStringList chain;
+    for (QString at = folder;; at = CleanFolder(at + QStringLiteral("/.."))) {
+        chain.prepend(at);
+        if (QDir(at).isRoot() || at == CleanFolder(at + QStringLiteral("/..")))
+            break;
+    }
+    return chain;
+}
+
+QString EntryText(const QString& folder)
+{
+    const QString name = QDir(folder).dirName();
+    return QDir(folder).isRoot() || name.isEmpty() ? folder : name;
+}
+
+} // namespace
+
+DirListBox::DirListBox(QWidget* parent) : QListWidget(parent)
+{
+    setItemDelegate(new IndentDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { OpenEntry(row(item)); });
+}
+
+void DirListBox::setPath(const QString& folder)
+{
+    const QString clean = CleanFolder(folder);
+    CheckListable(clean);
+    const bool changed = clean != path_;
+    path_ = clean;
+    Fill();
+    if (changed)
+        emit Change();
+}
+
+QString DirListBox::EntryPath(int row) const
+{
+    const QListWidgetItem* entry = item(row);
+    return entry != nullptr ? entry->data(kPathRole).toString() : QString();
+}
+
+void DirListBox::OpenEntry(int row)
+{
+    const QString folder = EntryPath(row);
+    if (folder.isEmpty())
+        return;
+    try {
+        setPath(folder);
+    } catch (const ListError& error) {
+        emit ListFailed(QString::fromStdString(error.what()));
+        // The folder shown may be gone as well: fall back to the nearest one that exists.
+        for (QString at = path_;; at = CleanFolder(at + QStringLiteral("/.."))) {
+            try {
+                setPath(at);
+                return;
+            } catch (const ListError&) {
+                if (QDir(at).isRoot())
+                    return;
+            }
+        }
+    }
+}
+
+void DirListBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        OpenEntry(currentRow());
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void DirListBox::Fill()
+{
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    clear();
+    const QStringList chain = Chain(path_);
+    for (int level = 0; level < chain.size(); ++level) {
+        auto* entry = new QListWidgetItem(open, EntryText(chain[level]), this);
+        entry->setData(kPathRole, chain[level]);
+        entry->setData(kLevelRole, level);
+    }
+    const QDir dir(path_);
+    const auto subfolders =
+        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+    for (const QString& name : subfolders) {
+        auto* entry = new QListWidgetItem(closed, name, this);
+        entry->setData(kPathRole, dir.filePath(name));
+        entry->setData(kLevelRole, static_cast<int>(chain.size()));
+    }
+    setCurrentRow(static_cast<int>(chain.size()) - 1);
+}
+
+} // namespace varnox::ui

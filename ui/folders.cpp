@@ -1,0 +1,40 @@
+#include "ui/folders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <filesystem>
+
+namespace varnox::ui {
+
+Path ToPath(const QString& path)
+{
+    return Path(QFile::encodeName(path).toStdString());
+}
+
+QString ToQString(const Path& path)
+{
+    return QFile::decodeName(QByteArray::fromStdString(path.native()));
+}
+
+QString ToQString(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
+QString CleanFolder(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+void CheckListable(const QString& folder)
+{
+    std::error_code error;
+    // Opening the listing tells a missing folder, a file and a refused one apart.
+    std::filesystem::directory_iterator probe(ToPath(folder), error);
+    if (error)
+        throw ListError(QStringLiteral("Der Ordner kann nicht gelesen werden: %1: %2")
+                            .arg(folder, ToQString(SystemReason(error))));
+}
+
+} // namespace varnox::ui

@@ -1,0 +1,32 @@
+#pragma once
+// Where a window's message boxes go: a modal box with an OK button, or, in tests, a sink.
+
+#include <QString>
+#include <functional>
+
+class QFont;
+class QWidget;
+
+namespace varnox::ui {
+
+using MessageSink = std::function<void(const QString& text)>;
+
+// Shows text to the user: through sink when one is set, otherwise in a modal box over parent.
+void ShowMessageBox(QWidget* parent, const MessageSink& sink, const QString& text);
+
+// The hourglass for as long as the object lives.
+class WaitCursor {
+  public:
+    WaitCursor();
+    ~WaitCursor();
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// The font of both windows: small enough for captions to fit the fixed layout.
+QFont WindowFont();
+
+// The credit text after each window's title.
+inline constexpr char16_t kCredit[] = u" \u2013 Werkzeug f\u00fcr Modder";
+
+} // namespace varnox::ui
