@@ -68,7 +68,7 @@ Rgb Stripes(int x, int y, int, int)
 Bytes Rgb565Pixels(const Pattern& pattern, int width, int height)
 {
     Bytes pixels;
-    pixels.reserve(static_cast<std::size_t>(width * height * 2));
+    pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 2);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const Rgb c = pattern(x, y, width, height);
