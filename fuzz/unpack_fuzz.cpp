@@ -13,15 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::error_code ignored;
     fs::remove_all(root, ignored);
     fs::create_directories(root / "game");
-    const Path archive = root / "game" / "gfx.res";
-    {
-        std::FILE* f = std::fopen(archive.c_str(), "wb");
-        if (f == nullptr)
-            std::abort();
-        if (size > 0 && std::fwrite(data, 1, size, f) != size)
-            std::abort();
-        std::fclose(f);
-    }
+    const Path archive = fuzz::WriteInput("unpack/game/gfx.res", data, size);
 
     Module1 module;
     jobs::ReportOptions options;
