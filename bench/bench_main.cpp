@@ -1,11 +1,14 @@
-// varnox-bench: runs every registered benchmark, then prints the registered ratios.
+// varnox-bench: runs every registered benchmark, then prints the registered ratios and the
+// peak memory of the conversions.
 
 #include "bench/ratio.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <map>
+#include <string_view>
 #include <vector>
 
 namespace varnox::bench {
@@ -30,7 +33,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            const std::string& name = run.run_name.function_name;
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty())
+                name += "/" + run.run_name.args;
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
                 medians[name] = run.GetAdjustedRealTime();
             else if (run.run_type == Run::RT_Iteration && run.iterations > 0)
@@ -62,6 +67,16 @@ bool AddRatio(const std::string& label, const std::string& benchmark, const std:
 int main(int argc, char** argv)
 {
     using namespace varnox::bench;
+    // --no-memory leaves out the peak memory runs after the benchmarks.
+    bool withMemory = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--no-memory") {
+            withMemory = false;
+            std::copy(argv + i + 1, argv + argc, argv + i);
+            --argc;
+            break;
+        }
+    }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
@@ -76,5 +91,7 @@ int main(int argc, char** argv)
         std::printf("%s: %.3f x (%s / %s)\n", ratio.label.c_str(), time / baseline, ratio.benchmark.c_str(),
                     ratio.baseline.c_str());
     }
+    if (withMemory)
+        PrintPeakMemory();
     return 0;
 }

@@ -1,4 +1,6 @@
-// GFP -> TGA and TGA -> GFP of a 2048 x 2048 picture, each beside the zlib call it rests on.
+// GFP -> TGA and TGA -> GFP of square pictures of 512, 2048 and 4096 pixels a side, each
+// beside the zlib call it rests on; and the peak memory of both conversions, taken from
+// varnox-cli runs.
 
 #include "bench/ratio.h"
 #include "jobs/convert.h"
@@ -6,23 +8,33 @@
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
+#include <cstdio>
+#include <fcntl.h>
 #include <cstdlib>
+#include <map>
 #include <random>
+#include <spawn.h>
 #include <stdexcept>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+extern char** environ;
 
 namespace varnox::bench {
 
 namespace {
 
-constexpr std::int32_t kSide = 2048;
+constexpr std::int32_t kSides[] = {512, 2048, 4096};
 
-// A folder under the temporary folder holding a GFP of the picture and its TGA.
+// A folder under the temporary folder holding a GFP of a side x side picture, its TGA, and
+// a second GFP that TGA -> GFP rewrites.
 struct PictureFiles {
     Path folder;
     Bytes pixels; // RGB565, top row first
     Bytes stream; // zlib stream of pixels at the default level
+    Bytes tga;    // bytes of a TGA of the picture's size, for the write floor
 
-    PictureFiles()
+    explicit PictureFiles(std::int32_t side)
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "varnox-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
@@ -31,15 +43,16 @@ struct PictureFiles {
 
         // Smooth gradients with a little noise, like a painted picture.
         std::mt19937 random(7);
-        pixels.resize(std::size_t{kSide} * kSide * 2);
-        for (std::int32_t y = 0; y < kSide; ++y) {
-            for (std::int32_t x = 0; x < kSide; ++x) {
+        const auto n = static_cast<std::size_t>(side);
+        pixels.resize(n * n * 2);
+        for (std::int32_t y = 0; y < side; ++y) {
+            for (std::int32_t x = 0; x < side; ++x) {
                 const auto noise = static_cast<std::int32_t>(random() & 3);
-                const std::int32_t red = (x * 31 / (kSide - 1) + noise / 2) & 31;
-                const std::int32_t green = (y * 63 / (kSide - 1) + noise) & 63;
+                const std::int32_t red = (x * 31 / (side - 1) + noise / 2) & 31;
+                const std::int32_t green = (y * 63 / (side - 1) + noise) & 63;
                 const std::int32_t blue = (((x + y) >> 6) + (noise & 1)) & 31;
                 const std::int32_t p = red << 11 | green << 5 | blue;
-                const auto at = (std::size_t(y) * kSide + std::size_t(x)) * 2;
+                const auto at = (std::size_t(y) * n + std::size_t(x)) * 2;
                 pixels[at] = static_cast<std::uint8_t>(p & 0xFF);
                 pixels[at + 1] = static_cast<std::uint8_t>(p >> 8);
             }
@@ -49,10 +62,10 @@ struct PictureFiles {
 
         GfpPictureHeaderRecord picture;
         GfpPixelHeaderRecord pixel;
-        picture.setWidth(kSide);
-        picture.setHeight(kSide);
-        pixel.setWidth(kSide);
-        pixel.setHeight(kSide);
+        picture.setWidth(side);
+        picture.setHeight(side);
+        pixel.setWidth(side);
+        pixel.setHeight(side);
         pixel.setBitsPerPixel(16);
         pixel.setRawSize(static_cast<std::int32_t>(pixels.size()));
         pixel.setCompression(kGfpCompressionZlib);
@@ -70,37 +83,66 @@ struct PictureFiles {
         if (!jobs::ConvertGfpToTga(module, folder, {"pic.gfp"}, 0, 0).refused.empty())
             throw std::runtime_error("cannot write the TGA");
         std::filesystem::copy_file(folder / "pic.gfp", folder / "target.gfp");
+        tga.assign(kTgaHeaderSize + n * n * 3, 0x5A);
+        if (!WriteFileAtomically(folder / "floor.tga", {std::span<const std::uint8_t>(tga)}, error))
+            throw std::runtime_error("cannot write the floor TGA: " + SystemReason(error));
     }
     ~PictureFiles()
     {
         std::error_code ignored;
         std::filesystem::remove_all(folder, ignored);
     }
+    PictureFiles(const PictureFiles&) = delete;
+    PictureFiles& operator=(const PictureFiles&) = delete;
 };
 
-PictureFiles& Files()
+PictureFiles& Files(std::int64_t side)
 {
-    static PictureFiles files;
-    return files;
+    static std::map<std::int64_t, std::unique_ptr<PictureFiles>> files;
+    auto& entry = files[side];
+    if (!entry)
+        entry = std::make_unique<PictureFiles>(static_cast<std::int32_t>(side));
+    return *entry;
 }
 
+void CountPixelBytes(benchmark::State& state, const PictureFiles& files)
+{
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * std::int64_t(files.pixels.size()));
+}
+
+// Replaces the TGA written by the previous iteration, as a second conversion of a folder would.
 void GfpToTga(benchmark::State& state)
 {
-    PictureFiles& files = Files();
+    PictureFiles& files = Files(state.range(0));
     Module1 module;
     for (auto _ : state) {
         const auto result = jobs::ConvertGfpToTga(module, files.folder, {"pic.gfp"}, 0, 0);
         if (!result.refused.empty())
             state.SkipWithError(jobs::MessageText(result.refused.front()).c_str());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            std::int64_t(files.pixels.size()));
+    CountPixelBytes(state, files);
+}
+
+// Writes a TGA where there was none, as a first conversion of a folder does.
+void GfpToNewTga(benchmark::State& state)
+{
+    PictureFiles& files = Files(state.range(0));
+    Module1 module;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(files.folder / "pic.tga");
+        state.ResumeTiming();
+        const auto result = jobs::ConvertGfpToTga(module, files.folder, {"pic.gfp"}, 0, 0);
+        if (!result.refused.empty())
+            state.SkipWithError(jobs::MessageText(result.refused.front()).c_str());
+    }
+    CountPixelBytes(state, files);
 }
 
 // The bare decompression of the same stream into a buffer of the picture's size.
 void Uncompress(benchmark::State& state)
 {
-    PictureFiles& files = Files();
+    PictureFiles& files = Files(state.range(0));
     Bytes out(files.pixels.size());
     for (auto _ : state) {
         uLongf length = static_cast<uLongf>(out.size());
@@ -109,13 +151,30 @@ void Uncompress(benchmark::State& state)
             state.SkipWithError("uncompress failed");
         benchmark::DoNotOptimize(out.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            std::int64_t(files.pixels.size()));
+    CountPixelBytes(state, files);
+}
+
+// The floor of GFP -> TGA: the same decompression, then a TGA's worth of bytes written
+// over an existing file the way every job writes.
+void UncompressAndWrite(benchmark::State& state)
+{
+    PictureFiles& files = Files(state.range(0));
+    Bytes out(files.pixels.size());
+    for (auto _ : state) {
+        uLongf length = static_cast<uLongf>(out.size());
+        if (::uncompress(out.data(), &length, files.stream.data(), static_cast<uLong>(files.stream.size())) !=
+            Z_OK)
+            state.SkipWithError("uncompress failed");
+        std::error_code error;
+        if (!WriteFileAtomically(files.folder / "floor.tga", {std::span<const std::uint8_t>(files.tga)}, error))
+            state.SkipWithError("cannot write");
+    }
+    CountPixelBytes(state, files);
 }
 
 void TgaToGfp(benchmark::State& state)
 {
-    PictureFiles& files = Files();
+    PictureFiles& files = Files(state.range(0));
     Module1 module;
     for (auto _ : state) {
         const auto result =
@@ -123,15 +182,14 @@ void TgaToGfp(benchmark::State& state)
         if (!result.ok)
             state.SkipWithError(jobs::MessageText(result.refusal).c_str());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            std::int64_t(files.pixels.size()));
+    CountPixelBytes(state, files);
 }
 
 // The bare compression of the same pixels at the default level.
 void Compress2(benchmark::State& state)
 {
-    PictureFiles& files = Files();
-    Bytes out(files.pixels.size() + files.pixels.size() / 100 + 12);
+    PictureFiles& files = Files(state.range(0));
+    Bytes out(compressBound(static_cast<uLong>(files.pixels.size())));
     for (auto _ : state) {
         uLongf length = static_cast<uLongf>(out.size());
         if (::compress2(out.data(), &length, files.pixels.data(), static_cast<uLong>(files.pixels.size()),
@@ -139,18 +197,77 @@ void Compress2(benchmark::State& state)
             state.SkipWithError("compress2 failed");
         benchmark::DoNotOptimize(out.data());
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            std::int64_t(files.pixels.size()));
+    CountPixelBytes(state, files);
 }
 
-BENCHMARK(GfpToTga)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(Uncompress)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(TgaToGfp)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(Compress2)->Unit(benchmark::kMillisecond)->UseRealTime();
+void Sides(benchmark::internal::Benchmark* b)
+{
+    for (const std::int32_t side : kSides)
+        b->Arg(side);
+    b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
 
-const bool kRatios = AddRatio("GFP -> TGA over uncompress", "GfpToTga", "Uncompress") &&
-                     AddRatio("TGA -> GFP over compress2", "TgaToGfp", "Compress2");
+BENCHMARK(GfpToTga)->Apply(Sides);
+BENCHMARK(GfpToNewTga)->Apply(Sides);
+BENCHMARK(Uncompress)->Apply(Sides);
+BENCHMARK(UncompressAndWrite)->Apply(Sides);
+BENCHMARK(TgaToGfp)->Apply(Sides);
+BENCHMARK(Compress2)->Apply(Sides);
+
+const bool kRatios = [] {
+    for (const std::int32_t side : kSides) {
+        const std::string s = "/" + std::to_string(side);
+        const std::string size = " " + std::to_string(side) + "x" + std::to_string(side);
+        AddRatio("GFP -> TGA" + size + " over uncompress", "GfpToTga" + s, "Uncompress" + s);
+        AddRatio("GFP -> new TGA" + size + " over uncompress", "GfpToNewTga" + s, "Uncompress" + s);
+        AddRatio("GFP -> TGA" + size + " over uncompress and write", "GfpToTga" + s, "UncompressAndWrite" + s);
+        AddRatio("TGA -> GFP" + size + " over compress2", "TgaToGfp" + s, "Compress2" + s);
+    }
+    return true;
+}();
+
+// Peak resident memory of one varnox-cli run in folder, in bytes; -1 when it failed.
+std::int64_t PeakOfRun(const Path& folder, std::vector<std::string> args)
+{
+    args.insert(args.begin(), VARNOX_CLI);
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, VARNOX_CLI, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        return -1;
+    int status = 0;
+    rusage usage{};
+    if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return -1;
+    return std::int64_t{usage.ru_maxrss} * 1024;
+}
+
+double MiB(std::int64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
 }  // namespace
+
+void PrintPeakMemory()
+{
+    const std::int64_t bare = PeakOfRun(".", {"--version"});
+    std::printf("Peak memory of one conversion above a bare start of varnox-cli (%.1f MiB):\n", MiB(bare));
+    for (const std::int32_t side : kSides) {
+        PictureFiles& files = Files(side);
+        const auto pixelBytes = static_cast<std::int64_t>(files.pixels.size());
+        const std::int64_t toTga = PeakOfRun(files.folder, {"gfp2tga", "pic.gfp"});
+        const std::int64_t toGfp = PeakOfRun(files.folder, {"tga2gfp", "pic.tga", "target.gfp"});
+        std::printf("  %dx%d (pixel bytes %.1f MiB): GFP -> TGA %.1f MiB = %.2f x, TGA -> GFP %.1f MiB = %.2f x\n",
+                    side, side, MiB(pixelBytes), MiB(toTga - bare),
+                    static_cast<double>(toTga - bare) / static_cast<double>(pixelBytes), MiB(toGfp - bare),
+                    static_cast<double>(toGfp - bare) / static_cast<double>(pixelBytes));
+    }
+}
 
 }  // namespace varnox::bench

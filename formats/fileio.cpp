@@ -5,6 +5,7 @@
 #include <climits>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -101,57 +102,67 @@ bool ReadWholeFile(const Path& path, Bytes& out, std::error_code& error)
     return true;
 }
 
-bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const std::uint8_t>> pieces,
-                         std::error_code& error)
+AtomicFile::~AtomicFile()
+{
+    Discard();
+}
+
+bool AtomicFile::Open(const Path& target)
 {
     static std::atomic<unsigned> counter{0};
+    Discard();
+    error_.clear();
+    target_ = target;
     // A write-protected file stays as it is, as it would if it were written in place.
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) {
+    const bool replacing = ::stat(target.c_str(), &existing) == 0;
+    if (replacing) {
         if ((existing.st_mode & 0222) == 0) {
-            error = std::make_error_code(std::errc::permission_denied);
+            error_ = std::make_error_code(std::errc::permission_denied);
             return false;
         }
-        if (::access(path.c_str(), W_OK) != 0) {
-            error = LastError();
+        if (::access(target.c_str(), W_OK) != 0) {
+            error_ = LastError();
             return false;
         }
     }
-    const Path folder = path.has_parent_path() ? path.parent_path() : Path(".");
-    Path temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    const Path folder = target.has_parent_path() ? target.parent_path() : Path(".");
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         // Short and independent of the target's name, so that a target whose name is as
         // long as the file system allows can still be written.
-        temp = folder / (".varnox-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".tmp");
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
+        temp_ = folder / (".varnox-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".tmp");
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST)
             break;
     }
-    if (fd < 0) {
-        error = LastError();
+    if (fd_ < 0) {
+        error_ = LastError();
         return false;
     }
     // Keep the permissions of a file that is being replaced.
-    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
-        ::fchmod(fd, existing.st_mode & 07777);
+    if (replacing && S_ISREG(existing.st_mode))
+        ::fchmod(fd_, existing.st_mode & 07777);
+    return true;
+}
 
+bool AtomicFile::Write(std::initializer_list<std::span<const std::uint8_t>> pieces)
+{
+    if (fd_ < 0 || error_)
+        return false;
     // All pieces in one gathered write; a short write goes on from where it stopped.
     std::vector<iovec> chunks;
     for (const auto& piece : pieces)
         if (!piece.empty())
             chunks.push_back({const_cast<std::uint8_t*>(piece.data()), piece.size()});
-    bool ok = true;
     std::size_t first = 0;
-    while (ok && first < chunks.size()) {
+    while (first < chunks.size()) {
         const int count = static_cast<int>(std::min<std::size_t>(chunks.size() - first, IOV_MAX));
-        const ssize_t n = ::writev(fd, &chunks[first], count);
+        const ssize_t n = ::writev(fd_, &chunks[first], count);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            error = LastError();
-            ok = false;
-            break;
+            error_ = LastError();
+            return false;
         }
         auto done = static_cast<std::size_t>(n);
         while (first < chunks.size() && done >= chunks[first].iov_len)
@@ -161,20 +172,55 @@ bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const
             chunks[first].iov_len -= done;
         }
     }
-    if (::close(fd) != 0 && ok) {
-        error = LastError();
-        ok = false;
+    return true;
+}
+
+bool AtomicFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes)
+{
+    if (fd_ < 0 || error_)
+        return false;
+    while (!bytes.empty()) {
+        const ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error_ = LastError();
+            return false;
+        }
+        bytes = bytes.subspan(static_cast<std::size_t>(n));
+        offset += n;
     }
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
-        error = LastError();
-        ok = false;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
+    return true;
+}
+
+bool AtomicFile::Commit()
+{
+    if (fd_ < 0 || error_)
+        return false;
+    const int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0 || std::rename(temp_.c_str(), target_.c_str()) != 0) {
+        error_ = LastError();
+        ::unlink(temp_.c_str());
         return false;
     }
-    error.clear();
     return true;
+}
+
+void AtomicFile::Discard()
+{
+    if (fd_ < 0)
+        return;
+    ::close(std::exchange(fd_, -1));
+    ::unlink(temp_.c_str());
+}
+
+bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const std::uint8_t>> pieces,
+                         std::error_code& error)
+{
+    AtomicFile file;
+    const bool ok = file.Open(path) && file.Write(pieces) && file.Commit();
+    error = file.error();
+    return ok;
 }
 
 bool CopyFileAtomically(const Path& source, const Path& destination, std::error_code& error)

@@ -46,6 +46,39 @@ private:
 // Reads a whole file; false (with error set) when it cannot be opened or read.
 bool ReadWholeFile(const Path& path, Bytes& out, std::error_code& error);
 
+// A file written under a temporary name beside its target and renamed over it when
+// complete, so that the target holds either its old content or the whole new one. A file
+// dropped (or discarded) before Commit leaves no trace. After the first failure every
+// call returns false and error() tells why.
+class AtomicFile {
+public:
+    AtomicFile() = default;
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+    ~AtomicFile();
+
+    // Refuses a write-protected target (it stays as it is) or a folder without room for
+    // the temporary file.
+    bool Open(const Path& target);
+    // Appends the concatenation of pieces.
+    bool Write(std::initializer_list<std::span<const std::uint8_t>> pieces);
+    // Writes bytes at offset (the file grows as needed).
+    bool WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes);
+    // Puts the file in place of the target.
+    bool Commit();
+    // Removes the temporary file; the target stays as it was.
+    void Discard();
+
+    bool IsOpen() const { return fd_ >= 0; }
+    const std::error_code& error() const { return error_; }
+
+private:
+    Path target_;
+    Path temp_;
+    int fd_ = -1;
+    std::error_code error_;
+};
+
 // Writes the concatenation of pieces to a temporary file beside path and renames it
 // over path, so that path holds either its old content or the whole new one.
 bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const std::uint8_t>> pieces,

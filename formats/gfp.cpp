@@ -74,6 +74,149 @@ bool UsableRawSize(std::int32_t rawSize) { return rawSize >= 0 && rawSize <= kMa
 
 }  // namespace
 
+namespace {
+
+// Where a GFP's pixels lie, as found from its header blocks.
+struct GfpLayout {
+    bool rawForm = false;          // pixels stored as they are, at kGfpPayloadAt
+    std::int64_t streamLength = 0; // bytes of the zlib stream at kGfpStreamAt, cut at the file's end
+};
+
+// Reads both header blocks into the records, recomputes rawSize from width, height and
+// bitsPerPixel, and finds where the pixels lie. Every problem goes to fail; only the first
+// one found counts.
+template <class Fail>
+GfpLayout ReadGfpLayout(InputFile& file, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel, Fail fail)
+{
+    GfpLayout layout;
+    std::array<std::uint8_t, 4> tag{};
+    if (!file.IsOpen() || !file.ReadAt(0, tag) || !IsTag(tag)) {
+        fail(GfpError::FirstTag);
+        return layout;
+    }
+    if (!file.ReadAt(kGfpPictureHeaderAt, picture.bytes)) {
+        fail(GfpError::PictureHeader);
+        return layout;
+    }
+    if (!file.ReadAt(kGfpPixelHeaderAt - 4, tag) || !IsTag(tag)) {
+        fail(GfpError::SecondTag);
+        return layout;
+    }
+    if (!file.ReadAt(kGfpPixelHeaderAt, pixel.bytes)) {
+        fail(GfpError::PixelHeader);
+        return layout;
+    }
+
+    layout.rawForm = pixel.compression() != kGfpCompressionZlib;
+    if (!layout.rawForm) {
+        // The stream is never taken as longer than what the file holds after the headers.
+        const std::int32_t stored = pixel.storedSize();
+        if (stored < 8) {
+            fail(GfpError::StoredSize);
+        } else {
+            const std::int64_t wanted = std::int64_t(stored) - 8;
+            const std::int64_t available = std::max<std::int64_t>(0, file.Size() - kGfpStreamAt);
+            if (wanted > available)
+                fail(GfpError::PayloadPastEnd);
+            layout.streamLength = std::min(wanted, available);
+        }
+    }
+    try {
+        const std::int32_t bytesPerPixel = BytesPerPixel(pixel.bitsPerPixel());
+        pixel.setRawSize(CheckedMul32(CheckedMul32(pixel.height(), pixel.width()), bytesPerPixel));
+    } catch (const OverflowError&) {
+        fail(GfpError::RawSize);
+    }
+    return layout;
+}
+
+constexpr std::size_t kRowChunk = 128 * 1024;    // pixel bytes inflated between two hand-overs
+constexpr std::size_t kStreamPiece = 256 * 1024; // stream bytes read from the file at a time
+
+// Inflates the stream in pieces with the outcome uncompress() gives for an output buffer of
+// ZlibBufferSize(rawSize) bytes: a stream longer than that buffer is cut, not refused.
+// Whole rows of the first rawSize bytes go to sink while they are still in the cache.
+GfpError InflateRows(InputFile& file, std::int64_t streamLength, std::int32_t rawSize, std::size_t rowBytes,
+                     const GfpRowSink* sink)
+{
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK)
+        return GfpError::ZlibData;
+
+    const auto raw = static_cast<std::uint64_t>(rawSize);
+    const auto bufferSize = static_cast<std::uint64_t>(ZlibBufferSize(rawSize));
+    const std::size_t rowsPerChunk = sink != nullptr ? std::max<std::size_t>(1, kRowChunk / rowBytes) : 0;
+    Bytes chunk(sink != nullptr ? rowsPerChunk * rowBytes : kRowChunk);
+    Bytes piece(static_cast<std::size_t>(std::min<std::int64_t>(streamLength, kStreamPiece)));
+    std::int64_t streamRead = 0;
+    std::int32_t nextRow = 0;
+    bool intoRows = false; // the current output window is the row chunk, not scratch
+
+    auto handOver = [&] {
+        const std::size_t filled = static_cast<std::size_t>(z.next_out - chunk.data());
+        for (std::size_t at = 0; at + rowBytes <= filled; at += rowBytes)
+            (*sink)(nextRow++, std::span<const std::uint8_t>(chunk.data() + at, rowBytes));
+    };
+
+    int code = Z_OK;
+    do {
+        if (z.avail_out == 0) {
+            const std::uint64_t produced = z.total_out;
+            intoRows = sink != nullptr && produced < raw;
+            const std::uint64_t window = intoRows ? std::min<std::uint64_t>(chunk.size(), raw - produced)
+                                                  : std::min<std::uint64_t>(chunk.size(), bufferSize - produced);
+            z.next_out = chunk.data();
+            z.avail_out = static_cast<uInt>(window);
+        }
+        if (z.avail_in == 0 && streamRead < streamLength) {
+            const auto length =
+                static_cast<std::size_t>(std::min<std::int64_t>(streamLength - streamRead, kStreamPiece));
+            const std::span<std::uint8_t> into(piece.data(), length);
+            const std::size_t got = file.ReadSomeAt(kGfpStreamAt + streamRead, into);
+            std::fill(into.begin() + static_cast<std::ptrdiff_t>(got), into.end(), std::uint8_t{0});
+            streamRead += static_cast<std::int64_t>(length);
+            z.next_in = piece.data();
+            z.avail_in = static_cast<uInt>(length);
+        }
+        code = inflate(&z, Z_NO_FLUSH);
+        if (intoRows && (z.avail_out == 0 || z.total_out == raw)) {
+            handOver();
+            z.avail_out = 0;
+        }
+    } while (code == Z_OK);
+    const std::uint64_t produced = z.total_out;
+    inflateEnd(&z);
+
+    if (code != Z_STREAM_END && !(code == Z_BUF_ERROR && produced >= bufferSize))
+        return GfpError::ZlibData;
+    if (produced < raw)
+        return GfpError::ShortPixels;
+    return GfpError::None;
+}
+
+// Hands on the rows of the uncompressed form, read straight from the file.
+GfpError ReadRawRows(InputFile& file, std::int32_t rawSize, std::size_t rowBytes, const GfpRowSink* sink)
+{
+    if (file.Size() - kGfpPayloadAt < std::int64_t{rawSize})
+        return GfpError::PayloadPastEnd;
+    if (sink == nullptr)
+        return GfpError::None;
+    const std::size_t rowsPerChunk = std::max<std::size_t>(1, kRowChunk / rowBytes);
+    Bytes chunk(rowsPerChunk * rowBytes);
+    std::int32_t row = 0;
+    for (std::int64_t at = 0; at < rawSize;) {
+        const auto length = static_cast<std::size_t>(std::min<std::int64_t>(rawSize - at, std::int64_t(chunk.size())));
+        if (!file.ReadAt(kGfpPayloadAt + at, std::span<std::uint8_t>(chunk.data(), length)))
+            return GfpError::PayloadPastEnd;
+        for (std::size_t k = 0; k + rowBytes <= length; k += rowBytes)
+            (*sink)(row++, std::span<const std::uint8_t>(chunk.data() + k, rowBytes));
+        at += static_cast<std::int64_t>(length);
+    }
+    return GfpError::None;
+}
+
+}  // namespace
+
 Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
 {
     GfpError status = GfpError::None;
@@ -83,55 +226,24 @@ Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
     };
 
     InputFile file;
-    Bytes payload;
-    bool rawForm = false;
     if (!file.Open(path)) {
         lastIoError = file.error();
         fail(GfpError::CannotOpen);
     }
-
-    [&] {
-        std::array<std::uint8_t, 4> tag{};
-        if (!file.IsOpen() || !file.ReadAt(0, tag) || !IsTag(tag))
-            return fail(GfpError::FirstTag);
-        if (!file.ReadAt(kGfpPictureHeaderAt, GfpPictureHeader.bytes))
-            return fail(GfpError::PictureHeader);
-        if (!file.ReadAt(kGfpPixelHeaderAt - 4, tag) || !IsTag(tag))
-            return fail(GfpError::SecondTag);
-        if (!file.ReadAt(kGfpPixelHeaderAt, GfpPixelHeader.bytes))
-            return fail(GfpError::PixelHeader);
-
-        rawForm = GfpPixelHeader.compression() != kGfpCompressionZlib;
-        if (!rawForm) {
-            // The stream is never taken as longer than what the file holds after the headers.
-            const std::int32_t stored = GfpPixelHeader.storedSize();
-            if (stored < 8) {
-                fail(GfpError::StoredSize);
-            } else {
-                const std::int64_t wanted = std::int64_t(stored) - 8;
-                const std::int64_t available = std::max<std::int64_t>(0, file.Size() - kGfpStreamAt);
-                if (wanted > available)
-                    fail(GfpError::PayloadPastEnd);
-                payload.resize(static_cast<std::size_t>(std::min(wanted, available)));
-                file.ReadSomeAt(kGfpStreamAt, payload);
-            }
-        }
-        try {
-            const std::int32_t bytesPerPixel = BytesPerPixel(GfpPixelHeader.bitsPerPixel());
-            GfpPixelHeader.setRawSize(CheckedMul32(
-                CheckedMul32(GfpPixelHeader.height(), GfpPixelHeader.width()), bytesPerPixel));
-        } catch (const OverflowError&) {
-            fail(GfpError::RawSize);
-        }
-    }();
+    const GfpLayout layout = ReadGfpLayout(file, GfpPictureHeader, GfpPixelHeader, fail);
+    Bytes payload;
+    if (!layout.rawForm) {
+        payload.resize(static_cast<std::size_t>(layout.streamLength));
+        file.ReadSomeAt(kGfpStreamAt, payload);
+    }
 
     const std::int32_t rawSize = GfpPixelHeader.rawSize();
     if (!UsableRawSize(rawSize)) {
         // A negative size cannot be decompressed; the payload goes back as read.
         fail(GfpError::RawSize);
-        if (rawForm)
+        if (layout.rawForm)
             payload.clear();
-    } else if (rawForm) {
+    } else if (layout.rawForm) {
         payload.assign(static_cast<std::size_t>(rawSize), 0);
         if (file.ReadSomeAt(kGfpPayloadAt, payload) < payload.size())
             fail(GfpError::PayloadPastEnd);
@@ -148,6 +260,34 @@ Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
     if (error != nullptr)
         *error = status;
     return payload;
+}
+
+GfpError Module1::ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted, const GfpRowSink& sink)
+{
+    GfpError status = GfpError::None;
+    auto fail = [&status](GfpError e) {
+        if (status == GfpError::None)
+            status = e;
+    };
+    InputFile file;
+    if (!file.Open(path)) {
+        lastIoError = file.error();
+        return GfpError::CannotOpen;
+    }
+    const GfpLayout layout = ReadGfpLayout(file, GfpPictureHeader, GfpPixelHeader, fail);
+    const std::int32_t rawSize = GfpPixelHeader.rawSize();
+    if (status == GfpError::None && !UsableRawSize(rawSize))
+        status = GfpError::RawSize;
+    if (status != GfpError::None)
+        return status;
+
+    const GfpPixelHeaderRecord& pixel = GfpPixelHeader;
+    const bool rowsWanted = pixel.width() >= 0 && pixel.height() >= 0 && wanted(pixel);
+    const GfpRowSink* rows = rowsWanted && rawSize > 0 ? &sink : nullptr;
+    const std::size_t rowBytes =
+        rows != nullptr ? static_cast<std::size_t>(rawSize) / static_cast<std::size_t>(pixel.height()) : 0;
+    return layout.rawForm ? ReadRawRows(file, rawSize, rowBytes, rows)
+                          : InflateRows(file, layout.streamLength, rawSize, rowBytes, rows);
 }
 
 }  // namespace varnox

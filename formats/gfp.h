@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 
 namespace varnox {
@@ -68,6 +70,12 @@ enum class GfpError {
 };
 
 std::string Describe(GfpError error);
+
+// Told the pixel block (width and height not negative) before any row is handed on;
+// returns whether the rows are wanted.
+using GfpRowsWanted = std::function<bool(const GfpPixelHeaderRecord&)>;
+// Takes one row of pixel bytes; rows come in file order, top row first, each once.
+using GfpRowSink = std::function<void(std::int32_t row, std::span<const std::uint8_t> bytes)>;
 
 // Bytes per pixel for a bitsPerPixel value: (bits + 1) / 8, rounded toward zero.
 std::int32_t BytesPerPixel(std::int32_t bitsPerPixel);

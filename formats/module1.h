@@ -55,6 +55,12 @@ public:
     // file was a complete GFP. Blocks not reached keep their earlier content.
     Bytes ReadGfpPixels(const Path& path, GfpError* error = nullptr);
 
+    // Reads a GFP like ReadGfpPixels, with the same records and outcome, but hands its
+    // pixels to sink row by row as they are decompressed, never holding the whole picture.
+    // Rows come only when the headers are sound and wanted returns true; rows already
+    // handed on do not make the outcome None (a damaged stream may end later).
+    GfpError ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted, const GfpRowSink& sink);
+
     // Copies picture item index of the archive into unpackFolder/<name>.gfp, replacing an
     // existing file whole. Refuses unsafe names and damaged items without writing anything.
     ExtractError ExtractItem(const Path& archive, const Path& unpackFolder, std::int16_t index);

@@ -35,5 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         fuzz::Check(written == Bytes(old, old + sizeof old), "refusal keeps the old TGA");
     }
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(gfp.parent_path()))
+        files += entry.path().filename() == "pic.gfp" || entry.path().filename() == "pic.tga" ? 0 : 1;
+    fuzz::Check(files == 0, "no temporary file is left behind");
     return 0;
 }

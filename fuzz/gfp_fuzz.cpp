@@ -1,4 +1,5 @@
-// ReadGfpPixels on a fuzzed file, twice on one Module1 so stale records are exercised.
+// ReadGfpPixels on a fuzzed file, twice on one Module1 so stale records are exercised;
+// then ReadGfpPixelRows, which must find the same outcome and pixels.
 
 #include "formats/module1.h"
 #include "fuzz/fuzz_support.h"
@@ -21,5 +22,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (rawSize >= 0 && rawSize <= kMaxRawSize && error != GfpError::RawSize)
             fuzz::Check(pixels.size() == static_cast<std::size_t>(rawSize), "usable rawSize gives rawSize bytes");
     }
+
+    GfpError whole = GfpError::None;
+    const Bytes pixels = Module1().ReadGfpPixels(path, &whole);
+    Bytes rows;
+    const GfpError rowwise = Module1().ReadGfpPixelRows(
+        path, [](const GfpPixelHeaderRecord&) { return true; },
+        [&rows](std::int32_t, std::span<const std::uint8_t> bytes) { rows.insert(rows.end(), bytes.begin(), bytes.end()); });
+    fuzz::Check(rowwise == whole, "rows and whole read find the same outcome");
+    if (whole == GfpError::None)
+        fuzz::Check(rows == pixels, "rows and whole read give the same pixels");
     return 0;
 }

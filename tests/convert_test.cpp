@@ -1,3 +1,4 @@
+#include "formats/rgb565.h"
 #include "jobs/convert.h"
 #include "tests/support/builders.h"
 #include "tests/support/tga_builder.h"
@@ -71,6 +72,34 @@ INSTANTIATE_TEST_SUITE_P(
                       Depth{"bits24", 24, {0x11, 0x22, 0x33, 0x00, 0x00, 0xF8}, {16, 103, 48, 0, 0, 255}},
                       Depth{"bits32", 32, {9, 9, 0x22, 0x33, 9, 9, 0x1F, 0}, {16, 103, 48, 255, 0, 0}}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// A picture of many rows is written in blocks as it is decompressed; each row lands at
+// its place, bottom row first, whatever the depth.
+TEST(GfpToTga, LargePictureRowsInPlace)
+{
+    constexpr std::int32_t kWidth = 1001, kHeight = 300;
+    for (const std::int32_t bits : {16, 24}) {
+        const std::int32_t bytes = bits / 8;
+        const Bytes pixels = test::PatternPixels(kWidth, kHeight, bytes, 3);
+        test::TempDir dir;
+        test::WriteBytes(dir / "p.gfp", Gfp(kWidth, kHeight, bits, pixels));
+        Module1 module;
+        ASSERT_TRUE(ToTga(module, dir, "p.gfp").empty());
+        const Bytes tga = test::ReadBytes(dir / "p.tga");
+        ASSERT_EQ(tga.size(), 18u + std::size_t{kWidth} * kHeight * 3);
+        for (std::int32_t y = 0; y < kHeight; y += 37) {
+            for (std::int32_t x : {0, 1, kWidth / 2, kWidth - 1}) {
+                const std::size_t in = (std::size_t(y) * kWidth + std::size_t(x)) * std::size_t(bytes) +
+                                       std::size_t(bytes - 2);
+                const std::int32_t v = pixels[in] | pixels[in + 1] << 8;
+                const std::size_t at = 18 + (std::size_t(kHeight - 1 - y) * kWidth + std::size_t(x)) * 3;
+                EXPECT_EQ(tga[at + 2], static_cast<std::uint8_t>(Expand5To8(static_cast<std::int16_t>(Red5(v)))))
+                    << bits << " " << x << "," << y;
+                EXPECT_EQ(tga[at], static_cast<std::uint8_t>(Expand5To8(static_cast<std::int16_t>(Blue5(v)))));
+            }
+        }
+    }
+}
 
 // A picture of width 0 gives a TGA of its header alone, at every depth.
 TEST(GfpToTga, ZeroWidthGivesTheHeaderOnly)
@@ -282,6 +311,16 @@ TEST(TgaToGfp, RoundTripKeepsEveryPixel)
         test::WriteBytes(dir / "p.gfp", Gfp(256, 256, 16, pixels));
         Module1 module;
         ASSERT_TRUE(ToTga(module, dir, "p.gfp").empty());
+        // Every value widens channel by channel, bottom row first in the TGA.
+        const Bytes tga = test::ReadBytes(dir / "p.tga");
+        ASSERT_EQ(tga.size(), 18u + 65536u * 3u);
+        for (std::int32_t v = 0; v < 65536; ++v) {
+            const std::size_t at = 18 + (std::size_t(255 - v / 256) * 256 + std::size_t(v % 256)) * 3;
+            const auto channel = [](std::int32_t n) { return static_cast<std::uint8_t>(n); };
+            ASSERT_EQ(tga[at], channel(Expand5To8(static_cast<std::int16_t>(Blue5(v))))) << v;
+            ASSERT_EQ(tga[at + 1], channel(Expand6To8(static_cast<std::int16_t>(Green6(v))))) << v;
+            ASSERT_EQ(tga[at + 2], channel(Expand5To8(static_cast<std::int16_t>(Red5(v))))) << v;
+        }
         ASSERT_TRUE(jobs::ConvertTgaToGfp(module, dir / "p.tga", dir / "p.gfp", uncompressed).ok);
         GfpError error = GfpError::None;
         EXPECT_EQ(Module1().ReadGfpPixels(dir / "p.gfp", &error), pixels) << "uncompressed " << uncompressed;

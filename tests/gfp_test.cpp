@@ -104,6 +104,18 @@ GfpSpec Picture(bool compressed = true)
     return spec;
 }
 
+constexpr std::int32_t kLargeBytes = 700 * 400 * 2;
+
+GfpSpec Large(bool compressed = true)
+{
+    GfpSpec spec;
+    spec.width = 700;
+    spec.height = 400;
+    spec.pixels = test::PatternPixels(700, 400, 2, 5);
+    spec.compressed = compressed;
+    return spec;
+}
+
 const auto Same = [](const Bytes&, const Bytes& pixels) { return pixels; };
 const auto Zeros16 = [](const Bytes&, const Bytes&) { return Bytes(16, 0); };
 const auto StreamAsRead = [](const Bytes& file, const Bytes&) {
@@ -132,6 +144,22 @@ TEST_P(ReadGfpPixelsTest, ResultErrorAndRecords)
     Bytes pixelBlock(file.begin() + 60, file.begin() + 132);
     Set32(pixelBlock, 40, c.rawSizeAfter);
     EXPECT_TRUE(std::equal(pixelBlock.begin(), pixelBlock.end(), module.GfpPixelHeader.bytes.begin()));
+
+    // Reading row by row finds the same outcome, and on success the same pixels.
+    Module1 rowwise;
+    Bytes rows;
+    std::int32_t nextRow = 0;
+    const GfpError rowError = rowwise.ReadGfpPixelRows(
+        dir / "p.gfp", [](const GfpPixelHeaderRecord&) { return true; },
+        [&](std::int32_t row, std::span<const std::uint8_t> bytes) {
+            EXPECT_EQ(row, nextRow++);
+            rows.insert(rows.end(), bytes.begin(), bytes.end());
+        });
+    EXPECT_EQ(rowError, c.error) << Describe(rowError);
+    if (c.error == GfpError::None) {
+        EXPECT_EQ(rows, result);
+    }
+    EXPECT_EQ(rowwise.GfpPixelHeader.bytes, module.GfpPixelHeader.bytes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -190,7 +218,14 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  16},
         ReadCase{"UncompressedAnyNon11", Picture(false), [](Bytes& b) { b[test::kGfpCompressionAt] = 10; },
-                 GfpError::None, Same, 16}),
+                 GfpError::None, Same, 16},
+        // Larger than one piece of stream and one chunk of rows read at a time.
+        ReadCase{"ManyRows", Large(), {}, GfpError::None, Same, kLargeBytes},
+        ReadCase{"ManyRowsUncompressed", Large(false), {}, GfpError::None, Same, kLargeBytes},
+        // The stream gives far more than the buffer of 1 % over the picture: cut, not refused.
+        ReadCase{"StreamFarLongerThanBuffer", Large(), [](Bytes& b) { Set32(b, test::kGfpHeightAt, 100); },
+                 GfpError::None, [](const Bytes&, const Bytes& p) { return Bytes(p.begin(), p.begin() + 140000); },
+                 140000}),
     test::CaseName());
 
 struct TagCase {

@@ -1,6 +1,7 @@
 // The archive report and unpack of a 32767-item archive of small pictures, against a plain
-// copy of the same item bytes into files of their own. Prints the ratios at the end.
+// copy of the same item bytes into files of their own.
 
+#include "bench/ratio.h"
 #include "jobs/report.h"
 
 #include <benchmark/benchmark.h>
@@ -9,11 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <map>
 #include <stdexcept>
 #include <unistd.h>
 
-using namespace varnox;
+namespace varnox::bench {
 
 namespace {
 
@@ -102,7 +102,7 @@ Archive& TheArchive()
     return archive;
 }
 
-void BM_Report(benchmark::State& state)
+void Report(benchmark::State& state)
 {
     Archive& archive = TheArchive();
     for (auto _ : state) {
@@ -115,7 +115,7 @@ void BM_Report(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kItems);
 }
 
-void BM_Unpack(benchmark::State& state)
+void Unpack(benchmark::State& state)
 {
     Archive& archive = TheArchive();
     jobs::ReportOptions options;
@@ -130,7 +130,7 @@ void BM_Unpack(benchmark::State& state)
 }
 
 // The floor: read the archive once, write each item's bytes to its own file.
-void BM_PlainCopy(benchmark::State& state)
+void PlainCopy(benchmark::State& state)
 {
     Archive& archive = TheArchive();
     for (auto _ : state) {
@@ -151,39 +151,12 @@ void BM_PlainCopy(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kItems);
 }
 
-BENCHMARK(BM_Report)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-BENCHMARK(BM_Unpack)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(Report)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(Unpack)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(PlainCopy)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// Shows the runs as usual and keeps each benchmark's real time for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    RatioReporter() : ConsoleReporter(::isatty(1) ? OO_ColorTabular : OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                times[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
+const bool kRatios = AddRatio("Unpack over plain copy", "Unpack", "PlainCopy");
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    const auto& t = reporter.times;
-    if (t.count("BM_PlainCopy") != 0 && t.at("BM_PlainCopy") > 0) {
-        for (const char* name : {"BM_Report", "BM_Unpack"})
-            if (t.count(name) != 0)
-                std::printf("%s / BM_PlainCopy: %.4f\n", name, t.at(name) / t.at("BM_PlainCopy"));
-    }
-    return 0;
-}
+}  // namespace varnox::bench
