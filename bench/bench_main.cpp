@@ -67,6 +67,8 @@ bool AddRatio(const std::string& label, const std::string& benchmark, const std:
 int main(int argc, char** argv)
 {
     using namespace varnox::bench;
+    if (argc == 4 && std::string_view(argv[1]) == "--peak-of")
+        return PrintPeakOf(argv[2], argv[3]);
     // --no-memory leaves out the peak memory runs after the benchmarks.
     bool withMemory = true;
     for (int i = 1; i < argc; ++i) {

@@ -1,6 +1,5 @@
 // GFP -> TGA and TGA -> GFP of square pictures of 512, 2048 and 4096 pixels a side, each
-// beside the zlib call it rests on; and the peak memory of both conversions, taken from
-// varnox-cli runs.
+// beside the zlib call it rests on; and the peak memory of both conversions.
 
 #include "bench/ratio.h"
 #include "jobs/convert.h"
@@ -11,11 +10,11 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <random>
 #include <spawn.h>
 #include <stdexcept>
-#include <sys/resource.h>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -226,47 +225,88 @@ const bool kRatios = [] {
     return true;
 }();
 
-// Peak resident memory of one varnox-cli run in folder, in bytes; -1 when it failed.
-std::int64_t PeakOfRun(const Path& folder, std::vector<std::string> args)
+// A field of /proc/self/status ("VmRSS", "VmHWM") in bytes; -1 when it cannot be read.
+std::int64_t StatusBytes(const std::string& field)
 {
-    args.insert(args.begin(), VARNOX_CLI);
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr)
+        return -1;
+    char line[256];
+    std::int64_t kib = -1;
+    while (std::fgets(line, sizeof line, status) != nullptr)
+        if (std::strncmp(line, field.c_str(), field.size()) == 0 && line[field.size()] == ':')
+            kib = std::strtoll(line + field.size() + 1, nullptr, 10);
+    std::fclose(status);
+    return kib < 0 ? -1 : kib * 1024;
+}
+
+// Runs varnox-bench --peak-of JOB FOLDER in a fresh process and reads the peak it found;
+// -1 when the run failed.
+std::int64_t PeakOfFreshRun(const std::string& job, const Path& folder)
+{
+    const Path result = folder / "peak.txt";
+    std::vector<std::string> args{"/proc/self/exe", "--peak-of", job, folder.string()};
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, result.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, VARNOX_CLI, &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawn(&pid, "/proc/self/exe", &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return -1;
     int status = 0;
-    rusage usage{};
-    if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (spawned != 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return -1;
-    return std::int64_t{usage.ru_maxrss} * 1024;
+    std::FILE* in = std::fopen(result.c_str(), "r");
+    long long peak = -1;
+    if (in != nullptr) {
+        if (std::fscanf(in, "%lld", &peak) != 1)
+            peak = -1;
+        std::fclose(in);
+    }
+    std::filesystem::remove(result);
+    return peak;
 }
 
 double MiB(std::int64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
 }  // namespace
 
+int PrintPeakOf(const std::string& job, const Path& folder)
+{
+    // The peak is counted from here: the kernel's high-water mark is reset to what is
+    // resident now.
+    if (std::FILE* reset = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", reset);
+        std::fclose(reset);
+    }
+    const std::int64_t before = StatusBytes("VmRSS");
+    Module1 module;
+    bool ok = false;
+    if (job == "gfp2tga")
+        ok = jobs::ConvertGfpToTga(module, folder, {"pic.gfp"}, 0, 0).refused.empty();
+    else if (job == "tga2gfp")
+        ok = jobs::ConvertTgaToGfp(module, folder / "pic.tga", folder / "target.gfp", false).ok;
+    const std::int64_t peak = StatusBytes("VmHWM");
+    if (!ok || before < 0 || peak < 0)
+        return 1;
+    std::printf("%lld\n", static_cast<long long>(peak - before));
+    return 0;
+}
+
 void PrintPeakMemory()
 {
-    const std::int64_t bare = PeakOfRun(".", {"--version"});
-    std::printf("Peak memory of one conversion above a bare start of varnox-cli (%.1f MiB):\n", MiB(bare));
+    std::printf("Peak memory of one conversion, each in a fresh process, above what it held before:\n");
     for (const std::int32_t side : kSides) {
         PictureFiles& files = Files(side);
-        const auto pixelBytes = static_cast<std::int64_t>(files.pixels.size());
-        const std::int64_t toTga = PeakOfRun(files.folder, {"gfp2tga", "pic.gfp"});
-        const std::int64_t toGfp = PeakOfRun(files.folder, {"tga2gfp", "pic.tga", "target.gfp"});
-        std::printf("  %dx%d (pixel bytes %.1f MiB): GFP -> TGA %.1f MiB = %.2f x, TGA -> GFP %.1f MiB = %.2f x\n",
-                    side, side, MiB(pixelBytes), MiB(toTga - bare),
-                    static_cast<double>(toTga - bare) / static_cast<double>(pixelBytes), MiB(toGfp - bare),
-                    static_cast<double>(toGfp - bare) / static_cast<double>(pixelBytes));
+        const auto pixelBytes = static_cast<double>(files.pixels.size());
+        const std::int64_t toTga = PeakOfFreshRun("gfp2tga", files.folder);
+        const std::int64_t toGfp = PeakOfFreshRun("tga2gfp", files.folder);
+        std::printf("  %dx%d, pixel bytes %.1f MiB: GFP -> TGA %.1f MiB (%.2f x), TGA -> GFP %.1f MiB (%.2f x)\n",
+                    side, side, MiB(files.pixels.size()), MiB(toTga), static_cast<double>(toTga) / pixelBytes,
+                    MiB(toGfp), static_cast<double>(toGfp) / pixelBytes);
     }
 }
 

@@ -2,6 +2,8 @@
 // Ratios printed after the run: the time of one benchmark over the time of its baseline,
 // both measured in the same run.
 
+#include "formats/fileio.h"
+
 #include <string>
 
 namespace varnox::bench {
@@ -10,7 +12,11 @@ namespace varnox::bench {
 // A benchmark with an argument is named "name/argument".
 bool AddRatio(const std::string& label, const std::string& benchmark, const std::string& baseline);
 
-// Runs each conversion once through varnox-cli and prints its peak memory.
+// Runs each conversion once in a fresh process and prints its peak memory.
 void PrintPeakMemory();
+
+// In that fresh process: runs one conversion ("gfp2tga", "tga2gfp") of the pictures in
+// folder and prints the rise of its resident memory in bytes; 0 when it succeeded.
+int PrintPeakOf(const std::string& job, const Path& folder);
 
 }  // namespace varnox::bench
