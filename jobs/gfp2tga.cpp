@@ -49,8 +49,8 @@ std::uint32_t Widened(std::int32_t v)
 
 // The widening split by pixel byte: blue and the low three bits of green (with the odd
 // bit's fill) come from the low byte, the high three bits of green and red from the high
-// byte, so widened(v) = low[v & 255] | high[v >> 8]. Two 1 KiB tables stay in the cache
-// where one of 65536 entries would not.
+// byte, so widened(v) = low[v & 255] | high[v >> 8]. Two 1 KiB tables stay in the
+// first-level cache where one of 65536 entries (256 KiB) would not.
 struct WideningTables {
     std::array<std::uint32_t, 256> low{};
     std::array<std::uint32_t, 256> high{};
@@ -86,8 +86,9 @@ inline void Put4(std::uint32_t entry, std::uint8_t* out)
 
 // Widens one row of GFP pixels into out (blue, green, red per pixel). Every pixel but the
 // last is one 4-byte store whose fourth byte the next pixel overwrites; the last is stored
-// byte by byte, since rows arrive top first and the bytes after it already hold the row
-// below. A pixel of more than two bytes is taken by its last two.
+// byte by byte, since the TGA is bottom row first and rows arrive top first: the bytes
+// after a row already hold the row above it. A pixel of more than two bytes is taken by
+// its last two.
 void WidenRow(std::span<const std::uint8_t> in, std::size_t width, std::size_t bytesPerPixel, std::uint8_t* out)
 {
     const WideningTables& widen = Widening();
