@@ -101,10 +101,8 @@ bool ReadWholeFile(const Path& path, Bytes& out, std::error_code& error)
     return true;
 }
 
-bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const std::uint8_t>> pieces,
-                         std::error_code& error)
+bool CanReplaceFile(const Path& path, std::error_code& error)
 {
-    static std::atomic<unsigned> counter{0};
     // A write-protected file stays as it is, as it would if it were written in place.
     struct stat existing {};
     if (::stat(path.c_str(), &existing) == 0) {
@@ -117,6 +115,16 @@ bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const
             return false;
         }
     }
+    return true;
+}
+
+bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const std::uint8_t>> pieces,
+                         std::error_code& error)
+{
+    static std::atomic<unsigned> counter{0};
+    if (!CanReplaceFile(path, error))
+        return false;
+    struct stat existing {};
     const Path folder = path.has_parent_path() ? path.parent_path() : Path(".");
     Path temp;
     int fd = -1;

@@ -46,6 +46,10 @@ private:
 // Reads a whole file; false (with error set) when it cannot be opened or read.
 bool ReadWholeFile(const Path& path, Bytes& out, std::error_code& error);
 
+// False (with error set) when path is an existing file that may not be replaced: one with
+// no write permission bits, or one this user may not write.
+bool CanReplaceFile(const Path& path, std::error_code& error);
+
 // Writes the concatenation of pieces to a temporary file beside path and renames it
 // over path, so that path holds either its old content or the whole new one.
 bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const std::uint8_t>> pieces,
