@@ -102,6 +102,23 @@ bool ReadWholeFile(const Path& path, Bytes& out, std::error_code& error)
     return true;
 }
 
+bool CanReplaceFile(const Path& path, std::error_code& error)
+{
+    // A write-protected file stays as it is, as it would if it were written in place.
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0) {
+        if ((existing.st_mode & 0222) == 0) {
+            error = std::make_error_code(std::errc::permission_denied);
+            return false;
+        }
+        if (::access(path.c_str(), W_OK) != 0) {
+            error = LastError();
+            return false;
+        }
+    }
+    return true;
+}
+
 AtomicFile::~AtomicFile()
 {
     Discard();
@@ -113,19 +130,10 @@ bool AtomicFile::Open(const Path& target)
     Discard();
     error_.clear();
     target_ = target;
-    // A write-protected file stays as it is, as it would if it were written in place.
+    if (!CanReplaceFile(target, error_))
+        return false;
     struct stat existing {};
     const bool replacing = ::stat(target.c_str(), &existing) == 0;
-    if (replacing) {
-        if ((existing.st_mode & 0222) == 0) {
-            error_ = std::make_error_code(std::errc::permission_denied);
-            return false;
-        }
-        if (::access(target.c_str(), W_OK) != 0) {
-            error_ = LastError();
-            return false;
-        }
-    }
     const Path folder = target.has_parent_path() ? target.parent_path() : Path(".");
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         // Short and independent of the target's name, so that a target whose name is as

@@ -46,6 +46,10 @@ private:
 // Reads a whole file; false (with error set) when it cannot be opened or read.
 bool ReadWholeFile(const Path& path, Bytes& out, std::error_code& error);
 
+// False (with error set) when path is an existing file that may not be replaced: one with
+// no write permission bits, or one this user may not write.
+bool CanReplaceFile(const Path& path, std::error_code& error);
+
 // A file written under a temporary name beside its target and renamed over it when
 // complete, so that the target holds either its old content or the whole new one. A file
 // dropped (or discarded) before Commit leaves no trace. After the first failure every

@@ -40,8 +40,9 @@ struct TgaToGfpResult {
 };
 
 // Replaces the picture of the GFP target by the TGA source, after copying the target to
-// target + ".bak". Refuses, touching no file, a target without both tags and a source the
-// TGA reader refuses. stage() is told each stage, progress() each row the TGA reader builds.
+// target + ".bak". Refuses, touching no file, a target without both tags or that may not be
+// rewritten, and a source the TGA reader refuses. stage() is told each stage, progress()
+// each row the TGA reader builds.
 TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
                                const std::function<void(TgaToGfpStage)>& stage = {},
                                const TgaProgress& progress = {});

@@ -100,6 +100,9 @@ TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& 
     Path backup = target;
     backup += ".bak";
     std::error_code ioError;
+    // A target that cannot be rewritten is refused before its backup replaces an older one.
+    if (!CanReplaceFile(target, ioError))
+        return Refused(target, "Die Datei kann nicht geschrieben werden: " + SystemReason(ioError));
     if (!CopyFileAtomically(target, backup, ioError))
         return Refused(backup, "Die Sicherungskopie kann nicht geschrieben werden: " + SystemReason(ioError));
     const std::span<const std::uint8_t> sizeFields =

@@ -1,59 +1,16 @@
 // varnox-cli report and unpack, run as a program: output lines, exit codes, messages.
 
 #include "tests/support/builders.h"
+#include "tests/support/cli_runner.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 using namespace varnox;
-
-extern char** environ;
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Text(const Bytes& b)
-{
-    return std::string(b.begin(), b.end());
-}
-
-// Runs varnox-cli with args in folder cwd; stdout and stderr are caught in files.
-CliRun RunCli(const std::vector<std::string>& args, const Path& cwd)
-{
-    test::TempDir capture;
-    const std::string outPath = capture / "out", errPath = capture / "err";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-    std::vector<std::string> argv = {VARNOX_CLI};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> pointers;
-    for (auto& a : argv)
-        pointers.push_back(a.data());
-    pointers.push_back(nullptr);
-    pid_t pid = 0;
-    CliRun run;
-    if (posix_spawn(&pid, VARNOX_CLI, &actions, nullptr, pointers.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = Text(test::ReadBytes(outPath));
-    run.err = Text(test::ReadBytes(errPath));
-    return run;
-}
+using test::CliRun;
+using test::RunCli;
 
 const std::string kReport = "Gültige RES-File\nAnzahl:1\nDataoffset:12\nInfooffset:20\n"
                             "\tItemdatatype:Grafik(14)\n\tItemdataoffset:276\n\tItemname:pic\n";

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -15,16 +14,7 @@ using test::TgaSpec;
 namespace {
 
 namespace fs = std::filesystem;
-
-// Every file of a folder with its bytes, to show that a refusal touched nothing.
-std::map<std::string, Bytes> Snapshot(const Path& folder)
-{
-    std::map<std::string, Bytes> files;
-    for (const auto& entry : fs::directory_iterator(folder))
-        files[entry.path().filename().string()] =
-            entry.is_regular_file() ? test::ReadBytes(entry.path()) : Bytes{0};
-    return files;
-}
+using test::Snapshot;
 
 Bytes Gfp(std::int32_t width, std::int32_t height, std::int32_t bits, Bytes pixels)
 {

@@ -164,4 +164,17 @@ std::vector<std::string> ListTree(const Path& root)
     return names;
 }
 
+std::map<std::string, Bytes> Snapshot(const Path& root)
+{
+    std::map<std::string, Bytes> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+        const std::string name = std::filesystem::relative(entry.path(), root).string();
+        if (entry.is_directory())
+            files[name + "/"] = {};
+        else
+            files[name] = ReadBytes(entry.path());
+    }
+    return files;
+}
+
 }  // namespace varnox::test

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -84,6 +85,10 @@ constexpr std::size_t kGfpCompressionAt = 104;
 
 // Every file and folder below root, as sorted relative paths ("a", "a/b.gfp").
 std::vector<std::string> ListTree(const Path& root);
+
+// Every file below root with its bytes, and every folder as "name/" with none, to show
+// that a refusal changed, made and removed nothing.
+std::map<std::string, Bytes> Snapshot(const Path& root);
 
 // Names TEST_P cases after the name field of their parameter.
 struct CaseName {

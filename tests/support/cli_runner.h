@@ -1,0 +1,20 @@
+#pragma once
+// Runs varnox-cli as a program, for the tests that check its exit codes and messages.
+
+#include "formats/fileio.h"
+
+#include <string>
+#include <vector>
+
+namespace varnox::test {
+
+struct CliRun {
+    int exitCode = -1; // -1 when the program could not be started or ended by a signal
+    std::string out;
+    std::string err;
+};
+
+// Runs varnox-cli with args in folder cwd, stdin empty; stdout and stderr are caught whole.
+CliRun RunCli(const std::vector<std::string>& args, const Path& cwd);
+
+} // namespace varnox::test
