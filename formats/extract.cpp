@@ -86,8 +86,15 @@ ExtractError Module1::ExtractItem(const Path& archive, const Path& unpackFolder,
     }
     file.Close();
 
-    std::error_code ignored;
-    std::filesystem::create_directory(unpackFolder, ignored);  // usually exists from the second item on
+    // The folder usually exists from the second item on; when it cannot be made, that is
+    // the reason to give, not the missing folder the write would then find. (A file in its
+    // place is left to the write, which names it as no folder.)
+    std::error_code folderError;
+    if (!std::filesystem::create_directory(unpackFolder, folderError) && folderError &&
+        folderError != std::errc::file_exists) {
+        lastIoError = folderError;
+        return ExtractError::WriteFailed;
+    }
 
     const std::string fileName = Latin1ToUtf8(name) + ".gfp";
     std::error_code error;

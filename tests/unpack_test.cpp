@@ -285,6 +285,15 @@ TEST(Unpack, FolderThatCannotBeWritten)
     ASSERT_EQ(result.failures.size(), 1u);
     EXPECT_EQ(result.failures[0].reason, Describe(ExtractError::WriteFailed) + ": Keine Berechtigung");
     EXPECT_EQ(result.lines.back(), "\tp: " + result.failures[0].reason);
+
+    // The archive's own folder is read-only: the unpack folder cannot be made.
+    std::filesystem::permissions(dir / "a", std::filesystem::perms::owner_all);
+    std::filesystem::remove(dir / "a");
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    result = Unpack(module, dir);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].reason, Describe(ExtractError::WriteFailed) + ": Keine Berechtigung");
 }
 
 TEST(UnpackFolder, FileNameLessItsLastFourCharacters)
