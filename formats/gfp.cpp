@@ -130,7 +130,7 @@ GfpLayout ReadGfpLayout(InputFile& file, GfpPictureHeaderRecord& picture, GfpPix
     return layout;
 }
 
-constexpr std::size_t kRowChunk = 128 * 1024;    // pixel bytes inflated between two hand-overs
+constexpr std::size_t kRowChunk = 1024 * 1024;   // pixel bytes inflated between two hand-overs (fits the L2 cache)
 constexpr std::size_t kStreamPiece = 256 * 1024; // stream bytes read from the file at a time
 
 // Inflates the stream in pieces with the outcome uncompress() gives for an output buffer of

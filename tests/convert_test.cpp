@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
 // its place, bottom row first, whatever the depth.
 TEST(GfpToTga, LargePictureRowsInPlace)
 {
-    constexpr std::int32_t kWidth = 1001, kHeight = 300;
+    constexpr std::int32_t kWidth = 1001, kHeight = 400;
     for (const std::int32_t bits : {16, 24}) {
         const std::int32_t bytes = bits / 8;
         const Bytes pixels = test::PatternPixels(kWidth, kHeight, bytes, 3);

@@ -104,14 +104,14 @@ GfpSpec Picture(bool compressed = true)
     return spec;
 }
 
-constexpr std::int32_t kLargeBytes = 700 * 400 * 2;
+constexpr std::int32_t kLargeBytes = 1000 * 600 * 2;
 
 GfpSpec Large(bool compressed = true)
 {
     GfpSpec spec;
-    spec.width = 700;
-    spec.height = 400;
-    spec.pixels = test::PatternPixels(700, 400, 2, 5);
+    spec.width = 1000;
+    spec.height = 600;
+    spec.pixels = test::PatternPixels(1000, 600, 2, 5);
     spec.compressed = compressed;
     return spec;
 }
@@ -224,8 +224,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"ManyRowsUncompressed", Large(false), {}, GfpError::None, Same, kLargeBytes},
         // The stream gives far more than the buffer of 1 % over the picture: cut, not refused.
         ReadCase{"StreamFarLongerThanBuffer", Large(), [](Bytes& b) { Set32(b, test::kGfpHeightAt, 100); },
-                 GfpError::None, [](const Bytes&, const Bytes& p) { return Bytes(p.begin(), p.begin() + 140000); },
-                 140000}),
+                 GfpError::None, [](const Bytes&, const Bytes& p) { return Bytes(p.begin(), p.begin() + 200000); },
+                 200000}),
     test::CaseName());
 
 struct TagCase {
