@@ -33,6 +33,7 @@ constexpr std::uint8_t kTypeTrueColour = 2;
 constexpr std::uint8_t kTypeTrueColourRle = 10;
 constexpr std::uint8_t kTopFirstBit = 0x20;
 constexpr std::uint8_t kRightToLeftBit = 0x10;
+constexpr std::size_t kRowBlock = 1024 * 1024;  // stored bytes of a true-colour picture read at a time
 
 TgaError CheckTgaHeader(const TgaHeaderRecord& header)
 {
@@ -150,18 +151,18 @@ Bytes Module1::ReadTgaAsRgb565(const Path& path, TgaError* error, const TgaProgr
             dataAt += std::int64_t(TgaHeader.colorMapLength()) * ((TgaHeader.colorMapEntrySize() + 7) / 8);
         const std::int64_t available = std::max<std::int64_t>(0, file.Size() - dataAt);
 
-        Bytes stored;
-        if (TgaHeader.imageType() == kTypeTrueColour) {
+        const bool topFirst = (TgaHeader.imageDescriptor() & kTopFirstBit) != 0;
+        const bool rightToLeft = (TgaHeader.imageDescriptor() & kRightToLeftBit) != 0;
+        const auto rowBytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(bytesPerPixel);
+        const bool trueColour = TgaHeader.imageType() == kTypeTrueColour;
+        Bytes stored;  // the whole stored picture (RLE), or a block of its rows (true colour)
+        if (trueColour) {
             if (available < storedSize) {
                 status = TgaError::PixelData;
                 return;
             }
-            stored.resize(static_cast<std::size_t>(storedSize));
-            if (!file.ReadAt(dataAt, stored)) {
-                lastIoError = file.error();
-                status = TgaError::PixelData;
-                return;
-            }
+            const std::size_t rowsPerBlock = rowBytes == 0 ? 1 : std::max<std::size_t>(1, kRowBlock / rowBytes);
+            stored.resize(std::min(rowsPerBlock, static_cast<std::size_t>(height)) * rowBytes);
         } else {
             // A packet holds at most 128 pixels in 1 + bytesPerPixel bytes: a file too short
             // even for that is refused before the picture is allocated.
@@ -182,18 +183,34 @@ Bytes Module1::ReadTgaAsRgb565(const Path& path, TgaError* error, const TgaProgr
             if (status != TgaError::None)
                 return;
         }
-        file.Close();
 
-        const bool topFirst = (TgaHeader.imageDescriptor() & kTopFirstBit) != 0;
-        const bool rightToLeft = (TgaHeader.imageDescriptor() & kRightToLeftBit) != 0;
-        const auto rowBytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(bytesPerPixel);
+        // A true-colour picture is read a block of rows at a time, in the order the rows
+        // are needed, so that it is never held whole beside its RGB565 copy.
+        const std::int32_t blockRows = rowBytes == 0 ? height : static_cast<std::int32_t>(stored.size() / rowBytes);
+        std::int32_t blockFirst = 0;
+        std::int32_t blockCount = trueColour ? 0 : height;
+        // False when the block holding storedRow cannot be read.
+        const auto loadRow = [&](std::int32_t storedRow) {
+            if (storedRow >= blockFirst && storedRow < blockFirst + blockCount)
+                return true;
+            blockFirst = topFirst ? storedRow : std::max(0, storedRow - blockRows + 1);
+            blockCount = std::min(blockRows, height - blockFirst);
+            const std::span<std::uint8_t> rows(stored.data(), static_cast<std::size_t>(blockCount) * rowBytes);
+            return file.ReadAt(dataAt + std::int64_t(blockFirst) * std::int64_t(rowBytes), rows);
+        };
+
         result.resize(static_cast<std::size_t>(pixelCount) * 2);
         std::uint8_t* out = result.data();
         for (std::int32_t row = 1; row <= height; ++row) {
             if (progress)
                 progress(row, false);
             const std::int32_t storedRow = topFirst ? row - 1 : height - row;
-            const std::uint8_t* in = stored.data() + static_cast<std::size_t>(storedRow) * rowBytes;
+            if (!loadRow(storedRow)) {
+                lastIoError = file.error();
+                status = TgaError::PixelData;
+                return;
+            }
+            const std::uint8_t* in = stored.data() + static_cast<std::size_t>(storedRow - blockFirst) * rowBytes;
             for (std::int32_t column = 0; column < width; ++column) {
                 const std::int32_t storedColumn = rightToLeft ? width - 1 - column : column;
                 const std::uint16_t pixel = StoredToRgb565(
@@ -203,6 +220,7 @@ Bytes Module1::ReadTgaAsRgb565(const Path& path, TgaError* error, const TgaProgr
                 out += 2;
             }
         }
+        file.Close();
         if (progress)
             progress(height, true);
     }();

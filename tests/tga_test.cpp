@@ -201,6 +201,29 @@ INSTANTIATE_TEST_SUITE_P(
                 [](TgaSpec& s) { s.imageType = 10, s.width = s.height = 16000, s.pixelData = Bytes(8); }}),
     [](const auto& row) { return std::string(row.param.name); });
 
+// A picture larger than the blocks a true-colour file is read in gives the same pixels in
+// every origin as its run-length form, which is decoded whole.
+TEST(TgaRead, LargePictureSameInEveryOrigin)
+{
+    TgaSpec spec;
+    spec.width = 700;
+    spec.height = 600;
+    spec.picture = test::PatternPicture(700, 600, 4);
+    spec.imageType = 10;
+    Module1 module;
+    const Read reference = ReadTga(module, test::MakeTga(spec));
+    ASSERT_EQ(reference.error, TgaError::None);
+    ASSERT_EQ(reference.pixels.size(), 700u * 600u * 2u);
+    spec.imageType = 2;
+    for (const int descriptor : {0x00, 0x20, 0x10, 0x30}) {
+        spec.imageDescriptor = static_cast<std::uint8_t>(descriptor);
+        const Read read = ReadTga(module, test::MakeTga(spec));
+        EXPECT_EQ(read.error, TgaError::None) << descriptor;
+        EXPECT_TRUE(read.pixels == reference.pixels) << descriptor;
+        EXPECT_EQ(read.calls.size(), 601u);
+    }
+}
+
 TEST(TgaRead, ShortMissingAndEmptyFiles)
 {
     Module1 module;
