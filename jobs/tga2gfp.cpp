@@ -52,6 +52,33 @@ std::optional<std::string> ReadTargetHeaders(Module1& module, const Path& target
     return std::nullopt;
 }
 
+// Deflates pixels at the default level into file from the stream's offset on, a chunk at
+// a time; the stream's length, or -1 when packing or writing failed (file.error() tells
+// which).
+std::int64_t DeflateInto(AtomicFile& file, std::span<const std::uint8_t> pixels)
+{
+    z_stream z{};
+    if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
+        return -1;
+    Bytes chunk(1024 * 1024);
+    z.next_in = const_cast<Bytef*>(pixels.data());  // zlib does not write through it
+    z.avail_in = static_cast<uInt>(pixels.size());
+    std::int64_t at = kGfpStreamAt;
+    int code = Z_OK;
+    while (code == Z_OK) {
+        z.next_out = chunk.data();
+        z.avail_out = static_cast<uInt>(chunk.size());
+        code = deflate(&z, Z_FINISH);
+        const std::size_t produced = chunk.size() - z.avail_out;
+        if ((code == Z_OK || code == Z_STREAM_END) && produced > 0 &&
+            !file.WriteAt(at, std::span<const std::uint8_t>(chunk.data(), produced)))
+            code = Z_ERRNO;
+        at += static_cast<std::int64_t>(produced);
+    }
+    deflateEnd(&z);
+    return code == Z_STREAM_END ? at - kGfpStreamAt : -1;
+}
+
 }  // namespace
 
 TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
@@ -79,39 +106,48 @@ TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& 
     pixel.setBitsPerPixel(16);
     pixel.setRawSize(rawSize);
 
-    std::array<std::uint8_t, 8> sizes{};
+    // The new file is written under a temporary name first: the pixels (packed a chunk at
+    // a time, so that no second picture-sized buffer is made), then the headers in front.
+    // Only when the old target is kept as target.bak does the new file replace it.
+    AtomicFile file;
+    if (!file.Open(target))
+        return Refused(target, "Die Datei kann nicht geschrieben werden: " + SystemReason(file.error()));
+    std::array<std::uint8_t, kGfpStreamAt> head{};
+    std::size_t headLength = kGfpPayloadAt;
     if (!uncompressed) {
         pixel.setCompression(kGfpCompressionZlib);
         if (stage)
             stage(TgaToGfpStage::Packing);
-        if (CompressBlock(pixels, -1) != Z_OK)
+        const std::int64_t streamLength = DeflateInto(file, pixels);
+        if (streamLength < 0 && !file.error())
             return Refused(source, "Die Pixel können nicht gepackt werden");
-        const auto streamLength = static_cast<std::int32_t>(pixels.size());
-        pixel.setStoredSize(CheckedAdd32(streamLength, 8));
-        PutLe32(&sizes[0], rawSize);
-        PutLe32(&sizes[4], streamLength);
+        if (streamLength >= 0) {
+            pixel.setStoredSize(CheckedAdd32(static_cast<std::int32_t>(streamLength), 8));
+            PutLe32(&head[kGfpPayloadAt], rawSize);
+            PutLe32(&head[kGfpPayloadAt + 4], static_cast<std::int32_t>(streamLength));
+            headLength = kGfpStreamAt;
+        }
     } else {
         pixel.setCompression(0);
         pixel.setRawMark(1);
         pixel.setStoredSize(0);
+        file.WriteAt(kGfpPayloadAt, pixels);
     }
+    std::copy(kGfpTag.begin(), kGfpTag.end(), head.begin());
+    std::copy(picture.bytes.begin(), picture.bytes.end(), head.begin() + kGfpPictureHeaderAt);
+    std::copy(kGfpTag.begin(), kGfpTag.end(), head.begin() + (kGfpPixelHeaderAt - kGfpTagSize));
+    std::copy(pixel.bytes.begin(), pixel.bytes.end(), head.begin() + kGfpPixelHeaderAt);
+    file.WriteAt(0, std::span<const std::uint8_t>(head.data(), headLength));
+    if (file.error())
+        return Refused(target, "Die Datei kann nicht geschrieben werden: " + SystemReason(file.error()));
 
-    // The old target is kept as target.bak first; both writes replace their file whole.
     Path backup = target;
     backup += ".bak";
     std::error_code ioError;
-    // A target that cannot be rewritten is refused before its backup replaces an older one.
-    if (!CanReplaceFile(target, ioError))
-        return Refused(target, "Die Datei kann nicht geschrieben werden: " + SystemReason(ioError));
     if (!CopyFileAtomically(target, backup, ioError))
         return Refused(backup, "Die Sicherungskopie kann nicht geschrieben werden: " + SystemReason(ioError));
-    const std::span<const std::uint8_t> sizeFields =
-        uncompressed ? std::span<const std::uint8_t>() : std::span<const std::uint8_t>(sizes);
-    if (!WriteFileAtomically(
-            target,
-            {kGfpTag, picture.bytes, kGfpTag, pixel.bytes, sizeFields, std::span<const std::uint8_t>(pixels)},
-            ioError))
-        return Refused(target, "Die Datei kann nicht geschrieben werden: " + SystemReason(ioError));
+    if (!file.Commit())
+        return Refused(target, "Die Datei kann nicht geschrieben werden: " + SystemReason(file.error()));
 
     TgaToGfpResult result;
     result.ok = true;

@@ -438,7 +438,7 @@ INSTANTIATE_TEST_SUITE_P(
         Locked{"ReadOnlyTargetWithOldBackup", "t.gfp", kReadOnly, false, kTga2Gfp, "t.gfp" + kCannotWrite,
                true},
         Locked{"ReadOnlyBackup", "t.gfp.bak", kReadOnly, false, kTga2Gfp, kNoBackup, true},
-        Locked{"ReadOnlyTargetFolder", ".", kReadOnlyFolder, true, kTga2Gfp, kNoBackup}),
+        Locked{"ReadOnlyTargetFolder", ".", kReadOnlyFolder, true, kTga2Gfp, "t.gfp" + kCannotWrite}),
     test::CaseName());
 
 } // namespace
