@@ -145,8 +145,11 @@ GfpError InflateRows(InputFile& file, std::int64_t streamLength, std::int32_t ra
 
     const auto raw = static_cast<std::uint64_t>(rawSize);
     const auto bufferSize = static_cast<std::uint64_t>(ZlibBufferSize(rawSize));
-    const std::size_t rowsPerChunk = sink != nullptr ? std::max<std::size_t>(1, kRowChunk / rowBytes) : 0;
-    Bytes chunk(sink != nullptr ? rowsPerChunk * rowBytes : kRowChunk);
+    // Never more than the picture (or, when only checking, the buffer) needs.
+    const std::size_t rowsPerChunk =
+        sink != nullptr ? std::min<std::size_t>(std::max<std::size_t>(1, kRowChunk / rowBytes), raw / rowBytes) : 0;
+    Bytes chunk(sink != nullptr ? rowsPerChunk * rowBytes
+                                : static_cast<std::size_t>(std::min<std::uint64_t>(kRowChunk, bufferSize)));
     Bytes piece(static_cast<std::size_t>(std::min<std::int64_t>(streamLength, kStreamPiece)));
     std::int64_t streamRead = 0;
     std::int32_t nextRow = 0;

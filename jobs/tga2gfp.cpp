@@ -60,7 +60,7 @@ std::int64_t DeflateInto(AtomicFile& file, std::span<const std::uint8_t> pixels)
     z_stream z{};
     if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
         return -1;
-    Bytes chunk(1024 * 1024);
+    Bytes chunk(std::min<std::size_t>(1024 * 1024, deflateBound(&z, static_cast<uLong>(pixels.size()))));
     z.next_in = const_cast<Bytef*>(pixels.data());  // zlib does not write through it
     z.avail_in = static_cast<uInt>(pixels.size());
     std::int64_t at = kGfpStreamAt;
