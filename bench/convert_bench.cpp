@@ -138,16 +138,21 @@ void GfpToNewTga(benchmark::State& state)
     CountPixelBytes(state, files);
 }
 
+// One uncompress of the picture's stream into out, which holds the picture's size.
+void UncompressInto(benchmark::State& state, const PictureFiles& files, Bytes& out)
+{
+    uLongf length = static_cast<uLongf>(out.size());
+    if (::uncompress(out.data(), &length, files.stream.data(), static_cast<uLong>(files.stream.size())) != Z_OK)
+        state.SkipWithError("uncompress failed");
+}
+
 // The bare decompression of the same stream into a buffer of the picture's size.
 void Uncompress(benchmark::State& state)
 {
     PictureFiles& files = Files(state.range(0));
     Bytes out(files.pixels.size());
     for (auto _ : state) {
-        uLongf length = static_cast<uLongf>(out.size());
-        if (::uncompress(out.data(), &length, files.stream.data(), static_cast<uLong>(files.stream.size())) !=
-            Z_OK)
-            state.SkipWithError("uncompress failed");
+        UncompressInto(state, files, out);
         benchmark::DoNotOptimize(out.data());
     }
     CountPixelBytes(state, files);
@@ -160,10 +165,7 @@ void UncompressAndWrite(benchmark::State& state)
     PictureFiles& files = Files(state.range(0));
     Bytes out(files.pixels.size());
     for (auto _ : state) {
-        uLongf length = static_cast<uLongf>(out.size());
-        if (::uncompress(out.data(), &length, files.stream.data(), static_cast<uLong>(files.stream.size())) !=
-            Z_OK)
-            state.SkipWithError("uncompress failed");
+        UncompressInto(state, files, out);
         std::error_code error;
         if (!WriteFileAtomically(files.folder / "floor.tga", {std::span<const std::uint8_t>(files.tga)}, error))
             state.SkipWithError("cannot write");

@@ -76,6 +76,16 @@ bool UsableRawSize(std::int32_t rawSize) { return rawSize >= 0 && rawSize <= kMa
 
 namespace {
 
+// The first of the problems a read finds; later ones do not replace it.
+struct FirstError {
+    GfpError status = GfpError::None;
+    void operator()(GfpError e)
+    {
+        if (status == GfpError::None)
+            status = e;
+    }
+};
+
 // Where a GFP's pixels lie, as found from its header blocks.
 struct GfpLayout {
     bool rawForm = false;          // pixels stored as they are, at kGfpPayloadAt
@@ -86,7 +96,7 @@ struct GfpLayout {
 // bitsPerPixel, and finds where the pixels lie. Every problem goes to fail; only the first
 // one found counts.
 template <class Fail>
-GfpLayout ReadGfpLayout(InputFile& file, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel, Fail fail)
+GfpLayout ReadGfpLayout(InputFile& file, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel, Fail& fail)
 {
     GfpLayout layout;
     std::array<std::uint8_t, 4> tag{};
@@ -222,11 +232,7 @@ GfpError ReadRawRows(InputFile& file, std::int32_t rawSize, std::size_t rowBytes
 
 Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
 {
-    GfpError status = GfpError::None;
-    auto fail = [&status](GfpError e) {
-        if (status == GfpError::None)
-            status = e;
-    };
+    FirstError fail;
 
     InputFile file;
     if (!file.Open(path)) {
@@ -261,17 +267,13 @@ Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
             fail(GfpError::ShortPixels);
     }
     if (error != nullptr)
-        *error = status;
+        *error = fail.status;
     return payload;
 }
 
 GfpError Module1::ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted, const GfpRowSink& sink)
 {
-    GfpError status = GfpError::None;
-    auto fail = [&status](GfpError e) {
-        if (status == GfpError::None)
-            status = e;
-    };
+    FirstError fail;
     InputFile file;
     if (!file.Open(path)) {
         lastIoError = file.error();
@@ -279,10 +281,10 @@ GfpError Module1::ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted
     }
     const GfpLayout layout = ReadGfpLayout(file, GfpPictureHeader, GfpPixelHeader, fail);
     const std::int32_t rawSize = GfpPixelHeader.rawSize();
-    if (status == GfpError::None && !UsableRawSize(rawSize))
-        status = GfpError::RawSize;
-    if (status != GfpError::None)
-        return status;
+    if (!UsableRawSize(rawSize))
+        fail(GfpError::RawSize);
+    if (fail.status != GfpError::None)
+        return fail.status;
 
     const GfpPixelHeaderRecord& pixel = GfpPixelHeader;
     const bool rowsWanted = pixel.width() >= 0 && pixel.height() >= 0 && wanted(pixel);
