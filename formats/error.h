@@ -1,0 +1,87 @@
+#pragma once
+// One error value for every failure of the Qt-free code: what went wrong (the code of the
+// format or file operation that found it), on which file, and the system's reason when a
+// system call failed. Described in German by Describe().
+
+#include "formats/fileio.h"
+#include "formats/gfp.h"
+#include "formats/res.h"
+#include "formats/tga.h"
+
+#include <optional>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <variant>
+
+namespace varnox {
+
+// Failures of file operations and of the work itself, not tied to one format.
+enum class IoError {
+    CannotOpen,
+    CannotRead,
+    CannotWrite,
+    CannotReplace,  // a target that may not be rewritten
+    OutOfMemory,
+    Cancelled,
+};
+
+// Why a PNG was refused.
+enum class PngError {
+    Signature,    // no PNG signature
+    Damaged,      // the decoder's reason is in Error::detail
+    Size,         // width or height zero
+    TooLarge,     // more pixel bytes than a GFP may hold
+    Unsupported,  // a colour type or depth the reader does not take
+};
+
+using ErrorCode = std::variant<IoError, ResError, GfpError, TgaError, PngError>;
+
+struct Error {
+    ErrorCode code;
+    Path file;
+    std::error_code system;  // set when a system call failed
+    std::string detail;      // extra words of a library (libspng's reason), may be empty
+};
+
+// German reason: the code's text, then the detail and the system's reason when set.
+std::string Describe(const Error& error);
+
+// "file: reason", as the windows and the command line show a refusal.
+std::string MessageText(const Error& error);
+
+// The outcome of work that yields nothing but success or an error.
+class [[nodiscard]] Status {
+public:
+    Status() = default;
+    Status(Error error) : error_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
+
+    bool ok() const { return !error_; }
+    explicit operator bool() const { return ok(); }
+    const Error& error() const { return *error_; }
+
+private:
+    std::optional<Error> error_;
+};
+
+// A value or the error that kept it from being made.
+template <class T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : value_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
+    Result(Error error) : value_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
+
+    bool ok() const { return value_.index() == 0; }
+    explicit operator bool() const { return ok(); }
+    T& value() { return std::get<0>(value_); }
+    const T& value() const { return std::get<0>(value_); }
+    T& operator*() { return value(); }
+    T* operator->() { return &value(); }
+    const Error& error() const { return std::get<1>(value_); }
+    Status status() const { return ok() ? Status() : Status(error()); }
+
+private:
+    std::variant<T, Error> value_;
+};
+
+}  // namespace varnox
