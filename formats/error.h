@@ -4,9 +4,6 @@
 // system call failed. Described in German by Describe().
 
 #include "formats/fileio.h"
-#include "formats/gfp.h"
-#include "formats/res.h"
-#include "formats/tga.h"
 
 #include <optional>
 #include <string>
@@ -15,6 +12,11 @@
 #include <variant>
 
 namespace varnox {
+
+// Each format's own reasons, defined beside the format.
+enum class ResError;
+enum class GfpError;
+enum class TgaError;
 
 // Failures of file operations and of the work itself, not tied to one format.
 enum class IoError {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <zlib.h>
 
 namespace varnox {
@@ -140,94 +141,6 @@ GfpLayout ReadGfpLayout(InputFile& file, GfpPictureHeaderRecord& picture, GfpPix
     return layout;
 }
 
-constexpr std::size_t kRowChunk = 1024 * 1024;   // pixel bytes inflated between two hand-overs (fits the L2 cache)
-constexpr std::size_t kStreamPiece = 256 * 1024; // stream bytes read from the file at a time
-
-// Inflates the stream in pieces with the outcome uncompress() gives for an output buffer of
-// ZlibBufferSize(rawSize) bytes: a stream longer than that buffer is cut, not refused.
-// Whole rows of the first rawSize bytes go to sink while they are still in the cache.
-GfpError InflateRows(InputFile& file, std::int64_t streamLength, std::int32_t rawSize, std::size_t rowBytes,
-                     const GfpRowSink* sink)
-{
-    z_stream z{};
-    if (inflateInit(&z) != Z_OK)
-        return GfpError::ZlibData;
-
-    const auto raw = static_cast<std::uint64_t>(rawSize);
-    const auto bufferSize = static_cast<std::uint64_t>(ZlibBufferSize(rawSize));
-    // Never more than the picture (or, when only checking, the buffer) needs.
-    const std::size_t rowsPerChunk =
-        sink != nullptr ? std::min<std::size_t>(std::max<std::size_t>(1, kRowChunk / rowBytes), raw / rowBytes) : 0;
-    Bytes chunk(sink != nullptr ? rowsPerChunk * rowBytes
-                                : static_cast<std::size_t>(std::min<std::uint64_t>(kRowChunk, bufferSize)));
-    Bytes piece(static_cast<std::size_t>(std::min<std::int64_t>(streamLength, kStreamPiece)));
-    std::int64_t streamRead = 0;
-    std::int32_t nextRow = 0;
-    bool intoRows = false; // the current output window is the row chunk, not scratch
-
-    auto handOver = [&] {
-        const std::size_t filled = static_cast<std::size_t>(z.next_out - chunk.data());
-        for (std::size_t at = 0; at + rowBytes <= filled; at += rowBytes)
-            (*sink)(nextRow++, std::span<const std::uint8_t>(chunk.data() + at, rowBytes));
-    };
-
-    int code = Z_OK;
-    do {
-        if (z.avail_out == 0) {
-            const std::uint64_t produced = z.total_out;
-            intoRows = sink != nullptr && produced < raw;
-            const std::uint64_t window = intoRows ? std::min<std::uint64_t>(chunk.size(), raw - produced)
-                                                  : std::min<std::uint64_t>(chunk.size(), bufferSize - produced);
-            z.next_out = chunk.data();
-            z.avail_out = static_cast<uInt>(window);
-        }
-        if (z.avail_in == 0 && streamRead < streamLength) {
-            const auto length =
-                static_cast<std::size_t>(std::min<std::int64_t>(streamLength - streamRead, kStreamPiece));
-            const std::span<std::uint8_t> into(piece.data(), length);
-            const std::size_t got = file.ReadSomeAt(kGfpStreamAt + streamRead, into);
-            std::fill(into.begin() + static_cast<std::ptrdiff_t>(got), into.end(), std::uint8_t{0});
-            streamRead += static_cast<std::int64_t>(length);
-            z.next_in = piece.data();
-            z.avail_in = static_cast<uInt>(length);
-        }
-        code = inflate(&z, Z_NO_FLUSH);
-        if (intoRows && (z.avail_out == 0 || z.total_out == raw)) {
-            handOver();
-            z.avail_out = 0;
-        }
-    } while (code == Z_OK);
-    const std::uint64_t produced = z.total_out;
-    inflateEnd(&z);
-
-    if (code != Z_STREAM_END && !(code == Z_BUF_ERROR && produced >= bufferSize))
-        return GfpError::ZlibData;
-    if (produced < raw)
-        return GfpError::ShortPixels;
-    return GfpError::None;
-}
-
-// Hands on the rows of the uncompressed form, read straight from the file.
-GfpError ReadRawRows(InputFile& file, std::int32_t rawSize, std::size_t rowBytes, const GfpRowSink* sink)
-{
-    if (file.Size() - kGfpPayloadAt < std::int64_t{rawSize})
-        return GfpError::PayloadPastEnd;
-    if (sink == nullptr)
-        return GfpError::None;
-    const std::size_t rowsPerChunk = std::max<std::size_t>(1, kRowChunk / rowBytes);
-    Bytes chunk(rowsPerChunk * rowBytes);
-    std::int32_t row = 0;
-    for (std::int64_t at = 0; at < rawSize;) {
-        const auto length = static_cast<std::size_t>(std::min<std::int64_t>(rawSize - at, std::int64_t(chunk.size())));
-        if (!file.ReadAt(kGfpPayloadAt + at, std::span<std::uint8_t>(chunk.data(), length)))
-            return GfpError::PayloadPastEnd;
-        for (std::size_t k = 0; k + rowBytes <= length; k += rowBytes)
-            (*sink)(row++, std::span<const std::uint8_t>(chunk.data() + k, rowBytes));
-        at += static_cast<std::int64_t>(length);
-    }
-    return GfpError::None;
-}
-
 }  // namespace
 
 Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
@@ -271,28 +184,394 @@ Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
     return payload;
 }
 
-GfpError Module1::ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted, const GfpRowSink& sink)
+GfpError ParseGfpHead(std::span<const std::uint8_t> bytes, GfpHead& head)
 {
-    FirstError fail;
+    const auto tagAt = [&](std::size_t at) {
+        return bytes.size() >= at + kGfpTagSize && std::equal(kGfpTag.begin(), kGfpTag.end(), bytes.begin() + at);
+    };
+    if (!tagAt(0))
+        return GfpError::FirstTag;
+    const auto secondTagAt = static_cast<std::size_t>(kGfpPixelHeaderAt) - kGfpTagSize;
+    if (bytes.size() < secondTagAt)
+        return GfpError::PictureHeader;
+    if (!tagAt(secondTagAt))
+        return GfpError::SecondTag;
+    if (bytes.size() < static_cast<std::size_t>(kGfpPayloadAt))
+        return GfpError::PixelHeader;
+    std::copy_n(bytes.begin() + kGfpPictureHeaderAt, kGfpPictureHeaderSize, head.picture.bytes.begin());
+    std::copy_n(bytes.begin() + kGfpPixelHeaderAt, kGfpPixelHeaderSize, head.pixel.bytes.begin());
+    return GfpError::None;
+}
+
+Result<GfpHead> ReadGfpHead(const Path& path)
+{
     InputFile file;
-    if (!file.Open(path)) {
-        lastIoError = file.error();
-        return GfpError::CannotOpen;
+    if (!file.Open(path))
+        return Error{GfpError::CannotOpen, path, file.error(), {}};
+    std::array<std::uint8_t, kGfpPayloadAt> bytes{};
+    const std::size_t got = file.ReadSomeAt(0, bytes);
+    GfpHead head;
+    if (const GfpError e = ParseGfpHead(std::span<const std::uint8_t>(bytes.data(), got), head); e != GfpError::None)
+        return Error{e, path, {}, {}};
+    return head;
+}
+
+namespace {
+
+constexpr std::size_t kRowChunk = 1024 * 1024;    // pixel bytes inflated at a time (fits the L2 cache)
+constexpr std::size_t kStreamPiece = 256 * 1024;  // stream bytes read from the file at a time
+
+}  // namespace
+
+// Inflates the stream a piece at a time, with the outcome uncompress() gives for an output
+// buffer of ZlibBufferSize(rawSize) bytes: a stream longer than that buffer is cut, not
+// refused.
+struct GfpSource::Inflater {
+    z_stream z{};
+    bool ready = false;
+    Bytes piece;
+    std::int64_t streamRead = 0;
+    int code = Z_OK;
+
+    Inflater() = default;
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+    ~Inflater()
+    {
+        if (ready)
+            inflateEnd(&z);
     }
-    const GfpLayout layout = ReadGfpLayout(file, GfpPictureHeader, GfpPixelHeader, fail);
-    const std::int32_t rawSize = GfpPixelHeader.rawSize();
-    if (!UsableRawSize(rawSize))
+
+    // Fills out from the stream as far as it goes; the bytes produced.
+    std::size_t Fill(InputFile& file, std::int64_t streamLength, std::span<std::uint8_t> out)
+    {
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        while (code == Z_OK && z.avail_out > 0) {
+            if (z.avail_in == 0 && streamRead < streamLength) {
+                const auto length =
+                    static_cast<std::size_t>(std::min<std::int64_t>(streamLength - streamRead, kStreamPiece));
+                const std::span<std::uint8_t> into(piece.data(), length);
+                const std::size_t got = file.ReadSomeAt(kGfpStreamAt + streamRead, into);
+                std::fill(into.begin() + static_cast<std::ptrdiff_t>(got), into.end(), std::uint8_t{0});
+                streamRead += static_cast<std::int64_t>(length);
+                z.next_in = piece.data();
+                z.avail_in = static_cast<uInt>(length);
+            }
+            code = inflate(&z, Z_NO_FLUSH);
+        }
+        return out.size() - z.avail_out;
+    }
+};
+
+GfpSource::GfpSource() = default;
+GfpSource::~GfpSource() = default;
+
+Status GfpSource::Fault(GfpError code) const
+{
+    return Error{code, path_, code == GfpError::CannotOpen ? file_.error() : std::error_code(), {}};
+}
+
+Status GfpSource::Open(const Path& path, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel)
+{
+    path_ = path;
+    if (!file_.Open(path))
+        return Fault(GfpError::CannotOpen);
+    FirstError fail;
+    const GfpLayout layout = ReadGfpLayout(file_, picture, pixel, fail);
+    rawSize_ = pixel.rawSize();
+    if (!UsableRawSize(rawSize_))
         fail(GfpError::RawSize);
     if (fail.status != GfpError::None)
-        return fail.status;
+        return Fault(fail.status);
+    rawForm_ = layout.rawForm;
+    streamLength_ = layout.streamLength;
+    if (rawForm_ && file_.Size() - kGfpPayloadAt < std::int64_t{rawSize_})
+        return Fault(GfpError::PayloadPastEnd);
 
-    const GfpPixelHeaderRecord& pixel = GfpPixelHeader;
-    const bool rowsWanted = pixel.width() >= 0 && pixel.height() >= 0 && wanted(pixel);
-    const GfpRowSink* rows = rowsWanted && rawSize > 0 ? &sink : nullptr;
-    const std::size_t rowBytes =
-        rows != nullptr ? static_cast<std::size_t>(rawSize) / static_cast<std::size_t>(pixel.height()) : 0;
-    return layout.rawForm ? ReadRawRows(file, rawSize, rowBytes, rows)
-                          : InflateRows(file, layout.streamLength, rawSize, rowBytes, rows);
+    const std::int32_t bytesPerPixel = BytesPerPixel(pixel.bitsPerPixel());
+    upright_ = pixel.width() >= 0 && pixel.height() >= 0 && bytesPerPixel >= 1;
+    info_.width = upright_ ? pixel.width() : 0;
+    info_.height = upright_ ? pixel.height() : 0;
+    info_.format = RowFormat::Rgb565;
+    info_.description = rawForm_ ? "GFP, unkomprimiert" : "GFP, zlib";
+    bytesPerPixel_ = upright_ ? static_cast<std::size_t>(bytesPerPixel) : 0;
+    storedRowBytes_ = static_cast<std::size_t>(info_.width) * bytesPerPixel_;
+    if (!rawForm_) {
+        inflater_ = std::make_unique<Inflater>();
+        if (inflateInit(&inflater_->z) != Z_OK)
+            return Fault(GfpError::ZlibData);
+        inflater_->ready = true;
+        inflater_->piece.resize(static_cast<std::size_t>(std::min<std::int64_t>(streamLength_, kStreamPiece)));
+    }
+    return {};
+}
+
+Status GfpSource::Fill(std::span<std::uint8_t> out)
+{
+    if (rawForm_) {
+        if (!file_.ReadAt(kGfpPayloadAt + consumed_, out))
+            return Fault(GfpError::PayloadPastEnd);
+    } else if (inflater_->Fill(file_, streamLength_, out) < out.size()) {
+        // The stream ended, or broke, before the picture was whole.
+        return Fault(inflater_->code == Z_STREAM_END ? GfpError::ShortPixels : GfpError::ZlibData);
+    }
+    consumed_ += static_cast<std::int64_t>(out.size());
+    return {};
+}
+
+Status GfpSource::ReadStoredRow(std::span<std::uint8_t> row)
+{
+    // Rows come out of a chunk of whole rows inflated at once.
+    if (chunkAt_ == stored_.size()) {
+        const std::size_t rows = std::max<std::size_t>(1, kRowChunk / std::max<std::size_t>(1, storedRowBytes_));
+        const auto left = static_cast<std::size_t>(rawSize_ - consumed_);
+        stored_.resize(std::min(rows * storedRowBytes_, left));
+        chunkAt_ = 0;
+        if (stored_.size() < storedRowBytes_)
+            return Fault(GfpError::ShortPixels);
+        if (auto status = Fill(stored_); !status)
+            return status;
+    }
+    std::copy_n(stored_.begin() + static_cast<std::ptrdiff_t>(chunkAt_), storedRowBytes_, row.begin());
+    chunkAt_ += storedRowBytes_;
+    ++rowsRead_;
+    return {};
+}
+
+Status GfpSource::ReadRow(std::span<std::uint8_t> row)
+{
+    if (bytesPerPixel_ == 2) {
+        if (auto status = ReadStoredRow(row); !status)
+            return status;
+    } else {
+        storedRow_.resize(storedRowBytes_);
+        if (auto status = ReadStoredRow(storedRow_); !status)
+            return status;
+        // One byte: the low byte of the pixel; more than two: the last two.
+        const std::size_t skip = bytesPerPixel_ >= 2 ? bytesPerPixel_ - 2 : 0;
+        for (std::size_t x = 0; x < static_cast<std::size_t>(info_.width); ++x) {
+            const std::uint8_t* p = storedRow_.data() + x * bytesPerPixel_ + skip;
+            row[2 * x] = p[0];
+            row[2 * x + 1] = bytesPerPixel_ == 1 ? std::uint8_t{0} : p[1];
+        }
+    }
+    // After the last row the rest of the stream is checked, as a whole read would.
+    return rowsRead_ == info_.height ? Drain() : Status();
+}
+
+Status GfpSource::Drain()
+{
+    if (rawForm_)
+        return {};
+    Inflater& inflater = *inflater_;
+    const auto raw = static_cast<std::uint64_t>(rawSize_);
+    const auto bufferSize = static_cast<std::uint64_t>(ZlibBufferSize(rawSize_));
+    Bytes scratch(static_cast<std::size_t>(std::min<std::uint64_t>(kRowChunk, bufferSize)));
+    while (inflater.code == Z_OK && inflater.z.total_out < bufferSize) {
+        const auto window = static_cast<std::size_t>(std::min<std::uint64_t>(scratch.size(), bufferSize - inflater.z.total_out));
+        inflater.Fill(file_, streamLength_, std::span<std::uint8_t>(scratch.data(), window));
+    }
+    const std::uint64_t produced = inflater.z.total_out;
+    if (inflater.code != Z_STREAM_END && produced < bufferSize)
+        return Fault(GfpError::ZlibData);
+    if (produced < raw)
+        return Fault(GfpError::ShortPixels);
+    return {};
+}
+
+Result<std::unique_ptr<RowSource>> OpenGfpSource(const Path& path, GfpHead* head)
+{
+    GfpHead scratch;
+    GfpHead& into = head != nullptr ? *head : scratch;
+    auto source = std::make_unique<GfpSource>();
+    if (auto status = source->Open(path, into.picture, into.pixel); !status)
+        return status.error();
+    if (!source->Upright()) {
+        // A picture whose rows cannot be handed on is named for its damage first.
+        if (auto status = source->Drain(); !status)
+            return status.error();
+        return Error{GfpError::RawSize, path, {}, {}};
+    }
+    return std::unique_ptr<RowSource>(std::move(source));
+}
+
+GfpError Module1::ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted, const GfpRowSink& sink)
+{
+    const auto code = [](const Status& status) {
+        const auto* gfp = std::get_if<GfpError>(&status.error().code);
+        return gfp != nullptr ? *gfp : GfpError::ZlibData;
+    };
+    GfpSource source;
+    if (auto status = source.Open(path, GfpPictureHeader, GfpPixelHeader); !status) {
+        lastIoError = status.error().system;
+        return code(status);
+    }
+    const bool rows = source.Upright() && wanted(GfpPixelHeader) && GfpPixelHeader.rawSize() > 0;
+    if (rows) {
+        Bytes row(static_cast<std::size_t>(GfpPixelHeader.rawSize()) / static_cast<std::size_t>(source.Info().height));
+        for (std::int32_t y = 0; y < source.Info().height; ++y) {
+            if (auto status = source.ReadStoredRow(row); !status)
+                return code(status);
+            sink(y, row);
+        }
+    }
+    if (auto status = source.Drain(); !status)
+        return code(status);
+    return GfpError::None;
+}
+
+namespace {
+
+void PutHead(const GfpHead& head, std::uint8_t* out)
+{
+    std::copy(kGfpTag.begin(), kGfpTag.end(), out);
+    std::copy(head.picture.bytes.begin(), head.picture.bytes.end(), out + kGfpPictureHeaderAt);
+    std::copy(kGfpTag.begin(), kGfpTag.end(), out + (kGfpPixelHeaderAt - kGfpTagSize));
+    std::copy(head.pixel.bytes.begin(), head.pixel.bytes.end(), out + kGfpPixelHeaderAt);
+}
+
+constexpr std::size_t kPackChunk = 1024 * 1024;  // stream bytes written at a time
+
+}  // namespace
+
+Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPacking packing,
+                const RowProgress& progress)
+{
+    const PictureInfo& info = source.Info();
+    const Error writeFailed{IoError::CannotWrite, {}, {}, {}};
+    const std::int64_t rawSize64 = std::int64_t(info.width) * info.height * 2;
+    if (rawSize64 > kMaxRawSize)
+        return Error{GfpError::RawSize, {}, {}, {}};
+    const auto rawSize = static_cast<std::int32_t>(rawSize64);
+    head.picture.setHeight(info.height);
+    head.pixel.setHeight(info.height);
+    head.picture.setWidth(info.width);
+    head.pixel.setWidth(info.width);
+    head.pixel.setBitsPerPixel(16);
+    head.pixel.setRawSize(rawSize);
+
+    Bytes row(info.RowBytes());
+    Bytes narrowed(info.format == RowFormat::Rgb565 ? 0 : static_cast<std::size_t>(info.width) * 2);
+    // The next row as RGB565, or an error.
+    std::int32_t y = 0;
+    const auto nextRow = [&](std::span<const std::uint8_t>& out) -> Status {
+        if (auto status = source.ReadRow(row); !status)
+            return status;
+        if (progress && !progress(++y))
+            return Error{IoError::Cancelled, {}, {}, {}};
+        if (info.format == RowFormat::Rgb565) {
+            out = row;
+        } else {
+            ConvertRow(info.format, row, RowFormat::Rgb565, narrowed.data());
+            out = narrowed;
+        }
+        return {};
+    };
+
+    std::array<std::uint8_t, kGfpStreamAt> bytes{};
+    std::size_t headLength = kGfpPayloadAt;
+    if (packing == GfpPacking::Uncompressed) {
+        head.pixel.setCompression(0);
+        head.pixel.setRawMark(1);
+        head.pixel.setStoredSize(0);
+        std::int64_t at = kGfpPayloadAt;
+        for (std::int32_t k = 0; k < info.height; ++k) {
+            std::span<const std::uint8_t> pixels;
+            if (auto status = nextRow(pixels); !status)
+                return status;
+            if (!write(at, pixels))
+                return writeFailed;
+            at += static_cast<std::int64_t>(pixels.size());
+        }
+    } else {
+        // Rows go into deflate as they come; its output is written a chunk at a time. The
+        // stream is the one compress2() makes from the whole picture.
+        z_stream z{};
+        if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
+            return Error{IoError::OutOfMemory, {}, {}, {}};
+        Bytes chunk(std::min<std::size_t>(kPackChunk, deflateBound(&z, static_cast<uLong>(rawSize))));
+        std::int64_t at = kGfpStreamAt;
+        Status status;
+        int code = Z_OK;
+        for (std::int32_t k = 0; status && k <= info.height && code != Z_STREAM_END; ++k) {
+            const bool last = k == info.height;
+            std::span<const std::uint8_t> pixels;
+            if (!last && !(status = nextRow(pixels)))
+                break;
+            z.next_in = const_cast<Bytef*>(pixels.data());  // zlib does not write through it
+            z.avail_in = static_cast<uInt>(pixels.size());
+            do {
+                z.next_out = chunk.data();
+                z.avail_out = static_cast<uInt>(chunk.size());
+                code = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+                const std::size_t produced = chunk.size() - z.avail_out;
+                if (produced > 0 && !write(at, std::span<const std::uint8_t>(chunk.data(), produced)))
+                    status = writeFailed;
+                at += static_cast<std::int64_t>(produced);
+            } while (status && (z.avail_out == 0 || (last && code == Z_OK)));
+        }
+        deflateEnd(&z);
+        if (!status)
+            return status;
+        if (code != Z_STREAM_END)
+            return Error{IoError::OutOfMemory, {}, {}, {}};
+        const std::int64_t streamLength = at - kGfpStreamAt;
+        if (streamLength > std::numeric_limits<std::int32_t>::max() - 8)
+            return Error{GfpError::RawSize, {}, {}, {}};
+        head.pixel.setCompression(kGfpCompressionZlib);
+        head.pixel.setStoredSize(static_cast<std::int32_t>(streamLength) + 8);
+        PutLe32(&bytes[kGfpPayloadAt], rawSize);
+        PutLe32(&bytes[kGfpPayloadAt + 4], static_cast<std::int32_t>(streamLength));
+        headLength = kGfpStreamAt;
+    }
+    PutHead(head, bytes.data());
+    if (!write(0, std::span<const std::uint8_t>(bytes.data(), headLength)))
+        return writeFailed;
+    return {};
+}
+
+namespace {
+
+// RGB565 rows out of a buffer in memory.
+class MemoryRows final : public RowSource {
+public:
+    MemoryRows(std::int32_t width, std::int32_t height, std::span<const std::uint8_t> pixels) : pixels_(pixels)
+    {
+        info_.width = width;
+        info_.height = height;
+    }
+    const PictureInfo& Info() const override { return info_; }
+    Status ReadRow(std::span<std::uint8_t> row) override
+    {
+        const std::size_t rowBytes = info_.RowBytes();
+        std::copy_n(pixels_.begin() + static_cast<std::ptrdiff_t>(at_), std::min(rowBytes, pixels_.size() - at_),
+                    row.begin());
+        at_ += rowBytes;
+        return {};
+    }
+
+private:
+    PictureInfo info_;
+    std::span<const std::uint8_t> pixels_;
+    std::size_t at_ = 0;
+};
+
+}  // namespace
+
+Bytes MakeGfp(GfpHead head, std::span<const std::uint8_t> pixels, GfpPacking packing)
+{
+    Bytes out;
+    const auto write = [&](std::int64_t at, std::span<const std::uint8_t> bytes) {
+        const auto end = static_cast<std::size_t>(at) + bytes.size();
+        if (out.size() < end)
+            out.resize(end);
+        std::copy(bytes.begin(), bytes.end(), out.begin() + at);
+        return true;
+    };
+    MemoryRows rows(head.pixel.width(), head.pixel.height(), pixels);
+    (void)WriteGfp(write, head, rows, packing);
+    return out;
 }
 
 }  // namespace varnox

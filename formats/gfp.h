@@ -2,10 +2,12 @@
 // GFP picture: two tagged header blocks and an RGB565 payload, normally zlib-compressed.
 
 #include "formats/bytes.h"
+#include "formats/rows.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -70,6 +72,84 @@ enum class GfpError {
 };
 
 std::string Describe(GfpError error);
+
+// Both header blocks of a GFP, as the file holds them.
+struct GfpHead {
+    GfpPictureHeaderRecord picture;
+    GfpPixelHeaderRecord pixel;
+};
+
+// Checks the first kGfpPayloadAt bytes of a GFP (both tags, both blocks whole) and copies
+// the blocks into head; on refusal head is unchanged.
+GfpError ParseGfpHead(std::span<const std::uint8_t> bytes, GfpHead& head);
+
+// Reads and checks the head of a GFP file (ParseGfpHead's rules; CannotOpen with the
+// system's reason).
+Result<GfpHead> ReadGfpHead(const Path& path);
+
+enum class GfpPacking {
+    Zlib,          // compress2 at zlib's default level, byte for byte
+    Uncompressed,  // pixels stored as they are
+};
+
+// Writes a whole GFP through write(offset, bytes): head, with its size and storage fields
+// set for the source's picture, then the source's rows packed as packing says. progress is
+// told each row read.
+using ByteWriter = std::function<bool(std::int64_t at, std::span<const std::uint8_t> bytes)>;
+Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPacking packing,
+                const RowProgress& progress = {});
+
+// A whole GFP in memory from a head and RGB565 pixels (width x height of the pixel block).
+Bytes MakeGfp(GfpHead head, std::span<const std::uint8_t> pixels, GfpPacking packing);
+
+// A GFP as a source of RGB565 rows, top row first, inflated a piece at a time. The head
+// is read into the records given (blocks not reached keep their content); any problem
+// of the head refuses the picture. Rows can be read only from an upright picture
+// (Upright()); Drain() checks the rest of the pixel data as a whole read would.
+class GfpSource final : public RowSource {
+public:
+    GfpSource();
+    ~GfpSource() override;
+    GfpSource(const GfpSource&) = delete;
+    GfpSource& operator=(const GfpSource&) = delete;
+
+    Status Open(const Path& path, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel);
+
+    const PictureInfo& Info() const override { return info_; }
+    // Width and height not negative and whole bytes per pixel: rows can be handed on.
+    bool Upright() const { return upright_; }
+    // Pixel bytes as stored (width x bytes per pixel), next row.
+    Status ReadStoredRow(std::span<std::uint8_t> row);
+    // The next row as RGB565; a pixel of more than two bytes is taken by its last two.
+    Status ReadRow(std::span<std::uint8_t> row) override;
+    // Reads the pixel data not yet read, with the checks of a whole read.
+    Status Drain();
+
+private:
+    struct Inflater;
+    Status Fault(GfpError code) const;
+    Status Fill(std::span<std::uint8_t> out);
+
+    Path path_;
+    InputFile file_;
+    PictureInfo info_;
+    bool upright_ = false;
+    bool rawForm_ = false;
+    std::int32_t rawSize_ = 0;
+    std::size_t storedRowBytes_ = 0;
+    std::size_t bytesPerPixel_ = 0;
+    std::int64_t consumed_ = 0;  // pixel bytes handed on or drained
+    std::int64_t streamLength_ = 0;
+    std::unique_ptr<Inflater> inflater_;
+    Bytes stored_;  // a chunk of whole stored rows
+    std::size_t chunkAt_ = 0;
+    Bytes storedRow_;
+    std::int32_t rowsRead_ = 0;
+};
+
+// Opens a GFP as a source of RGB565 rows (GfpSource), refusing one whose rows cannot be
+// read. head, when given, receives both blocks.
+Result<std::unique_ptr<RowSource>> OpenGfpSource(const Path& path, GfpHead* head = nullptr);
 
 // Told the pixel block (width and height not negative) before any row is handed on;
 // returns whether the rows are wanted.

@@ -5,7 +5,9 @@
 
 #include "formats/bytes.h"
 
+#include <array>
 #include <cstdint>
+#include <span>
 
 namespace varnox {
 
@@ -68,5 +70,37 @@ constexpr std::int32_t PackRgb565(std::uint8_t r, std::uint8_t g, std::uint8_t b
 {
     return std::int32_t{r} * 2048 | std::int32_t{g} * 32 | std::int32_t{b};
 }
+
+// RGB565 of an 8-bit colour, each channel narrowed by the rule above.
+constexpr std::uint16_t NarrowToRgb565(std::uint8_t r, std::uint8_t g, std::uint8_t b)
+{
+    return static_cast<std::uint16_t>(PackRgb565(static_cast<std::uint8_t>(r >> 3), static_cast<std::uint8_t>(g >> 2),
+                                                 static_cast<std::uint8_t>(b >> 3)));
+}
+
+// The widening of every 16-bit pixel split by pixel byte: blue and the low three bits of
+// green (with the odd bit's fill) come from the low byte, the high three bits of green and
+// red from the high byte, so widened(v) = low[v & 255] | high[v >> 8], blue in the lowest
+// byte. Two 1 KiB tables stay in the first-level cache where one of 65536 entries would not.
+struct WideningTables {
+    std::array<std::uint32_t, 256> low{};
+    std::array<std::uint32_t, 256> high{};
+
+    std::uint32_t operator()(std::uint8_t lowByte, std::uint8_t highByte) const
+    {
+        return low[lowByte] | high[highByte];
+    }
+};
+
+const WideningTables& Widening();
+
+// Widens a row of RGB565 pixels (2 bytes each, low byte first) into blue, green, red bytes.
+void WidenRowToBgr(std::span<const std::uint8_t> in, std::uint8_t* out);
+
+// Widens a row of RGB565 pixels into red, green, blue bytes.
+void WidenRowToRgb(std::span<const std::uint8_t> in, std::uint8_t* out);
+
+// Narrows a row of 24-bit pixels (blue first when bgr, else red first) into RGB565.
+void NarrowRow(std::span<const std::uint8_t> in, bool bgr, std::uint8_t* out);
 
 }  // namespace varnox

@@ -55,6 +55,9 @@ public:
 // IoError::Cancelled).
 using RowProgress = std::function<bool(std::int32_t rowsDone)>;
 
+// Converts one row of pixels between two different formats into out.
+void ConvertRow(RowFormat from, std::span<const std::uint8_t> in, RowFormat to, std::uint8_t* out);
+
 // Reads every row of source into sink, converting between row formats on the way.
 Status CopyRows(RowSource& source, RowSink& sink, const RowProgress& progress = {});
 

@@ -2,10 +2,12 @@
 // TGA header record and the reader's error values.
 
 #include "formats/bytes.h"
+#include "formats/rows.h"
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace varnox {
@@ -39,10 +41,12 @@ enum class TgaError {
     None,
     CannotOpen,
     Truncated,    // shorter than its header
-    ColorMapped,  // types 1 and 9
-    Grey,         // types 3 and 11
-    ImageType,    // any other type that is not true colour (2 or 10)
-    PixelDepth,   // not 15, 16, 24 or 32 bits
+    ColorMapped,  // types 1 and 9 with indices of other than 8 bits
+    Grey,         // types 3 and 11 of other than 8 bits
+    ImageType,    // not true colour (2, 10), colour-mapped (1, 9) or grey (3, 11)
+    PixelDepth,   // true colour of other than 15, 16, 24 or 32 bits
+    ColorMap,     // a colour-mapped picture without a usable map
+    ColorIndex,   // an index outside the colour map
     Size,         // negative width or height
     TooLarge,     // more pixel bytes than a GFP may hold
     PixelData,    // pixel data shorter than the picture
@@ -50,6 +54,19 @@ enum class TgaError {
 };
 
 std::string Describe(TgaError error);
+
+// Opens a TGA as a source of RGB565 rows, top row first: true colour (15, 16, 24, 32 bits),
+// grey and colour-mapped (8 bits), raw or run-length encoded, in any origin. header, when
+// given, receives the file's header even when the picture is refused after reading it.
+// A run-length picture is decoded at once, into its RGB565 form only.
+Result<std::unique_ptr<RowSource>> OpenTgaSource(const Path& path, TgaHeaderRecord* header = nullptr);
+
+// The header of the 24-bit uncompressed TGA the writer makes.
+TgaHeaderRecord TgaHeaderFor(std::int16_t width, std::int16_t height);
+
+// A sink writing an uncompressed 24-bit TGA, bottom row first, into file from its start.
+// The file is not committed: the caller decides.
+std::unique_ptr<RowSink> MakeTgaSink(AtomicFile& file);
 
 // Told each row number before the row is built, and once more with done = true at the end.
 using TgaProgress = std::function<void(int row, bool done)>;

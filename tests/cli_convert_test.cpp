@@ -91,8 +91,8 @@ TEST(CliTga2Gfp, ReplacesThePictureOrRefuses)
     EXPECT_EQ(test::ReadBytes(dir / "t.gfp.bak").size(), 144u);
 
     spec.imageType = 3;
-    spec.pixelDepth = 8;
-    spec.pixelData = Bytes(6);
+    spec.pixelDepth = 16;
+    spec.pixelData = Bytes(12);
     test::WriteBytes(dir / "grey.tga", test::MakeTga(spec));
     const Bytes before = test::ReadBytes(dir / "t.gfp");
     const Bytes backup = test::ReadBytes(dir / "t.gfp.bak");

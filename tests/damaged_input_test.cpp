@@ -293,7 +293,7 @@ struct DamagedTga {
     const char* reason;
     std::size_t keep = kAll; // bytes kept of the file
     std::uint8_t type = 2;
-    std::uint8_t depth = 24;                // 8: six pixel bytes, and a palette for types 1 and 9
+    std::uint8_t depth = 24;                // 8: six bytes of 1, and a one-entry palette for types 1 and 9
     std::int16_t width = 3, height = 2;     // of the header; the pixels stay those of 3 x 2
     std::vector<test::RlePacket> packets{}; // for type 10
     friend std::ostream& operator<<(std::ostream& os, const DamagedTga& c) { return os << c.name; }
@@ -307,7 +307,7 @@ Bytes Tga(const DamagedTga& c)
     if (c.depth == 8)
         spec.pixelData = Bytes(6, 1);
     if (c.type == 1 || c.type == 9)
-        spec.colorMapType = 1, spec.colorMapLength = 2, spec.colorMapEntrySize = 24;
+        spec.colorMapType = 1, spec.colorMapLength = 1, spec.colorMapEntrySize = 24;
     Bytes b = test::MakeTga(spec);
     PutLe16(&b[12], static_cast<std::uint16_t>(c.width));
     PutLe16(&b[14], static_cast<std::uint16_t>(c.height));
@@ -342,8 +342,8 @@ TEST_P(DamagedTgaTest, TargetKeptAndNoBackupMade)
 constexpr const char* kTgaShort = "Die Datei ist kürzer als ein TGA-Kopf (18 Bytes)";
 constexpr const char* kTgaPixels = "Die Pixeldaten sind kürzer als das Bild";
 constexpr const char* kTgaRle = "Die lauflängenkodierten Daten reichen über das Bild hinaus";
-constexpr const char* kTgaPalette = "Bilder mit Farbpalette werden nicht unterstützt";
-constexpr const char* kTgaGrey = "Graustufenbilder werden nicht unterstützt";
+constexpr const char* kTgaIndex = "Ein Farbindex liegt außerhalb der Farbpalette";
+constexpr const char* kTgaGrey = "Graustufenbilder werden nur mit 8 Bit unterstützt";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DamagedTgaTest,
@@ -363,10 +363,10 @@ INSTANTIATE_TEST_SUITE_P(
                    .reason = kTgaRle,
                    .type = 10,
                    .packets = {{false, 4}, {false, 4}}},
-        DamagedTga{.name = "ColourMapped", .reason = kTgaPalette, .type = 1, .depth = 8},
-        DamagedTga{.name = "ColourMappedRle", .reason = kTgaPalette, .type = 9, .depth = 8},
-        DamagedTga{.name = "Grey", .reason = kTgaGrey, .type = 3, .depth = 8},
-        DamagedTga{.name = "GreyRle", .reason = kTgaGrey, .type = 11, .depth = 8},
+        DamagedTga{.name = "IndexOutsideMap", .reason = kTgaIndex, .type = 1, .depth = 8},
+        DamagedTga{.name = "IndexOutsideMapRle", .reason = kTgaIndex, .type = 9, .depth = 8},
+        DamagedTga{.name = "Grey16", .reason = kTgaGrey, .type = 3, .depth = 16},
+        DamagedTga{.name = "GreyRle16", .reason = kTgaGrey, .type = 11, .depth = 16},
         DamagedTga{
             .name = "TrueColourAtEightBits", .reason = "Die Farbtiefe wird nicht unterstützt", .depth = 8}),
     test::CaseName());

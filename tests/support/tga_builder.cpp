@@ -19,7 +19,9 @@ Bytes StoredPixels(const TgaSpec& spec)
         for (int c = 0; c < width; ++c) {
             const int column = rightToLeft ? width - 1 - c : c;
             const Bgra& p = spec.picture[static_cast<std::size_t>(row * width + column)];
-            if (spec.pixelDepth == 15 || spec.pixelDepth == 16) {
+            if (spec.pixelDepth == 8) {
+                out.push_back(p.blue);
+            } else if (spec.pixelDepth == 15 || spec.pixelDepth == 16) {
                 const int v = (p.red >> 3) << 10 | (p.green >> 3) << 5 | (p.blue >> 3);
                 out.push_back(static_cast<std::uint8_t>(v & 0xFF));
                 out.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -64,6 +66,7 @@ Bytes MakeTga(const TgaSpec& spec)
     file[0] = static_cast<std::uint8_t>(spec.imageId.size());
     file[1] = spec.colorMapType;
     file[2] = spec.imageType;
+    PutLe16(&file[3], spec.colorMapFirst);
     PutLe16(&file[5], spec.colorMapLength);
     file[7] = spec.colorMapEntrySize;
     PutLe16(&file[12], static_cast<std::uint16_t>(spec.width));
@@ -71,13 +74,16 @@ Bytes MakeTga(const TgaSpec& spec)
     file[16] = spec.pixelDepth;
     file[17] = spec.imageDescriptor;
     file.insert(file.end(), spec.imageId.begin(), spec.imageId.end());
-    file.insert(file.end(), std::size_t{spec.colorMapLength} * ((spec.colorMapEntrySize + 7u) / 8u), 0xCC);
+    if (spec.colorMap)
+        file.insert(file.end(), spec.colorMap->begin(), spec.colorMap->end());
+    else
+        file.insert(file.end(), std::size_t{spec.colorMapLength} * ((spec.colorMapEntrySize + 7u) / 8u), 0xCC);
     Bytes data;
     if (spec.pixelData) {
         data = *spec.pixelData;
     } else {
         const Bytes stored = StoredPixels(spec);
-        data = spec.imageType == 10 ? Encode(spec, stored) : stored;
+        data = spec.imageType >= 9 ? Encode(spec, stored) : stored;
     }
     file.insert(file.end(), data.begin(), data.end());
     file.insert(file.end(), spec.trailer.begin(), spec.trailer.end());

@@ -30,6 +30,8 @@ struct TgaSpec {
     Bytes imageId;                    // idLength is its size
     std::uint8_t colorMapType = 0;
     std::uint16_t colorMapLength = 0; // entries of colorMapEntrySize bits, filled with 0xCC
+    std::uint16_t colorMapFirst = 0;  // the index of the map's first entry
+    std::optional<Bytes> colorMap;    // replaces the 0xCC entries
     std::uint8_t colorMapEntrySize = 0;
     // The picture, top row first, left to right; width x height pixels.
     std::vector<Bgra> picture;
@@ -40,7 +42,8 @@ struct TgaSpec {
 };
 
 // The pixels of the picture in file order: rows as imageDescriptor says, each pixel in
-// pixelDepth / 8 bytes (5-5-5 at 15 and 16 bits, from the top 5 bits of each channel).
+// pixelDepth / 8 bytes (5-5-5 at 15 and 16 bits, from the top 5 bits of each channel; the
+// blue byte alone at 8 bits, as a grey value or a colour index).
 Bytes StoredPixels(const TgaSpec& spec);
 
 // The whole TGA file.

@@ -1,0 +1,18 @@
+#pragma once
+// Any picture file the tool reads, as a source of rows: GFP, TGA or PNG by its extension.
+
+#include "formats/rows.h"
+
+#include <memory>
+
+namespace varnox {
+
+enum class PictureKind { Gfp, Tga, Png, Other };
+
+// The kind a file name's extension says (".gfp", ".tga", ".png", in any case).
+PictureKind PictureKindOf(const Path& path);
+
+// Opens the picture as a source of rows, by its extension.
+Result<std::unique_ptr<RowSource>> OpenPictureSource(const Path& path);
+
+}  // namespace varnox
