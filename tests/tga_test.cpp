@@ -154,8 +154,9 @@ TEST_P(TgaRefusals, SayWhy)
     const Read read = ReadTga(module, file);
     EXPECT_EQ(read.error, c.error) << Describe(read.error);
     EXPECT_TRUE(read.pixels.empty());
-    if (c.error != TgaError::ColorIndex)  // found while the rows are built
+    if (c.error != TgaError::ColorIndex) {  // found while the rows are built
         EXPECT_TRUE(read.calls.empty());
+    }
     EXPECT_TRUE(HeaderIs(module, file));
     EXPECT_NE(Describe(read.error), "unbekannter Fehler");
 }
