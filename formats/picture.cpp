@@ -1,5 +1,6 @@
 #include "formats/picture.h"
 #include "formats/gfp.h"
+#include "formats/png.h"
 #include "formats/tga.h"
 
 #include <algorithm>
@@ -26,7 +27,7 @@ Result<std::unique_ptr<RowSource>> OpenPictureSource(const Path& path)
     switch (PictureKindOf(path)) {
     case PictureKind::Gfp: return OpenGfpSource(path);
     case PictureKind::Tga: return OpenTgaSource(path);
-    case PictureKind::Png: return Error{PngError::Unsupported, path, {}, {}};
+    case PictureKind::Png: return OpenPngSource(path);
     case PictureKind::Other: break;
     }
     return Error{TgaError::ImageType, path, {}, {}};

@@ -18,6 +18,12 @@ struct Refusal {
 // "file: reason", as messages and the command line show a refusal.
 std::string MessageText(const Refusal& refusal);
 
+// The refusal an error value describes.
+Refusal RefusalOf(const Error& error);
+
+// What a GFP is converted into.
+enum class PictureFormat { Tga, Png };
+
 struct GfpToTgaResult {
     int lastIndex = -1;              // the entry converted (or tried) last
     std::vector<Refusal> refused;    // in the order met; empty when every file was written
@@ -28,6 +34,10 @@ struct GfpToTgaResult {
 // leaves an existing TGA of its name as it was; the others are still converted.
 GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::vector<std::string>& names,
                                int first, int last, const std::function<void(int)>& select = {});
+
+// The same into PNG or TGA files (X.png or X.tga beside each X.gfp).
+GfpToTgaResult ConvertGfpFiles(Module1& module, const Path& folder, const std::vector<std::string>& names,
+                               int first, int last, PictureFormat format, const std::function<void(int)>& select = {});
 
 enum class TgaToGfpStage { Analysing, Packing };
 
