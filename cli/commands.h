@@ -2,6 +2,8 @@
 // The commands of varnox-cli. Each returns the exit code: 0 all well, 1 an input was
 // refused or failed, 2 a usage error.
 
+#include "jobs/convert.h"
+
 #include <string>
 #include <vector>
 
@@ -14,8 +16,8 @@ inline constexpr int kExitUsage = 2;
 using Args = std::vector<std::string>;
 
 int RunReport(const Args& args, bool unpack);
-int RunGfp2Tga(const Args& args);
-int RunTga2Gfp(const Args& args);
+int RunGfp2Picture(const Args& args, jobs::PictureFormat format);
+int RunPicture2Gfp(const Args& args, jobs::PictureFormat format);
 
 // Prints "varnox-cli: message" on stderr.
 void PrintError(const std::string& message);

@@ -12,16 +12,17 @@ bool IsOption(const std::string& arg)
 
 }  // namespace
 
-int RunGfp2Tga(const Args& args)
+int RunGfp2Picture(const Args& args, jobs::PictureFormat format)
 {
+    const std::string command = format == jobs::PictureFormat::Png ? "gfp2png" : "gfp2tga";
     if (args.empty()) {
-        PrintError("Aufruf: varnox-cli gfp2tga GFP...");
+        PrintError("Aufruf: varnox-cli " + command + " GFP...");
         return kExitUsage;
     }
     for (const auto& arg : args) {
         if (arg.empty() || IsOption(arg)) {
-            PrintError("gfp2tga: unbekannte Option oder leerer Name \"" + arg +
-                       "\" (Aufruf: varnox-cli gfp2tga GFP...)");
+            PrintError(command + ": unbekannte Option oder leerer Name \"" + arg + "\" (Aufruf: varnox-cli " +
+                       command + " GFP...)");
             return kExitUsage;
         }
     }
@@ -32,7 +33,7 @@ int RunGfp2Tga(const Args& args)
         const Path gfp(arg);
         const Path folder = gfp.parent_path(); // empty for a bare name: the current folder
         const jobs::GfpToTgaResult result =
-            jobs::ConvertGfpToTga(module, folder, {gfp.filename().string()}, 0, 0);
+            jobs::ConvertGfpFiles(module, folder, {gfp.filename().string()}, 0, 0, format);
         for (const auto& refusal : result.refused) {
             PrintError(jobs::MessageText(refusal));
             anyRefused = true;
@@ -41,13 +42,14 @@ int RunGfp2Tga(const Args& args)
     return anyRefused ? kExitFailed : kExitOk;
 }
 
-int RunTga2Gfp(const Args& args)
+int RunPicture2Gfp(const Args& args, jobs::PictureFormat format)
 {
-    bool uncompressed = false;
+    const std::string command = format == jobs::PictureFormat::Png ? "png2gfp" : "tga2gfp";
+    GfpPacking packing = GfpPacking::Zlib;
     Args files;
     for (const auto& arg : args) {
         if (arg == "--uncompressed") {
-            uncompressed = true;
+            packing = GfpPacking::Uncompressed;
         } else if (arg.empty() || IsOption(arg)) {
             files.clear();
             break;
@@ -56,12 +58,13 @@ int RunTga2Gfp(const Args& args)
         }
     }
     if (files.size() != 2) {
-        PrintError("Aufruf: varnox-cli tga2gfp [--uncompressed] TGA GFP");
+        PrintError("Aufruf: varnox-cli " + command + " [--uncompressed] " +
+                   (format == jobs::PictureFormat::Png ? "PNG" : "TGA") + " GFP");
         return kExitUsage;
     }
     Module1 module;
     const jobs::TgaToGfpResult result =
-        jobs::ConvertTgaToGfp(module, Path(files[0]), Path(files[1]), uncompressed);
+        jobs::ConvertPictureToGfp(module, Path(files[0]), format, Path(files[1]), packing);
     if (!result.ok) {
         PrintError(jobs::MessageText(result.refusal));
         return kExitFailed;

@@ -20,8 +20,10 @@ constexpr const char* kUsage =
     "  unpack ARCHIV                       wie report, schreibt dazu jedes Bild als .gfp\n"
     "                                      in einen Ordner neben dem Archiv\n"
     "  gfp2tga GFP...                      jede GFP als 24-Bit-TGA daneben schreiben\n"
+    "  gfp2png GFP...                      jede GFP als 24-Bit-PNG daneben schreiben\n"
     "  tga2gfp [--uncompressed] TGA GFP    das Bild der GFP durch die TGA ersetzen\n"
     "                                      (die alte GFP wird nach GFP.bak kopiert)\n"
+    "  png2gfp [--uncompressed] PNG GFP    ebenso mit einer PNG\n"
     "\n"
     "  --help       diese Hilfe\n"
     "  --version    Versionsnummer\n"
@@ -61,9 +63,13 @@ int main(int argc, char** argv)
         if (command == "unpack")
             return RunReport(args, true);
         if (command == "gfp2tga")
-            return RunGfp2Tga(args);
+            return RunGfp2Picture(args, varnox::jobs::PictureFormat::Tga);
+        if (command == "gfp2png")
+            return RunGfp2Picture(args, varnox::jobs::PictureFormat::Png);
         if (command == "tga2gfp")
-            return RunTga2Gfp(args);
+            return RunPicture2Gfp(args, varnox::jobs::PictureFormat::Tga);
+        if (command == "png2gfp")
+            return RunPicture2Gfp(args, varnox::jobs::PictureFormat::Png);
     } catch (const std::exception& e) {
         PrintError(e.what());
         return kExitFailed;

@@ -1,5 +1,5 @@
 // Writes the seed corpora of the fuzz targets: small valid files of each kind, made here.
-// Usage: varnox-make-seeds FOLDER  (creates FOLDER/res, gfp, unpack, tga, gfp2tga)
+// Usage: varnox-make-seeds FOLDER  (a folder for each fuzz target)
 
 #include "formats/bytes.h"
 #include "tests/support/builders.h"
@@ -34,7 +34,7 @@ int main(int argc, char** argv)
     }
     namespace fs = std::filesystem;
     const fs::path root(argv[1]);
-    for (const char* kind : {"res", "gfp", "unpack", "tga", "gfp2tga"})
+    for (const char* kind : {"res", "gfp", "unpack", "tga", "tga_mapped", "gfp2tga"})
         fs::create_directories(root / kind);
 
     const Bytes compressed = test::MakeGfp({.width = 4, .height = 3, .filler = 5});
@@ -69,5 +69,9 @@ int main(int argc, char** argv)
     test::WriteBytes(root / "tga" / "rle24", Tga(10, 24, 3, 2, 0, rle));
     test::WriteBytes(root / "tga" / "id24", Tga(2, 24, 3, 2, 0x10, pixels24, 5));
     test::WriteBytes(root / "tga" / "rgb16", Tga(2, 16, 2, 1, 0, {0x1F, 0x7C, 0xE0, 0x03}));
+    // Colour-mapped: raw and run-length 3 x 2 pictures over maps of 24 and 16 bits.
+    test::WriteBytes(root / "tga_mapped" / "raw24", test::Concat({{0, 2, 0, 2, 3, 2, 0}, Bytes(9, 0x40), {0, 1, 2, 2, 1, 0}}));
+    test::WriteBytes(root / "tga_mapped" / "rle16",
+                     test::Concat({{1, 1, 4, 3, 3, 2, 0x20}, Bytes(8, 0x11), {0x82, 5, 0x02, 4, 6, 7}}));
     return 0;
 }

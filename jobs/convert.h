@@ -53,8 +53,15 @@ struct TgaToGfpResult {
 // target + ".bak". Refuses, touching no file, a target without both tags or that may not be
 // rewritten, and a source the TGA reader refuses. stage() is told each stage, progress()
 // each row the TGA reader builds.
+// A source ending in ".png" (any case) is read as a PNG, any other as a TGA.
 TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
                                const std::function<void(TgaToGfpStage)>& stage = {},
                                const TgaProgress& progress = {});
+
+// The same with the source's format given: the picture written for a PNG equals the one
+// written for a TGA of the same pixels.
+TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureFormat format, const Path& target,
+                                   GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage = {},
+                                   const TgaProgress& progress = {});
 
 }  // namespace varnox::jobs

@@ -34,6 +34,15 @@ TgaToGfpResult Refused(const Error& error)
 TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
                                const std::function<void(TgaToGfpStage)>& stage, const TgaProgress& progress)
 {
+    const PictureFormat format = PictureKindOf(source) == PictureKind::Png ? PictureFormat::Png : PictureFormat::Tga;
+    return ConvertPictureToGfp(module, source, format, target,
+                               uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib, stage, progress);
+}
+
+TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureFormat format, const Path& target,
+                                   GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage,
+                                   const TgaProgress& progress)
+{
     if (stage)
         stage(TgaToGfpStage::Analysing);
     // Both tags are required, since the rewritten file carries the target's own header bytes.
@@ -43,8 +52,7 @@ TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& 
     module.GfpPictureHeader = head->picture;
     module.GfpPixelHeader = head->pixel;
 
-    auto opened = PictureKindOf(source) == PictureKind::Png ? OpenPngSource(source)
-                                                            : OpenTgaSource(source, &module.TgaHeader);
+    auto opened = format == PictureFormat::Png ? OpenPngSource(source) : OpenTgaSource(source, &module.TgaHeader);
     if (!opened)
         return Refused(opened.error());
     RowSource& picture = **opened;
@@ -55,7 +63,6 @@ TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& 
     AtomicFile file;
     if (!file.Open(target))
         return Refused(target, "Die Datei kann nicht geschrieben werden: " + SystemReason(file.error()));
-    const GfpPacking packing = uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib;
     if (stage && packing != GfpPacking::Uncompressed)
         stage(TgaToGfpStage::Packing);
     const std::int32_t height = picture.Info().height;
