@@ -25,6 +25,23 @@ namespace {
 
 constexpr std::int32_t kSides[] = {512, 2048, 4096};
 
+// A run-length TGA of side x side pixels in runs of 128 (a row of bands): the file is
+// small, the picture it declares is not.
+void WriteRunLengthTga(const Path& path, std::int32_t side)
+{
+    Bytes file(kTgaHeaderSize, 0);
+    file[2] = 10;
+    file[16] = 24;
+    PutLe16(&file[12], static_cast<std::uint16_t>(side));
+    PutLe16(&file[14], static_cast<std::uint16_t>(side));
+    const std::int64_t packets = std::int64_t(side) * side / 128;
+    for (std::int64_t k = 0; k < packets; ++k)
+        file.insert(file.end(), {0xFF, static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8), 0x80});
+    std::error_code error;
+    if (!WriteFileAtomically(path, {std::span<const std::uint8_t>(file)}, error))
+        throw std::runtime_error("cannot write the RLE TGA: " + SystemReason(error));
+}
+
 // A folder under the temporary folder holding a GFP of a side x side picture, its TGA, and
 // a second GFP that TGA -> GFP rewrites.
 struct PictureFiles {
@@ -59,29 +76,18 @@ struct PictureFiles {
         stream = pixels;
         CompressBlock(stream, -1);
 
-        GfpPictureHeaderRecord picture;
-        GfpPixelHeaderRecord pixel;
-        picture.setWidth(side);
-        picture.setHeight(side);
-        pixel.setWidth(side);
-        pixel.setHeight(side);
-        pixel.setBitsPerPixel(16);
-        pixel.setRawSize(static_cast<std::int32_t>(pixels.size()));
-        pixel.setCompression(kGfpCompressionZlib);
-        pixel.setStoredSize(static_cast<std::int32_t>(stream.size()) + 8);
-        std::array<std::uint8_t, 8> sizes{};
-        PutLe32(&sizes[0], pixel.rawSize());
-        PutLe32(&sizes[4], static_cast<std::int32_t>(stream.size()));
+        GfpHead head;
+        head.pixel.setWidth(side);
+        head.pixel.setHeight(side);
+        const Bytes gfp = MakeGfp(head, pixels, GfpPacking::Zlib);
         std::error_code error;
-        if (!WriteFileAtomically(
-                folder / "pic.gfp",
-                {kGfpTag, picture.bytes, kGfpTag, pixel.bytes, sizes, std::span<const std::uint8_t>(stream)},
-                error))
+        if (!WriteFileAtomically(folder / "pic.gfp", {std::span<const std::uint8_t>(gfp)}, error))
             throw std::runtime_error("cannot write the GFP: " + SystemReason(error));
         Module1 module;
         if (!jobs::ConvertGfpToTga(module, folder, {"pic.gfp"}, 0, 0).refused.empty())
             throw std::runtime_error("cannot write the TGA");
         std::filesystem::copy_file(folder / "pic.gfp", folder / "target.gfp");
+        WriteRunLengthTga(folder / "rle.tga", side);
         tga.assign(kTgaHeaderSize + n * n * 3, 0x5A);
         if (!WriteFileAtomically(folder / "floor.tga", {std::span<const std::uint8_t>(tga)}, error))
             throw std::runtime_error("cannot write the floor TGA: " + SystemReason(error));
@@ -291,6 +297,8 @@ int PrintPeakOf(const std::string& job, const Path& folder)
         ok = jobs::ConvertGfpToTga(module, folder, {"pic.gfp"}, 0, 0).refused.empty();
     else if (job == "tga2gfp")
         ok = jobs::ConvertTgaToGfp(module, folder / "pic.tga", folder / "target.gfp", false).ok;
+    else if (job == "rletga2gfp")
+        ok = jobs::ConvertTgaToGfp(module, folder / "rle.tga", folder / "target.gfp", false).ok;
     const std::int64_t peak = StatusBytes("VmHWM");
     if (!ok || before < 0 || peak < 0)
         return 1;
@@ -306,9 +314,12 @@ void PrintPeakMemory()
         const auto pixelBytes = static_cast<double>(files.pixels.size());
         const std::int64_t toTga = PeakOfFreshRun("gfp2tga", files.folder);
         const std::int64_t toGfp = PeakOfFreshRun("tga2gfp", files.folder);
-        std::printf("  %dx%d, pixel bytes %.1f MiB: GFP -> TGA %.1f MiB (%.2f x), TGA -> GFP %.1f MiB (%.2f x)\n",
+        const std::int64_t rleToGfp = PeakOfFreshRun("rletga2gfp", files.folder);
+        std::printf("  %dx%d, pixel bytes %.1f MiB: GFP -> TGA %.1f MiB (%.2f x), TGA -> GFP %.1f MiB (%.2f x), "
+                    "RLE TGA -> GFP %.1f MiB (%.2f x)\n",
                     side, side, MiB(files.pixels.size()), MiB(toTga), static_cast<double>(toTga) / pixelBytes,
-                    MiB(toGfp), static_cast<double>(toGfp) / pixelBytes);
+                    MiB(toGfp), static_cast<double>(toGfp) / pixelBytes, MiB(rleToGfp),
+                    static_cast<double>(rleToGfp) / pixelBytes);
     }
 }
 

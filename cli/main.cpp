@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <new>
 #include <string_view>
 
 #ifndef VARNOX_VERSION
@@ -70,6 +71,9 @@ int main(int argc, char** argv)
             return RunPicture2Gfp(args, varnox::jobs::PictureFormat::Tga);
         if (command == "png2gfp")
             return RunPicture2Gfp(args, varnox::jobs::PictureFormat::Png);
+    } catch (const std::bad_alloc&) {
+        PrintError("Nicht genug Arbeitsspeicher");
+        return kExitFailed;
     } catch (const std::exception& e) {
         PrintError(e.what());
         return kExitFailed;

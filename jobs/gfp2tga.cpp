@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <new>
 #include <optional>
 
 namespace varnox::jobs {
@@ -98,7 +99,11 @@ std::optional<Refusal> ConvertNamed(Module1& module, const Path& folder, const s
     const std::string targetName = TargetName(name, format);
     if (targetName.empty())
         return Refusal{PathText(source), "Der Dateiname endet nicht auf .gfp"};
-    return ConvertOne(module, source, folder / targetName, format);
+    try {
+        return ConvertOne(module, source, folder / targetName, format);
+    } catch (const std::bad_alloc&) {
+        return RefusalOf(Error{IoError::OutOfMemory, source, {}, {}});
+    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include "formats/png.h"
 #include "jobs/convert.h"
 
+#include <new>
+
 namespace varnox::jobs {
 
 std::string StageText(TgaToGfpStage stage)
@@ -29,19 +31,9 @@ TgaToGfpResult Refused(const Error& error)
     return result;
 }
 
-}  // namespace
-
-TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
-                               const std::function<void(TgaToGfpStage)>& stage, const TgaProgress& progress)
-{
-    const PictureFormat format = PictureKindOf(source) == PictureKind::Png ? PictureFormat::Png : PictureFormat::Tga;
-    return ConvertPictureToGfp(module, source, format, target,
-                               uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib, stage, progress);
-}
-
-TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureFormat format, const Path& target,
-                                   GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage,
-                                   const TgaProgress& progress)
+TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat format, const Path& target,
+                           GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage,
+                           const TgaProgress& progress)
 {
     if (stage)
         stage(TgaToGfpStage::Analysing);
@@ -96,6 +88,27 @@ TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureF
     TgaToGfpResult result;
     result.ok = true;
     return result;
+}
+
+}  // namespace
+
+TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
+                               const std::function<void(TgaToGfpStage)>& stage, const TgaProgress& progress)
+{
+    const PictureFormat format = PictureKindOf(source) == PictureKind::Png ? PictureFormat::Png : PictureFormat::Tga;
+    return ConvertPictureToGfp(module, source, format, target,
+                               uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib, stage, progress);
+}
+
+TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureFormat format, const Path& target,
+                                   GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage,
+                                   const TgaProgress& progress)
+{
+    try {
+        return ConvertInto(module, source, format, target, packing, stage, progress);
+    } catch (const std::bad_alloc&) {
+        return Refused(Error{IoError::OutOfMemory, source, {}, {}});
+    }
 }
 
 }  // namespace varnox::jobs

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace varnox;
@@ -102,5 +103,37 @@ TEST(CliTga2Gfp, ReplacesThePictureOrRefuses)
     EXPECT_EQ(test::ReadBytes(dir / "t.gfp"), before);
     EXPECT_EQ(test::ReadBytes(dir / "t.gfp.bak"), backup);
 }
+
+#if !defined(__SANITIZE_ADDRESS__)
+// A run-length TGA whose picture does not fit in the memory the process may use is refused
+// with a German reason naming the file, and the target stays as it was.
+TEST(CliTga2Gfp, OutOfMemoryIsARefusal)
+{
+    test::TempDir dir;
+    Bytes tga(18, 0);
+    tga[2] = 10;
+    tga[16] = 24;
+    PutLe16(&tga[12], 16000);
+    PutLe16(&tga[14], 16000);
+    for (int k = 0; k < 16000 * 16000 / 128; ++k)
+        tga.insert(tga.end(), {0xFF, 1, 2, 3});
+    test::WriteBytes(dir / "big.tga", tga);
+    test::WriteBytes(dir / "t.gfp", test::MakeGfp());
+    const Bytes before = test::ReadBytes(dir / "t.gfp");
+
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
+    rlimit tight = saved;
+    tight.rlim_cur = 256u << 20;  // the picture alone needs 488 MiB
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    const CliRun run = RunCli(dir.path(), {"tga2gfp", "big.tga", "t.gfp"});
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &saved), 0);
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("big.tga: Nicht genug Arbeitsspeicher"), std::string::npos) << run.err;
+    EXPECT_EQ(test::ReadBytes(dir / "t.gfp"), before);
+    EXPECT_FALSE(std::filesystem::exists(dir / "t.gfp.bak"));
+}
+#endif
 
 }  // namespace
