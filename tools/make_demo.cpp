@@ -84,38 +84,11 @@ Bytes Rgb565Pixels(const Pattern& pattern, int width, int height)
 // A whole GFP file of a 16-bit picture, zlib-compressed or raw.
 Bytes MakeGfp(const Pattern& pattern, int width, int height, bool compressed)
 {
-    varnox::GfpPictureHeaderRecord picture;
-    varnox::GfpPixelHeaderRecord pixel;
-    picture.setWidth(width);
-    picture.setHeight(height);
-    pixel.setWidth(width);
-    pixel.setHeight(height);
-    pixel.setBitsPerPixel(16);
-    Bytes payload = Rgb565Pixels(pattern, width, height);
-    const auto rawSize = static_cast<std::int32_t>(payload.size());
-    pixel.setRawSize(rawSize);
-
-    Bytes sizes;
-    if (compressed) {
-        if (varnox::CompressBlock(payload, -1) != 0)
-            throw std::runtime_error("zlib");
-        const auto streamLength = static_cast<std::int32_t>(payload.size());
-        pixel.setCompression(varnox::kGfpCompressionZlib);
-        pixel.setStoredSize(streamLength + 8);
-        sizes.resize(8);
-        varnox::PutLe32(sizes, 0, rawSize);
-        varnox::PutLe32(sizes, 4, streamLength);
-    } else {
-        pixel.setRawMark(1);
-    }
-
-    Bytes file(varnox::kGfpTag.begin(), varnox::kGfpTag.end());
-    file.insert(file.end(), picture.bytes.begin(), picture.bytes.end());
-    file.insert(file.end(), varnox::kGfpTag.begin(), varnox::kGfpTag.end());
-    file.insert(file.end(), pixel.bytes.begin(), pixel.bytes.end());
-    file.insert(file.end(), sizes.begin(), sizes.end());
-    file.insert(file.end(), payload.begin(), payload.end());
-    return file;
+    varnox::GfpHead head;
+    head.pixel.setWidth(width);
+    head.pixel.setHeight(height);
+    const Bytes pixels = Rgb565Pixels(pattern, width, height);
+    return varnox::MakeGfp(head, pixels, compressed ? varnox::GfpPacking::Zlib : varnox::GfpPacking::Uncompressed);
 }
 
 // An uncompressed 24-bit TGA, bottom row first.
