@@ -21,8 +21,11 @@ int RunGfp2Picture(const Args& args, jobs::PictureFormat format)
     }
     for (const auto& arg : args) {
         if (arg.empty() || IsOption(arg)) {
-            PrintError(command + ": unbekannte Option oder leerer Name \"" + arg + "\" (Aufruf: varnox-cli " +
-                       command + " GFP...)");
+            std::string message = command;
+            message += ": unbekannte Option oder leerer Name \"";
+            message += arg;
+            message += "\" (Aufruf: varnox-cli " + command + " GFP...)";
+            PrintError(message);
             return kExitUsage;
         }
     }
