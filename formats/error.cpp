@@ -14,6 +14,7 @@ std::string CodeText(IoError code)
     case IoError::CannotRead: return "Die Datei kann nicht gelesen werden";
     case IoError::CannotWrite: return "Die Datei kann nicht geschrieben werden";
     case IoError::CannotReplace: return "Die Datei darf nicht überschrieben werden";
+    case IoError::CannotBackUp: return "Die Sicherungskopie kann nicht geschrieben werden";
     case IoError::OutOfMemory: return "Nicht genug Arbeitsspeicher für dieses Bild";
     case IoError::Cancelled: return "Abgebrochen";
     }

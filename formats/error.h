@@ -24,6 +24,7 @@ enum class IoError {
     CannotRead,
     CannotWrite,
     CannotReplace,  // a target that may not be rewritten
+    CannotBackUp,   // the copy kept before a file is rewritten
     OutOfMemory,
     Cancelled,
 };

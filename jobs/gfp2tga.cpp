@@ -47,7 +47,7 @@ std::optional<std::string> UnfitPicture(const GfpPixelHeaderRecord& gfp)
 
 Refusal CannotWrite(const Path& target, const std::error_code& error)
 {
-    return Refusal{PathText(target), "Die Datei kann nicht geschrieben werden: " + SystemReason(error)};
+    return RefusalOf(Error{IoError::CannotWrite, target, error, {}});
 }
 
 std::unique_ptr<RowSink> MakeSink(PictureFormat format, AtomicFile& file)

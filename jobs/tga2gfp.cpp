@@ -17,13 +17,6 @@ std::string StageText(TgaToGfpStage stage)
 
 namespace {
 
-TgaToGfpResult Refused(const Path& file, std::string reason)
-{
-    TgaToGfpResult result;
-    result.refusal = Refusal{PathText(file), std::move(reason)};
-    return result;
-}
-
 TgaToGfpResult Refused(const Error& error)
 {
     TgaToGfpResult result;
@@ -54,7 +47,7 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
     // does the new file replace it.
     AtomicFile file;
     if (!file.Open(target))
-        return Refused(target, "Die Datei kann nicht geschrieben werden: " + SystemReason(file.error()));
+        return Refused(Error{IoError::CannotWrite, target, file.error(), {}});
     if (stage && packing != GfpPacking::Uncompressed)
         stage(TgaToGfpStage::Packing);
     const std::int32_t height = picture.Info().height;
@@ -66,7 +59,7 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
     const auto write = [&file](std::int64_t at, std::span<const std::uint8_t> bytes) { return file.WriteAt(at, bytes); };
     if (auto status = WriteGfp(write, *head, picture, packing, rowDone); !status) {
         if (file.error())
-            return Refused(target, "Die Datei kann nicht geschrieben werden: " + SystemReason(file.error()));
+            return Refused(Error{IoError::CannotWrite, target, file.error(), {}});
         Error error = status.error();
         if (error.file.empty())
             error.file = source;
@@ -81,9 +74,9 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
     backup += ".bak";
     std::error_code ioError;
     if (!CopyFileAtomically(target, backup, ioError))
-        return Refused(backup, "Die Sicherungskopie kann nicht geschrieben werden: " + SystemReason(ioError));
+        return Refused(Error{IoError::CannotBackUp, backup, ioError, {}});
     if (!file.Commit())
-        return Refused(target, "Die Datei kann nicht geschrieben werden: " + SystemReason(file.error()));
+        return Refused(Error{IoError::CannotWrite, target, file.error(), {}});
 
     TgaToGfpResult result;
     result.ok = true;
