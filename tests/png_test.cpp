@@ -20,27 +20,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Picture {
-    Status status;
-    Bytes rows; // Rgb24, top row first, as far as they were read
-};
-
-// Every row of the PNG at path, or the first error met.
-Picture ReadPng(const Path& path)
+// Every row of the PNG at path (Rgb24, top row first), or the first error met.
+Result<Bytes> ReadPng(const Path& path)
 {
     auto source = OpenPngSource(path);
     if (!source)
-        return {source.error(), {}};
+        return source.error();
     const PictureInfo& info = (*source)->Info();
     EXPECT_EQ(info.format, RowFormat::Rgb24);
     EXPECT_EQ(info.description, "PNG");
-    Picture picture;
-    Bytes row(info.RowBytes());
-    for (std::int32_t y = 0; y < info.height && picture.status.ok(); ++y) {
-        picture.status = (*source)->ReadRow(row);
-        picture.rows.insert(picture.rows.end(), row.begin(), row.end());
-    }
-    return picture;
+    Bytes rows(info.RowBytes() * static_cast<std::size_t>(info.height));
+    for (std::size_t at = 0; at < rows.size(); at += info.RowBytes())
+        if (Status status = (*source)->ReadRow(std::span(rows).subspan(at, info.RowBytes())); !status)
+            return status.error();
+    return rows;
 }
 
 Bytes RandomBytes(std::size_t count, std::uint32_t seed)
@@ -114,9 +107,9 @@ TEST_P(PngVariantTest, ReadsEveryRow)
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         const auto [spec, expected] = MakeVariant(GetParam(), width, height);
         test::WriteBytes(dir / "p.png", test::MakePng(spec));
-        const Picture picture = ReadPng(dir / "p.png");
-        ASSERT_TRUE(picture.status.ok()) << Describe(picture.status.error());
-        EXPECT_EQ(picture.rows, expected);
+        const auto rows = ReadPng(dir / "p.png");
+        ASSERT_TRUE(rows.ok()) << Describe(rows.error());
+        EXPECT_EQ(rows.value(), expected);
     }
 }
 
@@ -160,29 +153,23 @@ TEST(PngSink, RoundTripIsExactAndReplacesTheTarget)
         const Status written = WritePng(*sink, width, height, rows, height);
         ASSERT_TRUE(written.ok()) << Describe(written.error());
         ASSERT_TRUE(sink->Finish().ok());
-        const Picture picture = ReadPng(dir / "p.png");
-        ASSERT_TRUE(picture.status.ok()) << Describe(picture.status.error());
-        EXPECT_EQ(picture.rows, rows);
+        const auto read = ReadPng(dir / "p.png");
+        ASSERT_TRUE(read.ok()) << Describe(read.error());
+        EXPECT_EQ(read.value(), rows);
         EXPECT_EQ(test::ListTree(dir.path()), std::vector<std::string>{"p.png"});
     }
 }
 
+// Finish before the last row, or after a row too many, is refused and leaves the old file.
 TEST(PngSink, UnfinishedWriteLeavesTheOldFile)
 {
     test::TempDir dir;
     test::WriteBytes(dir / "p.png", Bytes{'o', 'l', 'd'});
     const auto before = test::Snapshot(dir.path());
-    const Bytes rows = RandomBytes(8 * 4 * 3, 3);
-    {
+    const Bytes rows = RandomBytes(8 * 5 * 3, 3);
+    for (const std::int32_t written : {2, 5}) {
         const auto sink = MakePngSink(dir / "p.png");
-        ASSERT_TRUE(WritePng(*sink, 8, 4, rows, 2).ok());
-        // Finish before the last row is refused, and so is a row too many.
-        EXPECT_FALSE(sink->Finish().ok());
-    }
-    {
-        const auto sink = MakePngSink(dir / "p.png");
-        ASSERT_TRUE(WritePng(*sink, 8, 4, rows, 4).ok());
-        EXPECT_FALSE(sink->WriteRow(std::span(rows).first(24)).ok());
+        EXPECT_EQ(WritePng(*sink, 8, 4, rows, written).ok(), written < 5);
         EXPECT_FALSE(sink->Finish().ok());
     }
     EXPECT_EQ(test::Snapshot(dir.path()), before);
@@ -206,34 +193,29 @@ int RunUnprivileged(const std::function<int()>& body)
     return WEXITSTATUS(status);
 }
 
+// A read-only folder, and a write-protected file in a folder open to all.
 TEST(PngSink, UnwritableTargetIsRefusedAndTouchesNothing)
 {
     test::TempDir dir;
+    const auto write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     fs::permissions(dir.path(), fs::perms::all);
-    fs::create_directory(dir / "locked");
-    fs::create_directory(dir / "open");
-    test::WriteBytes(dir / "locked" / "p.png", Bytes{'o', 'l', 'd'});
-    test::WriteBytes(dir / "open" / "p.png", Bytes{'o', 'l', 'd'});
-    fs::permissions(dir / "locked", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                        fs::perms::group_exec | fs::perms::others_read |
-                                        fs::perms::others_exec);
-    fs::permissions(dir / "open", fs::perms::all);
-    fs::permissions(dir / "open" / "p.png",
-                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    for (const char* folder : {"locked", "open"}) {
+        fs::create_directory(dir / folder);
+        fs::permissions(dir / folder, fs::perms::all);
+        test::WriteBytes(dir / folder / "p.png", Bytes{'o', 'l', 'd'});
+    }
+    fs::permissions(dir / "locked", write, fs::perm_options::remove);
+    fs::permissions(dir / "open" / "p.png", write, fs::perm_options::remove);
     const auto before = test::Snapshot(dir.path());
-    const Bytes rows(2 * 2 * 3, 9);
     for (const char* target : {"locked/p.png", "open/p.png"}) {
-        SCOPED_TRACE(target);
         const int refused = RunUnprivileged([&] {
             const auto sink = MakePngSink(dir / target);
-            const Status status = WritePng(*sink, 2, 2, rows, 2);
-            const bool ok =
-                !status.ok() &&
-                MessageText(status.error()) ==
-                    PathText(dir / target) + ": Die Datei kann nicht geschrieben werden: Keine Berechtigung";
-            return ok && !sink->Finish().ok() ? 0 : 1;
+            const Status status = WritePng(*sink, 2, 2, Bytes(12, 9), 2);
+            const std::string message =
+                PathText(dir / target) + ": Die Datei kann nicht geschrieben werden: Keine Berechtigung";
+            return !status.ok() && MessageText(status.error()) == message && !sink->Finish().ok() ? 0 : 1;
         });
-        EXPECT_EQ(refused, 0);
+        EXPECT_EQ(refused, 0) << target;
     }
     EXPECT_EQ(test::Snapshot(dir.path()), before);
 }
@@ -274,13 +256,14 @@ TEST_P(PngDamageTest, RefusedWithItsReasonTouchingNothing)
     d.change(png);
     test::WriteBytes(dir / "p.png", png);
     const auto before = test::Snapshot(dir.path());
-    const Picture picture = ReadPng(dir / "p.png");
-    ASSERT_FALSE(picture.status.ok());
-    const Error& error = picture.status.error();
+    const auto rows = ReadPng(dir / "p.png");
+    ASSERT_FALSE(rows.ok());
+    const Error& error = rows.error();
     EXPECT_EQ(error.code, d.code) << Describe(error);
     EXPECT_EQ(error.file, dir / "p.png");
     if (d.code == ErrorCode(PngError::Damaged)) {
         EXPECT_FALSE(error.detail.empty());
+        EXPECT_EQ(Describe(error), "Die PNG-Datei ist beschädigt: " + error.detail);
     }
     EXPECT_EQ(test::Snapshot(dir.path()), before);
 }
