@@ -3,6 +3,7 @@
 
 #include "formats/bytes.h"
 #include "tests/support/builders.h"
+#include "tests/support/png_builder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -34,7 +35,7 @@ int main(int argc, char** argv)
     }
     namespace fs = std::filesystem;
     const fs::path root(argv[1]);
-    for (const char* kind : {"res", "gfp", "unpack", "tga", "tga_mapped", "gfp2tga"})
+    for (const char* kind : {"res", "gfp", "unpack", "tga", "tga_mapped", "gfp2tga", "png"})
         fs::create_directories(root / kind);
 
     const Bytes compressed = test::MakeGfp({.width = 4, .height = 3, .filler = 5});
@@ -73,5 +74,21 @@ int main(int argc, char** argv)
     test::WriteBytes(root / "tga_mapped" / "raw24", test::Concat({{0, 2, 0, 2, 3, 2, 0}, Bytes(9, 0x40), {0, 1, 2, 2, 1, 0}}));
     test::WriteBytes(root / "tga_mapped" / "rle16",
                      test::Concat({{1, 1, 4, 3, 3, 2, 0x20}, Bytes(8, 0x11), {0x82, 5, 0x02, 4, 6, 7}}));
+
+    auto samples = [](std::size_t count, std::uint16_t limit) {
+        std::vector<std::uint16_t> values(count);
+        for (std::size_t i = 0; i < count; ++i)
+            values[i] = static_cast<std::uint16_t>((i * 37 + 11) % limit);
+        return values;
+    };
+    test::WriteBytes(root / "png" / "rgb8", test::MakePng({4, 3, test::kRgb, 8, false, samples(36, 256)}));
+    test::WriteBytes(root / "png" / "rgba16",
+                     test::MakePng({2, 2, test::kRgba, 16, false, samples(16, 65535)}));
+    test::WriteBytes(root / "png" / "grey2-interlaced",
+                     test::MakePng({9, 9, test::kGrey, 2, true, samples(81, 4)}));
+    test::WriteBytes(
+        root / "png" / "palette-trns",
+        test::MakePng(
+            {5, 2, test::kPalette, 4, false, samples(10, 3), {1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 128}}));
     return 0;
 }
