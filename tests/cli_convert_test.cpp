@@ -36,6 +36,7 @@ TEST_P(CliUsage, ExitsWithTwoAndTouchesNothing)
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.err.find("Aufruf"), std::string::npos) << run.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "a.tga"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "a.png"));
     EXPECT_FALSE(std::filesystem::exists(dir / "a.gfp.bak"));
 }
 
@@ -45,7 +46,9 @@ INSTANTIATE_TEST_SUITE_P(Wrong, CliUsage,
                                            Usage{"tga2gfpOneFile", {"tga2gfp", "a.gfp"}},
                                            Usage{"tga2gfpThreeFiles", {"tga2gfp", "s.tga", "a.gfp", "b.gfp"}},
                                            Usage{"tga2gfpUnknownOption",
-                                                 {"tga2gfp", "-u", "s.tga", "a.gfp"}}),
+                                                 {"tga2gfp", "-u", "s.tga", "a.gfp"}},
+                                           Usage{"gfp2pngNoFile", {"gfp2png"}},
+                                           Usage{"png2gfpOneFile", {"png2gfp", "a.gfp"}}),
                          [](const auto& row) { return row.param.name; });
 
 TEST(CliGfp2Tga, ConvertsEveryFileAndNamesTheRefusedOnes)
@@ -102,6 +105,24 @@ TEST(CliTga2Gfp, ReplacesThePictureOrRefuses)
     EXPECT_NE(refused.err.find("grey.tga: " + Describe(TgaError::Grey)), std::string::npos) << refused.err;
     EXPECT_EQ(test::ReadBytes(dir / "t.gfp"), before);
     EXPECT_EQ(test::ReadBytes(dir / "t.gfp.bak"), backup);
+}
+
+// gfp2png writes X.png beside X.gfp; png2gfp refuses a damaged PNG and touches nothing.
+TEST(CliPng, WritesBesideAndRefusesDamage)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.gfp", test::MakeGfp());
+    const CliRun written = RunCli(dir.path(), {"gfp2png", "a.gfp"});
+    EXPECT_EQ(written.exitCode, 0) << written.err;
+    Bytes png = test::ReadBytes(dir / "a.png");
+    ASSERT_GT(png.size(), 40u);
+    png.resize(png.size() - 20);
+    test::WriteBytes(dir / "cut.png", png);
+    const auto before = test::Snapshot(dir.path());
+    const CliRun refused = RunCli(dir.path(), {"png2gfp", "cut.png", "a.gfp"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("cut.png: Die PNG-Datei ist beschädigt"), std::string::npos) << refused.err;
+    EXPECT_EQ(test::Snapshot(dir.path()), before);
 }
 
 #if !defined(__SANITIZE_ADDRESS__)

@@ -378,3 +378,41 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
+
+namespace {
+
+// GFP -> TGA or PNG -> GFP gives the original file back, byte for byte, for both storages:
+// so PNG and TGA of the same pixels pack into the same GFP.
+struct RoundTrip {
+    const char* name;
+    jobs::PictureFormat format;
+    bool compressed;
+};
+
+class PictureRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
+
+TEST_P(PictureRoundTrip, GivesTheGfpBack)
+{
+    const RoundTrip& c = GetParam();
+    test::TempDir dir;
+    const Bytes original = test::MakeGfp({.width = 300, .height = 1100, .pixels = test::PatternPixels(300, 1100, 2),
+                                          .compressed = c.compressed, .rawMark = std::uint8_t(c.compressed ? 0 : 1),
+                                          .filler = 9});
+    test::WriteBytes(dir / "p.gfp", original);
+    Module1 module;
+    ASSERT_TRUE(jobs::ConvertGfpFiles(module, dir.path(), {"p.gfp"}, 0, 0, c.format).refused.empty());
+    const bool png = c.format == jobs::PictureFormat::Png;
+    const auto result = jobs::ConvertPictureToGfp(module, dir / (png ? "p.png" : "p.tga"), c.format, dir / "p.gfp",
+                                                  c.compressed ? GfpPacking::Zlib : GfpPacking::Uncompressed);
+    ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
+    EXPECT_TRUE(test::ReadBytes(dir / "p.gfp") == original);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, PictureRoundTrip,
+                         ::testing::Values(RoundTrip{"tgaZlib", jobs::PictureFormat::Tga, true},
+                                           RoundTrip{"tgaRaw", jobs::PictureFormat::Tga, false},
+                                           RoundTrip{"pngZlib", jobs::PictureFormat::Png, true},
+                                           RoundTrip{"pngRaw", jobs::PictureFormat::Png, false}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
