@@ -87,7 +87,14 @@ int main(int argc, char** argv)
     benchmark::Shutdown();
     for (const auto& ratio : Ratios()) {
         const double time = reporter.Time(ratio.benchmark);
-        const double baseline = reporter.Time(ratio.baseline);
+        // A baseline "A+B" is the sum of two benchmarks' times.
+        double baseline = 0;
+        for (std::size_t from = 0; from <= ratio.baseline.size();) {
+            const std::size_t plus = std::min(ratio.baseline.find('+', from), ratio.baseline.size());
+            const double part = reporter.Time(ratio.baseline.substr(from, plus - from));
+            baseline = part <= 0 || baseline < 0 ? -1 : baseline + part;
+            from = plus + 1;
+        }
         if (time <= 0 || baseline <= 0)
             continue;
         std::printf("%s: %.3f x (%s / %s)\n", ratio.label.c_str(), time / baseline, ratio.benchmark.c_str(),

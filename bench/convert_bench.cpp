@@ -2,6 +2,7 @@
 // beside the zlib call it rests on; and the peak memory of both conversions.
 
 #include "bench/ratio.h"
+#include "formats/rgb565.h"
 #include "jobs/convert.h"
 
 #include <benchmark/benchmark.h>
@@ -84,8 +85,9 @@ struct PictureFiles {
         if (!WriteFileAtomically(folder / "pic.gfp", {std::span<const std::uint8_t>(gfp)}, error))
             throw std::runtime_error("cannot write the GFP: " + SystemReason(error));
         Module1 module;
-        if (!jobs::ConvertGfpToTga(module, folder, {"pic.gfp"}, 0, 0).refused.empty())
-            throw std::runtime_error("cannot write the TGA");
+        if (!jobs::ConvertGfpToTga(module, folder, {"pic.gfp"}, 0, 0).refused.empty() ||
+            !jobs::ConvertGfpFiles(module, folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png).refused.empty())
+            throw std::runtime_error("cannot write the TGA or the PNG");
         std::filesystem::copy_file(folder / "pic.gfp", folder / "target.gfp");
         WriteRunLengthTga(folder / "rle.tga", side);
         tga.assign(kTgaHeaderSize + n * n * 3, 0x5A);
@@ -192,6 +194,32 @@ void TgaToGfp(benchmark::State& state)
     CountPixelBytes(state, files);
 }
 
+// Writes the PNG over the one of the previous iteration.
+void GfpToPng(benchmark::State& state)
+{
+    PictureFiles& files = Files(state.range(0));
+    Module1 module;
+    for (auto _ : state) {
+        const auto result = jobs::ConvertGfpFiles(module, files.folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png);
+        if (!result.refused.empty())
+            state.SkipWithError(jobs::MessageText(result.refused.front()).c_str());
+    }
+    CountPixelBytes(state, files);
+}
+
+void PngToGfp(benchmark::State& state)
+{
+    PictureFiles& files = Files(state.range(0));
+    Module1 module;
+    for (auto _ : state) {
+        const auto result = jobs::ConvertPictureToGfp(module, files.folder / "pic.png", jobs::PictureFormat::Png,
+                                                      files.folder / "target.gfp", GfpPacking::Zlib);
+        if (!result.ok)
+            state.SkipWithError(jobs::MessageText(result.refusal).c_str());
+    }
+    CountPixelBytes(state, files);
+}
+
 // The bare compression of the same pixels at the default level.
 void Compress2(benchmark::State& state)
 {
@@ -220,6 +248,35 @@ BENCHMARK(Uncompress)->Apply(Sides);
 BENCHMARK(UncompressAndWrite)->Apply(Sides);
 BENCHMARK(TgaToGfp)->Apply(Sides);
 BENCHMARK(Compress2)->Apply(Sides);
+// The PNG's own deflate: the widened picture, filtered as the PNG writer filters it, at the
+// writer's level in one call.
+void PngDeflate(benchmark::State& state)
+{
+    PictureFiles& files = Files(state.range(0));
+    const auto side = static_cast<std::size_t>(state.range(0));
+    Bytes rgb(side * (side * 3 + 1), 2);
+    for (std::size_t y = 0; y < side; ++y)
+        WidenRowToRgb(std::span<const std::uint8_t>(files.pixels).subspan(y * side * 2, side * 2),
+                      rgb.data() + y * (side * 3 + 1) + 1);
+    // The writer's filter: each byte less the one above it, bottom row first so that the
+    // row above is still unfiltered.
+    const std::size_t stride = side * 3 + 1;
+    for (std::size_t y = side - 1; y > 0; --y)
+        for (std::size_t x = 1; x < stride; ++x)
+            rgb[y * stride + x] = static_cast<std::uint8_t>(rgb[y * stride + x] - rgb[(y - 1) * stride + x]);
+    Bytes out(compressBound(static_cast<uLong>(rgb.size())));
+    for (auto _ : state) {
+        uLongf length = static_cast<uLongf>(out.size());
+        if (::compress2(out.data(), &length, rgb.data(), static_cast<uLong>(rgb.size()), 2) != Z_OK)
+            state.SkipWithError("compress2 failed");
+        benchmark::DoNotOptimize(out.data());
+    }
+    CountPixelBytes(state, files);
+}
+
+BENCHMARK(PngDeflate)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(GfpToPng)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(PngToGfp)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 const bool kRatios = [] {
     for (const std::int32_t side : kSides) {
@@ -230,6 +287,10 @@ const bool kRatios = [] {
         AddRatio("GFP -> TGA" + size + " over uncompress and write", "GfpToTga" + s, "UncompressAndWrite" + s);
         AddRatio("TGA -> GFP" + size + " over compress2", "TgaToGfp" + s, "Compress2" + s);
     }
+    AddRatio("GFP -> PNG 2048x2048 over uncompress", "GfpToPng/2048", "Uncompress/2048");
+    AddRatio("GFP -> PNG 2048x2048 over GFP -> new TGA plus the PNG's deflate", "GfpToPng/2048",
+             "GfpToNewTga/2048+PngDeflate/2048");
+    AddRatio("PNG -> GFP 2048x2048 over compress2", "PngToGfp/2048", "Compress2/2048");
     return true;
 }();
 
@@ -297,6 +358,12 @@ int PrintPeakOf(const std::string& job, const Path& folder)
         ok = jobs::ConvertGfpToTga(module, folder, {"pic.gfp"}, 0, 0).refused.empty();
     else if (job == "tga2gfp")
         ok = jobs::ConvertTgaToGfp(module, folder / "pic.tga", folder / "target.gfp", false).ok;
+    else if (job == "gfp2png")
+        ok = jobs::ConvertGfpFiles(module, folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png).refused.empty();
+    else if (job == "png2gfp")
+        ok = jobs::ConvertPictureToGfp(module, folder / "pic.png", jobs::PictureFormat::Png, folder / "target.gfp",
+                                       GfpPacking::Zlib)
+                 .ok;
     else if (job == "rletga2gfp")
         ok = jobs::ConvertTgaToGfp(module, folder / "rle.tga", folder / "target.gfp", false).ok;
     const std::int64_t peak = StatusBytes("VmHWM");
@@ -315,11 +382,15 @@ void PrintPeakMemory()
         const std::int64_t toTga = PeakOfFreshRun("gfp2tga", files.folder);
         const std::int64_t toGfp = PeakOfFreshRun("tga2gfp", files.folder);
         const std::int64_t rleToGfp = PeakOfFreshRun("rletga2gfp", files.folder);
+        const std::int64_t toPng = PeakOfFreshRun("gfp2png", files.folder);
+        const std::int64_t pngToGfp = PeakOfFreshRun("png2gfp", files.folder);
         std::printf("  %dx%d, pixel bytes %.1f MiB: GFP -> TGA %.1f MiB (%.2f x), TGA -> GFP %.1f MiB (%.2f x), "
                     "RLE TGA -> GFP %.1f MiB (%.2f x)\n",
                     side, side, MiB(files.pixels.size()), MiB(toTga), static_cast<double>(toTga) / pixelBytes,
                     MiB(toGfp), static_cast<double>(toGfp) / pixelBytes, MiB(rleToGfp),
                     static_cast<double>(rleToGfp) / pixelBytes);
+        std::printf("  %dx%d: GFP -> PNG %.1f MiB (%.2f x), PNG -> GFP %.1f MiB (%.2f x)\n", side, side, MiB(toPng),
+                    static_cast<double>(toPng) / pixelBytes, MiB(pngToGfp), static_cast<double>(pngToGfp) / pixelBytes);
     }
 }
 
