@@ -8,24 +8,6 @@
 
 namespace varnox {
 
-std::string Describe(GfpError error)
-{
-    switch (error) {
-    case GfpError::None: return "kein Fehler";
-    case GfpError::CannotOpen: return "Die Datei kann nicht geöffnet werden";
-    case GfpError::FirstTag: return "Die Datei beginnt nicht mit \"NALP\"";
-    case GfpError::PictureHeader: return "Die Datei endet im Bildkopf";
-    case GfpError::SecondTag: return "Vor dem Pixelkopf steht kein \"NALP\"";
-    case GfpError::PixelHeader: return "Die Datei endet im Pixelkopf";
-    case GfpError::StoredSize: return "storedSize ist kleiner als 8";
-    case GfpError::RawSize: return "Die Bildgröße ist negativ oder zu groß";
-    case GfpError::PayloadPastEnd: return "Die Bilddaten reichen über das Dateiende hinaus";
-    case GfpError::ZlibData: return "Die zlib-Daten sind beschädigt";
-    case GfpError::ShortPixels: return "Die Bilddaten sind kürzer als das Bild";
-    }
-    return "unbekannter Fehler";
-}
-
 std::int32_t BytesPerPixel(std::int32_t bitsPerPixel) { return CheckedAdd32(bitsPerPixel, 1) / 8; }
 
 std::int64_t ZlibBufferSize(std::int64_t n)

@@ -7,30 +7,6 @@
 
 namespace varnox {
 
-std::string Describe(TgaError error)
-{
-    switch (error) {
-    case TgaError::None: return "kein Fehler";
-    case TgaError::CannotOpen: return "Die Datei kann nicht geöffnet werden";
-    case TgaError::Truncated: return "Die Datei ist kürzer als ein TGA-Kopf (18 Bytes)";
-    case TgaError::ColorMapped:
-        return "Bilder mit Farbpalette werden nur mit 8-Bit-Indizes unterstützt";
-    case TgaError::Grey: return "Graustufenbilder werden nur mit 8 Bit unterstützt";
-    case TgaError::ImageType:
-        return "Der Bildtyp wird nicht unterstützt, nur Echtfarb-, Graustufen- und Palettenbilder "
-               "(Bildtyp 1, 2, 3, 9, 10 oder 11)";
-    case TgaError::PixelDepth: return "Die Farbtiefe wird nicht unterstützt, nur 15, 16, 24 oder 32 Bit";
-    case TgaError::ColorMap:
-        return "Die Farbpalette fehlt oder hat keine Einträge zu 15, 16, 24 oder 32 Bit";
-    case TgaError::ColorIndex: return "Ein Farbindex liegt außerhalb der Farbpalette";
-    case TgaError::Size: return "Breite oder Höhe ist negativ";
-    case TgaError::TooLarge: return "Das Bild ist zu groß";
-    case TgaError::PixelData: return "Die Pixeldaten sind kürzer als das Bild";
-    case TgaError::RleData: return "Die lauflängenkodierten Daten reichen über das Bild hinaus";
-    }
-    return "unbekannter Fehler";
-}
-
 namespace {
 
 constexpr std::uint8_t kTopFirstBit = 0x20;
