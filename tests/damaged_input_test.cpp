@@ -5,6 +5,7 @@
 #include "jobs/report.h"
 #include "tests/support/builders.h"
 #include "tests/support/cli_runner.h"
+#include "tests/support/unprivileged.h"
 #include "tests/support/tga_builder.h"
 
 #include <gtest/gtest.h>
@@ -377,7 +378,7 @@ struct Locked {
     const char* name;
     const char* locked; // in the folder; "." the folder itself
     fs::perms mode;
-    bool accessControl; // refused only for a user bound by permissions, so not for root
+    bool accessControl; // refused only for a user bound by permissions: run as one
     Names args;
     std::string message;    // on stderr
     bool oldBackup = false; // t.gfp.bak exists beforehand
@@ -389,8 +390,6 @@ class LockedTest : public testing::TestWithParam<Locked> {};
 TEST_P(LockedTest, RefusedAndNothingChanged)
 {
     const Locked& c = GetParam();
-    if (c.accessControl && ::geteuid() == 0)
-        GTEST_SKIP() << "root reads and writes regardless of permissions";
     test::TempDir dir;
     const Path w = dir / "w";
     fs::create_directory(w);
@@ -401,9 +400,12 @@ TEST_P(LockedTest, RefusedAndNothingChanged)
     test::WriteBytes(w / "t.gfp", test::MakeGfp());
     if (c.oldBackup)
         test::WriteBytes(w / "t.gfp.bak", Bytes{'b', 'a', 'k'});
+    // Root reads and writes regardless of permissions: those cases run as another user.
+    if (c.accessControl)
+        test::OpenToAll(dir.path());
     const auto before = test::Snapshot(dir.path());
     fs::permissions(w / c.locked, c.mode);
-    const CliRun run = RunCli(c.args, w);
+    const CliRun run = test::RunCli(c.args, w, c.accessControl ? test::RunAs::Unprivileged : test::RunAs::Self);
     fs::permissions(w / c.locked, fs::perms::owner_all, fs::perm_options::add);
     ExpectRefusal(run, c.message);
     EXPECT_EQ(test::Snapshot(dir.path()), before);

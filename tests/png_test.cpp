@@ -5,6 +5,7 @@
 #include "jobs/convert.h"
 #include "tests/support/builders.h"
 #include "tests/support/png_builder.h"
+#include "tests/support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -189,24 +190,6 @@ TEST(PngSink, UnfinishedWriteLeavesTheOldFile)
     EXPECT_EQ(test::Snapshot(dir.path()), before);
 }
 
-// Runs body in a child process, as nobody when this is root (root writes regardless of
-// permissions); returns body's result, or -1 when the child could not run it.
-int RunUnprivileged(const std::function<int()>& body)
-{
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (::geteuid() == 0 &&
-            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(100);
-        ::_exit(body());
-    }
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) == 100)
-        return -1;
-    return WEXITSTATUS(status);
-}
-
 // A read-only folder, and a write-protected file in a folder open to all.
 TEST(PngSink, UnwritableTargetIsRefusedAndTouchesNothing)
 {
@@ -224,7 +207,7 @@ TEST(PngSink, UnwritableTargetIsRefusedAndTouchesNothing)
     const auto before = test::Snapshot(dir.path());
     for (const char* target : {"locked/p.png", "open/p.png"}) {
         const Path folder = (dir / target).parent_path();
-        const int refused = RunUnprivileged([&] {
+        const int refused = test::RunUnprivileged([&] {
             Module1 module;
             const auto result = jobs::ConvertGfpFiles(module, folder, {"p.gfp"}, 0, 0, jobs::PictureFormat::Png);
             const std::string message =

@@ -1,10 +1,12 @@
 #include "tests/support/cli_runner.h"
 
 #include "tests/support/builders.h"
+#include "tests/support/unprivileged.h"
 
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
@@ -19,7 +21,7 @@ std::string Text(const Bytes& b)
 
 } // namespace
 
-CliRun RunCli(const std::vector<std::string>& args, const Path& cwd)
+CliRun RunCli(const std::vector<std::string>& args, const Path& cwd, RunAs user)
 {
     TempDir capture;
     const std::string outPath = capture / "out", errPath = capture / "err";
@@ -30,6 +32,10 @@ CliRun RunCli(const std::vector<std::string>& args, const Path& cwd)
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     std::vector<std::string> argv = {VARNOX_CLI};
+    if (user == RunAs::Unprivileged && ::geteuid() == 0) {
+        const std::string id = std::to_string(kUnprivilegedId);
+        argv = {"/usr/bin/setpriv", "--reuid=" + id, "--regid=" + id, "--clear-groups", VARNOX_CLI};
+    }
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> pointers;
     for (auto& a : argv)
@@ -37,7 +43,7 @@ CliRun RunCli(const std::vector<std::string>& args, const Path& cwd)
     pointers.push_back(nullptr);
     pid_t pid = 0;
     CliRun run;
-    if (posix_spawn(&pid, VARNOX_CLI, &actions, nullptr, pointers.data(), environ) == 0) {
+    if (posix_spawn(&pid, argv.front().c_str(), &actions, nullptr, pointers.data(), environ) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

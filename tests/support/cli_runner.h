@@ -14,7 +14,10 @@ struct CliRun {
     std::string err;
 };
 
+enum class RunAs { Self, Unprivileged };
+
 // Runs varnox-cli with args in folder cwd, stdin empty; stdout and stderr are caught whole.
-CliRun RunCli(const std::vector<std::string>& args, const Path& cwd);
+// RunAs::Unprivileged runs it through setpriv as an unprivileged user when this is root.
+CliRun RunCli(const std::vector<std::string>& args, const Path& cwd, RunAs user = RunAs::Self);
 
 } // namespace varnox::test
