@@ -16,6 +16,9 @@ using Args = std::vector<std::string>;
 int RunReport(const Args& args, bool unpack);
 int RunGfp2Tga(const Args& args);
 int RunTga2Gfp(const Args& args);
+int RunExtract(const Args& args);
+int RunPack(const Args& args);
+int RunReplace(const Args& args);
 
 // Prints "varnox-cli: message" on stderr.
 void PrintError(const std::string& message);

@@ -1,4 +1,5 @@
-// varnox-cli: the archive report, unpack and both picture conversions from a shell.
+// varnox-cli: the archive report, unpack, extract, pack, replace and both picture conversions
+// from a shell.
 
 #include "cli/commands.h"
 
@@ -22,6 +23,14 @@ constexpr const char* kUsage =
     "  gfp2tga GFP...                      jede GFP als 24-Bit-TGA daneben schreiben\n"
     "  tga2gfp [--uncompressed] TGA GFP    das Bild der GFP durch die TGA ersetzen\n"
     "                                      (die alte GFP wird nach GFP.bak kopiert)\n"
+    "  extract ARCHIV [ORDNER]             jeden Eintrag als Datei in ORDNER schreiben (sonst\n"
+    "                                      der Ordner von unpack), dazu die Beschreibung\n"
+    "                                      archive.txt\n"
+    "  pack ORDNER ARCHIV                  aus ORDNER und seiner archive.txt ein Archiv bauen\n"
+    "                                      (ein altes ARCHIV wird nach ARCHIV.bak gesichert)\n"
+    "  replace [--uncompressed] ARCHIV EINTRAG DATEI\n"
+    "                                      das Bild EINTRAG (Name oder #N) durch eine GFP oder\n"
+    "                                      TGA ersetzen (altes ARCHIV nach ARCHIV.bak)\n"
     "\n"
     "  --help       diese Hilfe\n"
     "  --version    Versionsnummer\n"
@@ -64,6 +73,12 @@ int main(int argc, char** argv)
             return RunGfp2Tga(args);
         if (command == "tga2gfp")
             return RunTga2Gfp(args);
+        if (command == "extract")
+            return RunExtract(args);
+        if (command == "pack")
+            return RunPack(args);
+        if (command == "replace")
+            return RunReplace(args);
     } catch (const std::exception& e) {
         PrintError(e.what());
         return kExitFailed;
