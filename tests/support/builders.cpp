@@ -60,11 +60,12 @@ Bytes Concat(std::initializer_list<Bytes> parts)
 Bytes PatternPixels(std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel, std::uint32_t seed)
 {
     std::mt19937 random(seed);
-    const auto count = static_cast<std::size_t>(std::max(0, width)) * static_cast<std::size_t>(std::max(0, height)) *
+    const auto count = static_cast<std::size_t>(std::max(0, width)) *
+                       static_cast<std::size_t>(std::max(0, height)) *
                        static_cast<std::size_t>(std::max(0, bytesPerPixel));
     Bytes pixels(count);
     for (std::size_t i = 0; i < count; ++i)
-        pixels[i] = static_cast<std::uint8_t>((i / 7 + (random() & 3)) & 0xFF);  // compressible, not trivial
+        pixels[i] = static_cast<std::uint8_t>((i / 7 + (random() & 3)) & 0xFF); // compressible, not trivial
     return pixels;
 }
 
@@ -146,13 +147,67 @@ Bytes MakeRes(const std::vector<ResItemSpec>& items, const ResLayout& layout)
         PutLe32(directory, i * 8, items[i].type);
         PutLe32(directory, i * 8 + 4, items[i].offset.value_or(offsets.itemOffsets[i]));
         const std::string& name = items[i].name;
-        std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 256), names.begin() + static_cast<std::ptrdiff_t>(i * 256));
+        std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 256),
+                    names.begin() + static_cast<std::ptrdiff_t>(i * 256));
         if (items[i].fullName)
             for (std::size_t k = name.size(); k < 256; ++k)
                 names[i * 256 + k] = 'x';
         data.insert(data.end(), items[i].data.begin(), items[i].data.end());
     }
-    return layout.directoryFirst ? Concat({header, directory, names, data}) : Concat({header, data, directory, names});
+    return layout.directoryFirst ? Concat({header, directory, names, data})
+                                 : Concat({header, data, directory, names});
+}
+
+std::size_t ResBuilder::Data(Bytes bytes)
+{
+    parts_.push_back({std::move(bytes), false});
+    return parts_.size() - 1;
+}
+
+std::size_t ResBuilder::Directory()
+{
+    parts_.push_back({{}, true});
+    return parts_.size() - 1;
+}
+
+ResBuilder& ResBuilder::Entry(std::int32_t type, const std::string& nameField, std::size_t data)
+{
+    entries_.push_back({type, nameField, data, 0});
+    return *this;
+}
+
+ResBuilder& ResBuilder::EntryAt(std::int32_t type, const std::string& nameField, std::int32_t offset)
+{
+    entries_.push_back({type, nameField, std::nullopt, offset});
+    return *this;
+}
+
+Bytes ResBuilder::Build() const
+{
+    const std::size_t count = entries_.size();
+    std::vector<std::size_t> at;
+    std::size_t end = 12, directory = 12;
+    for (const Part& part : parts_) {
+        at.push_back(end);
+        if (part.directory)
+            directory = end;
+        end += part.directory ? count * 264 : part.bytes.size();
+    }
+    Bytes file(end, 0);
+    std::copy_n("RESF", 4, file.begin());
+    PutLe32(file, 4, static_cast<std::int32_t>(count));
+    PutLe32(file, 8, static_cast<std::int32_t>(directory));
+    for (std::size_t i = 0; i < parts_.size(); ++i)
+        std::copy(parts_[i].bytes.begin(), parts_[i].bytes.end(),
+                  file.begin() + static_cast<std::ptrdiff_t>(at[i]));
+    for (std::size_t i = 0; i < count; ++i) {
+        const Entrant& e = entries_[i];
+        PutLe32(file, directory + i * 8, e.type);
+        PutLe32(file, directory + i * 8 + 4, e.part ? static_cast<std::int32_t>(at[*e.part]) : e.offset);
+        std::copy_n(e.nameField.begin(), std::min<std::size_t>(e.nameField.size(), 256),
+                    file.begin() + static_cast<std::ptrdiff_t>(directory + count * 8 + i * 256));
+    }
+    return file;
 }
 
 std::vector<std::string> ListTree(const Path& root)
@@ -177,4 +232,4 @@ std::map<std::string, Bytes> Snapshot(const Path& root)
     return files;
 }
 
-}  // namespace varnox::test
+} // namespace varnox::test
