@@ -343,7 +343,6 @@ ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& f
     for (std::size_t i = 0; i < model.items.size(); ++i)
         plans.push_back(PlanItem(file, model, i, result));
     NameFiles(model, plans, result);
-    PlanLayout(model, plans, manifest, result);
 
     // The bytes between the parts, for the manifest.
     std::int64_t afterTables = model.fileSize;
@@ -366,6 +365,7 @@ ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& f
     }
     if (!read)
         return Refused<ExtractResult>(archive, CannotRead(file.error()));
+    PlanLayout(model, plans, manifest, result);
     result.status = manifest.status = StatusLine(result.notKept);
 
     std::error_code error;
