@@ -1,7 +1,9 @@
 // Writes the seed corpora of the fuzz targets: small valid files of each kind, made here.
-// Usage: varnox-make-seeds FOLDER  (creates FOLDER/res, gfp, unpack, tga, gfp2tga)
+// Usage: varnox-make-seeds FOLDER  (creates FOLDER/res, gfp, unpack, tga, gfp2tga, manifest,
+// replace)
 
 #include "formats/bytes.h"
+#include "formats/manifest.h"
 #include "tests/support/builders.h"
 
 #include <cstdio>
@@ -11,8 +13,8 @@ namespace {
 
 using namespace varnox;
 
-Bytes Tga(std::uint8_t type, std::uint8_t depth, std::int16_t width, std::int16_t height, std::uint8_t descriptor,
-          const Bytes& body, std::uint8_t idLength = 0)
+Bytes Tga(std::uint8_t type, std::uint8_t depth, std::int16_t width, std::int16_t height,
+          std::uint8_t descriptor, const Bytes& body, std::uint8_t idLength = 0)
 {
     Bytes header(18, 0);
     header[0] = idLength;
@@ -24,7 +26,7 @@ Bytes Tga(std::uint8_t type, std::uint8_t depth, std::int16_t width, std::int16_
     return test::Concat({header, Bytes(idLength, 'i'), body});
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -34,7 +36,7 @@ int main(int argc, char** argv)
     }
     namespace fs = std::filesystem;
     const fs::path root(argv[1]);
-    for (const char* kind : {"res", "gfp", "unpack", "tga", "gfp2tga"})
+    for (const char* kind : {"res", "gfp", "unpack", "tga", "gfp2tga", "manifest", "replace"})
         fs::create_directories(root / kind);
 
     const Bytes compressed = test::MakeGfp({.width = 4, .height = 3, .filler = 5});
@@ -45,20 +47,60 @@ int main(int argc, char** argv)
                                          {16, "klang", Bytes(10, 1)},
                                          {14, "zwei", raw},
                                          {40, "figur", Bytes(4, 2)}});
-    const Bytes dataFirst = test::MakeRes({{14, "bild", wide}, {17, "schrift", {}}}, {.directoryFirst = false});
+    const Bytes dataFirst =
+        test::MakeRes({{14, "bild", wide}, {17, "schrift", {}}}, {.directoryFirst = false});
 
     const struct {
         const char* kind;
         const char* name;
         const Bytes& bytes;
     } seeds[] = {
-        {"res", "archive", archive},   {"res", "datafirst", dataFirst},  {"unpack", "archive", archive},
-        {"unpack", "datafirst", dataFirst}, {"gfp", "compressed", compressed}, {"gfp", "raw", raw},
-        {"gfp", "wide", wide},         {"gfp2tga", "compressed", compressed}, {"gfp2tga", "raw", raw},
-        {"gfp2tga", "wide", wide},     {"gfp2tga", "narrow", narrow},
+        {"res", "archive", archive},
+        {"res", "datafirst", dataFirst},
+        {"unpack", "archive", archive},
+        {"unpack", "datafirst", dataFirst},
+        {"gfp", "compressed", compressed},
+        {"gfp", "raw", raw},
+        {"gfp", "wide", wide},
+        {"gfp2tga", "compressed", compressed},
+        {"gfp2tga", "raw", raw},
+        {"gfp2tga", "wide", wide},
+        {"gfp2tga", "narrow", narrow},
     };
     for (const auto& seed : seeds)
         test::WriteBytes(root / seed.kind / seed.name, seed.bytes);
+
+    // Replace: the item's index and the choice of picture before the archive.
+    test::ResBuilder between;
+    between.Data(Bytes(5, 9));
+    between.Item(14, "a", test::Concat({compressed, Bytes(30, 0)}));
+    between.Directory();
+    between.Item(16, std::string("s\0junk", 6), Bytes(6, 3)).Item(14, "b", raw);
+    const Bytes laidOut = between.Build();
+    const struct {
+        const char* name;
+        Bytes prefix;
+        const Bytes& archive;
+    } replaceSeeds[] = {{"small-in-place", {0, 0}, archive},
+                        {"large-at-end", {2, 2}, archive},
+                        {"tga", {0, 1}, archive},
+                        {"between", {0, 2}, laidOut},
+                        {"not-a-picture", {1, 0}, laidOut}};
+    for (const auto& seed : replaceSeeds)
+        test::WriteBytes(root / "replace" / seed.name, test::Concat({seed.prefix, seed.archive}));
+
+    Manifest manifest;
+    manifest.afterHeader = {3, {1, 0, 2}};
+    manifest.directoryAt = 1;
+    manifest.items = {{14, "bild.gfp", std::nullopt, {4, {}}},
+                      {16, "klang.sound", NameField{'k', 0, 'x'}, {}}};
+    manifest.status = "exakt";
+    const std::string written = WriteManifest(manifest);
+    const std::string hand =
+        "varnox-archiv 1\r\neintrag -3 \"a \\\"b\\x41\" füllung hex:00ff name \"\xC3\xA4\"\r\n"
+        "verzeichnis füllung 2\r\nnicht exakt: #0\r\n";
+    test::WriteBytes(root / "manifest" / "written", Bytes(written.begin(), written.end()));
+    test::WriteBytes(root / "manifest" / "by-hand", Bytes(hand.begin(), hand.end()));
 
     const Bytes pixels24 = test::PatternPixels(3, 2, 3);
     const Bytes pixels32 = test::PatternPixels(2, 2, 4);
