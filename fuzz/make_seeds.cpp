@@ -13,8 +13,8 @@ namespace {
 
 using namespace varnox;
 
-Bytes Tga(std::uint8_t type, std::uint8_t depth, std::int16_t width, std::int16_t height,
-          std::uint8_t descriptor, const Bytes& body, std::uint8_t idLength = 0)
+Bytes Tga(std::uint8_t type, std::uint8_t depth, std::int16_t width, std::int16_t height, std::uint8_t descriptor,
+          const Bytes& body, std::uint8_t idLength = 0)
 {
     Bytes header(18, 0);
     header[0] = idLength;
@@ -26,7 +26,7 @@ Bytes Tga(std::uint8_t type, std::uint8_t depth, std::int16_t width, std::int16_
     return test::Concat({header, Bytes(idLength, 'i'), body});
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -47,25 +47,17 @@ int main(int argc, char** argv)
                                          {16, "klang", Bytes(10, 1)},
                                          {14, "zwei", raw},
                                          {40, "figur", Bytes(4, 2)}});
-    const Bytes dataFirst =
-        test::MakeRes({{14, "bild", wide}, {17, "schrift", {}}}, {.directoryFirst = false});
+    const Bytes dataFirst = test::MakeRes({{14, "bild", wide}, {17, "schrift", {}}}, {.directoryFirst = false});
 
     const struct {
         const char* kind;
         const char* name;
         const Bytes& bytes;
     } seeds[] = {
-        {"res", "archive", archive},
-        {"res", "datafirst", dataFirst},
-        {"unpack", "archive", archive},
-        {"unpack", "datafirst", dataFirst},
-        {"gfp", "compressed", compressed},
-        {"gfp", "raw", raw},
-        {"gfp", "wide", wide},
-        {"gfp2tga", "compressed", compressed},
-        {"gfp2tga", "raw", raw},
-        {"gfp2tga", "wide", wide},
-        {"gfp2tga", "narrow", narrow},
+        {"res", "archive", archive},   {"res", "datafirst", dataFirst},  {"unpack", "archive", archive},
+        {"unpack", "datafirst", dataFirst}, {"gfp", "compressed", compressed}, {"gfp", "raw", raw},
+        {"gfp", "wide", wide},         {"gfp2tga", "compressed", compressed}, {"gfp2tga", "raw", raw},
+        {"gfp2tga", "wide", wide},     {"gfp2tga", "narrow", narrow},
     };
     for (const auto& seed : seeds)
         test::WriteBytes(root / seed.kind / seed.name, seed.bytes);
