@@ -106,9 +106,10 @@ int HexDigit(char32_t c)
     return -1;
 }
 
+// Spaces, tabs and the carriage returns an editor may leave at a line's end.
 bool IsBlank(char32_t c)
 {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
 struct Token {
