@@ -18,6 +18,9 @@ using Args = std::vector<std::string>;
 int RunReport(const Args& args, bool unpack);
 int RunGfp2Picture(const Args& args, jobs::PictureFormat format);
 int RunPicture2Gfp(const Args& args, jobs::PictureFormat format);
+int RunExtract(const Args& args);
+int RunPack(const Args& args);
+int RunReplace(const Args& args);
 
 // Prints "varnox-cli: message" on stderr.
 void PrintError(const std::string& message);

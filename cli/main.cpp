@@ -1,4 +1,5 @@
-// varnox-cli: the archive report, unpack and both picture conversions from a shell.
+// varnox-cli: the archive report, unpack, extract, pack, replace and both picture conversions
+// from a shell.
 
 #include "cli/commands.h"
 
@@ -25,6 +26,14 @@ constexpr const char* kUsage =
     "  tga2gfp [--uncompressed] TGA GFP    das Bild der GFP durch die TGA ersetzen\n"
     "                                      (die alte GFP wird nach GFP.bak kopiert)\n"
     "  png2gfp [--uncompressed] PNG GFP    ebenso mit einer PNG\n"
+    "  extract ARCHIV [ORDNER]             jeden Eintrag als Datei in ORDNER schreiben (sonst\n"
+    "                                      der Ordner von unpack), dazu die Beschreibung\n"
+    "                                      archive.txt\n"
+    "  pack ORDNER ARCHIV                  aus ORDNER und seiner archive.txt ein Archiv bauen\n"
+    "                                      (ein altes ARCHIV wird nach ARCHIV.bak gesichert)\n"
+    "  replace [--uncompressed] ARCHIV EINTRAG DATEI\n"
+    "                                      das Bild EINTRAG (Name oder #N) durch eine GFP, TGA\n"
+    "                                      oder PNG ersetzen (altes ARCHIV nach ARCHIV.bak)\n"
     "\n"
     "  --help       diese Hilfe\n"
     "  --version    Versionsnummer\n"
@@ -71,6 +80,12 @@ int main(int argc, char** argv)
             return RunPicture2Gfp(args, varnox::jobs::PictureFormat::Tga);
         if (command == "png2gfp")
             return RunPicture2Gfp(args, varnox::jobs::PictureFormat::Png);
+        if (command == "extract")
+            return RunExtract(args);
+        if (command == "pack")
+            return RunPack(args);
+        if (command == "replace")
+            return RunReplace(args);
     } catch (const std::bad_alloc&) {
         PrintError("Nicht genug Arbeitsspeicher");
         return kExitFailed;

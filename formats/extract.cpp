@@ -1,3 +1,4 @@
+#include "formats/gfp_length.h"
 #include "formats/module1.h"
 
 #include <algorithm>
@@ -66,16 +67,10 @@ ExtractError Module1::ExtractItem(const Path& archive, const Path& unpackFolder,
         return ExtractError::HeaderTruncated;
     std::copy_n(head.begin() + kGfpPixelHeaderAt, kGfpPixelHeaderSize, GfpPixelHeader.bytes.begin());
 
-    std::int32_t length = 0;
-    try {
-        length = GfpPixelHeader.compression() == kGfpCompressionZlib
-                     ? GfpPixelHeader.storedSize()
-                     : CheckedMul32(CheckedMul32(GfpPixelHeader.width(), GfpPixelHeader.height()), 2);
-    } catch (const OverflowError&) {
+    const std::optional<std::int32_t> payloadLength = GfpPayloadLength(GfpPixelHeader);
+    if (!payloadLength)
         return ExtractError::PayloadLength;
-    }
-    if (length < 0)
-        return ExtractError::PayloadLength;
+    const std::int32_t length = *payloadLength;
     if (offset + kGfpPayloadAt + length > file.Size())
         return ExtractError::PayloadPastEnd;
 

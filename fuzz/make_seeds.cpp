@@ -2,6 +2,7 @@
 // Usage: varnox-make-seeds FOLDER  (a folder for each fuzz target)
 
 #include "formats/bytes.h"
+#include "formats/manifest.h"
 #include "tests/support/builders.h"
 #include "tests/support/png_builder.h"
 
@@ -35,7 +36,7 @@ int main(int argc, char** argv)
     }
     namespace fs = std::filesystem;
     const fs::path root(argv[1]);
-    for (const char* kind : {"res", "gfp", "unpack", "tga", "tga_mapped", "gfp2tga", "png"})
+    for (const char* kind : {"res", "gfp", "unpack", "tga", "tga_mapped", "gfp2tga", "png", "manifest", "replace"})
         fs::create_directories(root / kind);
 
     const Bytes compressed = test::MakeGfp({.width = 4, .height = 3, .filler = 5});
@@ -60,6 +61,38 @@ int main(int argc, char** argv)
     };
     for (const auto& seed : seeds)
         test::WriteBytes(root / seed.kind / seed.name, seed.bytes);
+
+    // Replace: the item's index and the choice of picture before the archive.
+    test::ResBuilder between;
+    between.Data(Bytes(5, 9));
+    between.Item(14, "a", test::Concat({compressed, Bytes(30, 0)}));
+    between.Directory();
+    between.Item(16, std::string("s\0junk", 6), Bytes(6, 3)).Item(14, "b", raw);
+    const Bytes laidOut = between.Build();
+    const struct {
+        const char* name;
+        Bytes prefix;
+        const Bytes& archive;
+    } replaceSeeds[] = {{"small-in-place", {0, 0}, archive},
+                        {"large-at-end", {2, 2}, archive},
+                        {"tga", {0, 1}, archive},
+                        {"between", {0, 2}, laidOut},
+                        {"not-a-picture", {1, 0}, laidOut}};
+    for (const auto& seed : replaceSeeds)
+        test::WriteBytes(root / "replace" / seed.name, test::Concat({seed.prefix, seed.archive}));
+
+    Manifest manifest;
+    manifest.afterHeader = {3, {1, 0, 2}};
+    manifest.directoryAt = 1;
+    manifest.items = {{14, "bild.gfp", std::nullopt, {4, {}}},
+                      {16, "klang.sound", NameField{'k', 0, 'x'}, {}}};
+    manifest.status = "exakt";
+    const std::string written = WriteManifest(manifest);
+    const std::string hand =
+        "varnox-archiv 1\r\neintrag -3 \"a \\\"b\\x41\" füllung hex:00ff name \"\xC3\xA4\"\r\n"
+        "verzeichnis füllung 2\r\nnicht exakt: #0\r\n";
+    test::WriteBytes(root / "manifest" / "written", Bytes(written.begin(), written.end()));
+    test::WriteBytes(root / "manifest" / "by-hand", Bytes(hand.begin(), hand.end()));
 
     const Bytes pixels24 = test::PatternPixels(3, 2, 3);
     const Bytes pixels32 = test::PatternPixels(2, 2, 4);

@@ -155,6 +155,58 @@ Bytes MakeRes(const std::vector<ResItemSpec>& items, const ResLayout& layout)
     return layout.directoryFirst ? Concat({header, directory, names, data}) : Concat({header, data, directory, names});
 }
 
+std::size_t ResBuilder::Data(Bytes bytes)
+{
+    parts_.push_back({std::move(bytes), false});
+    return parts_.size() - 1;
+}
+
+std::size_t ResBuilder::Directory()
+{
+    parts_.push_back({{}, true});
+    return parts_.size() - 1;
+}
+
+ResBuilder& ResBuilder::Entry(std::int32_t type, const std::string& nameField, std::size_t data)
+{
+    entries_.push_back({type, nameField, data, 0});
+    return *this;
+}
+
+ResBuilder& ResBuilder::EntryAt(std::int32_t type, const std::string& nameField, std::int32_t offset)
+{
+    entries_.push_back({type, nameField, std::nullopt, offset});
+    return *this;
+}
+
+Bytes ResBuilder::Build() const
+{
+    const std::size_t count = entries_.size();
+    std::vector<std::size_t> at;
+    std::size_t end = 12, directory = 12;
+    for (const Part& part : parts_) {
+        at.push_back(end);
+        if (part.directory)
+            directory = end;
+        end += part.directory ? count * 264 : part.bytes.size();
+    }
+    Bytes file(end, 0);
+    std::copy_n("RESF", 4, file.begin());
+    PutLe32(file, 4, static_cast<std::int32_t>(count));
+    PutLe32(file, 8, static_cast<std::int32_t>(directory));
+    for (std::size_t i = 0; i < parts_.size(); ++i)
+        std::copy(parts_[i].bytes.begin(), parts_[i].bytes.end(),
+                  file.begin() + static_cast<std::ptrdiff_t>(at[i]));
+    for (std::size_t i = 0; i < count; ++i) {
+        const Entrant& e = entries_[i];
+        PutLe32(file, directory + i * 8, e.type);
+        PutLe32(file, directory + i * 8 + 4, e.part ? static_cast<std::int32_t>(at[*e.part]) : e.offset);
+        std::copy_n(e.nameField.begin(), std::min<std::size_t>(e.nameField.size(), 256),
+                    file.begin() + static_cast<std::ptrdiff_t>(directory + count * 8 + i * 256));
+    }
+    return file;
+}
+
 std::vector<std::string> ListTree(const Path& root)
 {
     std::vector<std::string> names;

@@ -75,6 +75,39 @@ struct ResOffsets {
 };
 ResOffsets LayoutRes(const std::vector<ResItemSpec>& items, const ResLayout& layout = {});
 
+// A RES archive laid out part by part in the order of the calls; its directory holds the
+// entries in the order of the Entry calls. Names are raw name fields (NUL and junk allowed).
+class ResBuilder {
+  public:
+    // Places bytes; returns a handle for Entry.
+    std::size_t Data(Bytes bytes);
+    // Places the directory and name table; returns a handle for Entry (an item inside them).
+    std::size_t Directory();
+    // An entry pointing at the start of placed bytes.
+    ResBuilder& Entry(std::int32_t type, const std::string& nameField, std::size_t data);
+    // An entry with a fixed offset.
+    ResBuilder& EntryAt(std::int32_t type, const std::string& nameField, std::int32_t offset);
+    ResBuilder& Item(std::int32_t type, const std::string& nameField, Bytes data)
+    {
+        return Entry(type, nameField, Data(std::move(data)));
+    }
+    Bytes Build() const;
+
+  private:
+    struct Part {
+        Bytes bytes;
+        bool directory = false;
+    };
+    struct Entrant {
+        std::int32_t type;
+        std::string nameField;
+        std::optional<std::size_t> part;
+        std::int32_t offset;
+    };
+    std::vector<Part> parts_;
+    std::vector<Entrant> entries_;
+};
+
 // File offsets of the GFP fields that tests change by hand.
 constexpr std::size_t kGfpWidthAt = 64;
 constexpr std::size_t kGfpHeightAt = 68;

@@ -1,0 +1,89 @@
+#include "cli/commands.h"
+#include "jobs/archive.h"
+
+#include <algorithm>
+#include <iostream>
+
+namespace varnox::cli {
+
+namespace {
+
+bool IsOption(const std::string& arg)
+{
+    return arg.empty() || arg.front() == '-';
+}
+
+} // namespace
+
+int RunExtract(const Args& args)
+{
+    if (args.empty() || args.size() > 2 || std::any_of(args.begin(), args.end(), IsOption)) {
+        PrintError("Aufruf: varnox-cli extract ARCHIV [ORDNER]");
+        return kExitUsage;
+    }
+    const Path archive(args[0]);
+    const Path folder = args.size() == 2 ? Path(args[1]) : jobs::ExtractFolder(archive);
+    Module1 module;
+    const jobs::ExtractResult result = jobs::ExtractArchive(module, archive, folder);
+    std::string out;
+    for (const auto& note : result.notes)
+        out += note + '\n';
+    if (!result.ok) {
+        std::cout << out << std::flush;
+        PrintError(jobs::MessageText(result.refusal));
+        return kExitFailed;
+    }
+    for (const auto& reason : result.notKept)
+        out += "nicht erhalten: " + reason + '\n';
+    out += std::to_string(result.written) + " Einträge nach " + PathText(folder) + " geschrieben\n";
+    out += result.status + '\n';
+    std::cout << out << std::flush;
+    return kExitOk;
+}
+
+int RunPack(const Args& args)
+{
+    if (args.size() != 2 || std::any_of(args.begin(), args.end(), IsOption)) {
+        PrintError("Aufruf: varnox-cli pack ORDNER ARCHIV");
+        return kExitUsage;
+    }
+    const jobs::PackResult result = jobs::PackArchive(Path(args[0]), Path(args[1]));
+    if (!result.ok) {
+        PrintError(jobs::MessageText(result.refusal));
+        return kExitFailed;
+    }
+    std::cout << result.items << " Einträge nach " << args[1] << " gepackt\n";
+    return kExitOk;
+}
+
+int RunReplace(const Args& args)
+{
+    GfpPacking packing = GfpPacking::Zlib;
+    Args rest;
+    bool usable = true;
+    for (const auto& arg : args) {
+        if (arg == "--uncompressed")
+            packing = GfpPacking::Uncompressed;
+        else if (IsOption(arg))
+            usable = false;
+        else
+            rest.push_back(arg);
+    }
+    if (!usable || rest.size() != 3) {
+        PrintError("Aufruf: varnox-cli replace [--uncompressed] ARCHIV EINTRAG DATEI");
+        return kExitUsage;
+    }
+    Module1 module;
+    const jobs::ReplaceResult result =
+        jobs::ReplaceItem(module, Path(rest[0]), rest[1], Path(rest[2]), packing);
+    if (!result.ok) {
+        PrintError(jobs::MessageText(result.refusal));
+        return kExitFailed;
+    }
+    std::cout << "#" << result.index << " ersetzt, "
+              << (result.inPlace ? "an seinem Platz" : "ans Dateiende verlegt")
+              << " (Itemdataoffset:" << result.offset << ")\n";
+    return kExitOk;
+}
+
+} // namespace varnox::cli

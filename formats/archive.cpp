@@ -1,0 +1,114 @@
+#include "formats/archive.h"
+
+#include <algorithm>
+
+namespace varnox {
+
+bool ArchiveModel::OverlapsTables(std::size_t index) const
+{
+    const ArchiveItem& item = items[index];
+    const std::int64_t offset = item.entry.itemDataOffset;
+    const std::int64_t end = offset + std::max<std::int64_t>(item.extent, 1);
+    const auto overlaps = [&](const ByteRange& range) { return offset < range.end() && end > range.offset; };
+    return overlaps({0, static_cast<std::int64_t>(kResHeaderSize)}) || overlaps(tables);
+}
+
+ResError ReadArchive(Module1& module, const Path& path, ArchiveModel& out)
+{
+    ResError error = ResError::None;
+    if (!module.IsResFile(path, &error))
+        return error;
+    if ((error = module.ReadResHeader(path)) != ResError::None ||
+        (error = module.ReadResDirectory(path)) != ResError::None)
+        return error;
+    InputFile file;
+    if (!file.Open(path)) {
+        module.lastIoError = file.error();
+        return ResError::CannotOpen;
+    }
+
+    ArchiveModel model;
+    model.header = module.ResHeader;
+    model.fileSize = file.Size();
+    const std::int64_t count = model.header.itemCount;
+    model.tables = {model.header.dataOffset, count * std::int64_t(kResEntrySize + kResNameSize)};
+    if (model.tables.end() > model.fileSize) // the file shrank since the directory was read
+        return ResError::NamesPastEnd;
+
+    std::vector<std::int64_t> starts, sharedStarts;
+    model.items.resize(static_cast<std::size_t>(count));
+    for (std::size_t i = 0; i < model.items.size(); ++i) {
+        ArchiveItem& item = model.items[i];
+        item.entry = module.ResItems[i];
+        const std::int64_t offset = item.entry.itemDataOffset;
+        item.inFile = offset >= 0 && offset <= model.fileSize;
+        if (item.inFile)
+            starts.push_back(offset);
+    }
+    std::sort(starts.begin(), starts.end());
+    for (std::size_t i = 0; i + 1 < starts.size(); ++i)
+        if (starts[i] == starts[i + 1])
+            sharedStarts.push_back(starts[i]);
+    starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+
+    const std::int64_t directory = model.tables.offset;
+    for (ArchiveItem& item : model.items) {
+        if (!item.inFile)
+            continue;
+        const std::int64_t offset = item.entry.itemDataOffset;
+        item.shared = std::binary_search(sharedStarts.begin(), sharedStarts.end(), offset);
+        std::int64_t next = model.fileSize;
+        if (const auto above = std::upper_bound(starts.begin(), starts.end(), offset); above != starts.end())
+            next = std::min(next, *above);
+        if (directory > offset)
+            next = std::min(next, directory);
+        item.extent = next - offset;
+    }
+
+    const auto header = static_cast<std::int64_t>(kResHeaderSize);
+    std::int64_t first = directory >= header ? directory : model.fileSize;
+    if (const auto item = std::lower_bound(starts.begin(), starts.end(), header); item != starts.end())
+        first = std::min(first, *item);
+    model.afterHeader = {header, std::max<std::int64_t>(first - header, 0)};
+
+    std::vector<ByteRange> claimed = {{0, header}, model.tables};
+    for (const ArchiveItem& item : model.items)
+        if (item.extent > 0)
+            claimed.push_back({item.entry.itemDataOffset, item.extent});
+    std::sort(claimed.begin(), claimed.end(),
+              [](const ByteRange& a, const ByteRange& b) { return a.offset < b.offset; });
+    std::int64_t covered = 0;
+    for (const ByteRange& range : claimed) {
+        if (range.offset > covered)
+            model.unclaimed.push_back({covered, range.offset - covered});
+        covered = std::max(covered, range.end());
+    }
+    if (covered < model.fileSize)
+        model.unclaimed.push_back({covered, model.fileSize - covered});
+
+    out = std::move(model);
+    return ResError::None;
+}
+
+std::string TypeExtension(std::int32_t type)
+{
+    switch (type) {
+    case kItemTypePicture: return ".gfp";
+    case 16: return ".sound";
+    case 17: return ".font";
+    case 40: return ".sprite";
+    default: return ".type" + std::to_string(type);
+    }
+}
+
+bool IsUnsafeFileName(std::string_view name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return true;
+    return std::any_of(name.begin(), name.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return c == '/' || c == '\\' || u < 0x20 || u == 0x7F;
+    });
+}
+
+} // namespace varnox

@@ -1,0 +1,20 @@
+#pragma once
+// The length of a GFP at the start of a longer byte string: an archive item or a file.
+
+#include "formats/module1.h"
+
+#include <optional>
+#include <span>
+
+namespace varnox {
+
+// Payload bytes after the 132 header bytes: storedSize for a zlib payload, width x height x 2
+// otherwise; nullopt when that is negative or beyond 32 bits.
+std::optional<std::int32_t> GfpPayloadLength(const GfpPixelHeaderRecord& pixel);
+
+// Checks the GFP whose first bytes are head (its 132 header bytes, or all there are) and which
+// has available bytes in all: both tags, whole header blocks, payload within those bytes.
+// Sets length to 132 + payload; otherwise says why not.
+ExtractError MeasureGfp(std::span<const std::uint8_t> head, std::int64_t available, std::int64_t& length);
+
+} // namespace varnox

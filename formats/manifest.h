@@ -1,0 +1,94 @@
+#pragma once
+// "archive.txt", the manifest of an extracted archive: one line per item in directory order
+// and the layout facts that rebuild the archive. UTF-8 text, to be read and edited:
+//
+//   varnox-archiv 1
+//   vorspann 0
+//   eintrag 14 "titel.gfp" füllung 4
+//   verzeichnis füllung 0
+//   eintrag 16 "klick.sound" name "klick\x00alt"
+//   exakt
+//
+// "vorspann": the bytes after the 12 header bytes; "verzeichnis": where the directory and the
+// name table lie among the items' data; "füllung": bytes after a part, a count of zero bytes
+// or hex:<bytes>; "name": the whole name field (NUL-padded) when the file name does not give it.
+// The last line tells whether packing the folder unchanged gives the archive back.
+
+#include "formats/archive.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnox {
+
+inline constexpr const char* kManifestName = "archive.txt";
+inline constexpr const char* kManifestFormatLine = "varnox-archiv 1";
+inline constexpr const char* kExact = "exakt";
+inline constexpr std::int64_t kMaxManifestSize = 64 << 20;
+
+using NameField = std::array<std::uint8_t, kResNameSize>;
+
+// Bytes laid down after a part: length zero bytes, or the given bytes.
+struct Fill {
+    std::int64_t length = 0;
+    Bytes bytes; // empty for zero bytes; else length bytes
+    bool operator==(const Fill&) const = default;
+};
+
+struct ManifestItem {
+    std::int32_t type = 0;
+    std::string file;                   // UTF-8, a plain name in the folder
+    std::optional<NameField> nameField; // when the file name does not give it
+    Fill fill;                          // after the item's data
+    bool operator==(const ManifestItem&) const = default;
+};
+
+struct Manifest {
+    Fill afterHeader;
+    std::size_t directoryAt = 0; // number of items whose data lie before the directory
+    Fill afterDirectory;         // after the name table
+    std::vector<ManifestItem> items;
+    std::string status; // the last line: "exakt", or "nicht exakt: " and why
+    bool operator==(const Manifest&) const = default;
+};
+
+enum class ManifestError {
+    None,
+    NotUtf8,
+    NoFormatLine,
+    UnknownLine,
+    BadType,
+    BadFill,
+    BadString,
+    BadFileName,
+    BadNameField,
+    BadOption,
+    VorspannTwice,
+    DirectoryTwice,
+    NoDirectory,
+    NoItems,
+    TooManyItems,
+};
+
+// German reason for a refused manifest.
+std::string Describe(ManifestError error);
+
+struct ManifestProblem {
+    ManifestError error = ManifestError::None;
+    int line = 0; // 1-based; 0 when the manifest as a whole is at fault
+};
+
+// Reads manifest text. Every line is checked before anything is kept, so a refusal leaves
+// out as it was.
+ManifestProblem ParseManifest(std::string_view text, Manifest& out);
+
+// The manifest as text, which ParseManifest reads back to the same value.
+std::string WriteManifest(const Manifest& manifest);
+
+// The name field a file name gives an item: the name less the type's extension, as Latin-1,
+// NUL-padded; nullopt when a character is beyond Latin-1 or the name is longer than 256 bytes.
+std::optional<NameField> NameFieldFromFile(std::string_view file, std::int32_t type);
+
+} // namespace varnox

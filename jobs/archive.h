@@ -1,0 +1,68 @@
+#pragma once
+// The archive round trip: every item out into a folder with its manifest, such a folder
+// packed into an archive again, and one picture item replaced inside an archive.
+
+#include "formats/archive.h"
+#include "formats/manifest.h"
+#include "jobs/convert.h"
+
+#include <string>
+#include <vector>
+
+namespace varnox::jobs {
+
+struct ExtractResult {
+    bool ok = false;
+    Refusal refusal;                  // when !ok; item files already written stay
+    int written = 0;                  // item files written
+    std::vector<std::string> notes;   // items written under another name or as raw bytes
+    std::vector<std::string> notKept; // what packing the folder unchanged would not give back
+    std::string status;               // the manifest's last line: "exakt" or what is not kept
+};
+
+// Where extract writes by default: the unpack folder beside the archive.
+Path ExtractFolder(const Path& archive);
+
+// Writes every item of archive into folder (made when missing): pictures as unpack writes
+// them, the other items as their extent's bytes, each named after the item with its type's
+// extension; then the manifest. Refuses an archive the reader refuses without writing.
+ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder);
+
+struct PackResult {
+    bool ok = false;
+    Refusal refusal; // when !ok
+    int items = 0;
+};
+
+// Builds archive from the manifest in folder and the files it names, items in manifest
+// order. Refuses a damaged manifest, a missing file, more than 32767 items and data beyond
+// the 32-bit offsets before writing anything; an existing archive is kept as archive.bak.
+PackResult PackArchive(const Path& folder, const Path& archive);
+
+struct ReplaceResult {
+    bool ok = false;
+    Refusal refusal; // when !ok
+    std::int32_t index = -1;
+    bool inPlace = false;    // the new data fit the item's extent
+    std::int32_t offset = 0; // where the item's data lie now
+};
+
+// Replaces the data of picture item (a name, or "#N" from 0) by picture: a GFP taken as it
+// is, or a TGA or PNG converted into the item's own GFP. Data that fit the item's extent are written
+// there (the rest of it zeroed); others go to the end of the file and the entry points there.
+// Every other byte stays; the old archive is kept as archive.bak; refusals touch nothing.
+ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::string& item, const Path& picture,
+                          GfpPacking packing);
+
+struct ItemGfp {
+    bool ok = false;
+    Bytes gfp;
+    Refusal refusal; // when !ok
+};
+
+// The item's GFP with its picture replaced by the one in pictureFile, its header bytes kept,
+// as tga2gfp makes it.
+ItemGfp ConvertPictureIntoItemGfp(Module1& module, const Bytes& itemGfp, const Path& pictureFile,
+                                  GfpPacking packing);
+
+} // namespace varnox::jobs

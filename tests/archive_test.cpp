@@ -1,0 +1,521 @@
+// The archive round trip: extract -> pack on every layout, replace in place and at the end,
+// and refusals that touch nothing.
+
+#include "formats/gfp_length.h"
+#include "jobs/archive.h"
+#include "jobs/report.h"
+#include "tests/support/builders.h"
+#include "tests/support/cli_runner.h"
+#include "tests/support/tga_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace varnox;
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+namespace {
+
+Bytes Gfp(std::int32_t width, bool compressed = true)
+{
+    return test::MakeGfp({.width = width, .height = 3, .compressed = compressed, .filler = 7});
+}
+
+std::string Text(const Bytes& b)
+{
+    return {b.begin(), b.end()};
+}
+
+Bytes Junk(std::size_t n, std::uint8_t seed = 1)
+{
+    Bytes b(n);
+    for (std::size_t i = 0; i < n; ++i)
+        b[i] = static_cast<std::uint8_t>(seed + i * 7);
+    return b;
+}
+
+// Names that clash, carry junk after their NUL, fill the whole field or are no file name.
+test::ResBuilder NamedItems()
+{
+    test::ResBuilder b;
+    b.Directory();
+    for (const std::string& name :
+         {std::string("p"), std::string("p"), std::string("P"), std::string("p~2"),
+          std::string("abc\0junk", 8), std::string(256, 'n'), std::string(".."), std::string("a/b"),
+          std::string(""), std::string("x\x01"), std::string("b\xE4r")})
+        b.Item(16, name, Junk(3));
+    return b;
+}
+
+struct RoundTrip {
+    const char* name;
+    std::function<test::ResBuilder()> build;
+    const char* notKept; // nullptr: packs back byte for byte; else part of the reason
+    friend std::ostream& operator<<(std::ostream& os, const RoundTrip& c) { return os << c.name; }
+};
+
+class RoundTripTest : public testing::TestWithParam<RoundTrip> {};
+
+TEST_P(RoundTripTest, ExtractThenPack)
+{
+    const RoundTrip& c = GetParam();
+    test::TempDir dir;
+    const Bytes original = c.build().Build();
+    test::WriteBytes(dir / "a.res", original);
+    test::WriteBytes(dir / "b.res", Bytes{'o', 'l', 'd'});
+    Module1 module;
+    const auto extracted = jobs::ExtractArchive(module, dir / "a.res", dir / "x");
+    ASSERT_TRUE(extracted.ok) << jobs::MessageText(extracted.refusal);
+    const std::string manifest = Text(test::ReadBytes(dir / "x" / kManifestName));
+    EXPECT_TRUE(manifest.ends_with(extracted.status + "\n")) << manifest;
+    const auto packed = jobs::PackArchive(dir / "x", dir / "b.res");
+    ASSERT_TRUE(packed.ok) << jobs::MessageText(packed.refusal);
+    EXPECT_EQ(test::ReadBytes(dir / "b.res.bak"), (Bytes{'o', 'l', 'd'}));
+    if (c.notKept == nullptr) {
+        EXPECT_EQ(extracted.status, kExact);
+        EXPECT_EQ(test::ReadBytes(dir / "b.res"), original);
+        return;
+    }
+    EXPECT_NE(extracted.status.find(c.notKept), std::string::npos) << extracted.status;
+
+    // Equivalent: the same types, name fields and item bytes.
+    ArchiveModel a, b;
+    ASSERT_EQ(ReadArchive(module, dir / "a.res", a), ResError::None);
+    ASSERT_EQ(ReadArchive(module, dir / "b.res", b), ResError::None);
+    ASSERT_EQ(a.items.size(), b.items.size());
+    for (std::size_t i = 0; i < a.items.size(); ++i) {
+        EXPECT_EQ(a.items[i].entry.itemDataType, b.items[i].entry.itemDataType) << i;
+        EXPECT_EQ(a.items[i].entry.itemName, b.items[i].entry.itemName) << i;
+    }
+    ASSERT_TRUE(jobs::ExtractArchive(module, dir / "b.res", dir / "y").ok);
+    for (const auto& file : test::ListTree(dir / "x")) {
+        if (file != kManifestName) {
+            EXPECT_EQ(test::ReadBytes(dir / "x" / file), test::ReadBytes(dir / "y" / file)) << file;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, RoundTripTest,
+    testing::Values(
+        RoundTrip{"DirectoryFirstAllTypes",
+                  [] {
+                      test::ResBuilder b;
+                      b.Directory();
+                      b.Item(14, "bild", Gfp(4)).Item(16, "klang", Junk(9)).Item(17, "schrift", Junk(5));
+                      b.Item(40, "figur", Junk(6)).Item(99, "neu", Junk(2)).Item(-7, "minus", Junk(4));
+                      return b;
+                  },
+                  nullptr},
+        RoundTrip{"DirectoryLast",
+                  [] {
+                      test::ResBuilder b;
+                      b.Item(14, "roh", Gfp(3, false)).Item(16, "klang", Junk(9));
+                      b.Directory();
+                      return b;
+                  },
+                  nullptr},
+        RoundTrip{"DirectoryBetweenWithBytesAroundIt",
+                  [] {
+                      test::ResBuilder b;
+                      b.Data(Junk(21, 3));
+                      b.Item(14, "vor", test::Concat({Gfp(2), Junk(5)}))
+                          .Item(14, "null", test::Concat({Gfp(5), Bytes(7)}));
+                      b.Directory();
+                      b.Data(Junk(11, 9));
+                      b.Item(17, "nach", Junk(8));
+                      return b;
+                  },
+                  nullptr},
+        RoundTrip{
+            "ZeroBytesAfterHeaderAndEmptyLastItem",
+            [] {
+                test::ResBuilder b;
+                b.Data(Bytes(20));
+                b.Directory();
+                b.Item(40, "figur", Junk(6)).Item(14, "kaputt", {'N', 'A', 'L', 'P', 1}).Item(14, "leer", {});
+                return b;
+            },
+            nullptr},
+        RoundTrip{"NamesCarriedWhole", NamedItems, nullptr},
+        RoundTrip{"SharedOffsets",
+                  [] {
+                      test::ResBuilder b;
+                      b.Directory();
+                      const std::size_t data = b.Data(Junk(9));
+                      b.Entry(16, "eins", data).Entry(16, "zwei", data).Item(14, "bild", Gfp(2));
+                      return b;
+                  },
+                  "teilt seine Daten"},
+        RoundTrip{"DataNotInDirectoryOrder",
+                  [] {
+                      test::ResBuilder b;
+                      b.Directory();
+                      const std::size_t first = b.Data(Junk(4)), second = b.Data(Junk(6, 5));
+                      b.Entry(16, "zwei", second).Entry(16, "eins", first);
+                      return b;
+                  },
+                  "früheren Eintrags"},
+        RoundTrip{"OffsetOutsideTheFile",
+                  [] {
+                      test::ResBuilder b;
+                      b.Directory();
+                      b.Item(16, "da", Junk(4)).EntryAt(16, "fort", 1 << 30);
+                      return b;
+                  },
+                  "außerhalb der Datei"},
+        RoundTrip{"PictureRunsIntoTheNextItem",
+                  [] {
+                      const Bytes gfp = Gfp(6);
+                      const auto half = static_cast<std::ptrdiff_t>(gfp.size() / 2);
+                      test::ResBuilder b;
+                      b.Directory();
+                      b.Item(14, "bild", Bytes(gfp.begin(), gfp.begin() + half));
+                      b.Item(16, "rest", Bytes(gfp.begin() + half, gfp.end()));
+                      return b;
+                  },
+                  "reicht in die folgenden Daten"},
+        RoundTrip{"ItemsInHeaderAndDirectory",
+                  [] {
+                      test::ResBuilder b;
+                      const std::size_t tables = b.Directory();
+                      b.Item(16, "da", Junk(4)).EntryAt(16, "kopf", 4).Entry(17, "verz", tables);
+                      return b;
+                  },
+                  "überlappen Dateikopf oder Verzeichnis"}),
+    testing::PrintToStringParamName());
+
+TEST(Extract, DistinctSafeFileNamesAndPicturesAsUnpackWritesThem)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "n.res", NamedItems().Build());
+    Module1 module;
+    ASSERT_TRUE(jobs::ExtractArchive(module, dir / "n.res", dir / "n").ok);
+    EXPECT_EQ(test::ListTree(dir / "n"),
+              (Names{"P~4.sound", "abc.sound", "archive.txt", "b\xC3\xA4r.sound", "eintrag-5.sound",
+                     "eintrag-6.sound", "eintrag-7.sound", "eintrag-8.sound", "eintrag-9.sound", "p.sound",
+                     "p~2.sound", "p~3.sound"}));
+    const std::string manifest = Text(test::ReadBytes(dir / "n" / kManifestName));
+    EXPECT_NE(manifest.find("eintrag 16 \"abc.sound\" name \"abc\\x00junk\"\n"), std::string::npos)
+        << manifest;
+    EXPECT_NE(manifest.find("eintrag 16 \"eintrag-9.sound\" name \"x\\x01\"\n"), std::string::npos);
+    EXPECT_NE(manifest.find("eintrag 16 \"p~3.sound\" name \"p\"\n"), std::string::npos);
+
+    const Bytes picture = test::Concat({Gfp(5), Junk(12)});
+    test::WriteBytes(dir / "g.res", test::MakeRes({{14, "bild", picture}, {14, "roh", Gfp(2, false)}}));
+    ASSERT_TRUE(jobs::ExtractArchive(module, dir / "g.res", dir / "x").ok);
+    jobs::ReportOptions unpack;
+    unpack.extractWanted = [] { return true; };
+    ASSERT_EQ(jobs::RunArchiveReport(module, dir.path(), "g.res", unpack).written, 2);
+    for (const char* file : {"bild.gfp", "roh.gfp"})
+        EXPECT_EQ(test::ReadBytes(dir / "x" / file), test::ReadBytes(dir / "g" / file)) << file;
+}
+
+// ---- the manifest reader ----
+
+struct BadManifest {
+    const char* name;
+    std::string text;
+    ManifestError error;
+    int line;
+    friend std::ostream& operator<<(std::ostream& os, const BadManifest& c) { return os << c.name; }
+};
+
+class BadManifestTest : public testing::TestWithParam<BadManifest> {};
+
+TEST_P(BadManifestTest, RefusedWithLine)
+{
+    Manifest manifest;
+    manifest.status = "unverändert";
+    const ManifestProblem problem = ParseManifest(GetParam().text, manifest);
+    EXPECT_EQ(problem.error, GetParam().error) << Describe(problem.error);
+    EXPECT_EQ(problem.line, GetParam().line);
+    EXPECT_EQ(manifest.status, "unverändert");
+}
+
+const std::string kHead = "varnox-archiv 1\nverzeichnis\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadManifestTest,
+    testing::Values(
+        BadManifest{"NoFormatLine", "# nur\neintrag 14 \"a.gfp\"\n", ManifestError::NoFormatLine, 2},
+        BadManifest{"Latin1Bytes", kHead + "eintrag 14 \"b\xE4r.gfp\"\n", ManifestError::NotUtf8, 3},
+        BadManifest{"TypeTooLarge", kHead + "eintrag 2147483648 a\n", ManifestError::BadType, 3},
+        BadManifest{"FileInAnotherFolder", kHead + "eintrag 14 \"..\\x2fa\"\n", ManifestError::BadFileName,
+                    3},
+        BadManifest{"OpenString", kHead + "eintrag 14 \"a.gfp\n", ManifestError::BadString, 3},
+        BadManifest{"OddHex", kHead + "eintrag 14 a füllung hex:abc\n", ManifestError::BadFill, 3},
+        BadManifest{"NameBeyondLatin1", kHead + "eintrag 14 a name \"€\"\n", ManifestError::BadNameField, 3},
+        BadManifest{"NameTooLong", kHead + "eintrag 14 a name " + std::string(257, 'n') + "\n",
+                    ManifestError::BadNameField, 3},
+        BadManifest{"OptionTwice", kHead + "eintrag 14 a füllung 1 füllung 2\n", ManifestError::BadOption, 3},
+        BadManifest{"DirectoryTwice", kHead + "verzeichnis\n", ManifestError::DirectoryTwice, 3},
+        BadManifest{"NoDirectory", "varnox-archiv 1\neintrag 14 a\n", ManifestError::NoDirectory, 0},
+        BadManifest{"NoItems", kHead + "exakt\n", ManifestError::NoItems, 0}),
+    testing::PrintToStringParamName());
+
+TEST(Manifest, WrittenTextReadsBackAndHandWrittenFormsAreRead)
+{
+    Manifest m;
+    m.afterHeader = {3, {1, 0, 2}};
+    m.afterDirectory = {5, {}};
+    m.directoryAt = 1;
+    NameField all{};
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = static_cast<std::uint8_t>(i + 1);
+    m.items = {{14, "\"a\" b.gfp", all, {}}, {-3, "ä.type-3", NameField{}, {2, {}}}};
+    m.status = "nicht exakt: #1: Gründe";
+    Manifest back;
+    ASSERT_EQ(ParseManifest(WriteManifest(m), back).error, ManifestError::None) << WriteManifest(m);
+    EXPECT_EQ(back, m);
+
+    const std::string hand =
+        "\xEF\xBB\xBF# von Hand\r\nvarnox-archiv 1\r\n  eintrag 16 klick.sound  füllung hex:00ff\r\n"
+        "verzeichnis füllung 4\r\n";
+    ASSERT_EQ(ParseManifest(hand, back).error, ManifestError::None);
+    EXPECT_EQ(back.directoryAt, 1u);
+    EXPECT_EQ(back.items[0].file, "klick.sound");
+    EXPECT_EQ(back.items[0].fill, (Fill{2, {0, 0xFF}}));
+    EXPECT_EQ(NameFieldFromFile("klick.sound", 16), NameFieldFromFile("klick", 99));
+}
+
+// ---- pack refusals ----
+
+struct PackRefusal {
+    const char* name;
+    std::string manifest;
+    const char* reason;
+    friend std::ostream& operator<<(std::ostream& os, const PackRefusal& c) { return os << c.name; }
+};
+
+class PackRefusalTest : public testing::TestWithParam<PackRefusal> {};
+
+TEST_P(PackRefusalTest, NothingWritten)
+{
+    test::TempDir dir;
+    fs::create_directory(dir / "f");
+    test::WriteBytes(dir / "f" / "a.gfp", Gfp(2));
+    test::WriteBytes(dir / "f" / "\xE2\x82\xAC.sound", Junk(2));
+    test::WriteBytes(dir / "f" / kManifestName,
+                     Bytes(GetParam().manifest.begin(), GetParam().manifest.end()));
+    test::WriteBytes(dir / "out.res", Bytes{'o', 'l', 'd'});
+    const auto before = test::Snapshot(dir.path());
+    const auto result = jobs::PackArchive(dir / "f", dir / "out.res");
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.refusal.reason.find(GetParam().reason), std::string::npos) << result.refusal.reason;
+    EXPECT_EQ(test::Snapshot(dir.path()), before);
+}
+
+std::string ManyItems()
+{
+    std::string text = kHead;
+    for (int i = 0; i <= kMaxResItems; ++i)
+        text += "eintrag 14 a.gfp\n";
+    return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PackRefusalTest,
+    testing::Values(
+        PackRefusal{"MissingFile", kHead + "eintrag 14 a.gfp\neintrag 16 weg.sound\n", "Die Datei fehlt"},
+        PackRefusal{"TooManyItems", ManyItems(), "mehr als 32767"},
+        PackRefusal{"OffsetsBeyond32Bits",
+                    "varnox-archiv 1\nvorspann 2147483600\nverzeichnis\neintrag 14 a.gfp\n",
+                    "32-Bit-Offsets"},
+        PackRefusal{"DamagedLine", kHead + "eintrag 14 a.gfp\neintrag vierzehn a.gfp\n", "Zeile 4: "},
+        PackRefusal{"NameBeyondLatin1", kHead + "eintrag 16 \"€.sound\"\n", "Latin-1"}),
+    testing::PrintToStringParamName());
+
+// ---- replace ----
+
+// Directory first, then: #0 picture "a" with room after it, #1 picture "b", #2 sound "c",
+// #3 picture "d" sharing #1's data, #4 a damaged picture, #5 and #6 two pictures "a2".
+Bytes ReplaceArchive()
+{
+    test::ResBuilder b;
+    b.Directory();
+    b.Item(14, "a", test::Concat({Gfp(6), Junk(50)}));
+    const std::size_t shared = b.Data(Gfp(2));
+    b.Entry(14, "b", shared).Item(16, "c", Junk(5)).Entry(14, "d", shared).Item(14, "kaputt", Junk(20));
+    b.Item(14, "a2", Gfp(1)).Item(14, "a2", Gfp(1));
+    return b.Build();
+}
+
+Bytes ItemGfp(const Bytes& archive, std::int32_t offset)
+{
+    const std::span<const std::uint8_t> rest(archive.data() + offset,
+                                             archive.size() - static_cast<std::size_t>(offset));
+    std::int64_t length = 0;
+    EXPECT_EQ(
+        MeasureGfp(rest.first(std::min<std::size_t>(rest.size(), 132)), std::int64_t(rest.size()), length),
+        ExtractError::None);
+    return Bytes(rest.begin(), rest.begin() + length);
+}
+
+// A GFP whose payload runs exactly to the end of item #0's extent.
+Bytes GfpOfItem0sExtent()
+{
+    const std::size_t extent = Gfp(6).size() + 50;
+    Bytes gfp = Gfp(2);
+    gfp.resize(extent, 0xEE);
+    PutLe32(gfp, test::kGfpStoredSizeAt, static_cast<std::int32_t>(extent - 132));
+    return gfp;
+}
+
+struct Replace {
+    const char* name;
+    const char* item;
+    std::function<Bytes()> file;
+    const char* fileName;
+    bool inPlace;
+    friend std::ostream& operator<<(std::ostream& os, const Replace& c) { return os << c.name; }
+};
+
+class ReplaceTest : public testing::TestWithParam<Replace> {};
+
+TEST_P(ReplaceTest, EveryOtherByteStays)
+{
+    const Replace& c = GetParam();
+    test::TempDir dir;
+    const Bytes original = ReplaceArchive();
+    test::WriteBytes(dir / "a.res", original);
+    test::WriteBytes(dir / c.fileName, c.file());
+    Module1 module;
+    ArchiveModel model;
+    ASSERT_EQ(ReadArchive(module, dir / "a.res", model), ResError::None);
+    const auto result =
+        jobs::ReplaceItem(module, dir / "a.res", c.item, dir / c.fileName, GfpPacking::Zlib);
+    ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
+    EXPECT_EQ(result.inPlace, c.inPlace);
+    const ArchiveItem& item = model.items[static_cast<std::size_t>(result.index)];
+
+    // What the item's data must be: the GFP as given, or the item's GFP with the TGA's picture.
+    Bytes data;
+    if (fs::path(c.fileName).extension() == ".gfp") {
+        data = ItemGfp(test::ReadBytes(dir / c.fileName), 0);
+    } else {
+        test::WriteBytes(dir / "item.gfp", ItemGfp(original, item.entry.itemDataOffset));
+        ASSERT_TRUE(jobs::ConvertTgaToGfp(module, dir / c.fileName, dir / "item.gfp", false).ok);
+        data = test::ReadBytes(dir / "item.gfp");
+    }
+    Bytes expected = original;
+    if (c.inPlace) {
+        const auto at = static_cast<std::size_t>(item.entry.itemDataOffset);
+        std::fill_n(expected.begin() + static_cast<std::ptrdiff_t>(at), item.extent, 0);
+        std::copy(data.begin(), data.end(), expected.begin() + static_cast<std::ptrdiff_t>(at));
+    } else {
+        PutLe32(expected,
+                static_cast<std::size_t>(model.tables.offset) + 8 * static_cast<std::size_t>(result.index) +
+                    4,
+                static_cast<std::int32_t>(original.size()));
+        expected.insert(expected.end(), data.begin(), data.end());
+    }
+    EXPECT_EQ(test::ReadBytes(dir / "a.res"), expected);
+    EXPECT_EQ(test::ReadBytes(dir / "a.res.bak"), original);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReplaceTest,
+    testing::Values(Replace{"SmallerGfpInPlace", "a", [] { return Gfp(2); }, "neu.gfp", true},
+                    Replace{"GfpFillingTheExtentExactly", "#0", GfpOfItem0sExtent, "neu.gfp", true},
+                    Replace{"LargerGfpAtTheEnd", "a", [] { return Gfp(40, false); }, "neu.gfp", false},
+                    Replace{"SharedDataAtTheEnd", "d", [] { return Gfp(1); }, "neu.gfp", false},
+                    Replace{"TgaIntoTheItemsGfp", "a",
+                            [] {
+                                return test::MakeTga(
+                                    {.width = 3, .height = 2, .picture = test::PatternPicture(3, 2)});
+                            },
+                            "neu.tga", true}),
+    testing::PrintToStringParamName());
+
+struct ReplaceRefusal {
+    const char* name;
+    const char* item;
+    std::function<Bytes()> file;
+    const char* reason;
+    std::function<void(const Path&)> prepare = {};
+    friend std::ostream& operator<<(std::ostream& os, const ReplaceRefusal& c) { return os << c.name; }
+};
+
+class ReplaceRefusalTest : public testing::TestWithParam<ReplaceRefusal> {};
+
+TEST_P(ReplaceRefusalTest, NothingTouched)
+{
+    const ReplaceRefusal& c = GetParam();
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.res", ReplaceArchive());
+    test::WriteBytes(dir / "neu", c.file());
+    if (c.prepare)
+        c.prepare(dir.path());
+    const auto before = test::Snapshot(dir.path());
+    Module1 module;
+    const auto result =
+        jobs::ReplaceItem(module, dir / "a.res", c.item, dir / "neu", GfpPacking::Zlib);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.refusal.reason.find(c.reason), std::string::npos) << result.refusal.reason;
+    EXPECT_EQ(test::Snapshot(dir.path()), before);
+}
+
+Bytes WithoutSecondTag()
+{
+    Bytes b = Gfp(2);
+    b[56] = 'X';
+    return b;
+}
+
+const auto kReadOnly = [](const Path& dir) { fs::permissions(dir / "a.res", fs::perms::owner_read); };
+const auto kReadOnlyBackup = [](const Path& dir) {
+    test::WriteBytes(dir / "a.res.bak", Bytes{1});
+    fs::permissions(dir / "a.res.bak", fs::perms::owner_read);
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReplaceRefusalTest,
+    testing::Values(
+        ReplaceRefusal{"UnknownName", "z", [] { return Gfp(2); }, "Kein Eintrag heißt \"z\""},
+        ReplaceRefusal{"TwoOfTheName", "a2", [] { return Gfp(2); }, "(#5, #6)"},
+        ReplaceRefusal{"IndexBeyond", "#7", [] { return Gfp(2); }, "#0 bis #6"},
+        ReplaceRefusal{"NotAPicture", "c", [] { return Gfp(2); }, "Sound(16)"},
+        ReplaceRefusal{"GfpWithoutSecondTag", "a", WithoutSecondTag, "Vor dem Pixelkopf"},
+        ReplaceRefusal{"GfpCutShort", "a",
+                       [] {
+                           Bytes b = Gfp(2);
+                           b.pop_back();
+                           return b;
+                       },
+                       "Dateiende"},
+        ReplaceRefusal{"NeitherGfpNorTga", "a", [] { return Bytes(10, 'x'); }, "TGA-Kopf"},
+        ReplaceRefusal{"TgaIntoDamagedItem", "kaputt",
+                       [] { return test::MakeTga({.picture = test::PatternPicture(2, 2)}); }, "beschädigt"},
+        ReplaceRefusal{"ReadOnlyArchive", "a", [] { return Gfp(2); }, "Keine Berechtigung", kReadOnly},
+        ReplaceRefusal{"ReadOnlyBackup", "a", [] { return Gfp(2); }, "Sicherungskopie", kReadOnlyBackup}),
+    testing::PrintToStringParamName());
+
+// ---- the command line ----
+
+TEST(ArchiveCli, ExtractPackReplace)
+{
+    test::TempDir dir;
+    const Bytes original = test::MakeRes({{14, "bild", Gfp(3)}, {16, "klang", Junk(4)}});
+    test::WriteBytes(dir / "a.res", original);
+    test::WriteBytes(dir / "neu.gfp", Gfp(1));
+    auto run = test::RunCli({"extract", "a.res"}, dir.path());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "2 Einträge nach a geschrieben\nexakt\n");
+    run = test::RunCli({"pack", "a", "b.res"}, dir.path());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(test::ReadBytes(dir / "b.res"), original);
+    run = test::RunCli({"replace", "b.res", "#0", "neu.gfp"}, dir.path());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "#0 ersetzt, an seinem Platz (Itemdataoffset:540)\n");
+    run = test::RunCli({"replace", "b.res", "klang", "neu.gfp"}, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "varnox-cli: b.res: #1 ist kein Bild, sondern Sound(16)\n");
+    for (const Names& args :
+         {Names{"extract"}, Names{"pack", "a"}, Names{"replace", "--fast", "b.res", "#0", "x"}})
+        EXPECT_EQ(test::RunCli(args, dir.path()).exitCode, 2) << args[0];
+}
+
+} // namespace
