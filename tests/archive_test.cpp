@@ -5,6 +5,7 @@
 #include "jobs/archive.h"
 #include "jobs/report.h"
 #include "tests/support/builders.h"
+#include "tests/support/png_builder.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/tga_builder.h"
 
@@ -427,7 +428,13 @@ INSTANTIATE_TEST_SUITE_P(
                                 return test::MakeTga(
                                     {.width = 3, .height = 2, .picture = test::PatternPicture(3, 2)});
                             },
-                            "neu.tga", true}),
+                            "neu.tga", true},
+                    Replace{"PngIntoTheItemsGfp", "a",
+                            [] {
+                                return test::MakePng({3, 2, test::kRgb, 8, false, {9, 200, 31, 0, 0, 255, 7, 7, 7,
+                                                                                   255, 255, 255, 1, 2, 3, 64, 128, 192}});
+                            },
+                            "neu.png", true}),
     testing::PrintToStringParamName());
 
 struct ReplaceRefusal {
