@@ -1,3 +1,4 @@
+#include "formats/inflate.h"
 #include "formats/module1.h"
 
 #include <algorithm>
@@ -73,7 +74,15 @@ bool IsTag(const std::array<std::uint8_t, 4>& tag) { return tag == kGfpTag; }
 
 bool UsableRawSize(std::int32_t rawSize) { return rawSize >= 0 && rawSize <= kMaxRawSize; }
 
-}  // namespace
+// Pictures from this size on are inflated beside a check of the stream on a second thread.
+constexpr std::int32_t kThreadedPixelBytes = 1024 * 1024;
+
+InflateThreads InflateThreadsFor(std::int32_t rawSize)
+{
+    return rawSize >= kThreadedPixelBytes ? InflateThreads::Two : InflateThreads::One;
+}
+
+} // namespace
 
 namespace {
 
@@ -169,14 +178,23 @@ Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
         payload.assign(static_cast<std::size_t>(rawSize), 0);
         if (file.ReadSomeAt(kGfpPayloadAt, payload) < payload.size())
             fail(GfpError::PayloadPastEnd);
+    } else if (Bytes pixels(static_cast<std::size_t>(rawSize));
+               const auto produced = InflateWhole(payload, pixels, InflateThreadsFor(rawSize))) {
+        // Bytes past the end of a short stream are zero, as zlib's buffer leaves them.
+        std::fill(pixels.begin() + static_cast<std::ptrdiff_t>(*produced), pixels.end(), std::uint8_t{0});
+        payload = std::move(pixels);
+        if (*produced < static_cast<std::size_t>(rawSize))
+            fail(GfpError::ShortPixels);
     } else {
+        // zlib decides whatever libdeflate could not vouch for.
         file.Close();
-        std::size_t produced = 0;
+        pixels = Bytes();
+        std::size_t given = 0;
         const std::size_t bufferSize = static_cast<std::size_t>(ZlibBufferSize(rawSize));
-        const int code = UncompressBlock(payload, rawSize, produced);
-        if (code == Z_DATA_ERROR || code == Z_MEM_ERROR || (code == Z_BUF_ERROR && produced < bufferSize))
+        const int code = UncompressBlock(payload, rawSize, given);
+        if (code == Z_DATA_ERROR || code == Z_MEM_ERROR || (code == Z_BUF_ERROR && given < bufferSize))
             fail(GfpError::ZlibData);
-        else if (produced < static_cast<std::size_t>(rawSize))
+        else if (given < static_cast<std::size_t>(rawSize))
             fail(GfpError::ShortPixels);
     }
     if (error != nullptr)
@@ -218,8 +236,10 @@ Result<GfpHead> ReadGfpHead(const Path& path)
 
 namespace {
 
-constexpr std::size_t kRowChunk = 1024 * 1024;    // pixel bytes inflated at a time (fits the L2 cache)
-constexpr std::size_t kStreamPiece = 256 * 1024;  // stream bytes read from the file at a time
+constexpr std::size_t kRowChunk = 1024 * 1024;   // pixel bytes inflated at a time (fits the L2 cache)
+constexpr std::size_t kStreamPiece = 256 * 1024; // stream bytes read from the file at a time
+// Longest stream inflated whole: the stream is held beside the picture while it is.
+constexpr std::int64_t kWholeStreamLimit = 12 * 1024 * 1024;
 
 }  // namespace
 
@@ -297,13 +317,33 @@ Status GfpSource::Open(const Path& path, GfpPictureHeaderRecord& picture, GfpPix
     info_.description = rawForm_ ? "GFP, unkomprimiert" : "GFP, zlib";
     bytesPerPixel_ = upright_ ? static_cast<std::size_t>(bytesPerPixel) : 0;
     storedRowBytes_ = static_cast<std::size_t>(info_.width) * bytesPerPixel_;
-    if (!rawForm_) {
-        inflater_ = std::make_unique<Inflater>();
-        if (inflateInit(&inflater_->z) != Z_OK)
-            return Fault(GfpError::ZlibData);
-        inflater_->ready = true;
-        inflater_->piece.resize(static_cast<std::size_t>(std::min<std::int64_t>(streamLength_, kStreamPiece)));
+    return {};
+}
+
+Status GfpSource::Inflate()
+{
+    if (rawForm_ || whole_ || inflater_)
+        return {};
+    if (rawSize_ > 0 && streamLength_ <= kWholeStreamLimit) {
+        try {
+            PictureBuffer picture(static_cast<std::size_t>(rawSize_));
+            Bytes stream(static_cast<std::size_t>(streamLength_));
+            file_.ReadSomeAt(kGfpStreamAt, stream); // bytes the file no longer has stay zero
+            if (const auto produced = InflateWhole(stream, picture.span(), InflateThreadsFor(rawSize_))) {
+                picture_ = std::move(picture);
+                produced_ = *produced;
+                whole_ = true;
+                return {};
+            }
+        } catch (const std::bad_alloc&) {
+            // Inflating a piece at a time needs far less memory.
+        }
     }
+    inflater_ = std::make_unique<Inflater>();
+    if (inflateInit(&inflater_->z) != Z_OK)
+        return Fault(GfpError::ZlibData);
+    inflater_->ready = true;
+    inflater_->piece.resize(static_cast<std::size_t>(std::min<std::int64_t>(streamLength_, kStreamPiece)));
     return {};
 }
 
@@ -312,6 +352,12 @@ Status GfpSource::Fill(std::span<std::uint8_t> out)
     if (rawForm_) {
         if (!file_.ReadAt(kGfpPayloadAt + consumed_, out))
             return Fault(GfpError::PayloadPastEnd);
+    } else if (auto status = Inflate(); !status) {
+        return status;
+    } else if (whole_) {
+        if (static_cast<std::size_t>(consumed_) + out.size() > produced_)
+            return Fault(GfpError::ShortPixels);
+        std::copy_n(picture_.data() + consumed_, out.size(), out.begin());
     } else if (inflater_->Fill(file_, streamLength_, out) < out.size()) {
         // The stream ended, or broke, before the picture was whole.
         return Fault(inflater_->code == Z_STREAM_END ? GfpError::ShortPixels : GfpError::ZlibData);
@@ -322,6 +368,15 @@ Status GfpSource::Fill(std::span<std::uint8_t> out)
 
 Status GfpSource::ReadStoredRow(std::span<std::uint8_t> row)
 {
+    if (auto status = Inflate(); !status)
+        return status;
+    if (whole_) {
+        // Rows come straight out of the whole picture.
+        if (auto status = Fill(row.first(storedRowBytes_)); !status)
+            return status;
+        ++rowsRead_;
+        return {};
+    }
     // Rows come out of a chunk of whole rows inflated at once.
     if (chunkAt_ == stored_.size()) {
         const std::size_t rows = std::max<std::size_t>(1, kRowChunk / std::max<std::size_t>(1, storedRowBytes_));
@@ -364,12 +419,17 @@ Status GfpSource::Drain()
 {
     if (rawForm_)
         return {};
+    if (auto status = Inflate(); !status)
+        return status;
+    if (whole_)
+        return produced_ < static_cast<std::size_t>(rawSize_) ? Fault(GfpError::ShortPixels) : Status();
     Inflater& inflater = *inflater_;
     const auto raw = static_cast<std::uint64_t>(rawSize_);
     const auto bufferSize = static_cast<std::uint64_t>(ZlibBufferSize(rawSize_));
     Bytes scratch(static_cast<std::size_t>(std::min<std::uint64_t>(kRowChunk, bufferSize)));
     while (inflater.code == Z_OK && inflater.z.total_out < bufferSize) {
-        const auto window = static_cast<std::size_t>(std::min<std::uint64_t>(scratch.size(), bufferSize - inflater.z.total_out));
+        const auto window = static_cast<std::size_t>(
+            std::min<std::uint64_t>(scratch.size(), bufferSize - inflater.z.total_out));
         inflater.Fill(file_, streamLength_, std::span<std::uint8_t>(scratch.data(), window));
     }
     const std::uint64_t produced = inflater.z.total_out;
