@@ -91,6 +91,7 @@ Result<GfpHead> ReadGfpHead(const Path& path);
 enum class GfpPacking {
     Zlib,          // compress2 at zlib's default level, byte for byte
     Uncompressed,  // pixels stored as they are
+    Fast,          // a zlib stream from libdeflate's quickest level, from the whole picture
 };
 
 // Writes a whole GFP through write(offset, bytes): head, with its size and storage fields
