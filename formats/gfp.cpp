@@ -371,8 +371,15 @@ Status GfpSource::ReadStoredRow(std::span<std::uint8_t> row)
 {
     if (auto status = Inflate(); !status)
         return status;
+    const std::size_t chunkBytes =
+        std::max<std::size_t>(1, kRowChunk / std::max<std::size_t>(1, storedRowBytes_)) * storedRowBytes_;
     if (whole_) {
-        // Rows come straight out of the whole picture.
+        // Rows come straight out of the whole picture, but only from a chunk the stream
+        // filled, as when inflating a piece at a time.
+        const auto at = static_cast<std::size_t>(consumed_);
+        if (chunkBytes == 0 || std::min(at / chunkBytes * chunkBytes + chunkBytes,
+                                        static_cast<std::size_t>(rawSize_)) > produced_)
+            return Fault(GfpError::ShortPixels);
         if (auto status = Fill(row.first(storedRowBytes_)); !status)
             return status;
         ++rowsRead_;
@@ -380,9 +387,8 @@ Status GfpSource::ReadStoredRow(std::span<std::uint8_t> row)
     }
     // Rows come out of a chunk of whole rows inflated at once.
     if (chunkAt_ == stored_.size()) {
-        const std::size_t rows = std::max<std::size_t>(1, kRowChunk / std::max<std::size_t>(1, storedRowBytes_));
         const auto left = static_cast<std::size_t>(rawSize_ - consumed_);
-        stored_.resize(std::min(rows * storedRowBytes_, left));
+        stored_.resize(std::min(chunkBytes, left));
         chunkAt_ = 0;
         if (stored_.size() < storedRowBytes_)
             return Fault(GfpError::ShortPixels);

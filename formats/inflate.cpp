@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cstring>
 #include <libdeflate.h>
@@ -340,9 +341,22 @@ bool ZlibAcceptsBlocks(std::span<const std::uint8_t> stream)
     return !bits.Overran() && bits.BytesTaken() + kTrailerBytes <= bits.Size();
 }
 
+namespace {
+
+std::atomic<Inflation> gInflation{Inflation::Libdeflate};
+
+} // namespace
+
+void SetInflation(Inflation inflation)
+{
+    gInflation = inflation;
+}
+
 std::optional<std::size_t> InflateWhole(std::span<const std::uint8_t> stream, std::span<std::uint8_t> out,
                                         InflateThreads threads)
 {
+    if (gInflation == Inflation::ZlibOnly)
+        return std::nullopt;
     const std::unique_ptr<libdeflate_decompressor, FreeDecompressor> inflater(
         libdeflate_alloc_decompressor());
     if (!inflater)

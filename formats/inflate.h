@@ -49,6 +49,10 @@ bool ZlibAcceptsBlocks(std::span<const std::uint8_t> stream);
 // Whether InflateWhole may check the blocks on a second thread while libdeflate inflates.
 enum class InflateThreads { One, Two };
 
+// Which library InflateWhole may use; zlib alone lets the tests compare both ways.
+enum class Inflation { Libdeflate, ZlibOnly };
+void SetInflation(Inflation inflation);
+
 // Inflates the zlib stream into out. Returns the bytes produced when the stream ends
 // within out and zlib would read it to the same bytes (same checksum, same blocks);
 // nullopt when the stream is damaged, longer than out, or not vouched for by
