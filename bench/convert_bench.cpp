@@ -2,15 +2,17 @@
 // beside the zlib call it rests on; and the peak memory of both conversions.
 
 #include "bench/ratio.h"
+#include "jobs/batch.h"
 #include "jobs/convert.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <map>
 #include <random>
 #include <spawn.h>
@@ -87,6 +89,7 @@ struct PictureFiles {
         if (!jobs::ConvertGfpToTga(module, folder, {"pic.gfp"}, 0, 0).refused.empty())
             throw std::runtime_error("cannot write the TGA");
         std::filesystem::copy_file(folder / "pic.gfp", folder / "target.gfp");
+        std::filesystem::copy_file(folder / "pic.gfp", folder / "fast.gfp");
         WriteRunLengthTga(folder / "rle.tga", side);
         tga.assign(kTgaHeaderSize + n * n * 3, 0x5A);
         if (!WriteFileAtomically(folder / "floor.tga", {std::span<const std::uint8_t>(tga)}, error))
@@ -207,6 +210,53 @@ void Compress2(benchmark::State& state)
     CountPixelBytes(state, files);
 }
 
+// TGA -> GFP packed by libdeflate (--fast).
+void TgaToGfpFast(benchmark::State& state)
+{
+    PictureFiles& files = Files(state.range(0));
+    Module1 module;
+    for (auto _ : state) {
+        const auto result =
+            jobs::ConvertPictureToGfp(module, files.folder / "pic.tga", jobs::PictureFormat::Tga,
+                                      files.folder / "fast.gfp", GfpPacking::Fast);
+        if (!result.ok)
+            state.SkipWithError(jobs::MessageText(result.refusal).c_str());
+    }
+    CountPixelBytes(state, files);
+}
+
+constexpr int kBatchFiles = 200;
+
+// A folder of kBatchFiles GFPs of 512 x 512 pixels, for the worker pool.
+struct BatchFiles {
+    Path folder;
+    std::vector<Path> gfps;
+
+    BatchFiles()
+    {
+        const PictureFiles& picture = Files(512);
+        folder = picture.folder / "batch";
+        std::filesystem::create_directory(folder);
+        for (int k = 0; k < kBatchFiles; ++k) {
+            gfps.push_back(folder / ("p" + std::to_string(k) + ".gfp"));
+            std::filesystem::copy_file(picture.folder / "pic.gfp", gfps.back(),
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+    }
+};
+
+// gfp2tga over kBatchFiles files with range(0) workers.
+void GfpBatch(benchmark::State& state)
+{
+    static const BatchFiles batch;
+    for (auto _ : state) {
+        const auto results = jobs::ConvertGfpFilesParallel(batch.gfps, jobs::PictureFormat::Tga,
+                                                           static_cast<unsigned>(state.range(0)));
+        if (std::any_of(results.begin(), results.end(), [](const auto& r) { return r.has_value(); }))
+            state.SkipWithError("a file was refused");
+    }
+}
+
 void Sides(benchmark::internal::Benchmark* b)
 {
     for (const std::int32_t side : kSides)
@@ -220,6 +270,8 @@ BENCHMARK(Uncompress)->Apply(Sides);
 BENCHMARK(UncompressAndWrite)->Apply(Sides);
 BENCHMARK(TgaToGfp)->Apply(Sides);
 BENCHMARK(Compress2)->Apply(Sides);
+BENCHMARK(TgaToGfpFast)->Apply(Sides);
+BENCHMARK(GfpBatch)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 const bool kRatios = [] {
     for (const std::int32_t side : kSides) {
@@ -229,7 +281,9 @@ const bool kRatios = [] {
         AddRatio("GFP -> new TGA" + size + " over uncompress", "GfpToNewTga" + s, "Uncompress" + s);
         AddRatio("GFP -> TGA" + size + " over uncompress and write", "GfpToTga" + s, "UncompressAndWrite" + s);
         AddRatio("TGA -> GFP" + size + " over compress2", "TgaToGfp" + s, "Compress2" + s);
+        AddRatio("fast packing" + size + " over compress2", "TgaToGfpFast" + s, "Compress2" + s);
     }
+    AddRatio("gfp2tga -j 2 over -j 1, 200 files of 512x512", "GfpBatch/2", "GfpBatch/1");
     return true;
 }();
 
@@ -297,6 +351,10 @@ int PrintPeakOf(const std::string& job, const Path& folder)
         ok = jobs::ConvertGfpToTga(module, folder, {"pic.gfp"}, 0, 0).refused.empty();
     else if (job == "tga2gfp")
         ok = jobs::ConvertTgaToGfp(module, folder / "pic.tga", folder / "target.gfp", false).ok;
+    else if (job == "fasttga2gfp")
+        ok = jobs::ConvertPictureToGfp(module, folder / "pic.tga", jobs::PictureFormat::Tga,
+                                       folder / "target.gfp", GfpPacking::Fast)
+                 .ok;
     else if (job == "rletga2gfp")
         ok = jobs::ConvertTgaToGfp(module, folder / "rle.tga", folder / "target.gfp", false).ok;
     const std::int64_t peak = StatusBytes("VmHWM");
@@ -304,6 +362,24 @@ int PrintPeakOf(const std::string& job, const Path& folder)
         return 1;
     std::printf("%lld\n", static_cast<long long>(peak - before));
     return 0;
+}
+
+void PrintStreamSizes()
+{
+    std::printf("Stream sizes, compress2 at the default level / fast packing:\n");
+    for (const std::int32_t side : kSides) {
+        PictureFiles& files = Files(side);
+        Module1 module;
+        const bool ok = jobs::ConvertPictureToGfp(module, files.folder / "pic.tga", jobs::PictureFormat::Tga,
+                                                  files.folder / "fast.gfp", GfpPacking::Fast)
+                            .ok;
+        const auto fast =
+            static_cast<std::int64_t>(std::filesystem::file_size(files.folder / "fast.gfp")) - kGfpStreamAt;
+        std::printf("  %dx%d: %zu / %lld bytes (%.3f x)%s\n", side, side, files.stream.size(),
+                    static_cast<long long>(fast),
+                    static_cast<double>(fast) / static_cast<double>(files.stream.size()),
+                    ok ? "" : " (fast packing failed)");
+    }
 }
 
 void PrintPeakMemory()
@@ -315,11 +391,14 @@ void PrintPeakMemory()
         const std::int64_t toTga = PeakOfFreshRun("gfp2tga", files.folder);
         const std::int64_t toGfp = PeakOfFreshRun("tga2gfp", files.folder);
         const std::int64_t rleToGfp = PeakOfFreshRun("rletga2gfp", files.folder);
-        std::printf("  %dx%d, pixel bytes %.1f MiB: GFP -> TGA %.1f MiB (%.2f x), TGA -> GFP %.1f MiB (%.2f x), "
-                    "RLE TGA -> GFP %.1f MiB (%.2f x)\n",
-                    side, side, MiB(files.pixels.size()), MiB(toTga), static_cast<double>(toTga) / pixelBytes,
-                    MiB(toGfp), static_cast<double>(toGfp) / pixelBytes, MiB(rleToGfp),
-                    static_cast<double>(rleToGfp) / pixelBytes);
+        const std::int64_t fastToGfp = PeakOfFreshRun("fasttga2gfp", files.folder);
+        std::printf(
+            "  %dx%d, pixel bytes %.1f MiB: GFP -> TGA %.1f MiB (%.2f x), TGA -> GFP %.1f MiB (%.2f x), "
+            "RLE TGA -> GFP %.1f MiB (%.2f x), fast packing %.1f MiB (%.2f x)\n",
+            side, side, MiB(files.pixels.size()), MiB(toTga), static_cast<double>(toTga) / pixelBytes,
+            MiB(toGfp), static_cast<double>(toGfp) / pixelBytes, MiB(rleToGfp),
+            static_cast<double>(rleToGfp) / pixelBytes, MiB(fastToGfp),
+            static_cast<double>(fastToGfp) / pixelBytes);
     }
 }
 
