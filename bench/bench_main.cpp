@@ -100,6 +100,7 @@ int main(int argc, char** argv)
         std::printf("%s: %.3f x (%s / %s)\n", ratio.label.c_str(), time / baseline, ratio.benchmark.c_str(),
                     ratio.baseline.c_str());
     }
+    PrintStreamSizes();
     if (withMemory)
         PrintPeakMemory();
     return 0;

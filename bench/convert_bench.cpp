@@ -3,15 +3,17 @@
 
 #include "bench/ratio.h"
 #include "formats/rgb565.h"
+#include "jobs/batch.h"
 #include "jobs/convert.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <map>
 #include <random>
 #include <spawn.h>
@@ -89,6 +91,7 @@ struct PictureFiles {
             !jobs::ConvertGfpFiles(module, folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png).refused.empty())
             throw std::runtime_error("cannot write the TGA or the PNG");
         std::filesystem::copy_file(folder / "pic.gfp", folder / "target.gfp");
+        std::filesystem::copy_file(folder / "pic.gfp", folder / "fast.gfp");
         WriteRunLengthTga(folder / "rle.tga", side);
         tga.assign(kTgaHeaderSize + n * n * 3, 0x5A);
         if (!WriteFileAtomically(folder / "floor.tga", {std::span<const std::uint8_t>(tga)}, error))
@@ -235,6 +238,53 @@ void Compress2(benchmark::State& state)
     CountPixelBytes(state, files);
 }
 
+// TGA -> GFP packed by libdeflate (--fast).
+void TgaToGfpFast(benchmark::State& state)
+{
+    PictureFiles& files = Files(state.range(0));
+    Module1 module;
+    for (auto _ : state) {
+        const auto result =
+            jobs::ConvertPictureToGfp(module, files.folder / "pic.tga", jobs::PictureFormat::Tga,
+                                      files.folder / "fast.gfp", GfpPacking::Fast);
+        if (!result.ok)
+            state.SkipWithError(jobs::MessageText(result.refusal).c_str());
+    }
+    CountPixelBytes(state, files);
+}
+
+constexpr int kBatchFiles = 200;
+
+// A folder of kBatchFiles GFPs of 512 x 512 pixels, for the worker pool.
+struct BatchFiles {
+    Path folder;
+    std::vector<Path> gfps;
+
+    BatchFiles()
+    {
+        const PictureFiles& picture = Files(512);
+        folder = picture.folder / "batch";
+        std::filesystem::create_directory(folder);
+        for (int k = 0; k < kBatchFiles; ++k) {
+            gfps.push_back(folder / ("p" + std::to_string(k) + ".gfp"));
+            std::filesystem::copy_file(picture.folder / "pic.gfp", gfps.back(),
+                                       std::filesystem::copy_options::overwrite_existing);
+        }
+    }
+};
+
+// gfp2tga over kBatchFiles files with range(0) workers.
+void GfpBatch(benchmark::State& state)
+{
+    static const BatchFiles batch;
+    for (auto _ : state) {
+        const auto results = jobs::ConvertGfpFilesParallel(batch.gfps, jobs::PictureFormat::Tga,
+                                                           static_cast<unsigned>(state.range(0)));
+        if (std::any_of(results.begin(), results.end(), [](const auto& r) { return r.has_value(); }))
+            state.SkipWithError("a file was refused");
+    }
+}
+
 void Sides(benchmark::internal::Benchmark* b)
 {
     for (const std::int32_t side : kSides)
@@ -277,6 +327,8 @@ void PngDeflate(benchmark::State& state)
 BENCHMARK(PngDeflate)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(GfpToPng)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(PngToGfp)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(TgaToGfpFast)->Apply(Sides);
+BENCHMARK(GfpBatch)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 const bool kRatios = [] {
     for (const std::int32_t side : kSides) {
@@ -286,11 +338,13 @@ const bool kRatios = [] {
         AddRatio("GFP -> new TGA" + size + " over uncompress", "GfpToNewTga" + s, "Uncompress" + s);
         AddRatio("GFP -> TGA" + size + " over uncompress and write", "GfpToTga" + s, "UncompressAndWrite" + s);
         AddRatio("TGA -> GFP" + size + " over compress2", "TgaToGfp" + s, "Compress2" + s);
+        AddRatio("fast packing" + size + " over compress2", "TgaToGfpFast" + s, "Compress2" + s);
     }
     AddRatio("GFP -> PNG 2048x2048 over uncompress", "GfpToPng/2048", "Uncompress/2048");
     AddRatio("GFP -> PNG 2048x2048 over GFP -> new TGA plus the PNG's deflate", "GfpToPng/2048",
              "GfpToNewTga/2048+PngDeflate/2048");
     AddRatio("PNG -> GFP 2048x2048 over compress2", "PngToGfp/2048", "Compress2/2048");
+    AddRatio("gfp2tga -j 2 over -j 1, 200 files of 512x512", "GfpBatch/2", "GfpBatch/1");
     return true;
 }();
 
@@ -364,6 +418,10 @@ int PrintPeakOf(const std::string& job, const Path& folder)
         ok = jobs::ConvertPictureToGfp(module, folder / "pic.png", jobs::PictureFormat::Png, folder / "target.gfp",
                                        GfpPacking::Zlib)
                  .ok;
+    else if (job == "fasttga2gfp")
+        ok = jobs::ConvertPictureToGfp(module, folder / "pic.tga", jobs::PictureFormat::Tga,
+                                       folder / "target.gfp", GfpPacking::Fast)
+                 .ok;
     else if (job == "rletga2gfp")
         ok = jobs::ConvertTgaToGfp(module, folder / "rle.tga", folder / "target.gfp", false).ok;
     const std::int64_t peak = StatusBytes("VmHWM");
@@ -371,6 +429,24 @@ int PrintPeakOf(const std::string& job, const Path& folder)
         return 1;
     std::printf("%lld\n", static_cast<long long>(peak - before));
     return 0;
+}
+
+void PrintStreamSizes()
+{
+    std::printf("Stream sizes, compress2 at the default level / fast packing:\n");
+    for (const std::int32_t side : kSides) {
+        PictureFiles& files = Files(side);
+        Module1 module;
+        const bool ok = jobs::ConvertPictureToGfp(module, files.folder / "pic.tga", jobs::PictureFormat::Tga,
+                                                  files.folder / "fast.gfp", GfpPacking::Fast)
+                            .ok;
+        const auto fast =
+            static_cast<std::int64_t>(std::filesystem::file_size(files.folder / "fast.gfp")) - kGfpStreamAt;
+        std::printf("  %dx%d: %zu / %lld bytes (%.3f x)%s\n", side, side, files.stream.size(),
+                    static_cast<long long>(fast),
+                    static_cast<double>(fast) / static_cast<double>(files.stream.size()),
+                    ok ? "" : " (fast packing failed)");
+    }
 }
 
 void PrintPeakMemory()
@@ -382,13 +458,16 @@ void PrintPeakMemory()
         const std::int64_t toTga = PeakOfFreshRun("gfp2tga", files.folder);
         const std::int64_t toGfp = PeakOfFreshRun("tga2gfp", files.folder);
         const std::int64_t rleToGfp = PeakOfFreshRun("rletga2gfp", files.folder);
+        const std::int64_t fastToGfp = PeakOfFreshRun("fasttga2gfp", files.folder);
         const std::int64_t toPng = PeakOfFreshRun("gfp2png", files.folder);
         const std::int64_t pngToGfp = PeakOfFreshRun("png2gfp", files.folder);
-        std::printf("  %dx%d, pixel bytes %.1f MiB: GFP -> TGA %.1f MiB (%.2f x), TGA -> GFP %.1f MiB (%.2f x), "
-                    "RLE TGA -> GFP %.1f MiB (%.2f x)\n",
-                    side, side, MiB(files.pixels.size()), MiB(toTga), static_cast<double>(toTga) / pixelBytes,
-                    MiB(toGfp), static_cast<double>(toGfp) / pixelBytes, MiB(rleToGfp),
-                    static_cast<double>(rleToGfp) / pixelBytes);
+        std::printf(
+            "  %dx%d, pixel bytes %.1f MiB: GFP -> TGA %.1f MiB (%.2f x), TGA -> GFP %.1f MiB (%.2f x), "
+            "RLE TGA -> GFP %.1f MiB (%.2f x), fast packing %.1f MiB (%.2f x)\n",
+            side, side, MiB(files.pixels.size()), MiB(toTga), static_cast<double>(toTga) / pixelBytes,
+            MiB(toGfp), static_cast<double>(toGfp) / pixelBytes, MiB(rleToGfp),
+            static_cast<double>(rleToGfp) / pixelBytes, MiB(fastToGfp),
+            static_cast<double>(fastToGfp) / pixelBytes);
         std::printf("  %dx%d: GFP -> PNG %.1f MiB (%.2f x), PNG -> GFP %.1f MiB (%.2f x)\n", side, side, MiB(toPng),
                     static_cast<double>(toPng) / pixelBytes, MiB(pngToGfp), static_cast<double>(pngToGfp) / pixelBytes);
     }

@@ -12,6 +12,9 @@ namespace varnox::bench {
 // A benchmark with an argument is named "name/argument".
 bool AddRatio(const std::string& label, const std::string& benchmark, const std::string& baseline);
 
+// Prints the stream sizes of the default and the fast packing of each picture.
+void PrintStreamSizes();
+
 // Runs each conversion once in a fresh process and prints its peak memory.
 void PrintPeakMemory();
 

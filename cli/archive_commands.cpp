@@ -60,17 +60,20 @@ int RunReplace(const Args& args)
 {
     GfpPacking packing = GfpPacking::Zlib;
     Args rest;
+    int packings = 0;
     bool usable = true;
     for (const auto& arg : args) {
-        if (arg == "--uncompressed")
-            packing = GfpPacking::Uncompressed;
-        else if (IsOption(arg))
+        if (arg == "--uncompressed" || arg == "--fast") {
+            packing = arg == "--fast" ? GfpPacking::Fast : GfpPacking::Uncompressed;
+            ++packings;
+        } else if (IsOption(arg)) {
             usable = false;
-        else
+        } else {
             rest.push_back(arg);
+        }
     }
-    if (!usable || rest.size() != 3) {
-        PrintError("Aufruf: varnox-cli replace [--uncompressed] ARCHIV EINTRAG DATEI");
+    if (!usable || rest.size() != 3 || packings > 1) {
+        PrintError("Aufruf: varnox-cli replace [--uncompressed | --fast] ARCHIV EINTRAG DATEI");
         return kExitUsage;
     }
     Module1 module;

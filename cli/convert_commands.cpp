@@ -1,5 +1,9 @@
 #include "cli/commands.h"
+#include "jobs/batch.h"
 #include "jobs/convert.h"
+
+#include <charconv>
+#include <optional>
 
 namespace varnox::cli {
 
@@ -12,36 +16,56 @@ bool IsOption(const std::string& arg)
 
 }  // namespace
 
+// The number in "-j N" or "-jN"; nullopt when it is no whole number from 1 on.
+std::optional<unsigned> WorkerCount(const std::string& text)
+{
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value == 0)
+        return std::nullopt;
+    return value;
+}
+
 int RunGfp2Picture(const Args& args, jobs::PictureFormat format)
 {
     const std::string command = format == jobs::PictureFormat::Png ? "gfp2png" : "gfp2tga";
-    if (args.empty()) {
-        PrintError("Aufruf: varnox-cli " + command + " GFP...");
-        return kExitUsage;
-    }
-    for (const auto& arg : args) {
-        if (arg.empty() || IsOption(arg)) {
+    const std::string usage = "Aufruf: varnox-cli " + command + " [-j N] GFP...";
+    unsigned workers = jobs::DefaultWorkers();
+    std::vector<Path> files;
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const std::string& arg = args[k];
+        if (arg.rfind("-j", 0) == 0) {
+            const std::string number = arg.size() > 2 ? arg.substr(2) : k + 1 < args.size() ? args[++k] : "";
+            const std::optional<unsigned> count = WorkerCount(number);
+            if (!count) {
+                PrintError(command + ": -j braucht eine ganze Zahl ab 1 (" + usage + ")");
+                return kExitUsage;
+            }
+            workers = *count;
+        } else if (arg.empty() || IsOption(arg)) {
             std::string message = command;
             message += ": unbekannte Option oder leerer Name \"";
             message += arg;
-            message += "\" (Aufruf: varnox-cli " + command + " GFP...)";
+            message += "\" (" + usage + ")";
             PrintError(message);
             return kExitUsage;
+        } else {
+            files.emplace_back(arg);
         }
     }
-    // One set of records for all files, as when the window converts a whole folder.
-    Module1 module;
+    if (files.empty()) {
+        PrintError(usage);
+        return kExitUsage;
+    }
+    // Each worker keeps records of its own; the refusals are printed in the files' order.
     bool anyRefused = false;
-    for (const auto& arg : args) {
-        const Path gfp(arg);
-        const Path folder = gfp.parent_path(); // empty for a bare name: the current folder
-        const jobs::GfpToTgaResult result =
-            jobs::ConvertGfpFiles(module, folder, {gfp.filename().string()}, 0, 0, format);
-        for (const auto& refusal : result.refused) {
-            PrintError(jobs::MessageText(refusal));
-            anyRefused = true;
-        }
-    }
+    jobs::ConvertGfpFilesParallel(files, format, workers,
+                                  [&](std::size_t, const std::optional<jobs::Refusal>& refusal) {
+                                      if (refusal) {
+                                          PrintError(jobs::MessageText(*refusal));
+                                          anyRefused = true;
+                                      }
+                                  });
     return anyRefused ? kExitFailed : kExitOk;
 }
 
@@ -50,9 +74,11 @@ int RunPicture2Gfp(const Args& args, jobs::PictureFormat format)
     const std::string command = format == jobs::PictureFormat::Png ? "png2gfp" : "tga2gfp";
     GfpPacking packing = GfpPacking::Zlib;
     Args files;
+    int packings = 0;
     for (const auto& arg : args) {
-        if (arg == "--uncompressed") {
-            packing = GfpPacking::Uncompressed;
+        if (arg == "--uncompressed" || arg == "--fast") {
+            packing = arg == "--fast" ? GfpPacking::Fast : GfpPacking::Uncompressed;
+            ++packings;
         } else if (arg.empty() || IsOption(arg)) {
             files.clear();
             break;
@@ -60,8 +86,8 @@ int RunPicture2Gfp(const Args& args, jobs::PictureFormat format)
             files.push_back(arg);
         }
     }
-    if (files.size() != 2) {
-        PrintError("Aufruf: varnox-cli " + command + " [--uncompressed] " +
+    if (files.size() != 2 || packings > 1) {
+        PrintError("Aufruf: varnox-cli " + command + " [--uncompressed | --fast] " +
                    (format == jobs::PictureFormat::Png ? "PNG" : "TGA") + " GFP");
         return kExitUsage;
     }

@@ -1,8 +1,10 @@
+#include "formats/inflate.h"
 #include "formats/module1.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <libdeflate.h>
 #include <limits>
 #include <zlib.h>
 
@@ -55,7 +57,15 @@ bool IsTag(const std::array<std::uint8_t, 4>& tag) { return tag == kGfpTag; }
 
 bool UsableRawSize(std::int32_t rawSize) { return rawSize >= 0 && rawSize <= kMaxRawSize; }
 
-}  // namespace
+// Pictures from this size on are inflated beside a check of the stream on a second thread.
+constexpr std::int32_t kThreadedPixelBytes = 1024 * 1024;
+
+InflateThreads InflateThreadsFor(std::int32_t rawSize)
+{
+    return rawSize >= kThreadedPixelBytes ? InflateThreads::Two : InflateThreads::One;
+}
+
+} // namespace
 
 namespace {
 
@@ -151,14 +161,23 @@ Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
         payload.assign(static_cast<std::size_t>(rawSize), 0);
         if (file.ReadSomeAt(kGfpPayloadAt, payload) < payload.size())
             fail(GfpError::PayloadPastEnd);
+    } else if (Bytes pixels(static_cast<std::size_t>(rawSize));
+               const auto produced = InflateWhole(payload, pixels, InflateThreadsFor(rawSize))) {
+        // Bytes past the end of a short stream are zero, as zlib's buffer leaves them.
+        std::fill(pixels.begin() + static_cast<std::ptrdiff_t>(*produced), pixels.end(), std::uint8_t{0});
+        payload = std::move(pixels);
+        if (*produced < static_cast<std::size_t>(rawSize))
+            fail(GfpError::ShortPixels);
     } else {
+        // zlib decides whatever libdeflate could not vouch for.
         file.Close();
-        std::size_t produced = 0;
+        pixels = Bytes();
+        std::size_t given = 0;
         const std::size_t bufferSize = static_cast<std::size_t>(ZlibBufferSize(rawSize));
-        const int code = UncompressBlock(payload, rawSize, produced);
-        if (code == Z_DATA_ERROR || code == Z_MEM_ERROR || (code == Z_BUF_ERROR && produced < bufferSize))
+        const int code = UncompressBlock(payload, rawSize, given);
+        if (code == Z_DATA_ERROR || code == Z_MEM_ERROR || (code == Z_BUF_ERROR && given < bufferSize))
             fail(GfpError::ZlibData);
-        else if (produced < static_cast<std::size_t>(rawSize))
+        else if (given < static_cast<std::size_t>(rawSize))
             fail(GfpError::ShortPixels);
     }
     if (error != nullptr)
@@ -200,8 +219,10 @@ Result<GfpHead> ReadGfpHead(const Path& path)
 
 namespace {
 
-constexpr std::size_t kRowChunk = 1024 * 1024;    // pixel bytes inflated at a time (fits the L2 cache)
-constexpr std::size_t kStreamPiece = 256 * 1024;  // stream bytes read from the file at a time
+constexpr std::size_t kRowChunk = 1024 * 1024;   // pixel bytes inflated at a time (fits the L2 cache)
+constexpr std::size_t kStreamPiece = 256 * 1024; // stream bytes read from the file at a time
+// Longest stream inflated whole: the stream is held beside the picture while it is.
+constexpr std::int64_t kWholeStreamLimit = 12 * 1024 * 1024;
 
 }  // namespace
 
@@ -279,13 +300,33 @@ Status GfpSource::Open(const Path& path, GfpPictureHeaderRecord& picture, GfpPix
     info_.description = rawForm_ ? "GFP, unkomprimiert" : "GFP, zlib";
     bytesPerPixel_ = upright_ ? static_cast<std::size_t>(bytesPerPixel) : 0;
     storedRowBytes_ = static_cast<std::size_t>(info_.width) * bytesPerPixel_;
-    if (!rawForm_) {
-        inflater_ = std::make_unique<Inflater>();
-        if (inflateInit(&inflater_->z) != Z_OK)
-            return Fault(GfpError::ZlibData);
-        inflater_->ready = true;
-        inflater_->piece.resize(static_cast<std::size_t>(std::min<std::int64_t>(streamLength_, kStreamPiece)));
+    return {};
+}
+
+Status GfpSource::Inflate()
+{
+    if (rawForm_ || whole_ || inflater_)
+        return {};
+    if (rawSize_ > 0 && streamLength_ <= kWholeStreamLimit) {
+        try {
+            PictureBuffer picture(static_cast<std::size_t>(rawSize_));
+            Bytes stream(static_cast<std::size_t>(streamLength_));
+            file_.ReadSomeAt(kGfpStreamAt, stream); // bytes the file no longer has stay zero
+            if (const auto produced = InflateWhole(stream, picture.span(), InflateThreadsFor(rawSize_))) {
+                picture_ = std::move(picture);
+                produced_ = *produced;
+                whole_ = true;
+                return {};
+            }
+        } catch (const std::bad_alloc&) {
+            // Inflating a piece at a time needs far less memory.
+        }
     }
+    inflater_ = std::make_unique<Inflater>();
+    if (inflateInit(&inflater_->z) != Z_OK)
+        return Fault(GfpError::ZlibData);
+    inflater_->ready = true;
+    inflater_->piece.resize(static_cast<std::size_t>(std::min<std::int64_t>(streamLength_, kStreamPiece)));
     return {};
 }
 
@@ -294,6 +335,12 @@ Status GfpSource::Fill(std::span<std::uint8_t> out)
     if (rawForm_) {
         if (!file_.ReadAt(kGfpPayloadAt + consumed_, out))
             return Fault(GfpError::PayloadPastEnd);
+    } else if (auto status = Inflate(); !status) {
+        return status;
+    } else if (whole_) {
+        if (static_cast<std::size_t>(consumed_) + out.size() > produced_)
+            return Fault(GfpError::ShortPixels);
+        std::copy_n(picture_.data() + consumed_, out.size(), out.begin());
     } else if (inflater_->Fill(file_, streamLength_, out) < out.size()) {
         // The stream ended, or broke, before the picture was whole.
         return Fault(inflater_->code == Z_STREAM_END ? GfpError::ShortPixels : GfpError::ZlibData);
@@ -304,11 +351,26 @@ Status GfpSource::Fill(std::span<std::uint8_t> out)
 
 Status GfpSource::ReadStoredRow(std::span<std::uint8_t> row)
 {
+    if (auto status = Inflate(); !status)
+        return status;
+    const std::size_t chunkBytes =
+        std::max<std::size_t>(1, kRowChunk / std::max<std::size_t>(1, storedRowBytes_)) * storedRowBytes_;
+    if (whole_) {
+        // Rows come straight out of the whole picture, but only from a chunk the stream
+        // filled, as when inflating a piece at a time.
+        const auto at = static_cast<std::size_t>(consumed_);
+        if (chunkBytes == 0 || std::min(at / chunkBytes * chunkBytes + chunkBytes,
+                                        static_cast<std::size_t>(rawSize_)) > produced_)
+            return Fault(GfpError::ShortPixels);
+        if (auto status = Fill(row.first(storedRowBytes_)); !status)
+            return status;
+        ++rowsRead_;
+        return {};
+    }
     // Rows come out of a chunk of whole rows inflated at once.
     if (chunkAt_ == stored_.size()) {
-        const std::size_t rows = std::max<std::size_t>(1, kRowChunk / std::max<std::size_t>(1, storedRowBytes_));
         const auto left = static_cast<std::size_t>(rawSize_ - consumed_);
-        stored_.resize(std::min(rows * storedRowBytes_, left));
+        stored_.resize(std::min(chunkBytes, left));
         chunkAt_ = 0;
         if (stored_.size() < storedRowBytes_)
             return Fault(GfpError::ShortPixels);
@@ -346,12 +408,17 @@ Status GfpSource::Drain()
 {
     if (rawForm_)
         return {};
+    if (auto status = Inflate(); !status)
+        return status;
+    if (whole_)
+        return produced_ < static_cast<std::size_t>(rawSize_) ? Fault(GfpError::ShortPixels) : Status();
     Inflater& inflater = *inflater_;
     const auto raw = static_cast<std::uint64_t>(rawSize_);
     const auto bufferSize = static_cast<std::uint64_t>(ZlibBufferSize(rawSize_));
     Bytes scratch(static_cast<std::size_t>(std::min<std::uint64_t>(kRowChunk, bufferSize)));
     while (inflater.code == Z_OK && inflater.z.total_out < bufferSize) {
-        const auto window = static_cast<std::size_t>(std::min<std::uint64_t>(scratch.size(), bufferSize - inflater.z.total_out));
+        const auto window = static_cast<std::size_t>(
+            std::min<std::uint64_t>(scratch.size(), bufferSize - inflater.z.total_out));
         inflater.Fill(file_, streamLength_, std::span<std::uint8_t>(scratch.data(), window));
     }
     const std::uint64_t produced = inflater.z.total_out;
@@ -415,6 +482,60 @@ void PutHead(const GfpHead& head, std::uint8_t* out)
 
 constexpr std::size_t kPackChunk = 1024 * 1024;  // stream bytes written at a time
 
+// libdeflate's level for GfpPacking::Fast: its quickest, and on painted pictures already
+// smaller than compress2's default level.
+constexpr int kFastLevel = 1;
+
+// Marks the head as holding a zlib stream of streamLength bytes and puts the two size
+// fields before the stream into bytes.
+Status SetStreamFields(GfpHead& head, std::int32_t rawSize, std::int64_t streamLength,
+                       std::array<std::uint8_t, kGfpStreamAt>& bytes)
+{
+    if (streamLength > std::numeric_limits<std::int32_t>::max() - 8)
+        return Error{GfpError::RawSize, {}, {}, {}};
+    head.pixel.setCompression(kGfpCompressionZlib);
+    head.pixel.setStoredSize(static_cast<std::int32_t>(streamLength) + 8);
+    PutLe32(&bytes[kGfpPayloadAt], rawSize);
+    PutLe32(&bytes[kGfpPayloadAt + 4], static_cast<std::int32_t>(streamLength));
+    return {};
+}
+
+struct FreeCompressor {
+    void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+};
+
+// Writes the zlib stream of all rows at kGfpStreamAt, made by libdeflate from the whole
+// picture at once; returns its length.
+template <class NextRow>
+Result<std::int64_t> PackFast(const ByteWriter& write, std::int32_t rawSize, std::int32_t height,
+                              const NextRow& nextRow)
+{
+    PictureBuffer pixels(static_cast<std::size_t>(rawSize));
+    std::size_t at = 0;
+    for (std::int32_t k = 0; k < height; ++k) {
+        std::span<const std::uint8_t> row;
+        if (auto status = nextRow(row); !status)
+            return status.error();
+        std::copy(row.begin(), row.end(), pixels.data() + at);
+        at += row.size();
+    }
+    const std::unique_ptr<libdeflate_compressor, FreeCompressor> packer(
+        libdeflate_alloc_compressor(kFastLevel));
+    if (!packer)
+        return Error{IoError::OutOfMemory, {}, {}, {}};
+    // Only the pages the stream reaches are ever touched.
+    std::uint8_t none = 0;
+    const PictureBuffer stream(libdeflate_zlib_compress_bound(packer.get(), pixels.size()));
+    const std::size_t length =
+        libdeflate_zlib_compress(packer.get(), pixels.size() == 0 ? &none : pixels.data(), pixels.size(),
+                                 stream.data(), stream.size());
+    if (length == 0)
+        return Error{IoError::OutOfMemory, {}, {}, {}};
+    if (!write(kGfpStreamAt, stream.span().first(length)))
+        return Error{IoError::CannotWrite, {}, {}, {}};
+    return static_cast<std::int64_t>(length);
+}
+
 }  // namespace
 
 Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPacking packing,
@@ -466,6 +587,13 @@ Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPa
                 return writeFailed;
             at += static_cast<std::int64_t>(pixels.size());
         }
+    } else if (packing == GfpPacking::Fast) {
+        auto streamLength = PackFast(write, rawSize, info.height, nextRow);
+        if (!streamLength)
+            return streamLength.error();
+        if (auto status = SetStreamFields(head, rawSize, *streamLength, bytes); !status)
+            return status;
+        headLength = kGfpStreamAt;
     } else {
         // Rows go into deflate as they come; its output is written a chunk at a time. The
         // stream is the one compress2() makes from the whole picture.
@@ -498,13 +626,8 @@ Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPa
             return status;
         if (code != Z_STREAM_END)
             return Error{IoError::OutOfMemory, {}, {}, {}};
-        const std::int64_t streamLength = at - kGfpStreamAt;
-        if (streamLength > std::numeric_limits<std::int32_t>::max() - 8)
-            return Error{GfpError::RawSize, {}, {}, {}};
-        head.pixel.setCompression(kGfpCompressionZlib);
-        head.pixel.setStoredSize(static_cast<std::int32_t>(streamLength) + 8);
-        PutLe32(&bytes[kGfpPayloadAt], rawSize);
-        PutLe32(&bytes[kGfpPayloadAt + 4], static_cast<std::int32_t>(streamLength));
+        if (auto fields = SetStreamFields(head, rawSize, at - kGfpStreamAt, bytes); !fields)
+            return fields;
         headLength = kGfpStreamAt;
     }
     PutHead(head, bytes.data());

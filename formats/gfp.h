@@ -2,6 +2,7 @@
 // GFP picture: two tagged header blocks and an RGB565 payload, normally zlib-compressed.
 
 #include "formats/bytes.h"
+#include "formats/inflate.h"
 #include "formats/rows.h"
 
 #include <array>
@@ -90,6 +91,7 @@ Result<GfpHead> ReadGfpHead(const Path& path);
 enum class GfpPacking {
     Zlib,          // compress2 at zlib's default level, byte for byte
     Uncompressed,  // pixels stored as they are
+    Fast,          // a zlib stream from libdeflate's quickest level, from the whole picture
 };
 
 // Writes a whole GFP through write(offset, bytes): head, with its size and storage fields
@@ -102,7 +104,8 @@ Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPa
 // A whole GFP in memory from a head and RGB565 pixels (width x height of the pixel block).
 Bytes MakeGfp(GfpHead head, std::span<const std::uint8_t> pixels, GfpPacking packing);
 
-// A GFP as a source of RGB565 rows, top row first, inflated a piece at a time. The head
+// A GFP as a source of RGB565 rows, top row first: the stream is inflated whole when it is
+// short enough to be held beside the picture, else a piece at a time. The head
 // is read into the records given (blocks not reached keep their content); any problem
 // of the head refuses the picture. Rows can be read only from an upright picture
 // (Upright()); Drain() checks the rest of the pixel data as a whole read would.
@@ -128,6 +131,9 @@ public:
 private:
     struct Inflater;
     Status Fault(GfpError code) const;
+    // Inflates the whole stream at once (libdeflate) where that gives zlib's outcome within
+    // the memory allowed, else gets zlib ready to inflate a piece at a time.
+    Status Inflate();
     Status Fill(std::span<std::uint8_t> out);
 
     Path path_;
@@ -141,6 +147,9 @@ private:
     std::int64_t consumed_ = 0;  // pixel bytes handed on or drained
     std::int64_t streamLength_ = 0;
     std::unique_ptr<Inflater> inflater_;
+    bool whole_ = false;  // the picture is inflated whole into picture_
+    PictureBuffer picture_;
+    std::size_t produced_ = 0;  // bytes the stream gave
     Bytes stored_;  // a chunk of whole stored rows
     std::size_t chunkAt_ = 0;
     Bytes storedRow_;

@@ -1,6 +1,8 @@
 // ReadGfpPixels on a fuzzed file, twice on one Module1 so stale records are exercised;
-// then ReadGfpPixelRows, which must find the same outcome and pixels.
+// then ReadGfpPixelRows, which must find the same outcome and pixels; then both again with
+// zlib alone, which must find what libdeflate with its check found.
 
+#include "formats/inflate.h"
 #include "formats/module1.h"
 #include "fuzz/fuzz_support.h"
 
@@ -35,5 +37,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool rowsCome = module.GfpPixelHeader.width() >= 0 && module.GfpPixelHeader.height() >= 0;
     if (whole == GfpError::None && rowsCome)
         fuzz::Check(rows == pixels, "rows and whole read give the same pixels");
+
+    SetInflation(Inflation::ZlibOnly);
+    Module1 reference;
+    GfpError zlibWhole = GfpError::None;
+    const Bytes zlibPixels = reference.ReadGfpPixels(path, &zlibWhole);
+    Bytes zlibRows;
+    const GfpError zlibRowwise = Module1().ReadGfpPixelRows(
+        path, [](const GfpPixelHeaderRecord&) { return true; },
+        [&zlibRows](std::int32_t, std::span<const std::uint8_t> bytes) {
+            zlibRows.insert(zlibRows.end(), bytes.begin(), bytes.end());
+        });
+    SetInflation(Inflation::Libdeflate);
+    fuzz::Check(zlibWhole == whole && zlibPixels == pixels,
+                "libdeflate and zlib read the same whole picture");
+    fuzz::Check(zlibRowwise == rowwise && zlibRows == rows, "libdeflate and zlib hand on the same rows");
     return 0;
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 preset=${1:-default}
-packages=(cmake ninja-build g++ pkg-config zlib1g-dev libspng-dev libgtest-dev libgmock-dev libbenchmark-dev
+packages=(cmake ninja-build g++ pkg-config zlib1g-dev libspng-dev libdeflate-dev libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libqt6test6 qt6-qpa-plugins)
 if [ "$preset" = fuzz ] || [ "$preset" = asan ]; then
   packages+=(clang libclang-rt-dev)

@@ -521,7 +521,8 @@ TEST(ArchiveCli, ExtractPackReplace)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "varnox-cli: b.res: #1 ist kein Bild, sondern Sound(16)\n");
     for (const Names& args :
-         {Names{"extract"}, Names{"pack", "a"}, Names{"replace", "--fast", "b.res", "#0", "x"}})
+         {Names{"extract"}, Names{"pack", "a"}, Names{"replace", "--best", "b.res", "#0", "x"},
+          Names{"replace", "--fast", "--uncompressed", "b.res", "#0", "x"}})
         EXPECT_EQ(test::RunCli(args, dir.path()).exitCode, 2) << args[0];
 }
 

@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <sys/resource.h>
+#include <tuple>
 #include <vector>
 
 using namespace varnox;
@@ -45,8 +48,12 @@ INSTANTIATE_TEST_SUITE_P(Wrong, CliUsage,
                                            Usage{"gfp2tgaOption", {"gfp2tga", "--all", "a.gfp"}},
                                            Usage{"tga2gfpOneFile", {"tga2gfp", "a.gfp"}},
                                            Usage{"tga2gfpThreeFiles", {"tga2gfp", "s.tga", "a.gfp", "b.gfp"}},
-                                           Usage{"tga2gfpUnknownOption",
-                                                 {"tga2gfp", "-u", "s.tga", "a.gfp"}},
+                                           Usage{"tga2gfpUnknownOption", {"tga2gfp", "-u", "s.tga", "a.gfp"}},
+                                           Usage{"tga2gfpTwoPackings",
+                                                 {"tga2gfp", "--fast", "--uncompressed", "s.tga", "a.gfp"}},
+                                           Usage{"gfp2tgaNoWorkers", {"gfp2tga", "-j", "0", "a.gfp"}},
+                                           Usage{"gfp2tgaWorkersNoNumber", {"gfp2tga", "-jx", "a.gfp"}},
+                                           Usage{"gfp2tgaWorkersLast", {"gfp2tga", "a.gfp", "-j"}},
                                            Usage{"gfp2pngNoFile", {"gfp2png"}},
                                            Usage{"png2gfpOneFile", {"png2gfp", "a.gfp"}}),
                          [](const auto& row) { return row.param.name; });
@@ -71,6 +78,76 @@ TEST(CliGfp2Tga, ConvertsEveryFileAndNamesTheRefusedOnes)
         << mixed.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "sub" / "b.tga"));
     EXPECT_TRUE(std::filesystem::exists(dir / "sub" / "c.tga"));
+}
+
+// Every file in the folder, by name, with its bytes.
+std::map<std::string, Bytes> Files(const Path& folder)
+{
+    std::map<std::string, Bytes> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        files[entry.path().filename().string()] = test::ReadBytes(entry.path());
+    return files;
+}
+
+// Several workers write the same files and print the same messages in the same order,
+// with the same exit code, as one.
+TEST(CliGfp2Tga, WorkersGiveWhatOneGives)
+{
+    test::GfpSpec large;
+    large.width = 1024;
+    large.height = 600;
+    large.pixels = test::PatternPixels(1024, 600, 2, 4);
+    const std::vector<std::string> args{"a.gfp",   "bad.gfp", "large.gfp", "missing.gfp",
+                                        "cut.gfp", "b.gfp",   "c.gfp"};
+    const auto run = [&](const std::vector<std::string>& options) {
+        test::TempDir dir;
+        test::WriteBytes(dir / "a.gfp", test::MakeGfp());
+        test::WriteBytes(dir / "bad.gfp", Bytes{'b', 'a', 'd'});
+        test::WriteBytes(dir / "large.gfp", test::MakeGfp(large));
+        Bytes cut = test::MakeGfp(large);
+        cut[cut.size() / 2] ^= 0x40;
+        test::WriteBytes(dir / "cut.gfp", cut);
+        test::WriteBytes(dir / "b.gfp", test::MakeGfp());
+        test::WriteBytes(dir / "c.gfp", test::MakeGfp());
+        std::vector<std::string> command{"gfp2tga"};
+        command.insert(command.end(), options.begin(), options.end());
+        command.insert(command.end(), args.begin(), args.end());
+        const CliRun result = RunCli(dir.path(), command);
+        return std::make_tuple(result.exitCode, result.err, Files(dir.path()));
+    };
+    const auto one = run({"-j", "1"});
+    EXPECT_EQ(std::get<0>(one), 1);
+    EXPECT_EQ(std::count(std::get<1>(one).begin(), std::get<1>(one).end(), '\n'), 3) << std::get<1>(one);
+    for (const auto& options : std::vector<std::vector<std::string>>{{"-j", "2"}, {"-j4"}, {}})
+        EXPECT_TRUE(run(options) == one) << options.size();
+
+    // The large picture went through both threads of the copy and survived it.
+    const auto& files = std::get<2>(one);
+    test::TempDir check;
+    test::WriteBytes(check / "large.tga", files.at("large.tga"));
+    EXPECT_EQ(Module1().ReadTgaAsRgb565(check / "large.tga"), large.pixels);
+}
+
+TEST(CliTga2Gfp, FastPackingGivesTheSamePixels)
+{
+    test::TempDir dir;
+    test::TgaSpec spec;
+    spec.width = 300;
+    spec.height = 200;
+    spec.picture = test::PatternPicture(300, 200);
+    test::WriteBytes(dir / "s.tga", test::MakeTga(spec));
+    test::WriteBytes(dir / "t.gfp", test::MakeGfp());
+    ASSERT_EQ(RunCli(dir.path(), {"tga2gfp", "s.tga", "t.gfp"}).exitCode, 0);
+    const Bytes zlibPacked = test::ReadBytes(dir / "t.gfp");
+    ASSERT_EQ(RunCli(dir.path(), {"tga2gfp", "--fast", "s.tga", "t.gfp"}).exitCode, 0);
+    const Bytes fastPacked = test::ReadBytes(dir / "t.gfp");
+    EXPECT_NE(fastPacked, zlibPacked);
+    // zlib alone reads both streams to the same pixels.
+    Bytes fast(fastPacked.begin() + kGfpStreamAt, fastPacked.end());
+    Bytes packed(zlibPacked.begin() + kGfpStreamAt, zlibPacked.end());
+    ASSERT_EQ(UncompressBlock(fast, 300 * 200 * 2), 0);
+    ASSERT_EQ(UncompressBlock(packed, 300 * 200 * 2), 0);
+    EXPECT_EQ(fast, packed);
 }
 
 TEST(CliTga2Gfp, ReplacesThePictureOrRefuses)

@@ -1,6 +1,7 @@
 // Damaged files as a user meets them, fed to the jobs and to varnox-cli: each is refused with
 // its reason and exit code 1, and every file of the folder stays as it was.
 
+#include "formats/inflate.h"
 #include "jobs/convert.h"
 #include "jobs/report.h"
 #include "tests/support/builders.h"
@@ -232,8 +233,18 @@ TEST_P(DamagedGfpTest, NoTgaAndNothingChanged)
     test::WriteBytes(dir / "q.tga", Bytes{'o', 'l', 'd'});
     auto before = test::Snapshot(dir.path());
 
+    // zlib alone comes to the same outcome as libdeflate with its check.
+    SetInflation(Inflation::ZlibOnly);
     Module1 module;
+    const auto zlibJob = jobs::ConvertGfpToTga(module, dir.path(), {"p.gfp"}, 0, 0);
+    const Bytes zlibTga = test::ReadBytes(dir / "p.tga");
+    SetInflation(Inflation::Libdeflate);
     const auto job = jobs::ConvertGfpToTga(module, dir.path(), {"p.gfp"}, 0, 0);
+    EXPECT_EQ(test::ReadBytes(dir / "p.tga"), zlibTga);
+    ASSERT_EQ(job.refused.size(), zlibJob.refused.size());
+    if (!job.refused.empty()) {
+        EXPECT_EQ(job.refused[0].reason, zlibJob.refused[0].reason);
+    }
     const CliRun run = RunCli({"gfp2tga", "p.gfp"}, dir.path());
     if (c.reason == nullptr) {
         EXPECT_TRUE(job.refused.empty());
