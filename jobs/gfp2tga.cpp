@@ -123,13 +123,20 @@ std::optional<std::string> UnfitPicture(const GfpPixelHeaderRecord& gfp)
     return std::nullopt;
 }
 
-constexpr std::size_t kBlockBytes = 256 * 1024;  // TGA bytes widened between two writes
+constexpr std::size_t kBlockBytes = 256 * 1024; // TGA bytes widened between two writes
 
 // The TGA being written while the GFP is decompressed. Rows come top first and the TGA
 // holds them bottom first, so a block of consecutive rows is widened into one buffer in
 // file order and written at its place with one call; the whole picture is never held.
 class TgaWriter {
-public:
+  public:
+    // With compare set, each piece written is compared with the same bytes of the existing
+    // target, so that Replaces() can tell whether committing would change it.
+    explicit TgaWriter(bool compare = false, JobProgress* rows = nullptr, const JobProgress* cancel = nullptr)
+        : compare_(compare), rows_(rows), cancel_(cancel)
+    {
+    }
+
     // False when the target cannot be written; the picture is then only checked.
     bool Start(const Path& target, const GfpPixelHeaderRecord& gfp)
     {
@@ -143,11 +150,18 @@ public:
         const std::size_t rowBytes = width_ * 3;
         rowsPerBlock_ = rowBytes == 0 ? 1 : std::max<std::size_t>(1, kBlockBytes / rowBytes);
         block_.resize(std::min(rowsPerBlock_, height_) * rowBytes);
-        return file_.Open(target) && file_.Write({header.bytes});
+        if (compare_)
+            StartComparing(target, static_cast<std::int64_t>(kTgaHeaderSize + height_ * rowBytes));
+        if (rows_ != nullptr)
+            rows_->Start(static_cast<std::int64_t>(height_));
+        return file_.Open(target) && Put(0, header.bytes);
     }
 
     void Row(std::int32_t index, std::span<const std::uint8_t> bytes)
     {
+        // The rest of the stream is still read to its end, but nothing more is made of it.
+        if (Cancelled(cancel_))
+            return;
         const auto row = static_cast<std::size_t>(index);
         if (row % rowsPerBlock_ == 0)
             blockEnd_ = std::min(row + rowsPerBlock_, height_);
@@ -156,18 +170,50 @@ public:
         if (row + 1 == blockEnd_) {
             const std::size_t rows = blockEnd_ - (blockEnd_ - 1) / rowsPerBlock_ * rowsPerBlock_;
             const std::size_t fileRow = height_ - blockEnd_;
-            file_.WriteAt(static_cast<std::int64_t>(kTgaHeaderSize + fileRow * rowBytes),
-                          std::span<const std::uint8_t>(block_.data(), rows * rowBytes));
+            Put(static_cast<std::int64_t>(kTgaHeaderSize + fileRow * rowBytes),
+                std::span<const std::uint8_t>(block_.data(), rows * rowBytes));
         }
+        if (rows_ != nullptr)
+            rows_->Advance();
     }
+
+    // True when the target exists and the new file differs from it (or it cannot be read).
+    bool Replaces() const { return existed_ && !same_; }
 
     bool Commit() { return file_.Commit(); }
     const std::error_code& error() const { return file_.error(); }
 
     TgaHeaderRecord header;
 
-private:
+  private:
+    void StartComparing(const Path& target, std::int64_t newSize)
+    {
+        std::error_code ignored;
+        existed_ = std::filesystem::exists(target, ignored);
+        same_ = existed_ && old_.Open(target) && old_.Size() == newSize;
+        if (!same_)
+            old_.Close();
+    }
+
+    bool Put(std::int64_t offset, std::span<const std::uint8_t> bytes)
+    {
+        if (same_) {
+            scratch_.resize(bytes.size());
+            same_ = old_.ReadAt(offset, scratch_) && std::equal(bytes.begin(), bytes.end(), scratch_.begin());
+            if (!same_)
+                old_.Close();
+        }
+        return file_.WriteAt(offset, bytes);
+    }
+
     AtomicFile file_;
+    bool compare_ = false;
+    JobProgress* rows_ = nullptr;
+    const JobProgress* cancel_ = nullptr;
+    InputFile old_;
+    bool existed_ = false;
+    bool same_ = false;
+    Bytes scratch_;
     std::size_t width_ = 0;
     std::size_t height_ = 0;
     std::size_t bytesPerPixel_ = 0;
@@ -176,56 +222,121 @@ private:
     Bytes block_;
 };
 
-// Converts one GFP; a refusal leaves every file as it was. A damaged GFP is named before
-// a target that cannot be written.
-std::optional<Refusal> ConvertOne(Module1& module, const Path& source, const Path& target)
+enum class Outcome { Written, Kept, Cancelled, Refused };
+
+struct OneResult {
+    Outcome outcome = Outcome::Written;
+    Refusal refusal; // when Refused
+};
+
+OneResult Refused(Refusal refusal)
 {
-    TgaWriter tga;
+    return {Outcome::Refused, std::move(refusal)};
+}
+
+// What one batch carries from file to file.
+struct Batch {
+    const GfpToTgaOptions& options;
+    bool severalFiles = false;
+    bool replaceAll = false; // the answer YesToAll was given
+};
+
+// Converts one GFP; a refusal, a cancel or the answer No leaves every file as it was. A
+// damaged GFP is named before a target that cannot be written.
+OneResult ConvertOne(Module1& module, const Path& source, const Path& target, Batch& batch)
+{
+    JobProgress* progress = batch.options.progress;
+    const bool asking = static_cast<bool>(batch.options.askReplace) && !batch.replaceAll;
+    TgaWriter tga(asking, batch.severalFiles ? nullptr : progress, progress);
     bool writing = false;
     const auto wanted = [&](const GfpPixelHeaderRecord& gfp) {
-        writing = !UnfitPicture(gfp) && tga.Start(target, gfp);
+        writing = !UnfitPicture(gfp) && !Cancelled(progress) && tga.Start(target, gfp);
         return writing;
     };
     const auto row = [&](std::int32_t index, std::span<const std::uint8_t> bytes) { tga.Row(index, bytes); };
 
     const GfpError gfpError = module.ReadGfpPixelRows(source, wanted, row);
     if (gfpError == GfpError::CannotOpen)
-        return Refusal{PathText(source), Describe(gfpError) + ": " + SystemReason(module.lastIoError)};
+        return Refused({PathText(source), Describe(gfpError) + ": " + SystemReason(module.lastIoError)});
     if (gfpError != GfpError::None)
-        return Refusal{PathText(source), Describe(gfpError)};
+        return Refused({PathText(source), Describe(gfpError)});
     if (auto unfit = UnfitPicture(module.GfpPixelHeader))
-        return Refusal{PathText(source), std::move(*unfit)};
-    if (!writing || !tga.Commit())
-        return Refusal{PathText(target), "Die Datei kann nicht geschrieben werden: " + SystemReason(tga.error())};
+        return Refused({PathText(source), std::move(*unfit)});
+    if (Cancelled(progress))
+        return {Outcome::Cancelled, {}};
+    if (!writing)
+        return Refused(
+            {PathText(target), "Die Datei kann nicht geschrieben werden: " + SystemReason(tga.error())});
+    if (asking && tga.Replaces()) {
+        switch (batch.options.askReplace(target)) {
+        case ReplaceAnswer::Yes: break;
+        case ReplaceAnswer::YesToAll: batch.replaceAll = true; break;
+        case ReplaceAnswer::No: return {Outcome::Kept, {}};
+        case ReplaceAnswer::Cancel: return {Outcome::Cancelled, {}};
+        }
+        if (Cancelled(progress))
+            return {Outcome::Cancelled, {}};
+    }
+    if (!tga.Commit())
+        return Refused(
+            {PathText(target), "Die Datei kann nicht geschrieben werden: " + SystemReason(tga.error())});
     module.TgaHeader = tga.header;
-    return std::nullopt;
+    return {};
 }
 
 // Converts one GFP of the folder, after checking its name.
-std::optional<Refusal> ConvertNamed(Module1& module, const Path& folder, const std::string& name)
+OneResult ConvertNamed(Module1& module, const Path& folder, const std::string& name, Batch& batch)
 {
     const Path source = folder / name;
+    if (batch.options.format == PictureFormat::Png)
+        return Refused({PathText(source), "PNG wird noch nicht unterstützt"});
     const std::string tgaName = TgaName(name);
     if (tgaName.empty())
-        return Refusal{PathText(source), "Der Dateiname endet nicht auf .gfp"};
-    return ConvertOne(module, source, folder / tgaName);
+        return Refused({PathText(source), "Der Dateiname endet nicht auf .gfp"});
+    return ConvertOne(module, source, folder / tgaName, batch);
 }
 
-}  // namespace
+} // namespace
 
 GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::vector<std::string>& names,
                                int first, int last, const std::function<void(int)>& select)
 {
+    return ConvertGfpToTga(module, folder, names, first, last, select, GfpToTgaOptions{});
+}
+
+GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::vector<std::string>& names,
+                               int first, int last, const std::function<void(int)>& select,
+                               const GfpToTgaOptions& options)
+{
     GfpToTgaResult result;
     const int count = static_cast<int>(names.size());
-    for (int k = std::max(first, 0); k <= last && k < count; ++k) {
+    const int from = std::max(first, 0);
+    const int to = std::min(last, count - 1);
+    Batch batch{options};
+    batch.severalFiles = to > from;
+    if (batch.severalFiles && options.progress != nullptr)
+        options.progress->Start(to - from + 1);
+    for (int k = from; k <= to; ++k) {
+        if (Cancelled(options.progress)) {
+            result.cancelled = true;
+            break;
+        }
         if (select)
             select(k);
         result.lastIndex = k;
-        if (auto refusal = ConvertNamed(module, folder, names[static_cast<std::size_t>(k)]))
-            result.refused.push_back(std::move(*refusal));
+        OneResult one = ConvertNamed(module, folder, names[static_cast<std::size_t>(k)], batch);
+        if (batch.severalFiles && options.progress != nullptr)
+            options.progress->Advance();
+        switch (one.outcome) {
+        case Outcome::Written: ++result.written; break;
+        case Outcome::Kept: ++result.kept; break;
+        case Outcome::Refused: result.refused.push_back(std::move(one.refusal)); break;
+        case Outcome::Cancelled: result.cancelled = true; break;
+        }
+        if (result.cancelled)
+            break;
     }
     return result;
 }
 
-}  // namespace varnox::jobs
+} // namespace varnox::jobs

@@ -52,10 +52,17 @@ std::optional<std::string> ReadTargetHeaders(Module1& module, const Path& target
     return std::nullopt;
 }
 
+TgaToGfpResult CancelledResult()
+{
+    TgaToGfpResult result;
+    result.cancelled = true;
+    return result;
+}
+
 // Deflates pixels at the default level into file from the stream's offset on, a chunk at
-// a time; the stream's length, or -1 when packing or writing failed (file.error() tells
-// which).
-std::int64_t DeflateInto(AtomicFile& file, std::span<const std::uint8_t> pixels)
+// a time, telling job the pixel bytes taken; the stream's length, or -1 when packing or
+// writing failed (file.error() tells which) or job was cancelled.
+std::int64_t DeflateInto(AtomicFile& file, std::span<const std::uint8_t> pixels, JobProgress* job)
 {
     z_stream z{};
     if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
@@ -74,6 +81,11 @@ std::int64_t DeflateInto(AtomicFile& file, std::span<const std::uint8_t> pixels)
             !file.WriteAt(at, std::span<const std::uint8_t>(chunk.data(), produced)))
             code = Z_ERRNO;
         at += static_cast<std::int64_t>(produced);
+        if (job != nullptr) {
+            job->SetDone(static_cast<std::int64_t>(z.total_in));
+            if (code == Z_OK && job->Cancelled())
+                code = Z_ERRNO;
+        }
     }
     deflateEnd(&z);
     return code == Z_STREAM_END ? at - kGfpStreamAt : -1;
@@ -82,15 +94,30 @@ std::int64_t DeflateInto(AtomicFile& file, std::span<const std::uint8_t> pixels)
 }  // namespace
 
 TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
-                               const std::function<void(TgaToGfpStage)>& stage, const TgaProgress& progress)
+                               const std::function<void(TgaToGfpStage)>& stage, const TgaProgress& progress,
+                               JobProgress* job)
 {
     if (stage)
         stage(TgaToGfpStage::Analysing);
+    if (Cancelled(job))
+        return CancelledResult();
     if (auto reason = ReadTargetHeaders(module, target))
         return Refused(target, std::move(*reason));
 
+    // The reader has filled TgaHeader when it tells the first row.
+    TgaProgress rows = progress;
+    if (job != nullptr)
+        rows = [&module, &progress, job](int row, bool done) {
+            if (row == 1 && !done)
+                job->Start(module.TgaHeader.height());
+            job->SetDone(row);
+            if (progress)
+                progress(row, done);
+        };
     TgaError tgaError = TgaError::None;
-    Bytes pixels = module.ReadTgaAsRgb565(source, &tgaError, progress);
+    Bytes pixels = module.ReadTgaAsRgb565(source, &tgaError, rows);
+    if (Cancelled(job))
+        return CancelledResult();
     if (tgaError == TgaError::CannotOpen)
         return Refused(source, Describe(tgaError) + ": " + SystemReason(module.lastIoError));
     if (tgaError != TgaError::None)
@@ -118,7 +145,11 @@ TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& 
         pixel.setCompression(kGfpCompressionZlib);
         if (stage)
             stage(TgaToGfpStage::Packing);
-        const std::int64_t streamLength = DeflateInto(file, pixels);
+        if (job != nullptr)
+            job->Start(static_cast<std::int64_t>(pixels.size()));
+        const std::int64_t streamLength = DeflateInto(file, pixels, job);
+        if (Cancelled(job))
+            return CancelledResult();
         if (streamLength < 0 && !file.error())
             return Refused(source, "Die Pixel können nicht gepackt werden");
         if (streamLength >= 0) {
@@ -141,6 +172,9 @@ TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& 
     if (file.error())
         return Refused(target, "Die Datei kann nicht geschrieben werden: " + SystemReason(file.error()));
 
+    // The last point at which a cancel leaves every file as it was.
+    if (Cancelled(job))
+        return CancelledResult();
     Path backup = target;
     backup += ".bak";
     std::error_code ioError;
