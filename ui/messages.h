@@ -1,6 +1,8 @@
 #pragma once
 // Where a window's message boxes go: a modal box with an OK button, or, in tests, a sink.
 
+#include "jobs/convert.h"
+
 #include <QString>
 #include <functional>
 
@@ -13,6 +15,14 @@ using MessageSink = std::function<void(const QString& text)>;
 
 // Shows text to the user: through sink when one is set, otherwise in a modal box over parent.
 void ShowMessageBox(QWidget* parent, const MessageSink& sink, const QString& text);
+
+// Where a window's questions go; offerAll adds "Ja, alle" and "Abbrechen" to "Ja" and "Nein".
+using QuestionSink = std::function<jobs::ReplaceAnswer(const QString& text, bool offerAll)>;
+
+// Asks text: through sink when one is set, otherwise in a modal box over parent. Escape
+// answers "Abbrechen", or "Nein" when only "Ja" and "Nein" are offered.
+jobs::ReplaceAnswer AskQuestion(QWidget* parent, const QuestionSink& sink, const QString& text,
+                                bool offerAll);
 
 // The hourglass for as long as the object lives.
 class WaitCursor {

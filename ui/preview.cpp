@@ -1,0 +1,308 @@
+#include "ui/preview.h"
+
+#include "formats/module1.h"
+#include "formats/rgb565.h"
+#include "ui/folders.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QtConcurrent/QtConcurrentRun>
+#include <array>
+#include <new>
+#include <optional>
+#include <vector>
+
+namespace varnox::ui {
+
+namespace {
+
+constexpr int kInfoHeight = 30; // two lines of the window font
+constexpr int kGap = 2;
+
+// Red, green and blue of every RGB565 value, widened as the conversions widen them.
+using WideningTable = std::array<std::array<uchar, 3>, 65536>;
+
+const WideningTable& Widening()
+{
+    static const auto table = [] {
+        auto made = std::make_unique<WideningTable>();
+        for (std::int32_t v = 0; v < 65536; ++v) {
+            auto& rgb = (*made)[static_cast<std::size_t>(v)];
+            rgb[0] = static_cast<uchar>(Expand5To8(static_cast<std::int16_t>(Red5(v))));
+            rgb[1] = static_cast<uchar>(Expand6To8(static_cast<std::int16_t>(Green6(v))));
+            rgb[2] = static_cast<uchar>(Expand5To8(static_cast<std::int16_t>(Blue5(v))));
+        }
+        return made;
+    }();
+    return *table;
+}
+
+QString SizeText(std::int32_t width, std::int32_t height, const QString& description)
+{
+    return QStringLiteral("%1 × %2, %3").arg(width).arg(height).arg(description);
+}
+
+// Builds the picture row by row, averaging each n x n block of pixels into one when the
+// picture is larger than kMaxPreviewSide, so that a large picture is reduced smoothly
+// without ever being held at full size.
+class Reducer {
+  public:
+    Reducer(std::int32_t width, std::int32_t height)
+        : width_(width), height_(height),
+          n_(std::max(1, (std::max(width, height) + kMaxPreviewSide - 1) / kMaxPreviewSide)),
+          image_((width + n_ - 1) / n_, (height + n_ - 1) / n_, QImage::Format_RGB888)
+    {
+        if (n_ > 1)
+            sums_.assign(static_cast<std::size_t>(image_.width()) * 3, 0);
+    }
+
+    // False when the picture is empty or there was no memory for it.
+    bool ok() const { return !image_.isNull(); }
+    QImage Take() { return std::move(image_); }
+
+    // Takes row y (top row first); value(x) is the RGB565 value of pixel x.
+    template <class Value> void Row(std::int32_t y, Value value)
+    {
+        const WideningTable& widen = Widening();
+        if (n_ == 1) {
+            uchar* out = image_.scanLine(y);
+            for (std::int32_t x = 0; x < width_; ++x, out += 3)
+                std::copy_n(widen[value(static_cast<std::size_t>(x))].begin(), 3, out);
+            return;
+        }
+        std::uint32_t* sum = sums_.data();
+        for (std::int32_t x = 0; x < width_; sum += 3)
+            for (std::int32_t k = 0; k < n_ && x < width_; ++k, ++x) {
+                const auto& rgb = widen[value(static_cast<std::size_t>(x))];
+                sum[0] += rgb[0];
+                sum[1] += rgb[1];
+                sum[2] += rgb[2];
+            }
+        if (++rows_ == n_ || y + 1 == height_)
+            Flush(y / n_);
+    }
+
+  private:
+    void Flush(int outRow)
+    {
+        uchar* out = image_.scanLine(outRow);
+        for (int bx = 0; bx < image_.width(); ++bx) {
+            const auto columns = static_cast<std::uint32_t>(std::min(n_, width_ - bx * n_));
+            const std::uint32_t count = columns * static_cast<std::uint32_t>(rows_);
+            for (std::size_t c = 0; c < 3; ++c) {
+                std::uint32_t& sum = sums_[static_cast<std::size_t>(bx) * 3 + c];
+                out[static_cast<std::size_t>(bx) * 3 + c] = static_cast<uchar>((sum + count / 2) / count);
+                sum = 0;
+            }
+        }
+        rows_ = 0;
+    }
+
+    std::int32_t width_;
+    std::int32_t height_;
+    std::int32_t n_;
+    QImage image_;
+    std::vector<std::uint32_t> sums_; // red, green, blue of each block of the rows taken
+    std::int32_t rows_ = 0;
+};
+
+PreviewImage Refused(const QString& reason)
+{
+    return {QImage(), reason};
+}
+
+const QString kNoMemory = QStringLiteral("Nicht genug Arbeitsspeicher für die Vorschau");
+
+PreviewImage LoadGfp(const QString& path, const std::atomic<bool>& cancel)
+{
+    Module1 module;
+    std::optional<Reducer> picture;
+    std::size_t bytesPerPixel = 0;
+    bool noMemory = false;
+    const auto wanted = [&](const GfpPixelHeaderRecord& gfp) {
+        if (cancel || gfp.bitsPerPixel() < 7 || gfp.width() == 0 || gfp.height() == 0)
+            return false;
+        bytesPerPixel = static_cast<std::size_t>(BytesPerPixel(gfp.bitsPerPixel()));
+        picture.emplace(gfp.width(), gfp.height());
+        noMemory = !picture->ok();
+        return !noMemory;
+    };
+    // A pixel of more than two bytes is taken by its last two, as the conversion takes it.
+    const auto row = [&](std::int32_t index, std::span<const std::uint8_t> bytes) {
+        if (cancel)
+            return;
+        if (bytesPerPixel == 1) {
+            picture->Row(index, [&](std::size_t x) { return bytes[x]; });
+            return;
+        }
+        const std::uint8_t* last2 = bytes.data() + bytesPerPixel - 2;
+        picture->Row(index, [&](std::size_t x) { return Le16(last2 + x * bytesPerPixel); });
+    };
+
+    const GfpError error = module.ReadGfpPixelRows(ToPath(path), wanted, row);
+    if (cancel)
+        return {};
+    if (error == GfpError::CannotOpen)
+        return Refused(ToQString(Describe(error) + ": " + SystemReason(module.lastIoError)));
+    if (error != GfpError::None)
+        return Refused(ToQString(Describe(error)));
+    const GfpPixelHeaderRecord& gfp = module.GfpPixelHeader;
+    if (gfp.bitsPerPixel() < 7)
+        return Refused(
+            QStringLiteral("Die Farbtiefe von %1 Bit kann nicht angezeigt werden").arg(gfp.bitsPerPixel()));
+    if (noMemory)
+        return Refused(kNoMemory);
+    const bool zlib = gfp.compression() == kGfpCompressionZlib;
+    return {picture ? picture->Take() : QImage(),
+            SizeText(gfp.width(), gfp.height(),
+                     zlib ? QStringLiteral("GFP, zlib") : QStringLiteral("GFP, unkomprimiert"))};
+}
+
+PreviewImage LoadTga(const QString& path, const std::atomic<bool>& cancel)
+{
+    Module1 module;
+    TgaError error = TgaError::None;
+    const Bytes pixels = module.ReadTgaAsRgb565(ToPath(path), &error);
+    if (cancel)
+        return {};
+    if (error == TgaError::CannotOpen)
+        return Refused(ToQString(Describe(error) + ": " + SystemReason(module.lastIoError)));
+    if (error != TgaError::None)
+        return Refused(ToQString(Describe(error)));
+    const TgaHeaderRecord& tga = module.TgaHeader;
+    const QString description = QStringLiteral("TGA %1 Bit%2")
+                                    .arg(tga.pixelDepth() == 15 ? 16 : tga.pixelDepth())
+                                    .arg(tga.imageType() == 10 ? QStringLiteral(" RLE") : QString());
+    QImage image;
+    if (tga.width() > 0 && tga.height() > 0) {
+        Reducer picture(tga.width(), tga.height());
+        if (!picture.ok())
+            return Refused(kNoMemory);
+        const std::size_t rowBytes = static_cast<std::size_t>(tga.width()) * 2;
+        for (std::int32_t y = 0; y < tga.height() && !cancel; ++y) {
+            const std::uint8_t* in = pixels.data() + static_cast<std::size_t>(y) * rowBytes;
+            picture.Row(y, [in](std::size_t x) { return Le16(in + 2 * x); });
+        }
+        image = picture.Take();
+    }
+    return {image, SizeText(tga.width(), tga.height(), description)};
+}
+
+} // namespace
+
+PreviewImage LoadPreview(const QString& path, const std::atomic<bool>& cancel)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    try {
+        if (suffix == QStringLiteral("gfp"))
+            return LoadGfp(path, cancel);
+        if (suffix == QStringLiteral("tga"))
+            return LoadTga(path, cancel);
+        if (suffix == QStringLiteral("png"))
+            return Refused(QStringLiteral("PNG wird noch nicht unterstützt"));
+        return Refused(QStringLiteral("Unbekanntes Bildformat"));
+    } catch (const std::bad_alloc&) {
+        return Refused(kNoMemory);
+    } catch (const std::exception& error) {
+        return Refused(QString::fromStdString(error.what()));
+    }
+}
+
+PreviewBox::PreviewBox(QWidget* parent) : QWidget(parent), info_(new QLabel(this))
+{
+    info_->setObjectName(QStringLiteral("lblpreview"));
+    info_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    info_->setWordWrap(true);
+    cancel_ = std::make_shared<std::atomic<bool>>(false);
+    connect(&watcher_, &QFutureWatcher<PreviewImage>::finished, this, &PreviewBox::Decoded);
+}
+
+PreviewBox::~PreviewBox()
+{
+    *cancel_ = true;
+    watcher_.waitForFinished();
+}
+
+QString PreviewBox::Info() const
+{
+    return info_->text();
+}
+
+void PreviewBox::Show(const QString& path)
+{
+    const QFileInfo file(path);
+    const QString stamp =
+        QStringLiteral("%1 %2").arg(file.size()).arg(file.lastModified().toMSecsSinceEpoch());
+    if (path == path_ && stamp == stamp_)
+        return;
+    *cancel_ = true;
+    cancel_ = std::make_shared<std::atomic<bool>>(false);
+    path_ = path;
+    stamp_ = stamp;
+    watcher_.setFuture(QtConcurrent::run([path, cancel = cancel_] { return LoadPreview(path, *cancel); }));
+}
+
+void PreviewBox::Clear()
+{
+    *cancel_ = true;
+    path_.clear();
+    stamp_.clear();
+    display_ = QImage();
+    scaled_ = QPixmap();
+    info_->clear();
+    update();
+}
+
+void PreviewBox::Decoded()
+{
+    if (*cancel_ || watcher_.future().resultCount() == 0)
+        return;
+    PreviewImage loaded = watcher_.result();
+    display_ = std::move(loaded.image);
+    scaled_ = QPixmap();
+    info_->setText(loaded.info);
+    update();
+    emit Shown();
+}
+
+QRect PreviewBox::PictureRect() const
+{
+    return {0, 0, width(), std::max(0, height() - kInfoHeight - kGap)};
+}
+
+void PreviewBox::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    info_->setGeometry(0, height() - kInfoHeight, width(), kInfoHeight);
+    scaled_ = QPixmap();
+}
+
+void PreviewBox::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QStyleOptionFrame frame;
+    frame.initFrom(this);
+    frame.rect = PictureRect();
+    frame.frameShape = QFrame::StyledPanel;
+    frame.state |= QStyle::State_Sunken;
+    frame.lineWidth = 1;
+    style()->drawPrimitive(QStyle::PE_Frame, &frame, &painter, this);
+    if (display_.isNull())
+        return;
+    const QRect area = PictureRect().adjusted(2, 2, -2, -2);
+    const QSize fit = display_.size().scaled(area.size(), Qt::KeepAspectRatio);
+    if (scaled_.size() != fit && !fit.isEmpty()) {
+        // Reduced smoothly; enlarged pixel for pixel, so that small pictures stay sharp.
+        const bool reduce = fit.width() < display_.width();
+        scaled_ = QPixmap::fromImage(display_.scaled(
+            fit, Qt::IgnoreAspectRatio, reduce ? Qt::SmoothTransformation : Qt::FastTransformation));
+    }
+    const QPoint at(area.x() + (area.width() - scaled_.width()) / 2,
+                    area.y() + (area.height() - scaled_.height()) / 2);
+    painter.drawPixmap(at, scaled_);
+}
+
+} // namespace varnox::ui
