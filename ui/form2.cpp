@@ -177,6 +177,10 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
                 opgra_Click(i);
         });
     connect(File1[0], &FileListBox::Listed, this, &Form2::ShowPreview);
+    // The source list shows the entry being converted.
+    connect(
+        this, &Form2::Converting, this, [this](int index) { File1[0]->setListIndex(index); },
+        Qt::QueuedConnection);
     connect(btnconvert, &QPushButton::clicked, this, &Form2::btnconvert_Click);
     connect(btncancel, &QPushButton::clicked, this, &Form2::btncancel_Click);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
@@ -504,11 +508,7 @@ void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
             options.askReplace = [this, runner, several](const Path& target) {
                 return runner->Ask([this, target, several] { return AskReplace(target, several); });
             };
-            // The list shows the entry being converted.
-            const auto select = [this](int k) {
-                QMetaObject::invokeMethod(
-                    this, [this, k] { File1[0]->setListIndex(k); }, Qt::QueuedConnection);
-            };
+            const auto select = [this](int k) { emit Converting(k); };
             *result = jobs::ConvertGfpToTga(module_, folder, names, first, last, select, options);
         },
         [this, result, several, written] {

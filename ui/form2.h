@@ -80,6 +80,10 @@ class Form2 : public QWidget {
     // Questions of this window go to sink when set.
     void setQuestionSink(QuestionSink sink) { questionSink_ = std::move(sink); }
 
+  signals:
+    // From the worker: entry index of the source list is converted now.
+    void Converting(int index);
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
