@@ -28,10 +28,10 @@ constexpr int kHeightTwips = 5100;
 constexpr int kPollMilliseconds = 50;
 constexpr int kBarSteps = 1000;
 
-// "Fertig: 3 Bilder entpackt, 1 nicht entpackt".
+// "3 Bilder entpackt, 1 nicht entpackt", "Abgebrochen: 1 Bild entpackt".
 QString UnpackSummary(const jobs::ReportResult& result, bool cancelled)
 {
-    QString text = cancelled ? QStringLiteral("Abgebrochen: ") : QStringLiteral("Fertig: ");
+    QString text = cancelled ? QStringLiteral("Abgebrochen: ") : QString();
     text += result.written == 1 ? QStringLiteral("1 Bild entpackt")
                                 : QStringLiteral("%1 Bilder entpackt").arg(result.written);
     if (!result.failures.empty())
@@ -109,6 +109,7 @@ Form1::Form1(Module1& module, const QString& programFolder, JobRunner* runner, Q
     connect(btncancel, &QPushButton::clicked, this, &Form1::btncancel_Click);
     connect(runner_, &JobRunner::BusyChanged, this, &Form1::ApplyEnabled);
     ApplyEnabled();
+    PlaceControls();
 }
 
 Form1::~Form1()
@@ -139,13 +140,21 @@ void Form1::ApplyEnabled()
 void Form1::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    PlaceControls();
+}
+
+// The lists keep their places, the report takes what the window grew by, and the job's row
+// keeps its distance from the bottom edge.
+void Form1::PlaceControls()
+{
     const QSize design = Twips(0, 0, kWidthTwips, kHeightTwips).size();
     const int dx = std::max(0, width() - design.width());
     const int dy = std::max(0, height() - design.height());
     txtinfo->setGeometry(Twips(2280, 120, 4575, 4455).adjusted(0, 0, dx, dy));
     prgjob->setGeometry(Twips(120, 4695, 2055, 345).translated(0, dy));
-    lblinfo->setGeometry(Twips(2280, 4710, 3255, 300).adjusted(0, dy, dx, dy));
-    btncancel->setGeometry(Twips(5640, 4680, 1215, 375).translated(dx, dy));
+    lblinfo->setGeometry(Twips(2280, 4710, 3360, 300).adjusted(0, dy, dx, dy));
+    btncancel->setGeometry(Twips(5760, 4680, 1095, 375).translated(dx, dy));
+    ShowStatus(lblinfo);
 }
 
 void Form1::ShowProgress()
@@ -166,7 +175,7 @@ void Form1::btncancel_Click()
 {
     if (runner_->IsRunningFor(this)) {
         runner_->Cancel();
-        lblinfo->setText(QStringLiteral("Breche ab …"));
+        ShowStatus(lblinfo, QStringLiteral("Breche ab …"));
     }
 }
 
@@ -202,7 +211,7 @@ void Form1::filFile_Click()
         return;
 
     txtinfo->clear();
-    lblinfo->clear();
+    ShowStatus(lblinfo, {});
     *unpackWanted_ = Check1->checkState() != Qt::Unchecked;
     listHadFocus_ = focusWidget() == filFile;
     if (listHadFocus_)
@@ -229,16 +238,17 @@ void Form1::filFile_Click()
             prgjob->setRange(0, kBarSteps);
             prgjob->setValue(cancelled ? 0 : kBarSteps);
             if (!failure->isEmpty()) {
-                lblinfo->clear();
+                ShowStatus(lblinfo, {});
                 if (!closing_)
                     ShowMessage(QStringLiteral("Das Archiv kann nicht ausgewertet werden: %1: %2")
                                     .arg(archive, *failure));
             } else {
                 ShowReport(ToQString(jobs::ReportText(*result)), !result->failures.empty());
                 if (result->valid)
-                    lblinfo->setText(result->written > 0 || !result->failures.empty() || cancelled
-                                         ? UnpackSummary(*result, cancelled)
-                                         : QStringLiteral("Fertig: %1").arg(QFileInfo(archive).fileName()));
+                    ShowStatus(lblinfo,
+                               result->written > 0 || !result->failures.empty() || cancelled
+                                   ? UnpackSummary(*result, cancelled)
+                                   : QStringLiteral("Fertig: %1").arg(QFileInfo(archive).fileName()));
             }
             Dir1->Refresh();
             filFile->Refresh();

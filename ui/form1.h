@@ -67,6 +67,7 @@ class Form1 : public QWidget {
 
   private:
     void ApplyEnabled();
+    void PlaceControls();
     void ShowProgress();
     void ShowReport(const QString& text, bool failures);
 

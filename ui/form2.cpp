@@ -28,6 +28,22 @@ namespace {
 // row for the job below.
 constexpr int kWidthTwips = 10665;
 constexpr int kHeightTwips = 5505;
+// Places at design size, in twips, of the controls below the lists (they keep their distance
+// from the bottom edge) and of the preview (it takes what the window grows by).
+struct TwipsRect {
+    int left, top, width, height;
+    QRect Pixels() const { return Twips(left, top, width, height); }
+};
+constexpr std::array<TwipsRect, 3> kOption{
+    {{0, 4680, 1200, 255}, {1200, 4680, 1200, 255}, {2400, 4680, 1200, 255}}};
+constexpr TwipsRect kConvert{3720, 4560, 1335, 375};
+constexpr TwipsRect kUncompressed{5160, 4560, 1680, 375};
+constexpr TwipsRect kConvertAll{6960, 4560, 1500, 375};
+constexpr TwipsRect kProgress{0, 5055, 3600, 345};
+constexpr TwipsRect kCancel{3720, 5040, 1335, 375};
+constexpr TwipsRect kInfo{5160, 5070, 5385, 300};
+constexpr TwipsRect kPreview{6705, 120, 3840, 4320};
+
 // The progress bar and the caption are brought up to date this often while a job runs.
 constexpr int kPollMilliseconds = 50;
 constexpr int kBarSteps = 1000;
@@ -113,31 +129,31 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
     Drive1[1] = new DriveListBox(this);
     place(Drive1[1], "Drive1_1", Twips(2040, 2280, 4455, 315));
     btnconvert = new QPushButton(QStringLiteral("Convert"), this);
-    place(btnconvert, "btnconvert", Twips(3000, 4560, 1335, 375));
+    place(btnconvert, "btnconvert", kConvert.Pixels());
     opgra[0] = new QRadioButton(QStringLiteral("tga->gfp"), this);
-    place(opgra[0], "opgra_0", Twips(0, 4680, 975, 255));
+    place(opgra[0], "opgra_0", kOption[0].Pixels());
     opgra[1] = new QRadioButton(QStringLiteral("gfp->tga"), this);
-    place(opgra[1], "opgra_1", Twips(960, 4680, 975, 255));
+    place(opgra[1], "opgra_1", kOption[1].Pixels());
     opgra[2] = new QRadioButton(QStringLiteral("gfp->png"), this);
-    place(opgra[2], "opgra_2", Twips(1920, 4680, 975, 255));
+    place(opgra[2], "opgra_2", kOption[2].Pixels());
     lblinfo = new QLabel(this);
-    place(lblinfo, "lblinfo", Twips(4440, 5070, 6105, 300));
+    place(lblinfo, "lblinfo", kInfo.Pixels());
     Command1 = new QPushButton(QStringLiteral("unpack"), this);
     place(Command1, "Command1", Twips(1200, 0, 735, 315));
     chkuncom = new QCheckBox(QStringLiteral("unkomprimiert"), this);
-    place(chkuncom, "chkuncom", Twips(4440, 4560, 1455, 375));
+    place(chkuncom, "chkuncom", kUncompressed.Pixels());
     chkunpackall = new QCheckBox(QStringLiteral("convert all"), this);
-    place(chkunpackall, "chkunpackall", Twips(6000, 4560, 1455, 375));
+    place(chkunpackall, "chkunpackall", kConvertAll.Pixels());
     chkunpackall->setEnabled(false);
     prgjob = new QProgressBar(this);
-    place(prgjob, "prgjob", Twips(0, 5055, 2895, 345));
+    place(prgjob, "prgjob", kProgress.Pixels());
     prgjob->setRange(0, kBarSteps);
     prgjob->setValue(0);
     btncancel = new QPushButton(QStringLiteral("Abbrechen"), this);
-    place(btncancel, "btncancel", Twips(3000, 5040, 1335, 375));
+    place(btncancel, "btncancel", kCancel.Pixels());
     btncancel->setEnabled(false);
     picpreview = new PreviewBox(this);
-    place(picpreview, "picpreview", Twips(6705, 120, 3840, 4320));
+    place(picpreview, "picpreview", kPreview.Pixels());
 
     QWidget* const tabOrder[] = {File1[0], Dir1[0],  Dir1[1],  File1[1], Drive1[0], Drive1[1],    btnconvert,
                                  opgra[0], opgra[1], opgra[2], Command1, chkuncom,  chkunpackall, btncancel};
@@ -184,6 +200,7 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
     connect(btnconvert, &QPushButton::clicked, this, &Form2::btnconvert_Click);
     connect(btncancel, &QPushButton::clicked, this, &Form2::btncancel_Click);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    PlaceControls();
 }
 
 Form2::~Form2()
@@ -216,24 +233,21 @@ void Form2::PlaceControls()
     const int dx = std::max(0, width() - design.width());
     const int dy = std::max(0, height() - design.height());
     const auto down = [dy](QWidget* control, QRect where) { control->setGeometry(where.translated(0, dy)); };
-    down(opgra[0], Twips(0, 4680, 975, 255));
-    down(opgra[1], Twips(960, 4680, 975, 255));
-    down(opgra[2], Twips(1920, 4680, 975, 255));
-    down(btnconvert, Twips(3000, 4560, 1335, 375));
-    down(chkuncom, Twips(4440, 4560, 1455, 375));
-    down(chkunpackall, Twips(6000, 4560, 1455, 375));
-    down(prgjob, Twips(0, 5055, 2895, 345));
-    down(btncancel, Twips(3000, 5040, 1335, 375));
-    down(lblinfo, Twips(4440, 5070, 6105, 300).adjusted(0, 0, dx, 0));
-    picpreview->setGeometry(Twips(6705, 120, 3840, 4320).adjusted(0, 0, dx, dy));
-    SetInfo(info_);
+    for (std::size_t i = 0; i < opgra.size(); ++i)
+        down(opgra[i], kOption[i].Pixels());
+    down(btnconvert, kConvert.Pixels());
+    down(chkuncom, kUncompressed.Pixels());
+    down(chkunpackall, kConvertAll.Pixels());
+    down(prgjob, kProgress.Pixels());
+    down(btncancel, kCancel.Pixels());
+    down(lblinfo, kInfo.Pixels().adjusted(0, 0, dx, 0));
+    picpreview->setGeometry(kPreview.Pixels().adjusted(0, 0, dx, dy));
+    ShowStatus(lblinfo);
 }
 
 void Form2::SetInfo(const QString& text)
 {
-    info_ = text;
-    lblinfo->setText(lblinfo->fontMetrics().elidedText(text, Qt::ElideMiddle, lblinfo->width()));
-    lblinfo->setToolTip(lblinfo->text() == text ? QString() : text);
+    ShowStatus(lblinfo, text);
 }
 
 void Form2::ApplyEnabled()
@@ -425,6 +439,7 @@ void Form2::StartJob(std::function<void(jobs::JobProgress&)> work, std::function
         },
         [this, done = std::move(done), failure, source] {
             poll_->stop();
+            unsetCursor();
             const jobs::JobProgress* progress = runner_->Progress();
             prgjob->setRange(0, kBarSteps);
             prgjob->setValue(failure->isEmpty() && !progress->Cancelled() ? kBarSteps : 0);
@@ -444,6 +459,7 @@ void Form2::StartJob(std::function<void(jobs::JobProgress&)> work, std::function
         });
     if (!started)
         return;
+    setCursor(Qt::BusyCursor);
     prgjob->setValue(0);
     poll_->start();
 }

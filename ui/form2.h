@@ -114,7 +114,6 @@ class Form2 : public QWidget {
     // While a TGA is read for TGA -> GFP, the caption shows the row; 1 then while it is packed.
     std::shared_ptr<std::atomic<int>> tgaStage_;
     QPointer<QWidget> focusBeforeJob_;
-    QString info_; // lblinfo's whole text; the label shows it shortened when it does not fit
 };
 
 } // namespace varnox::ui

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -40,6 +41,19 @@ jobs::ReplaceAnswer AskQuestion(QWidget* parent, const QuestionSink& sink, const
     if (chosen == no || !offerAll)
         return ReplaceAnswer::No;
     return ReplaceAnswer::Cancel;
+}
+
+void ShowStatus(QLabel* label, const QString& text)
+{
+    label->setProperty("statusText", text);
+    const QString shown = label->fontMetrics().elidedText(text, Qt::ElideMiddle, label->width());
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
+}
+
+void ShowStatus(QLabel* label)
+{
+    ShowStatus(label, label->property("statusText").toString());
 }
 
 QFont WindowFont()

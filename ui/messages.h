@@ -7,6 +7,7 @@
 #include <functional>
 
 class QFont;
+class QLabel;
 class QWidget;
 
 namespace varnox::ui {
@@ -32,6 +33,11 @@ class WaitCursor {
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+// Shows text in a status label, shortened in the middle when it does not fit (the whole text
+// is then its tool tip); with no text, shows the text given last again at the label's width.
+void ShowStatus(QLabel* label, const QString& text);
+void ShowStatus(QLabel* label);
 
 // The font of both windows: small enough for captions to fit the fixed layout.
 QFont WindowFont();

@@ -111,7 +111,7 @@ class Form1Test : public QObject {
         QTest::addColumn<bool>("ticked");
         QTest::addColumn<QString>("summary");
         QTest::newRow("Check1 unticked") << false << "Fertig: gfx.res";
-        QTest::newRow("Check1 ticked") << true << "Fertig: 3 Bilder entpackt";
+        QTest::newRow("Check1 ticked") << true << "3 Bilder entpackt";
     }
 
     void clickShowsReport()
@@ -201,7 +201,7 @@ class Form1Test : public QObject {
         form.resize(form.minimumSize());
         form.Check1->setChecked(true);
         ClickFile(form, 2); // many.res
-        QCOMPARE(form.lblinfo->text(), QString("Fertig: 60 Bilder entpackt, 1 nicht entpackt"));
+        QCOMPARE(form.lblinfo->text(), QString("60 Bilder entpackt, 1 nicht entpackt"));
         QVERIFY(form.txtinfo->textCursor().block().text().startsWith("Nicht entpackt: 1"));
         QVERIFY(form.txtinfo->verticalScrollBar()->value() > 0);
     }

@@ -513,18 +513,22 @@ class Form2Test : public QObject {
     void cancelLeavesEveryFile_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<bool>("whileAsked"); // cancelled inside the question, else before the job ran
+        QTest::addColumn<bool>("whileAsked");  // cancelled inside the question, else before the job ran
+        QTest::addColumn<bool>("closeWindow"); // by closing the window instead of "Abbrechen"
         QTest::addColumn<QString>("summary");
         QTest::newRow("gfp->tga, convert all, while asked")
-            << 1 << true << "0 Dateien konvertiert, abgebrochen";
-        QTest::newRow("gfp->tga, convert all, at once") << 1 << false << "0 Dateien konvertiert, abgebrochen";
-        QTest::newRow("tga->gfp") << 0 << false << "Abgebrochen";
+            << 1 << true << false << "0 Dateien konvertiert, abgebrochen";
+        QTest::newRow("gfp->tga, convert all, at once")
+            << 1 << false << false << "0 Dateien konvertiert, abgebrochen";
+        QTest::newRow("tga->gfp") << 0 << false << false << "Abgebrochen";
+        QTest::newRow("tga->gfp, window closed") << 0 << false << true << "Abgebrochen";
     }
 
     void cancelLeavesEveryFile()
     {
         QFETCH(int, mode);
         QFETCH(bool, whileAsked);
+        QFETCH(bool, closeWindow);
         QFETCH(QString, summary);
         Form2& form = Open();
         const auto before = ThreeGfpsTwoOldTgas(form, true);
@@ -541,7 +545,10 @@ class Form2Test : public QObject {
             test::WorkerGate gate;
             QTest::mouseClick(form.btnconvert, Qt::LeftButton);
             QVERIFY(form.btncancel->isEnabled());
-            QTest::mouseClick(form.btncancel, Qt::LeftButton);
+            if (closeWindow)
+                form.close();
+            else
+                QTest::mouseClick(form.btncancel, Qt::LeftButton);
             gate.Release();
             QVERIFY(test::WaitForJob(form.Runner()));
         }
@@ -550,6 +557,28 @@ class Form2Test : public QObject {
         QCOMPARE(form.lblinfo->text(), summary);
         QCOMPARE(form.prgjob->value(), 0);
         QVERIFY(messages_.texts.isEmpty());
+    }
+
+    void pngIsRefusedForNow_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("png source, tga->gfp") << 0;
+        QTest::newRow("gfp->png") << 2;
+    }
+
+    void pngIsRefusedForNow()
+    {
+        QFETCH(int, mode);
+        test::WriteBytes(*dir_ / "c.png", {0x89, 'P', 'N', 'G'});
+        const auto before = test::Snapshot(dir_->path());
+        Form2& form = Open();
+        form.opgra[mode]->setChecked(true);
+        form.File1[0]->setListIndex(mode == 0 ? 2 : 0); // c.png or pic.gfp
+        form.File1[1]->setListIndex(0);
+        Convert(form);
+        QCOMPARE(messages_.texts.size(), 1);
+        QVERIFY(messages_.texts[0].endsWith("PNG wird noch nicht unterstützt"));
+        QCOMPARE(test::Snapshot(dir_->path()), before);
     }
 
     void listsFollowTheDisk()
