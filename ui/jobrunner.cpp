@@ -10,6 +10,7 @@ struct JobRunner::PendingQuestion {
     std::mutex mutex;
     std::condition_variable answered;
     std::optional<jobs::ReplaceAnswer> answer;
+    std::function<jobs::ReplaceAnswer()> ask;
 
     void Give(jobs::ReplaceAnswer given)
     {
@@ -32,6 +33,7 @@ struct JobRunner::PendingQuestion {
 JobRunner::JobRunner(QObject* parent) : QObject(parent)
 {
     connect(&watcher_, &QFutureWatcher<void>::finished, this, &JobRunner::Finished);
+    connect(this, &JobRunner::QuestionWaiting, this, &JobRunner::AnswerQuestion, Qt::QueuedConnection);
 }
 
 JobRunner::~JobRunner()
@@ -91,20 +93,14 @@ void JobRunner::CancelAndWait()
 jobs::ReplaceAnswer JobRunner::Ask(const std::function<jobs::ReplaceAnswer()>& question)
 {
     auto pending = std::make_shared<PendingQuestion>();
+    pending->ask = question;
     {
         const std::lock_guard lock(mutex_);
         if (stopping_)
             return jobs::ReplaceAnswer::Cancel;
         question_ = pending;
     }
-    QMetaObject::invokeMethod(
-        this,
-        [pending, question] {
-            // Not asked once the answer was given for it (the job is being stopped).
-            if (pending->Open())
-                pending->Give(question());
-        },
-        Qt::QueuedConnection);
+    emit QuestionWaiting();
     std::unique_lock wait(pending->mutex);
     pending->answered.wait(wait, [&] { return pending->answer.has_value(); });
     const jobs::ReplaceAnswer answer = *pending->answer;
@@ -112,6 +108,18 @@ jobs::ReplaceAnswer JobRunner::Ask(const std::function<jobs::ReplaceAnswer()>& q
     const std::lock_guard lock(mutex_);
     question_.reset();
     return answer;
+}
+
+void JobRunner::AnswerQuestion()
+{
+    std::shared_ptr<PendingQuestion> pending;
+    {
+        const std::lock_guard lock(mutex_);
+        pending = question_;
+    }
+    // Not asked once the answer was given for it (the job is being stopped).
+    if (pending && pending->Open())
+        pending->Give(pending->ask());
 }
 
 } // namespace varnox::ui

@@ -48,10 +48,13 @@ class JobRunner : public QObject {
   signals:
     // A job started (true) or ended (false, after its done ran).
     void BusyChanged(bool busy);
+    // From the worker: a question waits for the window thread (queued to AnswerQuestion).
+    void QuestionWaiting();
 
   private:
     struct PendingQuestion;
     void Finished();
+    void AnswerQuestion();
 
     QFutureWatcher<void> watcher_;
     std::shared_ptr<jobs::JobProgress> progress_;

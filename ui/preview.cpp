@@ -114,7 +114,10 @@ PreviewImage Refused(const QString& reason)
     return {QImage(), reason};
 }
 
-const QString kNoMemory = QStringLiteral("Nicht genug Arbeitsspeicher für die Vorschau");
+QString NoMemory()
+{
+    return QStringLiteral("Nicht genug Arbeitsspeicher für die Vorschau");
+}
 
 PreviewImage LoadGfp(const QString& path, const std::atomic<bool>& cancel)
 {
@@ -154,7 +157,7 @@ PreviewImage LoadGfp(const QString& path, const std::atomic<bool>& cancel)
         return Refused(
             QStringLiteral("Die Farbtiefe von %1 Bit kann nicht angezeigt werden").arg(gfp.bitsPerPixel()));
     if (noMemory)
-        return Refused(kNoMemory);
+        return Refused(NoMemory());
     const bool zlib = gfp.compression() == kGfpCompressionZlib;
     return {picture ? picture->Take() : QImage(),
             SizeText(gfp.width(), gfp.height(),
@@ -180,7 +183,7 @@ PreviewImage LoadTga(const QString& path, const std::atomic<bool>& cancel)
     if (tga.width() > 0 && tga.height() > 0) {
         Reducer picture(tga.width(), tga.height());
         if (!picture.ok())
-            return Refused(kNoMemory);
+            return Refused(NoMemory());
         const std::size_t rowBytes = static_cast<std::size_t>(tga.width()) * 2;
         for (std::int32_t y = 0; y < tga.height() && !cancel; ++y) {
             const std::uint8_t* in = pixels.data() + static_cast<std::size_t>(y) * rowBytes;
@@ -205,7 +208,7 @@ PreviewImage LoadPreview(const QString& path, const std::atomic<bool>& cancel)
             return Refused(QStringLiteral("PNG wird noch nicht unterstützt"));
         return Refused(QStringLiteral("Unbekanntes Bildformat"));
     } catch (const std::bad_alloc&) {
-        return Refused(kNoMemory);
+        return Refused(NoMemory());
     } catch (const std::exception& error) {
         return Refused(QString::fromStdString(error.what()));
     }
