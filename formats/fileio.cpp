@@ -139,7 +139,7 @@ bool AtomicFile::Open(const Path& target)
         // Short and independent of the target's name, so that a target whose name is as
         // long as the file system allows can still be written.
         temp_ = folder / (".varnox-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".tmp");
-        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST)
             break;
     }
@@ -197,6 +197,26 @@ bool AtomicFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> byte
         }
         bytes = bytes.subspan(static_cast<std::size_t>(n));
         offset += n;
+    }
+    return true;
+}
+
+bool AtomicFile::MatchesTarget()
+{
+    if (fd_ < 0 || error_)
+        return false;
+    InputFile old;
+    struct stat mine {};
+    if (!old.Open(target_) || ::fstat(fd_, &mine) != 0 || old.Size() != mine.st_size)
+        return false;
+    Bytes a(1024 * 1024);
+    Bytes b(a.size());
+    for (std::int64_t at = 0; at < old.Size();) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(old.Size() - at, std::int64_t(a.size())));
+        if (::pread(fd_, a.data(), n, static_cast<off_t>(at)) != static_cast<ssize_t>(n) ||
+            !old.ReadAt(at, std::span<std::uint8_t>(b.data(), n)) || !std::equal(a.begin(), a.begin() + n, b.begin()))
+            return false;
+        at += static_cast<std::int64_t>(n);
     }
     return true;
 }

@@ -68,6 +68,8 @@ public:
     bool Write(std::initializer_list<std::span<const std::uint8_t>> pieces);
     // Writes bytes at offset (the file grows as needed).
     bool WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes);
+    // True when the target is a regular file holding exactly the bytes written so far.
+    bool MatchesTarget();
     // Puts the file in place of the target.
     bool Commit();
     // Removes the temporary file; the target stays as it was.

@@ -2,6 +2,7 @@
 // GFP -> TGA and TGA -> GFP, shared by the converter window and varnox-cli.
 
 #include "formats/module1.h"
+#include "jobs/progress.h"
 
 #include <functional>
 #include <string>
@@ -27,6 +28,26 @@ enum class PictureFormat { Tga, Png };
 struct GfpToTgaResult {
     int lastIndex = -1;              // the entry converted (or tried) last
     std::vector<Refusal> refused;    // in the order met; empty when every file was written
+    int written = 0;                 // files written
+    int kept = 0;                    // existing files kept on the answer No
+    bool cancelled = false;          // stopped by JobProgress::Cancel or the answer Cancel
+};
+
+
+// The answer to "replace this file?".
+enum class ReplaceAnswer { Yes, No, YesToAll, Cancel };
+
+// Asked with the path of an existing file that the new one would replace and that differs
+// from it, once the new file is complete and before it replaces the old one.
+using ReplaceQuestion = std::function<ReplaceAnswer(const Path& target)>;
+
+struct GfpToTgaOptions {
+    PictureFormat format = PictureFormat::Tga;
+    // Rows of the picture for one entry, files for several; a cancel stops before the next
+    // file replaces anything, and the file in hand stays as it was.
+    JobProgress* progress = nullptr;
+    // Unset: an existing file is replaced without asking.
+    ReplaceQuestion askReplace;
 };
 
 // Converts names[first..last] of folder into TGA files beside them, in order. select(k) is
@@ -39,6 +60,12 @@ GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::v
 GfpToTgaResult ConvertGfpFiles(Module1& module, const Path& folder, const std::vector<std::string>& names,
                                int first, int last, PictureFormat format, const std::function<void(int)>& select = {});
 
+// The same, into options.format, telling progress and asking before replacing a file that
+// differs.
+GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::vector<std::string>& names,
+                               int first, int last, const std::function<void(int)>& select,
+                               const GfpToTgaOptions& options);
+
 enum class TgaToGfpStage { Analysing, Packing };
 
 // German status text of a stage: "Analysiere tga und gfp", "Packe Daten".
@@ -46,22 +73,24 @@ std::string StageText(TgaToGfpStage stage);
 
 struct TgaToGfpResult {
     bool ok = false;
-    Refusal refusal;  // when !ok
+    bool cancelled = false; // stopped by JobProgress::Cancel; every file as it was
+    Refusal refusal;        // when !ok and not cancelled
 };
 
 // Replaces the picture of the GFP target by the TGA source, after copying the target to
 // target + ".bak". Refuses, touching no file, a target without both tags or that may not be
 // rewritten, and a source the TGA reader refuses. stage() is told each stage, progress()
-// each row the TGA reader builds.
-// A source ending in ".png" (any case) is read as a PNG, any other as a TGA.
+// each row read. A source ending in ".png" (any case) is read as a PNG, any other as a TGA.
+// job, when given, counts the rows read; a cancel before the backup is made leaves every
+// file as it was.
 TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
                                const std::function<void(TgaToGfpStage)>& stage = {},
-                               const TgaProgress& progress = {});
+                               const TgaProgress& progress = {}, JobProgress* job = nullptr);
 
 // The same with the source's format given: the picture written for a PNG equals the one
 // written for a TGA of the same pixels.
 TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureFormat format, const Path& target,
                                    GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage = {},
-                                   const TgaProgress& progress = {});
+                                   const TgaProgress& progress = {}, JobProgress* job = nullptr);
 
 }  // namespace varnox::jobs

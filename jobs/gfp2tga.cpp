@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <optional>
@@ -57,52 +58,95 @@ std::unique_ptr<RowSink> MakeSink(PictureFormat format, AtomicFile& file)
     return MakeTgaSink(file);
 }
 
-// Converts one GFP; a refusal leaves every file as it was. A damaged GFP is named before
-// a target that cannot be written.
-std::optional<Refusal> ConvertOne(Module1& module, const Path& source, const Path& target, PictureFormat format)
+enum class Outcome { Written, Kept, Cancelled, Refused };
+
+struct OneResult {
+    Outcome outcome = Outcome::Written;
+    Refusal refusal;  // when Refused
+};
+
+OneResult Refused(Refusal refusal)
 {
+    return {Outcome::Refused, std::move(refusal)};
+}
+
+// What one batch carries from file to file.
+struct Batch {
+    const GfpToTgaOptions& options;
+    bool severalFiles = false;
+    bool replaceAll = false;  // the answer YesToAll was given
+};
+
+// Converts one GFP; a refusal, a cancel or the answer No leaves every file as it was. A
+// damaged GFP is named before a target that cannot be written.
+OneResult ConvertOne(Module1& module, const Path& source, const Path& target, Batch& batch)
+{
+    JobProgress* progress = batch.options.progress;
+    JobProgress* rows = batch.severalFiles ? nullptr : progress;
     GfpSource gfp;
     if (auto status = gfp.Open(source, module.GfpPictureHeader, module.GfpPixelHeader); !status)
-        return RefusalOf(status.error());
+        return Refused(RefusalOf(status.error()));
     if (auto unfit = UnfitPicture(module.GfpPixelHeader)) {
         if (auto status = gfp.Drain(); !status)
-            return RefusalOf(status.error());
-        return Refusal{PathText(source), std::move(*unfit)};
+            return Refused(RefusalOf(status.error()));
+        return Refused({PathText(source), std::move(*unfit)});
     }
     AtomicFile file;
     if (!file.Open(target)) {
         if (auto status = gfp.Drain(); !status)
-            return RefusalOf(status.error());
-        return CannotWrite(target, file.error());
+            return Refused(RefusalOf(status.error()));
+        return Refused(CannotWrite(target, file.error()));
     }
-    const std::unique_ptr<RowSink> sink = MakeSink(format, file);
-    if (auto status = CopyRows(gfp, *sink); !status) {
+    if (rows != nullptr)
+        rows->Start(gfp.Info().height);
+    const auto rowDone = [&](std::int32_t row) {
+        if (rows != nullptr)
+            rows->SetDone(row);
+        return !Cancelled(progress);
+    };
+    const std::unique_ptr<RowSink> sink = MakeSink(batch.options.format, file);
+    if (auto status = CopyRows(gfp, *sink, rowDone); !status) {
+        if (status.error().code == ErrorCode{IoError::Cancelled})
+            return {Outcome::Cancelled, {}};
         if (std::holds_alternative<IoError>(status.error().code))
-            return CannotWrite(target, file.error() ? file.error() : status.error().system);
+            return Refused(CannotWrite(target, file.error() ? file.error() : status.error().system));
         Error error = status.error();
         error.file = source;
-        return RefusalOf(error);
+        return Refused(RefusalOf(error));
+    }
+    if (Cancelled(progress))
+        return {Outcome::Cancelled, {}};
+    std::error_code ignored;
+    if (batch.options.askReplace && !batch.replaceAll && std::filesystem::exists(target, ignored) &&
+        !file.MatchesTarget()) {
+        switch (batch.options.askReplace(target)) {
+        case ReplaceAnswer::Yes: break;
+        case ReplaceAnswer::YesToAll: batch.replaceAll = true; break;
+        case ReplaceAnswer::No: return {Outcome::Kept, {}};
+        case ReplaceAnswer::Cancel: return {Outcome::Cancelled, {}};
+        }
+        if (Cancelled(progress))
+            return {Outcome::Cancelled, {}};
     }
     if (!file.Commit())
-        return CannotWrite(target, file.error());
-    if (format == PictureFormat::Tga)
+        return Refused(CannotWrite(target, file.error()));
+    if (batch.options.format == PictureFormat::Tga)
         module.TgaHeader = TgaHeaderFor(static_cast<std::int16_t>(gfp.Info().width),
                                         static_cast<std::int16_t>(gfp.Info().height));
-    return std::nullopt;
+    return {};
 }
 
 // Converts one GFP of the folder, after checking its name.
-std::optional<Refusal> ConvertNamed(Module1& module, const Path& folder, const std::string& name,
-                                    PictureFormat format)
+OneResult ConvertNamed(Module1& module, const Path& folder, const std::string& name, Batch& batch)
 {
     const Path source = folder / name;
-    const std::string targetName = TargetName(name, format);
+    const std::string targetName = TargetName(name, batch.options.format);
     if (targetName.empty())
-        return Refusal{PathText(source), "Der Dateiname endet nicht auf .gfp"};
+        return Refused({PathText(source), "Der Dateiname endet nicht auf .gfp"});
     try {
-        return ConvertOne(module, source, folder / targetName, format);
+        return ConvertOne(module, source, folder / targetName, batch);
     } catch (const std::bad_alloc&) {
-        return RefusalOf(Error{IoError::OutOfMemory, source, {}, {}});
+        return Refused(RefusalOf(Error{IoError::OutOfMemory, source, {}, {}}));
     }
 }
 
@@ -122,14 +166,42 @@ GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::v
 GfpToTgaResult ConvertGfpFiles(Module1& module, const Path& folder, const std::vector<std::string>& names,
                                int first, int last, PictureFormat format, const std::function<void(int)>& select)
 {
+    GfpToTgaOptions options;
+    options.format = format;
+    return ConvertGfpToTga(module, folder, names, first, last, select, options);
+}
+
+GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::vector<std::string>& names,
+                               int first, int last, const std::function<void(int)>& select,
+                               const GfpToTgaOptions& options)
+{
     GfpToTgaResult result;
     const int count = static_cast<int>(names.size());
-    for (int k = std::max(first, 0); k <= last && k < count; ++k) {
+    const int from = std::max(first, 0);
+    const int to = std::min(last, count - 1);
+    Batch batch{options};
+    batch.severalFiles = to > from;
+    if (batch.severalFiles && options.progress != nullptr)
+        options.progress->Start(to - from + 1);
+    for (int k = from; k <= to; ++k) {
+        if (Cancelled(options.progress)) {
+            result.cancelled = true;
+            break;
+        }
         if (select)
             select(k);
         result.lastIndex = k;
-        if (auto refusal = ConvertNamed(module, folder, names[static_cast<std::size_t>(k)], format))
-            result.refused.push_back(std::move(*refusal));
+        OneResult one = ConvertNamed(module, folder, names[static_cast<std::size_t>(k)], batch);
+        if (batch.severalFiles && options.progress != nullptr)
+            options.progress->Advance();
+        switch (one.outcome) {
+        case Outcome::Written: ++result.written; break;
+        case Outcome::Kept: ++result.kept; break;
+        case Outcome::Refused: result.refused.push_back(std::move(one.refusal)); break;
+        case Outcome::Cancelled: result.cancelled = true; break;
+        }
+        if (result.cancelled)
+            break;
     }
     return result;
 }

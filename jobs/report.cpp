@@ -23,7 +23,8 @@ ReportResult Refused(const Path& archive, const std::string& reason, const std::
     result.lines.push_back(kInvalidRes);
     if (!reason.empty())
         result.lines.push_back(systemReason.empty() ? reason : reason + ": " + systemReason);
-    result.error = PathText(archive) + ": " + (reason.empty() ? std::string(kInvalidRes) : result.lines.back());
+    result.error =
+        PathText(archive) + ": " + (reason.empty() ? std::string(kInvalidRes) : result.lines.back());
     return result;
 }
 
@@ -64,16 +65,22 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
     lines.push_back("Infooffset:" + std::to_string(header.infoOffset));
 
     const Path unpackFolder = UnpackFolder(folder, fileName);
+    if (options.progress != nullptr)
+        options.progress->Start(header.itemCount);
     for (std::int32_t i = 0; i < header.itemCount; ++i) {
+        if (options.progress != nullptr)
+            options.progress->SetDone(i);
         const ResItem& item = module.ResItems[static_cast<std::size_t>(i)];
         const std::string name = Latin1ToUtf8(ItemName(item));
         lines.push_back("\tItemdatatype:" + ItemTypeLabel(item.itemDataType));
         lines.push_back("\tItemdataoffset:" + std::to_string(item.itemDataOffset));
         lines.push_back("\tItemname:" + name);
 
-        if (item.itemDataType != kItemTypePicture || !options.extractWanted || !options.extractWanted())
+        if (item.itemDataType != kItemTypePicture || Cancelled(options.progress) || !options.extractWanted ||
+            !options.extractWanted())
             continue;
-        const ExtractError extracted = module.ExtractItem(archive, unpackFolder, static_cast<std::int16_t>(i));
+        const ExtractError extracted =
+            module.ExtractItem(archive, unpackFolder, static_cast<std::int16_t>(i));
         if (extracted == ExtractError::None) {
             ++result.written;
         } else {
@@ -85,6 +92,8 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
         if (options.afterItemWritten)
             options.afterItemWritten();
     }
+    if (options.progress != nullptr)
+        options.progress->SetDone(header.itemCount);
 
     if (!result.failures.empty()) {
         lines.push_back("Nicht entpackt: " + std::to_string(result.failures.size()));

@@ -3,6 +3,7 @@
 // window and varnox-cli.
 
 #include "formats/module1.h"
+#include "jobs/progress.h"
 
 #include <functional>
 #include <string>
@@ -13,8 +14,10 @@ namespace varnox::jobs {
 struct ReportOptions {
     // Asked before each picture item: extract it? (the window reads its check box afresh)
     std::function<bool()> extractWanted;
-    // Called after each item written; the window lets pending events run here.
+    // Called after each item written.
     std::function<void()> afterItemWritten;
+    // Counts the directory entries walked; once cancelled, no further item is written.
+    JobProgress* progress = nullptr;
 };
 
 struct NotUnpacked {

@@ -24,12 +24,21 @@ TgaToGfpResult Refused(const Error& error)
     return result;
 }
 
+TgaToGfpResult CancelledResult()
+{
+    TgaToGfpResult result;
+    result.cancelled = true;
+    return result;
+}
+
 TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat format, const Path& target,
                            GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage,
-                           const TgaProgress& progress)
+                           const TgaProgress& progress, JobProgress* job)
 {
     if (stage)
         stage(TgaToGfpStage::Analysing);
+    if (Cancelled(job))
+        return CancelledResult();
     // Both tags are required, since the rewritten file carries the target's own header bytes.
     auto head = ReadGfpHead(target);
     if (!head)
@@ -51,13 +60,19 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
     if (stage && packing != GfpPacking::Uncompressed)
         stage(TgaToGfpStage::Packing);
     const std::int32_t height = picture.Info().height;
+    if (job != nullptr)
+        job->Start(height);
     const auto rowDone = [&](std::int32_t row) {
         if (progress)
             progress(row, false);
-        return true;
+        if (job != nullptr)
+            job->SetDone(row);
+        return !Cancelled(job);
     };
     const auto write = [&file](std::int64_t at, std::span<const std::uint8_t> bytes) { return file.WriteAt(at, bytes); };
     if (auto status = WriteGfp(write, *head, picture, packing, rowDone); !status) {
+        if (status.error().code == ErrorCode{IoError::Cancelled})
+            return CancelledResult();
         if (file.error())
             return Refused(Error{IoError::CannotWrite, target, file.error(), {}});
         Error error = status.error();
@@ -69,6 +84,8 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
         progress(height, true);
     module.GfpPictureHeader = head->picture;
     module.GfpPixelHeader = head->pixel;
+    if (Cancelled(job))
+        return CancelledResult();
 
     Path backup = target;
     backup += ".bak";
@@ -86,19 +103,20 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
 }  // namespace
 
 TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
-                               const std::function<void(TgaToGfpStage)>& stage, const TgaProgress& progress)
+                               const std::function<void(TgaToGfpStage)>& stage, const TgaProgress& progress,
+                               JobProgress* job)
 {
     const PictureFormat format = PictureKindOf(source) == PictureKind::Png ? PictureFormat::Png : PictureFormat::Tga;
     return ConvertPictureToGfp(module, source, format, target,
-                               uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib, stage, progress);
+                               uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib, stage, progress, job);
 }
 
 TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureFormat format, const Path& target,
                                    GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage,
-                                   const TgaProgress& progress)
+                                   const TgaProgress& progress, JobProgress* job)
 {
     try {
-        return ConvertInto(module, source, format, target, packing, stage, progress);
+        return ConvertInto(module, source, format, target, packing, stage, progress, job);
     } catch (const std::bad_alloc&) {
         return Refused(Error{IoError::OutOfMemory, source, {}, {}});
     }

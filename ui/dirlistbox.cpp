@@ -3,10 +3,12 @@
 #include "ui/folders.h"
 
 #include <QDir>
+#include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 namespace varnox::ui {
 
@@ -15,6 +17,8 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kLevelRole = Qt::UserRole + 1;
 constexpr int kIndentPixels = 8;
+// How long the folder must be quiet after a change on disk before it is listed again.
+constexpr int kSettleMilliseconds = 150;
 
 // Draws each entry shifted right by its level.
 class IndentDelegate : public QStyledItemDelegate {
@@ -55,8 +59,13 @@ QString EntryText(const QString& folder)
 
 } // namespace
 
-DirListBox::DirListBox(QWidget* parent) : QListWidget(parent)
+DirListBox::DirListBox(QWidget* parent)
+    : QListWidget(parent), watcher_(new QFileSystemWatcher(this)), settle_(new QTimer(this))
 {
+    settle_->setSingleShot(true);
+    settle_->setInterval(kSettleMilliseconds);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
+    connect(settle_, &QTimer::timeout, this, &DirListBox::Refresh);
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemDoubleClicked, this,
@@ -102,6 +111,30 @@ void DirListBox::OpenEntry(int row)
     }
 }
 
+void DirListBox::Refresh()
+{
+    settle_->stop();
+    if (path_.isEmpty())
+        return;
+    for (QString at = path_;; at = CleanFolder(at + QStringLiteral("/.."))) {
+        try {
+            CheckListable(at);
+        } catch (const ListError&) {
+            if (QDir(at).isRoot())
+                return;
+            continue;
+        }
+        if (at == path_) {
+            Fill(EntryPath(currentRow()));
+        } else {
+            path_ = at;
+            Fill();
+            emit Change();
+        }
+        return;
+    }
+}
+
 void DirListBox::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -111,8 +144,13 @@ void DirListBox::keyPressEvent(QKeyEvent* event)
     QListWidget::keyPressEvent(event);
 }
 
-void DirListBox::Fill()
+void DirListBox::Fill(const QString& keep)
 {
+    if (!watcher_->directories().contains(path_)) {
+        if (!watcher_->directories().isEmpty())
+            watcher_->removePaths(watcher_->directories());
+        watcher_->addPath(path_);
+    }
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
     clear();
@@ -130,7 +168,11 @@ void DirListBox::Fill()
         entry->setData(kPathRole, dir.filePath(name));
         entry->setData(kLevelRole, static_cast<int>(chain.size()));
     }
-    setCurrentRow(static_cast<int>(chain.size()) - 1);
+    int current = static_cast<int>(chain.size()) - 1;
+    for (int row = 0; row < count() && !keep.isEmpty(); ++row)
+        if (EntryPath(row) == keep)
+            current = row;
+    setCurrentRow(current);
 }
 
 } // namespace varnox::ui

@@ -4,6 +4,9 @@
 
 #include <QListWidget>
 
+class QFileSystemWatcher;
+class QTimer;
+
 namespace varnox::ui {
 
 class DirListBox : public QListWidget {
@@ -22,6 +25,10 @@ class DirListBox : public QListWidget {
     // is told through ListFailed; the list then stays on the nearest folder that still exists.
     void OpenEntry(int row);
 
+    // Lists the current folder again, keeping the entry that was current when it still
+    // exists. A current folder that went is left for the nearest one that exists, with Change.
+    void Refresh();
+
   signals:
     void Change();
     void ListFailed(const QString& message);
@@ -30,8 +37,10 @@ class DirListBox : public QListWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    void Fill();
+    void Fill(const QString& keep = {});
 
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* settle_ = nullptr; // a burst of changes on disk gives one refresh
     QString path_;
 };
 

@@ -3,8 +3,10 @@
 #include "ui/folders.h"
 
 #include <QDir>
+#include <QFileSystemWatcher>
 #include <QRegularExpression>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <vector>
 
 namespace varnox::ui {
@@ -34,10 +36,18 @@ bool MatchesAny(const std::vector<QRegularExpression>& patterns, const QString& 
     return false;
 }
 
+// How long the folder must be quiet after a change on disk before it is listed again.
+constexpr int kSettleMilliseconds = 150;
+
 } // namespace
 
-FileListBox::FileListBox(QWidget* parent) : QListWidget(parent)
+FileListBox::FileListBox(QWidget* parent)
+    : QListWidget(parent), watcher_(new QFileSystemWatcher(this)), settle_(new QTimer(this))
 {
+    settle_->setSingleShot(true);
+    settle_->setInterval(kSettleMilliseconds);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, settle_, qOverload<>(&QTimer::start));
+    connect(settle_, &QTimer::timeout, this, &FileListBox::Refresh);
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
         const QList<QListWidgetItem*> chosen = selectedItems();
@@ -87,11 +97,20 @@ void FileListBox::setPattern(const QString& pattern)
 
 void FileListBox::Refresh()
 {
-    if (!path_.isEmpty())
-        Fill(path_, pattern_);
+    settle_->stop();
+    if (path_.isEmpty())
+        return;
+    try {
+        Fill(path_, pattern_, FileName());
+    } catch (const ListError&) {
+        const QSignalBlocker blocker(this);
+        clear();
+        selected_ = -1;
+        emit Listed();
+    }
 }
 
-void FileListBox::Fill(const QString& folder, const QString& pattern)
+void FileListBox::Fill(const QString& folder, const QString& pattern, const QString& keep)
 {
     CheckListable(folder);
     const auto patterns = Patterns(pattern);
@@ -102,12 +121,22 @@ void FileListBox::Fill(const QString& folder, const QString& pattern)
         if (MatchesAny(patterns, file.fileName()))
             names.append(file.fileName());
 
+    if (folder != path_) {
+        if (!watcher_->directories().isEmpty())
+            watcher_->removePaths(watcher_->directories());
+        watcher_->addPath(folder);
+    }
     path_ = folder;
     pattern_ = pattern;
-    const QSignalBlocker blocker(this);
-    clear();
-    addItems(names);
-    selected_ = -1;
+    {
+        const QSignalBlocker blocker(this);
+        clear();
+        addItems(names);
+        selected_ = keep.isEmpty() ? -1 : static_cast<int>(names.indexOf(keep));
+        if (selected_ >= 0)
+            setCurrentRow(selected_, QItemSelectionModel::ClearAndSelect);
+    }
+    emit Listed();
 }
 
 int FileListBox::ListIndex() const

@@ -4,6 +4,9 @@
 #include <QListWidget>
 #include <QStringList>
 
+class QFileSystemWatcher;
+class QTimer;
+
 namespace varnox::ui {
 
 class FileListBox : public QListWidget {
@@ -21,7 +24,8 @@ class FileListBox : public QListWidget {
     // without regard to case; the pattern shown already changes nothing. Throws ListError like setPath.
     void setPattern(const QString& pattern);
 
-    // Lists the folder again with the same pattern.
+    // Lists the folder again with the same pattern, keeping the selected entry when its file
+    // is still there (without a Click); a folder that went leaves the list empty.
     void Refresh();
 
     // The selected entry, or -1 for none.
@@ -40,13 +44,17 @@ class FileListBox : public QListWidget {
   signals:
     // A file was selected, by the user or in code, or the selected one was clicked again.
     void Click();
+    // The list was filled anew (new folder, pattern, or a refresh).
+    void Listed();
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
 
   private:
-    void Fill(const QString& folder, const QString& pattern);
+    void Fill(const QString& folder, const QString& pattern, const QString& keep = {});
 
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* settle_ = nullptr; // a burst of changes on disk gives one refresh
     QString path_;
     QString pattern_ = QStringLiteral("*.*");
     int selected_ = -1;

@@ -6,21 +6,34 @@
 #include "ui/messages.h"
 
 #include <QWidget>
+#include <atomic>
+#include <memory>
 
 class QCheckBox;
+class QLabel;
 class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTimer;
 
 namespace varnox::ui {
 
 class DirListBox;
 class FileListBox;
+class JobRunner;
 
 class Form1 : public QWidget {
     Q_OBJECT
   public:
     // module holds the records shared with the converter window; the lists start on programFolder.
+    // The unpack runs on runner (the converter window's), or on a worker of its own when null.
     // Made with new: once closed, the window deletes itself.
-    Form1(Module1& module, const QString& programFolder, QWidget* parent = nullptr);
+    Form1(Module1& module, const QString& programFolder, JobRunner* runner = nullptr,
+          QWidget* parent = nullptr);
+    // Stops and waits for its own unpack.
+    ~Form1() override;
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
 
     static QString Caption();
 
@@ -29,28 +42,45 @@ class Form1 : public QWidget {
     QPlainTextEdit* txtinfo = nullptr;
     QCheckBox* Check1 = nullptr;
     DirListBox* Dir1 = nullptr;
+    // Progress of the running unpack, its cancel button and how it ended.
+    QProgressBar* prgjob = nullptr;
+    QPushButton* btncancel = nullptr;
+    QLabel* lblinfo = nullptr;
 
     void Form_Load();
     void Dir1_Change();
     void filFile_Click();
+    void btncancel_Click();
 
     void setMessageSink(MessageSink sink) { sink_ = std::move(sink); }
     void ShowMessage(const QString& text);
 
-    // True while a click on an archive is being handled.
-    bool IsBusy() const { return busy_; }
+    // True while the report and unpack of a clicked archive run.
+    bool IsBusy() const;
     // True once the window was closed; it deletes itself when its work is done.
     bool IsClosing() const { return closing_; }
+    JobRunner& Runner() const { return *runner_; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void ApplyEnabled();
+    void PlaceControls();
+    void ShowProgress();
+    void ShowReport(const QString& text, bool failures);
+
     Module1& module_;
     QString programFolder_;
     MessageSink sink_;
-    bool busy_ = false;
+    std::unique_ptr<JobRunner> ownRunner_;
+    JobRunner* runner_ = nullptr;
+    QTimer* poll_ = nullptr;
+    // Check1's tick, for the unpack to read afresh before each item.
+    std::shared_ptr<std::atomic<bool>> unpackWanted_;
     bool closing_ = false;
+    bool listHadFocus_ = false;
 };
 
 } // namespace varnox::ui

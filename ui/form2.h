@@ -1,18 +1,25 @@
 #pragma once
 // The converter window: source and target blocks of drive, folder and file lists, the
-// direction, and the two conversions behind "Convert"; "unpack" opens the unpacker window.
+// direction, the conversions behind "Convert" run on the worker, and a preview of the
+// selected source picture; "unpack" opens the unpacker window.
 
 #include "formats/module1.h"
+#include "jobs/convert.h"
 #include "ui/messages.h"
 
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
 
 class QCheckBox;
 class QLabel;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QTimer;
 
 namespace varnox::ui {
 
@@ -20,13 +27,18 @@ class DirListBox;
 class DriveListBox;
 class FileListBox;
 class Form1;
+class JobRunner;
+class PreviewBox;
 
 class Form2 : public QWidget {
     Q_OBJECT
   public:
     // module holds the records shared with the unpacker window; all lists start on programFolder.
     Form2(Module1& module, const QString& programFolder, QWidget* parent = nullptr);
+    // Stops a running job (the unpacker window's too) and waits for it.
     ~Form2() override;
+    Form2(const Form2&) = delete;
+    Form2& operator=(const Form2&) = delete;
 
     static QString Caption();
 
@@ -37,11 +49,16 @@ class Form2 : public QWidget {
     QLabel* Label2 = nullptr;
     std::array<DriveListBox*, 2> Drive1{};
     QPushButton* btnconvert = nullptr;
-    std::array<QRadioButton*, 2> opgra{};
+    // 0 "tga->gfp", 1 "gfp->tga", 2 "gfp->png".
+    std::array<QRadioButton*, 3> opgra{};
     QLabel* lblinfo = nullptr;
     QPushButton* Command1 = nullptr;
     QCheckBox* chkuncom = nullptr;
     QCheckBox* chkunpackall = nullptr;
+    // Progress of the running job and its cancel button; the preview of the source file.
+    QProgressBar* prgjob = nullptr;
+    QPushButton* btncancel = nullptr;
+    PreviewBox* picpreview = nullptr;
 
     void Form_Load();
     void opgra_Click(int Index);
@@ -50,24 +67,53 @@ class Form2 : public QWidget {
     void File1_Click(int Index);
     void Command1_Click();
     void btnconvert_Click();
+    void btncancel_Click();
 
     // The unpacker window while it is open; null before the first "unpack" and after a close.
     Form1* Unpacker() const;
+    // The worker this window and its unpacker windows run their jobs on.
+    JobRunner& Runner() const { return *runner_; }
 
     // Messages of this window and of the unpacker windows it opens go to sink when set.
     void setMessageSink(MessageSink sink) { sink_ = std::move(sink); }
     void ShowMessage(const QString& text);
+    // Questions of this window go to sink when set.
+    void setQuestionSink(QuestionSink sink) { questionSink_ = std::move(sink); }
+
+  signals:
+    // From the worker: entry index of the source list is converted now.
+    void Converting(int index);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void ConvertGfpToTga();
+    void ConvertGfpToPicture(jobs::PictureFormat format);
     void ConvertTgaToGfp();
+    void StartJob(std::function<void(jobs::JobProgress&)> work, std::function<void()> done);
+    jobs::ReplaceAnswer AskReplace(const Path& target, bool offerAll);
     QString SelectedPath(int index) const;
+    void SetInfo(const QString& text);
+    void ApplyEnabled();
+    void ShowProgress();
+    void ShowPreview();
+    void RefreshLists();
+    void PlaceControls();
 
     Module1& module_;
     QString programFolder_;
     MessageSink sink_;
+    QuestionSink questionSink_;
+    std::unique_ptr<JobRunner> runner_;
     QPointer<Form1> unpacker_;
+    QTimer* poll_ = nullptr;
     std::array<bool, 2> puttingBack_{};
+    int mode_ = -1;
+    bool closed_ = false;
+    // While a TGA is read for TGA -> GFP, the caption shows the row; 1 then while it is packed.
+    std::shared_ptr<std::atomic<int>> tgaStage_;
+    QPointer<QWidget> focusBeforeJob_;
 };
 
 } // namespace varnox::ui

@@ -1,10 +1,13 @@
 #pragma once
 // Where a window's message boxes go: a modal box with an OK button, or, in tests, a sink.
 
+#include "jobs/convert.h"
+
 #include <QString>
 #include <functional>
 
 class QFont;
+class QLabel;
 class QWidget;
 
 namespace varnox::ui {
@@ -14,6 +17,14 @@ using MessageSink = std::function<void(const QString& text)>;
 // Shows text to the user: through sink when one is set, otherwise in a modal box over parent.
 void ShowMessageBox(QWidget* parent, const MessageSink& sink, const QString& text);
 
+// Where a window's questions go; offerAll adds "Ja, alle" and "Abbrechen" to "Ja" and "Nein".
+using QuestionSink = std::function<jobs::ReplaceAnswer(const QString& text, bool offerAll)>;
+
+// Asks text: through sink when one is set, otherwise in a modal box over parent. Escape
+// answers "Abbrechen", or "Nein" when only "Ja" and "Nein" are offered.
+jobs::ReplaceAnswer AskQuestion(QWidget* parent, const QuestionSink& sink, const QString& text,
+                                bool offerAll);
+
 // The hourglass for as long as the object lives.
 class WaitCursor {
   public:
@@ -22,6 +33,11 @@ class WaitCursor {
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+// Shows text in a status label, shortened in the middle when it does not fit (the whole text
+// is then its tool tip); with no text, shows the text given last again at the label's width.
+void ShowStatus(QLabel* label, const QString& text);
+void ShowStatus(QLabel* label);
 
 // The font of both windows: small enough for captions to fit the fixed layout.
 QFont WindowFont();

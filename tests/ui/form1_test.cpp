@@ -7,9 +7,12 @@
 #include "ui/form1.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QTimer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QtTest>
 #include <memory>
 
@@ -62,11 +65,12 @@ class Form1Test : public QObject {
         return *form_;
     }
 
-    // Clicks entry row of the file list with the mouse.
+    // Clicks entry row of the file list with the mouse, and waits for the report to end.
     static void ClickFile(Form1& form, int row)
     {
         const QRect where = form.filFile->visualItemRect(form.filFile->item(row));
         QTest::mouseClick(form.filFile->viewport(), Qt::LeftButton, {}, where.center());
+        QVERIFY(test::WaitForJob(form.Runner()));
     }
 
   private slots:
@@ -92,7 +96,7 @@ class Form1Test : public QObject {
     {
         Form1& form = Open();
         QVERIFY(form.windowTitle().startsWith("Varnox unpack v0.1"));
-        QCOMPARE(form.size(), QSize(461, 308));
+        QCOMPARE(form.size(), QSize(461, 340));
         QCOMPARE(form.Dir1->path(), Q(dir_->path()));
         QCOMPARE(form.filFile->path(), Q(dir_->path()));
         QCOMPARE(form.filFile->FileNames(), QStringList({"ALT.RES", "gfx.res"}));
@@ -105,13 +109,15 @@ class Form1Test : public QObject {
     void clickShowsReport_data()
     {
         QTest::addColumn<bool>("ticked");
-        QTest::newRow("Check1 unticked") << false;
-        QTest::newRow("Check1 ticked") << true;
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("Check1 unticked") << false << "Fertig: gfx.res";
+        QTest::newRow("Check1 ticked") << true << "3 Bilder entpackt";
     }
 
     void clickShowsReport()
     {
         QFETCH(bool, ticked);
+        QFETCH(QString, summary);
         Form1& form = Open();
         form.Check1->setChecked(ticked);
         form.txtinfo->setPlainText("von vorher");
@@ -122,45 +128,81 @@ class Form1Test : public QObject {
         for (const char* name : {"eins.gfp", "zwei.gfp", "drei.gfp"})
             QCOMPARE(std::filesystem::exists(*dir_ / "gfx" / name), ticked);
         QVERIFY(!std::filesystem::exists(*dir_ / "gfx" / "klang.gfp"));
-        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QCOMPARE(form.lblinfo->text(), summary);
+        QVERIFY(form.cursor().shape() == Qt::ArrowCursor);
         QVERIFY(form.filFile->isEnabled() && form.Dir1->isEnabled());
+        // The unpack folder is listed, the archive stays selected.
+        QCOMPARE(form.Dir1->findItems("gfx", Qt::MatchExactly).size(), ticked ? 1 : 0);
+        QCOMPARE(form.filFile->FileName(), QString("gfx.res"));
 
         ClickFile(form, 1); // the same entry again: the same report
         QCOMPARE(form.txtinfo->toPlainText(), ExpectedText(dir_->path(), "gfx.res"));
         ClickFile(form, 0);
         QCOMPARE(form.txtinfo->toPlainText(), QString("Keine gültige RES-File"));
+        QVERIFY(form.lblinfo->text().isEmpty());
         QVERIFY(messages_.texts.isEmpty());
     }
 
-    void unpackBlocksTheListsAndStopsWhenClosed()
+    // The job is held back on the worker while the window is used.
+    void whileTheUnpackRuns_data()
     {
-        Form1& form = Open();
-        form.Check1->setChecked(true);
-        bool listsTookInput = true;
-        QTimer::singleShot(0, &form, [&] {
-            listsTookInput = form.filFile->isEnabled() || form.Dir1->isEnabled();
-            QVERIFY(form.IsBusy());
-            form.close();
-        });
-        form.filFile->setListIndex(1); // raises the click
-        QVERIFY(!listsTookInput);
-        QVERIFY(std::filesystem::exists(*dir_ / "gfx" / "eins.gfp"));
-        QVERIFY(!std::filesystem::exists(*dir_ / "gfx" / "zwei.gfp"));
-        QVERIFY(!std::filesystem::exists(*dir_ / "gfx" / "drei.gfp"));
-        QVERIFY(!form_.isNull()); // still there until its click has ended
-        test::RunDeferredDeletes();
-        QVERIFY(form_.isNull());
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("unticked") << "untick"
+                                  << "Fertig: gfx.res";
+        QTest::newRow("cancelled") << "cancel"
+                                   << "Abgebrochen: 0 Bilder entpackt";
+        QTest::newRow("closed") << "close"
+                                << "";
     }
 
-    void untickingDuringUnpackStopsTheRest()
+    void whileTheUnpackRuns()
     {
+        QFETCH(QString, action);
+        QFETCH(QString, summary);
         Form1& form = Open();
         form.Check1->setChecked(true);
-        QTimer::singleShot(0, &form, [&] { form.Check1->setChecked(false); });
-        form.filFile->setListIndex(1);
-        QVERIFY(std::filesystem::exists(*dir_ / "gfx" / "eins.gfp"));
-        QVERIFY(!std::filesystem::exists(*dir_ / "gfx" / "zwei.gfp"));
+        test::WorkerGate gate;
+        form.filFile->setListIndex(1); // raises the click
+        QVERIFY(form.IsBusy());
+        QVERIFY(!form.filFile->isEnabled() && !form.Dir1->isEnabled());
+        QVERIFY(form.Check1->isEnabled() && form.btncancel->isEnabled());
+        if (action == "untick")
+            form.Check1->setChecked(false);
+        else if (action == "cancel")
+            QTest::mouseClick(form.btncancel, Qt::LeftButton);
+        else
+            form.close();
+        test::RunDeferredDeletes();
+        QVERIFY(!form_.isNull()); // a closed window stays until its job has ended
+        gate.Release();
+        if (action == "close") {
+            // The window, with the worker of its own, goes once its job has ended.
+            QVERIFY(QTest::qWaitFor([&] { return form_.isNull(); }, 60000));
+            QVERIFY(!std::filesystem::exists(*dir_ / "gfx"));
+            return;
+        }
+        QVERIFY(test::WaitForJob(form.Runner()));
+        QVERIFY(!std::filesystem::exists(*dir_ / "gfx"));
         QCOMPARE(form.txtinfo->toPlainText(), ExpectedText(dir_->path(), "gfx.res"));
+        QCOMPARE(form.lblinfo->text(), summary);
+        QVERIFY(form.filFile->isEnabled() && form.Dir1->isEnabled() && !form.btncancel->isEnabled());
+    }
+
+    void reportOpensOnTheItemsNotUnpacked()
+    {
+        std::vector<test::ResItemSpec> items;
+        for (int i = 0; i < 60; ++i)
+            items.push_back({14, "bild" + std::to_string(i), Picture(2)});
+        items.push_back({14, "kaputt", {'N', 'O', 'P', 'E'}});
+        test::WriteBytes(*dir_ / "many.res", test::MakeRes(items));
+        Form1& form = Open();
+        form.resize(form.minimumSize());
+        form.Check1->setChecked(true);
+        ClickFile(form, 2); // many.res
+        QCOMPARE(form.lblinfo->text(), QString("60 Bilder entpackt, 1 nicht entpackt"));
+        QVERIFY(form.txtinfo->textCursor().block().text().startsWith("Nicht entpackt: 1"));
+        QVERIFY(form.txtinfo->verticalScrollBar()->value() > 0);
     }
 
     void openingAFolderMovesTheFileList()

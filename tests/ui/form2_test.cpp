@@ -8,13 +8,17 @@
 #include "ui/filelistbox.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
+#include "ui/jobrunner.h"
+#include "ui/preview.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QtTest>
 #include <algorithm>
 #include <memory>
@@ -92,14 +96,41 @@ class Form2Test : public QObject {
     std::unique_ptr<Module1> module_;
     std::unique_ptr<Form2> form_;
     test::Messages messages_;
+    test::Questions questions_;
 
     Form2& Open()
     {
         module_ = std::make_unique<Module1>();
         form_ = std::make_unique<Form2>(*module_, Q(dir_->path()));
         form_->setMessageSink(messages_.Sink());
+        form_->setQuestionSink(questions_.Sink());
         form_->Form_Load();
         return *form_;
+    }
+
+    // Clicks "Convert" and waits for the job to end.
+    void Convert(Form2& form)
+    {
+        QTest::mouseClick(form.btnconvert, Qt::LeftButton);
+        QVERIFY(test::WaitForJob(form.Runner()));
+    }
+
+    // "convert all" of a.gfp, b.gfp, c.gfp, d.gfp in sub, where a.tga and c.tga differ from
+    // what would be written, b.tga is missing and d.tga holds it already; the snapshot of sub.
+    std::map<std::string, Bytes> ThreeGfpsTwoOldTgas(Form2& form, bool all)
+    {
+        const Path folder = *dir_ / "sub";
+        for (const char* name : {"a.gfp", "b.gfp", "c.gfp", "d.gfp"})
+            test::WriteBytes(folder / name, Gfp(3, 2));
+        Module1 other;
+        (void)jobs::ConvertGfpToTga(other, folder, {"d.gfp"}, 0, 0);
+        test::WriteBytes(folder / "a.tga", {'a'});
+        test::WriteBytes(folder / "c.tga", {'c'});
+        form.Dir1[0]->setPath(Q(folder));
+        form.opgra[1]->setChecked(true);
+        form.chkunpackall->setChecked(all);
+        form.File1[0]->setListIndex(0);
+        return test::Snapshot(folder);
     }
 
   private slots:
@@ -107,6 +138,7 @@ class Form2Test : public QObject {
     {
         dir_ = std::make_unique<test::TempDir>();
         messages_.texts.clear();
+        questions_ = {};
         test::WriteBytes(*dir_ / "b.tga", Tga(3, 2));
         test::WriteBytes(*dir_ / "A.TGA", Tga(2, 2));
         test::WriteBytes(*dir_ / "pic.gfp", Gfp(4, 2));
@@ -125,9 +157,10 @@ class Form2Test : public QObject {
     {
         Form2& form = Open();
         QVERIFY(form.windowTitle().startsWith("Varnox Convert  v0.1"));
-        QCOMPARE(form.size(), QSize(439, 334));
+        QCOMPARE(form.size(), QSize(711, 367));
         QVERIFY(form.opgra[0]->isChecked());
-        QVERIFY(!form.opgra[1]->isChecked());
+        QVERIFY(!form.opgra[1]->isChecked() && !form.opgra[2]->isChecked());
+        QCOMPARE(form.File1[0]->pattern(), QString("*.tga;*.png"));
         for (int i = 0; i < 2; ++i) {
             QCOMPARE(form.Dir1[i]->path(), Q(dir_->path()));
             QCOMPARE(form.File1[i]->path(), Q(dir_->path()));
@@ -141,6 +174,8 @@ class Form2Test : public QObject {
         QVERIFY(form.chkuncom->isEnabled());
         QVERIFY(!form.chkuncom->isChecked());
         QVERIFY(form.lblinfo->text().isEmpty());
+        QVERIFY(!form.btncancel->isEnabled());
+        QVERIFY(form.picpreview->Info().isEmpty());
         QCOMPARE(form.focusWidget(), form.File1[0]);
         QVERIFY(messages_.texts.isEmpty());
     }
@@ -156,9 +191,18 @@ class Form2Test : public QObject {
         QVERIFY(!form.File1[1]->isEnabled());
         QVERIFY(form.chkunpackall->isEnabled());
 
+        form.File1[0]->setListIndex(0);
+        QTest::mouseClick(form.opgra[2], Qt::LeftButton);
+        QCOMPARE(form.File1[1]->pattern(), QString("*.png"));
+        QCOMPARE(form.File1[0]->ListIndex(), 0); // the same source pattern keeps the selection
+        QVERIFY(!form.File1[1]->isEnabled());
+        QVERIFY(form.chkunpackall->isEnabled());
+
         form.chkunpackall->setChecked(true);
         form.chkuncom->setChecked(true);
+        form.lblinfo->setText("alt");
         QTest::mouseClick(form.opgra[0], Qt::LeftButton);
+        QVERIFY(form.lblinfo->text().isEmpty()); // a new mode clears the status
         QCOMPARE(form.File1[0]->FileNames(), QStringList({"A.TGA", "b.tga"}));
         QCOMPARE(form.File1[1]->FileNames(), QStringList({"pic.gfp"}));
         QVERIFY(form.File1[1]->isEnabled());
@@ -275,7 +319,8 @@ class Form2Test : public QObject {
 
         QTest::mouseClick(form.btnconvert, Qt::LeftButton);
         QCOMPARE(messages_.texts, QStringList({message}));
-        QCOMPARE(form.lblinfo->text(), QString("vorher"));
+        QVERIFY(form.lblinfo->text().isEmpty()); // a refused job clears the status
+        QVERIFY(!form.Runner().IsBusy());
         QCOMPARE(FileCount(dir_->path()), count);
     }
 
@@ -283,14 +328,17 @@ class Form2Test : public QObject {
     {
         QTest::addColumn<bool>("all");
         QTest::addColumn<QStringList>("written");
-        QTest::newRow("selected only") << false << QStringList({"b.tga"});
-        QTest::newRow("convert all") << true << QStringList({"a.tga", "b.tga", "c.tga"});
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("selected only") << false << QStringList({"b.tga"}) << "Fertig: b.tga";
+        QTest::newRow("convert all") << true << QStringList({"a.tga", "b.tga", "c.tga"})
+                                     << "3 Dateien konvertiert";
     }
 
     void gfpToTgaThroughConvert()
     {
         QFETCH(bool, all);
         QFETCH(QStringList, written);
+        QFETCH(QString, summary);
         const Path folder = *dir_ / "sub";
         for (const char* name : {"a.gfp", "b.gfp", "c.gfp"})
             test::WriteBytes(folder / name, Gfp(3, 2));
@@ -300,8 +348,10 @@ class Form2Test : public QObject {
         form.chkunpackall->setChecked(all);
         form.File1[0]->setListIndex(1);
 
-        form.btnconvert_Click();
+        Convert(form);
         QVERIFY2(messages_.texts.isEmpty(), qPrintable(messages_.texts.join('\n')));
+        QCOMPARE(form.lblinfo->text(), summary);
+        QCOMPARE(form.prgjob->value(), form.prgjob->maximum());
         for (const char* name : {"a.tga", "b.tga", "c.tga"}) {
             const Bytes tga = test::ReadBytes(folder / name);
             QCOMPARE(!tga.empty(), written.contains(name));
@@ -309,7 +359,7 @@ class Form2Test : public QObject {
                 QCOMPARE(tga.size(), std::size_t{18 + 3 * 2 * 3});
         }
         QCOMPARE(form.File1[0]->ListIndex(), all ? 2 : 1);
-        QCOMPARE(form.File1[0]->FileNames(), QStringList({"a.gfp", "b.gfp", "c.gfp"})); // no refresh
+        QCOMPARE(form.File1[0]->FileNames(), QStringList({"a.gfp", "b.gfp", "c.gfp"}));
     }
 
     void convertAllTellsRefusalsOnceAtTheEnd()
@@ -324,7 +374,8 @@ class Form2Test : public QObject {
         form.chkunpackall->setChecked(true);
         form.File1[0]->setListIndex(0);
 
-        form.btnconvert_Click();
+        Convert(form);
+        QCOMPARE(form.lblinfo->text(), QString("2 Dateien konvertiert, 1 abgelehnt"));
         QCOMPARE(messages_.texts.size(), 1);
         QVERIFY(messages_.texts[0].contains(Q(folder / "b.gfp")));
         QVERIFY(!messages_.texts[0].contains("a.gfp"));
@@ -337,15 +388,13 @@ class Form2Test : public QObject {
     void tgaToGfpThroughConvert_data()
     {
         QTest::addColumn<bool>("uncompressed");
-        QTest::addColumn<QString>("stage");
-        QTest::newRow("compressed") << false << "Packe Daten";
-        QTest::newRow("uncompressed") << true << "Analysiere tga und gfp";
+        QTest::newRow("compressed") << false;
+        QTest::newRow("uncompressed") << true;
     }
 
     void tgaToGfpThroughConvert()
     {
         QFETCH(bool, uncompressed);
-        QFETCH(QString, stage);
         const Bytes oldTarget = test::ReadBytes(*dir_ / "pic.gfp");
         Form2& form = Open();
         TitleLog log(&form);
@@ -353,11 +402,13 @@ class Form2Test : public QObject {
         form.File1[0]->setListIndex(1); // b.tga, 3 x 2
         form.File1[1]->setListIndex(0); // pic.gfp
 
-        QTest::mouseClick(form.btnconvert, Qt::LeftButton);
+        Convert(form);
         QVERIFY2(messages_.texts.isEmpty(), qPrintable(messages_.texts.join('\n')));
         QCOMPARE(test::ReadBytes(*dir_ / "pic.gfp.bak"), oldTarget);
-        QCOMPARE(form.lblinfo->text(), stage);
-        QCOMPARE(log.titles.mid(0, 2), QStringList({"1", "2"}));
+        QCOMPARE(form.lblinfo->text(), QString("Fertig: pic.gfp"));
+        // The caption showed rows of the TGA, if any, and has its title back.
+        for (const QString& title : log.titles.mid(0, log.titles.size() - 1))
+            QVERIFY2(title == "1" || title == "2", qPrintable(title));
         QCOMPARE(form.windowTitle(), Form2::Caption());
 
         Module1 check;
@@ -376,12 +427,197 @@ class Form2Test : public QObject {
         Form2& form = Open();
         form.File1[0]->setListIndex(0);
         form.File1[1]->setListIndex(0); // bad.gfp
-        form.btnconvert_Click();
+        form.lblinfo->setText("alt");
+        Convert(form);
+        QVERIFY(form.lblinfo->text().isEmpty());
         QCOMPARE(messages_.texts.size(), 1);
         QVERIFY(messages_.texts[0].contains(Q(*dir_ / "bad.gfp")));
         QCOMPARE(test::ReadBytes(*dir_ / "bad.gfp"), (Bytes{'x', 'y'}));
         QVERIFY(!std::filesystem::exists(*dir_ / "bad.gfp.bak"));
         QCOMPARE(form.windowTitle(), Form2::Caption());
+    }
+
+    void replaceQuestion_data()
+    {
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<QList<jobs::ReplaceAnswer>>("answers");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<QStringList>("replaced");
+        QTest::addColumn<QString>("summary");
+        using A = jobs::ReplaceAnswer;
+        QTest::newRow("Nein, Nein") << true << QList{A::No, A::No} << 2 << QStringList{}
+                                    << "2 Dateien konvertiert, 2 nicht ersetzt";
+        QTest::newRow("Ja, alle") << true << QList{A::YesToAll} << 1 << QStringList{"a.tga", "c.tga"}
+                                  << "4 Dateien konvertiert";
+        QTest::newRow("Abbrechen") << true << QList{A::Cancel} << 1 << QStringList{}
+                                   << "0 Dateien konvertiert, abgebrochen";
+        QTest::newRow("one file, Nein")
+            << false << QList{A::No} << 1 << QStringList{} << "Nicht ersetzt: a.tga";
+    }
+
+    void replaceQuestion()
+    {
+        QFETCH(bool, all);
+        QFETCH(QList<jobs::ReplaceAnswer>, answers);
+        QFETCH(int, asked);
+        QFETCH(QStringList, replaced);
+        QFETCH(QString, summary);
+        Form2& form = Open();
+        const auto before = ThreeGfpsTwoOldTgas(form, all);
+        questions_.answers = answers;
+        Convert(form);
+
+        QCOMPARE(questions_.texts.size(), asked);
+        QVERIFY(questions_.texts[0].contains(Q(*dir_ / "sub" / "a.tga")));
+        QCOMPARE(questions_.offeredAll[0], all);
+        const auto after = test::Snapshot(*dir_ / "sub");
+        for (const char* name : {"a.tga", "c.tga"})
+            QCOMPARE(after.at(name) != before.at(name), replaced.contains(name));
+        QCOMPARE(form.lblinfo->text(), summary);
+        QVERIFY(messages_.texts.isEmpty());
+    }
+
+    // While a question holds the job between writing and replacing, the window runs its
+    // event loop: timers fire, "Convert" takes no click, the lists no input.
+    void jobRunsOnTheWorker()
+    {
+        Form2& form = Open();
+        ThreeGfpsTwoOldTgas(form, false);
+        int ticks = 0;
+        QTimer timer;
+        timer.setInterval(1);
+        connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start();
+        QSignalSpy busy(&form.Runner(), &ui::JobRunner::BusyChanged);
+        bool ticked = false;
+        QList<bool> enabled;
+        questions_.whileAsked = [&] {
+            ticks = 0;
+            ticked = QTest::qWaitFor([&] { return ticks > 2; }, 10000);
+            enabled = {form.btnconvert->isEnabled(), form.File1[0]->isEnabled(), form.opgra[0]->isEnabled(),
+                       form.btncancel->isEnabled()};
+            QTest::mouseClick(form.btnconvert, Qt::LeftButton);
+            form.btnconvert_Click();
+        };
+        Convert(form);
+        QVERIFY(ticked);
+        QCOMPARE(enabled, (QList<bool>{false, false, false, true}));
+        QCOMPARE(busy.count(), 2); // one job: started and ended
+        QCOMPARE(questions_.texts.size(), 1);
+        QVERIFY(form.btnconvert->isEnabled() && form.File1[0]->isEnabled() && !form.btncancel->isEnabled());
+        QCOMPARE(form.lblinfo->text(), QString("Fertig: a.tga"));
+    }
+
+    void cancelLeavesEveryFile_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("whileAsked");  // cancelled inside the question, else before the job ran
+        QTest::addColumn<bool>("closeWindow"); // by closing the window instead of "Abbrechen"
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("gfp->tga, convert all, while asked")
+            << 1 << true << false << "0 Dateien konvertiert, abgebrochen";
+        QTest::newRow("gfp->tga, convert all, at once")
+            << 1 << false << false << "0 Dateien konvertiert, abgebrochen";
+        QTest::newRow("tga->gfp") << 0 << false << false << "Abgebrochen";
+        QTest::newRow("tga->gfp, window closed") << 0 << false << true << "Abgebrochen";
+    }
+
+    void cancelLeavesEveryFile()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, whileAsked);
+        QFETCH(bool, closeWindow);
+        QFETCH(QString, summary);
+        Form2& form = Open();
+        const auto before = ThreeGfpsTwoOldTgas(form, true);
+        const auto top = test::Snapshot(dir_->path());
+        if (mode == 0) {
+            form.opgra[0]->setChecked(true);
+            form.File1[0]->setListIndex(0);
+            form.File1[1]->setListIndex(0);
+        }
+        if (whileAsked) {
+            questions_.whileAsked = [&] { QTest::mouseClick(form.btncancel, Qt::LeftButton); };
+            Convert(form);
+        } else {
+            test::WorkerGate gate;
+            QTest::mouseClick(form.btnconvert, Qt::LeftButton);
+            QVERIFY(form.btncancel->isEnabled());
+            if (closeWindow)
+                form.close();
+            else
+                QTest::mouseClick(form.btncancel, Qt::LeftButton);
+            gate.Release();
+            QVERIFY(test::WaitForJob(form.Runner()));
+        }
+        QCOMPARE(test::Snapshot(dir_->path()), top);
+        QCOMPARE(test::Snapshot(*dir_ / "sub"), before);
+        QCOMPARE(form.lblinfo->text(), summary);
+        QCOMPARE(form.prgjob->value(), 0);
+        QVERIFY(messages_.texts.isEmpty());
+    }
+
+    // A damaged PNG source is refused and touches nothing; "gfp->png" writes the PNG.
+    void pngBothWays_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("damaged png source, tga->gfp") << 0;
+        QTest::newRow("gfp->png") << 2;
+    }
+
+    void pngBothWays()
+    {
+        QFETCH(int, mode);
+        test::WriteBytes(*dir_ / "c.png", {0x89, 'P', 'N', 'G'});
+        const auto before = test::Snapshot(dir_->path());
+        Form2& form = Open();
+        form.opgra[mode]->setChecked(true);
+        form.File1[0]->setListIndex(mode == 0 ? 2 : 0); // c.png or pic.gfp
+        form.File1[1]->setListIndex(0);
+        Convert(form);
+        if (mode == 0) {
+            QCOMPARE(messages_.texts.size(), 1);
+            QVERIFY(messages_.texts[0].contains("c.png: "));
+            QCOMPARE(test::Snapshot(dir_->path()), before);
+        } else {
+            QVERIFY(messages_.texts.isEmpty());
+            QVERIFY(std::filesystem::exists(*dir_ / "pic.png"));
+        }
+    }
+
+    void listsFollowTheDisk()
+    {
+        Form2& form = Open();
+        form.opgra[1]->setChecked(true);
+        form.File1[0]->setListIndex(0); // pic.gfp
+        Convert(form);
+        QCOMPARE(form.File1[1]->FileNames(), QStringList({"A.TGA", "b.tga", "pic.tga"}));
+        QCOMPARE(form.File1[0]->FileName(), QString("pic.gfp"));
+
+        // Written by someone else: the watcher lists it, the selection stays.
+        test::WriteBytes(*dir_ / "new.gfp", Gfp(2, 2));
+        test::MakeFolder(*dir_ / "newfolder");
+        QTRY_COMPARE_WITH_TIMEOUT(form.File1[0]->FileNames(), QStringList({"new.gfp", "pic.gfp"}), 10000);
+        QCOMPARE(form.File1[0]->FileName(), QString("pic.gfp"));
+        QTRY_VERIFY_WITH_TIMEOUT(form.Dir1[0]->findItems("newfolder", Qt::MatchExactly).size() == 1, 10000);
+        std::filesystem::remove(*dir_ / "pic.gfp");
+        QTRY_COMPARE_WITH_TIMEOUT(form.File1[0]->FileNames(), QStringList({"new.gfp"}), 10000);
+        QCOMPARE(form.File1[0]->ListIndex(), -1);
+    }
+
+    void previewFollowsTheSourceSelection()
+    {
+        Form2& form = Open();
+        form.File1[0]->setListIndex(1); // b.tga, 3 x 2
+        QTRY_COMPARE_WITH_TIMEOUT(form.picpreview->Info(), QString("3 × 2, TGA 24 Bit"), 10000);
+        QCOMPARE(form.picpreview->Picture().size(), QSize(3, 2));
+        QTest::keyClick(form.File1[0], Qt::Key_Up); // A.TGA, 2 x 2, by keyboard
+        QTRY_COMPARE_WITH_TIMEOUT(form.picpreview->Info(), QString("2 × 2, TGA 24 Bit"), 10000);
+        form.opgra[1]->setChecked(true); // a new list: nothing selected, nothing shown
+        QVERIFY(form.picpreview->Info().isEmpty());
+        QVERIFY(form.picpreview->Picture().isNull());
+        form.File1[0]->setListIndex(0);
+        QTRY_COMPARE_WITH_TIMEOUT(form.picpreview->Info(), QString("4 × 2, GFP, zlib"), 10000);
     }
 };
 

@@ -1,0 +1,70 @@
+#pragma once
+// The worker both windows run their jobs on: one job at a time, off the window thread.
+// The windows share one Module1, so while a job runs only that job may touch it.
+
+#include "jobs/convert.h"
+#include "jobs/progress.h"
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QPointer>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace varnox::ui {
+
+class JobRunner : public QObject {
+    Q_OBJECT
+  public:
+    using Work = std::function<void(jobs::JobProgress& progress)>;
+
+    explicit JobRunner(QObject* parent = nullptr);
+    // Cancels a running job and waits for it.
+    ~JobRunner() override;
+    JobRunner(const JobRunner&) = delete;
+    JobRunner& operator=(const JobRunner&) = delete;
+
+    // Runs work on the worker, then done on the window thread unless owner is gone by then.
+    // Refuses (false, nothing started) while a job runs. work must not throw.
+    bool Start(QObject* owner, Work work, std::function<void()> done);
+
+    bool IsBusy() const { return busy_; }
+    bool IsRunningFor(const QObject* owner) const { return busy_ && owner_ == owner; }
+    // The progress of the running job, or of the last one; null before the first.
+    const jobs::JobProgress* Progress() const { return progress_.get(); }
+
+    // Asks the running job to stop at its next safe point.
+    void Cancel();
+    // Cancels the running job and blocks until it has ended; a question it is waiting on is
+    // answered Cancel. Its done still runs later from the event loop, if its owner lives.
+    void CancelAndWait();
+
+    // Called on the worker: runs question on the window thread and returns its answer;
+    // Cancel when the job is being stopped before it was asked.
+    jobs::ReplaceAnswer Ask(const std::function<jobs::ReplaceAnswer()>& question);
+
+  signals:
+    // A job started (true) or ended (false, after its done ran).
+    void BusyChanged(bool busy);
+    // From the worker: a question waits for the window thread (queued to AnswerQuestion).
+    void QuestionWaiting();
+
+  private:
+    struct PendingQuestion;
+    void Finished();
+    void AnswerQuestion();
+
+    QFutureWatcher<void> watcher_;
+    std::shared_ptr<jobs::JobProgress> progress_;
+    QPointer<QObject> owner_;
+    std::function<void()> done_;
+    bool busy_ = false;
+
+    std::mutex mutex_; // guards stopping_ and question_
+    bool stopping_ = false;
+    std::shared_ptr<PendingQuestion> question_;
+};
+
+} // namespace varnox::ui

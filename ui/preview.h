@@ -1,0 +1,74 @@
+#pragma once
+// The picture preview of the converter window: a source file decoded off the window thread
+// and drawn scaled to fit, with its size and storage on a line below.
+
+#include <QFutureWatcher>
+#include <QImage>
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+#include <atomic>
+#include <memory>
+
+class QLabel;
+
+namespace varnox::ui {
+
+struct PreviewImage {
+    QImage image; // RGB888; null when the picture cannot be shown
+    QString info; // "W × H, description", or the reason the picture cannot be shown
+};
+
+// The largest side of a preview picture: enough for a screen.
+inline constexpr int kMaxPreviewSide = 2048;
+
+// Decodes the GFP, TGA or PNG picture at path (chosen by its extension) through its row source. Stops early, with a null
+// image and no text, once cancel is set. A picture wider or higher than kMaxPreviewSide
+// comes back reduced by a whole factor, each block of n x n pixels averaged into one.
+PreviewImage LoadPreview(const QString& path, const std::atomic<bool>& cancel);
+
+class PreviewBox : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PreviewBox(QWidget* parent = nullptr);
+    // Stops the decoding in hand and waits for it.
+    ~PreviewBox() override;
+    PreviewBox(const PreviewBox&) = delete;
+    PreviewBox& operator=(const PreviewBox&) = delete;
+
+    // Shows the picture at path once decoded; a newer call cancels an older one. The file
+    // shown already, unchanged on disk, is not decoded again.
+    void Show(const QString& path);
+    // Shows nothing.
+    void Clear();
+
+    // The file shown or being decoded; empty for none.
+    QString path() const { return path_; }
+    bool IsLoading() const { return watcher_.isRunning(); }
+    // The picture shown, as LoadPreview gave it; null when none is shown.
+    QImage Picture() const { return display_; }
+    // The line under the picture.
+    QString Info() const;
+
+  signals:
+    // The picture (or its reason) for path() is shown.
+    void Shown();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    QRect PictureRect() const;
+    void Decoded();
+
+    QLabel* info_ = nullptr;
+    QFutureWatcher<PreviewImage> watcher_;
+    std::shared_ptr<std::atomic<bool>> cancel_;
+    QString path_;
+    QString stamp_;  // size and time of the file shown, to notice a change on disk
+    QImage display_; // the picture, as LoadPreview gave it
+    QPixmap scaled_; // display_ scaled to the picture area, kept until the area changes
+};
+
+} // namespace varnox::ui
