@@ -216,12 +216,13 @@ void TgaToGfp(benchmark::State& state)
     CountPixelBytes(state, files);
 }
 
-// Writes the PNG over the one of the previous iteration.
+// Writes the PNG over the one of the previous iteration (changed, so that it is replaced).
 void GfpToPng(benchmark::State& state)
 {
     PictureFiles& files = Files(state.range(0));
     Module1 module;
     for (auto _ : state) {
+        ChangeUntimed(state, files.folder / "pic.png");
         const auto result = jobs::ConvertGfpFiles(module, files.folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png);
         if (!result.refused.empty())
             state.SkipWithError(jobs::MessageText(result.refused.front()).c_str());
@@ -234,6 +235,7 @@ void PngToGfp(benchmark::State& state)
     PictureFiles& files = Files(state.range(0));
     Module1 module;
     for (auto _ : state) {
+        ChangeUntimed(state, files.folder / "target.gfp");
         const auto result = jobs::ConvertPictureToGfp(module, files.folder / "pic.png", jobs::PictureFormat::Png,
                                                       files.folder / "target.gfp", GfpPacking::Zlib);
         if (!result.ok)
