@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace varnox::test {
 
@@ -153,6 +154,12 @@ Bytes MakeRes(const std::vector<ResItemSpec>& items, const ResLayout& layout)
         data.insert(data.end(), items[i].data.begin(), items[i].data.end());
     }
     return layout.directoryFirst ? Concat({header, directory, names, data}) : Concat({header, data, directory, names});
+}
+
+std::uint64_t InodeOf(const Path& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_ino) : 0;
 }
 
 std::vector<std::string> ListTree(const Path& root)
