@@ -50,9 +50,10 @@ struct TgaToGfpResult {
 };
 
 // Replaces the picture of the GFP target by the TGA source, after copying the target to
-// target + ".bak". Refuses, touching no file, a target without both tags or that may not be
-// rewritten, and a source the TGA reader refuses. stage() is told each stage, progress()
-// each row the TGA reader builds.
+// target + ".bak" (with its permissions). A target that holds the new bytes already is left
+// as it is, and so is its backup. Refuses, touching no file, a target without both tags or
+// that may not be rewritten, and a source the TGA reader refuses. stage() is told each
+// stage, progress() each row the TGA reader builds.
 // A source ending in ".png" (any case) is read as a PNG, any other as a TGA.
 TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
                                const std::function<void(TgaToGfpStage)>& stage = {},
