@@ -18,6 +18,10 @@ std::string Describe(ExtractError error)
     case ExtractError::HeaderTruncated: return "Die Kopfblöcke reichen über das Dateiende hinaus";
     case ExtractError::PayloadLength: return "Die Länge der Bilddaten ist negativ oder zu groß";
     case ExtractError::PayloadPastEnd: return "Die Bilddaten reichen über das Dateiende hinaus";
+    case ExtractError::FolderName:
+        return "Der Archivname ohne seine letzten vier Zeichen ist kein Ordnername (leer, \".\" oder \"..\")";
+    case ExtractError::FolderNotReal:
+        return "Der Entpackordner ist kein echter Ordner, sondern eine Datei oder ein symbolischer Link";
     case ExtractError::WriteFailed: return "Die Datei kann nicht geschrieben werden";
     }
     return "unbekannter Fehler";
@@ -33,7 +37,7 @@ bool IsUnsafeName(std::string_view name)
 
 }  // namespace
 
-ExtractError Module1::ExtractItem(const Path& archive, const Path& unpackFolder, std::int16_t index)
+ExtractError Module1::ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder, std::int16_t index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= ResItems.size())
         throw std::out_of_range("item index");
@@ -86,22 +90,21 @@ ExtractError Module1::ExtractItem(const Path& archive, const Path& unpackFolder,
     }
     file.Close();
 
-    // The folder usually exists from the second item on; when it cannot be made, that is
-    // the reason to give, not the missing folder the write would then find. (A file in its
-    // place is left to the write, which names it as no folder.)
-    std::error_code folderError;
-    if (!std::filesystem::create_directory(unpackFolder, folderError) && folderError &&
-        folderError != std::errc::file_exists) {
-        lastIoError = folderError;
+    const Folder* folder = unpackFolder.Get();
+    if (folder == nullptr) {
+        if (unpackFolder.error() == std::errc::invalid_argument)
+            return ExtractError::FolderName;
+        if (unpackFolder.error() == std::errc::not_a_directory)
+            return ExtractError::FolderNotReal;
+        lastIoError = unpackFolder.error();
         return ExtractError::WriteFailed;
     }
-
-    const std::string fileName = Latin1ToUtf8(name) + ".gfp";
-    std::error_code error;
     const std::span<const std::uint8_t> tag(kGfpTag);
-    if (!WriteFileAtomically(unpackFolder / fileName,
-                             {tag, GfpPictureHeader.bytes, tag, GfpPixelHeader.bytes, payload}, error)) {
-        lastIoError = error;
+    AtomicFile out;
+    if (!out.Open(*folder, Latin1ToUtf8(name) + ".gfp") ||
+        !out.Write({tag, GfpPictureHeader.bytes, tag, GfpPixelHeader.bytes, payload}) ||
+        !out.Commit(Flush::ByCaller)) {
+        lastIoError = out.error();
         return ExtractError::WriteFailed;
     }
     return ExtractError::None;

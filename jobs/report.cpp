@@ -29,10 +29,9 @@ ReportResult Refused(const Path& archive, const std::string& reason, const std::
 
 }  // namespace
 
-Path UnpackFolder(const Path& folder, const std::string& fileName)
+std::string UnpackFolderName(const std::string& fileName)
 {
-    const std::string stem = DropLastCharacters(fileName, 4);
-    return stem.empty() ? folder : folder / stem;
+    return DropLastCharacters(fileName, 4);
 }
 
 ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::string& fileName,
@@ -63,7 +62,7 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
     lines.push_back("Dataoffset:" + std::to_string(header.dataOffset));
     lines.push_back("Infooffset:" + std::to_string(header.infoOffset));
 
-    const Path unpackFolder = UnpackFolder(folder, fileName);
+    FolderOnFirstUse unpackFolder(folder, UnpackFolderName(fileName));
     for (std::int32_t i = 0; i < header.itemCount; ++i) {
         const ResItem& item = module.ResItems[static_cast<std::size_t>(i)];
         const std::string name = Latin1ToUtf8(ItemName(item));
@@ -85,6 +84,10 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
         if (options.afterItemWritten)
             options.afterItemWritten();
     }
+    if (!unpackFolder.Sync())
+        result.failures.push_back(
+            {UnpackFolderName(fileName), "Der Ordner kann nicht auf den Datenträger geschrieben werden: " +
+                                             SystemReason(unpackFolder.error())});
 
     if (!result.failures.empty()) {
         lines.push_back("Nicht entpackt: " + std::to_string(result.failures.size()));

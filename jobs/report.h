@@ -32,11 +32,13 @@ struct ReportResult {
 
 inline constexpr const char* kInvalidRes = "Keine gültige RES-File";
 
-// The unpack folder: folder, then the file name less its last four characters.
-Path UnpackFolder(const Path& folder, const std::string& fileName);
+// The unpack folder's name: the archive's file name less its last four characters. A name
+// that is empty, "." or ".." is refused by the unpack.
+std::string UnpackFolderName(const std::string& fileName);
 
 // Reads the archive folder/fileName into module's records and builds its report; extracts
-// the picture items while options.extractWanted says so.
+// the picture items while options.extractWanted says so; the files written are flushed to
+// disk once at the end.
 ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::string& fileName,
                               const ReportOptions& options);
 
