@@ -11,6 +11,7 @@ std::string Describe(ExtractError error)
     switch (error) {
     case ExtractError::None: return "kein Fehler";
     case ExtractError::UnsafeName: return "Der Name enthält \"/\" oder \"\\\" oder ist \".\" oder \"..\"";
+    case ExtractError::ControlCharacter: return "Der Name enthält Steuerzeichen";
     case ExtractError::CannotOpenArchive: return "Das Archiv kann nicht geöffnet werden";
     case ExtractError::BadItemOffset: return "Itemdataoffset liegt außerhalb der Datei";
     case ExtractError::NoTag: return "Die Daten beginnen nicht mit \"NALP\"";
@@ -35,6 +36,15 @@ bool IsUnsafeName(std::string_view name)
            name.find('\\') != std::string_view::npos;
 }
 
+// Control characters would forge report lines and reach the terminal as commands.
+bool HasControlCharacter(std::string_view name)
+{
+    return std::any_of(name.begin(), name.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x20 || b == 0x7F;
+    });
+}
+
 }  // namespace
 
 ExtractError Module1::ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder, std::int16_t index)
@@ -45,6 +55,8 @@ ExtractError Module1::ExtractItem(const Path& archive, FolderOnFirstUse& unpackF
     const std::string_view name = ItemName(item);
     if (IsUnsafeName(name))
         return ExtractError::UnsafeName;
+    if (HasControlCharacter(name))
+        return ExtractError::ControlCharacter;
 
     InputFile file;
     if (!file.Open(archive)) {

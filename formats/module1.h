@@ -16,6 +16,7 @@ namespace varnox {
 enum class ExtractError {
     None,
     UnsafeName,
+    ControlCharacter,
     CannotOpenArchive,
     BadItemOffset,
     NoTag,
@@ -65,8 +66,8 @@ public:
 
     // Copies picture item index of the archive into unpackFolder/<name>.gfp, replacing an
     // existing file whole; the folder is made with the first item written. Refuses unsafe
-    // names, damaged items and an unpack folder that is no real folder, without writing
-    // anything. The file is not flushed to disk: the caller
+    // names, names with control characters, damaged items and an unpack folder that is no
+    // real folder, without writing anything. The file is not flushed to disk: the caller
     // syncs the folder once after the last item.
     ExtractError ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder, std::int16_t index);
 

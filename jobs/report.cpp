@@ -34,6 +34,20 @@ std::string UnpackFolderName(const std::string& fileName)
     return DropLastCharacters(fileName, 4);
 }
 
+std::string DisplayName(std::string_view latin1)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    for (const char c : Latin1ToUtf8(latin1)) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F)
+            shown += {'\\', 'x', kHex[b >> 4], kHex[b & 15]};
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::string& fileName,
                               const ReportOptions& options)
 {
@@ -65,7 +79,7 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
     FolderOnFirstUse unpackFolder(folder, UnpackFolderName(fileName));
     for (std::int32_t i = 0; i < header.itemCount; ++i) {
         const ResItem& item = module.ResItems[static_cast<std::size_t>(i)];
-        const std::string name = Latin1ToUtf8(ItemName(item));
+        const std::string name = DisplayName(ItemName(item));
         lines.push_back("\tItemdatatype:" + ItemTypeLabel(item.itemDataType));
         lines.push_back("\tItemdataoffset:" + std::to_string(item.itemDataOffset));
         lines.push_back("\tItemname:" + name);

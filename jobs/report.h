@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace varnox::jobs {
@@ -18,7 +19,7 @@ struct ReportOptions {
 };
 
 struct NotUnpacked {
-    std::string name;    // UTF-8
+    std::string name;    // UTF-8, control characters as \xNN
     std::string reason;  // German
 };
 
@@ -35,6 +36,11 @@ inline constexpr const char* kInvalidRes = "Keine gültige RES-File";
 // The unpack folder's name: the archive's file name less its last four characters. A name
 // that is empty, "." or ".." is refused by the unpack.
 std::string UnpackFolderName(const std::string& fileName);
+
+// An item name as the report shows it: UTF-8, each control character (0x00-0x1F, 0x7F) as
+// \xNN with two upper-case hex digits, so that no name can forge a line or reach a
+// terminal as a command.
+std::string DisplayName(std::string_view latin1);
 
 // Reads the archive folder/fileName into module's records and builds its report; extracts
 // the picture items while options.extractWanted says so; the files written are flushed to

@@ -205,6 +205,38 @@ INSTANTIATE_TEST_SUITE_P(
         UnsafeItem{"NoData", {14, "b", {}}, ExtractError::BadItemOffset}),
     test::CaseName());
 
+struct ControlName {
+    const char* name;
+    std::string item; // raw
+    std::string shown;
+    friend std::ostream& operator<<(std::ostream& os, const ControlName& c) { return os << c.name; }
+};
+
+class ControlNameTest : public testing::TestWithParam<ControlName> {};
+
+// A name with control characters is not written, and the report shows them as \xNN.
+TEST_P(ControlNameTest, NotWrittenAndShownEscaped)
+{
+    const ControlName& c = GetParam();
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.res",
+                     test::MakeRes({{14, "good", test::MakeGfp()}, {14, c.item, test::MakeGfp()}}));
+    Module1 module;
+    const auto result = Unpack(module, dir);
+    EXPECT_EQ(test::ListTree(dir / "a"), Names{"good.gfp"});
+    ASSERT_EQ(result.lines.size(), 12u);
+    EXPECT_EQ(result.lines[9], "\tItemname:" + c.shown);
+    EXPECT_EQ(result.lines[11], "\t" + c.shown + ": " + Describe(ExtractError::ControlCharacter));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ControlNameTest,
+    testing::Values(ControlName{"ForgedLine", "p\r\n\tItemname:fake", "p\\x0D\\x0A\\x09Itemname:fake"},
+                    ControlName{"TerminalEscape", "\x1B]0;x\x07\x1B[2J", "\\x1B]0;x\\x07\\x1B[2J"},
+                    ControlName{"FirstAndLast", std::string("\x01\xE4\x1F", 3), "\\x01\xC3\xA4\\x1F"},
+                    ControlName{"Delete", "a\x7F", "a\\x7F"}),
+    test::CaseName());
+
 TEST(Unpack, EveryFailureListedAfterTheItems)
 {
     test::TempDir dir;
