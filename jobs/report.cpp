@@ -1,5 +1,7 @@
 #include "jobs/report.h"
 
+#include <unordered_map>
+
 namespace varnox::jobs {
 
 namespace {
@@ -77,18 +79,27 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
     lines.push_back("Infooffset:" + std::to_string(header.infoOffset));
 
     FolderOnFirstUse unpackFolder(folder, UnpackFolderName(fileName));
+    // The item each file name was written for: a later item of the same name would
+    // replace it unseen.
+    std::unordered_map<std::string, std::int32_t> writtenAs;
     for (std::int32_t i = 0; i < header.itemCount; ++i) {
         const ResItem& item = module.ResItems[static_cast<std::size_t>(i)];
-        const std::string name = DisplayName(ItemName(item));
+        const std::string_view rawName = ItemName(item);
+        const std::string name = DisplayName(rawName);
         lines.push_back("\tItemdatatype:" + ItemTypeLabel(item.itemDataType));
         lines.push_back("\tItemdataoffset:" + std::to_string(item.itemDataOffset));
         lines.push_back("\tItemname:" + name);
 
         if (item.itemDataType != kItemTypePicture || !options.extractWanted || !options.extractWanted())
             continue;
-        const ExtractError extracted = module.ExtractItem(archive, unpackFolder, static_cast<std::int16_t>(i));
-        if (extracted == ExtractError::None) {
+        if (const auto earlier = writtenAs.find(std::string(rawName)); earlier != writtenAs.end()) {
+            result.failures.push_back({name, "Gleicher Name wie das schon entpackte " +
+                                                 std::to_string(earlier->second + 1) + ". Item"});
+        } else if (const ExtractError extracted =
+                       module.ExtractItem(archive, unpackFolder, static_cast<std::int16_t>(i));
+                   extracted == ExtractError::None) {
             ++result.written;
+            writtenAs.emplace(rawName, i);
         } else {
             std::string reason = Describe(extracted);
             if (extracted == ExtractError::WriteFailed || extracted == ExtractError::CannotOpenArchive)

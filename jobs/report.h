@@ -43,8 +43,8 @@ std::string UnpackFolderName(const std::string& fileName);
 std::string DisplayName(std::string_view latin1);
 
 // Reads the archive folder/fileName into module's records and builds its report; extracts
-// the picture items while options.extractWanted says so; the files written are flushed to
-// disk once at the end.
+// the picture items while options.extractWanted says so. A later item of a name already
+// written is not written, and the files written are flushed to disk once at the end.
 ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::string& fileName,
                               const ReportOptions& options);
 

@@ -77,16 +77,28 @@ TEST(Unpack, NoFolderWithoutWrittenItems)
     }
 }
 
-TEST(Unpack, LaterItemOfTheSameNameWins)
+// Each file written is exactly one item: a later item of a name already written is refused.
+TEST(Unpack, EachNameIsWrittenOnce)
 {
-    GfpSpec second;
-    second.width = 2;
+    GfpSpec other;
+    other.width = 2;
+    const Bytes first = test::MakeGfp(), later = test::MakeGfp(other);
+    const std::string clash = ": Gleicher Name wie das schon entpackte 1. Item";
     test::TempDir dir;
-    const Bytes later = test::MakeGfp(second);
-    test::WriteBytes(dir / "a.res", test::MakeRes({{14, "p", test::MakeGfp()}, {14, "p", later}}));
+    test::WriteBytes(dir / "a.res",
+                     test::MakeRes({{14, "p", first}, {14, "q", first}, {14, "p", later}, {14, "p", later}}));
     Module1 module;
-    EXPECT_EQ(Unpack(module, dir).written, 2);
-    EXPECT_EQ(test::ReadBytes(dir / "a" / "p.gfp"), later);
+    auto result = Unpack(module, dir);
+    EXPECT_EQ(result.written, 2);
+    EXPECT_EQ(test::ReadBytes(dir / "a" / "p.gfp"), first);
+    EXPECT_EQ(Names(result.lines.end() - 3, result.lines.end()),
+              (Names{"Nicht entpackt: 2", "\tp" + clash, "\tp" + clash}));
+
+    // A name whose first item was not written is free for the next.
+    test::WriteBytes(dir / "b.res", test::MakeRes({{14, "p", Bytes(10, 0)}, {14, "p", later}}));
+    result = Unpack(module, dir, "b.res");
+    EXPECT_EQ(result.written, 1);
+    EXPECT_EQ(test::ReadBytes(dir / "b" / "p.gfp"), later);
 }
 
 TEST(Unpack, SecondUnpackReplacesLongerFilesWhole)
