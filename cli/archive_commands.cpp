@@ -23,6 +23,10 @@ int RunExtract(const Args& args)
     }
     const Path archive(args[0]);
     const Path folder = args.size() == 2 ? Path(args[1]) : jobs::ExtractFolder(archive);
+    if (folder.empty()) {
+        PrintError(args[0] + ": Der Name des Archivs ergibt keinen eigenen Ordner; bitte einen ORDNER angeben");
+        return kExitFailed;
+    }
     Module1 module;
     const jobs::ExtractResult result = jobs::ExtractArchive(module, archive, folder);
     std::string out;

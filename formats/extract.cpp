@@ -12,6 +12,7 @@ std::string Describe(ExtractError error)
     switch (error) {
     case ExtractError::None: return "kein Fehler";
     case ExtractError::UnsafeName: return "Der Name enthält \"/\" oder \"\\\" oder ist \".\" oder \"..\"";
+    case ExtractError::ControlCharacter: return "Der Name enthält Steuerzeichen";
     case ExtractError::CannotOpenArchive: return "Das Archiv kann nicht geöffnet werden";
     case ExtractError::BadItemOffset: return "Itemdataoffset liegt außerhalb der Datei";
     case ExtractError::NoTag: return "Die Daten beginnen nicht mit \"NALP\"";
@@ -19,6 +20,10 @@ std::string Describe(ExtractError error)
     case ExtractError::HeaderTruncated: return "Die Kopfblöcke reichen über das Dateiende hinaus";
     case ExtractError::PayloadLength: return "Die Länge der Bilddaten ist negativ oder zu groß";
     case ExtractError::PayloadPastEnd: return "Die Bilddaten reichen über das Dateiende hinaus";
+    case ExtractError::FolderName:
+        return "Der Archivname ohne seine letzten vier Zeichen ist kein Ordnername (leer, \".\" oder \"..\")";
+    case ExtractError::FolderNotReal:
+        return "Der Entpackordner ist kein echter Ordner, sondern eine Datei oder ein symbolischer Link";
     case ExtractError::WriteFailed: return "Die Datei kann nicht geschrieben werden";
     }
     return "unbekannter Fehler";
@@ -32,9 +37,18 @@ bool IsUnsafeName(std::string_view name)
            name.find('\\') != std::string_view::npos;
 }
 
+// Control characters would forge report lines and reach the terminal as commands.
+bool HasControlCharacter(std::string_view name)
+{
+    return std::any_of(name.begin(), name.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x20 || b == 0x7F;
+    });
+}
+
 }  // namespace
 
-ExtractError Module1::ExtractItem(const Path& archive, const Path& unpackFolder, std::int16_t index)
+ExtractError Module1::ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder, std::int16_t index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= ResItems.size())
         throw std::out_of_range("item index");
@@ -42,6 +56,8 @@ ExtractError Module1::ExtractItem(const Path& archive, const Path& unpackFolder,
     const std::string_view name = ItemName(item);
     if (IsUnsafeName(name))
         return ExtractError::UnsafeName;
+    if (HasControlCharacter(name))
+        return ExtractError::ControlCharacter;
 
     InputFile file;
     if (!file.Open(archive)) {
@@ -81,22 +97,21 @@ ExtractError Module1::ExtractItem(const Path& archive, const Path& unpackFolder,
     }
     file.Close();
 
-    // The folder usually exists from the second item on; when it cannot be made, that is
-    // the reason to give, not the missing folder the write would then find. (A file in its
-    // place is left to the write, which names it as no folder.)
-    std::error_code folderError;
-    if (!std::filesystem::create_directory(unpackFolder, folderError) && folderError &&
-        folderError != std::errc::file_exists) {
-        lastIoError = folderError;
+    const Folder* folder = unpackFolder.Get();
+    if (folder == nullptr) {
+        if (unpackFolder.error() == std::errc::invalid_argument)
+            return ExtractError::FolderName;
+        if (unpackFolder.error() == std::errc::not_a_directory)
+            return ExtractError::FolderNotReal;
+        lastIoError = unpackFolder.error();
         return ExtractError::WriteFailed;
     }
-
-    const std::string fileName = Latin1ToUtf8(name) + ".gfp";
-    std::error_code error;
     const std::span<const std::uint8_t> tag(kGfpTag);
-    if (!WriteFileAtomically(unpackFolder / fileName,
-                             {tag, GfpPictureHeader.bytes, tag, GfpPixelHeader.bytes, payload}, error)) {
-        lastIoError = error;
+    AtomicFile out;
+    if (!out.Open(*folder, Latin1ToUtf8(name) + ".gfp") ||
+        !out.Write({tag, GfpPictureHeader.bytes, tag, GfpPixelHeader.bytes, payload}) ||
+        !out.Commit(Flush::ByCaller)) {
+        lastIoError = out.error();
         return ExtractError::WriteFailed;
     }
     return ExtractError::None;

@@ -2,21 +2,138 @@
 
 #include <algorithm>
 #include <atomic>
-#include <climits>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstring>
-#include <utility>
-#include <vector>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <set>
+#include <string_view>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace varnox {
 
 namespace {
 
 std::error_code LastError() { return {errno, std::generic_category()}; }
+
+std::atomic<bool> namedTemporaryFiles{false};
+
+constexpr std::string_view kTempPrefix = ".varnox-";
+constexpr std::string_view kTempSuffix = ".tmp";
+// A temporary file of a process that no longer exists is left this long, since one of a
+// live process on another machine sharing the folder looks the same.
+constexpr std::time_t kStaleAfterSeconds = 60;
+constexpr std::size_t kCopyBlock = 1024 * 1024;
+constexpr std::size_t kCompareBlock = 256 * 1024;
+
+// A new name of our temporary files: ".varnox-PID-N.tmp". Short and independent of the
+// target's name, so that a target whose name is as long as the file system allows can
+// still be written.
+std::string NewTemporaryName()
+{
+    static std::atomic<unsigned> counter{0};
+    return std::string(kTempPrefix) + std::to_string(getpid()) + "-" + std::to_string(counter++) +
+           std::string(kTempSuffix);
+}
+
+// The process id in a name of our temporary files; 0 for any other name.
+pid_t TemporaryFileOwner(std::string_view name)
+{
+    if (!name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix))
+        return 0;
+    name = name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size());
+    const std::size_t dash = name.find('-');
+    const auto digits = [](std::string_view d) {
+        return !d.empty() && d.size() <= 9 &&
+               std::all_of(d.begin(), d.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (dash == std::string_view::npos || !digits(name.substr(0, dash)) || !digits(name.substr(dash + 1)))
+        return 0;
+    return static_cast<pid_t>(std::stol(std::string(name.substr(0, dash))));
+}
+
+// Removes the temporary files of ours in the folder whose process no longer exists; each
+// folder path is looked through once per run.
+void RemoveStaleTemporaryFiles(int folderFd, const Path& path)
+{
+    static std::mutex mutex;
+    static std::set<std::string> done;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!done.insert(path.string()).second)
+            return;
+    }
+    const int listFd = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listFd < 0)
+        return;
+    DIR* list = ::fdopendir(listFd);
+    if (list == nullptr) {
+        ::close(listFd);
+        return;
+    }
+    const std::time_t now = std::time(nullptr);
+    while (const dirent* entry = ::readdir(list)) {
+        const pid_t owner = TemporaryFileOwner(entry->d_name);
+        if (owner <= 0 || owner == getpid() || ::kill(owner, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat file {};
+        if (::fstatat(folderFd, entry->d_name, &file, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(file.st_mode) &&
+            now - file.st_mtime >= kStaleAfterSeconds)
+            ::unlinkat(folderFd, entry->d_name, 0);
+    }
+    ::closedir(list);
+}
+
+// False (with error set) when name is an existing file in the folder that may not be
+// replaced: one with no write permission bits, or one this user may not write.
+bool CanReplaceFile(int folderFd, const std::string& name, std::error_code& error)
+{
+    struct stat existing {};
+    if (::fstatat(folderFd, name.c_str(), &existing, 0) != 0) {
+        if (errno == ENOENT)
+            return true;
+        error = LastError();
+        return false;
+    }
+    // A write-protected file stays as it is, as it would if it were written in place.
+    if ((existing.st_mode & 0222) == 0) {
+        error = std::make_error_code(std::errc::permission_denied);
+        return false;
+    }
+    if (::faccessat(folderFd, name.c_str(), W_OK, 0) != 0) {
+        error = LastError();
+        return false;
+    }
+    return true;
+}
+
+bool IsDotName(const std::string& name)
+{
+    return name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos;
+}
+
+// Reads exactly out.size() bytes at offset; false at the end of the file or on an error.
+bool ReadFully(int fd, std::int64_t offset, std::span<std::uint8_t> out)
+{
+    while (!out.empty()) {
+        const ssize_t n = ::pread(fd, out.data(), out.size(), static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        out = out.subspan(static_cast<std::size_t>(n));
+        offset += n;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -51,6 +168,7 @@ bool InputFile::Open(const Path& path)
     }
     file_ = f;
     size_ = static_cast<std::int64_t>(st.st_size);
+    mode_ = static_cast<unsigned>(st.st_mode & 07777);
     return true;
 }
 
@@ -102,21 +220,71 @@ bool ReadWholeFile(const Path& path, Bytes& out, std::error_code& error)
     return true;
 }
 
-bool CanReplaceFile(const Path& path, std::error_code& error)
+bool Folder::Open(const Path& path)
 {
-    // A write-protected file stays as it is, as it would if it were written in place.
-    struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) {
-        if ((existing.st_mode & 0222) == 0) {
-            error = std::make_error_code(std::errc::permission_denied);
-            return false;
-        }
-        if (::access(path.c_str(), W_OK) != 0) {
-            error = LastError();
-            return false;
-        }
+    Close();
+    error_.clear();
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A folder that may be written and entered but not listed is still a place to write.
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return Finish(fd, path);
+}
+
+bool Folder::OpenReal(const Path& parent, const std::string& name)
+{
+    Close();
+    error_.clear();
+    if (IsDotName(name)) {
+        error_ = std::make_error_code(std::errc::invalid_argument);
+        return false;
     }
+    const int above = ::open(parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (above < 0 || (::mkdirat(above, name.c_str(), 0777) != 0 && errno != EEXIST)) {
+        error_ = LastError();
+        if (above >= 0)
+            ::close(above);
+        return false;
+    }
+    int fd = ::openat(above, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES)
+        fd = ::openat(above, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int openError = errno;
+    ::close(above);
+    if (fd < 0 && (openError == ENOTDIR || openError == ELOOP)) {
+        error_ = std::make_error_code(std::errc::not_a_directory);
+        return false;
+    }
+    errno = openError;
+    return Finish(fd, parent / name);
+}
+
+bool Folder::Finish(int fd, const Path& path)
+{
+    if (fd < 0) {
+        error_ = LastError();
+        return false;
+    }
+    fd_ = fd;
+    RemoveStaleTemporaryFiles(fd_, path);
     return true;
+}
+
+void Folder::Close()
+{
+    if (fd_ >= 0)
+        ::close(std::exchange(fd_, -1));
+}
+
+bool Folder::Sync()
+{
+    if (fd_ < 0 || ::syncfs(fd_) == 0)
+        return true;
+    // A folder held only as a place (not listable) cannot be synced; nothing is known amiss.
+    if (errno == EBADF)
+        return true;
+    error_ = LastError();
+    return false;
 }
 
 AtomicFile::~AtomicFile()
@@ -126,37 +294,67 @@ AtomicFile::~AtomicFile()
 
 bool AtomicFile::Open(const Path& target)
 {
-    static std::atomic<unsigned> counter{0};
     Discard();
     error_.clear();
-    target_ = target;
-    if (!CanReplaceFile(target, error_))
+    if (!ownFolder_.Open(target.has_parent_path() ? target.parent_path() : Path("."))) {
+        error_ = ownFolder_.error();
         return false;
-    struct stat existing {};
-    const bool replacing = ::stat(target.c_str(), &existing) == 0;
-    const Path folder = target.has_parent_path() ? target.parent_path() : Path(".");
+    }
+    return OpenIn(ownFolder_.fd(), target.filename().string());
+}
+
+bool AtomicFile::Open(const Folder& folder, const std::string& name)
+{
+    Discard();
+    error_.clear();
+    return OpenIn(folder.fd(), name);
+}
+
+bool AtomicFile::OpenIn(int folderFd, const std::string& name)
+{
+    folderFd_ = folderFd;
+    name_ = name;
+    temp_.clear();
+    match_ = Match::Unknown;
+    if (!CanReplaceFile(folderFd_, name_, error_))
+        return false;
+    anonymous_ = !namedTemporaryFiles;
+    if (anonymous_) {
+        fd_ = ::openat(folderFd_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+        // Without anonymous files on this file system, a named one does.
+        if (fd_ < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return Fail();
+        anonymous_ = fd_ >= 0;
+    }
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        // Short and independent of the target's name, so that a target whose name is as
-        // long as the file system allows can still be written.
-        temp_ = folder / (".varnox-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".tmp");
-        fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        temp_ = NewTemporaryName();
+        fd_ = ::openat(folderFd_, temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd_ < 0 && errno != EEXIST)
             break;
     }
     if (fd_ < 0) {
-        error_ = LastError();
-        return false;
+        temp_.clear();
+        return Fail();
     }
     // Keep the permissions of a file that is being replaced.
-    if (replacing && S_ISREG(existing.st_mode))
+    struct stat existing {};
+    if (::fstatat(folderFd_, name_.c_str(), &existing, 0) == 0 && S_ISREG(existing.st_mode))
         ::fchmod(fd_, existing.st_mode & 07777);
     return true;
+}
+
+bool AtomicFile::Fail()
+{
+    error_ = LastError();
+    Discard();
+    return false;
 }
 
 bool AtomicFile::Write(std::initializer_list<std::span<const std::uint8_t>> pieces)
 {
     if (fd_ < 0 || error_)
         return false;
+    match_ = Match::Unknown;
     // All pieces in one gathered write; a short write goes on from where it stopped.
     std::vector<iovec> chunks;
     for (const auto& piece : pieces)
@@ -187,6 +385,7 @@ bool AtomicFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> byte
 {
     if (fd_ < 0 || error_)
         return false;
+    match_ = Match::Unknown;
     while (!bytes.empty()) {
         const ssize_t n = ::pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
         if (n < 0) {
@@ -201,45 +400,125 @@ bool AtomicFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> byte
     return true;
 }
 
-bool AtomicFile::MatchesTarget()
+bool AtomicFile::SetPermissions(unsigned mode)
 {
     if (fd_ < 0 || error_)
         return false;
-    InputFile old;
-    struct stat mine {};
-    if (!old.Open(target_) || ::fstat(fd_, &mine) != 0 || old.Size() != mine.st_size)
+    if (::fchmod(fd_, static_cast<mode_t>(mode & 07777)) != 0) {
+        error_ = LastError();
         return false;
-    Bytes a(1024 * 1024);
-    Bytes b(a.size());
-    for (std::int64_t at = 0; at < old.Size();) {
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(old.Size() - at, std::int64_t(a.size())));
-        if (::pread(fd_, a.data(), n, static_cast<off_t>(at)) != static_cast<ssize_t>(n) ||
-            !old.ReadAt(at, std::span<std::uint8_t>(b.data(), n)) || !std::equal(a.begin(), a.begin() + n, b.begin()))
-            return false;
-        at += static_cast<std::int64_t>(n);
     }
     return true;
 }
 
-bool AtomicFile::Commit()
+bool AtomicFile::MatchesTarget()
 {
     if (fd_ < 0 || error_)
         return false;
-    const int fd = std::exchange(fd_, -1);
-    if (::close(fd) != 0 || std::rename(temp_.c_str(), target_.c_str()) != 0) {
-        error_ = LastError();
-        ::unlink(temp_.c_str());
+    if (match_ != Match::Unknown)
+        return match_ == Match::Same;
+    match_ = Match::Differs;
+    const int target = ::openat(folderFd_, name_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (target < 0)
+        return false;
+    struct stat ours {};
+    struct stat theirs {};
+    if (::fstat(fd_, &ours) == 0 && ::fstat(target, &theirs) == 0 && S_ISREG(theirs.st_mode) &&
+        ours.st_size == theirs.st_size) {
+        // Compared a block at a time, so that no file is held whole.
+        const auto size = static_cast<std::int64_t>(ours.st_size);
+        Bytes a(static_cast<std::size_t>(std::min<std::int64_t>(size, kCompareBlock)));
+        Bytes b(a.size());
+        std::int64_t at = 0;
+        while (at < size) {
+            const auto n = static_cast<std::size_t>(std::min<std::int64_t>(size - at, kCompareBlock));
+            const std::span<std::uint8_t> x(a.data(), n), y(b.data(), n);
+            if (!ReadFully(fd_, at, x) || !ReadFully(target, at, y) ||
+                !std::equal(x.begin(), x.end(), y.begin()))
+                break;
+            at += static_cast<std::int64_t>(n);
+        }
+        if (at == size)
+            match_ = Match::Same;
+    }
+    ::close(target);
+    return match_ == Match::Same;
+}
+
+bool AtomicFile::Commit(Flush flush)
+{
+    if (fd_ < 0 || error_)
+        return false;
+    struct stat existing {};
+    const bool replacing = ::fstatat(folderFd_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    if (replacing && MatchesTarget()) {
+        Discard();
+        return true;
+    }
+    const bool flushNow = flush == Flush::Always || (flush == Flush::WhenReplacing && replacing);
+    if (flushNow && ::fsync(fd_) != 0)
+        return Fail();
+    if (!PutInPlace(replacing))
+        return Fail();
+    // The rename itself is on disk only once the folder is; a folder held only as a place
+    // cannot be flushed (EBADF), and some file systems do not flush folders (EINVAL).
+    if (flushNow && ::fsync(folderFd_) != 0 && errno != EBADF && errno != EINVAL)
+        return Fail();
+    Discard();
+    return true;
+}
+
+// Links the anonymous file into the folder as name; false (errno set) when it cannot.
+bool AtomicFile::LinkAs(const std::string& name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    if (::linkat(AT_FDCWD, self.c_str(), folderFd_, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    // Without /proc, the system's own way (which may need privileges).
+    return errno == ENOENT && ::linkat(fd_, "", folderFd_, name.c_str(), AT_EMPTY_PATH) == 0;
+}
+
+// Gives the file the target's name; false (errno set) when it cannot.
+bool AtomicFile::PutInPlace(bool replacing)
+{
+    if (anonymous_) {
+        // A new file is linked under its name at once; one that replaces another, or one
+        // whose name was taken meanwhile, under a temporary name that is then renamed.
+        if (!replacing && LinkAs(name_))
+            return true;
+        if (!replacing && errno != EEXIST)
+            return false;
+        for (int attempt = 0; attempt < 100 && temp_.empty(); ++attempt) {
+            temp_ = NewTemporaryName();
+            if (!LinkAs(temp_)) {
+                temp_.clear();
+                if (errno != EEXIST)
+                    return false;
+            }
+        }
+        if (temp_.empty())
+            return false;
+    } else if (::close(std::exchange(fd_, -1)) != 0) {
         return false;
     }
+    if (::renameat(folderFd_, temp_.c_str(), folderFd_, name_.c_str()) != 0)
+        return false;
+    temp_.clear();
     return true;
 }
 
 void AtomicFile::Discard()
 {
-    if (fd_ < 0)
-        return;
-    ::close(std::exchange(fd_, -1));
-    ::unlink(temp_.c_str());
+    if (fd_ >= 0)
+        ::close(std::exchange(fd_, -1));
+    if (!temp_.empty())
+        ::unlinkat(folderFd_, std::exchange(temp_, {}).c_str(), 0);
+    ownFolder_.Close();
+}
+
+void UseNamedTemporaryFiles(bool named)
+{
+    namedTemporaryFiles = named;
 }
 
 bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const std::uint8_t>> pieces,
@@ -253,10 +532,26 @@ bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const
 
 bool CopyFileAtomically(const Path& source, const Path& destination, std::error_code& error)
 {
-    Bytes data;
-    if (!ReadWholeFile(source, data, error))
+    InputFile in;
+    if (!in.Open(source)) {
+        error = in.error();
         return false;
-    return WriteFileAtomically(destination, {std::span<const std::uint8_t>(data)}, error);
+    }
+    AtomicFile out;
+    bool ok = out.Open(destination) && out.SetPermissions(in.Mode());
+    Bytes block(static_cast<std::size_t>(std::min<std::int64_t>(in.Size(), kCopyBlock)));
+    for (std::int64_t at = 0; ok && at < in.Size(); at += static_cast<std::int64_t>(block.size())) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(in.Size() - at, kCopyBlock));
+        const std::span<std::uint8_t> piece(block.data(), n);
+        if (!in.ReadAt(at, piece)) {
+            error = in.error() ? in.error() : std::make_error_code(std::errc::io_error);
+            return false;
+        }
+        ok = out.Write({piece});
+    }
+    ok = ok && out.Commit(Flush::Always);
+    error = out.error();
+    return ok;
 }
 
 std::string SystemReason(const std::error_code& error)

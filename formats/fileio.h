@@ -1,6 +1,6 @@
 #pragma once
-// Small file layer: one open file per object, reads at offsets, and whole-file
-// replacement through a temporary file in the destination's folder.
+// Small file layer: one open file per object, reads at offsets, folders held open, and
+// whole-file replacement through a temporary file in the destination's folder.
 
 #include "formats/bytes.h"
 
@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace varnox {
 
@@ -30,6 +31,8 @@ public:
 
     // Size of the file in bytes, as found when it was opened.
     std::int64_t Size() const { return size_; }
+    // Permission bits of the file, as found when it was opened.
+    unsigned Mode() const { return mode_; }
     // Reads exactly out.size() bytes at offset; false if the file ends first or reading fails.
     bool ReadAt(std::int64_t offset, std::span<std::uint8_t> out);
     // Reads up to out.size() bytes at offset; returns how many were read (the rest is untouched).
@@ -40,20 +43,82 @@ public:
 private:
     std::FILE* file_ = nullptr;
     std::int64_t size_ = 0;
+    unsigned mode_ = 0;
     std::error_code error_;
 };
 
 // Reads a whole file; false (with error set) when it cannot be opened or read.
 bool ReadWholeFile(const Path& path, Bytes& out, std::error_code& error);
 
-// False (with error set) when path is an existing file that may not be replaced: one with
-// no write permission bits, or one this user may not write.
-bool CanReplaceFile(const Path& path, std::error_code& error);
+// A folder held open: files are made, replaced and removed relative to it, so that its path
+// being swapped for a link afterwards cannot redirect them. Opening it for writing also
+// removes the temporary files that killed runs of this program left in it.
+class Folder {
+public:
+    Folder() = default;
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    ~Folder() { Close(); }
 
-// A file written under a temporary name beside its target and renamed over it when
-// complete, so that the target holds either its old content or the whole new one. A file
-// dropped (or discarded) before Commit leaves no trace. After the first failure every
-// call returns false and error() tells why.
+    // Opens an existing folder; links on its path are followed.
+    bool Open(const Path& path);
+    // Opens the folder name inside parent, made (one level) when missing. Refuses with
+    // not_a_directory anything else standing there, a link to a folder included, and with
+    // invalid_argument a name that is empty, ".", ".." or holds "/".
+    bool OpenReal(const Path& parent, const std::string& name);
+    void Close();
+    // Flushes the file system the folder is on to disk, so that every file written into
+    // it survives a power cut (one flush for many files).
+    bool Sync();
+
+    bool IsOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    const std::error_code& error() const { return error_; }
+
+private:
+    bool Finish(int fd, const Path& path);
+    int fd_ = -1;
+    std::error_code error_;
+};
+
+// A real folder (Folder::OpenReal) made and opened on first use, then held open; the
+// outcome of the first attempt holds for every later one.
+class FolderOnFirstUse {
+public:
+    FolderOnFirstUse(Path parent, std::string name) : parent_(std::move(parent)), name_(std::move(name)) {}
+
+    // The open folder; nullptr (with error()) when it was refused.
+    const Folder* Get()
+    {
+        if (!tried_) {
+            tried_ = true;
+            folder_.OpenReal(parent_, name_);
+        }
+        return folder_.IsOpen() ? &folder_ : nullptr;
+    }
+    // Flushes what was written into the folder, if it was opened.
+    bool Sync() { return folder_.Sync(); }
+    const std::error_code& error() const { return folder_.error(); }
+
+private:
+    Path parent_;
+    std::string name_;
+    Folder folder_;
+    bool tried_ = false;
+};
+
+// How a commit makes the new file safe from a power cut.
+enum class Flush {
+    WhenReplacing, // a file that replaces another is on disk before the rename, its folder after
+    Always,        // the same for a new file, as for a backup the next step relies on
+    ByCaller,      // nothing; the caller syncs the folder once after writing many files
+};
+
+// A file written as an anonymous file (or, where the file system has none, under a
+// temporary name) in its target's folder and put in place of the target when complete, so
+// that the target holds either its old content or the whole new one. A file dropped (or
+// discarded) before Commit leaves no trace. After the first failure every call returns
+// false and error() tells why.
 class AtomicFile {
 public:
     AtomicFile() = default;
@@ -62,35 +127,55 @@ public:
     ~AtomicFile();
 
     // Refuses a write-protected target (it stays as it is) or a folder without room for
-    // the temporary file.
+    // the new file.
     bool Open(const Path& target);
+    // The same for the file name in folder, which must stay open until the commit.
+    bool Open(const Folder& folder, const std::string& name);
     // Appends the concatenation of pieces.
     bool Write(std::initializer_list<std::span<const std::uint8_t>> pieces);
     // Writes bytes at offset (the file grows as needed).
     bool WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes);
+    // Gives the new file these permission bits instead of those of the file it replaces.
+    bool SetPermissions(unsigned mode);
     // True when the target is a regular file holding exactly the bytes written so far.
     bool MatchesTarget();
-    // Puts the file in place of the target.
-    bool Commit();
-    // Removes the temporary file; the target stays as it was.
+    // Puts the file in place of the target. A target that holds the same bytes already is
+    // left untouched and the new file dropped.
+    bool Commit(Flush flush = Flush::WhenReplacing);
+    // Removes the new file; the target stays as it was.
     void Discard();
 
     bool IsOpen() const { return fd_ >= 0; }
     const std::error_code& error() const { return error_; }
 
 private:
-    Path target_;
-    Path temp_;
+    bool OpenIn(int folderFd, const std::string& name);
+    bool Fail();
+    bool PutInPlace(bool replacing);
+    bool LinkAs(const std::string& name);
+
+    enum class Match { Unknown, Same, Differs };
+    Folder ownFolder_;
+    int folderFd_ = -1;
+    std::string name_;
+    std::string temp_; // the temporary name, while the file has one
+    bool anonymous_ = false;
     int fd_ = -1;
+    Match match_ = Match::Unknown;
     std::error_code error_;
 };
+
+// Makes AtomicFile use named temporary files, as on a file system without anonymous ones;
+// for tests.
+void UseNamedTemporaryFiles(bool named);
 
 // Writes the concatenation of pieces to a temporary file beside path and renames it
 // over path, so that path holds either its old content or the whole new one.
 bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const std::uint8_t>> pieces,
                          std::error_code& error);
 
-// Copies source over destination the same way.
+// Copies source over destination the same way, a block at a time, keeping the permission
+// bits of source; on disk when it returns, since the caller may next replace source.
 bool CopyFileAtomically(const Path& source, const Path& destination, std::error_code& error);
 
 // The system's description of an error, for messages.

@@ -16,6 +16,7 @@ namespace varnox {
 enum class ExtractError {
     None,
     UnsafeName,
+    ControlCharacter,
     CannotOpenArchive,
     BadItemOffset,
     NoTag,
@@ -23,6 +24,8 @@ enum class ExtractError {
     HeaderTruncated,
     PayloadLength,
     PayloadPastEnd,
+    FolderName,
+    FolderNotReal,
     WriteFailed,
 };
 
@@ -62,8 +65,11 @@ public:
     GfpError ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted, const GfpRowSink& sink);
 
     // Copies picture item index of the archive into unpackFolder/<name>.gfp, replacing an
-    // existing file whole. Refuses unsafe names and damaged items without writing anything.
-    ExtractError ExtractItem(const Path& archive, const Path& unpackFolder, std::int16_t index);
+    // existing file whole; the folder is made with the first item written. Refuses unsafe
+    // names, names with control characters, damaged items and an unpack folder that is no
+    // real folder, without writing anything. The file is not flushed to disk: the caller
+    // syncs the folder once after the last item.
+    ExtractError ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder, std::int16_t index);
 
     // Reads a TGA into TgaHeader and returns its picture as RGB565 bytes, top row first;
     // empty, with error set, when the file is refused.

@@ -61,6 +61,24 @@ std::string Label(std::size_t index)
     return "#" + std::to_string(index);
 }
 
+// False (with error set) when path is an existing file that may not be replaced: one with
+// no write permission bits, or one this user may not write.
+bool CanReplaceFile(const Path& path, std::error_code& error)
+{
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0) {
+        if ((existing.st_mode & 0222) == 0) {
+            error = std::make_error_code(std::errc::permission_denied);
+            return false;
+        }
+        if (::access(path.c_str(), W_OK) != 0) {
+            error = {errno, std::generic_category()};
+            return false;
+        }
+    }
+    return true;
+}
+
 // Keeps the file at path as path.bak, replacing an older one: a second name for the same
 // bytes where the file system allows it (so no copy of a large archive), else a copy.
 bool KeepBackup(const Path& path, std::error_code& error)
@@ -298,8 +316,11 @@ std::string StatusLine(const std::vector<std::string>& notKept)
 
 Path ExtractFolder(const Path& archive)
 {
-    const Path folder = UnpackFolder(archive.parent_path(), archive.filename().string());
-    return folder.empty() ? Path(".") : folder;
+    // As for unpack: a name that is no folder of its own ("", ".", "..") is not taken.
+    const std::string name = UnpackFolderName(archive.filename().string());
+    if (name.empty() || name == "." || name == "..")
+        return {};
+    return archive.parent_path() / name;
 }
 
 ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder)

@@ -20,7 +20,8 @@ struct ExtractResult {
     std::string status;               // the manifest's last line: "exakt" or what is not kept
 };
 
-// Where extract writes by default: the unpack folder beside the archive.
+// Where extract writes by default: the unpack folder beside the archive; empty when the
+// archive's name leaves no folder name of its own ("...res").
 Path ExtractFolder(const Path& archive);
 
 // Writes every item of archive into folder (made when missing): pictures as unpack writes

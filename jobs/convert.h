@@ -78,11 +78,12 @@ struct TgaToGfpResult {
 };
 
 // Replaces the picture of the GFP target by the TGA source, after copying the target to
-// target + ".bak". Refuses, touching no file, a target without both tags or that may not be
-// rewritten, and a source the TGA reader refuses. stage() is told each stage, progress()
-// each row read. A source ending in ".png" (any case) is read as a PNG, any other as a TGA.
-// job, when given, counts the rows read; a cancel before the backup is made leaves every
-// file as it was.
+// target + ".bak" (with its permissions). A target that holds the new bytes already is left
+// as it is, and so is its backup. Refuses, touching no file, a target without both tags or
+// that may not be rewritten, and a source the TGA reader refuses. stage() is told each
+// stage, progress() each row read. A source ending in ".png" (any case) is read as a PNG,
+// any other as a TGA. job, when given, counts the rows read; a cancel before the backup is
+// made leaves every file as it was.
 TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
                                const std::function<void(TgaToGfpStage)>& stage = {},
                                const TgaProgress& progress = {}, JobProgress* job = nullptr);

@@ -1,5 +1,7 @@
 #include "jobs/report.h"
 
+#include <unordered_map>
+
 namespace varnox::jobs {
 
 namespace {
@@ -30,10 +32,23 @@ ReportResult Refused(const Path& archive, const std::string& reason, const std::
 
 }  // namespace
 
-Path UnpackFolder(const Path& folder, const std::string& fileName)
+std::string UnpackFolderName(const std::string& fileName)
 {
-    const std::string stem = DropLastCharacters(fileName, 4);
-    return stem.empty() ? folder : folder / stem;
+    return DropLastCharacters(fileName, 4);
+}
+
+std::string DisplayName(std::string_view latin1)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    for (const char c : Latin1ToUtf8(latin1)) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F)
+            shown += {'\\', 'x', kHex[b >> 4], kHex[b & 15]};
+        else
+            shown += c;
+    }
+    return shown;
 }
 
 ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::string& fileName,
@@ -64,14 +79,18 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
     lines.push_back("Dataoffset:" + std::to_string(header.dataOffset));
     lines.push_back("Infooffset:" + std::to_string(header.infoOffset));
 
-    const Path unpackFolder = UnpackFolder(folder, fileName);
+    FolderOnFirstUse unpackFolder(folder, UnpackFolderName(fileName));
+    // The item each file name was written for: a later item of the same name would
+    // replace it unseen.
+    std::unordered_map<std::string, std::int32_t> writtenAs;
     if (options.progress != nullptr)
         options.progress->Start(header.itemCount);
     for (std::int32_t i = 0; i < header.itemCount; ++i) {
         if (options.progress != nullptr)
             options.progress->SetDone(i);
         const ResItem& item = module.ResItems[static_cast<std::size_t>(i)];
-        const std::string name = Latin1ToUtf8(ItemName(item));
+        const std::string_view rawName = ItemName(item);
+        const std::string name = DisplayName(rawName);
         lines.push_back("\tItemdatatype:" + ItemTypeLabel(item.itemDataType));
         lines.push_back("\tItemdataoffset:" + std::to_string(item.itemDataOffset));
         lines.push_back("\tItemname:" + name);
@@ -79,10 +98,14 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
         if (item.itemDataType != kItemTypePicture || Cancelled(options.progress) || !options.extractWanted ||
             !options.extractWanted())
             continue;
-        const ExtractError extracted =
-            module.ExtractItem(archive, unpackFolder, static_cast<std::int16_t>(i));
-        if (extracted == ExtractError::None) {
+        if (const auto earlier = writtenAs.find(std::string(rawName)); earlier != writtenAs.end()) {
+            result.failures.push_back({name, "Gleicher Name wie das schon entpackte " +
+                                                 std::to_string(earlier->second + 1) + ". Item"});
+        } else if (const ExtractError extracted =
+                       module.ExtractItem(archive, unpackFolder, static_cast<std::int16_t>(i));
+                   extracted == ExtractError::None) {
             ++result.written;
+            writtenAs.emplace(rawName, i);
         } else {
             std::string reason = Describe(extracted);
             if (extracted == ExtractError::WriteFailed || extracted == ExtractError::CannotOpenArchive)
@@ -94,6 +117,10 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
     }
     if (options.progress != nullptr)
         options.progress->SetDone(header.itemCount);
+    if (!unpackFolder.Sync())
+        result.failures.push_back(
+            {UnpackFolderName(fileName), "Der Ordner kann nicht auf den Datenträger geschrieben werden: " +
+                                             SystemReason(unpackFolder.error())});
 
     if (!result.failures.empty()) {
         lines.push_back("Nicht entpackt: " + std::to_string(result.failures.size()));

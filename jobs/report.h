@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace varnox::jobs {
@@ -21,7 +22,7 @@ struct ReportOptions {
 };
 
 struct NotUnpacked {
-    std::string name;    // UTF-8
+    std::string name;    // UTF-8, control characters as \xNN
     std::string reason;  // German
 };
 
@@ -35,11 +36,18 @@ struct ReportResult {
 
 inline constexpr const char* kInvalidRes = "Keine gültige RES-File";
 
-// The unpack folder: folder, then the file name less its last four characters.
-Path UnpackFolder(const Path& folder, const std::string& fileName);
+// The unpack folder's name: the archive's file name less its last four characters. A name
+// that is empty, "." or ".." is refused by the unpack.
+std::string UnpackFolderName(const std::string& fileName);
+
+// An item name as the report shows it: UTF-8, each control character (0x00-0x1F, 0x7F) as
+// \xNN with two upper-case hex digits, so that no name can forge a line or reach a
+// terminal as a command.
+std::string DisplayName(std::string_view latin1);
 
 // Reads the archive folder/fileName into module's records and builds its report; extracts
-// the picture items while options.extractWanted says so.
+// the picture items while options.extractWanted says so. A later item of a name already
+// written is not written, and the files written are flushed to disk once at the end.
 ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::string& fileName,
                               const ReportOptions& options);
 

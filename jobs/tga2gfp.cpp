@@ -51,9 +51,9 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
         return Refused(opened.error());
     RowSource& picture = **opened;
 
-    // The new file is written under a temporary name first, the rows packed as they are
-    // read, then the headers in front. Only when the old target is kept as target.bak
-    // does the new file replace it.
+    // The new file is written aside first, the rows packed as they are read, then the
+    // headers in front. Only when the old target is kept as target.bak does the new file
+    // replace it.
     AtomicFile file;
     if (!file.Open(target))
         return Refused(Error{IoError::CannotWrite, target, file.error(), {}});
@@ -87,6 +87,12 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
     if (Cancelled(job))
         return CancelledResult();
 
+    // A repeated conversion would copy its own result over the backup of the original.
+    TgaToGfpResult result;
+    result.ok = true;
+    if (file.MatchesTarget())
+        return result;
+
     Path backup = target;
     backup += ".bak";
     std::error_code ioError;
@@ -94,9 +100,6 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
         return Refused(Error{IoError::CannotBackUp, backup, ioError, {}});
     if (!file.Commit())
         return Refused(Error{IoError::CannotWrite, target, file.error(), {}});
-
-    TgaToGfpResult result;
-    result.ok = true;
     return result;
 }
 

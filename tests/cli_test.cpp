@@ -42,6 +42,13 @@ const std::string kBadItemOut = "Gültige RES-File\nAnzahl:2\nDataoffset:12\nInf
                                 "\n\tItemname:bad\n"
                                 "Nicht entpackt: 1\n\tbad: Die Daten beginnen nicht mit \"NALP\"\n";
 
+// A name that would clear the terminal and forge a line reaches it only as text.
+const Bytes kControlName = test::MakeRes({{14, "\x1B[2J\r\nx", test::MakeGfp()}});
+const std::string kControlNameOut =
+    "Gültige RES-File\nAnzahl:1\nDataoffset:12\nInfooffset:20\n"
+    "\tItemdatatype:Grafik(14)\n\tItemdataoffset:276\n\tItemname:\\x1B[2J\\x0D\\x0Ax\n"
+    "Nicht entpackt: 1\n\t\\x1B[2J\\x0D\\x0Ax: Der Name enthält Steuerzeichen\n";
+
 class CliTest : public testing::TestWithParam<CliCase> {};
 
 TEST_P(CliTest, OutputAndExitCode)
@@ -97,6 +104,13 @@ INSTANTIATE_TEST_SUITE_P(
                 kBadItemOut,
                 {"a.res: 1 Bilder nicht entpackt"},
                 {"a", "a.res", "a/pic.gfp"}},
+        CliCase{"ControlCharacters",
+                {"unpack", "a.res"},
+                kControlName,
+                1,
+                kControlNameOut,
+                {"a.res: 1 Bilder nicht entpackt"},
+                kArchiveOnly},
         CliCase{"NoArguments", {}, {}, 2, "", {"Aufruf: varnox-cli BEFEHL"}, {}},
         CliCase{"ReportWithoutArchive", {"report"}, {}, 2, "", {"Aufruf: varnox-cli report ARCHIV"}, {}},
         CliCase{"TwoArchives",

@@ -318,6 +318,49 @@ TEST(TgaToGfp, RoundTripKeepsEveryPixel)
     }
 }
 
+// A second conversion of the same picture writes nothing: the backup still holds the
+// original, and the target and an identical TGA are the files they were.
+TEST(TgaToGfp, RepeatedConversionKeepsTheOriginalBackup)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "s.tga", test::MakeTga(ThreeByTwo()));
+    const Bytes original = Target(0);
+    test::WriteBytes(dir / "t.gfp", original);
+    Module1 module;
+    for (const bool uncompressed : {false, true}) {
+        ASSERT_TRUE(jobs::ConvertTgaToGfp(module, dir / "s.tga", dir / "t.gfp", uncompressed).ok);
+        fs::copy_file(dir / "t.gfp.bak", dir / "first.bak", fs::copy_options::overwrite_existing);
+        const auto before = Snapshot(dir.path());
+        const auto inode = test::InodeOf(dir / "t.gfp");
+        const auto result = jobs::ConvertTgaToGfp(module, dir / "s.tga", dir / "t.gfp", uncompressed);
+        EXPECT_TRUE(result.ok) << jobs::MessageText(result.refusal);
+        EXPECT_EQ(Snapshot(dir.path()), before);
+        EXPECT_EQ(test::InodeOf(dir / "t.gfp"), inode);
+    }
+    EXPECT_EQ(test::ReadBytes(dir / "first.bak"), test::ReadBytes(dir / "t.gfp.bak"));
+
+    fs::rename(dir / "t.gfp", dir / "p.gfp");
+    ASSERT_TRUE(ToTga(module, dir, "p.gfp").empty());
+    const auto inode = test::InodeOf(dir / "p.tga");
+    ASSERT_TRUE(ToTga(module, dir, "p.gfp").empty());
+    EXPECT_EQ(test::InodeOf(dir / "p.tga"), inode);
+}
+
+// The backup is as private as the file it copies.
+TEST(TgaToGfp, BackupKeepsTheModeOfTheTarget)
+{
+    for (const fs::perms mode : {fs::perms(0600), fs::perms(0604)}) {
+        test::TempDir dir;
+        test::WriteBytes(dir / "s.tga", test::MakeTga(ThreeByTwo()));
+        test::WriteBytes(dir / "t.gfp", Target(0));
+        fs::permissions(dir / "t.gfp", mode);
+        Module1 module;
+        ASSERT_TRUE(jobs::ConvertTgaToGfp(module, dir / "s.tga", dir / "t.gfp", false).ok);
+        EXPECT_EQ(fs::status(dir / "t.gfp.bak").permissions(), mode);
+        EXPECT_EQ(test::ReadBytes(dir / "t.gfp.bak"), Target(0));
+    }
+}
+
 struct TgaGfpRefusal {
     const char* name;
     const char* refusedFile;

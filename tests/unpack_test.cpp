@@ -77,16 +77,28 @@ TEST(Unpack, NoFolderWithoutWrittenItems)
     }
 }
 
-TEST(Unpack, LaterItemOfTheSameNameWins)
+// Each file written is exactly one item: a later item of a name already written is refused.
+TEST(Unpack, EachNameIsWrittenOnce)
 {
-    GfpSpec second;
-    second.width = 2;
+    GfpSpec other;
+    other.width = 2;
+    const Bytes first = test::MakeGfp(), later = test::MakeGfp(other);
+    const std::string clash = ": Gleicher Name wie das schon entpackte 1. Item";
     test::TempDir dir;
-    const Bytes later = test::MakeGfp(second);
-    test::WriteBytes(dir / "a.res", test::MakeRes({{14, "p", test::MakeGfp()}, {14, "p", later}}));
+    test::WriteBytes(dir / "a.res",
+                     test::MakeRes({{14, "p", first}, {14, "q", first}, {14, "p", later}, {14, "p", later}}));
     Module1 module;
-    EXPECT_EQ(Unpack(module, dir).written, 2);
-    EXPECT_EQ(test::ReadBytes(dir / "a" / "p.gfp"), later);
+    auto result = Unpack(module, dir);
+    EXPECT_EQ(result.written, 2);
+    EXPECT_EQ(test::ReadBytes(dir / "a" / "p.gfp"), first);
+    EXPECT_EQ(Names(result.lines.end() - 3, result.lines.end()),
+              (Names{"Nicht entpackt: 2", "\tp" + clash, "\tp" + clash}));
+
+    // A name whose first item was not written is free for the next.
+    test::WriteBytes(dir / "b.res", test::MakeRes({{14, "p", Bytes(10, 0)}, {14, "p", later}}));
+    result = Unpack(module, dir, "b.res");
+    EXPECT_EQ(result.written, 1);
+    EXPECT_EQ(test::ReadBytes(dir / "b" / "p.gfp"), later);
 }
 
 TEST(Unpack, SecondUnpackReplacesLongerFilesWhole)
@@ -205,6 +217,38 @@ INSTANTIATE_TEST_SUITE_P(
         UnsafeItem{"NoData", {14, "b", {}}, ExtractError::BadItemOffset}),
     test::CaseName());
 
+struct ControlName {
+    const char* name;
+    std::string item; // raw
+    std::string shown;
+    friend std::ostream& operator<<(std::ostream& os, const ControlName& c) { return os << c.name; }
+};
+
+class ControlNameTest : public testing::TestWithParam<ControlName> {};
+
+// A name with control characters is not written, and the report shows them as \xNN.
+TEST_P(ControlNameTest, NotWrittenAndShownEscaped)
+{
+    const ControlName& c = GetParam();
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.res",
+                     test::MakeRes({{14, "good", test::MakeGfp()}, {14, c.item, test::MakeGfp()}}));
+    Module1 module;
+    const auto result = Unpack(module, dir);
+    EXPECT_EQ(test::ListTree(dir / "a"), Names{"good.gfp"});
+    ASSERT_EQ(result.lines.size(), 12u);
+    EXPECT_EQ(result.lines[9], "\tItemname:" + c.shown);
+    EXPECT_EQ(result.lines[11], "\t" + c.shown + ": " + Describe(ExtractError::ControlCharacter));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ControlNameTest,
+    testing::Values(ControlName{"ForgedLine", "p\r\n\tItemname:fake", "p\\x0D\\x0A\\x09Itemname:fake"},
+                    ControlName{"TerminalEscape", "\x1B]0;x\x07\x1B[2J", "\\x1B]0;x\\x07\\x1B[2J"},
+                    ControlName{"FirstAndLast", std::string("\x01\xE4\x1F", 3), "\\x01\xC3\xA4\\x1F"},
+                    ControlName{"Delete", "a\x7F", "a\\x7F"}),
+    test::CaseName());
+
 TEST(Unpack, EveryFailureListedAfterTheItems)
 {
     test::TempDir dir;
@@ -237,15 +281,80 @@ TEST(Unpack, LongestNameThatFitsIsWritten)
     EXPECT_EQ(result.failures[0].reason, Describe(ExtractError::WriteFailed) + ": Der Name ist zu lang");
 }
 
-TEST(Unpack, ArchiveNamedOnlyDotResWritesIntoItsFolder)
+// The unpack folder's name is the archive's name less four characters; one that names the
+// archive's own folder or its parent is refused, and nothing is written anywhere.
+TEST(Unpack, FolderNameThatIsNoNewFolderIsRefused)
+{
+    for (const char* archive : {".res", "..res", "...res"}) {
+        test::TempDir dir;
+        std::filesystem::create_directory(dir / "w");
+        test::WriteBytes(dir / "w" / archive,
+                         test::MakeRes({{14, "p", test::MakeGfp()}, {14, "q", test::MakeGfp()}}));
+        const auto before = test::Snapshot(dir.path());
+        Module1 module;
+        jobs::ReportOptions options;
+        options.extractWanted = [] { return true; };
+        const auto result = jobs::RunArchiveReport(module, dir / "w", archive, options);
+        EXPECT_EQ(test::Snapshot(dir.path()), before) << archive;
+        EXPECT_EQ(result.written, 0) << archive;
+        EXPECT_EQ(result.lines.back(), "\tq: " + Describe(ExtractError::FolderName)) << archive;
+    }
+}
+
+struct NotAFolder {
+    const char* name;
+    const char* linkTo; // in the folder "elsewhere"; none: a file
+    friend std::ostream& operator<<(std::ostream& os, const NotAFolder& c) { return os << c.name; }
+};
+
+class NotAFolderTest : public testing::TestWithParam<NotAFolder> {};
+
+// Whatever stands at the unpack folder's path other than a real folder is left alone, and
+// nothing is written, neither there nor where a link points.
+TEST_P(NotAFolderTest, WritesNothing)
+{
+    const NotAFolder& c = GetParam();
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "elsewhere");
+    test::WriteBytes(dir / "elsewhere" / "f", Bytes{1});
+    if (c.linkTo == nullptr)
+        test::WriteBytes(dir / "a", Bytes{1, 2, 3});
+    else
+        std::filesystem::create_symlink(dir / "elsewhere" / c.linkTo, dir / "a");
+    test::WriteBytes(dir / "a.res", test::MakeRes({{14, "p", test::MakeGfp()}}));
+    const auto before = test::Snapshot(dir.path());
+    Module1 module;
+    const auto result = Unpack(module, dir);
+    EXPECT_EQ(test::Snapshot(dir.path()), before);
+    EXPECT_EQ(result.lines.back(), "\tp: " + Describe(ExtractError::FolderNotReal));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, NotAFolderTest,
+                         testing::Values(NotAFolder{"File", nullptr}, NotAFolder{"LinkToFolder", "."},
+                                         NotAFolder{"LinkToFile", "f"},
+                                         NotAFolder{"DanglingLink", "missing"}),
+                         test::CaseName());
+
+// The folder is opened once: swapped for a link in the middle of the unpack, the rest of
+// the items still go into the folder that was opened.
+TEST(Unpack, FolderSwappedForALinkMeanwhile)
 {
     test::TempDir dir;
-    const Bytes picture = test::MakeGfp();
-    test::WriteBytes(dir / ".res", test::MakeRes({{14, "p", picture}}));
+    std::filesystem::create_directory(dir / "elsewhere");
+    test::WriteBytes(dir / "a.res",
+                     test::MakeRes({{14, "one", test::MakeGfp()}, {14, "two", test::MakeGfp()}}));
+    jobs::ReportOptions options;
+    options.extractWanted = [] { return true; };
+    options.afterItemWritten = [&dir] {
+        if (std::filesystem::is_symlink(dir / "a"))
+            return;
+        std::filesystem::rename(dir / "a", dir / "moved");
+        std::filesystem::create_directory_symlink(dir / "elsewhere", dir / "a");
+    };
     Module1 module;
-    EXPECT_EQ(Unpack(module, dir, ".res").written, 1);
-    EXPECT_EQ(test::ListTree(dir.path()), (Names{".res", "p.gfp"}));
-    EXPECT_EQ(test::ReadBytes(dir / "p.gfp"), picture);
+    EXPECT_EQ(jobs::RunArchiveReport(module, dir.path(), "a.res", options).written, 2);
+    EXPECT_EQ(test::ListTree(dir / "moved"), (Names{"one.gfp", "two.gfp"}));
+    EXPECT_EQ(test::ListTree(dir / "elsewhere"), Names{});
 }
 
 TEST(Unpack, WriteProtectedOutputIsKept)
@@ -267,17 +376,7 @@ TEST(Unpack, FolderThatCannotBeWritten)
 {
     test::TempDir dir;
     test::WriteBytes(dir / "a.res", test::MakeRes({{14, "p", test::MakeGfp()}}));
-    Module1 module;
-    // A file stands where the folder should be: it is left alone.
-    test::WriteBytes(dir / "a", Bytes{1, 2, 3});
-    auto result = Unpack(module, dir);
-    ASSERT_EQ(result.failures.size(), 1u);
-    EXPECT_EQ(result.failures[0].reason,
-              Describe(ExtractError::WriteFailed) + ": Ein Teil des Pfades ist kein Ordner");
-    EXPECT_EQ(test::ReadBytes(dir / "a"), (Bytes{1, 2, 3}));
-
     // Read-only folders bind only a user without root's rights: those steps run as one.
-    std::filesystem::remove(dir / "a");
     std::filesystem::create_directory(dir / "a");
     test::OpenToAll(dir.path());
     std::filesystem::permissions(dir / "a",
@@ -306,11 +405,11 @@ TEST(Unpack, FolderThatCannotBeWritten)
 TEST(UnpackFolder, FileNameLessItsLastFourCharacters)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"gfx.res", "/g/gfx"}, {"GFX.RES", "/g/GFX"}, {"b\xC3\xA4r.res", "/g/b\xC3\xA4r"},
-        {".res", "/g"},        {"ab", "/g"},
+        {"gfx.res", "gfx"}, {"GFX.RES", "GFX"}, {"b\xC3\xA4r.res", "b\xC3\xA4r"},
+        {"...res", ".."},   {"ab", ""},
     };
     for (const auto& [file, folder] : cases)
-        EXPECT_EQ(jobs::UnpackFolder("/g", file), Path(folder)) << file;
+        EXPECT_EQ(jobs::UnpackFolderName(file), folder) << file;
 }
 
 } // namespace

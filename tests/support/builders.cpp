@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace varnox::test {
 
@@ -205,6 +206,12 @@ Bytes ResBuilder::Build() const
                     file.begin() + static_cast<std::ptrdiff_t>(directory + count * 8 + i * 256));
     }
     return file;
+}
+
+std::uint64_t InodeOf(const Path& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_ino) : 0;
 }
 
 std::vector<std::string> ListTree(const Path& root)

@@ -116,6 +116,9 @@ constexpr std::size_t kGfpStoredSizeAt = 96;
 constexpr std::size_t kGfpRawSizeAt = 100;
 constexpr std::size_t kGfpCompressionAt = 104;
 
+// The file's inode number (0 when missing): the same while a file is kept, not replaced.
+std::uint64_t InodeOf(const Path& path);
+
 // Every file and folder below root, as sorted relative paths ("a", "a/b.gfp").
 std::vector<std::string> ListTree(const Path& root);
 
