@@ -13,19 +13,17 @@ bool ArchiveModel::OverlapsTables(std::size_t index) const
     return overlaps({0, static_cast<std::int64_t>(kResHeaderSize)}) || overlaps(tables);
 }
 
-ResError ReadArchive(Module1& module, const Path& path, ArchiveModel& out)
+Status ReadArchive(Module1& module, const Path& path, ArchiveModel& out)
 {
-    ResError error = ResError::None;
-    if (!module.IsResFile(path, &error))
-        return error;
-    if ((error = module.ReadResHeader(path)) != ResError::None ||
-        (error = module.ReadResDirectory(path)) != ResError::None)
-        return error;
+    if (auto status = module.IsResFile(path); !status)
+        return status;
+    if (auto status = module.ReadResHeader(path); !status)
+        return status;
+    if (auto status = module.ReadResDirectory(path); !status)
+        return status;
     InputFile file;
-    if (!file.Open(path)) {
-        module.lastIoError = file.error();
-        return ResError::CannotOpen;
-    }
+    if (!file.Open(path))
+        return Error{ResError::CannotOpen, path, file.error(), {}};
 
     ArchiveModel model;
     model.header = module.ResHeader;
@@ -33,7 +31,7 @@ ResError ReadArchive(Module1& module, const Path& path, ArchiveModel& out)
     const std::int64_t count = model.header.itemCount;
     model.tables = {model.header.dataOffset, count * std::int64_t(kResEntrySize + kResNameSize)};
     if (model.tables.end() > model.fileSize) // the file shrank since the directory was read
-        return ResError::NamesPastEnd;
+        return Error{ResError::NamesPastEnd, path, {}, {}};
 
     std::vector<std::int64_t> starts, sharedStarts;
     model.items.resize(static_cast<std::size_t>(count));
@@ -87,7 +85,7 @@ ResError ReadArchive(Module1& module, const Path& path, ArchiveModel& out)
         model.unclaimed.push_back({covered, model.fileSize - covered});
 
     out = std::move(model);
-    return ResError::None;
+    return {};
 }
 
 std::string TypeExtension(std::int32_t type)

@@ -40,9 +40,9 @@ struct ArchiveModel {
 };
 
 // Reads the archive through module's validating reader, so that its records then hold it,
-// and works out every extent. On refusal out is unchanged; module.lastIoError tells the
+// and works out every extent. On refusal out is unchanged; the error tells the
 // system's reason of CannotOpen and ReadFailed.
-ResError ReadArchive(Module1& module, const Path& path, ArchiveModel& out);
+Status ReadArchive(Module1& module, const Path& path, ArchiveModel& out);
 
 // File name extension of an item type: ".gfp" 14, ".sound" 16, ".font" 17, ".sprite" 40,
 // ".type<code>" otherwise.

@@ -1,4 +1,5 @@
 #include "formats/error.h"
+#include "formats/module1.h"
 #include "formats/gfp.h"
 #include "formats/res.h"
 #include "formats/tga.h"

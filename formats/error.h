@@ -17,6 +17,7 @@ namespace varnox {
 enum class ResError;
 enum class GfpError;
 enum class TgaError;
+enum class ExtractError;
 
 // Failures of file operations and of the work itself, not tied to one format.
 enum class IoError {
@@ -38,7 +39,7 @@ enum class PngError {
     Unsupported,  // a colour type or depth the reader does not take
 };
 
-using ErrorCode = std::variant<IoError, ResError, GfpError, TgaError, PngError>;
+using ErrorCode = std::variant<IoError, ResError, GfpError, TgaError, PngError, ExtractError>;
 
 struct Error {
     ErrorCode code;
@@ -66,6 +67,17 @@ public:
 private:
     std::optional<Error> error_;
 };
+
+// The code of kind Code that status carries; Code{} (each kind's None) when status is ok
+// or carries a code of another kind.
+template <class Code>
+Code CodeOf(const Status& status)
+{
+    if (status.ok())
+        return Code{};
+    const Code* code = std::get_if<Code>(&status.error().code);
+    return code != nullptr ? *code : Code{};
+}
 
 // A value or the error that kept it from being made.
 template <class T>

@@ -48,73 +48,75 @@ bool HasControlCharacter(std::string_view name)
 
 }  // namespace
 
-ExtractError Module1::ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder, std::int16_t index)
+namespace {
+
+Status Refused(ExtractError code, const Path& archive, std::error_code system = {})
+{
+    return Error{code, archive, system, {}};
+}
+
+}  // namespace
+
+Status Module1::ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder, std::int16_t index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= ResItems.size())
         throw std::out_of_range("item index");
     const ResItem& item = ResItems[static_cast<std::size_t>(index)];
     const std::string_view name = ItemName(item);
     if (IsUnsafeName(name))
-        return ExtractError::UnsafeName;
+        return Refused(ExtractError::UnsafeName, archive);
     if (HasControlCharacter(name))
-        return ExtractError::ControlCharacter;
+        return Refused(ExtractError::ControlCharacter, archive);
 
     InputFile file;
-    if (!file.Open(archive)) {
-        lastIoError = file.error();
-        return ExtractError::CannotOpenArchive;
-    }
+    if (!file.Open(archive))
+        return Refused(ExtractError::CannotOpenArchive, archive, file.error());
     const std::int64_t offset = item.itemDataOffset;
     if (offset < 0 || offset >= file.Size())
-        return ExtractError::BadItemOffset;
+        return Refused(ExtractError::BadItemOffset, archive);
 
     std::array<std::uint8_t, kGfpPayloadAt> head{};
     const std::size_t got = file.ReadSomeAt(offset, head);
     if (got < kGfpTagSize || !std::equal(kGfpTag.begin(), kGfpTag.end(), head.begin()))
-        return ExtractError::NoTag;
+        return Refused(ExtractError::NoTag, archive);
     if (got < kGfpPixelHeaderAt - 4)
-        return ExtractError::HeaderTruncated;
+        return Refused(ExtractError::HeaderTruncated, archive);
     std::copy_n(head.begin() + kGfpPictureHeaderAt, kGfpPictureHeaderSize, GfpPictureHeader.bytes.begin());
     if (got < kGfpPixelHeaderAt)
-        return ExtractError::HeaderTruncated;
+        return Refused(ExtractError::HeaderTruncated, archive);
     if (!std::equal(kGfpTag.begin(), kGfpTag.end(), head.begin() + kGfpPixelHeaderAt - 4))
-        return ExtractError::NoSecondTag;
+        return Refused(ExtractError::NoSecondTag, archive);
     if (got < head.size())
-        return ExtractError::HeaderTruncated;
+        return Refused(ExtractError::HeaderTruncated, archive);
     std::copy_n(head.begin() + kGfpPixelHeaderAt, kGfpPixelHeaderSize, GfpPixelHeader.bytes.begin());
 
     const std::optional<std::int32_t> payloadLength = GfpPayloadLength(GfpPixelHeader);
     if (!payloadLength)
-        return ExtractError::PayloadLength;
+        return Refused(ExtractError::PayloadLength, archive);
     const std::int32_t length = *payloadLength;
     if (offset + kGfpPayloadAt + length > file.Size())
-        return ExtractError::PayloadPastEnd;
+        return Refused(ExtractError::PayloadPastEnd, archive);
 
     Bytes payload(static_cast<std::size_t>(length));
-    if (!file.ReadAt(offset + kGfpPayloadAt, payload)) {
-        lastIoError = file.error();
-        return ExtractError::PayloadPastEnd;
-    }
+    if (!file.ReadAt(offset + kGfpPayloadAt, payload))
+        return Refused(ExtractError::PayloadPastEnd, archive, file.error());
     file.Close();
 
     const Folder* folder = unpackFolder.Get();
     if (folder == nullptr) {
         if (unpackFolder.error() == std::errc::invalid_argument)
-            return ExtractError::FolderName;
+            return Refused(ExtractError::FolderName, archive);
         if (unpackFolder.error() == std::errc::not_a_directory)
-            return ExtractError::FolderNotReal;
-        lastIoError = unpackFolder.error();
-        return ExtractError::WriteFailed;
+            return Refused(ExtractError::FolderNotReal, archive);
+        return Refused(ExtractError::WriteFailed, archive, unpackFolder.error());
     }
     const std::span<const std::uint8_t> tag(kGfpTag);
     AtomicFile out;
     if (!out.Open(*folder, Latin1ToUtf8(name) + ".gfp") ||
         !out.Write({tag, GfpPictureHeader.bytes, tag, GfpPixelHeader.bytes, payload}) ||
-        !out.Commit(Flush::ByCaller)) {
-        lastIoError = out.error();
-        return ExtractError::WriteFailed;
-    }
-    return ExtractError::None;
+        !out.Commit(Flush::ByCaller))
+        return Refused(ExtractError::WriteFailed, archive, out.error());
+    return {};
 }
 
 }  // namespace varnox

@@ -140,10 +140,8 @@ Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
     FirstError fail;
 
     InputFile file;
-    if (!file.Open(path)) {
-        lastIoError = file.error();
+    if (!file.Open(path))
         fail(GfpError::CannotOpen);
-    }
     const GfpLayout layout = ReadGfpLayout(file, GfpPictureHeader, GfpPixelHeader, fail);
     Bytes payload;
     if (!layout.rawForm) {
@@ -452,10 +450,8 @@ GfpError Module1::ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted
         return gfp != nullptr ? *gfp : GfpError::ZlibData;
     };
     GfpSource source;
-    if (auto status = source.Open(path, GfpPictureHeader, GfpPixelHeader); !status) {
-        lastIoError = status.error().system;
+    if (auto status = source.Open(path, GfpPictureHeader, GfpPixelHeader); !status)
         return code(status);
-    }
     const bool rows = source.Upright() && wanted(GfpPixelHeader) && GfpPixelHeader.rawSize() > 0;
     if (rows) {
         Bytes row(static_cast<std::size_t>(GfpPixelHeader.rawSize()) / static_cast<std::size_t>(source.Info().height));

@@ -39,19 +39,16 @@ public:
     GfpPixelHeaderRecord GfpPixelHeader;
     TgaHeaderRecord TgaHeader;
 
-    // The system's reason of the last failed file operation, for messages.
-    std::error_code lastIoError;
-
-    // True when the file begins with "RESF". A file that cannot be opened gives false
-    // with error set to CannotOpen; one that is no archive gives NotRes.
-    bool IsResFile(const Path& path, ResError* error = nullptr);
+    // Ok when the file begins with "RESF"; else CannotOpen (with the system's reason) or
+    // NotRes.
+    Status IsResFile(const Path& path);
 
     // Fills ResHeader from the archive; infoOffset is computed with overflow check.
-    ResError ReadResHeader(const Path& path);
+    Status ReadResHeader(const Path& path);
 
     // Rebuilds ResItems from the archive after checking that the directory and the name
     // table described by ResHeader lie within the file; on refusal ResItems is unchanged.
-    ResError ReadResDirectory(const Path& path);
+    Status ReadResDirectory(const Path& path);
 
     // Reads a GFP into GfpPictureHeader and GfpPixelHeader and returns its pixel bytes
     // (rawSize bytes whenever rawSize is usable). Never fails; error tells whether the
@@ -69,7 +66,7 @@ public:
     // names, names with control characters, damaged items and an unpack folder that is no
     // real folder, without writing anything. The file is not flushed to disk: the caller
     // syncs the folder once after the last item.
-    ExtractError ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder, std::int16_t index);
+    Status ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder, std::int16_t index);
 
     // Reads a TGA into TgaHeader and returns its picture as RGB565 bytes, top row first;
     // empty, with error set, when the file is refused.

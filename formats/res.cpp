@@ -60,74 +60,72 @@ std::string Latin1ToUtf8(std::string_view latin1)
     return out;
 }
 
-bool Module1::IsResFile(const Path& path, ResError* error)
+namespace {
+
+Status Refused(ResError code, const Path& path, std::error_code system = {})
 {
-    InputFile file;
-    ResError result = ResError::None;
-    std::array<std::uint8_t, 4> magic{};
-    if (!file.Open(path)) {
-        lastIoError = file.error();
-        result = ResError::CannotOpen;
-    } else if (!file.ReadAt(0, magic) || std::memcmp(magic.data(), "RESF", 4) != 0) {
-        result = ResError::NotRes;
-    }
-    if (error != nullptr)
-        *error = result;
-    return result == ResError::None;
+    return Error{code, path, system, {}};
 }
 
-ResError Module1::ReadResHeader(const Path& path)
+}  // namespace
+
+Status Module1::IsResFile(const Path& path)
 {
     InputFile file;
-    if (!file.Open(path)) {
-        lastIoError = file.error();
-        return ResError::CannotOpen;
-    }
+    std::array<std::uint8_t, 4> magic{};
+    if (!file.Open(path))
+        return Refused(ResError::CannotOpen, path, file.error());
+    if (!file.ReadAt(0, magic) || std::memcmp(magic.data(), "RESF", 4) != 0)
+        return Refused(ResError::NotRes, path);
+    return {};
+}
+
+Status Module1::ReadResHeader(const Path& path)
+{
+    InputFile file;
+    if (!file.Open(path))
+        return Refused(ResError::CannotOpen, path, file.error());
     std::array<std::uint8_t, 8> fields{};
     const bool complete = file.ReadAt(4, fields);
     file.Close();
     if (!complete)
-        return ResError::HeaderTruncated;
+        return Refused(ResError::HeaderTruncated, path);
     ResHeader.itemCount = Le32(&fields[0]);
     ResHeader.dataOffset = Le32(&fields[4]);
     try {
         ResHeader.infoOffset = CheckedAdd32(CheckedMul32(ResHeader.itemCount, 8), ResHeader.dataOffset);
     } catch (const OverflowError&) {
         ResHeader.infoOffset = 0;
-        return ResError::InfoOffsetOverflow;
+        return Refused(ResError::InfoOffsetOverflow, path);
     }
-    return ResError::None;
+    return {};
 }
 
-ResError Module1::ReadResDirectory(const Path& path)
+Status Module1::ReadResDirectory(const Path& path)
 {
     const ResHeaderRecord header = ResHeader;
     if (header.itemCount < 1 || header.itemCount > kMaxResItems)
-        return ResError::ItemCountRange;
+        return Refused(ResError::ItemCountRange, path);
     if (header.dataOffset < 0)
-        return ResError::DataOffsetNegative;
+        return Refused(ResError::DataOffsetNegative, path);
     const std::int64_t count = header.itemCount;
     const std::int64_t infoOffset = std::int64_t(header.dataOffset) + count * 8;
     if (infoOffset > INT32_MAX || infoOffset != header.infoOffset)
-        return ResError::InfoOffsetOverflow;
+        return Refused(ResError::InfoOffsetOverflow, path);
 
     InputFile file;
-    if (!file.Open(path)) {
-        lastIoError = file.error();
-        return ResError::CannotOpen;
-    }
+    if (!file.Open(path))
+        return Refused(ResError::CannotOpen, path, file.error());
     if (infoOffset > file.Size())
-        return ResError::DirectoryPastEnd;
+        return Refused(ResError::DirectoryPastEnd, path);
     if (infoOffset + count * std::int64_t(kResNameSize) > file.Size())
-        return ResError::NamesPastEnd;
+        return Refused(ResError::NamesPastEnd, path);
 
     // Both tables are within the file, so their sizes are bounded by it.
     Bytes directory(static_cast<std::size_t>(count) * kResEntrySize);
     Bytes names(static_cast<std::size_t>(count) * kResNameSize);
-    if (!file.ReadAt(header.dataOffset, directory) || !file.ReadAt(infoOffset, names)) {
-        lastIoError = file.error();
-        return ResError::ReadFailed;
-    }
+    if (!file.ReadAt(header.dataOffset, directory) || !file.ReadAt(infoOffset, names))
+        return Refused(ResError::ReadFailed, path, file.error());
     file.Close();
 
     std::vector<ResItem> items(static_cast<std::size_t>(count));
@@ -137,7 +135,7 @@ ResError Module1::ReadResDirectory(const Path& path)
         std::copy_n(&names[i * kResNameSize], kResNameSize, items[i].itemName.begin());
     }
     ResItems = std::move(items);
-    return ResError::None;
+    return {};
 }
 
 }  // namespace varnox

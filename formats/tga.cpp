@@ -438,7 +438,6 @@ Bytes Module1::ReadTgaAsRgb565(const Path& path, TgaError* error, const TgaProgr
     TgaError code = TgaError::None;
     if (!status) {
         result.clear();
-        lastIoError = status.error().system;
         const auto* tgaCode = std::get_if<TgaError>(&status.error().code);
         code = tgaCode != nullptr ? *tgaCode : TgaError::PixelData;
     }

@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Module1 module;
     ArchiveModel model;
-    const bool readable = ReadArchive(module, archive, model) == ResError::None;
+    const bool readable = ReadArchive(module, archive, model).ok();
     const auto result = jobs::ReplaceItem(module, archive, item, file, GfpPacking::Zlib);
     const Bytes after = Read(archive);
     std::size_t files = 0;

@@ -47,13 +47,11 @@ std::string CannotRead(const std::error_code& error)
            SystemReason(error ? error : std::make_error_code(std::errc::io_error));
 }
 
-std::string ArchiveReason(const Module1& module, ResError error)
+std::string ArchiveReason(const Status& status)
 {
-    if (error == ResError::NotRes)
+    if (CodeOf<ResError>(status) == ResError::NotRes)
         return kInvalidRes;
-    if (error == ResError::CannotOpen || error == ResError::ReadFailed)
-        return Describe(error) + ": " + SystemReason(module.lastIoError);
-    return Describe(error);
+    return Describe(status.error());
 }
 
 std::string Label(std::size_t index)
@@ -326,11 +324,11 @@ Path ExtractFolder(const Path& archive)
 ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder)
 {
     ArchiveModel model;
-    if (const ResError error = ReadArchive(module, archive, model); error != ResError::None)
-        return Refused<ExtractResult>(archive, ArchiveReason(module, error));
+    if (auto status = ReadArchive(module, archive, model); !status)
+        return Refused<ExtractResult>(archive, ArchiveReason(status));
     InputFile file;
     if (!file.Open(archive))
-        return Refused<ExtractResult>(archive, ArchiveReason(module, ResError::CannotOpen));
+        return Refused<ExtractResult>(archive, ArchiveReason(Error{ResError::CannotOpen, archive, file.error(), {}}));
 
     ExtractResult result;
     Manifest manifest;
@@ -634,8 +632,8 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
                           const Path& picture, GfpPacking packing)
 {
     ArchiveModel model;
-    if (const ResError error = ReadArchive(module, archive, model); error != ResError::None)
-        return Refused<ReplaceResult>(archive, ArchiveReason(module, error));
+    if (auto status = ReadArchive(module, archive, model); !status)
+        return Refused<ReplaceResult>(archive, ArchiveReason(status));
     std::string reason;
     const std::optional<std::size_t> found = FindItem(model, itemText, reason);
     if (!found)
@@ -647,7 +645,7 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
                                                    ItemTypeLabel(item.entry.itemDataType));
     InputFile in;
     if (!in.Open(archive))
-        return Refused<ReplaceResult>(archive, ArchiveReason(module, ResError::CannotOpen));
+        return Refused<ReplaceResult>(archive, ArchiveReason(Error{ResError::CannotOpen, archive, in.error(), {}}));
 
     Bytes data;
     {

@@ -19,12 +19,12 @@ std::string DropLastCharacters(const std::string& text, std::size_t n)
     return text.substr(0, end);
 }
 
-ReportResult Refused(const Path& archive, const std::string& reason, const std::string& systemReason = {})
+ReportResult Refused(const Path& archive, const std::string& reason)
 {
     ReportResult result;
     result.lines.push_back(kInvalidRes);
     if (!reason.empty())
-        result.lines.push_back(systemReason.empty() ? reason : reason + ": " + systemReason);
+        result.lines.push_back(reason);
     result.error =
         PathText(archive) + ": " + (reason.empty() ? std::string(kInvalidRes) : result.lines.back());
     return result;
@@ -55,19 +55,13 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
                               const ReportOptions& options)
 {
     const Path archive = folder / fileName;
-    ResError error = ResError::None;
-    if (!module.IsResFile(archive, &error)) {
-        if (error == ResError::CannotOpen)
-            return Refused(archive, Describe(error), SystemReason(module.lastIoError));
-        return Refused(archive, {});
-    }
-    error = module.ReadResHeader(archive);
-    if (error == ResError::None)
-        error = module.ReadResDirectory(archive);
-    if (error != ResError::None) {
-        const bool io = error == ResError::CannotOpen || error == ResError::ReadFailed;
-        return Refused(archive, Describe(error), io ? SystemReason(module.lastIoError) : std::string());
-    }
+    if (const Status magic = module.IsResFile(archive); !magic)
+        return Refused(archive, CodeOf<ResError>(magic) == ResError::CannotOpen ? Describe(magic.error()) : "");
+    Status read = module.ReadResHeader(archive);
+    if (read)
+        read = module.ReadResDirectory(archive);
+    if (!read)
+        return Refused(archive, Describe(read.error()));
 
     ReportResult result;
     result.valid = true;
@@ -101,16 +95,12 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
         if (const auto earlier = writtenAs.find(std::string(rawName)); earlier != writtenAs.end()) {
             result.failures.push_back({name, "Gleicher Name wie das schon entpackte " +
                                                  std::to_string(earlier->second + 1) + ". Item"});
-        } else if (const ExtractError extracted =
-                       module.ExtractItem(archive, unpackFolder, static_cast<std::int16_t>(i));
-                   extracted == ExtractError::None) {
+        } else if (const Status extracted = module.ExtractItem(archive, unpackFolder, static_cast<std::int16_t>(i));
+                   extracted) {
             ++result.written;
             writtenAs.emplace(rawName, i);
         } else {
-            std::string reason = Describe(extracted);
-            if (extracted == ExtractError::WriteFailed || extracted == ExtractError::CannotOpenArchive)
-                reason += ": " + SystemReason(module.lastIoError);
-            result.failures.push_back({name, reason});
+            result.failures.push_back({name, Describe(extracted.error())});
         }
         if (options.afterItemWritten)
             options.afterItemWritten();

@@ -83,8 +83,8 @@ TEST_P(RoundTripTest, ExtractThenPack)
 
     // Equivalent: the same types, name fields and item bytes.
     ArchiveModel a, b;
-    ASSERT_EQ(ReadArchive(module, dir / "a.res", a), ResError::None);
-    ASSERT_EQ(ReadArchive(module, dir / "b.res", b), ResError::None);
+    ASSERT_TRUE(ReadArchive(module, dir / "a.res", a).ok());
+    ASSERT_TRUE(ReadArchive(module, dir / "b.res", b).ok());
     ASSERT_EQ(a.items.size(), b.items.size());
     for (std::size_t i = 0; i < a.items.size(); ++i) {
         EXPECT_EQ(a.items[i].entry.itemDataType, b.items[i].entry.itemDataType) << i;
@@ -385,7 +385,7 @@ TEST_P(ReplaceTest, EveryOtherByteStays)
     test::WriteBytes(dir / c.fileName, c.file());
     Module1 module;
     ArchiveModel model;
-    ASSERT_EQ(ReadArchive(module, dir / "a.res", model), ResError::None);
+    ASSERT_TRUE(ReadArchive(module, dir / "a.res", model).ok());
     const auto result =
         jobs::ReplaceItem(module, dir / "a.res", c.item, dir / c.fileName, GfpPacking::Zlib);
     ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);

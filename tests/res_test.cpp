@@ -22,11 +22,12 @@ Bytes Text(std::string_view s)
 // The reading order of the report: magic, header, directory; the first refusal.
 ResError ReadArchive(Module1& module, const Path& path)
 {
-    ResError error = ResError::None;
-    if (!module.IsResFile(path, &error))
-        return error;
-    error = module.ReadResHeader(path);
-    return error != ResError::None ? error : module.ReadResDirectory(path);
+    Status status = module.IsResFile(path);
+    if (status)
+        status = module.ReadResHeader(path);
+    if (status)
+        status = module.ReadResDirectory(path);
+    return CodeOf<ResError>(status);
 }
 
 struct MagicCase {
@@ -43,9 +44,7 @@ TEST_P(IsResFileTest, MagicIsTheOnlyTest)
     test::TempDir dir;
     test::WriteBytes(dir / "f.res", GetParam().content);
     Module1 module;
-    ResError error = ResError::CannotOpen;
-    EXPECT_EQ(module.IsResFile(dir / "f.res", &error), GetParam().isRes);
-    EXPECT_EQ(error, GetParam().isRes ? ResError::None : ResError::NotRes);
+    EXPECT_EQ(CodeOf<ResError>(module.IsResFile(dir / "f.res")), GetParam().isRes ? ResError::None : ResError::NotRes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -65,10 +64,9 @@ TEST(IsResFile, PathThatCannotBeOpenedIsToldApart)
     ASSERT_EQ(::mkfifo((dir / "pipe.res").c_str(), 0600), 0);  // would block a plain open
     for (const Path& path : {dir / "missing.res", dir / "folder.res", dir / "pipe.res"}) {
         Module1 module;
-        ResError error = ResError::None;
-        EXPECT_FALSE(module.IsResFile(path, &error)) << path;
-        EXPECT_EQ(error, ResError::CannotOpen) << path;
-        EXPECT_TRUE(module.lastIoError) << path;
+        const Status status = module.IsResFile(path);
+        EXPECT_EQ(CodeOf<ResError>(status), ResError::CannotOpen) << path;
+        EXPECT_TRUE(!status.ok() && status.error().system) << path;
     }
 }
 
