@@ -393,37 +393,37 @@ int Form1::SelectedItem() const
 void Form1::lstitems_SelectionChanged()
 {
     ApplyEnabled();
+    if (!previewFile_.isEmpty())
+        QFile::remove(previewFile_);
+    previewFile_.clear();
     const int index = SelectedItem();
     if (index < 0 || model_->items[static_cast<std::size_t>(index)].entry.itemDataType != kItemTypePicture) {
         preview->Clear();
         return;
     }
-    // The preview decodes files: the item's GFP goes into a file of its own, under a new name
-    // each time so that an item changed on disk is never taken for the one shown before.
-    jobs::ItemGfp item = jobs::ReadItemGfp(ToPath(archive_), *model_, static_cast<std::size_t>(index));
-    if (!previewDir_)
-        previewDir_ = std::make_unique<QTemporaryDir>();
-    const QString old = preview->path();
-    const QString path = previewDir_->filePath(QStringLiteral("item%1.gfp").arg(++previewCount_));
-    QFile file(path);
+    const jobs::ItemGfp item = jobs::ReadItemGfp(ToPath(archive_), *model_, static_cast<std::size_t>(index));
     if (!item.ok) {
         preview->Clear();
         ShowStatus(lblinfo, ToQString(jobs::MessageText(item.refusal)));
         return;
     }
+    // The preview decodes files: the item's GFP goes into a file of its own, under a new name
+    // each time so that an item changed on disk is never taken for the one shown before.
+    if (!previewDir_)
+        previewDir_ = std::make_unique<QTemporaryDir>();
+    QFile file(previewDir_->filePath(QStringLiteral("item%1.gfp").arg(++previewCount_)));
+    const auto size = static_cast<qint64>(item.gfp.size());
     if (!previewDir_->isValid() || !file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(item.gfp.data()), static_cast<qint64>(item.gfp.size())) !=
-            static_cast<qint64>(item.gfp.size()) ||
-        !file.flush()) {
+        file.write(reinterpret_cast<const char*>(item.gfp.data()), size) != size || !file.flush()) {
+        const QString reason = previewDir_->isValid() ? file.errorString() : previewDir_->errorString();
+        file.remove();
         preview->Clear();
-        ShowStatus(lblinfo,
-                   QStringLiteral("Die Vorschau kann nicht geschrieben werden: %1").arg(file.errorString()));
+        ShowStatus(lblinfo, QStringLiteral("Die Vorschau kann nicht geschrieben werden: %1").arg(reason));
         return;
     }
     file.close();
-    preview->Show(path);
-    if (!old.isEmpty())
-        QFile::remove(old);
+    previewFile_ = file.fileName();
+    preview->Show(previewFile_);
 }
 
 void Form1::btnextract_Click()

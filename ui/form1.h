@@ -112,6 +112,7 @@ class Form1 : public QWidget {
     std::shared_ptr<const ArchiveModel> model_;
     // Where the selected picture item is written for the preview to decode.
     std::unique_ptr<QTemporaryDir> previewDir_;
+    QString previewFile_;
     int previewCount_ = 0;
     bool cancellable_ = false;
     std::unique_ptr<JobRunner> ownRunner_;
