@@ -628,6 +628,52 @@ ItemGfp ConvertPictureIntoItemGfp(Module1& module, const Bytes& itemGfp, const P
     return result;
 }
 
+std::vector<std::int64_t> ItemDataLengths(const Path& archive, const ArchiveModel& model)
+{
+    std::vector<std::int64_t> lengths;
+    InputFile in;
+    if (!in.Open(archive))
+        return lengths;
+    ExtractResult unused;
+    lengths.reserve(model.items.size());
+    for (std::size_t i = 0; i < model.items.size(); ++i)
+        lengths.push_back(PlanItem(in, model, i, unused).data.length);
+    return lengths;
+}
+
+ItemGfp ReadItemGfp(const Path& archive, const ArchiveModel& model, std::size_t index)
+{
+    ItemGfp result;
+    if (index >= model.items.size()) {
+        result.refusal = Because(archive, Label(index) + ": Kein solcher Eintrag");
+        return result;
+    }
+    const ArchiveItem& item = model.items[index];
+    if (item.entry.itemDataType != kItemTypePicture) {
+        result.refusal = Because(archive, Label(index) + " ist kein Bild, sondern " +
+                                              ItemTypeLabel(item.entry.itemDataType));
+        return result;
+    }
+    if (!item.inFile) {
+        result.refusal = Because(archive, Label(index) + ": " + Describe(ExtractError::BadItemOffset));
+        return result;
+    }
+    InputFile in;
+    if (!in.Open(archive)) {
+        result.refusal = Because(archive, Describe(ResError::CannotOpen) + ": " + SystemReason(in.error()));
+        return result;
+    }
+    std::string reason;
+    const std::int64_t offset = item.entry.itemDataOffset;
+    if (!ReadGfp(in, offset, in.Size() - offset, result.gfp, reason)) {
+        result.gfp.clear();
+        result.refusal = Because(archive, Label(index) + ": " + reason);
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
 ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::string& itemText,
                           const Path& picture, GfpPacking packing)
 {

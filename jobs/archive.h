@@ -66,4 +66,13 @@ struct ItemGfp {
 ItemGfp ConvertPictureIntoItemGfp(Module1& module, const Bytes& itemGfp, const Path& pictureFile,
                                   GfpPacking packing);
 
+// The length of each item's data in archive, which model describes: a picture's own GFP
+// length, as extract takes it, else (and for a damaged picture) its extent; 0 outside the file.
+// Empty when archive cannot be opened.
+std::vector<std::int64_t> ItemDataLengths(const Path& archive, const ArchiveModel& model);
+
+// The GFP of picture item index of archive, which model describes, up to its own length.
+// Refuses another type, an offset outside the file and a damaged picture.
+ItemGfp ReadItemGfp(const Path& archive, const ArchiveModel& model, std::size_t index);
+
 } // namespace varnox::jobs

@@ -1,9 +1,14 @@
 #include "jobs/batch.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <filesystem>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace varnox::jobs {
@@ -23,6 +28,22 @@ std::optional<Refusal> ConvertFile(Module1& module, const Path& gfp, PictureForm
         return Refusal{PathText(gfp), e.what()};
     }
 }
+
+// The name of the file the conversion of gfpName writes; empty when it does not end in ".gfp".
+std::string TargetName(const std::string& gfpName, PictureFormat format)
+{
+    if (gfpName.size() < 4)
+        return {};
+    std::string ending = gfpName.substr(gfpName.size() - 4);
+    std::transform(ending.begin(), ending.end(), ending.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ending != ".gfp")
+        return {};
+    return gfpName.substr(0, gfpName.size() - 3) + (format == PictureFormat::Png ? "png" : "tga");
+}
+
+// How often the calling thread looks whether the batch was cancelled.
+constexpr std::chrono::milliseconds kCancelPoll{10};
 
 } // namespace
 
@@ -81,6 +102,162 @@ std::vector<std::optional<Refusal>> ConvertGfpFilesParallel(const std::vector<Pa
     if (records != nullptr)
         *records = modules[lastBy];
     return results;
+}
+
+GfpToTgaResult ConvertGfpFilesParallel(const Path& folder, const std::vector<std::string>& names, int first,
+                                       int last, const BatchOptions& options,
+                                       const std::function<void(int)>& select, Module1* records)
+{
+    const int from = std::max(first, 0);
+    const int to = std::min(last, static_cast<int>(names.size()) - 1);
+    const std::size_t count = to >= from ? static_cast<std::size_t>(to - from + 1) : 0;
+    const std::size_t threads = std::min<std::size_t>(options.workers, count);
+    if (threads <= 1) {
+        GfpToTgaOptions sequential;
+        sequential.format = options.format;
+        sequential.progress = options.progress;
+        sequential.askReplace = options.askReplace;
+        Module1 own;
+        return ConvertGfpToTga(records != nullptr ? *records : own, folder, names, first, last, select,
+                               sequential);
+    }
+
+    const auto name = [&](std::size_t k) -> const std::string& {
+        return names[static_cast<std::size_t>(from) + k];
+    };
+    // Only a file whose target exists can be asked about; those go one after the other.
+    std::vector<char> mayAsk(count, 0);
+    if (options.askReplace) {
+        for (std::size_t k = 0; k < count; ++k) {
+            const std::string target = TargetName(name(k), options.format);
+            std::error_code ignored;
+            mayAsk[k] = !target.empty() && std::filesystem::exists(folder / target, ignored) ? 1 : 0;
+        }
+    }
+    std::vector<GfpToTgaResult> outcomes(count);
+    std::vector<char> started(count, 0);
+    std::vector<char> finished(count, 0);
+    std::vector<Module1> modules(threads, records != nullptr ? *records : Module1{});
+    std::vector<JobProgress> inHand(threads); // each worker's file: its cancel stops that file
+    std::mutex mutex;                         // guards all below and the vectors above
+    std::condition_variable changed;
+    std::size_t next = 0;
+    std::size_t openAsker = 0; // no file before it may still ask
+    std::size_t running = threads;
+    std::size_t lastBy = 0;
+    int lastIndex = -1;
+    bool stop = false;
+    bool replaceAll = false;
+    std::mutex asking; // one question at a time
+
+    const auto firstOpenAsker = [&] {
+        while (openAsker < count && (mayAsk[openAsker] == 0 || finished[openAsker] != 0))
+            ++openAsker;
+        return openAsker;
+    };
+    ReplaceQuestion ask;
+    if (options.askReplace) {
+        ask = [&](const Path& target) {
+            const std::lock_guard<std::mutex> one(asking);
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                if (stop || Cancelled(options.progress))
+                    return ReplaceAnswer::Cancel;
+                if (replaceAll)
+                    return ReplaceAnswer::Yes;
+            }
+            ReplaceAnswer answer = options.askReplace(target);
+            if (Cancelled(options.progress))
+                answer = ReplaceAnswer::Cancel;
+            if (answer == ReplaceAnswer::YesToAll || answer == ReplaceAnswer::Cancel) {
+                const std::lock_guard<std::mutex> lock(mutex);
+                if (answer == ReplaceAnswer::YesToAll)
+                    replaceAll = true;
+                else
+                    stop = true;
+                changed.notify_all();
+            }
+            return answer;
+        };
+    }
+    if (options.progress != nullptr)
+        options.progress->Start(static_cast<std::int64_t>(count));
+
+    {
+        std::vector<std::jthread> pool;
+        for (std::size_t w = 0; w < threads; ++w) {
+            pool.emplace_back([&, w] {
+                for (;;) {
+                    std::size_t k = 0;
+                    {
+                        std::unique_lock<std::mutex> lock(mutex);
+                        if (stop || Cancelled(options.progress) || next >= count)
+                            break;
+                        k = next++;
+                        changed.wait(lock, [&] { return stop || replaceAll || firstOpenAsker() >= k; });
+                        if (stop || Cancelled(options.progress))
+                            break;
+                        started[k] = 1;
+                        // The list shows the furthest file started.
+                        if (from + static_cast<int>(k) > lastIndex) {
+                            lastIndex = from + static_cast<int>(k);
+                            lastBy = w;
+                            if (select)
+                                select(lastIndex);
+                        }
+                    }
+                    GfpToTgaOptions one;
+                    one.format = options.format;
+                    one.progress = &inHand[w];
+                    one.askReplace = ask;
+                    GfpToTgaResult outcome;
+                    try {
+                        outcome = ConvertGfpToTga(modules[w], folder, {name(k)}, 0, 0, {}, one);
+                    } catch (const std::exception& e) {
+                        outcome.refused.push_back({PathText(folder / name(k)), e.what()});
+                    }
+                    const std::lock_guard<std::mutex> lock(mutex);
+                    outcomes[k] = std::move(outcome);
+                    finished[k] = 1;
+                    if (options.progress != nullptr)
+                        options.progress->Advance();
+                    changed.notify_all();
+                }
+                const std::lock_guard<std::mutex> lock(mutex);
+                --running;
+                changed.notify_all();
+            });
+        }
+        // A cancel reaches the files in hand from here.
+        std::unique_lock<std::mutex> lock(mutex);
+        while (running > 0) {
+            changed.wait_for(lock, kCancelPoll);
+            if (!stop && Cancelled(options.progress)) {
+                stop = true;
+                for (JobProgress& file : inHand)
+                    file.Cancel();
+                changed.notify_all();
+            }
+        }
+    }
+
+    GfpToTgaResult result;
+    result.lastIndex = lastIndex;
+    for (std::size_t k = 0; k < count; ++k) {
+        if (started[k] == 0) {
+            result.cancelled = true;
+            continue;
+        }
+        GfpToTgaResult& one = outcomes[k];
+        result.written += one.written;
+        result.kept += one.kept;
+        result.cancelled = result.cancelled || one.cancelled;
+        for (Refusal& refusal : one.refused)
+            result.refused.push_back(std::move(refusal));
+    }
+    if (records != nullptr)
+        *records = modules[lastBy];
+    return result;
 }
 
 } // namespace varnox::jobs

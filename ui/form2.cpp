@@ -1,5 +1,7 @@
 #include "ui/form2.h"
 
+#include "formats/picture.h"
+#include "jobs/batch.h"
 #include "jobs/convert.h"
 #include "ui/dirlistbox.h"
 #include "ui/drivelistbox.h"
@@ -39,6 +41,7 @@ constexpr std::array<TwipsRect, 3> kOption{
 constexpr TwipsRect kConvert{3720, 4560, 1335, 375};
 constexpr TwipsRect kUncompressed{5160, 4560, 1680, 375};
 constexpr TwipsRect kConvertAll{6960, 4560, 1500, 375};
+constexpr TwipsRect kFast{8580, 4560, 1965, 375};
 constexpr TwipsRect kProgress{0, 5055, 3600, 345};
 constexpr TwipsRect kCancel{3720, 5040, 1335, 375};
 constexpr TwipsRect kInfo{5160, 5070, 5385, 300};
@@ -102,6 +105,7 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
     setMinimumSize(Twips(0, 0, kWidthTwips, kHeightTwips).size());
     resize(minimumSize());
     runner_ = std::make_unique<JobRunner>();
+    workers_ = jobs::DefaultWorkers();
 
     const auto place = [](QWidget* control, const char* name, QRect where) {
         control->setObjectName(QString::fromLatin1(name));
@@ -142,6 +146,8 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
     place(Command1, "Command1", Twips(1200, 0, 735, 315));
     chkuncom = new QCheckBox(QStringLiteral("unkomprimiert"), this);
     place(chkuncom, "chkuncom", kUncompressed.Pixels());
+    chkfast = new QCheckBox(QStringLiteral("schnell packen"), this);
+    place(chkfast, "chkfast", kFast.Pixels());
     chkunpackall = new QCheckBox(QStringLiteral("convert all"), this);
     place(chkunpackall, "chkunpackall", kConvertAll.Pixels());
     chkunpackall->setEnabled(false);
@@ -155,8 +161,9 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
     picpreview = new PreviewBox(this);
     place(picpreview, "picpreview", kPreview.Pixels());
 
-    QWidget* const tabOrder[] = {File1[0], Dir1[0],  Dir1[1],  File1[1], Drive1[0], Drive1[1],    btnconvert,
-                                 opgra[0], opgra[1], opgra[2], Command1, chkuncom,  chkunpackall, btncancel};
+    QWidget* const tabOrder[] = {File1[0],  Dir1[0],    Dir1[1],  File1[1],     Drive1[0],
+                                 Drive1[1], btnconvert, opgra[0], opgra[1],     opgra[2],
+                                 Command1,  chkuncom,   chkfast,  chkunpackall, btncancel};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     btnconvert->setAutoDefault(false);
@@ -200,6 +207,15 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
     connect(btnconvert, &QPushButton::clicked, this, &Form2::btnconvert_Click);
     connect(btncancel, &QPushButton::clicked, this, &Form2::btncancel_Click);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    // A picture is packed one way: ticking one of the two unticks the other.
+    connect(chkuncom, &QCheckBox::toggled, this, [this](bool on) {
+        if (on)
+            chkfast->setChecked(false);
+    });
+    connect(chkfast, &QCheckBox::toggled, this, [this](bool on) {
+        if (on)
+            chkuncom->setChecked(false);
+    });
     PlaceControls();
 }
 
@@ -237,6 +253,7 @@ void Form2::PlaceControls()
         down(opgra[i], kOption[i].Pixels());
     down(btnconvert, kConvert.Pixels());
     down(chkuncom, kUncompressed.Pixels());
+    down(chkfast, kFast.Pixels());
     down(chkunpackall, kConvertAll.Pixels());
     down(prgjob, kProgress.Pixels());
     down(btncancel, kCancel.Pixels());
@@ -260,6 +277,7 @@ void Form2::ApplyEnabled()
     for (QRadioButton* option : opgra)
         option->setEnabled(!own);
     chkuncom->setEnabled(!own);
+    chkfast->setEnabled(!own);
     chkunpackall->setEnabled(!own && gfpSource);
     for (int i = 0; i < 2; ++i) {
         Drive1[i]->setEnabled(!own);
@@ -516,15 +534,27 @@ void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
     auto result = std::make_shared<jobs::GfpToTgaResult>();
     JobRunner* runner = runner_.get();
     StartJob(
-        [this, runner, result, folder = ToPath(source->path()), names, first, last, several,
-         format](jobs::JobProgress& progress) {
-            jobs::GfpToTgaOptions options;
-            options.format = format;
-            options.progress = &progress;
-            options.askReplace = [this, runner, several](const Path& target) {
+        [this, runner, result, folder = ToPath(source->path()), names, first, last, several, format,
+         workers = workers_](jobs::JobProgress& progress) {
+            const jobs::ReplaceQuestion ask = [this, runner, several](const Path& target) {
                 return runner->Ask([this, target, several] { return AskReplace(target, several); });
             };
             const auto select = [this](int k) { emit Converting(k); };
+            if (several) {
+                // Several files go to the pool; the answers hold as they do one file at a time.
+                jobs::BatchOptions options;
+                options.format = format;
+                options.workers = workers;
+                options.progress = &progress;
+                options.askReplace = ask;
+                *result =
+                    jobs::ConvertGfpFilesParallel(folder, names, first, last, options, select, &module_);
+                return;
+            }
+            jobs::GfpToTgaOptions options;
+            options.format = format;
+            options.progress = &progress;
+            options.askReplace = ask;
             *result = jobs::ConvertGfpToTga(module_, folder, names, first, last, select, options);
         },
         [this, result, several, written] {
@@ -545,6 +575,13 @@ void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
         });
 }
 
+GfpPacking Form2::Packing() const
+{
+    if (chkuncom->checkState() != Qt::Unchecked)
+        return GfpPacking::Uncompressed;
+    return chkfast->checkState() != Qt::Unchecked ? GfpPacking::Fast : GfpPacking::Zlib;
+}
+
 void Form2::ConvertTgaToGfp()
 {
     if (File1[1]->ListIndex() < 0 || File1[0]->ListIndex() < 0) {
@@ -557,9 +594,11 @@ void Form2::ConvertTgaToGfp()
     tgaStage_ = stage;
     StartJob(
         [this, result, stage, from = ToPath(source), to = ToPath(SelectedPath(1)),
-         uncompressed = chkuncom->checkState() != Qt::Unchecked](jobs::JobProgress& progress) {
+         packing = Packing()](jobs::JobProgress& progress) {
             const auto told = [stage](jobs::TgaToGfpStage now) { stage->store(static_cast<int>(now)); };
-            *result = jobs::ConvertTgaToGfp(module_, from, to, uncompressed, told, {}, &progress);
+            const jobs::PictureFormat format =
+                PictureKindOf(from) == PictureKind::Png ? jobs::PictureFormat::Png : jobs::PictureFormat::Tga;
+            *result = jobs::ConvertPictureToGfp(module_, from, format, to, packing, told, {}, &progress);
         },
         [this, result, target = File1[1]->FileName()] {
             if (result->ok) {

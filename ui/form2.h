@@ -54,6 +54,8 @@ class Form2 : public QWidget {
     QLabel* lblinfo = nullptr;
     QPushButton* Command1 = nullptr;
     QCheckBox* chkuncom = nullptr;
+    // "schnell packen": TGA/PNG -> GFP packs with the quick zlib stream; excludes "unkomprimiert".
+    QCheckBox* chkfast = nullptr;
     QCheckBox* chkunpackall = nullptr;
     // Progress of the running job and its cancel button; the preview of the source file.
     QProgressBar* prgjob = nullptr;
@@ -79,6 +81,8 @@ class Form2 : public QWidget {
     void ShowMessage(const QString& text);
     // Questions of this window go to sink when set.
     void setQuestionSink(QuestionSink sink) { questionSink_ = std::move(sink); }
+    // The workers "convert all" runs on; one per core unless set.
+    void setBatchWorkers(unsigned workers) { workers_ = workers; }
 
   signals:
     // From the worker: entry index of the source list is converted now.
@@ -91,6 +95,8 @@ class Form2 : public QWidget {
   private:
     void ConvertGfpToPicture(jobs::PictureFormat format);
     void ConvertTgaToGfp();
+    // How TGA/PNG -> GFP packs, by "unkomprimiert" and "schnell packen".
+    GfpPacking Packing() const;
     void StartJob(std::function<void(jobs::JobProgress&)> work, std::function<void()> done);
     jobs::ReplaceAnswer AskReplace(const Path& target, bool offerAll);
     QString SelectedPath(int index) const;
@@ -110,6 +116,7 @@ class Form2 : public QWidget {
     QTimer* poll_ = nullptr;
     std::array<bool, 2> puttingBack_{};
     int mode_ = -1;
+    unsigned workers_ = 1;
     bool closed_ = false;
     // While a TGA is read for TGA -> GFP, the caption shows the row; 1 then while it is packed.
     std::shared_ptr<std::atomic<int>> tgaStage_;

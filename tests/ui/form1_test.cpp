@@ -1,10 +1,15 @@
-// The unpacker window: start state, the report after a click, the unpack, folders that go.
+// The unpacker window: start state, the report after a click, the unpack, folders that go,
+// the item list with its preview, extract and replace.
 
+#include "jobs/archive.h"
 #include "jobs/report.h"
+#include "tests/support/png_builder.h"
+#include "tests/support/tga_builder.h"
 #include "tests/ui/ui_support.h"
 #include "ui/dirlistbox.h"
 #include "ui/filelistbox.h"
 #include "ui/form1.h"
+#include "ui/preview.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -13,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTreeWidget>
 #include <QtTest>
 #include <memory>
 
@@ -37,6 +43,19 @@ Bytes Archive()
                           {16, "klang", {1, 2, 3}},
                           {14, "zwei", Picture(3)},
                           {14, "drei", Picture(4)}});
+}
+
+// The GFP of every picture item of the archive at path, by index; empty for other items.
+std::vector<Bytes> ItemGfps(const Path& path)
+{
+    Module1 module;
+    ArchiveModel model;
+    if (ReadArchive(module, path, model) != ResError::None)
+        return {};
+    std::vector<Bytes> gfps;
+    for (std::size_t i = 0; i < model.items.size(); ++i)
+        gfps.push_back(jobs::ReadItemGfp(path, model, i).gfp);
+    return gfps;
 }
 
 QString ExpectedText(const Path& folder, const std::string& name)
@@ -96,11 +115,13 @@ class Form1Test : public QObject {
     {
         Form1& form = Open();
         QVERIFY(form.windowTitle().startsWith("Varnox unpack v0.1"));
-        QCOMPARE(form.size(), QSize(461, 340));
+        QCOMPARE(form.size(), QSize(792, 440));
         QCOMPARE(form.Dir1->path(), Q(dir_->path()));
         QCOMPARE(form.filFile->path(), Q(dir_->path()));
         QCOMPARE(form.filFile->FileNames(), QStringList({"ALT.RES", "gfx.res"}));
         QVERIFY(form.txtinfo->toPlainText().isEmpty());
+        QCOMPARE(form.lstitems->topLevelItemCount(), 0);
+        QVERIFY(!form.btnextract->isEnabled() && !form.btnreplace->isEnabled());
         QVERIFY(!form.Check1->isChecked());
         QCOMPARE(form.focusWidget(), form.filFile);
         QVERIFY(messages_.texts.isEmpty());
@@ -217,6 +238,137 @@ class Form1Test : public QObject {
         QCOMPARE(form.Dir1->path(), Q(*dir_ / "sub"));
         QCOMPARE(form.filFile->path(), Q(*dir_ / "sub"));
         QCOMPARE(form.filFile->FileNames(), QStringList({"x.res"}));
+    }
+
+    void itemList_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QStringList>("rows");
+        const auto size = [](std::int32_t width) { return QString::number(Picture(width).size()); };
+        QTest::newRow("refused") << 0 << QStringList();
+        QTest::newRow("gfx.res") << 1
+                                 << QStringList({"#0 Grafik(14) eins " + size(2), "#1 Sound(16) klang 3",
+                                                 "#2 Grafik(14) zwei " + size(3),
+                                                 "#3 Grafik(14) drei " + size(4)});
+    }
+
+    void itemList()
+    {
+        QFETCH(int, row);
+        QFETCH(QStringList, rows);
+        Form1& form = Open();
+        ClickFile(form, 1);
+        ClickFile(form, row);
+        QStringList shown;
+        for (int i = 0; i < form.lstitems->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = form.lstitems->topLevelItem(i);
+            shown.append(QStringList({item->text(0), item->text(1), item->text(2), item->text(3)}).join(' '));
+        }
+        QCOMPARE(shown, rows);
+        QCOMPARE(form.btnextract->isEnabled(), !rows.isEmpty());
+    }
+
+    void previewOfTheSelectedItem()
+    {
+        Form1& form = Open();
+        ClickFile(form, 1);
+        form.lstitems->setCurrentItem(form.lstitems->topLevelItem(2)); // zwei, 3 x 2
+        QVERIFY(QTest::qWaitFor([&] { return form.preview->Picture().width() == 3; }, 60000));
+        QVERIFY(form.preview->Info().startsWith("3 × 2"));
+        QVERIFY(form.btnreplace->isEnabled());
+        form.lstitems->setCurrentItem(form.lstitems->topLevelItem(1)); // the sound item
+        QVERIFY(form.preview->Picture().isNull() && form.preview->path().isEmpty());
+        QVERIFY(!form.btnreplace->isEnabled());
+    }
+
+    void extractThroughTheDialog()
+    {
+        Form1& form = Open();
+        ClickFile(form, 1);
+        QStringList asked;
+        form.setFolderChooser([&](const QString&, const QString& start) {
+            asked.append(start);
+            return Q(*dir_ / "aus");
+        });
+        QTest::mouseClick(form.btnextract, Qt::LeftButton);
+        QVERIFY(test::WaitForJob(form.Runner()));
+        QCOMPARE(asked, QStringList({Q(jobs::ExtractFolder(*dir_ / "gfx.res"))}));
+        QCOMPARE(test::ReadBytes(*dir_ / "aus" / "zwei.gfp"), Picture(3));
+        QCOMPARE(test::ReadBytes(*dir_ / "aus" / "klang.sound"), Bytes({1, 2, 3}));
+        QVERIFY(std::filesystem::exists(*dir_ / "aus" / "archive.txt"));
+        QCOMPARE(form.lblinfo->text(), QString("4 Einträge entpackt, exakt"));
+        QVERIFY(messages_.texts.isEmpty());
+    }
+
+    void replaceThroughTheDialogs_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("replaced");
+        QTest::addColumn<int>("messages");
+        const int yes = static_cast<int>(jobs::ReplaceAnswer::Yes);
+        const int no = static_cast<int>(jobs::ReplaceAnswer::No);
+        QTest::newRow("GFP") << "neu.gfp" << yes << true << 0;
+        QTest::newRow("TGA") << "neu.tga" << yes << true << 0;
+        QTest::newRow("PNG") << "neu.png" << yes << true << 0;
+        QTest::newRow("answered Nein") << "neu.gfp" << no << false << 0;
+        QTest::newRow("no file chosen") << "" << yes << false << 0;
+        QTest::newRow("damaged file") << "kaputt.gfp" << yes << false << 1;
+    }
+
+    void replaceThroughTheDialogs()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, answer);
+        QFETCH(bool, replaced);
+        QFETCH(int, messages);
+        test::GfpSpec wide;
+        wide.width = 7;
+        test::WriteBytes(*dir_ / "neu.gfp", test::MakeGfp(wide));
+        test::TgaSpec tga;
+        tga.width = 7;
+        tga.picture = test::PatternPicture(7, 2);
+        test::WriteBytes(*dir_ / "neu.tga", test::MakeTga(tga));
+        test::PngSpec png;
+        png.width = 7;
+        png.samples.assign(7 * 2 * 3, 9);
+        test::WriteBytes(*dir_ / "neu.png", test::MakePng(png));
+        test::WriteBytes(*dir_ / "kaputt.gfp", {'N', 'A', 'L', 'P', 1, 2});
+        const Bytes before = test::ReadBytes(*dir_ / "gfx.res");
+        const std::vector<Bytes> gfpsBefore = ItemGfps(*dir_ / "gfx.res");
+
+        Form1& form = Open();
+        test::Questions questions;
+        questions.answers.append(static_cast<jobs::ReplaceAnswer>(answer));
+        form.setQuestionSink(questions.Sink());
+        form.setFileChooser([&](const QString&, const QString&, const QString&) {
+            return file.isEmpty() ? QString() : Q(*dir_ / file.toStdString());
+        });
+        ClickFile(form, 1);
+        form.lstitems->setCurrentItem(form.lstitems->topLevelItem(2));
+        QTest::mouseClick(form.btnreplace, Qt::LeftButton);
+        QVERIFY(test::WaitForJob(form.Runner()));
+        QCOMPARE(questions.texts.size(), file.isEmpty() ? 0 : 1);
+        if (!file.isEmpty())
+            QVERIFY(questions.texts[0].startsWith("Ersetzen?\n#2 zwei in gfx.res durch " + file));
+        QCOMPARE(messages_.texts.size(), messages);
+        QCOMPARE(std::filesystem::exists(*dir_ / "gfx.res.bak"), replaced);
+        if (!replaced) {
+            QCOMPARE(test::ReadBytes(*dir_ / "gfx.res"), before);
+            return;
+        }
+        QCOMPARE(test::ReadBytes(*dir_ / "gfx.res.bak"), before);
+        std::vector<Bytes> gfps = ItemGfps(*dir_ / "gfx.res");
+        QCOMPARE(gfps.size(), gfpsBefore.size());
+        QVERIFY(gfps[2] != gfpsBefore[2]);
+        gfps[2] = gfpsBefore[2];
+        QVERIFY(gfps == gfpsBefore); // every other item as it was
+        // The list and the preview show the new picture.
+        QCOMPARE(form.lblinfo->text(), QString("Fertig: #2 zwei ersetzt"));
+        QCOMPARE(form.lstitems->topLevelItem(2)->text(3),
+                 QString::number(ItemGfps(*dir_ / "gfx.res")[2].size()));
+        QVERIFY(QTest::qWaitFor([&] { return form.preview->Picture().width() == 7; }, 60000));
+        QCOMPARE(form.txtinfo->toPlainText(), ExpectedText(dir_->path(), "gfx.res"));
     }
 
     void folderThatWentGivesMessage_data()

@@ -1,5 +1,6 @@
 // The converter window: start state, modes, drive lists, the unpacker window, "Convert".
 
+#include "jobs/batch.h"
 #include "jobs/convert.h"
 #include "tests/support/tga_builder.h"
 #include "tests/ui/ui_support.h"
@@ -421,6 +422,92 @@ class Form2Test : public QObject {
         QCOMPARE(pixels.size(), std::size_t{12});
     }
 
+    // "unkomprimiert" and "schnell packen" exclude each other; the GFP written is the one
+    // the conversion with that packing writes.
+    void packingCheckBoxes_data()
+    {
+        QTest::addColumn<bool>("fastFirst"); // ticked first, then the other, as given
+        QTest::addColumn<bool>("fast");
+        QTest::addColumn<bool>("uncompressed");
+        QTest::addColumn<int>("packing");
+        QTest::newRow("zlib") << false << false << false << int(GfpPacking::Zlib);
+        QTest::newRow("schnell") << true << true << false << int(GfpPacking::Fast);
+        QTest::newRow("schnell, then unkomprimiert") << true << true << true << int(GfpPacking::Uncompressed);
+        QTest::newRow("unkomprimiert, then schnell") << false << true << true << int(GfpPacking::Fast);
+    }
+
+    void packingCheckBoxes()
+    {
+        QFETCH(bool, fastFirst);
+        QFETCH(bool, fast);
+        QFETCH(bool, uncompressed);
+        QFETCH(int, packing);
+        const Path other = *dir_ / "sub" / "pic.gfp";
+        std::filesystem::copy_file(*dir_ / "pic.gfp", other);
+        Module1 check;
+        QVERIFY(jobs::ConvertPictureToGfp(check, *dir_ / "b.tga", jobs::PictureFormat::Tga, other,
+                                          static_cast<GfpPacking>(packing))
+                    .ok);
+        Form2& form = Open();
+        std::vector<QCheckBox*> ticked;
+        if (uncompressed)
+            ticked.push_back(form.chkuncom);
+        if (fast)
+            ticked.insert(fastFirst ? ticked.begin() : ticked.end(), form.chkfast);
+        for (QCheckBox* box : ticked)
+            box->click();
+        QVERIFY(!(form.chkfast->isChecked() && form.chkuncom->isChecked()));
+        form.File1[0]->setListIndex(1); // b.tga
+        form.File1[1]->setListIndex(0); // pic.gfp
+        Convert(form);
+        QVERIFY2(messages_.texts.isEmpty(), qPrintable(messages_.texts.join('\n')));
+        QCOMPARE(test::ReadBytes(*dir_ / "pic.gfp"), test::ReadBytes(other));
+    }
+
+    // "convert all" on the pool writes the files and tells the refusals in list order as
+    // the conversion one file at a time does.
+    void convertAllOnThePool_data()
+    {
+        QTest::addColumn<unsigned>("workers");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("1 worker, tga") << 1U << 1;
+        QTest::newRow("2 workers, tga") << 2U << 1;
+        QTest::newRow("3 workers, png") << 3U << 2;
+    }
+
+    void convertAllOnThePool()
+    {
+        QFETCH(unsigned, workers);
+        QFETCH(int, mode);
+        const std::vector<std::string> names{"a.gfp", "b.gfp", "c.gfp", "d.gfp", "e.gfp", "f.gfp"};
+        for (const Path& folder : {*dir_ / "sub", *dir_ / "ref"}) {
+            test::MakeFolder(folder);
+            for (std::size_t k = 0; k < names.size(); ++k)
+                test::WriteBytes(folder / names[k], k == 1 || k == 4
+                                                        ? Bytes{'N', 'O'}
+                                                        : Gfp(static_cast<std::int32_t>(k + 1), 3));
+        }
+        const auto format = mode == 2 ? jobs::PictureFormat::Png : jobs::PictureFormat::Tga;
+        Module1 one;
+        for (const std::string& name : names)
+            (void)jobs::ConvertGfpFiles(one, *dir_ / "ref", {name}, 0, 0, format);
+        Form2& form = Open();
+        form.setBatchWorkers(workers);
+        form.Dir1[0]->setPath(Q(*dir_ / "sub"));
+        form.opgra[mode]->setChecked(true);
+        form.chkunpackall->setChecked(true);
+        form.File1[0]->setListIndex(2);
+
+        Convert(form);
+        QCOMPARE(test::Snapshot(*dir_ / "sub"), test::Snapshot(*dir_ / "ref"));
+        QCOMPARE(form.lblinfo->text(), QString("4 Dateien konvertiert, 2 abgelehnt"));
+        QCOMPARE(messages_.texts.size(), 1);
+        const QString& text = messages_.texts[0];
+        QVERIFY(text.indexOf(Q(*dir_ / "sub" / "b.gfp")) < text.indexOf(Q(*dir_ / "sub" / "e.gfp")));
+        QCOMPARE(form.prgjob->value(), form.prgjob->maximum());
+        QCOMPARE(form.File1[0]->ListIndex(), 5);
+    }
+
     void refusedTargetGivesMessageAndTitleBack()
     {
         test::WriteBytes(*dir_ / "bad.gfp", {'x', 'y'});
@@ -439,30 +526,36 @@ class Form2Test : public QObject {
 
     void replaceQuestion_data()
     {
+        QTest::addColumn<unsigned>("workers");
         QTest::addColumn<bool>("all");
         QTest::addColumn<QList<jobs::ReplaceAnswer>>("answers");
         QTest::addColumn<int>("asked");
         QTest::addColumn<QStringList>("replaced");
         QTest::addColumn<QString>("summary");
         using A = jobs::ReplaceAnswer;
-        QTest::newRow("Nein, Nein") << true << QList{A::No, A::No} << 2 << QStringList{}
-                                    << "2 Dateien konvertiert, 2 nicht ersetzt";
-        QTest::newRow("Ja, alle") << true << QList{A::YesToAll} << 1 << QStringList{"a.tga", "c.tga"}
-                                  << "4 Dateien konvertiert";
-        QTest::newRow("Abbrechen") << true << QList{A::Cancel} << 1 << QStringList{}
-                                   << "0 Dateien konvertiert, abgebrochen";
+        for (const unsigned workers : {1U, 3U}) {
+            const QByteArray pool = workers == 1 ? "" : ", pool";
+            QTest::newRow("Nein, Nein" + pool) << workers << true << QList{A::No, A::No} << 2 << QStringList{}
+                                               << "2 Dateien konvertiert, 2 nicht ersetzt";
+            QTest::newRow("Ja, alle" + pool) << workers << true << QList{A::YesToAll} << 1
+                                             << QStringList{"a.tga", "c.tga"} << "4 Dateien konvertiert";
+            QTest::newRow("Abbrechen" + pool) << workers << true << QList{A::Cancel} << 1 << QStringList{}
+                                              << "0 Dateien konvertiert, abgebrochen";
+        }
         QTest::newRow("one file, Nein")
-            << false << QList{A::No} << 1 << QStringList{} << "Nicht ersetzt: a.tga";
+            << 3U << false << QList{A::No} << 1 << QStringList{} << "Nicht ersetzt: a.tga";
     }
 
     void replaceQuestion()
     {
+        QFETCH(unsigned, workers);
         QFETCH(bool, all);
         QFETCH(QList<jobs::ReplaceAnswer>, answers);
         QFETCH(int, asked);
         QFETCH(QStringList, replaced);
         QFETCH(QString, summary);
         Form2& form = Open();
+        form.setBatchWorkers(workers);
         const auto before = ThreeGfpsTwoOldTgas(form, all);
         questions_.answers = answers;
         Convert(form);
@@ -495,13 +588,13 @@ class Form2Test : public QObject {
             ticks = 0;
             ticked = QTest::qWaitFor([&] { return ticks > 2; }, 10000);
             enabled = {form.btnconvert->isEnabled(), form.File1[0]->isEnabled(), form.opgra[0]->isEnabled(),
-                       form.btncancel->isEnabled()};
+                       form.chkfast->isEnabled(), form.btncancel->isEnabled()};
             QTest::mouseClick(form.btnconvert, Qt::LeftButton);
             form.btnconvert_Click();
         };
         Convert(form);
         QVERIFY(ticked);
-        QCOMPARE(enabled, (QList<bool>{false, false, false, true}));
+        QCOMPARE(enabled, (QList<bool>{false, false, false, false, true}));
         QCOMPARE(busy.count(), 2); // one job: started and ended
         QCOMPARE(questions_.texts.size(), 1);
         QVERIFY(form.btnconvert->isEnabled() && form.File1[0]->isEnabled() && !form.btncancel->isEnabled());
@@ -529,6 +622,7 @@ class Form2Test : public QObject {
         QFETCH(bool, closeWindow);
         QFETCH(QString, summary);
         Form2& form = Open();
+        form.setBatchWorkers(3);
         const auto before = ThreeGfpsTwoOldTgas(form, true);
         const auto top = test::Snapshot(dir_->path());
         if (mode == 0) {
