@@ -65,7 +65,7 @@ struct ArchiveListing {
             const Path from = ToPath(folder);
             const std::string name = QFile::encodeName(file).toStdString();
             report = jobs::RunArchiveReport(module, from, name, options);
-            if (report.valid && ReadArchive(module, from / name, model) == ResError::None) {
+            if (report.valid && ReadArchive(module, from / name, model).ok()) {
                 lengths = jobs::ItemDataLengths(from / name, model);
                 listed = lengths.size() == model.items.size();
             }

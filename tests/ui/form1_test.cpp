@@ -50,7 +50,7 @@ std::vector<Bytes> ItemGfps(const Path& path)
 {
     Module1 module;
     ArchiveModel model;
-    if (ReadArchive(module, path, model) != ResError::None)
+    if (!ReadArchive(module, path, model).ok())
         return {};
     std::vector<Bytes> gfps;
     for (std::size_t i = 0; i < model.items.size(); ++i)
