@@ -187,6 +187,55 @@ INSTANTIATE_TEST_SUITE_P(
                   "überlappen Dateikopf oder Verzeichnis"}),
     testing::PrintToStringParamName());
 
+TEST(ArchiveModel, ExtentsAndUnclaimedBytes)
+{
+    test::ResBuilder b;
+    b.Data(Junk(10));                            // 12..22 unclaimed
+    const std::size_t shared = b.Data(Junk(30)); // 22..52, up to the directory
+    b.Directory();                               // 52..1372: five entries and names
+    b.Data(Junk(4));                             // 1372..1376 unclaimed
+    b.Entry(16, "a", shared).Entry(16, "b", shared).Item(17, "c", Junk(6)); // 1376..1382
+    b.EntryAt(16, "fort", -1).EntryAt(16, "ende", 1382);
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.res", b.Build());
+    Module1 module;
+    ArchiveModel model;
+    ASSERT_EQ(ReadArchive(module, dir / "a.res", model), ResError::None);
+    const std::vector<std::int64_t> extents = {30, 30, 6, 0, 0};
+    for (std::size_t i = 0; i < extents.size(); ++i)
+        EXPECT_EQ(model.items[i].extent, extents[i]) << i;
+    EXPECT_TRUE(model.items[1].shared);
+    EXPECT_FALSE(model.items[3].inFile);
+    EXPECT_TRUE(model.items[4].inFile);
+    EXPECT_EQ(model.afterHeader.length, 10);
+    ASSERT_EQ(model.unclaimed.size(), 2u);
+    EXPECT_EQ(model.unclaimed[0].offset, 12);
+    EXPECT_EQ(model.unclaimed[1].offset, 1372);
+    EXPECT_EQ(model.unclaimed[1].length, 4);
+}
+
+TEST(Extract, RefusedWithoutWriting)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "kein.res", Junk(40));
+    test::WriteBytes(dir / "p.gfp", test::MakeRes({{14, "p", Gfp(2)}}));
+    test::WriteBytes(dir / "datei", Bytes{1});
+    const auto before = test::Snapshot(dir.path());
+    Module1 module;
+    const std::pair<const char*, const char*> cases[][2] = {
+        {{"kein.res", "x"}, {"kein.res", "Keine gültige RES-File"}},
+        {{"p.gfp", "datei/x"}, {"datei/x", "Der Ordner kann nicht angelegt werden"}},
+        {{"p.gfp", "."}, {"p.gfp", "den Namen des Archivs"}},
+    };
+    for (const auto& [args, refusal] : cases) {
+        const auto result = jobs::ExtractArchive(module, dir / args.first, dir / args.second);
+        EXPECT_FALSE(result.ok) << args.second;
+        EXPECT_EQ(result.refusal.file, (dir / refusal.first).string());
+        EXPECT_NE(result.refusal.reason.find(refusal.second), std::string::npos) << result.refusal.reason;
+        EXPECT_EQ(test::Snapshot(dir.path()), before) << args.second;
+    }
+}
+
 TEST(Extract, DistinctSafeFileNamesAndPicturesAsUnpackWritesThem)
 {
     test::TempDir dir;
@@ -370,6 +419,7 @@ struct Replace {
     std::function<Bytes()> file;
     const char* fileName;
     bool inPlace;
+    jobs::Packing packing = jobs::Packing::Compressed;
     friend std::ostream& operator<<(std::ostream& os, const Replace& c) { return os << c.name; }
 };
 
@@ -385,8 +435,7 @@ TEST_P(ReplaceTest, EveryOtherByteStays)
     Module1 module;
     ArchiveModel model;
     ASSERT_EQ(ReadArchive(module, dir / "a.res", model), ResError::None);
-    const auto result =
-        jobs::ReplaceItem(module, dir / "a.res", c.item, dir / c.fileName, jobs::Packing::Compressed);
+    const auto result = jobs::ReplaceItem(module, dir / "a.res", c.item, dir / c.fileName, c.packing);
     ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
     EXPECT_EQ(result.inPlace, c.inPlace);
     const ArchiveItem& item = model.items[static_cast<std::size_t>(result.index)];
@@ -397,7 +446,9 @@ TEST_P(ReplaceTest, EveryOtherByteStays)
         data = ItemGfp(test::ReadBytes(dir / c.fileName), 0);
     } else {
         test::WriteBytes(dir / "item.gfp", ItemGfp(original, item.entry.itemDataOffset));
-        ASSERT_TRUE(jobs::ConvertTgaToGfp(module, dir / c.fileName, dir / "item.gfp", false).ok);
+        ASSERT_TRUE(jobs::ConvertTgaToGfp(module, dir / c.fileName, dir / "item.gfp",
+                                          c.packing == jobs::Packing::Uncompressed)
+                        .ok);
         data = test::ReadBytes(dir / "item.gfp");
     }
     Bytes expected = original;
@@ -427,7 +478,13 @@ INSTANTIATE_TEST_SUITE_P(
                                 return test::MakeTga(
                                     {.width = 3, .height = 2, .picture = test::PatternPicture(3, 2)});
                             },
-                            "neu.tga", true}),
+                            "neu.tga", true},
+                    Replace{"UncompressedTgaAtTheEnd", "a",
+                            [] {
+                                return test::MakeTga(
+                                    {.width = 16, .height = 16, .picture = test::PatternPicture(16, 16)});
+                            },
+                            "neu.tga", false, jobs::Packing::Uncompressed}),
     testing::PrintToStringParamName());
 
 struct ReplaceRefusal {
