@@ -236,13 +236,17 @@ void NameFiles(const ArchiveModel& model, std::vector<ItemPlan>& plans, ExtractR
         const std::string extension = TypeExtension(model.items[i].entry.itemDataType);
         const bool safe = !IsUnsafeFileName(name);
         const std::string stem = Latin1ToUtf8(name);
+        const auto numbered = [&](std::string base, int k) {
+            base.append("~").append(std::to_string(k)).append(extension);
+            return base;
+        };
         bool named = false;
         for (int k = 2; safe && !named && stem.size() + extension.size() + 12 <= kMaxFileName; ++k)
-            named = take(i, stem + "~" + std::to_string(k) + extension);
+            named = take(i, numbered(stem, k));
         const std::string fallback = "eintrag-" + std::to_string(i);
         named = named || take(i, fallback + extension);
         for (int k = 2; !named; ++k)
-            named = take(i, fallback + "~" + std::to_string(k) + extension);
+            named = take(i, numbered(fallback, k));
         if (safe && stem.size() + extension.size() <= kMaxFileName)
             result.notes.push_back(Label(i) + ": Name schon vergeben, als \"" + plans[i].file +
                                    "\" geschrieben");
@@ -464,7 +468,7 @@ PackResult PackArchive(const Path& folder, const Path& archive)
                 static_cast<std::int32_t>(std::min<std::int64_t>(at, INT32_MAX)));
         at += sizes[i] + manifest.items[i].fill.length;
     }
-    if (!fits)
+    if (!fits || at > INT32_MAX)
         return Refused<PackResult>(archive, "Die Daten reichen über die 32-Bit-Offsets des Archivs hinaus");
     std::error_code error;
     if (std::filesystem::exists(archive, error) && !std::filesystem::is_regular_file(archive, error))

@@ -188,6 +188,55 @@ INSTANTIATE_TEST_SUITE_P(
                   "überlappen Dateikopf oder Verzeichnis"}),
     testing::PrintToStringParamName());
 
+TEST(ArchiveModel, ExtentsAndUnclaimedBytes)
+{
+    test::ResBuilder b;
+    b.Data(Junk(10));                            // 12..22 unclaimed
+    const std::size_t shared = b.Data(Junk(30)); // 22..52, up to the directory
+    b.Directory();                               // 52..1372: five entries and names
+    b.Data(Junk(4));                             // 1372..1376 unclaimed
+    b.Entry(16, "a", shared).Entry(16, "b", shared).Item(17, "c", Junk(6)); // 1376..1382
+    b.EntryAt(16, "fort", -1).EntryAt(16, "ende", 1382);
+    test::TempDir dir;
+    test::WriteBytes(dir / "a.res", b.Build());
+    Module1 module;
+    ArchiveModel model;
+    ASSERT_TRUE(ReadArchive(module, dir / "a.res", model).ok());
+    const std::vector<std::int64_t> extents = {30, 30, 6, 0, 0};
+    for (std::size_t i = 0; i < extents.size(); ++i)
+        EXPECT_EQ(model.items[i].extent, extents[i]) << i;
+    EXPECT_TRUE(model.items[1].shared);
+    EXPECT_FALSE(model.items[3].inFile);
+    EXPECT_TRUE(model.items[4].inFile);
+    EXPECT_EQ(model.afterHeader.length, 10);
+    ASSERT_EQ(model.unclaimed.size(), 2u);
+    EXPECT_EQ(model.unclaimed[0].offset, 12);
+    EXPECT_EQ(model.unclaimed[1].offset, 1372);
+    EXPECT_EQ(model.unclaimed[1].length, 4);
+}
+
+TEST(Extract, RefusedWithoutWriting)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "kein.res", Junk(40));
+    test::WriteBytes(dir / "p.gfp", test::MakeRes({{14, "p", Gfp(2)}}));
+    test::WriteBytes(dir / "datei", Bytes{1});
+    const auto before = test::Snapshot(dir.path());
+    Module1 module;
+    const std::pair<const char*, const char*> cases[][2] = {
+        {{"kein.res", "x"}, {"kein.res", "Keine gültige RES-File"}},
+        {{"p.gfp", "datei/x"}, {"datei/x", "Der Ordner kann nicht angelegt werden"}},
+        {{"p.gfp", "."}, {"p.gfp", "den Namen des Archivs"}},
+    };
+    for (const auto& [args, refusal] : cases) {
+        const auto result = jobs::ExtractArchive(module, dir / args.first, dir / args.second);
+        EXPECT_FALSE(result.ok) << args.second;
+        EXPECT_EQ(result.refusal.file, (dir / refusal.first).string());
+        EXPECT_NE(result.refusal.reason.find(refusal.second), std::string::npos) << result.refusal.reason;
+        EXPECT_EQ(test::Snapshot(dir.path()), before) << args.second;
+    }
+}
+
 TEST(Extract, DistinctSafeFileNamesAndPicturesAsUnpackWritesThem)
 {
     test::TempDir dir;
@@ -371,6 +420,7 @@ struct Replace {
     std::function<Bytes()> file;
     const char* fileName;
     bool inPlace;
+    GfpPacking packing = GfpPacking::Zlib;
     friend std::ostream& operator<<(std::ostream& os, const Replace& c) { return os << c.name; }
 };
 
@@ -386,8 +436,7 @@ TEST_P(ReplaceTest, EveryOtherByteStays)
     Module1 module;
     ArchiveModel model;
     ASSERT_TRUE(ReadArchive(module, dir / "a.res", model).ok());
-    const auto result =
-        jobs::ReplaceItem(module, dir / "a.res", c.item, dir / c.fileName, GfpPacking::Zlib);
+    const auto result = jobs::ReplaceItem(module, dir / "a.res", c.item, dir / c.fileName, c.packing);
     ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
     EXPECT_EQ(result.inPlace, c.inPlace);
     const ArchiveItem& item = model.items[static_cast<std::size_t>(result.index)];
@@ -398,7 +447,9 @@ TEST_P(ReplaceTest, EveryOtherByteStays)
         data = ItemGfp(test::ReadBytes(dir / c.fileName), 0);
     } else {
         test::WriteBytes(dir / "item.gfp", ItemGfp(original, item.entry.itemDataOffset));
-        ASSERT_TRUE(jobs::ConvertTgaToGfp(module, dir / c.fileName, dir / "item.gfp", false).ok);
+        ASSERT_TRUE(jobs::ConvertTgaToGfp(module, dir / c.fileName, dir / "item.gfp",
+                                          c.packing == GfpPacking::Uncompressed)
+                        .ok);
         data = test::ReadBytes(dir / "item.gfp");
     }
     Bytes expected = original;
@@ -434,7 +485,14 @@ INSTANTIATE_TEST_SUITE_P(
                                 return test::MakePng({3, 2, test::kRgb, 8, false, {9, 200, 31, 0, 0, 255, 7, 7, 7,
                                                                                    255, 255, 255, 1, 2, 3, 64, 128, 192}});
                             },
-                            "neu.png", true}),
+                            "neu.png", true},
+
+                    Replace{"UncompressedTgaAtTheEnd", "a",
+                            [] {
+                                return test::MakeTga(
+                                    {.width = 16, .height = 16, .picture = test::PatternPicture(16, 16)});
+                            },
+                            "neu.tga", false, GfpPacking::Uncompressed}),
     testing::PrintToStringParamName());
 
 struct ReplaceRefusal {

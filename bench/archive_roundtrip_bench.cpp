@@ -1,0 +1,223 @@
+// Extract and pack of a 32767-item archive against a plain read-and-write copy of the same
+// bytes, and replace of one item in a 200 MB archive against copying that archive once.
+
+#include "bench/ratio.h"
+#include "jobs/archive.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace varnox::bench {
+
+namespace {
+
+constexpr std::int32_t kItems = kMaxResItems;
+constexpr std::int32_t kLargeItems = 100;
+constexpr std::int32_t kLargeSide = 1024; // 100 pictures of 1024 x 1024 x 2 bytes: 200 MiB
+
+// An uncompressed picture of width x width pixels, every one a little different.
+Bytes RawGfp(std::int32_t width, std::uint32_t seed)
+{
+    GfpPictureHeaderRecord picture;
+    GfpPixelHeaderRecord pixel;
+    picture.setWidth(width);
+    picture.setHeight(width);
+    pixel.setWidth(width);
+    pixel.setHeight(width);
+    pixel.setBitsPerPixel(16);
+    pixel.setRawSize(width * width * 2);
+    Bytes file(kGfpTag.begin(), kGfpTag.end());
+    file.insert(file.end(), picture.bytes.begin(), picture.bytes.end());
+    file.insert(file.end(), kGfpTag.begin(), kGfpTag.end());
+    file.insert(file.end(), pixel.bytes.begin(), pixel.bytes.end());
+    const std::size_t head = file.size();
+    file.resize(head + static_cast<std::size_t>(width * width * 2));
+    for (std::size_t i = head; i < file.size(); ++i)
+        file[i] = static_cast<std::uint8_t>((i / 3 + seed) & 0xFF);
+    return file;
+}
+
+// An archive of count items named "i<N>", directory first; every fourth a sound, the rest pictures.
+Bytes MakeArchive(std::int32_t count, std::int32_t side, std::vector<ByteRange>& items)
+{
+    const auto n = static_cast<std::size_t>(count);
+    Bytes file(kResHeaderSize + n * (kResEntrySize + kResNameSize));
+    std::copy_n("RESF", 4, file.begin());
+    PutLe32(file, 4, count);
+    PutLe32(file, 8, static_cast<std::int32_t>(kResHeaderSize));
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool sound = i % 4 == 3;
+        Bytes data = RawGfp(side, static_cast<std::uint32_t>(i));
+        if (sound)
+            data.erase(data.begin(), data.begin() + kGfpPayloadAt);
+        const std::string name = "i" + std::to_string(i);
+        PutLe32(file, kResHeaderSize + i * kResEntrySize, sound ? 16 : kItemTypePicture);
+        PutLe32(file, kResHeaderSize + i * kResEntrySize + 4, static_cast<std::int32_t>(file.size()));
+        std::copy(name.begin(), name.end(),
+                  file.begin() +
+                      static_cast<std::ptrdiff_t>(kResHeaderSize + n * kResEntrySize + i * kResNameSize));
+        items.push_back({static_cast<std::int64_t>(file.size()), static_cast<std::int64_t>(data.size())});
+        file.insert(file.end(), data.begin(), data.end());
+    }
+    return file;
+}
+
+struct Folder {
+    Path path;
+    std::vector<ByteRange> items;      // of the many-item archive
+    std::vector<ByteRange> largeItems; // of the 200 MB archive
+
+    Folder()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "varnox-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        path = pattern;
+        Write("many.res", MakeArchive(kItems, 8, items));
+        Write("large.res", MakeArchive(kLargeItems, kLargeSide, largeItems));
+        Write("new.gfp", RawGfp(kLargeSide, 99));
+        std::filesystem::create_directory(path / "plain");
+        Module1 module;
+        if (!jobs::ExtractArchive(module, path / "many.res", path / "extracted").ok)
+            throw std::runtime_error("cannot extract");
+    }
+    ~Folder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    void Write(const std::string& name, const Bytes& bytes) const
+    {
+        std::error_code error;
+        if (!WriteFileAtomically(path / name, {std::span<const std::uint8_t>(bytes)}, error))
+            throw std::runtime_error("cannot write " + name + ": " + SystemReason(error));
+    }
+};
+
+Folder& TheFolder()
+{
+    static Folder folder;
+    return folder;
+}
+
+bool WriteFile(const Path& path, const std::uint8_t* data, std::size_t size)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, data, size) == static_cast<ssize_t>(size);
+    return ::close(fd) == 0 && ok;
+}
+
+void Extract(benchmark::State& state)
+{
+    Folder& folder = TheFolder();
+    for (auto _ : state) {
+        Module1 module;
+        if (!jobs::ExtractArchive(module, folder.path / "many.res", folder.path / "again").ok)
+            state.SkipWithError("extract failed");
+    }
+    state.SetItemsProcessed(state.iterations() * kItems);
+}
+
+// The floor of extract: read the archive once, write each item's bytes to a file of its own.
+void ExtractPlainCopy(benchmark::State& state)
+{
+    Folder& folder = TheFolder();
+    for (auto _ : state) {
+        Bytes file;
+        std::error_code error;
+        if (!ReadWholeFile(folder.path / "many.res", file, error))
+            state.SkipWithError("cannot read the archive");
+        for (std::size_t i = 0; i < folder.items.size(); ++i) {
+            const ByteRange& item = folder.items[i];
+            if (!WriteFile(folder.path / "plain" / ("i" + std::to_string(i)), file.data() + item.offset,
+                           static_cast<std::size_t>(item.length)))
+                state.SkipWithError("cannot write");
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kItems);
+}
+
+void Pack(benchmark::State& state)
+{
+    Folder& folder = TheFolder();
+    for (auto _ : state) {
+        if (!jobs::PackArchive(folder.path / "extracted", folder.path / "packed.res").ok)
+            state.SkipWithError("pack failed");
+    }
+    state.SetItemsProcessed(state.iterations() * kItems);
+}
+
+// The floor of pack: read every item file, write them one after the other into one file.
+void PackPlainCopy(benchmark::State& state)
+{
+    Folder& folder = TheFolder();
+    for (auto _ : state) {
+        Bytes joined;
+        for (std::size_t i = 0; i < folder.items.size(); ++i) {
+            const std::string name = "i" + std::to_string(i) + (i % 4 == 3 ? ".sound" : ".gfp");
+            Bytes item;
+            std::error_code error;
+            if (!ReadWholeFile(folder.path / "extracted" / name, item, error))
+                state.SkipWithError("cannot read an item");
+            joined.insert(joined.end(), item.begin(), item.end());
+        }
+        if (!WriteFile(folder.path / "joined.res", joined.data(), joined.size()))
+            state.SkipWithError("cannot write");
+    }
+    state.SetItemsProcessed(state.iterations() * kItems);
+}
+
+void Replace(benchmark::State& state)
+{
+    Folder& folder = TheFolder();
+    for (auto _ : state) {
+        Module1 module;
+        const auto result = jobs::ReplaceItem(module, folder.path / "large.res", "#50",
+                                              folder.path / "new.gfp", GfpPacking::Zlib);
+        if (!result.ok || !result.inPlace)
+            state.SkipWithError("replace failed");
+    }
+    state.SetBytesProcessed(state.iterations() * TheFolder().largeItems.back().end());
+}
+
+// The floor of replace: copy the archive once, a mebibyte at a time.
+void CopyArchive(benchmark::State& state)
+{
+    Folder& folder = TheFolder();
+    Bytes chunk(1 << 20);
+    for (auto _ : state) {
+        const int in = ::open((folder.path / "large.res").c_str(), O_RDONLY);
+        const int out = ::open((folder.path / "copy.res").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        ssize_t n = 0;
+        while (in >= 0 && out >= 0 && (n = ::read(in, chunk.data(), chunk.size())) > 0)
+            if (::write(out, chunk.data(), static_cast<std::size_t>(n)) != n)
+                state.SkipWithError("cannot write");
+        if (in < 0 || out < 0 || n < 0)
+            state.SkipWithError("cannot copy");
+        ::close(in);
+        ::close(out);
+    }
+    state.SetBytesProcessed(state.iterations() * TheFolder().largeItems.back().end());
+}
+
+BENCHMARK(Extract)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(ExtractPlainCopy)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(Pack)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(PackPlainCopy)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(Replace)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(CopyArchive)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+const bool kRatios = AddRatio("Extract over plain copy", "Extract", "ExtractPlainCopy") &&
+                     AddRatio("Pack over plain copy", "Pack", "PackPlainCopy") &&
+                     AddRatio("Replace in 200 MiB over one copy", "Replace", "CopyArchive");
+
+} // namespace
+
+} // namespace varnox::bench
