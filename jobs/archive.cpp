@@ -247,12 +247,12 @@ void NameFiles(const ArchiveModel& model, std::vector<ItemPlan>& plans, ExtractR
         named = named || take(i, fallback + extension);
         for (int k = 2; !named; ++k)
             named = take(i, numbered(fallback, k));
-        if (safe && stem.size() + extension.size() <= kMaxFileName)
-            result.notes.push_back(Label(i) + ": Name schon vergeben, als \"" + plans[i].file +
-                                   "\" geschrieben");
-        else
-            result.notes.push_back(Label(i) + ": Der Name taugt nicht als Dateiname, als \"" + plans[i].file +
-                                   "\" geschrieben");
+        std::string note = Label(i);
+        note += safe && stem.size() + extension.size() <= kMaxFileName ? ": Name schon vergeben, als \""
+                                                                       : ": Der Name taugt nicht als Dateiname, als \"";
+        note += plans[i].file;
+        note += "\" geschrieben";
+        result.notes.push_back(std::move(note));
     }
 }
 
