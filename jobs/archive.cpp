@@ -325,7 +325,8 @@ Path ExtractFolder(const Path& archive)
     return archive.parent_path() / name;
 }
 
-ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder)
+ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder,
+                             const std::vector<std::size_t>& only)
 {
     ArchiveModel model;
     if (auto status = ReadArchive(module, archive, model); !status)
@@ -381,8 +382,14 @@ ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& f
                         [&](const ItemPlan& plan) { return FoldCase(plan.file) == own; }))
             return Refused<ExtractResult>(archive, "Ein Eintrag hätte im Zielordner den Namen des Archivs");
     }
+    std::vector<bool> wanted(plans.size(), only.empty());
+    for (const std::size_t i : only)
+        if (i < wanted.size())
+            wanted[i] = true;
     Bytes data;
     for (std::size_t i = 0; i < plans.size(); ++i) {
+        if (!wanted[i])
+            continue;
         data.resize(static_cast<std::size_t>(plans[i].data.length));
         if (!data.empty() && !file.ReadAt(plans[i].data.offset, data)) {
             result.refusal = Because(archive, CannotRead(file.error()));
@@ -393,6 +400,11 @@ ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& f
             return result;
         }
         ++result.written;
+    }
+    if (!only.empty()) {
+        result.status = "Auswahl, ohne archive.txt";
+        result.ok = true;
+        return result;
     }
     const std::string text = WriteManifest(manifest);
     const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());

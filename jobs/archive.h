@@ -27,7 +27,10 @@ Path ExtractFolder(const Path& archive);
 // Writes every item of archive into folder (made when missing): pictures as unpack writes
 // them, the other items as their extent's bytes, each named after the item with its type's
 // extension; then the manifest. Refuses an archive the reader refuses without writing.
-ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder);
+// With only given (directory indices), just those items are written, and no manifest, since
+// the folder could not be packed into the archive again.
+ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder,
+                             const std::vector<std::size_t>& only = {});
 
 struct PackResult {
     bool ok = false;

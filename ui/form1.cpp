@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <algorithm>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -437,12 +438,17 @@ void Form1::btnextract_Click()
     if (folder.isEmpty())
         return;
     ShowStatus(lblinfo, QStringLiteral("Entpacke …"));
+    // The selected items, or every item when none is selected.
+    std::vector<std::size_t> only;
+    for (QTreeWidgetItem* row : lstitems->selectedItems())
+        only.push_back(static_cast<std::size_t>(lstitems->indexOfTopLevelItem(row)));
+    std::sort(only.begin(), only.end());
     auto result = std::make_shared<jobs::ExtractResult>();
     const bool started = runner_->Start(
         this,
-        [this, result, archive = ToPath(archive_), to = ToPath(folder)](jobs::JobProgress&) {
+        [this, result, archive = ToPath(archive_), to = ToPath(folder), only](jobs::JobProgress&) {
             try {
-                *result = jobs::ExtractArchive(module_, archive, to);
+                *result = jobs::ExtractArchive(module_, archive, to, only);
             } catch (const std::exception& error) {
                 result->ok = false;
                 result->refusal = {PathText(archive), error.what()};

@@ -298,6 +298,15 @@ class Form1Test : public QObject {
         QVERIFY(std::filesystem::exists(*dir_ / "aus" / "archive.txt"));
         QCOMPARE(form.lblinfo->text(), QString("4 Einträge entpackt, exakt"));
         QVERIFY(messages_.texts.isEmpty());
+
+        // The selected items alone, without a manifest that could not be packed.
+        form.lstitems->clearSelection();
+        form.lstitems->topLevelItem(1)->setSelected(true);
+        form.setFolderChooser([&](const QString&, const QString&) { return Q(*dir_ / "teil"); });
+        QTest::mouseClick(form.btnextract, Qt::LeftButton);
+        QVERIFY(test::WaitForJob(form.Runner()));
+        QCOMPARE(test::ListTree(*dir_ / "teil"), std::vector<std::string>{"klang.sound"});
+        QCOMPARE(form.lblinfo->text(), QString("1 Eintrag entpackt, Auswahl, ohne archive.txt"));
     }
 
     void replaceThroughTheDialogs_data()
