@@ -38,7 +38,11 @@ int RunGfp2Picture(const Args& args, jobs::PictureFormat format)
             const std::string number = arg.size() > 2 ? arg.substr(2) : k + 1 < args.size() ? args[++k] : "";
             const std::optional<unsigned> count = WorkerCount(number);
             if (!count) {
-                PrintError(command + ": -j braucht eine ganze Zahl ab 1 (" + usage + ")");
+                std::string message = command;
+                message += ": -j braucht eine ganze Zahl ab 1 (";
+                message += usage;
+                message += ")";
+                PrintError(message);
                 return kExitUsage;
             }
             workers = *count;
