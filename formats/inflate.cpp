@@ -138,7 +138,7 @@ struct Code {
             ++count[lengths[s]];
         count[0] = 0;
         int left = 1;
-        for (std::size_t length = 1; length <= kMaxCodeBits; ++length) {
+        for (std::size_t length = 1; length < count.size(); ++length) {
             left = 2 * left - count[length];
             if (left < 0)
                 return false;
@@ -149,7 +149,8 @@ struct Code {
         if (partial && (alphabet == Alphabet::CodeLengths || longerThanOneBit))
             return false;
         std::array<std::uint16_t, kMaxCodeBits + 2> offset{};
-        for (std::size_t length = 1; length <= kMaxCodeBits; ++length)
+        for (std::size_t length = 1; length < count.size(); ++length)
+            // cppcheck-suppress containerOutOfBounds ; both arrays have a slot for every length up to 15
             offset[length + 1] = static_cast<std::uint16_t>(offset[length] + count[length]);
         for (std::size_t s = 0; s < n; ++s)
             if (lengths[s] != 0)
@@ -189,6 +190,7 @@ struct Code {
         int index = 0;
         for (unsigned length = 1; length <= kMaxCodeBits; ++length) {
             code |= static_cast<int>((next >> (length - 1)) & 1U);
+            // cppcheck-suppress containerOutOfBounds ; both arrays have a slot for every length up to 15
             const int n = count[length];
             if (code - n < first) {
                 const unsigned symbol = symbols[static_cast<std::size_t>(index + code - first)];
