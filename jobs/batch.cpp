@@ -29,19 +29,6 @@ std::optional<Refusal> ConvertFile(Module1& module, const Path& gfp, PictureForm
     }
 }
 
-// The name of the file the conversion of gfpName writes; empty when it does not end in ".gfp".
-std::string TargetName(const std::string& gfpName, PictureFormat format)
-{
-    if (gfpName.size() < 4)
-        return {};
-    std::string ending = gfpName.substr(gfpName.size() - 4);
-    std::transform(ending.begin(), ending.end(), ending.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (ending != ".gfp")
-        return {};
-    return gfpName.substr(0, gfpName.size() - 3) + (format == PictureFormat::Png ? "png" : "tga");
-}
-
 // How often the calling thread looks whether the batch was cancelled.
 constexpr std::chrono::milliseconds kCancelPoll{10};
 

@@ -25,6 +25,11 @@ Refusal RefusalOf(const Error& error);
 // What a GFP is converted into.
 enum class PictureFormat { Tga, Png };
 
+// The GFP name less its last 3 characters, then the new extension; empty for a name not
+// ending in ".gfp", so that no other file (the source itself, say) can be taken as the
+// file to write.
+std::string TargetName(const std::string& gfpName, PictureFormat format);
+
 struct GfpToTgaResult {
     int lastIndex = -1;              // the entry converted (or tried) last
     std::vector<Refusal> refused;    // in the order met; empty when every file was written

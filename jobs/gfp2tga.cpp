@@ -19,21 +19,6 @@ namespace {
 
 constexpr std::int32_t kMaxTgaSize = 32767;
 
-// The GFP name less its last 3 characters, then the new extension; empty for a name not
-// ending in ".gfp", so that no other file (the source itself, say) can be taken as the
-// file to write.
-std::string TargetName(const std::string& gfpName, PictureFormat format)
-{
-    if (gfpName.size() < 4)
-        return {};
-    std::string ending = gfpName.substr(gfpName.size() - 4);
-    std::transform(ending.begin(), ending.end(), ending.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (ending != ".gfp")
-        return {};
-    return gfpName.substr(0, gfpName.size() - 3) + (format == PictureFormat::Png ? "png" : "tga");
-}
-
 // The header checks of a GFP that can be converted; empty when it can.
 std::optional<std::string> UnfitPicture(const GfpPixelHeaderRecord& gfp)
 {
@@ -151,6 +136,18 @@ OneResult ConvertNamed(Module1& module, const Path& folder, const std::string& n
 }
 
 }  // namespace
+
+std::string TargetName(const std::string& gfpName, PictureFormat format)
+{
+    if (gfpName.size() < 4)
+        return {};
+    std::string ending = gfpName.substr(gfpName.size() - 4);
+    std::transform(ending.begin(), ending.end(), ending.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ending != ".gfp")
+        return {};
+    return gfpName.substr(0, gfpName.size() - 3) + (format == PictureFormat::Png ? "png" : "tga");
+}
 
 Refusal RefusalOf(const Error& error)
 {
