@@ -186,7 +186,7 @@ Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
 GfpError ParseGfpHead(std::span<const std::uint8_t> bytes, GfpHead& head)
 {
     const auto tagAt = [&](std::size_t at) {
-        return bytes.size() >= at + kGfpTagSize && std::equal(kGfpTag.begin(), kGfpTag.end(), bytes.begin() + at);
+        return bytes.size() >= at + kGfpTagSize && std::equal(kGfpTag.begin(), kGfpTag.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
     };
     if (!tagAt(0))
         return GfpError::FirstTag;
