@@ -238,6 +238,8 @@ GfpToTgaResult ConvertGfpFilesParallel(const Path& folder, const std::vector<std
         GfpToTgaResult& one = outcomes[k];
         result.written += one.written;
         result.kept += one.kept;
+        for (std::string& kept : one.keptNames)
+            result.keptNames.push_back(std::move(kept));
         result.cancelled = result.cancelled || one.cancelled;
         for (Refusal& refusal : one.refused)
             result.refused.push_back(std::move(refusal));

@@ -35,6 +35,7 @@ struct GfpToTgaResult {
     std::vector<Refusal> refused;    // in the order met; empty when every file was written
     int written = 0;                 // files written
     int kept = 0;                    // existing files kept on the answer No
+    std::vector<std::string> keptNames; // their names, in list order
     bool cancelled = false;          // stopped by JobProgress::Cancel or the answer Cancel
 };
 

@@ -193,7 +193,10 @@ GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::v
             options.progress->Advance();
         switch (one.outcome) {
         case Outcome::Written: ++result.written; break;
-        case Outcome::Kept: ++result.kept; break;
+        case Outcome::Kept:
+            ++result.kept;
+            result.keptNames.push_back(TargetName(names[static_cast<std::size_t>(k)], batch.options.format));
+            break;
         case Outcome::Refused: result.refused.push_back(std::move(one.refusal)); break;
         case Outcome::Cancelled: result.cancelled = true; break;
         }
