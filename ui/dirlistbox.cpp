@@ -32,10 +32,14 @@ class IndentDelegate : public QStyledItemDelegate {
         QStyledItemDelegate::paint(painter, shifted, index);
     }
 
+    // Never wider than the list, so that a long name is shortened with "…" (the whole path is
+    // its tool tip) instead of being cut off behind a scroll bar.
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         const QSize size = QStyledItemDelegate::sizeHint(option, index);
-        return {size.width() + index.data(kLevelRole).toInt() * kIndentPixels, size.height()};
+        const int width = size.width() + index.data(kLevelRole).toInt() * kIndentPixels;
+        const auto* view = qobject_cast<const QAbstractItemView*>(parent());
+        return {view != nullptr ? std::min(width, view->viewport()->width()) : width, size.height()};
     }
 };
 
@@ -68,6 +72,9 @@ DirListBox::DirListBox(QWidget* parent)
     connect(settle_, &QTimer::timeout, this, &DirListBox::Refresh);
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
+    setTextElideMode(Qt::ElideMiddle);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setResizeMode(QListView::Adjust);
     connect(this, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { OpenEntry(row(item)); });
 }
@@ -158,6 +165,7 @@ void DirListBox::Fill(const QString& keep)
     for (int level = 0; level < chain.size(); ++level) {
         auto* entry = new QListWidgetItem(open, EntryText(chain[level]), this);
         entry->setData(kPathRole, chain[level]);
+        entry->setToolTip(chain[level]);
         entry->setData(kLevelRole, level);
     }
     const QDir dir(path_);
@@ -166,6 +174,7 @@ void DirListBox::Fill(const QString& keep)
     for (const QString& name : subfolders) {
         auto* entry = new QListWidgetItem(closed, name, this);
         entry->setData(kPathRole, dir.filePath(name));
+        entry->setToolTip(dir.filePath(name));
         entry->setData(kLevelRole, static_cast<int>(chain.size()));
     }
     int current = static_cast<int>(chain.size()) - 1;

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileSystemWatcher>
+#include <QKeyEvent>
 #include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -166,6 +167,15 @@ QStringList FileListBox::FileNames() const
     for (int i = 0; i < count(); ++i)
         names.append(item(i)->text());
     return names;
+}
+
+void FileListBox::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit EnterPressed();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 } // namespace varnox::ui

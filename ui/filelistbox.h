@@ -46,9 +46,12 @@ class FileListBox : public QListWidget {
     void Click();
     // The list was filled anew (new folder, pattern, or a refresh).
     void Listed();
+    // Enter or Return was pressed in the list.
+    void EnterPressed();
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void Fill(const QString& folder, const QString& pattern, const QString& keep = {});

@@ -3,28 +3,34 @@
 #include "formats/res.h"
 #include "jobs/archive.h"
 #include "jobs/report.h"
+#include "jobs/restore.h"
 #include "ui/dirlistbox.h"
 #include "ui/filelistbox.h"
 #include "ui/folders.h"
 #include "ui/jobrunner.h"
 #include "ui/preview.h"
+#include "ui/startup.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QAbstractTableModel>
 #include <QFileDialog>
-#include <algorithm>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QPlainTextDocumentLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QTextDocument>
+#include <QThread>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
+#include <algorithm>
 
 namespace varnox::ui {
 
@@ -49,15 +55,115 @@ QString UnpackSummary(const jobs::ReportResult& result, bool cancelled)
 
 enum ItemColumn { kNumber, kType, kName, kSize, kColumns };
 
+// "12 345": digits grouped by threes, for sizes in the preview's line.
+QString Grouped(std::int64_t value)
+{
+    QString digits = QString::number(value);
+    for (auto at = digits.size() - 3; at > (value < 0 ? 1 : 0); at -= 3)
+        digits.insert(at, u' ');
+    return digits;
+}
+
+// What the preview says of an item that is no picture: "Ton, 12 345 Bytes: keine Vorschau".
+QString ItemKindText(std::int32_t type, std::int64_t length)
+{
+    QString kind;
+    switch (type) {
+    case 16: kind = QStringLiteral("Ton"); break;
+    case 17: kind = QStringLiteral("Schrift"); break;
+    case 40: kind = QStringLiteral("Sprite"); break;
+    default: kind = QStringLiteral("Eintrag vom Typ %1").arg(type); break;
+    }
+    return QStringLiteral("%1, %2 Bytes: keine Vorschau").arg(kind, Grouped(length));
+}
+
+// A folder dialog that takes the folder it proposes although it does not exist yet: the
+// extract makes it.
+class ProposingFolderDialog : public QFileDialog {
+  public:
+    ProposingFolderDialog(QWidget* parent, const QString& caption, const QString& proposed)
+        : QFileDialog(parent, caption, QFileInfo(proposed).path()), proposed_(proposed)
+    {
+        setFileMode(QFileDialog::Directory);
+        setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+        setLabelText(QFileDialog::Accept, QStringLiteral("Entpacken"));
+        selectFile(QFileInfo(proposed).fileName());
+    }
+
+    void accept() override
+    {
+        const QStringList chosen = selectedFiles();
+        if (chosen.size() == 1 && CleanFolder(chosen.front()) == CleanFolder(proposed_) &&
+            !QFileInfo::exists(proposed_)) {
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+  private:
+    QString proposed_;
+};
+
 } // namespace
 
-// What a job on the worker found of an archive: its report, and its items for the list.
+// The rows of the item list, made on the worker; the window only hands them to the view.
+struct ItemRows {
+    std::vector<std::array<QString, kColumns>> texts;
+    std::vector<std::int32_t> types;
+};
+
+// The item list's model over rows made off the window thread.
+class ItemTable : public QAbstractTableModel {
+  public:
+    explicit ItemTable(QObject* parent) : QAbstractTableModel(parent) {}
+
+    void Reset(ItemRows rows)
+    {
+        beginResetModel();
+        rows_ = std::move(rows);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(rows_.texts.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kColumns; }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid())
+            return {};
+        const bool number = index.column() == kNumber || index.column() == kSize;
+        if (role == Qt::DisplayRole)
+            return rows_.texts[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(number ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const std::array<QString, kColumns> kHeads{QStringLiteral("Nr."), QStringLiteral("Typ"),
+                                                          QStringLiteral("Name"), QStringLiteral("Größe")};
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumns)
+            return QAbstractTableModel::headerData(section, orientation, role);
+        return kHeads[static_cast<std::size_t>(section)];
+    }
+
+  private:
+    ItemRows rows_;
+};
+
+// What a job on the worker found of an archive: its report, ready to be shown, and its items
+// for the list. Everything in proportion to the item count is made here, off the window thread.
 struct ArchiveListing {
     jobs::ReportResult report;
     QString failure; // the reason the report could not be made
     bool listed = false;
     ArchiveModel model;
     std::vector<std::int64_t> lengths;
+    ItemRows rows;
+    std::unique_ptr<QTextDocument> document; // the report; moved to the window thread
+    int firstFailureLine = -1;               // the line "Nicht entpackt: …", if any
 
     // Reads the report (extracting while wanted says so) and the items of folder/file.
     void Read(Module1& module, const QString& folder, const QString& file, const jobs::ReportOptions& options)
@@ -70,8 +176,41 @@ struct ArchiveListing {
                 lengths = jobs::ItemDataLengths(from / name, model);
                 listed = lengths.size() == model.items.size();
             }
+            if (listed)
+                MakeRows();
         } catch (const std::exception& error) {
             failure = QString::fromStdString(error.what());
+        }
+    }
+
+    // The report as a document for the text box, laid out for its font and tab width.
+    void MakeDocument(const QFont& font, qreal tabStop, QThread* windowThread)
+    {
+        document = std::make_unique<QTextDocument>();
+        document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
+        document->setDefaultFont(font);
+        QTextOption option = document->defaultTextOption();
+        option.setTabStopDistance(tabStop);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        document->setDefaultTextOption(option);
+        document->setPlainText(ToQString(jobs::ReportText(report)));
+        for (std::size_t i = 0; i < report.lines.size() && !report.failures.empty(); ++i)
+            if (report.lines[i].starts_with("Nicht entpackt: ")) {
+                firstFailureLine = static_cast<int>(i);
+                break;
+            }
+        document->moveToThread(windowThread);
+    }
+
+  private:
+    void MakeRows()
+    {
+        rows.texts.reserve(model.items.size());
+        for (std::size_t i = 0; i < model.items.size(); ++i) {
+            const ResItem& entry = model.items[i].entry;
+            rows.texts.push_back({QStringLiteral("#%1").arg(i), ToQString(ItemTypeLabel(entry.itemDataType)),
+                                  ToQString(Latin1ToUtf8(ItemName(entry))), QString::number(lengths[i])});
+            rows.types.push_back(entry.itemDataType);
         }
     }
 };
@@ -89,91 +228,116 @@ Form1::Form1(Module1& module, const QString& programFolder, JobRunner* runner, Q
 {
     setWindowTitle(Caption());
     setFont(WindowFont());
-    // The window may grow: the lists keep their places and the report takes the room.
+    // The places below are the initial layout; a larger window gives its room to the lists,
+    // the report, the items and the preview.
     setMinimumSize(Twips(0, 0, kWidthTwips, kHeightTwips).size());
     resize(minimumSize());
+    MakeControls();
+    ConnectControls();
+    ApplyEnabled();
+    PlaceControls();
+}
 
-    // In tab order.
-    filFile = new FileListBox(this);
-    filFile->setObjectName(QStringLiteral("filFile"));
+void Form1::MakeControls()
+{
+    const auto make = []<typename T>(T* control, const char* name, const QString& tip) {
+        control->setObjectName(QString::fromLatin1(name));
+        control->setToolTip(tip);
+        if constexpr (std::is_base_of_v<QPushButton, T>)
+            control->setAutoDefault(false);
+        return control;
+    };
+    filFile = make(new FileListBox(this), "filFile", QStringLiteral("Die RES-Archive im Ordner: ein Klick zeigt den Bericht"));
     filFile->setPattern(QStringLiteral("*.res"));
-    filFile->setGeometry(Twips(120, 2040, 2055, 2040));
-
-    txtinfo = new QPlainTextEdit(this);
-    txtinfo->setObjectName(QStringLiteral("txtinfo"));
-    txtinfo->setGeometry(Twips(2280, 120, 4575, 4455));
+    txtinfo = make(new QPlainTextEdit(this), "txtinfo", QStringLiteral("Der Bericht des zuletzt gewählten Archivs"));
     txtinfo->setReadOnly(true);
     txtinfo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txtinfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtinfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     txtinfo->setTabStopDistance(4 * txtinfo->fontMetrics().horizontalAdvance(u' '));
-
-    Check1 = new QCheckBox(QStringLiteral("Automatic unpack"), this);
-    Check1->setObjectName(QStringLiteral("Check1"));
-    Check1->setGeometry(Twips(120, 4080, 2055, 375));
-
-    Dir1 = new DirListBox(this);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setGeometry(Twips(120, 120, 1935, 1890));
-
-    prgjob = new QProgressBar(this);
-    prgjob->setObjectName(QStringLiteral("prgjob"));
-    prgjob->setRange(0, kBarSteps);
-    prgjob->setValue(0);
-    lblinfo = new QLabel(this);
-    lblinfo->setObjectName(QStringLiteral("lblinfo"));
-    btncancel = new QPushButton(QStringLiteral("Abbrechen"), this);
-    btncancel->setObjectName(QStringLiteral("btncancel"));
-    btncancel->setAutoDefault(false);
-    btncancel->setEnabled(false);
-
-    lstitems = new QTreeWidget(this);
-    lstitems->setObjectName(QStringLiteral("lstitems"));
-    lstitems->setColumnCount(kColumns);
-    lstitems->setHeaderLabels(
-        {QStringLiteral("Nr."), QStringLiteral("Typ"), QStringLiteral("Name"), QStringLiteral("Größe")});
+    Check1 = make(new QCheckBox(QStringLiteral("&Automatic unpack"), this), "Check1",
+                  QStringLiteral("Beim Klick auf ein Archiv seine Bilder in einen Ordner daneben schreiben"));
+    Dir1 = make(new DirListBox(this), "Dir1", QStringLiteral("Der Ordner: Doppelklick oder Enter öffnet"));
+    lstitems = make(new QTreeView(this), "lstitems", QStringLiteral("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen"));
+    table_ = new ItemTable(this);
+    lstitems->setModel(table_);
     lstitems->setRootIsDecorated(false);
     lstitems->setUniformRowHeights(true);
+    lstitems->setItemsExpandable(false);
     lstitems->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstitems->setSelectionBehavior(QAbstractItemView::SelectRows);
     lstitems->header()->setStretchLastSection(false);
     lstitems->header()->setSectionResizeMode(kName, QHeaderView::Stretch);
     lstitems->setColumnWidth(kNumber, 50);
     lstitems->setColumnWidth(kType, 80);
     lstitems->setColumnWidth(kSize, 70);
+    btnextractall = make(new QPushButton(QStringLiteral("A&lle entpacken…"), this), "btnextractall",
+                         QStringLiteral("Schreibt alle Einträge und archive.txt in einen Ordner"));
+    btnextractsel = make(new QPushButton(QStringLiteral("Aus&wahl entpacken…"), this), "btnextractsel", QString());
+    btnreplace = make(new QPushButton(QStringLiteral("&Ersetzen…"), this), "btnreplace", QString());
+    btnrestore = make(new QPushButton(QStringLiteral("Wieder&herstellen"), this), "btnrestore", QString());
+    preview = make(new PreviewBox(this), "preview", QStringLiteral("Vorschau des gewählten Eintrags"));
+    btnconverter = make(new QPushButton(QStringLiteral("&Konverter"), this), "btnconverter",
+                        QStringLiteral("Zeigt das Fenster zum Umwandeln wieder"));
+    btnconverter->hide();
+    prgjob = make(new QProgressBar(this), "prgjob", QStringLiteral("Fortschritt der laufenden Arbeit"));
+    prgjob->setRange(0, kBarSteps);
+    prgjob->reset();
+    prgjob->setTextVisible(false);
+    lblinfo = make(new QLabel(this), "lblinfo", QString());
+    btncancel = make(new QPushButton(QStringLiteral("A&bbrechen"), this), "btncancel",
+                     QStringLiteral("Bricht die laufende Arbeit nach dem Eintrag in Arbeit ab"));
+    btncancel->setEnabled(false);
 
-    btnextract = new QPushButton(QStringLiteral("Entpacken…"), this);
-    btnextract->setObjectName(QStringLiteral("btnextract"));
-    btnextract->setAutoDefault(false);
-    btnreplace = new QPushButton(QStringLiteral("Ersetzen…"), this);
-    btnreplace->setObjectName(QStringLiteral("btnreplace"));
-    btnreplace->setAutoDefault(false);
-    preview = new PreviewBox(this);
-    preview->setObjectName(QStringLiteral("preview"));
-
-    setTabOrder(filFile, txtinfo);
-    setTabOrder(txtinfo, lstitems);
-    setTabOrder(lstitems, btnextract);
-    setTabOrder(btnextract, btnreplace);
-    setTabOrder(btnreplace, Check1);
-    setTabOrder(Check1, Dir1);
-    setTabOrder(Dir1, btncancel);
+    QWidget* const tabOrder[] = {filFile,    txtinfo,    lstitems, btnextractall, btnextractsel, btnreplace,
+                                 btnrestore, Check1,     Dir1,     btnconverter,  btncancel};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
     filFile->setFocus();
+}
 
+void Form1::ConnectControls()
+{
     poll_ = new QTimer(this);
     poll_->setInterval(kPollMilliseconds);
     connect(poll_, &QTimer::timeout, this, &Form1::ShowProgress);
     connect(Dir1, &DirListBox::Change, this, &Form1::Dir1_Change);
-    connect(Dir1, &DirListBox::ListFailed, this, &Form1::ShowMessage);
+    connect(Dir1, &DirListBox::ListFailed, this, [this](const QString& text) { ShowMessage(text); });
     connect(filFile, &FileListBox::Click, this, &Form1::filFile_Click);
+    connect(filFile, &FileListBox::Listed, this, &Form1::ApplyEnabled);
     connect(Check1, &QCheckBox::stateChanged, this,
             [this](int state) { *unpackWanted_ = state != Qt::Unchecked; });
     connect(btncancel, &QPushButton::clicked, this, &Form1::btncancel_Click);
-    connect(lstitems, &QTreeWidget::itemSelectionChanged, this, &Form1::lstitems_SelectionChanged);
-    connect(btnextract, &QPushButton::clicked, this, &Form1::btnextract_Click);
+    connect(lstitems->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &Form1::lstitems_SelectionChanged);
+    connect(btnextractall, &QPushButton::clicked, this, &Form1::btnextractall_Click);
+    connect(btnextractsel, &QPushButton::clicked, this, &Form1::btnextractsel_Click);
     connect(btnreplace, &QPushButton::clicked, this, &Form1::btnreplace_Click);
+    connect(btnrestore, &QPushButton::clicked, this, &Form1::btnrestore_Click);
+    connect(btnconverter, &QPushButton::clicked, this, [this] {
+        if (showConverter_)
+            showConverter_();
+    });
     connect(runner_, &JobRunner::BusyChanged, this, &Form1::ApplyEnabled);
+    AddWindowKeys(this, [this] { RefreshLists(); });
+}
+
+void Form1::setConverter(std::function<void()> show)
+{
+    showConverter_ = std::move(show);
+    btnconverter->setVisible(static_cast<bool>(showConverter_));
+}
+
+int Form1::ItemCount() const
+{
+    return table_->rowCount();
+}
+
+void Form1::RefreshLists()
+{
+    Dir1->Refresh();
+    filFile->Refresh();
     ApplyEnabled();
-    PlaceControls();
 }
 
 Form1::~Form1()
@@ -189,21 +353,49 @@ bool Form1::IsBusy() const
 
 void Form1::ApplyEnabled()
 {
-    // While an unpack runs the lists take no input: a click would start a second job, and a
-    // change of folder would move the list under the running one.
+    // While a job of this window runs the folder takes no input, and the file list only
+    // during a report: a click then waits for it. Nothing starts a second job.
     const bool own = runner_->IsRunningFor(this);
-    filFile->setEnabled(!runner_->IsBusy());
+    const bool busy = runner_->IsBusy();
+    filFile->setEnabled(!busy || (own && reportJob_));
     Dir1->setEnabled(!own);
     btncancel->setEnabled(own && cancellable_);
-    btnextract->setEnabled(!runner_->IsBusy() && model_ != nullptr);
+    btnextractall->setEnabled(!busy && model_ != nullptr);
+    const bool selection = model_ != nullptr && !SelectedItems().empty();
+    btnextractsel->setEnabled(!busy && selection);
+    btnextractsel->setToolTip(selection ? QStringLiteral("Schreibt die gewählten Einträge in einen Ordner, ohne archive.txt")
+                                        : QStringLiteral("Erst Einträge in der Liste wählen"));
     const int selected = SelectedItem();
-    btnreplace->setEnabled(!runner_->IsBusy() && selected >= 0 &&
-                           model_->items[static_cast<std::size_t>(selected)].entry.itemDataType ==
-                               kItemTypePicture);
-    if (!own && listHadFocus_ && filFile->isEnabled()) {
-        filFile->setFocus();
-        listHadFocus_ = false;
-    }
+    btnreplace->setEnabled(!busy && selected >= 0 &&
+                           model_->items[static_cast<std::size_t>(selected)].entry.itemDataType == kItemTypePicture);
+    btnreplace->setToolTip(ReplaceToolTip(selected));
+    const QString archive = SelectedArchive();
+    const bool backup = !archive.isEmpty() && jobs::HasBackup(ToPath(archive));
+    btnrestore->setEnabled(!busy && backup);
+    btnrestore->setToolTip(backup ? QStringLiteral("Holt %1.bak zurück; das jetzige Archiv wird zur .bak")
+                                        .arg(QFileInfo(archive).fileName())
+                           : archive.isEmpty() ? QStringLiteral("Stellt ein Archiv aus seiner .bak wieder her; erst ein Archiv wählen")
+                                               : QStringLiteral("Zum gewählten Archiv gibt es keine .bak"));
+}
+
+// Why "Ersetzen…" is disabled, or what it does.
+QString Form1::ReplaceToolTip(int selected) const
+{
+    if (runner_->IsBusy())
+        return QStringLiteral("Während einer laufenden Arbeit nicht möglich");
+    if (model_ == nullptr)
+        return QStringLiteral("Erst ein Archiv wählen");
+    if (selected < 0)
+        return QStringLiteral("Genau einen Bild-Eintrag wählen");
+    if (model_->items[static_cast<std::size_t>(selected)].entry.itemDataType != kItemTypePicture)
+        return QStringLiteral("Nur Bilder (Grafik) lassen sich ersetzen");
+    return QStringLiteral("Ersetzt das Bild durch eine GFP-, TGA- oder PNG-Datei");
+}
+
+QString Form1::SelectedArchive() const
+{
+    const QString name = filFile->FileName();
+    return name.isEmpty() ? QString() : QDir::cleanPath(filFile->path() + u'/' + name);
 }
 
 void Form1::resizeEvent(QResizeEvent* event)
@@ -212,24 +404,36 @@ void Form1::resizeEvent(QResizeEvent* event)
     PlaceControls();
 }
 
-// The lists keep their places; the report and the items with the preview share what the
-// window grew by, and the job's row keeps its distance from the bottom edge.
+// The places below at the initial size. Grown, the folder and file lists take a fifth of
+// the new width and share the new height; the report and the items with the preview share
+// the rest; the rows below the lists keep their distance from the bottom edge.
 void Form1::PlaceControls()
 {
     const QSize design = Twips(0, 0, kWidthTwips, kHeightTwips).size();
     const int dx = std::max(0, width() - design.width());
     const int dy = std::max(0, height() - design.height());
-    const int left = dx / 2;
-    const int right = dx - left;
-    const int top = dy / 2;
-    txtinfo->setGeometry(Twips(2280, 120, 4575, 5955).adjusted(0, 0, left, dy));
-    lstitems->setGeometry(Twips(6960, 120, 4800, 2400).adjusted(left, 0, dx, top));
-    btnextract->setGeometry(Twips(6960, 2640, 1500, 375).translated(left, top));
-    btnreplace->setGeometry(Twips(8580, 2640, 1500, 375).translated(left, top));
-    preview->setGeometry(Twips(6960, 3120, 4800, 2955).adjusted(left, top, left + right, dy));
-    prgjob->setGeometry(Twips(120, 6195, 2055, 345).translated(0, dy));
-    lblinfo->setGeometry(Twips(2280, 6210, 8265, 300).adjusted(0, dy, dx, dy));
-    btncancel->setGeometry(Twips(10665, 6180, 1095, 375).translated(dx, dy));
+    const int lists = dx / 5;
+    const int report = (dx - lists) / 2;
+    const int items = dx - lists - report;
+    const int half = dy / 2;
+    const auto at = [](QWidget* control, QRect where, int x, int y, int w, int h) {
+        control->setGeometry(where.translated(x, y).adjusted(0, 0, w, h));
+    };
+    at(Dir1, Twips(120, 120, 1935, 1890), 0, 0, lists, half);
+    at(filFile, Twips(120, 2040, 2055, 2040), 0, half, lists, dy - half);
+    at(Check1, Twips(120, 4080, 2055, 375), 0, dy, lists, 0);
+    at(btnconverter, Twips(120, 4560, 2055, 375), 0, dy, 0, 0);
+    at(txtinfo, Twips(2280, 120, 4575, 5955), lists, 0, report, dy);
+    const int right = lists + report;
+    at(lstitems, Twips(6960, 120, 4800, 2400), right, 0, items, half);
+    at(btnextractall, Twips(6960, 2640, 2340, 375), right, half, 0, 0);
+    at(btnextractsel, Twips(9420, 2640, 2340, 375), right, half, 0, 0);
+    at(btnreplace, Twips(6960, 3060, 2340, 375), right, half, 0, 0);
+    at(btnrestore, Twips(9420, 3060, 2340, 375), right, half, 0, 0);
+    at(preview, Twips(6960, 3540, 4800, 2535), right, half, items, dy - half);
+    at(prgjob, Twips(120, 6195, 2055, 345), 0, dy, lists, 0);
+    at(lblinfo, Twips(2280, 6210, 8265, 300), lists, dy, dx - lists, 0);
+    at(btncancel, Twips(10665, 6180, 1095, 375), dx, dy, 0, 0);
     ShowStatus(lblinfo);
 }
 
@@ -255,9 +459,9 @@ void Form1::btncancel_Click()
     }
 }
 
-void Form1::ShowMessage(const QString& text)
+void Form1::ShowMessage(const QString& text, MessageKind kind)
 {
-    ShowMessageBox(this, sink_, text);
+    ShowMessageBox(this, sink_, text, kind);
 }
 
 void Form1::Form_Load()
@@ -274,62 +478,85 @@ void Form1::Dir1_Change()
 {
     try {
         filFile->setPath(Dir1->path());
+        if (memory_)
+            memory_->Remember(FolderKey::Unpacker, Dir1->path());
     } catch (const std::exception& error) {
         ShowMessage(QString::fromStdString(error.what()));
     }
+    ApplyEnabled();
 }
 
 void Form1::filFile_Click()
 {
     const QString folder = filFile->path();
     const QString name = filFile->FileName();
-    if (runner_->IsBusy() || name.isEmpty())
+    if (name.isEmpty())
+        return;
+    if (runner_->IsRunningFor(this) && reportJob_) {
+        // The report in hand is of no use any more; an unpack goes on to its end.
+        clickWaiting_ = true;
+        if (!*unpackWanted_)
+            runner_->Cancel();
+        ApplyEnabled();
+        return;
+    }
+    if (runner_->IsBusy())
         return;
 
     txtinfo->clear();
     ShowStatus(lblinfo, {});
     ShowItems(nullptr, -1);
     *unpackWanted_ = Check1->checkState() != Qt::Unchecked;
-    listHadFocus_ = focusWidget() == filFile;
-    if (listHadFocus_)
-        txtinfo->setFocus();
     auto listing = std::make_shared<ArchiveListing>();
+    reportJob_ = true;
     const bool started = runner_->Start(
         this,
-        [this, listing, wanted = unpackWanted_, folder, name](jobs::JobProgress& progress) {
+        [this, listing, wanted = unpackWanted_, folder, name, font = txtinfo->font(),
+         tabStop = txtinfo->tabStopDistance(), window = thread()](jobs::JobProgress& progress) {
             jobs::ReportOptions options;
             options.extractWanted = [wanted] { return wanted->load(); };
             options.progress = &progress;
             listing->Read(module_, folder, name, options);
+            if (listing->failure.isEmpty())
+                listing->MakeDocument(font, tabStop, window);
         },
         [this, listing, archive = QDir::cleanPath(folder + u'/' + name)] {
             const bool cancelled = runner_->Progress()->Cancelled();
+            reportJob_ = false;
             EndedJob();
+            if (clickWaiting_ && !closing_) {
+                // The file clicked meanwhile, once this job has ended.
+                clickWaiting_ = false;
+                QMetaObject::invokeMethod(this, &Form1::filFile_Click, Qt::QueuedConnection);
+                return;
+            }
             const jobs::ReportResult& result = listing->report;
             if (!listing->failure.isEmpty()) {
                 ShowStatus(lblinfo, {});
+                EndJobBar(prgjob, QStringLiteral("Fehlgeschlagen"), false);
                 if (!closing_)
                     ShowMessage(QStringLiteral("Das Archiv kann nicht ausgewertet werden: %1: %2")
                                     .arg(archive, listing->failure));
             } else {
-                ShowReport(ToQString(jobs::ReportText(result)), !result.failures.empty());
-                if (listing->listed) {
+                ShowListing(listing);
+                if (listing->listed)
                     archive_ = archive;
-                    ShowItems(listing, -1);
-                }
-                if (result.valid)
+                if (!result.valid)
+                    EndJobBar(prgjob, QStringLiteral("Kein Archiv"), false);
+                else
                     ShowStatus(lblinfo,
                                result.written > 0 || !result.failures.empty() || cancelled
                                    ? UnpackSummary(result, cancelled)
                                    : QStringLiteral("Fertig: %1").arg(QFileInfo(archive).fileName()));
             }
-            Dir1->Refresh();
-            filFile->Refresh();
+            RefreshLists();
             if (closing_)
                 deleteLater();
         });
     if (started)
         StartedJob(true);
+    else
+        reportJob_ = false;
 }
 
 void Form1::StartedJob(bool cancellable)
@@ -337,7 +564,7 @@ void Form1::StartedJob(bool cancellable)
     cancellable_ = cancellable;
     ApplyEnabled();
     setCursor(Qt::BusyCursor);
-    prgjob->setValue(0);
+    StartBar(prgjob);
     poll_->start();
 }
 
@@ -346,49 +573,66 @@ void Form1::EndedJob()
     poll_->stop();
     unsetCursor();
     const bool cancelled = runner_->Progress()->Cancelled();
-    prgjob->setRange(0, kBarSteps);
-    prgjob->setValue(cancelled ? 0 : kBarSteps);
+    EndJobBar(prgjob, cancelled ? QStringLiteral("Abgebrochen") : QStringLiteral("Fertig"), !cancelled);
+}
+
+// The report and the items of listing, both made on the worker: here they are only handed
+// to the text box and the list.
+void Form1::ShowListing(const std::shared_ptr<ArchiveListing>& listing)
+{
+    if (listing->document) {
+        QTextDocument* document = listing->document.release();
+        document->setParent(txtinfo);
+        QTextDocument* old = txtinfo->document();
+        txtinfo->setDocument(document);
+        if (old->parent() == txtinfo)
+            old->deleteLater();
+        if (listing->firstFailureLine >= 0) {
+            // The box opens on the lines of the items that were not written.
+            txtinfo->moveCursor(QTextCursor::End);
+            txtinfo->setTextCursor(QTextCursor(document->findBlockByNumber(listing->firstFailureLine)));
+            txtinfo->ensureCursorVisible();
+        }
+    }
+    ShowItems(listing->listed ? listing : nullptr, -1);
 }
 
 // Fills the item list from listing (empties it for null) and selects item select, if any,
 // without raising the selection change.
 void Form1::ShowItems(const std::shared_ptr<ArchiveListing>& listing, int select)
 {
-    const QSignalBlocker blocker(lstitems);
-    lstitems->clear();
+    const QSignalBlocker blocker(lstitems->selectionModel());
     preview->Clear();
     if (listing == nullptr) {
+        table_->Reset({});
         archive_.clear();
         model_.reset();
         ApplyEnabled();
         return;
     }
     model_ = std::shared_ptr<const ArchiveModel>(listing, &listing->model);
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(static_cast<qsizetype>(listing->model.items.size()));
-    for (std::size_t i = 0; i < listing->model.items.size(); ++i) {
-        const ResItem& entry = listing->model.items[i].entry;
-        auto* row = new QTreeWidgetItem;
-        row->setText(kNumber, QStringLiteral("#%1").arg(i));
-        row->setText(kType, ToQString(ItemTypeLabel(entry.itemDataType)));
-        row->setText(kName, ToQString(Latin1ToUtf8(ItemName(entry))));
-        row->setText(kSize, QString::number(listing->lengths[i]));
-        row->setTextAlignment(kNumber, Qt::AlignRight | Qt::AlignVCenter);
-        row->setTextAlignment(kSize, Qt::AlignRight | Qt::AlignVCenter);
-        rows.append(row);
-    }
-    lstitems->addTopLevelItems(rows);
-    if (select >= 0 && select < rows.size())
-        lstitems->setCurrentItem(rows[select]);
+    table_->Reset(std::move(listing->rows));
+    if (select >= 0 && select < table_->rowCount())
+        lstitems->selectionModel()->setCurrentIndex(table_->index(select, 0),
+                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     ApplyEnabled();
+}
+
+std::vector<std::size_t> Form1::SelectedItems() const
+{
+    std::vector<std::size_t> rows;
+    if (model_ == nullptr)
+        return rows;
+    for (const QModelIndex& index : lstitems->selectionModel()->selectedRows())
+        rows.push_back(static_cast<std::size_t>(index.row()));
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 int Form1::SelectedItem() const
 {
-    const QList<QTreeWidgetItem*> selected = lstitems->selectedItems();
-    if (model_ == nullptr || selected.size() != 1)
-        return -1;
-    return lstitems->indexOfTopLevelItem(selected.front());
+    const std::vector<std::size_t> rows = SelectedItems();
+    return rows.size() == 1 ? static_cast<int>(rows.front()) : -1;
 }
 
 void Form1::lstitems_SelectionChanged()
@@ -398,10 +642,21 @@ void Form1::lstitems_SelectionChanged()
         QFile::remove(previewFile_);
     previewFile_.clear();
     const int index = SelectedItem();
-    if (index < 0 || model_->items[static_cast<std::size_t>(index)].entry.itemDataType != kItemTypePicture) {
+    if (index < 0) {
         preview->Clear();
         return;
     }
+    const std::int32_t type = model_->items[static_cast<std::size_t>(index)].entry.itemDataType;
+    if (type != kItemTypePicture) {
+        const QString length = table_->data(table_->index(index, kSize), Qt::DisplayRole).toString();
+        preview->ShowText(ItemKindText(type, length.toLongLong()));
+        return;
+    }
+    ShowItemPreview(index);
+}
+
+void Form1::ShowItemPreview(int index)
+{
     const jobs::ItemGfp item = jobs::ReadItemGfp(ToPath(archive_), *model_, static_cast<std::size_t>(index));
     if (!item.ok) {
         preview->Clear();
@@ -427,22 +682,42 @@ void Form1::lstitems_SelectionChanged()
     preview->Show(previewFile_);
 }
 
-void Form1::btnextract_Click()
+// The folder to extract into: the unpack folder is proposed, and made by the extract when
+// the user takes it. Empty when the user declined.
+QString Form1::ChooseExtractFolder()
+{
+    const QString proposed = ToQString(jobs::ExtractFolder(ToPath(archive_)));
+    const QString start = proposed.isEmpty() ? QFileInfo(archive_).path() : proposed;
+    const QString caption = QStringLiteral("Entpacken nach");
+    if (chooseFolder_)
+        return chooseFolder_(caption, start);
+    ProposingFolderDialog dialog(this, caption, start);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().front();
+}
+
+void Form1::btnextractall_Click()
+{
+    Extract({});
+}
+
+void Form1::btnextractsel_Click()
+{
+    const std::vector<std::size_t> only = SelectedItems();
+    if (!only.empty())
+        Extract(only);
+}
+
+// Writes the items only names (every item and archive.txt when only is empty).
+void Form1::Extract(const std::vector<std::size_t>& only)
 {
     if (runner_->IsBusy() || model_ == nullptr)
         return;
-    const QString start = ToQString(jobs::ExtractFolder(ToPath(archive_)));
-    const QString caption = QStringLiteral("Entpacken nach");
-    const QString folder = chooseFolder_ ? chooseFolder_(caption, start)
-                                         : QFileDialog::getExistingDirectory(this, caption, start);
+    const QString folder = ChooseExtractFolder();
     if (folder.isEmpty())
         return;
     ShowStatus(lblinfo, QStringLiteral("Entpacke …"));
-    // The selected items, or every item when none is selected.
-    std::vector<std::size_t> only;
-    for (QTreeWidgetItem* row : lstitems->selectedItems())
-        only.push_back(static_cast<std::size_t>(lstitems->indexOfTopLevelItem(row)));
-    std::sort(only.begin(), only.end());
     auto result = std::make_shared<jobs::ExtractResult>();
     const bool started = runner_->Start(
         this,
@@ -454,20 +729,21 @@ void Form1::btnextract_Click()
                 result->refusal = {PathText(archive), error.what()};
             }
         },
-        [this, result] {
+        [this, result, folder] {
             EndedJob();
             if (result->ok) {
                 const QString written = result->written == 1
                                             ? QStringLiteral("1 Eintrag entpackt")
                                             : QStringLiteral("%1 Einträge entpackt").arg(result->written);
-                ShowStatus(lblinfo, written + QStringLiteral(", ") + ToQString(result->status));
+                ShowStatus(lblinfo, QStringLiteral("%1 nach %2, %3")
+                                        .arg(written, QDir::toNativeSeparators(folder), ToQString(result->status)));
             } else {
                 ShowStatus(lblinfo, {});
+                EndJobBar(prgjob, QStringLiteral("Abgelehnt"), false);
                 if (!closing_)
                     ShowMessage(ToQString(jobs::MessageText(result->refusal)));
             }
-            Dir1->Refresh();
-            filFile->Refresh();
+            RefreshLists();
             if (closing_)
                 deleteLater();
         });
@@ -487,7 +763,7 @@ void Form1::btnreplace_Click()
                                         : QFileDialog::getOpenFileName(this, caption, start, filter);
     if (picture.isEmpty())
         return;
-    const QString name = lstitems->topLevelItem(index)->text(kName);
+    const QString name = table_->data(table_->index(index, kName), Qt::DisplayRole).toString();
     const QString question = QStringLiteral("Ersetzen?\n#%1 %2 in %3 durch %4")
                                  .arg(index)
                                  .arg(name, QFileInfo(archive_).fileName(), QFileInfo(picture).fileName());
@@ -500,7 +776,8 @@ void Form1::btnreplace_Click()
     const bool started = runner_->Start(
         this,
         [this, replaced, listing, folder = archive.path(), file = archive.fileName(), index,
-         from = ToPath(picture)](jobs::JobProgress& progress) {
+         from = ToPath(picture), font = txtinfo->font(), tabStop = txtinfo->tabStopDistance(),
+         window = thread()](jobs::JobProgress& progress) {
             try {
                 *replaced = jobs::ReplaceItem(module_, ToPath(folder + u'/' + file),
                                               "#" + std::to_string(index), from, GfpPacking::Zlib);
@@ -513,6 +790,8 @@ void Form1::btnreplace_Click()
             jobs::ReportOptions options; // a fresh report, without unpacking
             options.progress = &progress;
             listing->Read(module_, folder, file, options);
+            if (listing->failure.isEmpty())
+                listing->MakeDocument(font, tabStop, window);
         },
         [this, replaced, listing, index, name, path = archive_] {
             EndedJob();
@@ -521,10 +800,9 @@ void Form1::btnreplace_Click()
                 if (!closing_)
                     ShowMessage(ToQString(jobs::MessageText(replaced->refusal)));
             } else {
-                if (listing->failure.isEmpty())
-                    ShowReport(ToQString(jobs::ReportText(listing->report)),
-                               !listing->report.failures.empty());
-                ShowItems(listing->listed ? listing : nullptr, index);
+                ShowListing(listing);
+                if (listing->listed)
+                    ShowItems(listing, index);
                 if (listing->listed)
                     archive_ = path;
                 lstitems_SelectionChanged();
@@ -537,18 +815,38 @@ void Form1::btnreplace_Click()
         StartedJob(false);
 }
 
-void Form1::ShowReport(const QString& text, bool failures)
+void Form1::btnrestore_Click()
 {
-    txtinfo->setPlainText(text);
-    // The box opens on the lines of the items that were not written, when there are any.
-    const QTextBlock notUnpacked =
-        failures ? txtinfo->document()->find(QStringLiteral("Nicht entpackt: ")).block() : QTextBlock();
-    if (!notUnpacked.isValid())
+    const QString archive = SelectedArchive();
+    if (runner_->IsBusy() || archive.isEmpty() || !jobs::HasBackup(ToPath(archive)))
         return;
-    QTextCursor at(notUnpacked);
-    txtinfo->moveCursor(QTextCursor::End);
-    txtinfo->setTextCursor(at);
-    txtinfo->ensureCursorVisible();
+    if (AskQuestion(this, questions_, RestoreQuestion(archive), false) != jobs::ReplaceAnswer::Yes)
+        return;
+    auto result = std::make_shared<jobs::RestoreResult>();
+    const bool started = runner_->Start(
+        this, [result, file = ToPath(archive)](jobs::JobProgress&) { *result = jobs::RestoreBackup(file); },
+        [this, result, archive] {
+            EndedJob();
+            const QString name = QFileInfo(archive).fileName();
+            if (!result->ok) {
+                EndJobBar(prgjob, QStringLiteral("Abgelehnt"), false);
+                if (!closing_)
+                    ShowMessage(ToQString(jobs::MessageText(result->refusal)));
+            }
+            RefreshLists();
+            if (closing_) {
+                deleteLater();
+                return;
+            }
+            // The archive shown is read again: it is another file now.
+            if (result->ok && filFile->FileName() == name)
+                QMetaObject::invokeMethod(this, &Form1::filFile_Click, Qt::QueuedConnection);
+            if (result->ok)
+                ShowStatus(lblinfo,
+                           QStringLiteral("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
+        });
+    if (started)
+        StartedJob(false);
 }
 
 void Form1::closeEvent(QCloseEvent* event)

@@ -19,12 +19,14 @@ class QProgressBar;
 class QPushButton;
 class QTemporaryDir;
 class QTimer;
-class QTreeWidget;
+class QTreeView;
 
 namespace varnox::ui {
 
 class DirListBox;
 class FileListBox;
+class FolderMemory;
+class ItemTable;
 class JobRunner;
 class PreviewBox;
 struct ArchiveListing;
@@ -60,25 +62,38 @@ class Form1 : public QWidget {
     QPushButton* btncancel = nullptr;
     QLabel* lblinfo = nullptr;
     // The items of the archive clicked last: number, type, name, size of the data.
-    QTreeWidget* lstitems = nullptr;
+    QTreeView* lstitems = nullptr;
     // The selected picture item.
     PreviewBox* preview = nullptr;
-    QPushButton* btnextract = nullptr;
+    // "Alle entpacken…": every item and archive.txt; "Auswahl entpacken…": the selected items.
+    QPushButton* btnextractall = nullptr;
+    QPushButton* btnextractsel = nullptr;
     QPushButton* btnreplace = nullptr;
+    // Puts the selected archive back from its ".bak"; brings back the converter window.
+    QPushButton* btnrestore = nullptr;
+    QPushButton* btnconverter = nullptr;
 
     void Form_Load();
     void Dir1_Change();
     void filFile_Click();
     void btncancel_Click();
     void lstitems_SelectionChanged();
-    void btnextract_Click();
+    void btnextractall_Click();
+    void btnextractsel_Click();
     void btnreplace_Click();
+    void btnrestore_Click();
 
     void setMessageSink(MessageSink sink) { sink_ = std::move(sink); }
     void setQuestionSink(QuestionSink sink) { questions_ = std::move(sink); }
     void setFolderChooser(FolderChooser chooser) { chooseFolder_ = std::move(chooser); }
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
-    void ShowMessage(const QString& text);
+    void ShowMessage(const QString& text, MessageKind kind = MessageKind::Warning);
+    // Remembers the folder of the list as it changes; none: nothing is remembered.
+    void setFolderMemory(std::shared_ptr<FolderMemory> memory) { memory_ = std::move(memory); }
+    // What "Konverter" runs: shows the converter window; unset, the button is hidden.
+    void setConverter(std::function<void()> show);
+    // The number of items the list shows.
+    int ItemCount() const;
 
     // True while the report and unpack of a clicked archive run.
     bool IsBusy() const;
@@ -94,22 +109,34 @@ class Form1 : public QWidget {
     void ApplyEnabled();
     void PlaceControls();
     void ShowProgress();
-    void ShowReport(const QString& text, bool failures);
+    void MakeControls();
+    void ConnectControls();
+    void ShowListing(const std::shared_ptr<ArchiveListing>& listing);
     void ShowItems(const std::shared_ptr<ArchiveListing>& listing, int select);
+    void ShowItemPreview(int index);
+    void Extract(const std::vector<std::size_t>& only);
+    QString ChooseExtractFolder();
+    QString ReplaceToolTip(int selected) const;
+    QString SelectedArchive() const;
+    void RefreshLists();
     void StartedJob(bool cancellable);
     void EndedJob();
     // The directory index of the one selected item, or -1.
     int SelectedItem() const;
+    std::vector<std::size_t> SelectedItems() const;
 
     Module1& module_;
     QString programFolder_;
     MessageSink sink_;
     QuestionSink questions_;
+    std::shared_ptr<FolderMemory> memory_;
+    std::function<void()> showConverter_;
     FolderChooser chooseFolder_;
     FileChooser chooseFile_;
     // The archive whose items the list shows, and its model; empty and null for none.
     QString archive_;
     std::shared_ptr<const ArchiveModel> model_;
+    ItemTable* table_ = nullptr;
     // Where the selected picture item is written for the preview to decode.
     std::unique_ptr<QTemporaryDir> previewDir_;
     QString previewFile_;
@@ -121,7 +148,9 @@ class Form1 : public QWidget {
     // Check1's tick, for the unpack to read afresh before each item.
     std::shared_ptr<std::atomic<bool>> unpackWanted_;
     bool closing_ = false;
-    bool listHadFocus_ = false;
+    // The running job reads a report (and may unpack); a click meanwhile waits for its end.
+    bool reportJob_ = false;
+    bool clickWaiting_ = false;
 };
 
 } // namespace varnox::ui

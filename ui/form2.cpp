@@ -3,6 +3,7 @@
 #include "formats/picture.h"
 #include "jobs/batch.h"
 #include "jobs/convert.h"
+#include "jobs/restore.h"
 #include "ui/dirlistbox.h"
 #include "ui/drivelistbox.h"
 #include "ui/filelistbox.h"
@@ -10,6 +11,7 @@
 #include "ui/form1.h"
 #include "ui/jobrunner.h"
 #include "ui/preview.h"
+#include "ui/startup.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -21,6 +23,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <optional>
+#include <type_traits>
 
 namespace varnox::ui {
 
@@ -36,13 +40,24 @@ struct TwipsRect {
     int left, top, width, height;
     QRect Pixels() const { return Twips(left, top, width, height); }
 };
+// The two blocks of the lists, as at design.
+constexpr TwipsRect kFile0{2040, 360, 4455, 1845};
+constexpr TwipsRect kDir0{0, 360, 1935, 1890};
+constexpr TwipsRect kLabel1{0, 120, 1455, 255};
+constexpr TwipsRect kDir1{0, 2640, 1935, 1890};
+constexpr TwipsRect kFile1{2040, 2640, 4455, 1845};
+constexpr TwipsRect kLabel2{0, 2400, 1935, 255};
+constexpr TwipsRect kDrive0{2040, 0, 4455, 315};
+constexpr TwipsRect kDrive1{2040, 2280, 4455, 315};
+constexpr TwipsRect kUnpack{1200, 0, 735, 315};
 constexpr std::array<TwipsRect, 3> kOption{
     {{0, 4680, 1200, 255}, {1200, 4680, 1200, 255}, {2400, 4680, 1200, 255}}};
 constexpr TwipsRect kConvert{3720, 4560, 1335, 375};
 constexpr TwipsRect kUncompressed{5160, 4560, 1680, 375};
 constexpr TwipsRect kConvertAll{6960, 4560, 1500, 375};
 constexpr TwipsRect kFast{8580, 4560, 1965, 375};
-constexpr TwipsRect kProgress{0, 5055, 3600, 345};
+constexpr TwipsRect kProgress{0, 5055, 2220, 345};
+constexpr TwipsRect kRestore{2280, 5040, 1380, 375};
 constexpr TwipsRect kCancel{3720, 5040, 1335, 375};
 constexpr TwipsRect kInfo{5160, 5070, 5385, 300};
 constexpr TwipsRect kPreview{6705, 120, 3840, 4320};
@@ -68,6 +83,20 @@ class FlagScope {
     bool& flag_;
 };
 
+// "2 nicht ersetzt: a.tga, b.tga"; more than a few: the count and the first ones.
+QString KeptText(const jobs::GfpToTgaResult& result)
+{
+    constexpr std::size_t kNamed = 3;
+    QStringList names;
+    for (std::size_t i = 0; i < result.keptNames.size() && i < kNamed; ++i)
+        names.append(QFile::decodeName(QByteArray::fromStdString(result.keptNames[i])));
+    QString text = QStringLiteral("%1 nicht ersetzt: %2").arg(result.kept).arg(names.join(QStringLiteral(", ")));
+    const auto more = result.kept - static_cast<int>(names.size());
+    if (more > 0)
+        text += QStringLiteral(" und %1 weitere").arg(more);
+    return text;
+}
+
 // "1 Datei konvertiert", "3 Dateien konvertiert, 1 abgelehnt, abgebrochen".
 QString BatchSummary(const jobs::GfpToTgaResult& result)
 {
@@ -76,10 +105,25 @@ QString BatchSummary(const jobs::GfpToTgaResult& result)
     if (!result.refused.empty())
         text += QStringLiteral(", %1 abgelehnt").arg(result.refused.size());
     if (result.kept > 0)
-        text += QStringLiteral(", %1 nicht ersetzt").arg(result.kept);
+        text += QStringLiteral(", ") + KeptText(result);
     if (result.cancelled)
         text += QStringLiteral(", abgebrochen");
     return text;
+}
+
+// The width and height of the picture at path; nothing when it cannot be read.
+std::optional<QSize> PictureSize(const Path& path)
+{
+    const Result<std::unique_ptr<RowSource>> source = OpenPictureSource(path);
+    if (!source.ok())
+        return std::nullopt;
+    const PictureInfo& info = source.value()->Info();
+    return QSize(info.width, info.height);
+}
+
+QString SizeText(QSize size)
+{
+    return QStringLiteral("%1 \u00d7 %2").arg(size.width()).arg(size.height());
 }
 
 // The name of the file the conversion of gfpName writes.
@@ -101,76 +145,75 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
 {
     setWindowTitle(Caption());
     setFont(WindowFont());
-    // The window may grow: the lists keep their places and the preview takes the room.
+    // The table's places are the initial layout; a larger window gives its room to the lists
+    // and the preview.
     setMinimumSize(Twips(0, 0, kWidthTwips, kHeightTwips).size());
     resize(minimumSize());
     runner_ = std::make_unique<JobRunner>();
     workers_ = jobs::DefaultWorkers();
+    MakeControls();
+    ConnectControls();
+    PlaceControls();
+}
 
-    const auto place = [](QWidget* control, const char* name, QRect where) {
+void Form2::MakeControls()
+{
+    const auto make = []<typename T>(T* control, const char* name, const QString& tip) {
         control->setObjectName(QString::fromLatin1(name));
-        control->setGeometry(where);
+        control->setToolTip(tip);
+        if constexpr (std::is_base_of_v<QPushButton, T>)
+            control->setAutoDefault(false);
         return control;
     };
-
     // In tab order.
-    File1[0] = new FileListBox(this);
-    place(File1[0], "File1_0", Twips(2040, 360, 4455, 1845));
-    File1[0]->setPattern(QStringLiteral("*.tga"));
-    Dir1[0] = new DirListBox(this);
-    place(Dir1[0], "Dir1_0", Twips(0, 360, 1935, 1890));
-    Label1 = new QLabel(QStringLiteral("Quelldatei: "), this);
-    place(Label1, "Label1", Twips(0, 120, 1455, 255));
-    Dir1[1] = new DirListBox(this);
-    place(Dir1[1], "Dir1_1", Twips(0, 2640, 1935, 1890));
-    File1[1] = new FileListBox(this);
-    place(File1[1], "File1_1", Twips(2040, 2640, 4455, 1845));
-    File1[1]->setPattern(QStringLiteral("*.gfp"));
-    Label2 = new QLabel(QStringLiteral("Zieldatei:"), this);
-    place(Label2, "Label2", Twips(0, 2400, 1935, 255));
-    Drive1[0] = new DriveListBox(this);
-    place(Drive1[0], "Drive1_0", Twips(2040, 0, 4455, 315));
-    Drive1[1] = new DriveListBox(this);
-    place(Drive1[1], "Drive1_1", Twips(2040, 2280, 4455, 315));
-    btnconvert = new QPushButton(QStringLiteral("Convert"), this);
-    place(btnconvert, "btnconvert", kConvert.Pixels());
-    opgra[0] = new QRadioButton(QStringLiteral("tga->gfp"), this);
-    place(opgra[0], "opgra_0", kOption[0].Pixels());
-    opgra[1] = new QRadioButton(QStringLiteral("gfp->tga"), this);
-    place(opgra[1], "opgra_1", kOption[1].Pixels());
-    opgra[2] = new QRadioButton(QStringLiteral("gfp->png"), this);
-    place(opgra[2], "opgra_2", kOption[2].Pixels());
-    lblinfo = new QLabel(this);
-    place(lblinfo, "lblinfo", kInfo.Pixels());
-    Command1 = new QPushButton(QStringLiteral("unpack"), this);
-    place(Command1, "Command1", Twips(1200, 0, 735, 315));
-    chkuncom = new QCheckBox(QStringLiteral("unkomprimiert"), this);
-    place(chkuncom, "chkuncom", kUncompressed.Pixels());
-    chkfast = new QCheckBox(QStringLiteral("schnell packen"), this);
-    place(chkfast, "chkfast", kFast.Pixels());
-    chkunpackall = new QCheckBox(QStringLiteral("convert all"), this);
-    place(chkunpackall, "chkunpackall", kConvertAll.Pixels());
+    File1[0] = make(new FileListBox(this), "File1_0", QStringLiteral("Die Quelldateien im Quellordner"));
+    Dir1[0] = make(new DirListBox(this), "Dir1_0", QStringLiteral("Der Quellordner: Doppelklick oder Enter öffnet"));
+    Label1 = make(new QLabel(QStringLiteral("&Quelldatei: "), this), "Label1", QStringLiteral("Quelle der Umwandlung"));
+    Label1->setBuddy(File1[0]);
+    Dir1[1] = make(new DirListBox(this), "Dir1_1", QStringLiteral("Der Zielordner: Doppelklick oder Enter öffnet"));
+    File1[1] = make(new FileListBox(this), "File1_1", QStringLiteral("Die GFP-Datei, deren Bild ersetzt wird"));
+    Label2 = make(new QLabel(QStringLiteral("&Zieldatei:"), this), "Label2", QStringLiteral("Ziel der Umwandlung"));
+    Label2->setBuddy(File1[1]);
+    Drive1[0] = make(new DriveListBox(this), "Drive1_0", QStringLiteral("Laufwerk der Quelle"));
+    Drive1[1] = make(new DriveListBox(this), "Drive1_1", QStringLiteral("Laufwerk des Ziels"));
+    btnconvert = make(new QPushButton(QStringLiteral("&Convert"), this), "btnconvert",
+                      QStringLiteral("Wandelt die gewählte Datei um (Enter in einer Dateiliste)"));
+    opgra[0] = make(new QRadioButton(QStringLiteral("&tga->gfp"), this), "opgra_0",
+                    QStringLiteral("TGA oder PNG in eine vorhandene GFP-Datei schreiben"));
+    opgra[1] = make(new QRadioButton(QStringLiteral("g&fp->tga"), this), "opgra_1",
+                    QStringLiteral("GFP als TGA-Datei neben die Quelle schreiben"));
+    opgra[2] = make(new QRadioButton(QStringLiteral("gfp->&png"), this), "opgra_2",
+                    QStringLiteral("GFP als PNG-Datei neben die Quelle schreiben"));
+    lblinfo = make(new QLabel(this), "lblinfo", QString());
+    Command1 = make(new QPushButton(QStringLiteral("&unpack"), this), "Command1",
+                    QStringLiteral("Öffnet das Fenster zum Entpacken von RES-Archiven"));
+    chkuncom = make(new QCheckBox(QStringLiteral("un&komprimiert"), this), "chkuncom",
+                    QStringLiteral("Die Pixel ungepackt in die GFP-Datei schreiben"));
+    chkfast = make(new QCheckBox(QStringLiteral("&schnell packen"), this), "chkfast",
+                   QStringLiteral("Schneller packen, von zlib weiter lesbar"));
+    chkunpackall = make(new QCheckBox(QStringLiteral("convert &all"), this), "chkunpackall",
+                        QStringLiteral("Alle GFP-Dateien der Liste umwandeln"));
     chkunpackall->setEnabled(false);
-    prgjob = new QProgressBar(this);
-    place(prgjob, "prgjob", kProgress.Pixels());
+    prgjob = make(new QProgressBar(this), "prgjob", QStringLiteral("Fortschritt der Umwandlung"));
     prgjob->setRange(0, kBarSteps);
-    prgjob->setValue(0);
-    btncancel = new QPushButton(QStringLiteral("Abbrechen"), this);
-    place(btncancel, "btncancel", kCancel.Pixels());
+    prgjob->reset();
+    prgjob->setTextVisible(false);
+    btncancel = make(new QPushButton(QStringLiteral("A&bbrechen"), this), "btncancel",
+                     QStringLiteral("Bricht die laufende Umwandlung ab"));
     btncancel->setEnabled(false);
-    picpreview = new PreviewBox(this);
-    place(picpreview, "picpreview", kPreview.Pixels());
+    picpreview = make(new PreviewBox(this), "picpreview", QStringLiteral("Vorschau der Quelldatei"));
+    btnrestore = make(new QPushButton(QStringLiteral("&Wiederherstellen"), this), "btnrestore", QString());
 
-    QWidget* const tabOrder[] = {File1[0],  Dir1[0],    Dir1[1],  File1[1],     Drive1[0],
-                                 Drive1[1], btnconvert, opgra[0], opgra[1],     opgra[2],
-                                 Command1,  chkuncom,   chkfast,  chkunpackall, btncancel};
+    QWidget* const tabOrder[] = {File1[0],  Dir1[0],    Dir1[1],  File1[1], Drive1[0], Drive1[1],
+                                 btnconvert, opgra[0],  opgra[1], opgra[2], Command1,  chkuncom,
+                                 chkfast,   chkunpackall, btnrestore, btncancel};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
-    btnconvert->setAutoDefault(false);
-    Command1->setAutoDefault(false);
-    btncancel->setAutoDefault(false);
     File1[0]->setFocus();
+}
 
+void Form2::ConnectControls()
+{
     poll_ = new QTimer(this);
     poll_->setInterval(kPollMilliseconds);
     connect(poll_, &QTimer::timeout, this, &Form2::ShowProgress);
@@ -191,8 +234,9 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
     for (int i = 0; i < 2; ++i) {
         connect(Drive1[i], &DriveListBox::Change, this, [this, i] { Drive1_Change(i); });
         connect(Dir1[i], &DirListBox::Change, this, [this, i] { Dir1_Change(i); });
-        connect(Dir1[i], &DirListBox::ListFailed, this, &Form2::ShowMessage);
+        connect(Dir1[i], &DirListBox::ListFailed, this, [this](const QString& text) { ShowMessage(text); });
         connect(File1[i], &FileListBox::Click, this, [this, i] { File1_Click(i); });
+        connect(File1[i], &FileListBox::EnterPressed, this, &Form2::File1_Enter);
     }
     for (int i = 0; i < 3; ++i)
         connect(opgra[i], &QRadioButton::toggled, this, [this, i](bool on) {
@@ -200,12 +244,14 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
                 opgra_Click(i);
         });
     connect(File1[0], &FileListBox::Listed, this, &Form2::ShowPreview);
+    connect(File1[1], &FileListBox::Listed, this, &Form2::ApplyEnabled);
     // The source list shows the entry being converted.
     connect(
         this, &Form2::Converting, this, [this](int index) { File1[0]->setListIndex(index); },
         Qt::QueuedConnection);
     connect(btnconvert, &QPushButton::clicked, this, &Form2::btnconvert_Click);
     connect(btncancel, &QPushButton::clicked, this, &Form2::btncancel_Click);
+    connect(btnrestore, &QPushButton::clicked, this, &Form2::btnrestore_Click);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     // A picture is packed one way: ticking one of the two unticks the other.
     connect(chkuncom, &QCheckBox::toggled, this, [this](bool on) {
@@ -216,7 +262,7 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
         if (on)
             chkuncom->setChecked(false);
     });
-    PlaceControls();
+    AddWindowKeys(this, [this] { RefreshLists(); });
 }
 
 Form2::~Form2()
@@ -241,24 +287,42 @@ void Form2::resizeEvent(QResizeEvent* event)
     PlaceControls();
 }
 
-// The controls below the lists keep their distance from the bottom edge; the preview
-// takes what the window grew by.
+// The table's places at the initial size. Grown, the lists take half the new width (the
+// folder lists a third of it) and share the new height, the preview takes the other half
+// and the whole height, and the rows below keep their distance from the bottom edge.
 void Form2::PlaceControls()
 {
     const QSize design = Twips(0, 0, kWidthTwips, kHeightTwips).size();
     const int dx = std::max(0, width() - design.width());
     const int dy = std::max(0, height() - design.height());
-    const auto down = [dy](QWidget* control, QRect where) { control->setGeometry(where.translated(0, dy)); };
+    const int lists = dx / 2;
+    const int dirs = lists / 3;
+    const int files = lists - dirs;
+    const int top = dy / 2;
+    const int bottom = dy - top;
+    const auto at = [](QWidget* control, const TwipsRect& where, int x, int y, int w, int h) {
+        control->setGeometry(where.Pixels().translated(x, y).adjusted(0, 0, w, h));
+    };
+    at(Label1, kLabel1, 0, 0, 0, 0);
+    at(Command1, kUnpack, 0, 0, 0, 0);
+    at(Drive1[0], kDrive0, dirs, 0, files, 0);
+    at(Dir1[0], kDir0, 0, 0, dirs, top);
+    at(File1[0], kFile0, dirs, 0, files, top);
+    at(Label2, kLabel2, 0, top, 0, 0);
+    at(Drive1[1], kDrive1, dirs, top, files, 0);
+    at(Dir1[1], kDir1, 0, top, dirs, bottom);
+    at(File1[1], kFile1, dirs, top, files, bottom);
     for (std::size_t i = 0; i < opgra.size(); ++i)
-        down(opgra[i], kOption[i].Pixels());
-    down(btnconvert, kConvert.Pixels());
-    down(chkuncom, kUncompressed.Pixels());
-    down(chkfast, kFast.Pixels());
-    down(chkunpackall, kConvertAll.Pixels());
-    down(prgjob, kProgress.Pixels());
-    down(btncancel, kCancel.Pixels());
-    down(lblinfo, kInfo.Pixels().adjusted(0, 0, dx, 0));
-    picpreview->setGeometry(kPreview.Pixels().adjusted(0, 0, dx, dy));
+        at(opgra[i], kOption[i], 0, dy, 0, 0);
+    at(btnconvert, kConvert, 0, dy, 0, 0);
+    at(chkuncom, kUncompressed, 0, dy, 0, 0);
+    at(chkfast, kFast, 0, dy, 0, 0);
+    at(chkunpackall, kConvertAll, 0, dy, 0, 0);
+    at(prgjob, kProgress, 0, dy, 0, 0);
+    at(btnrestore, kRestore, 0, dy, 0, 0);
+    at(btncancel, kCancel, 0, dy, 0, 0);
+    at(lblinfo, kInfo, 0, dy, dx, 0);
+    at(picpreview, kPreview, lists, 0, dx - lists, dy);
     ShowStatus(lblinfo);
 }
 
@@ -270,35 +334,48 @@ void Form2::SetInfo(const QString& text)
 void Form2::ApplyEnabled()
 {
     // While this window's job runs, nothing that would change what it works on takes input;
-    // while any job runs, nothing can start another.
+    // while any job runs, nothing can start another. A GFP is converted beside itself: the
+    // target side and the packing are then out of play.
     const bool own = runner_->IsRunningFor(this);
-    const bool gfpSource = mode_ != 0;
+    const bool targetSide = !own && mode_ == 0;
     btnconvert->setEnabled(!runner_->IsBusy());
     for (QRadioButton* option : opgra)
         option->setEnabled(!own);
-    chkuncom->setEnabled(!own);
-    chkfast->setEnabled(!own);
-    chkunpackall->setEnabled(!own && gfpSource);
-    for (int i = 0; i < 2; ++i) {
-        Drive1[i]->setEnabled(!own);
-        Dir1[i]->setEnabled(!own);
-    }
+    chkuncom->setEnabled(targetSide);
+    chkfast->setEnabled(targetSide);
+    chkunpackall->setEnabled(!own && mode_ != 0);
+    Drive1[0]->setEnabled(!own);
+    Dir1[0]->setEnabled(!own);
     File1[0]->setEnabled(!own);
-    File1[1]->setEnabled(!own && !gfpSource);
+    Label2->setEnabled(targetSide);
+    Drive1[1]->setEnabled(targetSide);
+    Dir1[1]->setEnabled(targetSide);
+    File1[1]->setEnabled(targetSide);
     btncancel->setEnabled(own);
+
+    const bool selected = File1[1]->ListIndex() >= 0;
+    const bool backup = targetSide && selected && jobs::HasBackup(ToPath(SelectedPath(1)));
+    btnrestore->setEnabled(backup && !runner_->IsBusy());
+    btnrestore->setToolTip(backup     ? QStringLiteral("Holt %1.bak zurück; die jetzige Datei wird zur .bak")
+                                            .arg(File1[1]->FileName())
+                           : selected ? QStringLiteral("Zur gewählten Zieldatei gibt es keine .bak")
+                                      : QStringLiteral("Stellt eine Zieldatei aus ihrer .bak wieder her; "
+                                                       "erst eine Zieldatei wählen"));
 }
 
-void Form2::ShowMessage(const QString& text)
+void Form2::ShowMessage(const QString& text, MessageKind kind)
 {
-    ShowMessageBox(this, sink_, text);
+    ShowMessageBox(this, sink_, text, kind);
 }
 
 void Form2::Form_Load()
 {
     try {
         for (int i = 0; i < 2; ++i) {
-            File1[i]->setPath(programFolder_);
-            Dir1[i]->setPath(programFolder_);
+            const QString folder =
+                memory_ ? memory_->Folder(i == 0 ? FolderKey::Source : FolderKey::Target) : programFolder_;
+            File1[i]->setPath(folder);
+            Dir1[i]->setPath(folder);
         }
         opgra[0]->setChecked(true);
     } catch (const std::exception& error) {
@@ -359,6 +436,8 @@ void Form2::Dir1_Change(int Index)
     const auto i = static_cast<std::size_t>(Index);
     try {
         File1[i]->setPath(Dir1[i]->path());
+        if (memory_)
+            memory_->Remember(Index == 0 ? FolderKey::Source : FolderKey::Target, Dir1[i]->path());
     } catch (const std::exception& error) {
         ShowMessage(What(error));
     }
@@ -368,6 +447,23 @@ void Form2::File1_Click(int Index)
 {
     if (Index == 0)
         ShowPreview();
+    else
+        ApplyEnabled();
+}
+
+void Form2::File1_Enter()
+{
+    const bool ready = File1[0]->ListIndex() >= 0 && (mode_ != 0 || File1[1]->ListIndex() >= 0);
+    if (ready && btnconvert->isEnabled())
+        btnconvert_Click();
+}
+
+void Form2::ShowAgain()
+{
+    closed_ = false;
+    showNormal();
+    raise();
+    activateWindow();
 }
 
 void Form2::ShowPreview()
@@ -399,8 +495,12 @@ void Form2::Command1_Click()
     try {
         // A closed window may still be finishing its unpack; the next one is made afresh.
         if (Unpacker() == nullptr) {
-            unpacker_ = new Form1(module_, programFolder_, runner_.get());
+            const QString folder = memory_ ? memory_->Folder(FolderKey::Unpacker) : programFolder_;
+            unpacker_ = new Form1(module_, folder, runner_.get());
             unpacker_->setMessageSink(sink_);
+            unpacker_->setQuestionSink(questionSink_);
+            unpacker_->setFolderMemory(memory_);
+            unpacker_->setConverter([this] { ShowAgain(); });
             unpacker_->Form_Load();
         }
         unpacker_->show();
@@ -459,15 +559,16 @@ void Form2::StartJob(std::function<void(jobs::JobProgress&)> work, std::function
             poll_->stop();
             unsetCursor();
             const jobs::JobProgress* progress = runner_->Progress();
-            prgjob->setRange(0, kBarSteps);
-            prgjob->setValue(failure->isEmpty() && !progress->Cancelled() ? kBarSteps : 0);
             if (tgaStage_) {
                 tgaStage_.reset();
                 setWindowTitle(Caption());
             }
             if (failure->isEmpty()) {
+                EndBar(progress->Cancelled() ? QStringLiteral("Abgebrochen") : QStringLiteral("Fertig"),
+                       !progress->Cancelled());
                 done();
             } else {
+                EndBar(QStringLiteral("Fehlgeschlagen"), false);
                 SetInfo({});
                 if (!closed_)
                     ShowMessage(
@@ -478,8 +579,13 @@ void Form2::StartJob(std::function<void(jobs::JobProgress&)> work, std::function
     if (!started)
         return;
     setCursor(Qt::BusyCursor);
-    prgjob->setValue(0);
+    StartBar(prgjob);
     poll_->start();
+}
+
+void Form2::EndBar(const QString& text, bool full)
+{
+    EndJobBar(prgjob, text, full);
 }
 
 void Form2::ShowProgress()
@@ -519,7 +625,7 @@ void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
     FileListBox* source = File1[0];
     const int selected = source->ListIndex();
     if (selected < 0) {
-        ShowMessage(QStringLiteral("Bitte eine Quelldatei auswählen"));
+        ShowMessage(QStringLiteral("Bitte eine Quelldatei auswählen"), MessageKind::Information);
         return;
     }
     const bool all = chkunpackall->checkState() != Qt::Unchecked;
@@ -557,20 +663,27 @@ void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
             options.askReplace = ask;
             *result = jobs::ConvertGfpToTga(module_, folder, names, first, last, select, options);
         },
-        [this, result, several, written] {
-            if (several)
+        [this, result, several, written = QDir(source->path()).filePath(written)] {
+            if (several) {
                 SetInfo(BatchSummary(*result));
-            else if (result->cancelled)
+                if (!result->refused.empty())
+                    EndBar(QStringLiteral("%1 abgelehnt").arg(result->refused.size()), false);
+            } else if (result->cancelled) {
                 SetInfo(QStringLiteral("Abgebrochen"));
-            else if (result->kept > 0)
-                SetInfo(QStringLiteral("Nicht ersetzt: %1").arg(written));
-            else if (result->written > 0)
-                SetInfo(QStringLiteral("Fertig: %1").arg(written));
+                EndBar(QStringLiteral("Abgebrochen"), false);
+            } else if (result->kept > 0) {
+                SetInfo(QStringLiteral("Nicht ersetzt: %1").arg(QDir::toNativeSeparators(written)));
+                EndBar(QStringLiteral("Nicht ersetzt"), false);
+            } else if (result->written > 0) {
+                SetInfo(QStringLiteral("Fertig: %1").arg(QDir::toNativeSeparators(written)));
+            } else {
+                EndBar(QStringLiteral("Abgelehnt"), false);
+            }
             if (!result->refused.empty() && !closed_) {
                 QString text = QStringLiteral("Nicht umgewandelt:");
                 for (const jobs::Refusal& refusal : result->refused)
                     text += u'\n' + ToQString(jobs::MessageText(refusal));
-                ShowMessage(text);
+                ShowMessage(text, MessageKind::Warning);
             }
         });
 }
@@ -582,35 +695,82 @@ GfpPacking Form2::Packing() const
     return chkfast->checkState() != Qt::Unchecked ? GfpPacking::Fast : GfpPacking::Zlib;
 }
 
+// Asks before a picture of another size replaces the one in to; true when it may.
+bool Form2::AskPictureSize(const Path& from, const Path& to)
+{
+    const std::optional<QSize> now = PictureSize(to);
+    const std::optional<QSize> next = PictureSize(from);
+    if (!now || !next || *now == *next)
+        return true;
+    const QString text = QStringLiteral("Das Bild in %1 ist %2 groß, das neue %3. Trotzdem ersetzen?")
+                             .arg(ToQString(to.filename()), SizeText(*now), SizeText(*next));
+    return runner_->Ask([this, text] { return AskQuestion(this, questionSink_, text, false); }) ==
+           jobs::ReplaceAnswer::Yes;
+}
+
 void Form2::ConvertTgaToGfp()
 {
     if (File1[1]->ListIndex() < 0 || File1[0]->ListIndex() < 0) {
-        ShowMessage(QStringLiteral("Bitte eine Quell und Zieldatei auswählen"));
+        ShowMessage(QStringLiteral("Bitte eine Quell- und Zieldatei auswählen"), MessageKind::Information);
         return;
     }
     const QString source = SelectedPath(0);
     auto result = std::make_shared<jobs::TgaToGfpResult>();
+    auto declined = std::make_shared<bool>(false);
     auto stage = std::make_shared<std::atomic<int>>(-1);
     tgaStage_ = stage;
     StartJob(
-        [this, result, stage, from = ToPath(source), to = ToPath(SelectedPath(1)),
+        [this, result, declined, stage, from = ToPath(source), to = ToPath(SelectedPath(1)),
          packing = Packing()](jobs::JobProgress& progress) {
+            if (!AskPictureSize(from, to)) {
+                *declined = true;
+                return;
+            }
             const auto told = [stage](jobs::TgaToGfpStage now) { stage->store(static_cast<int>(now)); };
             const jobs::PictureFormat format =
                 PictureKindOf(from) == PictureKind::Png ? jobs::PictureFormat::Png : jobs::PictureFormat::Tga;
             *result = jobs::ConvertPictureToGfp(module_, from, format, to, packing, told, {}, &progress);
         },
-        [this, result, target = File1[1]->FileName()] {
-            if (result->ok) {
+        [this, result, declined, target = File1[1]->FileName()] {
+            if (*declined) {
+                SetInfo(QStringLiteral("Nicht ersetzt: %1").arg(target));
+                EndBar(QStringLiteral("Nicht ersetzt"), false);
+            } else if (result->ok) {
                 SetInfo(QStringLiteral("Fertig: %1").arg(target));
             } else if (result->cancelled) {
                 SetInfo(QStringLiteral("Abgebrochen"));
             } else {
                 SetInfo({});
+                EndBar(QStringLiteral("Abgelehnt"), false);
                 if (!closed_)
-                    ShowMessage(ToQString(jobs::MessageText(result->refusal)));
+                    ShowMessage(ToQString(jobs::MessageText(result->refusal)), MessageKind::Warning);
             }
         });
+}
+
+void Form2::btnrestore_Click()
+{
+    if (runner_->IsBusy() || mode_ != 0 || File1[1]->ListIndex() < 0)
+        return;
+    const QString target = SelectedPath(1);
+    if (!jobs::HasBackup(ToPath(target)))
+        return;
+    if (AskQuestion(this, questionSink_, RestoreQuestion(target), false) != jobs::ReplaceAnswer::Yes)
+        return;
+    auto result = std::make_shared<jobs::RestoreResult>();
+    StartJob([result, file = ToPath(target)](jobs::JobProgress&) { *result = jobs::RestoreBackup(file); },
+             [this, result, name = File1[1]->FileName()] {
+                 if (result->ok) {
+                     SetInfo(QStringLiteral("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
+                 } else {
+                     SetInfo({});
+                     EndBar(QStringLiteral("Abgelehnt"), false);
+                     if (!closed_)
+                         ShowMessage(ToQString(jobs::MessageText(result->refusal)), MessageKind::Warning);
+                 }
+                 picpreview->Clear();
+                 ShowPreview();
+             });
 }
 
 } // namespace varnox::ui

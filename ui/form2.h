@@ -26,6 +26,7 @@ namespace varnox::ui {
 class DirListBox;
 class DriveListBox;
 class FileListBox;
+class FolderMemory;
 class Form1;
 class JobRunner;
 class PreviewBox;
@@ -61,6 +62,8 @@ class Form2 : public QWidget {
     QProgressBar* prgjob = nullptr;
     QPushButton* btncancel = nullptr;
     PreviewBox* picpreview = nullptr;
+    // Puts the selected target back from its ".bak"; the current file becomes the ".bak".
+    QPushButton* btnrestore = nullptr;
 
     void Form_Load();
     void opgra_Click(int Index);
@@ -70,6 +73,11 @@ class Form2 : public QWidget {
     void Command1_Click();
     void btnconvert_Click();
     void btncancel_Click();
+    void btnrestore_Click();
+    // Enter in a file list: "Convert" when the files it needs are selected.
+    void File1_Enter();
+    // Shows the window again after the user closed it.
+    void ShowAgain();
 
     // The unpacker window while it is open; null before the first "unpack" and after a close.
     Form1* Unpacker() const;
@@ -78,11 +86,14 @@ class Form2 : public QWidget {
 
     // Messages of this window and of the unpacker windows it opens go to sink when set.
     void setMessageSink(MessageSink sink) { sink_ = std::move(sink); }
-    void ShowMessage(const QString& text);
+    void ShowMessage(const QString& text, MessageKind kind = MessageKind::Warning);
     // Questions of this window go to sink when set.
     void setQuestionSink(QuestionSink sink) { questionSink_ = std::move(sink); }
     // The workers "convert all" runs on; one per core unless set.
     void setBatchWorkers(unsigned workers) { workers_ = workers; }
+    // With a memory, the lists start on the folders used last and remember each new one;
+    // without, every list starts on the program folder.
+    void setFolderMemory(std::shared_ptr<FolderMemory> memory) { memory_ = std::move(memory); }
 
   signals:
     // From the worker: entry index of the source list is converted now.
@@ -103,14 +114,20 @@ class Form2 : public QWidget {
     void SetInfo(const QString& text);
     void ApplyEnabled();
     void ShowProgress();
+    // The bar at a job's end: its own outcome as text, full when the job ran to its end.
+    void EndBar(const QString& text, bool full);
+    bool AskPictureSize(const Path& from, const Path& to);
     void ShowPreview();
     void RefreshLists();
     void PlaceControls();
+    void MakeControls();
+    void ConnectControls();
 
     Module1& module_;
     QString programFolder_;
     MessageSink sink_;
     QuestionSink questionSink_;
+    std::shared_ptr<FolderMemory> memory_;
     std::unique_ptr<JobRunner> runner_;
     QPointer<Form1> unpacker_;
     QTimer* poll_ = nullptr;

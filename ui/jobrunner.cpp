@@ -62,9 +62,10 @@ void JobRunner::Finished()
     busy_ = false;
     const std::function<void()> done = std::move(done_);
     done_ = nullptr;
-    if (owner_ && done)
-        done();
+    const QPointer<QObject> owner = owner_;
     owner_ = nullptr;
+    if (owner && done)
+        done();
     emit BusyChanged(false);
 }
 

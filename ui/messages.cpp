@@ -3,19 +3,61 @@
 #include <QApplication>
 #include <QFont>
 #include <QLabel>
+#include <QFileInfo>
+#include <QKeySequence>
 #include <QMessageBox>
+#include <QProgressBar>
+#include <QShortcut>
 #include <QPushButton>
 
 namespace varnox::ui {
 
-void ShowMessageBox(QWidget* parent, const MessageSink& sink, const QString& text)
+void ShowMessageBox(QWidget* parent, const MessageSink& sink, const QString& text, MessageKind kind)
 {
     if (sink) {
         sink(text);
         return;
     }
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Varnox"), text, QMessageBox::Ok, parent);
+    const QMessageBox::Icon icon = kind == MessageKind::Information ? QMessageBox::Information
+                                   : kind == MessageKind::Warning   ? QMessageBox::Warning
+                                                                    : QMessageBox::Critical;
+    QMessageBox box(icon, QStringLiteral("Varnox"), text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+QString RestoreQuestion(const QString& file)
+{
+    const QString name = QFileInfo(file).fileName();
+    return QStringLiteral("%1 aus %1.bak wiederherstellen?\n\nDie jetzige Fassung wird dabei zu %1.bak; "
+                          "ein zweites Wiederherstellen macht den Schritt rückgängig.")
+        .arg(name);
+}
+
+void StartBar(QProgressBar* bar)
+{
+    bar->reset();
+    bar->setFormat(QStringLiteral("%p %"));
+    bar->setTextVisible(true);
+}
+
+void EndJobBar(QProgressBar* bar, const QString& text, bool full)
+{
+    if (bar->maximum() == 0)
+        bar->setRange(0, 1000);
+    if (full)
+        bar->setValue(bar->maximum());
+    else if (bar->value() < bar->minimum())
+        bar->setValue(bar->minimum());
+    bar->setFormat(text);
+    bar->setTextVisible(true);
+}
+
+void AddWindowKeys(QWidget* window, const std::function<void()>& refresh)
+{
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), window);
+    QObject::connect(quit, &QShortcut::activated, window, &QWidget::close);
+    auto* reread = new QShortcut(QKeySequence(Qt::Key_F5), window);
+    QObject::connect(reread, &QShortcut::activated, window, refresh);
 }
 
 jobs::ReplaceAnswer AskQuestion(QWidget* parent, const QuestionSink& sink, const QString& text, bool offerAll)

@@ -8,14 +8,19 @@
 
 class QFont;
 class QLabel;
+class QProgressBar;
 class QWidget;
 
 namespace varnox::ui {
 
 using MessageSink = std::function<void(const QString& text)>;
 
+// What a message tells, for the icon of its box.
+enum class MessageKind { Information, Warning, Critical };
+
 // Shows text to the user: through sink when one is set, otherwise in a modal box over parent.
-void ShowMessageBox(QWidget* parent, const MessageSink& sink, const QString& text);
+void ShowMessageBox(QWidget* parent, const MessageSink& sink, const QString& text,
+                    MessageKind kind = MessageKind::Warning);
 
 // Where a window's questions go; offerAll adds "Ja, alle" and "Abbrechen" to "Ja" and "Nein".
 using QuestionSink = std::function<jobs::ReplaceAnswer(const QString& text, bool offerAll)>;
@@ -24,6 +29,18 @@ using QuestionSink = std::function<jobs::ReplaceAnswer(const QString& text, bool
 // answers "Abbrechen", or "Nein" when only "Ja" and "Nein" are offered.
 jobs::ReplaceAnswer AskQuestion(QWidget* parent, const QuestionSink& sink, const QString& text,
                                 bool offerAll);
+
+// "Wiederherstellen?" for file from file.bak, saying that the step can be undone.
+QString RestoreQuestion(const QString& file);
+
+// A job's bar before it starts: empty, without a percentage until the job tells one.
+void StartBar(QProgressBar* bar);
+// The bar at a job's end: text in place of a percentage; filled when the job ran to its end,
+// else left where the job stopped.
+void EndJobBar(QProgressBar* bar, const QString& text, bool full);
+
+// Ctrl+Q closes window, F5 runs refresh (the lists read again).
+void AddWindowKeys(QWidget* window, const std::function<void()>& refresh);
 
 // The hourglass for as long as the object lives.
 class WaitCursor {

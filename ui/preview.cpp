@@ -177,6 +177,11 @@ void PreviewBox::Show(const QString& path)
     cancel_ = std::make_shared<std::atomic<bool>>(false);
     path_ = path;
     stamp_ = stamp;
+    // The old picture goes at once, so that it is never taken for the new one.
+    display_ = QImage();
+    scaled_ = QPixmap();
+    info_->setText(QStringLiteral("Lade …"));
+    update();
     watcher_.setFuture(QtConcurrent::run([path, cancel = cancel_] { return LoadPreview(path, *cancel); }));
 }
 
@@ -189,6 +194,12 @@ void PreviewBox::Clear()
     scaled_ = QPixmap();
     info_->clear();
     update();
+}
+
+void PreviewBox::ShowText(const QString& text)
+{
+    Clear();
+    info_->setText(text);
 }
 
 void PreviewBox::Decoded()

@@ -36,11 +36,13 @@ class PreviewBox : public QWidget {
     PreviewBox(const PreviewBox&) = delete;
     PreviewBox& operator=(const PreviewBox&) = delete;
 
-    // Shows the picture at path once decoded; a newer call cancels an older one. The file
-    // shown already, unchanged on disk, is not decoded again.
+    // Shows the picture at path once decoded, "Lade …" until then; a newer call cancels an
+    // older one. The file shown already, unchanged on disk, is not decoded again.
     void Show(const QString& path);
     // Shows nothing.
     void Clear();
+    // Shows no picture, and text on the line below (what an item without a picture is).
+    void ShowText(const QString& text);
 
     // The file shown or being decoded; empty for none.
     QString path() const { return path_; }

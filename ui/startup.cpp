@@ -1,0 +1,161 @@
+#include "ui/startup.h"
+
+#include "ui/dirlistbox.h"
+#include "ui/filelistbox.h"
+#include "ui/folders.h"
+#include "ui/form1.h"
+#include "ui/form2.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRadioButton>
+#include <QSettings>
+
+namespace varnox::ui {
+
+namespace {
+
+QString SettingsKey(FolderKey key)
+{
+    switch (key) {
+    case FolderKey::Source:
+        return QStringLiteral("folders/source");
+    case FolderKey::Target:
+        return QStringLiteral("folders/target");
+    case FolderKey::Unpacker:
+        break;
+    }
+    return QStringLiteral("folders/unpacker");
+}
+
+bool IsListable(const QString& folder)
+{
+    try {
+        CheckListable(folder);
+        return true;
+    } catch (const ListError&) {
+        return false;
+    }
+}
+
+// Selects name in list; false when the list does not show it.
+bool SelectFile(FileListBox* list, const QString& name)
+{
+    const int index = static_cast<int>(list->FileNames().indexOf(name));
+    if (index >= 0)
+        list->setListIndex(index);
+    return index >= 0;
+}
+
+void OpenArchive(Form2& converter, const StartArgument& argument)
+{
+    converter.Command1_Click();
+    Form1* unpacker = converter.Unpacker();
+    if (unpacker == nullptr)
+        return;
+    unpacker->Dir1->setPath(argument.folder);
+    if (!SelectFile(unpacker->filFile, argument.file))
+        unpacker->ShowMessage(QStringLiteral("Das Archiv wird nicht angezeigt: %1").arg(argument.file));
+}
+
+void OpenPicture(Form2& converter, const StartArgument& argument)
+{
+    const QString suffix = QFileInfo(argument.file).suffix().toLower();
+    converter.opgra[suffix == QStringLiteral("gfp") ? 1 : 0]->setChecked(true);
+    converter.Dir1[0]->setPath(argument.folder);
+    if (!SelectFile(converter.File1[0], argument.file))
+        converter.ShowMessage(QStringLiteral("Das Bild wird nicht angezeigt: %1").arg(argument.file));
+}
+
+} // namespace
+
+bool HoldsListedFiles(const QString& folder)
+{
+    // Name filters compare without regard to case, as the file lists do.
+    const QStringList patterns{QStringLiteral("*.res"), QStringLiteral("*.gfp"), QStringLiteral("*.tga"),
+                               QStringLiteral("*.png")};
+    return !QDir(folder).entryList(patterns, QDir::Files | QDir::Readable).isEmpty();
+}
+
+QString FirstFolder(const QString& programFolder, const QString& home)
+{
+    if (!programFolder.isEmpty() && HoldsListedFiles(programFolder) && IsListable(programFolder))
+        return CleanFolder(programFolder);
+    return CleanFolder(home);
+}
+
+FolderMemory::FolderMemory(QString programFolder, QString home)
+    : first_(FirstFolder(programFolder, home))
+{
+}
+
+QString FolderMemory::Folder(FolderKey key) const
+{
+    const QString remembered = QSettings().value(SettingsKey(key)).toString();
+    if (!remembered.isEmpty() && QDir::isAbsolutePath(remembered) && IsListable(remembered))
+        return CleanFolder(remembered);
+    return first_;
+}
+
+void FolderMemory::Remember(FolderKey key, const QString& folder)
+{
+    QSettings settings;
+    if (settings.value(SettingsKey(key)).toString() == folder)
+        return;
+    settings.setValue(SettingsKey(key), folder);
+    settings.sync();
+}
+
+StartArgument ReadStartArgument(const QStringList& arguments)
+{
+    StartArgument argument;
+    if (arguments.isEmpty())
+        return argument;
+    const QFileInfo named(arguments.front());
+    if (named.isDir()) {
+        argument.kind = StartKind::Folder;
+        argument.folder = CleanFolder(named.absoluteFilePath());
+        return argument;
+    }
+    argument.folder = CleanFolder(named.absolutePath());
+    argument.file = named.fileName();
+    const QString suffix = named.suffix().toLower();
+    if (!named.isFile())
+        argument.kind = StartKind::Unknown;
+    else if (suffix == QStringLiteral("res"))
+        argument.kind = StartKind::Archive;
+    else if (suffix == QStringLiteral("gfp") || suffix == QStringLiteral("tga") || suffix == QStringLiteral("png"))
+        argument.kind = StartKind::Picture;
+    else
+        argument.kind = StartKind::Unknown;
+    return argument;
+}
+
+void OpenStartArgument(Form2& converter, const StartArgument& argument)
+{
+    try {
+        switch (argument.kind) {
+        case StartKind::None:
+            return;
+        case StartKind::Folder:
+            for (DirListBox* list : converter.Dir1)
+                list->setPath(argument.folder);
+            return;
+        case StartKind::Archive:
+            OpenArchive(converter, argument);
+            return;
+        case StartKind::Picture:
+            OpenPicture(converter, argument);
+            return;
+        case StartKind::Unknown:
+            converter.ShowMessage(
+                QStringLiteral("Kein Ordner, kein Archiv (.res) und kein Bild (.gfp, .tga, .png): %1")
+                    .arg(QDir(argument.folder).filePath(argument.file)));
+            return;
+        }
+    } catch (const std::exception& error) {
+        converter.ShowMessage(QString::fromStdString(error.what()));
+    }
+}
+
+} // namespace varnox::ui
