@@ -578,7 +578,7 @@ void Form1::EndedJob()
 
 // The report and the items of listing, both made on the worker: here they are only handed
 // to the text box and the list.
-void Form1::ShowListing(const std::shared_ptr<ArchiveListing>& listing)
+void Form1::ShowListing(const std::shared_ptr<ArchiveListing>& listing, int select)
 {
     if (listing->document) {
         QTextDocument* document = listing->document.release();
@@ -594,7 +594,7 @@ void Form1::ShowListing(const std::shared_ptr<ArchiveListing>& listing)
             txtinfo->ensureCursorVisible();
         }
     }
-    ShowItems(listing->listed ? listing : nullptr, -1);
+    ShowItems(listing->listed ? listing : nullptr, select);
 }
 
 // Fills the item list from listing (empties it for null) and selects item select, if any,
@@ -800,9 +800,7 @@ void Form1::btnreplace_Click()
                 if (!closing_)
                     ShowMessage(ToQString(jobs::MessageText(replaced->refusal)));
             } else {
-                ShowListing(listing);
-                if (listing->listed)
-                    ShowItems(listing, index);
+                ShowListing(listing, index);
                 if (listing->listed)
                     archive_ = path;
                 lstitems_SelectionChanged();

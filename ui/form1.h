@@ -111,7 +111,8 @@ class Form1 : public QWidget {
     void ShowProgress();
     void MakeControls();
     void ConnectControls();
-    void ShowListing(const std::shared_ptr<ArchiveListing>& listing);
+    // The report and items of listing, item select selected (-1: none).
+    void ShowListing(const std::shared_ptr<ArchiveListing>& listing, int select = -1);
     void ShowItems(const std::shared_ptr<ArchiveListing>& listing, int select);
     void ShowItemPreview(int index);
     void Extract(const std::vector<std::size_t>& only);

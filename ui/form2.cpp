@@ -564,9 +564,11 @@ void Form2::StartJob(std::function<void(jobs::JobProgress&)> work, std::function
                 setWindowTitle(Caption());
             }
             if (failure->isEmpty()) {
-                EndBar(progress->Cancelled() ? QStringLiteral("Abgebrochen") : QStringLiteral("Fertig"),
-                       !progress->Cancelled());
                 done();
+                // A job that told no end of its own ran to its end or was cancelled.
+                if (prgjob->format() == QString::fromUtf16(kRunningFormat))
+                    EndBar(progress->Cancelled() ? QStringLiteral("Abgebrochen") : QStringLiteral("Fertig"),
+                           !progress->Cancelled());
             } else {
                 EndBar(QStringLiteral("Fehlgeschlagen"), false);
                 SetInfo({});
@@ -667,7 +669,7 @@ void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
             if (several) {
                 SetInfo(BatchSummary(*result));
                 if (!result->refused.empty())
-                    EndBar(QStringLiteral("%1 abgelehnt").arg(result->refused.size()), false);
+                    EndBar(QStringLiteral("%1 abgelehnt").arg(result->refused.size()), !result->cancelled);
             } else if (result->cancelled) {
                 SetInfo(QStringLiteral("Abgebrochen"));
                 EndBar(QStringLiteral("Abgebrochen"), false);

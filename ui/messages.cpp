@@ -36,7 +36,7 @@ QString RestoreQuestion(const QString& file)
 void StartBar(QProgressBar* bar)
 {
     bar->reset();
-    bar->setFormat(QStringLiteral("%p %"));
+    bar->setFormat(QString::fromUtf16(kRunningFormat));
     bar->setTextVisible(true);
 }
 

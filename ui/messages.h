@@ -33,6 +33,9 @@ jobs::ReplaceAnswer AskQuestion(QWidget* parent, const QuestionSink& sink, const
 // "Wiederherstellen?" for file from file.bak, saying that the step can be undone.
 QString RestoreQuestion(const QString& file);
 
+// The text of a running job's bar: its percentage.
+inline constexpr char16_t kRunningFormat[] = u"%p %";
+
 // A job's bar before it starts: empty, without a percentage until the job tells one.
 void StartBar(QProgressBar* bar);
 // The bar at a job's end: text in place of a percentage; filled when the job ran to its end,

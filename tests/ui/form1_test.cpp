@@ -18,7 +18,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QtTest>
 #include <memory>
 
@@ -84,6 +84,14 @@ class Form1Test : public QObject {
         return *form_;
     }
 
+    // Selects item row alone in the item list.
+    static void SelectItem(Form1& form, int row)
+    {
+        form.lstitems->selectionModel()->setCurrentIndex(form.lstitems->model()->index(row, 0),
+                                                         QItemSelectionModel::ClearAndSelect |
+                                                             QItemSelectionModel::Rows);
+    }
+
     // Clicks entry row of the file list with the mouse, and waits for the report to end.
     static void ClickFile(Form1& form, int row)
     {
@@ -120,8 +128,9 @@ class Form1Test : public QObject {
         QCOMPARE(form.filFile->path(), Q(dir_->path()));
         QCOMPARE(form.filFile->FileNames(), QStringList({"ALT.RES", "gfx.res"}));
         QVERIFY(form.txtinfo->toPlainText().isEmpty());
-        QCOMPARE(form.lstitems->topLevelItemCount(), 0);
-        QVERIFY(!form.btnextract->isEnabled() && !form.btnreplace->isEnabled());
+        QCOMPARE(form.ItemCount(), 0);
+        QVERIFY(!form.btnextractall->isEnabled() && !form.btnextractsel->isEnabled());
+        QVERIFY(!form.btnreplace->isEnabled() && !form.btnrestore->isEnabled());
         QVERIFY(!form.Check1->isChecked());
         QCOMPARE(form.focusWidget(), form.filFile);
         QVERIFY(messages_.texts.isEmpty());
@@ -186,7 +195,8 @@ class Form1Test : public QObject {
         test::WorkerGate gate;
         form.filFile->setListIndex(1); // raises the click
         QVERIFY(form.IsBusy());
-        QVERIFY(!form.filFile->isEnabled() && !form.Dir1->isEnabled());
+        // The file list still takes keys: a click waits for the job's end.
+        QVERIFY(form.filFile->isEnabled() && !form.Dir1->isEnabled());
         QVERIFY(form.Check1->isEnabled() && form.btncancel->isEnabled());
         if (action == "untick")
             form.Check1->setChecked(false);
@@ -260,25 +270,88 @@ class Form1Test : public QObject {
         ClickFile(form, 1);
         ClickFile(form, row);
         QStringList shown;
-        for (int i = 0; i < form.lstitems->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem* item = form.lstitems->topLevelItem(i);
-            shown.append(QStringList({item->text(0), item->text(1), item->text(2), item->text(3)}).join(' '));
+        const QAbstractItemModel* items = form.lstitems->model();
+        for (int i = 0; i < form.ItemCount(); ++i) {
+            QStringList texts;
+            for (int column = 0; column < 4; ++column)
+                texts.append(items->index(i, column).data().toString());
+            shown.append(texts.join(' '));
         }
         QCOMPARE(shown, rows);
-        QCOMPARE(form.btnextract->isEnabled(), !rows.isEmpty());
+        QCOMPARE(form.btnextractall->isEnabled(), !rows.isEmpty());
     }
 
     void previewOfTheSelectedItem()
     {
         Form1& form = Open();
         ClickFile(form, 1);
-        form.lstitems->setCurrentItem(form.lstitems->topLevelItem(2)); // zwei, 3 x 2
+        SelectItem(form, 2); // zwei, 3 x 2
+        QCOMPARE(form.preview->Info(), QString("Lade …"));
         QVERIFY(QTest::qWaitFor([&] { return form.preview->Picture().width() == 3; }, 60000));
         QVERIFY(form.preview->Info().startsWith("3 × 2"));
         QVERIFY(form.btnreplace->isEnabled());
-        form.lstitems->setCurrentItem(form.lstitems->topLevelItem(1)); // the sound item
+        SelectItem(form, 1); // the sound item
         QVERIFY(form.preview->Picture().isNull() && form.preview->path().isEmpty());
+        QCOMPARE(form.preview->Info(), QString("Ton, 3 Bytes: keine Vorschau"));
         QVERIFY(!form.btnreplace->isEnabled());
+        QVERIFY(form.btnreplace->toolTip().contains("Nur Bilder"));
+    }
+
+    // The report and item list of a full archive are made on the worker; the window keeps
+    // taking events meanwhile, and a key pressed in the file list is not lost.
+    void largeArchiveLoadsOffTheWindowThread()
+    {
+        std::vector<test::ResItemSpec> items(32767, test::ResItemSpec{16, "klang", {1, 2}});
+        test::WriteBytes(*dir_ / "big.res", test::MakeRes(items));
+        Form1& form = Open();
+        QCOMPARE(form.filFile->FileNames(), QStringList({"ALT.RES", "big.res", "gfx.res"}));
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] { ticks += form.Runner().IsBusy() ? 1 : 0; });
+        timer.start(0);
+        ClickFile(form, 1);
+        QVERIFY(ticks > 0);
+        QCOMPARE(form.ItemCount(), 32767);
+        QVERIFY(form.txtinfo->document()->blockCount() > 3 * 32767);
+
+        {
+            test::WorkerGate gate;
+            form.filFile->setFocus();
+            form.filFile->setListIndex(0);
+            QTest::keyClick(form.filFile, Qt::Key_Down); // while ALT.RES is read
+            QVERIFY(form.filFile->isEnabled());
+            QCOMPARE(form.filFile->FileName(), QString("big.res"));
+            QTest::keyClick(form.filFile, Qt::Key_Down);
+            QCOMPARE(form.filFile->FileName(), QString("gfx.res"));
+        }
+        QVERIFY(QTest::qWaitFor([&] { return !form.Runner().IsBusy() && form.ItemCount() == 4; }, 60000));
+        QCOMPARE(form.txtinfo->toPlainText(), ExpectedText(dir_->path(), "gfx.res"));
+        QCOMPARE(form.focusWidget(), form.filFile);
+    }
+
+    // "Wiederherstellen" swaps the archive and its .bak, after asking; again, it undoes.
+    void restoreAndUndo()
+    {
+        const Bytes old = test::ReadBytes(*dir_ / "gfx.res");
+        const Bytes backup = test::MakeRes({{14, "alt", Picture(2)}});
+        test::WriteBytes(*dir_ / "gfx.res.bak", backup);
+        Form1& form = Open();
+        test::Questions questions;
+        form.setQuestionSink(questions.Sink());
+        ClickFile(form, 1);
+        QVERIFY(form.btnrestore->isEnabled());
+        questions.answers = {jobs::ReplaceAnswer::No};
+        QTest::mouseClick(form.btnrestore, Qt::LeftButton);
+        QCOMPARE(test::ReadBytes(*dir_ / "gfx.res"), old); // declined: nothing changed
+        for (const Bytes& now : {backup, old}) {
+            const int count = now == old ? 4 : 1; // the archive shown is read again
+            QTest::mouseClick(form.btnrestore, Qt::LeftButton);
+            QVERIFY(QTest::qWaitFor([&] { return !form.Runner().IsBusy() && form.ItemCount() == count; }, 60000));
+            QCOMPARE(test::ReadBytes(*dir_ / "gfx.res"), now);
+            QCOMPARE(test::ReadBytes(*dir_ / "gfx.res.bak"), now == old ? backup : old);
+        }
+        QCOMPARE(questions.texts.size(), 3);
+        QVERIFY(questions.texts[0].startsWith("gfx.res aus gfx.res.bak wiederherstellen?"));
     }
 
     void extractThroughTheDialog()
@@ -290,23 +363,30 @@ class Form1Test : public QObject {
             asked.append(start);
             return Q(*dir_ / "aus");
         });
-        QTest::mouseClick(form.btnextract, Qt::LeftButton);
+        QTest::mouseClick(form.btnextractall, Qt::LeftButton);
         QVERIFY(test::WaitForJob(form.Runner()));
         QCOMPARE(asked, QStringList({Q(jobs::ExtractFolder(*dir_ / "gfx.res"))}));
         QCOMPARE(test::ReadBytes(*dir_ / "aus" / "zwei.gfp"), Picture(3));
         QCOMPARE(test::ReadBytes(*dir_ / "aus" / "klang.sound"), Bytes({1, 2, 3}));
         QVERIFY(std::filesystem::exists(*dir_ / "aus" / "archive.txt"));
-        QCOMPARE(form.lblinfo->text(), QString("4 Einträge entpackt, exakt"));
+        QCOMPARE(form.lblinfo->property("statusText").toString(),
+                 QString("4 Einträge entpackt nach %1, exakt").arg(Q(*dir_ / "aus")));
         QVERIFY(messages_.texts.isEmpty());
 
-        // The selected items alone, without a manifest that could not be packed.
-        form.lstitems->clearSelection();
-        form.lstitems->topLevelItem(1)->setSelected(true);
+        // The selected items alone, without a manifest that could not be packed; "Alle
+        // entpacken…" still writes everything and the manifest with a selection.
+        SelectItem(form, 1);
+        QVERIFY(form.btnextractsel->isEnabled());
         form.setFolderChooser([&](const QString&, const QString&) { return Q(*dir_ / "teil"); });
-        QTest::mouseClick(form.btnextract, Qt::LeftButton);
+        QTest::mouseClick(form.btnextractsel, Qt::LeftButton);
         QVERIFY(test::WaitForJob(form.Runner()));
         QCOMPARE(test::ListTree(*dir_ / "teil"), std::vector<std::string>{"klang.sound"});
-        QCOMPARE(form.lblinfo->text(), QString("1 Eintrag entpackt, Auswahl, ohne archive.txt"));
+        QVERIFY(form.lblinfo->property("statusText").toString().endsWith(", Auswahl, ohne archive.txt"));
+        form.setFolderChooser([&](const QString&, const QString&) { return Q(*dir_ / "alle"); });
+        QTest::mouseClick(form.btnextractall, Qt::LeftButton);
+        QVERIFY(test::WaitForJob(form.Runner()));
+        QCOMPARE(test::ListTree(*dir_ / "alle").size(), std::size_t{5});
+        QVERIFY(std::filesystem::exists(*dir_ / "alle" / "archive.txt"));
     }
 
     void replaceThroughTheDialogs_data()
@@ -354,7 +434,7 @@ class Form1Test : public QObject {
             return file.isEmpty() ? QString() : Q(*dir_ / file.toStdString());
         });
         ClickFile(form, 1);
-        form.lstitems->setCurrentItem(form.lstitems->topLevelItem(2));
+        SelectItem(form, 2);
         QTest::mouseClick(form.btnreplace, Qt::LeftButton);
         QVERIFY(test::WaitForJob(form.Runner()));
         QCOMPARE(questions.texts.size(), file.isEmpty() ? 0 : 1);
@@ -374,7 +454,7 @@ class Form1Test : public QObject {
         QVERIFY(gfps == gfpsBefore); // every other item as it was
         // The list and the preview show the new picture.
         QCOMPARE(form.lblinfo->text(), QString("Fertig: #2 zwei ersetzt"));
-        QCOMPARE(form.lstitems->topLevelItem(2)->text(3),
+        QCOMPARE(form.lstitems->model()->index(2, 3).data().toString(),
                  QString::number(ItemGfps(*dir_ / "gfx.res")[2].size()));
         QVERIFY(QTest::qWaitFor([&] { return form.preview->Picture().width() == 7; }, 60000));
         QCOMPARE(form.txtinfo->toPlainText(), ExpectedText(dir_->path(), "gfx.res"));

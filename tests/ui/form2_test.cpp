@@ -109,6 +109,12 @@ class Form2Test : public QObject {
         return *form_;
     }
 
+    // The status line's whole text, the test folder written as {dir}.
+    QString Status(const Form2& form) const
+    {
+        return form.lblinfo->property("statusText").toString().replace(Q(dir_->path()), "{dir}");
+    }
+
     // Clicks "Convert" and waits for the job to end.
     void Convert(Form2& form)
     {
@@ -198,6 +204,10 @@ class Form2Test : public QObject {
         QCOMPARE(form.File1[0]->ListIndex(), 0); // the same source pattern keeps the selection
         QVERIFY(!form.File1[1]->isEnabled());
         QVERIFY(form.chkunpackall->isEnabled());
+        // A GFP is written beside itself: the target side and the packing are out of play.
+        for (QWidget* target : std::initializer_list<QWidget*>{form.Drive1[1], form.Dir1[1], form.File1[1],
+                                                                form.chkuncom, form.chkfast})
+            QVERIFY(!target->isEnabled());
 
         form.chkunpackall->setChecked(true);
         form.chkuncom->setChecked(true);
@@ -297,7 +307,7 @@ class Form2Test : public QObject {
         QTest::addColumn<int>("source");
         QTest::addColumn<int>("target");
         QTest::addColumn<QString>("message");
-        const QString both = "Bitte eine Quell und Zieldatei auswählen";
+        const QString both = "Bitte eine Quell- und Zieldatei auswählen";
         QTest::newRow("tga->gfp, nothing") << 0 << -1 << -1 << both;
         QTest::newRow("tga->gfp, source only") << 0 << 0 << -1 << both;
         QTest::newRow("tga->gfp, target only") << 0 << -1 << 0 << both;
@@ -330,7 +340,7 @@ class Form2Test : public QObject {
         QTest::addColumn<bool>("all");
         QTest::addColumn<QStringList>("written");
         QTest::addColumn<QString>("summary");
-        QTest::newRow("selected only") << false << QStringList({"b.tga"}) << "Fertig: b.tga";
+        QTest::newRow("selected only") << false << QStringList({"b.tga"}) << "Fertig: {dir}/sub/b.tga";
         QTest::newRow("convert all") << true << QStringList({"a.tga", "b.tga", "c.tga"})
                                      << "3 Dateien konvertiert";
     }
@@ -351,7 +361,7 @@ class Form2Test : public QObject {
 
         Convert(form);
         QVERIFY2(messages_.texts.isEmpty(), qPrintable(messages_.texts.join('\n')));
-        QCOMPARE(form.lblinfo->text(), summary);
+        QCOMPARE(Status(form), summary);
         QCOMPARE(form.prgjob->value(), form.prgjob->maximum());
         for (const char* name : {"a.tga", "b.tga", "c.tga"}) {
             const Bytes tga = test::ReadBytes(folder / name);
@@ -536,14 +546,14 @@ class Form2Test : public QObject {
         for (const unsigned workers : {1U, 3U}) {
             const QByteArray pool = workers == 1 ? "" : ", pool";
             QTest::newRow("Nein, Nein" + pool) << workers << true << QList{A::No, A::No} << 2 << QStringList{}
-                                               << "2 Dateien konvertiert, 2 nicht ersetzt";
+                                               << "2 Dateien konvertiert, 2 nicht ersetzt: a.tga, c.tga";
             QTest::newRow("Ja, alle" + pool) << workers << true << QList{A::YesToAll} << 1
                                              << QStringList{"a.tga", "c.tga"} << "4 Dateien konvertiert";
             QTest::newRow("Abbrechen" + pool) << workers << true << QList{A::Cancel} << 1 << QStringList{}
                                               << "0 Dateien konvertiert, abgebrochen";
         }
         QTest::newRow("one file, Nein")
-            << 3U << false << QList{A::No} << 1 << QStringList{} << "Nicht ersetzt: a.tga";
+            << 3U << false << QList{A::No} << 1 << QStringList{} << "Nicht ersetzt: {dir}/sub/a.tga";
     }
 
     void replaceQuestion()
@@ -566,7 +576,7 @@ class Form2Test : public QObject {
         const auto after = test::Snapshot(*dir_ / "sub");
         for (const char* name : {"a.tga", "c.tga"})
             QCOMPARE(after.at(name) != before.at(name), replaced.contains(name));
-        QCOMPARE(form.lblinfo->text(), summary);
+        QCOMPARE(Status(form), summary);
         QVERIFY(messages_.texts.isEmpty());
     }
 
@@ -598,7 +608,56 @@ class Form2Test : public QObject {
         QCOMPARE(busy.count(), 2); // one job: started and ended
         QCOMPARE(questions_.texts.size(), 1);
         QVERIFY(form.btnconvert->isEnabled() && form.File1[0]->isEnabled() && !form.btncancel->isEnabled());
-        QCOMPARE(form.lblinfo->text(), QString("Fertig: a.tga"));
+        QCOMPARE(Status(form), QString("Fertig: {dir}/sub/a.tga"));
+    }
+
+    // "tga->gfp" asks before a picture of another size replaces the one in the GFP; the
+    // replaced GFP can be restored from its .bak, and the restore undone.
+    void sizeQuestionAndRestore_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("same size") << 3 << true << false;
+        QTest::newRow("other size, Ja") << 5 << true << true;
+        QTest::newRow("other size, Nein") << 5 << false << true;
+    }
+
+    void sizeQuestionAndRestore()
+    {
+        QFETCH(int, width);
+        QFETCH(bool, yes);
+        QFETCH(bool, asked);
+        const Path folder = *dir_ / "sub";
+        const Bytes old = Gfp(3, 2);
+        test::WriteBytes(folder / "ziel.gfp", old);
+        test::WriteBytes(folder / "neu.tga", Tga(static_cast<std::int16_t>(width), 2));
+        Form2& form = Open();
+        for (int i = 0; i < 2; ++i) {
+            form.Dir1[i]->setPath(Q(folder));
+            form.File1[i]->setListIndex(0);
+        }
+        QVERIFY(!form.btnrestore->isEnabled());
+        questions_.answers = {yes ? jobs::ReplaceAnswer::Yes : jobs::ReplaceAnswer::No};
+        Convert(form);
+        QCOMPARE(questions_.texts,
+                 asked ? QStringList{"Das Bild in ziel.gfp ist 3 × 2 groß, das neue 5 × 2. Trotzdem ersetzen?"}
+                       : QStringList{});
+        const Bytes made = test::ReadBytes(folder / "ziel.gfp");
+        QCOMPARE(made != old, yes);
+        QCOMPARE(form.btnrestore->isEnabled(), yes);
+        if (!yes) {
+            QCOMPARE(form.prgjob->text(), QString("Nicht ersetzt"));
+            QCOMPARE(test::Snapshot(folder).size(), std::size_t{2});
+            return;
+        }
+        for (const Bytes& now : {old, made}) {
+            QTest::mouseClick(form.btnrestore, Qt::LeftButton);
+            QVERIFY(test::WaitForJob(form.Runner()));
+            QCOMPARE(test::ReadBytes(folder / "ziel.gfp"), now);
+            QCOMPARE(test::ReadBytes(folder / "ziel.gfp.bak"), now == old ? made : old);
+        }
+        QVERIFY(messages_.texts.isEmpty());
     }
 
     void cancelLeavesEveryFile_data()
@@ -646,8 +705,8 @@ class Form2Test : public QObject {
         }
         QCOMPARE(test::Snapshot(dir_->path()), top);
         QCOMPARE(test::Snapshot(*dir_ / "sub"), before);
-        QCOMPARE(form.lblinfo->text(), summary);
-        QCOMPARE(form.prgjob->value(), 0);
+        QCOMPARE(Status(form), summary);
+        QCOMPARE(form.prgjob->text(), QString("Abgebrochen"));
         QVERIFY(messages_.texts.isEmpty());
     }
 
