@@ -11,16 +11,16 @@
 #include "ui/preview.h"
 #include "ui/startup.h"
 
+#include <QAbstractTableModel>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QAbstractTableModel>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QPlainTextDocumentLayout>
 #include <QLabel>
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -135,9 +135,11 @@ class ItemTable : public QAbstractTableModel {
             return {};
         const bool number = index.column() == kNumber || index.column() == kSize;
         if (role == Qt::DisplayRole)
-            return rows_.texts[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
+            return rows_
+                .texts[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
         if (role == Qt::TextAlignmentRole)
-            return QVariant::fromValue(number ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
+            return QVariant::fromValue(number ? Qt::AlignRight | Qt::AlignVCenter
+                                              : Qt::AlignLeft | Qt::AlignVCenter);
         return {};
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
@@ -247,9 +249,11 @@ void Form1::MakeControls()
             control->setAutoDefault(false);
         return control;
     };
-    filFile = make(new FileListBox(this), "filFile", QStringLiteral("Die RES-Archive im Ordner: ein Klick zeigt den Bericht"));
+    filFile = make(new FileListBox(this), "filFile",
+                   QStringLiteral("Die RES-Archive im Ordner: ein Klick zeigt den Bericht"));
     filFile->setPattern(QStringLiteral("*.res"));
-    txtinfo = make(new QPlainTextEdit(this), "txtinfo", QStringLiteral("Der Bericht des zuletzt gewählten Archivs"));
+    txtinfo = make(new QPlainTextEdit(this), "txtinfo",
+                   QStringLiteral("Der Bericht des zuletzt gewählten Archivs"));
     txtinfo->setReadOnly(true);
     txtinfo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txtinfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -258,7 +262,8 @@ void Form1::MakeControls()
     Check1 = make(new QCheckBox(QStringLiteral("&Automatic unpack"), this), "Check1",
                   QStringLiteral("Beim Klick auf ein Archiv seine Bilder in einen Ordner daneben schreiben"));
     Dir1 = make(new DirListBox(this), "Dir1", QStringLiteral("Der Ordner: Doppelklick oder Enter öffnet"));
-    lstitems = make(new QTreeView(this), "lstitems", QStringLiteral("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen"));
+    lstitems = make(new QTreeView(this), "lstitems",
+                    QStringLiteral("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen"));
     table_ = new ItemTable(this);
     lstitems->setModel(table_);
     lstitems->setRootIsDecorated(false);
@@ -273,7 +278,8 @@ void Form1::MakeControls()
     lstitems->setColumnWidth(kSize, 70);
     btnextractall = make(new QPushButton(QStringLiteral("A&lle entpacken…"), this), "btnextractall",
                          QStringLiteral("Schreibt alle Einträge und archive.txt in einen Ordner"));
-    btnextractsel = make(new QPushButton(QStringLiteral("Aus&wahl entpacken…"), this), "btnextractsel", QString());
+    btnextractsel =
+        make(new QPushButton(QStringLiteral("Aus&wahl entpacken…"), this), "btnextractsel", QString());
     btnreplace = make(new QPushButton(QStringLiteral("&Ersetzen…"), this), "btnreplace", QString());
     btnrestore = make(new QPushButton(QStringLiteral("Wieder&herstellen"), this), "btnrestore", QString());
     preview = make(new PreviewBox(this), "preview", QStringLiteral("Vorschau des gewählten Eintrags"));
@@ -289,8 +295,8 @@ void Form1::MakeControls()
                      QStringLiteral("Bricht die laufende Arbeit nach dem Eintrag in Arbeit ab"));
     btncancel->setEnabled(false);
 
-    QWidget* const tabOrder[] = {filFile,    txtinfo,    lstitems, btnextractall, btnextractsel, btnreplace,
-                                 btnrestore, Check1,     Dir1,     btnconverter,  btncancel};
+    QWidget* const tabOrder[] = {filFile,    txtinfo, lstitems, btnextractall, btnextractsel, btnreplace,
+                                 btnrestore, Check1,  Dir1,     btnconverter,  btncancel};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     filFile->setFocus();
@@ -363,19 +369,23 @@ void Form1::ApplyEnabled()
     btnextractall->setEnabled(!busy && model_ != nullptr);
     const bool selection = model_ != nullptr && !SelectedItems().empty();
     btnextractsel->setEnabled(!busy && selection);
-    btnextractsel->setToolTip(selection ? QStringLiteral("Schreibt die gewählten Einträge in einen Ordner, ohne archive.txt")
-                                        : QStringLiteral("Erst Einträge in der Liste wählen"));
+    btnextractsel->setToolTip(
+        selection ? QStringLiteral("Schreibt die gewählten Einträge in einen Ordner, ohne archive.txt")
+                  : QStringLiteral("Erst Einträge in der Liste wählen"));
     const int selected = SelectedItem();
     btnreplace->setEnabled(!busy && selected >= 0 &&
-                           model_->items[static_cast<std::size_t>(selected)].entry.itemDataType == kItemTypePicture);
+                           model_->items[static_cast<std::size_t>(selected)].entry.itemDataType ==
+                               kItemTypePicture);
     btnreplace->setToolTip(ReplaceToolTip(selected));
     const QString archive = SelectedArchive();
     const bool backup = !archive.isEmpty() && jobs::HasBackup(ToPath(archive));
     btnrestore->setEnabled(!busy && backup);
-    btnrestore->setToolTip(backup ? QStringLiteral("Holt %1.bak zurück; das jetzige Archiv wird zur .bak")
-                                        .arg(QFileInfo(archive).fileName())
-                           : archive.isEmpty() ? QStringLiteral("Stellt ein Archiv aus seiner .bak wieder her; erst ein Archiv wählen")
-                                               : QStringLiteral("Zum gewählten Archiv gibt es keine .bak"));
+    btnrestore->setToolTip(
+        backup ? QStringLiteral("Holt %1.bak zurück; das jetzige Archiv wird zur .bak")
+                     .arg(QFileInfo(archive).fileName())
+        : archive.isEmpty()
+            ? QStringLiteral("Stellt ein Archiv aus seiner .bak wieder her; erst ein Archiv wählen")
+            : QStringLiteral("Zum gewählten Archiv gibt es keine .bak"));
 }
 
 // Why "Ersetzen…" is disabled, or what it does.
@@ -613,8 +623,8 @@ void Form1::ShowItems(const std::shared_ptr<ArchiveListing>& listing, int select
     model_ = std::shared_ptr<const ArchiveModel>(listing, &listing->model);
     table_->Reset(std::move(listing->rows));
     if (select >= 0 && select < table_->rowCount())
-        lstitems->selectionModel()->setCurrentIndex(table_->index(select, 0),
-                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        lstitems->selectionModel()->setCurrentIndex(
+            table_->index(select, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     ApplyEnabled();
 }
 
@@ -735,8 +745,9 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 const QString written = result->written == 1
                                             ? QStringLiteral("1 Eintrag entpackt")
                                             : QStringLiteral("%1 Einträge entpackt").arg(result->written);
-                ShowStatus(lblinfo, QStringLiteral("%1 nach %2, %3")
-                                        .arg(written, QDir::toNativeSeparators(folder), ToQString(result->status)));
+                ShowStatus(lblinfo,
+                           QStringLiteral("%1 nach %2, %3")
+                               .arg(written, QDir::toNativeSeparators(folder), ToQString(result->status)));
             } else {
                 ShowStatus(lblinfo, {});
                 EndJobBar(prgjob, QStringLiteral("Abgelehnt"), false);
@@ -840,8 +851,9 @@ void Form1::btnrestore_Click()
             if (result->ok && filFile->FileName() == name)
                 QMetaObject::invokeMethod(this, &Form1::filFile_Click, Qt::QueuedConnection);
             if (result->ok)
-                ShowStatus(lblinfo,
-                           QStringLiteral("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
+                ShowStatus(
+                    lblinfo,
+                    QStringLiteral("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
         });
     if (started)
         StartedJob(false);

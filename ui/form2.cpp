@@ -90,7 +90,8 @@ QString KeptText(const jobs::GfpToTgaResult& result)
     QStringList names;
     for (std::size_t i = 0; i < result.keptNames.size() && i < kNamed; ++i)
         names.append(QFile::decodeName(QByteArray::fromStdString(result.keptNames[i])));
-    QString text = QStringLiteral("%1 nicht ersetzt: %2").arg(result.kept).arg(names.join(QStringLiteral(", ")));
+    QString text =
+        QStringLiteral("%1 nicht ersetzt: %2").arg(result.kept).arg(names.join(QStringLiteral(", ")));
     const auto more = result.kept - static_cast<int>(names.size());
     if (more > 0)
         text += QStringLiteral(" und %1 weitere").arg(more);
@@ -167,12 +168,17 @@ void Form2::MakeControls()
     };
     // In tab order.
     File1[0] = make(new FileListBox(this), "File1_0", QStringLiteral("Die Quelldateien im Quellordner"));
-    Dir1[0] = make(new DirListBox(this), "Dir1_0", QStringLiteral("Der Quellordner: Doppelklick oder Enter öffnet"));
-    Label1 = make(new QLabel(QStringLiteral("&Quelldatei: "), this), "Label1", QStringLiteral("Quelle der Umwandlung"));
+    Dir1[0] = make(new DirListBox(this), "Dir1_0",
+                   QStringLiteral("Der Quellordner: Doppelklick oder Enter öffnet"));
+    Label1 = make(new QLabel(QStringLiteral("&Quelldatei: "), this), "Label1",
+                  QStringLiteral("Quelle der Umwandlung"));
     Label1->setBuddy(File1[0]);
-    Dir1[1] = make(new DirListBox(this), "Dir1_1", QStringLiteral("Der Zielordner: Doppelklick oder Enter öffnet"));
-    File1[1] = make(new FileListBox(this), "File1_1", QStringLiteral("Die GFP-Datei, deren Bild ersetzt wird"));
-    Label2 = make(new QLabel(QStringLiteral("&Zieldatei:"), this), "Label2", QStringLiteral("Ziel der Umwandlung"));
+    Dir1[1] =
+        make(new DirListBox(this), "Dir1_1", QStringLiteral("Der Zielordner: Doppelklick oder Enter öffnet"));
+    File1[1] =
+        make(new FileListBox(this), "File1_1", QStringLiteral("Die GFP-Datei, deren Bild ersetzt wird"));
+    Label2 = make(new QLabel(QStringLiteral("&Zieldatei:"), this), "Label2",
+                  QStringLiteral("Ziel der Umwandlung"));
     Label2->setBuddy(File1[1]);
     Drive1[0] = make(new DriveListBox(this), "Drive1_0", QStringLiteral("Laufwerk der Quelle"));
     Drive1[1] = make(new DriveListBox(this), "Drive1_1", QStringLiteral("Laufwerk des Ziels"));
@@ -204,9 +210,9 @@ void Form2::MakeControls()
     picpreview = make(new PreviewBox(this), "picpreview", QStringLiteral("Vorschau der Quelldatei"));
     btnrestore = make(new QPushButton(QStringLiteral("&Wiederherstellen"), this), "btnrestore", QString());
 
-    QWidget* const tabOrder[] = {File1[0],  Dir1[0],    Dir1[1],  File1[1], Drive1[0], Drive1[1],
-                                 btnconvert, opgra[0],  opgra[1], opgra[2], Command1,  chkuncom,
-                                 chkfast,   chkunpackall, btnrestore, btncancel};
+    QWidget* const tabOrder[] = {File1[0],   Dir1[0],      Dir1[1],    File1[1], Drive1[0], Drive1[1],
+                                 btnconvert, opgra[0],     opgra[1],   opgra[2], Command1,  chkuncom,
+                                 chkfast,    chkunpackall, btnrestore, btncancel};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     File1[0]->setFocus();
@@ -356,11 +362,12 @@ void Form2::ApplyEnabled()
     const bool selected = File1[1]->ListIndex() >= 0;
     const bool backup = targetSide && selected && jobs::HasBackup(ToPath(SelectedPath(1)));
     btnrestore->setEnabled(backup && !runner_->IsBusy());
-    btnrestore->setToolTip(backup     ? QStringLiteral("Holt %1.bak zurück; die jetzige Datei wird zur .bak")
-                                            .arg(File1[1]->FileName())
-                           : selected ? QStringLiteral("Zur gewählten Zieldatei gibt es keine .bak")
-                                      : QStringLiteral("Stellt eine Zieldatei aus ihrer .bak wieder her; "
-                                                       "erst eine Zieldatei wählen"));
+    btnrestore->setToolTip(
+        backup
+            ? QStringLiteral("Holt %1.bak zurück; die jetzige Datei wird zur .bak").arg(File1[1]->FileName())
+        : selected ? QStringLiteral("Zur gewählten Zieldatei gibt es keine .bak")
+                   : QStringLiteral("Stellt eine Zieldatei aus ihrer .bak wieder her; "
+                                    "erst eine Zieldatei wählen"));
 }
 
 void Form2::ShowMessage(const QString& text, MessageKind kind)
@@ -760,19 +767,21 @@ void Form2::btnrestore_Click()
     if (AskQuestion(this, questionSink_, RestoreQuestion(target), false) != jobs::ReplaceAnswer::Yes)
         return;
     auto result = std::make_shared<jobs::RestoreResult>();
-    StartJob([result, file = ToPath(target)](jobs::JobProgress&) { *result = jobs::RestoreBackup(file); },
-             [this, result, name = File1[1]->FileName()] {
-                 if (result->ok) {
-                     SetInfo(QStringLiteral("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
-                 } else {
-                     SetInfo({});
-                     EndBar(QStringLiteral("Abgelehnt"), false);
-                     if (!closed_)
-                         ShowMessage(ToQString(jobs::MessageText(result->refusal)), MessageKind::Warning);
-                 }
-                 picpreview->Clear();
-                 ShowPreview();
-             });
+    StartJob(
+        [result, file = ToPath(target)](jobs::JobProgress&) { *result = jobs::RestoreBackup(file); },
+        [this, result, name = File1[1]->FileName()] {
+            if (result->ok) {
+                SetInfo(
+                    QStringLiteral("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
+            } else {
+                SetInfo({});
+                EndBar(QStringLiteral("Abgelehnt"), false);
+                if (!closed_)
+                    ShowMessage(ToQString(jobs::MessageText(result->refusal)), MessageKind::Warning);
+            }
+            picpreview->Clear();
+            ShowPreview();
+        });
 }
 
 } // namespace varnox::ui

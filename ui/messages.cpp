@@ -1,14 +1,14 @@
 #include "ui/messages.h"
 
 #include <QApplication>
-#include <QFont>
-#include <QLabel>
 #include <QFileInfo>
+#include <QFont>
 #include <QKeySequence>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QShortcut>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace varnox::ui {
 

@@ -136,7 +136,8 @@ PreviewImage LoadPreview(const QString& path, const std::atomic<bool>& cancel)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     try {
-        if (suffix == QStringLiteral("gfp") || suffix == QStringLiteral("tga") || suffix == QStringLiteral("png"))
+        if (suffix == QStringLiteral("gfp") || suffix == QStringLiteral("tga") ||
+            suffix == QStringLiteral("png"))
             return LoadRows(path, cancel);
         return Refused(QStringLiteral("Unbekanntes Bildformat"));
     } catch (const std::bad_alloc&) {

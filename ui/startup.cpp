@@ -18,12 +18,9 @@ namespace {
 QString SettingsKey(FolderKey key)
 {
     switch (key) {
-    case FolderKey::Source:
-        return QStringLiteral("folders/source");
-    case FolderKey::Target:
-        return QStringLiteral("folders/target");
-    case FolderKey::Unpacker:
-        break;
+    case FolderKey::Source: return QStringLiteral("folders/source");
+    case FolderKey::Target: return QStringLiteral("folders/target");
+    case FolderKey::Unpacker: break;
     }
     return QStringLiteral("folders/unpacker");
 }
@@ -84,10 +81,7 @@ QString FirstFolder(const QString& programFolder, const QString& home)
     return CleanFolder(home);
 }
 
-FolderMemory::FolderMemory(QString programFolder, QString home)
-    : first_(FirstFolder(programFolder, home))
-{
-}
+FolderMemory::FolderMemory(QString programFolder, QString home) : first_(FirstFolder(programFolder, home)) {}
 
 QString FolderMemory::Folder(FolderKey key) const
 {
@@ -124,7 +118,8 @@ StartArgument ReadStartArgument(const QStringList& arguments)
         argument.kind = StartKind::Unknown;
     else if (suffix == QStringLiteral("res"))
         argument.kind = StartKind::Archive;
-    else if (suffix == QStringLiteral("gfp") || suffix == QStringLiteral("tga") || suffix == QStringLiteral("png"))
+    else if (suffix == QStringLiteral("gfp") || suffix == QStringLiteral("tga") ||
+             suffix == QStringLiteral("png"))
         argument.kind = StartKind::Picture;
     else
         argument.kind = StartKind::Unknown;
@@ -135,18 +130,13 @@ void OpenStartArgument(Form2& converter, const StartArgument& argument)
 {
     try {
         switch (argument.kind) {
-        case StartKind::None:
-            return;
+        case StartKind::None: return;
         case StartKind::Folder:
             for (DirListBox* list : converter.Dir1)
                 list->setPath(argument.folder);
             return;
-        case StartKind::Archive:
-            OpenArchive(converter, argument);
-            return;
-        case StartKind::Picture:
-            OpenPicture(converter, argument);
-            return;
+        case StartKind::Archive: OpenArchive(converter, argument); return;
+        case StartKind::Picture: OpenPicture(converter, argument); return;
         case StartKind::Unknown:
             converter.ShowMessage(
                 QStringLiteral("Kein Ordner, kein Archiv (.res) und kein Bild (.gfp, .tga, .png): %1")

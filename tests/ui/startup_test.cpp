@@ -134,12 +134,18 @@ class StartupTest : public QObject {
         QTest::addColumn<QString>("selected"); // in the converter's source list
         QTest::addColumn<QString>("archive");  // clicked in the unpacker window
         QTest::addColumn<int>("messages");
-        QTest::newRow("folder") << "work" << 0 << "" << "" << 0;
-        QTest::newRow("archive") << "work/x.res" << 0 << "" << "x.res" << 0;
-        QTest::newRow("GFP") << "work/b.gfp" << 1 << "b.gfp" << "" << 0;
-        QTest::newRow("PNG") << "work/c.png" << 0 << "c.png" << "" << 0;
-        QTest::newRow("missing file") << "work/nichts.gfp" << 0 << "" << "" << 1;
-        QTest::newRow("other file") << "bin/varnox" << 0 << "" << "" << 1;
+        QTest::newRow("folder") << "work" << 0 << ""
+                                << "" << 0;
+        QTest::newRow("archive") << "work/x.res" << 0 << ""
+                                 << "x.res" << 0;
+        QTest::newRow("GFP") << "work/b.gfp" << 1 << "b.gfp"
+                             << "" << 0;
+        QTest::newRow("PNG") << "work/c.png" << 0 << "c.png"
+                             << "" << 0;
+        QTest::newRow("missing file") << "work/nichts.gfp" << 0 << ""
+                                      << "" << 1;
+        QTest::newRow("other file") << "bin/varnox" << 0 << ""
+                                    << "" << 1;
     }
 
     void startArgument()
