@@ -592,11 +592,9 @@ void Form1::ShowListing(const std::shared_ptr<ArchiveListing>& listing, int sele
 {
     if (listing->document) {
         QTextDocument* document = listing->document.release();
+        // A child of the box: the box deletes the document it showed before, its child too.
         document->setParent(txtinfo);
-        QTextDocument* old = txtinfo->document();
         txtinfo->setDocument(document);
-        if (old->parent() == txtinfo)
-            old->deleteLater();
         if (listing->firstFailureLine >= 0) {
             // The box opens on the lines of the items that were not written.
             txtinfo->moveCursor(QTextCursor::End);
