@@ -17,7 +17,8 @@ Status ReduceGfp(const Path& gfp, BoxReducer& reducer)
     if (!source)
         return source.error();
     const PictureInfo& info = (*source)->Info();
-    if (info.width > kMaxPngSide || info.height > kMaxPngSide)
+    if (info.width > kMaxPngSide || info.height > kMaxPngSide ||
+        std::int64_t{info.width} * info.height > kMaxThumbnailPixels)
         return Error{PngError::TooLarge, gfp, {}, {}};
     if (auto status = CopyRows(**source, reducer); !status) {
         Error error = status.error();

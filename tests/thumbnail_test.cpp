@@ -59,6 +59,15 @@ test::GfpSpec Picture(std::int32_t width, std::int32_t height, bool compressed =
     return spec;
 }
 
+// A head that claims a picture of that size, before a stream far too short for it.
+test::GfpSpec Claimed(std::int32_t width, std::int32_t height)
+{
+    test::GfpSpec spec = Picture(width, height);
+    spec.pixels = Bytes(16);
+    spec.rawSize = width * height * 2;
+    return spec;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cli, Thumbnail,
     ::testing::Values(
@@ -70,7 +79,9 @@ INSTANTIATE_TEST_SUITE_P(
         ThumbnailCase{"NoTag", Picture(8, 8), {}, 1, 0, 0, [](Bytes& b) { b[0] = 'X'; }},
         ThumbnailCase{"StreamCut", Picture(64, 64), {}, 1, 0, 0, [](Bytes& b) { b.resize(b.size() - 40); }},
         ThumbnailCase{"StreamDamaged", Picture(64, 64), {}, 1, 0, 0, [](Bytes& b) { b[141] ^= 0xff; }},
-        ThumbnailCase{"Empty", Picture(0, 0), {}, 1}, ThumbnailCase{"TooWide", Picture(40000, 1), {}, 1},
+        ThumbnailCase{"Empty", Picture(0, 0), {}, 1, 0, 0},
+        ThumbnailCase{"TooWide", Picture(40000, 1), {}, 1, 0, 0},
+        ThumbnailCase{"TooManyPixels", Claimed(8193, 8192), {}, 1},
         ThumbnailCase{"SizeZero", Picture(8, 8), {"-s", "0"}, 2},
         ThumbnailCase{"SizeTooLarge", Picture(8, 8), {"-s", "4097"}, 2},
         ThumbnailCase{"SizeNoNumber", Picture(8, 8), {"-s", "x"}, 2},
