@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/help.h"
 #include "jobs/archive.h"
 
 #include <algorithm>
@@ -18,7 +19,7 @@ bool IsOption(const std::string& arg)
 int RunExtract(const Args& args)
 {
     if (args.empty() || args.size() > 2 || std::any_of(args.begin(), args.end(), IsOption)) {
-        PrintError("Aufruf: varnox-cli extract ARCHIV [ORDNER]");
+        PrintError(UsageLine("extract"));
         return kExitUsage;
     }
     const Path archive(args[0]);
@@ -48,7 +49,7 @@ int RunExtract(const Args& args)
 int RunPack(const Args& args)
 {
     if (args.size() != 2 || std::any_of(args.begin(), args.end(), IsOption)) {
-        PrintError("Aufruf: varnox-cli pack ORDNER ARCHIV");
+        PrintError(UsageLine("pack"));
         return kExitUsage;
     }
     const jobs::PackResult result = jobs::PackArchive(Path(args[0]), Path(args[1]));
@@ -77,7 +78,7 @@ int RunReplace(const Args& args)
         }
     }
     if (!usable || rest.size() != 3 || packings > 1) {
-        PrintError("Aufruf: varnox-cli replace [--uncompressed | --fast] ARCHIV EINTRAG DATEI");
+        PrintError(UsageLine("replace"));
         return kExitUsage;
     }
     Module1 module;

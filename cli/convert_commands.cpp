@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/help.h"
 #include "jobs/batch.h"
 #include "jobs/convert.h"
 
@@ -29,7 +30,7 @@ std::optional<unsigned> WorkerCount(const std::string& text)
 int RunGfp2Picture(const Args& args, jobs::PictureFormat format)
 {
     const std::string command = format == jobs::PictureFormat::Png ? "gfp2png" : "gfp2tga";
-    const std::string usage = "Aufruf: varnox-cli " + command + " [-j N] GFP...";
+    const std::string usage = UsageLine(command);
     unsigned workers = jobs::DefaultWorkers();
     std::vector<Path> files;
     for (std::size_t k = 0; k < args.size(); ++k) {
@@ -91,8 +92,7 @@ int RunPicture2Gfp(const Args& args, jobs::PictureFormat format)
         }
     }
     if (files.size() != 2 || packings > 1) {
-        PrintError("Aufruf: varnox-cli " + command + " [--uncompressed | --fast] " +
-                   (format == jobs::PictureFormat::Png ? "PNG" : "TGA") + " GFP");
+        PrintError(UsageLine(command));
         return kExitUsage;
     }
     Module1 module;

@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/help.h"
 #include "jobs/report.h"
 
 #include <iostream>
@@ -8,7 +9,7 @@ namespace varnox::cli {
 int RunReport(const Args& args, bool unpack)
 {
     if (args.size() != 1 || args[0].empty() || args[0].front() == '-') {
-        PrintError(std::string("Aufruf: varnox-cli ") + (unpack ? "unpack" : "report") + " ARCHIV");
+        PrintError(UsageLine(unpack ? "unpack" : "report"));
         return kExitUsage;
     }
     const Path archive(args[0]);

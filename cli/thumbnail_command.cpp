@@ -1,0 +1,51 @@
+#include "cli/commands.h"
+#include "cli/help.h"
+#include "jobs/thumbnail.h"
+
+#include <charconv>
+#include <optional>
+
+namespace varnox::cli {
+
+namespace {
+
+// The number in "-s SIZE" or "-sSIZE"; nullopt when it is no whole number from 1 to the
+// largest box.
+std::optional<std::int32_t> BoxSize(const std::string& text)
+{
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 1 ||
+        value > jobs::kMaxThumbnailSize)
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+int RunThumbnail(const Args& args)
+{
+    std::optional<std::int32_t> size = jobs::kDefaultThumbnailSize;
+    Args files;
+    bool usable = true;
+    for (std::size_t k = 0; k < args.size(); ++k) {
+        const std::string& arg = args[k];
+        if (arg.rfind("-s", 0) == 0)
+            size = BoxSize(arg.size() > 2 ? arg.substr(2) : k + 1 < args.size() ? args[++k] : "");
+        else if (arg.empty() || arg.front() == '-')
+            usable = false;
+        else
+            files.push_back(arg);
+    }
+    if (!size || !usable || files.size() != 2) {
+        PrintError(UsageLine("thumbnail") + (size ? "" : " (GRÖSSE: eine ganze Zahl von 1 bis 4096)"));
+        return kExitUsage;
+    }
+    if (auto status = jobs::WriteThumbnail(Path(files[0]), Path(files[1]), *size); !status) {
+        PrintError(MessageText(status.error()));
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+} // namespace varnox::cli

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The files Varnox gives the desktop, checked with the desktop's own tools: the file types
+# (well-formed, and update-mime-database maps both globs and both magics to them), the
+# desktop entry (desktop-file-validate), the thumbnailer run as a file manager runs it; and
+# the commands of the
+# manual page against those of varnox-cli's help, each with its own help.
+# Usage: desktop_files_test.sh SOURCE_DIR VARNOX_CLI
+set -euo pipefail
+src=$1
+cli=$2
+failed=0
+fail() { echo "FAIL: $*" >&2; failed=1; }
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+xmllint --noout "$src/data/varnox-mime.xml" || fail "varnox-mime.xml is not well-formed"
+
+mkdir -p "$tmp/mime/packages"
+cp "$src/data/varnox-mime.xml" "$tmp/mime/packages/varnox.xml"
+update-mime-database "$tmp/mime" >"$tmp/update.log" 2>&1 || { cat "$tmp/update.log" >&2; fail "update-mime-database"; }
+for pair in "application/x-varnox-res:*.res" "image/x-varnox-gfp:*.gfp"; do
+  type=${pair%%:*}
+  glob=${pair#*:}
+  grep -qxF "50:$type:$glob" "$tmp/mime/globs2" || fail "$glob is not mapped to $type"
+  [ -f "$tmp/mime/${type}.xml" ] || fail "no description of $type"
+done
+grep -q "RESF" "$tmp/mime/magic" || fail "no magic RESF"
+grep -q "NALP" "$tmp/mime/magic" || fail "no magic NALP"
+
+desktop-file-validate --no-hints "$src/data/varnox.desktop" || fail "varnox.desktop"
+grep -qx "Exec=varnox %f" "$src/data/varnox.desktop" || fail "the desktop entry takes no file"
+grep -qx "MimeType=application/x-varnox-res;image/x-varnox-gfp;" "$src/data/varnox.desktop" \
+  || fail "the desktop entry names not both types"
+# The thumbnailer: its keys, then its Exec line run as a file manager runs it (%s the size,
+# %i the input, %o the output), with this build's varnox-cli, on the demo picture.
+thumbnailer=$src/data/varnox.thumbnailer
+[ "$(head -1 "$thumbnailer")" = "[Thumbnailer Entry]" ] || fail "thumbnailer group"
+grep -qx "MimeType=image/x-varnox-gfp;" "$thumbnailer" || fail "thumbnailer MimeType"
+exec_line=$(sed -n 's/^Exec=//p' "$thumbnailer")
+[ "$exec_line" = "varnox-cli thumbnail -s %s %i %o" ] || fail "thumbnailer Exec: $exec_line"
+demo=$(dirname "$cli")/demo.gfp
+if [ -f "$demo" ]; then
+  call=${exec_line/varnox-cli/$cli}
+  call=${call/\%s/128}
+  call=${call/\%i/$demo}
+  call=${call/\%o/$tmp/demo.png}
+  $call || fail "the thumbnailer's command failed"
+  [ "$(head -c 8 "$tmp/demo.png" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] || fail "no PNG from the thumbnailer"
+fi
+
+# The commands of the help (the overview's lines "  name ...") and those of the manual page
+# (the first word of each .TP item of the section BEFEHLE).
+help_commands=$("$cli" --help | sed -n 's/^  \([a-z0-9]\+\)\( .*\)\?$/\1/p' | sort)
+man_commands=$(awk '/^\.SH /{in_section = ($2 == "BEFEHLE")} in_section && prev == ".TP" {print $2} {prev = $1}' \
+  "$src/data/man/varnox-cli.1" | sort)
+[ -n "$help_commands" ] || fail "no commands in the help"
+[ "$help_commands" = "$man_commands" ] ||
+  fail "commands of the help and the manual page differ: $(echo $help_commands) / $(echo $man_commands)"
+for command in $help_commands; do
+  for call in "help $command" "$command --help"; do
+    out=$("$cli" $call) || fail "varnox-cli $call exits with $?"
+    case $out in
+      "Aufruf: varnox-cli $command"*) ;;
+      *) fail "varnox-cli $call prints no usage of $command" ;;
+    esac
+  done
+done
+for page in $(command -v man >/dev/null && echo varnox.1 varnox-cli.1); do
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$src/data/man/$page" 2>&1 >/dev/null) || true
+  [ -z "$warnings" ] || fail "$page: $warnings"
+done
+
+[ $failed -eq 0 ] && echo "desktop files and manual pages: all well"
+exit $failed
