@@ -75,6 +75,28 @@ Refusal RewriteRefusal(const Rewrite& rewrite, const Path& archive)
     return Because(archive, CannotWrite(rewrite.error()));
 }
 
+// A picture file of the folder that is a GFP zlib cannot read, with the reason; pictures
+// that are no GFP at all (damaged items, kept as raw bytes) go in as they are.
+std::optional<Refusal> FindUnreadablePicture(const Path& folder, const Manifest& manifest)
+{
+    for (const ManifestItem& item : manifest.items) {
+        const Path path = folder / item.file;
+        struct stat st {};
+        InputFile in;
+        if (item.type != kItemTypePicture || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            !in.Open(path))
+            continue;
+        std::array<std::uint8_t, kGfpPayloadAt> head{};
+        const std::size_t got = in.ReadSomeAt(0, head);
+        std::int64_t length = 0;
+        if (MeasureGfp(std::span(head.data(), got), in.Size(), length) != ExtractError::None)
+            continue;
+        if (const GfpError error = CheckGfpPixels(in, 0, length); error != GfpError::None)
+            return Because(path, Describe(error));
+    }
+    return std::nullopt;
+}
+
 // Gathers small pieces into writes of about a mebibyte.
 class Gatherer {
   public:
@@ -463,6 +485,12 @@ PackResult PackArchive(const Path& folder, const Path& archive)
     if (std::filesystem::exists(archive, error) && !std::filesystem::is_regular_file(archive, error))
         return Refused<PackResult>(archive, "Keine gewöhnliche Datei");
 
+    if (const std::optional<Refusal> unreadable = FindUnreadablePicture(folder, manifest)) {
+        PackResult result;
+        result.refusal = *unreadable;
+        return result;
+    }
+
     Rewrite rewrite;
     if (!rewrite.Begin(archive)) {
         PackResult result;
@@ -703,6 +731,10 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
         if (source.ReadSomeAt(0, tag) == tag.size() && tag == kGfpTag) {
             if (!ReadGfp(source, 0, source.Size(), data, reason))
                 return Refused<ReplaceResult>(picture, reason);
+            // Taken as it is, so zlib itself must read it as the game will.
+            if (const GfpError error = CheckGfpPixels(source, 0, static_cast<std::int64_t>(data.size()));
+                error != GfpError::None)
+                return Refused<ReplaceResult>(picture, Describe(error));
         } else {
             Bytes itemGfp;
             const std::int64_t offset = item.entry.itemDataOffset;

@@ -346,11 +346,26 @@ struct PackRefusal {
 
 class PackRefusalTest : public testing::TestWithParam<PackRefusal> {};
 
+// A GFP whose zlib stream ends in a wrong checksum: zlib refuses it.
+Bytes BrokenChecksumGfp()
+{
+    Bytes b = Gfp(2);
+    b.back() ^= 0x55;
+    return b;
+}
+
+// A GFP whose zlib stream holds fewer bytes than its picture.
+Bytes ShortStreamGfp()
+{
+    return test::MakeGfp({.width = 4, .height = 3, .pixels = Bytes(10, 3)});
+}
+
 TEST_P(PackRefusalTest, NothingWritten)
 {
     test::TempDir dir;
     fs::create_directory(dir / "f");
     test::WriteBytes(dir / "f" / "a.gfp", Gfp(2));
+    test::WriteBytes(dir / "f" / "zlib.gfp", BrokenChecksumGfp());
     test::WriteBytes(dir / "f" / "\xE2\x82\xAC.sound", Junk(2));
     test::WriteBytes(dir / "f" / kManifestName,
                      Bytes(GetParam().manifest.begin(), GetParam().manifest.end()));
@@ -379,7 +394,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "varnox-archiv 1\nvorspann 2147483600\nverzeichnis\neintrag 14 a.gfp\n",
                     "32-Bit-Offsets"},
         PackRefusal{"DamagedLine", kHead + "eintrag 14 a.gfp\neintrag vierzehn a.gfp\n", "Zeile 4: "},
-        PackRefusal{"NameBeyondLatin1", kHead + "eintrag 16 \"€.sound\"\n", "Latin-1"}),
+        PackRefusal{"NameBeyondLatin1", kHead + "eintrag 16 \"€.sound\"\n", "Latin-1"},
+        PackRefusal{"PictureZlibCannotRead", kHead + "eintrag 14 a.gfp\neintrag 14 zlib.gfp\n", "zlib"}),
     testing::PrintToStringParamName());
 
 // ---- replace ----
@@ -555,6 +571,8 @@ INSTANTIATE_TEST_SUITE_P(
                            return b;
                        },
                        "Dateiende"},
+        ReplaceRefusal{"GfpZlibChecksumWrong", "a", BrokenChecksumGfp, "zlib-Daten sind beschädigt"},
+        ReplaceRefusal{"GfpStreamShortOfPixels", "a", ShortStreamGfp, "kürzer als das Bild"},
         ReplaceRefusal{"NeitherGfpNorTga", "a", [] { return Bytes(10, 'x'); }, "TGA-Kopf"},
         ReplaceRefusal{"TgaIntoDamagedItem", "kaputt",
                        [] { return test::MakeTga({.picture = test::PatternPicture(2, 2)}); }, "beschädigt"},

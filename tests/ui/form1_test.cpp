@@ -328,6 +328,7 @@ class Form1Test : public QObject {
         QTest::newRow("answered Nein") << "neu.gfp" << no << false << 0 << "" << false;
         QTest::newRow("no file chosen") << "" << yes << false << 0 << "" << false;
         QTest::newRow("damaged file") << "kaputt.gfp" << yes << false << 1 << "" << false;
+        QTest::newRow("zlib cannot read") << "zlib.gfp" << yes << false << 1 << "zlib-Daten" << false;
         QTest::newRow("archive held")
             << "neu.gfp" << yes << false << 1 << "gerade von einem anderen Vorgang geschrieben" << true;
     }
@@ -352,6 +353,9 @@ class Form1Test : public QObject {
         png.samples.assign(7 * 2 * 3, 9);
         test::WriteBytes(*dir_ / "neu.png", test::MakePng(png));
         test::WriteBytes(*dir_ / "kaputt.gfp", {'N', 'A', 'L', 'P', 1, 2});
+        Bytes broken = test::MakeGfp(wide);
+        broken.back() ^= 0x55; // the stream's checksum
+        test::WriteBytes(*dir_ / "zlib.gfp", broken);
         const Bytes before = test::ReadBytes(*dir_ / "gfx.res");
         const int holder = ::open((*dir_ / "gfx.res").c_str(), O_RDONLY | O_CLOEXEC);
         QVERIFY(!held || ::flock(holder, LOCK_EX) == 0);
