@@ -653,13 +653,13 @@ bool Rewrite::Lock(std::chrono::milliseconds wait)
             return true;
         }
         if (fd < 0)
-            return Refuse(Fault::Write, LastError());
+            return Refuse(Fault::Open, LastError());
         lockFd_ = fd;
         struct stat held {};
         if (::fstat(fd, &held) != 0)
-            return Refuse(Fault::Write, LastError());
+            return Refuse(Fault::Open, LastError());
         if (!S_ISREG(held.st_mode))
-            return Refuse(Fault::Write,
+            return Refuse(Fault::Open,
                           std::make_error_code(S_ISDIR(held.st_mode) ? std::errc::is_a_directory
                                                                      : std::errc::invalid_argument));
         while (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {

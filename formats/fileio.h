@@ -184,6 +184,7 @@ class Rewrite {
 public:
     enum class Fault {
         None,
+        Open,    // the file cannot be opened for reading, or is no regular file
         Busy,    // another writer holds the file past the wait
         Changed, // the file was changed, replaced or made by someone else since Begin
         Write,   // the new file cannot be written or put in place

@@ -66,6 +66,8 @@ Refusal RewriteRefusal(const Rewrite& rewrite, const Path& archive)
     case Rewrite::Fault::Busy:
         return Because(archive, "Das Archiv wird gerade von einem anderen Vorgang geschrieben");
     case Rewrite::Fault::Changed: return Because(archive, "Das Archiv wurde inzwischen geändert");
+    case Rewrite::Fault::Open:
+        return Because(archive, ArchiveReason(Error{ResError::CannotOpen, archive, rewrite.error(), {}}));
     case Rewrite::Fault::Backup:
         return Because(rewrite.BackupPath(),
                        "Die Sicherungskopie kann nicht geschrieben werden: " + SystemReason(rewrite.error()));

@@ -28,6 +28,7 @@ TgaToGfpResult Refused(const Error& error)
 TgaToGfpResult RewriteRefused(const Rewrite& rewrite, const Path& target)
 {
     switch (rewrite.fault()) {
+    case Rewrite::Fault::Open: return Refused(Error{IoError::CannotOpen, target, rewrite.error(), {}});
     case Rewrite::Fault::Busy: return Refused(Error{IoError::Busy, target, {}, {}});
     case Rewrite::Fault::Changed: return Refused(Error{IoError::Changed, target, {}, {}});
     case Rewrite::Fault::Backup:
