@@ -60,6 +60,8 @@ std::string CodeText(IoError code)
     case IoError::CannotBackUp: return "Die Sicherungskopie kann nicht geschrieben werden";
     case IoError::OutOfMemory: return "Nicht genug Arbeitsspeicher für dieses Bild";
     case IoError::Cancelled: return "Abgebrochen";
+    case IoError::Busy: return "Die Datei wird gerade von einem anderen Vorgang geschrieben";
+    case IoError::Changed: return "Die Datei wurde inzwischen geändert";
     }
     return "unbekannter Fehler";
 }

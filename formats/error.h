@@ -28,6 +28,8 @@ enum class IoError {
     CannotBackUp,   // the copy kept before a file is rewritten
     OutOfMemory,
     Cancelled,
+    Busy,     // another writer holds the file
+    Changed,  // someone else changed the file while it was being rewritten
 };
 
 // Why a PNG was refused.

@@ -12,8 +12,10 @@
 #include <mutex>
 #include <set>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -486,17 +488,7 @@ bool AtomicFile::PutInPlace(bool replacing)
         // whose name was taken meanwhile, under a temporary name that is then renamed.
         if (!replacing && LinkAs(name_))
             return true;
-        if (!replacing && errno != EEXIST)
-            return false;
-        for (int attempt = 0; attempt < 100 && temp_.empty(); ++attempt) {
-            temp_ = NewTemporaryName();
-            if (!LinkAs(temp_)) {
-                temp_.clear();
-                if (errno != EEXIST)
-                    return false;
-            }
-        }
-        if (temp_.empty())
+        if ((!replacing && errno != EEXIST) || !NameTemporarily())
             return false;
     } else if (::close(std::exchange(fd_, -1)) != 0) {
         return false;
@@ -504,6 +496,32 @@ bool AtomicFile::PutInPlace(bool replacing)
     if (::renameat(folderFd_, temp_.c_str(), folderFd_, name_.c_str()) != 0)
         return false;
     temp_.clear();
+    return true;
+}
+
+// Gives an anonymous file a temporary name; false (errno set) when it cannot.
+bool AtomicFile::NameTemporarily()
+{
+    for (int attempt = 0; attempt < 100 && temp_.empty(); ++attempt) {
+        temp_ = NewTemporaryName();
+        if (!LinkAs(temp_)) {
+            temp_.clear();
+            if (errno != EEXIST)
+                return false;
+        }
+    }
+    return !temp_.empty();
+}
+
+// Gives the file the target's name only while that name is free; false (errno EEXIST when
+// someone took it meanwhile) otherwise.
+bool AtomicFile::PutNew()
+{
+    if (anonymous_)
+        return LinkAs(name_);
+    if (::linkat(folderFd_, temp_.c_str(), folderFd_, name_.c_str(), 0) != 0)
+        return false;
+    ::unlinkat(folderFd_, std::exchange(temp_, {}).c_str(), 0);
     return true;
 }
 
@@ -552,6 +570,250 @@ bool CopyFileAtomically(const Path& source, const Path& destination, std::error_
     ok = ok && out.Commit(Flush::Always);
     error = out.error();
     return ok;
+}
+
+bool FollowLinks(const Path& path, Path& out, std::error_code& error)
+{
+    constexpr int kMaxLinks = 40;
+    Path at = path;
+    for (int hops = 0; hops <= kMaxLinks; ++hops) {
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            // A missing file is made where the last link points; other faults show on opening.
+            out = at;
+            error.clear();
+            return true;
+        }
+        std::string to(PATH_MAX + 1, '\0');
+        const ssize_t n = ::readlink(at.c_str(), to.data(), to.size());
+        if (n < 0 || static_cast<std::size_t>(n) >= to.size()) {
+            error = n < 0 ? LastError() : std::make_error_code(std::errc::filename_too_long);
+            return false;
+        }
+        to.resize(static_cast<std::size_t>(n));
+        at = Path(to).is_absolute() || !at.has_parent_path() ? Path(to) : at.parent_path() / to;
+    }
+    error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+    return false;
+}
+
+Rewrite::~Rewrite()
+{
+    if (lockFd_ >= 0)
+        ::close(lockFd_);
+}
+
+bool Rewrite::Refuse(Fault fault, std::error_code error)
+{
+    fault_ = fault;
+    error_ = error;
+    file_.Discard();
+    if (lockFd_ >= 0)
+        ::close(std::exchange(lockFd_, -1));
+    return false;
+}
+
+Path Rewrite::BackupPath() const
+{
+    Path backup = target_;
+    backup += ".bak";
+    return backup;
+}
+
+bool Rewrite::Begin(const Path& path, std::chrono::milliseconds wait)
+{
+    std::error_code error;
+    if (!FollowLinks(path, target_, error))
+        return Refuse(Fault::Write, error);
+    name_ = target_.filename().string();
+    if (!folder_.Open(target_.has_parent_path() ? target_.parent_path() : Path(".")))
+        return Refuse(Fault::Write, folder_.error());
+    if (!Lock(wait))
+        return false;
+    if (!file_.Open(folder_, name_))
+        return Refuse(Fault::Write, file_.error());
+    return true;
+}
+
+// The lock is an flock on the file itself, the one lock other programs may honour too. It
+// goes with the old file when a writer renames its new one into place, so a writer that
+// waited checks after taking it that the name still holds the file it locked, else locks
+// the new one. A missing file has nothing to lock: the new one is then linked in only while
+// its name is still free.
+bool Rewrite::Lock(std::chrono::milliseconds wait)
+{
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    const auto stateOf = [](const struct stat& st) {
+        return FileState{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    };
+    for (;;) {
+        const int fd = ::openat(folder_.fd(), name_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0 && errno == ENOENT) {
+            missing_ = true;
+            return true;
+        }
+        if (fd < 0)
+            return Refuse(Fault::Open, LastError());
+        lockFd_ = fd;
+        struct stat held {};
+        if (::fstat(fd, &held) != 0)
+            return Refuse(Fault::Open, LastError());
+        if (!S_ISREG(held.st_mode))
+            return Refuse(Fault::Open,
+                          std::make_error_code(S_ISDIR(held.st_mode) ? std::errc::is_a_directory
+                                                                     : std::errc::invalid_argument));
+        while (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno != ENOLCK && errno != EOPNOTSUPP) {
+            if (errno != EWOULDBLOCK && errno != EINTR)
+                return Refuse(Fault::Write, LastError());
+            if (std::chrono::steady_clock::now() >= deadline)
+                return Refuse(Fault::Busy, {});
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        struct stat named {};
+        if (::fstat(fd, &held) == 0 &&
+            ::fstatat(folder_.fd(), name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
+            state_ = stateOf(named);
+            return true;
+        }
+        ::close(std::exchange(lockFd_, -1));
+        if (std::chrono::steady_clock::now() >= deadline)
+            return Refuse(Fault::Busy, {});
+    }
+}
+
+// True when the name holds the very file found when the lock was taken, with its size and
+// time of last change, or is still free. Writers that ignore the lock show here.
+bool Rewrite::Unchanged() const
+{
+    struct stat now {};
+    if (::fstatat(folder_.fd(), name_.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
+        return missing_ && errno == ENOENT;
+    return !missing_ &&
+           FileState{now.st_dev, now.st_ino, now.st_size, now.st_mtim.tv_sec, now.st_mtim.tv_nsec} == state_;
+}
+
+bool Rewrite::Commit()
+{
+    if (fault_ != Fault::None)
+        return false;
+    if (!file_.IsOpen() || file_.error())
+        return Refuse(Fault::Write, file_.error());
+    if (!missing_)
+        return CommitOver();
+    if (::fsync(file_.fd_) != 0)
+        return Refuse(Fault::Write, LastError());
+    if (!Unchanged())
+        return Refuse(Fault::Changed, {});
+    if (!file_.PutNew())
+        return Refuse(errno == EEXIST ? Fault::Changed : Fault::Write, LastError());
+    ::fsync(folder_.fd());
+    file_.Discard();
+    if (lockFd_ >= 0)
+        ::close(std::exchange(lockFd_, -1));
+    return true;
+}
+
+// The new file takes the old one's place in one exchange of names, and the old one leaves
+// its temporary name only for NAME.bak: at no time is the backup the same inode as the
+// file, and a failed step leaves no second name of it.
+bool Rewrite::CommitOver()
+{
+    if (file_.MatchesTarget()) {
+        file_.Discard();
+        return true;
+    }
+    const std::string backup = name_ + ".bak";
+    std::error_code error;
+    struct stat existing {};
+    if (::fstatat(folder_.fd(), backup.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(existing.st_mode))
+        return Refuse(Fault::Backup, std::make_error_code(std::errc::is_a_directory));
+    if (!CanReplaceFile(folder_.fd(), backup, error))
+        return Refuse(Fault::Backup, error);
+    if (::fsync(file_.fd_) != 0 || !file_.NameTemporarily())
+        return Refuse(Fault::Write, LastError());
+    // Checked last, so that little time is left for another program to change the file.
+    if (!Unchanged())
+        return Refuse(Fault::Changed, {});
+    const int folder = folder_.fd();
+    if (::renameat2(folder, file_.temp_.c_str(), folder, name_.c_str(), RENAME_EXCHANGE) == 0) {
+        const std::string old = std::exchange(file_.temp_, {});
+        if (::renameat(folder, old.c_str(), folder, backup.c_str()) != 0) {
+            const std::error_code why = LastError();
+            // Without its backup the old file goes back in place.
+            if (::renameat2(folder, old.c_str(), folder, name_.c_str(), RENAME_EXCHANGE) == 0)
+                ::unlinkat(folder, old.c_str(), 0);
+            return Refuse(Fault::Backup, why);
+        }
+    } else if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+        return Refuse(Fault::Write, LastError());
+    } else if (!CommitByLink(backup)) {
+        return false;
+    }
+    if (::fsync(folder) != 0 && errno != EBADF && errno != EINVAL)
+        return Refuse(Fault::Write, LastError());
+    file_.Discard();
+    if (lockFd_ >= 0)
+        ::close(std::exchange(lockFd_, -1));
+    return true;
+}
+
+// Where names cannot be exchanged: the old file gets a second, temporary name first, which
+// becomes NAME.bak once the new file has replaced it; without links, a copy is made first.
+bool Rewrite::CommitByLink(const std::string& backup)
+{
+    const int folder = folder_.fd();
+    std::string old;
+    for (int attempt = 0; attempt < 100 && old.empty(); ++attempt) {
+        old = NewTemporaryName();
+        if (::linkat(folder, name_.c_str(), folder, old.c_str(), 0) != 0) {
+            old.clear();
+            if (errno != EEXIST)
+                break;
+        }
+    }
+    if (old.empty() && !CopyBackup(backup))
+        return false;
+    if (!file_.PutInPlace(true)) {
+        const std::error_code why = LastError();
+        if (!old.empty())
+            ::unlinkat(folder, old.c_str(), 0);
+        return Refuse(Fault::Write, why);
+    }
+    if (!old.empty() && ::renameat(folder, old.c_str(), folder, backup.c_str()) != 0) {
+        const std::error_code why = LastError();
+        ::renameat(folder, old.c_str(), folder, name_.c_str());
+        return Refuse(Fault::Backup, why);
+    }
+    return true;
+}
+
+// Copies the old file as NAME.bak, on disk before the new file replaces the old one.
+bool Rewrite::CopyBackup(const std::string& backup)
+{
+    const int in = ::openat(folder_.fd(), name_.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (in < 0 || ::fstat(in, &st) != 0) {
+        const std::error_code why = LastError();
+        if (in >= 0)
+            ::close(in);
+        return Refuse(Fault::Backup, why);
+    }
+    AtomicFile copy;
+    bool ok = copy.Open(folder_, backup) && copy.SetPermissions(st.st_mode);
+    const auto size = static_cast<std::int64_t>(st.st_size);
+    Bytes block(static_cast<std::size_t>(std::min<std::int64_t>(size, kCopyBlock)));
+    for (std::int64_t at = 0; ok && at < size; at += static_cast<std::int64_t>(block.size())) {
+        const std::span<std::uint8_t> piece(
+            block.data(), static_cast<std::size_t>(std::min<std::int64_t>(size - at, kCopyBlock)));
+        ok = ReadFully(in, at, piece) && copy.Write({piece});
+    }
+    const std::error_code why = copy.error() ? copy.error() : LastError();
+    ::close(in);
+    if (ok && copy.Commit(Flush::Always))
+        return true;
+    return Refuse(Fault::Backup, copy.error() ? copy.error() : why);
 }
 
 std::string SystemReason(const std::error_code& error)

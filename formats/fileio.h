@@ -4,6 +4,7 @@
 
 #include "formats/bytes.h"
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <initializer_list>
@@ -149,9 +150,12 @@ public:
     const std::error_code& error() const { return error_; }
 
 private:
+    friend class Rewrite;
     bool OpenIn(int folderFd, const std::string& name);
     bool Fail();
     bool PutInPlace(bool replacing);
+    bool PutNew();
+    bool NameTemporarily();
     bool LinkAs(const std::string& name);
 
     enum class Match { Unknown, Same, Differs };
@@ -162,6 +166,71 @@ private:
     bool anonymous_ = false;
     int fd_ = -1;
     Match match_ = Match::Unknown;
+    std::error_code error_;
+};
+
+// Follows the links that path ends in to the file they name, which may be missing, so that
+// a writer replaces that file and the links stay links. Fails with ELOOP after 40 links.
+bool FollowLinks(const Path& path, Path& out, std::error_code& error);
+
+// How long a writer waits for another writer of the same file before it refuses.
+inline constexpr std::chrono::milliseconds kWriterWait{2000};
+
+// A whole file rewritten as the archive and picture writers do it: the path's links
+// followed to the file itself, other writers of this program kept out from Begin to Commit
+// by an advisory lock, and the new file put in place only when nobody changed the old one
+// meanwhile, the old one kept as NAME.bak beside it.
+class Rewrite {
+public:
+    enum class Fault {
+        None,
+        Open,    // the file cannot be opened for reading, or is no regular file
+        Busy,    // another writer holds the file past the wait
+        Changed, // the file was changed, replaced or made by someone else since Begin
+        Write,   // the new file cannot be written or put in place
+        Backup,  // the old file cannot be kept as NAME.bak
+    };
+
+    Rewrite() = default;
+    Rewrite(const Rewrite&) = delete;
+    Rewrite& operator=(const Rewrite&) = delete;
+    ~Rewrite();
+
+    // Takes the lock (waiting up to wait for another writer) and opens the new file. A
+    // missing file is made at Commit, unless someone made it meanwhile.
+    bool Begin(const Path& path, std::chrono::milliseconds wait = kWriterWait);
+    // The file itself (links followed): what the writer reads, and what it replaces.
+    const Path& Target() const { return target_; }
+    Path BackupPath() const;
+    AtomicFile& File() { return file_; }
+    // Puts the new file in place. A file that holds the new bytes already stays as it is,
+    // and so does its backup; otherwise the old file becomes NAME.bak, never a second name
+    // of the file that replaces it, nor of a file that stays.
+    bool Commit();
+
+    Fault fault() const { return fault_; }
+    const std::error_code& error() const { return error_; }
+
+private:
+    bool Lock(std::chrono::milliseconds wait);
+    bool Unchanged() const;
+    bool Refuse(Fault fault, std::error_code error);
+    bool CommitOver();
+    bool CommitByLink(const std::string& backup);
+    bool CopyBackup(const std::string& backup);
+
+    Path target_;
+    std::string name_;
+    Folder folder_;
+    int lockFd_ = -1;
+    bool missing_ = false;
+    struct FileState {
+        unsigned long long device = 0, inode = 0;
+        long long size = 0, seconds = 0, nanoseconds = 0;
+        bool operator==(const FileState&) const = default;
+    } state_;
+    AtomicFile file_;
+    Fault fault_ = Fault::None;
     std::error_code error_;
 };
 

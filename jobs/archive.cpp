@@ -59,43 +59,44 @@ std::string Label(std::size_t index)
     return "#" + std::to_string(index);
 }
 
-// False (with error set) when path is an existing file that may not be replaced: one with
-// no write permission bits, or one this user may not write.
-bool CanReplaceFile(const Path& path, std::error_code& error)
+// The refusal of a rewrite of archive that did not go through.
+Refusal RewriteRefusal(const Rewrite& rewrite, const Path& archive)
 {
-    struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) {
-        if ((existing.st_mode & 0222) == 0) {
-            error = std::make_error_code(std::errc::permission_denied);
-            return false;
-        }
-        if (::access(path.c_str(), W_OK) != 0) {
-            error = {errno, std::generic_category()};
-            return false;
-        }
+    switch (rewrite.fault()) {
+    case Rewrite::Fault::Busy:
+        return Because(archive, "Das Archiv wird gerade von einem anderen Vorgang geschrieben");
+    case Rewrite::Fault::Changed: return Because(archive, "Das Archiv wurde inzwischen geändert");
+    case Rewrite::Fault::Open:
+        return Because(archive, ArchiveReason(Error{ResError::CannotOpen, archive, rewrite.error(), {}}));
+    case Rewrite::Fault::Backup:
+        return Because(rewrite.BackupPath(),
+                       "Die Sicherungskopie kann nicht geschrieben werden: " + SystemReason(rewrite.error()));
+    case Rewrite::Fault::None:
+    case Rewrite::Fault::Write: break;
     }
-    return true;
+    return Because(archive, CannotWrite(rewrite.error()));
 }
 
-// Keeps the file at path as path.bak, replacing an older one: a second name for the same
-// bytes where the file system allows it (so no copy of a large archive), else a copy.
-bool KeepBackup(const Path& path, std::error_code& error)
+// A picture file of the folder that is a GFP zlib cannot read, with the reason; pictures
+// that are no GFP at all (damaged items, kept as raw bytes) go in as they are.
+std::optional<Refusal> FindUnreadablePicture(const Path& folder, const Manifest& manifest)
 {
-    static std::atomic<unsigned> counter{0};
-    Path backup = path;
-    backup += ".bak";
-    if (!CanReplaceFile(backup, error))
-        return false;
-    const Path folder = path.has_parent_path() ? path.parent_path() : Path(".");
-    const Path link =
-        folder / (".varnox-bak-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp");
-    if (::link(path.c_str(), link.c_str()) != 0)
-        return CopyFileAtomically(path, backup, error);
-    const bool renamed = std::rename(link.c_str(), backup.c_str()) == 0;
-    if (!renamed)
-        error = {errno, std::generic_category()};
-    ::unlink(link.c_str()); // still there when the backup already was this very file
-    return renamed;
+    for (const ManifestItem& item : manifest.items) {
+        const Path path = folder / item.file;
+        struct stat st {};
+        InputFile in;
+        if (item.type != kItemTypePicture || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            !in.Open(path))
+            continue;
+        std::array<std::uint8_t, kGfpPayloadAt> head{};
+        const std::size_t got = in.ReadSomeAt(0, head);
+        std::int64_t length = 0;
+        if (MeasureGfp(std::span(head.data(), got), in.Size(), length) != ExtractError::None)
+            continue;
+        if (const GfpError error = CheckGfpPixels(in, 0, length); error != GfpError::None)
+            return Because(path, Describe(error));
+    }
+    return std::nullopt;
 }
 
 // Gathers small pieces into writes of about a mebibyte.
@@ -486,9 +487,19 @@ PackResult PackArchive(const Path& folder, const Path& archive)
     if (std::filesystem::exists(archive, error) && !std::filesystem::is_regular_file(archive, error))
         return Refused<PackResult>(archive, "Keine gewöhnliche Datei");
 
-    AtomicFile out;
-    if (!out.Open(archive))
-        return Refused<PackResult>(archive, CannotWrite(out.error()));
+    if (const std::optional<Refusal> unreadable = FindUnreadablePicture(folder, manifest)) {
+        PackResult result;
+        result.refusal = *unreadable;
+        return result;
+    }
+
+    Rewrite rewrite;
+    if (!rewrite.Begin(archive)) {
+        PackResult result;
+        result.refusal = RewriteRefusal(rewrite, archive);
+        return result;
+    }
+    AtomicFile& out = rewrite.File();
     Gatherer gather(out);
     Bytes header(kResHeaderSize);
     std::copy_n("RESF", 4, header.begin());
@@ -522,15 +533,11 @@ PackResult PackArchive(const Path& folder, const Path& archive)
     ok = ok && gather.Flush();
     if (!ok)
         return Refused<PackResult>(archive, CannotWrite(out.error()));
-    if (std::filesystem::exists(archive, error) && !KeepBackup(archive, error)) {
-        Path backup = archive;
-        backup += ".bak";
-        return Refused<PackResult>(backup, "Die Sicherungskopie kann nicht geschrieben werden: " +
-                                               SystemReason(error));
-    }
-    if (!out.Commit())
-        return Refused<PackResult>(archive, CannotWrite(out.error()));
     PackResult result;
+    if (!rewrite.Commit()) {
+        result.refusal = RewriteRefusal(rewrite, archive);
+        return result;
+    }
     result.ok = true;
     result.items = static_cast<int>(count);
     return result;
@@ -693,8 +700,15 @@ ItemGfp ReadItemGfp(const Path& archive, const ArchiveModel& model, std::size_t 
 ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::string& itemText,
                           const Path& picture, GfpPacking packing)
 {
+    // Held from the read to the rename, so that no other writer's update is lost.
+    Rewrite rewrite;
+    if (!rewrite.Begin(archive)) {
+        ReplaceResult result;
+        result.refusal = RewriteRefusal(rewrite, archive);
+        return result;
+    }
     ArchiveModel model;
-    if (auto status = ReadArchive(module, archive, model); !status)
+    if (auto status = ReadArchive(module, rewrite.Target(), model); !status)
         return Refused<ReplaceResult>(archive, ArchiveReason(status));
     std::string reason;
     const std::optional<std::size_t> found = FindItem(model, itemText, reason);
@@ -706,7 +720,7 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
         return Refused<ReplaceResult>(archive, Label(index) + " ist kein Bild, sondern " +
                                                    ItemTypeLabel(item.entry.itemDataType));
     InputFile in;
-    if (!in.Open(archive))
+    if (!in.Open(rewrite.Target()))
         return Refused<ReplaceResult>(archive, ArchiveReason(Error{ResError::CannotOpen, archive, in.error(), {}}));
 
     Bytes data;
@@ -719,6 +733,10 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
         if (source.ReadSomeAt(0, tag) == tag.size() && tag == kGfpTag) {
             if (!ReadGfp(source, 0, source.Size(), data, reason))
                 return Refused<ReplaceResult>(picture, reason);
+            // Taken as it is, so zlib itself must read it as the game will.
+            if (const GfpError error = CheckGfpPixels(source, 0, static_cast<std::int64_t>(data.size()));
+                error != GfpError::None)
+                return Refused<ReplaceResult>(picture, Describe(error));
         } else {
             Bytes itemGfp;
             const std::int64_t offset = item.entry.itemDataOffset;
@@ -748,9 +766,7 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
                                       "Das Archiv ist zu groß, um Daten anzuhängen (32-Bit-Offsets)");
     result.offset = static_cast<std::int32_t>(at);
 
-    AtomicFile out;
-    if (!out.Open(archive))
-        return Refused<ReplaceResult>(archive, CannotWrite(out.error()));
+    AtomicFile& out = rewrite.File();
     if (!CopyInto(in, model.fileSize, out) && !out.error())
         return Refused<ReplaceResult>(archive, CannotRead(in.error()));
     out.WriteAt(at, data);
@@ -768,15 +784,10 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
     }
     if (out.error())
         return Refused<ReplaceResult>(archive, CannotWrite(out.error()));
-    std::error_code error;
-    if (!KeepBackup(archive, error)) {
-        Path backup = archive;
-        backup += ".bak";
-        return Refused<ReplaceResult>(backup, "Die Sicherungskopie kann nicht geschrieben werden: " +
-                                                  SystemReason(error));
+    if (!rewrite.Commit()) {
+        result.refusal = RewriteRefusal(rewrite, archive);
+        return result;
     }
-    if (!out.Commit())
-        return Refused<ReplaceResult>(archive, CannotWrite(out.error()));
     result.ok = true;
     return result;
 }

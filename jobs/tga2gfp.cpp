@@ -24,6 +24,21 @@ TgaToGfpResult Refused(const Error& error)
     return result;
 }
 
+// The refusal of a rewrite of target that did not go through.
+TgaToGfpResult RewriteRefused(const Rewrite& rewrite, const Path& target)
+{
+    switch (rewrite.fault()) {
+    case Rewrite::Fault::Open: return Refused(Error{IoError::CannotOpen, target, rewrite.error(), {}});
+    case Rewrite::Fault::Busy: return Refused(Error{IoError::Busy, target, {}, {}});
+    case Rewrite::Fault::Changed: return Refused(Error{IoError::Changed, target, {}, {}});
+    case Rewrite::Fault::Backup:
+        return Refused(Error{IoError::CannotBackUp, rewrite.BackupPath(), rewrite.error(), {}});
+    case Rewrite::Fault::None:
+    case Rewrite::Fault::Write: break;
+    }
+    return Refused(Error{IoError::CannotWrite, target, rewrite.error(), {}});
+}
+
 TgaToGfpResult CancelledResult()
 {
     TgaToGfpResult result;
@@ -39,8 +54,12 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
         stage(TgaToGfpStage::Analysing);
     if (Cancelled(job))
         return CancelledResult();
+    // Held from reading the target's head to the rename, so that no other writer's update is lost.
+    Rewrite rewrite;
+    if (!rewrite.Begin(target))
+        return RewriteRefused(rewrite, target);
     // Both tags are required, since the rewritten file carries the target's own header bytes.
-    auto head = ReadGfpHead(target);
+    auto head = ReadGfpHead(rewrite.Target());
     if (!head)
         return Refused(head.error());
     module.GfpPictureHeader = head->picture;
@@ -54,9 +73,7 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
     // The new file is written aside first, the rows packed as they are read, then the
     // headers in front. Only when the old target is kept as target.bak does the new file
     // replace it.
-    AtomicFile file;
-    if (!file.Open(target))
-        return Refused(Error{IoError::CannotWrite, target, file.error(), {}});
+    AtomicFile& file = rewrite.File();
     if (stage && packing != GfpPacking::Uncompressed)
         stage(TgaToGfpStage::Packing);
     const std::int32_t height = picture.Info().height;
@@ -87,19 +104,11 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
     if (Cancelled(job))
         return CancelledResult();
 
-    // A repeated conversion would copy its own result over the backup of the original.
+    // A repeated conversion leaves the file and the backup of the original as they are.
+    if (!rewrite.Commit())
+        return RewriteRefused(rewrite, target);
     TgaToGfpResult result;
     result.ok = true;
-    if (file.MatchesTarget())
-        return result;
-
-    Path backup = target;
-    backup += ".bak";
-    std::error_code ioError;
-    if (!CopyFileAtomically(target, backup, ioError))
-        return Refused(Error{IoError::CannotBackUp, backup, ioError, {}});
-    if (!file.Commit())
-        return Refused(Error{IoError::CannotWrite, target, file.error(), {}});
     return result;
 }
 

@@ -11,7 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <functional>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace varnox;
 namespace fs = std::filesystem;
@@ -342,11 +346,26 @@ struct PackRefusal {
 
 class PackRefusalTest : public testing::TestWithParam<PackRefusal> {};
 
+// A GFP whose zlib stream ends in a wrong checksum: zlib refuses it.
+Bytes BrokenChecksumGfp()
+{
+    Bytes b = Gfp(2);
+    b.back() ^= 0x55;
+    return b;
+}
+
+// A GFP whose zlib stream holds fewer bytes than its picture.
+Bytes ShortStreamGfp()
+{
+    return test::MakeGfp({.width = 4, .height = 3, .pixels = Bytes(10, 3)});
+}
+
 TEST_P(PackRefusalTest, NothingWritten)
 {
     test::TempDir dir;
     fs::create_directory(dir / "f");
     test::WriteBytes(dir / "f" / "a.gfp", Gfp(2));
+    test::WriteBytes(dir / "f" / "zlib.gfp", BrokenChecksumGfp());
     test::WriteBytes(dir / "f" / "\xE2\x82\xAC.sound", Junk(2));
     test::WriteBytes(dir / "f" / kManifestName,
                      Bytes(GetParam().manifest.begin(), GetParam().manifest.end()));
@@ -375,7 +394,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "varnox-archiv 1\nvorspann 2147483600\nverzeichnis\neintrag 14 a.gfp\n",
                     "32-Bit-Offsets"},
         PackRefusal{"DamagedLine", kHead + "eintrag 14 a.gfp\neintrag vierzehn a.gfp\n", "Zeile 4: "},
-        PackRefusal{"NameBeyondLatin1", kHead + "eintrag 16 \"€.sound\"\n", "Latin-1"}),
+        PackRefusal{"NameBeyondLatin1", kHead + "eintrag 16 \"€.sound\"\n", "Latin-1"},
+        PackRefusal{"PictureZlibCannotRead", kHead + "eintrag 14 a.gfp\neintrag 14 zlib.gfp\n", "zlib"}),
     testing::PrintToStringParamName());
 
 // ---- replace ----
@@ -551,11 +571,129 @@ INSTANTIATE_TEST_SUITE_P(
                            return b;
                        },
                        "Dateiende"},
+        ReplaceRefusal{"GfpZlibChecksumWrong", "a", BrokenChecksumGfp, "zlib-Daten sind beschädigt"},
+        ReplaceRefusal{"GfpStreamShortOfPixels", "a", ShortStreamGfp, "kürzer als das Bild"},
         ReplaceRefusal{"NeitherGfpNorTga", "a", [] { return Bytes(10, 'x'); }, "TGA-Kopf"},
         ReplaceRefusal{"TgaIntoDamagedItem", "kaputt",
                        [] { return test::MakeTga({.picture = test::PatternPicture(2, 2)}); }, "beschädigt"},
         ReplaceRefusal{"ReadOnlyArchive", "a", [] { return Gfp(2); }, "Keine Berechtigung", kReadOnly},
         ReplaceRefusal{"ReadOnlyBackup", "a", [] { return Gfp(2); }, "Sicherungskopie", kReadOnlyBackup}),
+    testing::PrintToStringParamName());
+
+// ---- writers of one file ----
+
+// Each writer that rewrites a whole file, with what it writes from beside its target.
+struct Writer {
+    const char* name;
+    std::function<Bytes()> target;
+    std::function<void(const Path&)> inputs;
+    std::function<jobs::Refusal(const Path& dir, const Path& target)> run; // empty reason: done
+    friend std::ostream& operator<<(std::ostream& os, const Writer& c) { return os << c.name; }
+};
+
+class WriterTest : public testing::TestWithParam<Writer> {
+  protected:
+    void SetUp() override
+    {
+        fs::create_directory(dir_ / "real");
+        test::WriteBytes(dir_ / "real" / "t", GetParam().target());
+        GetParam().inputs(dir_.path());
+    }
+    jobs::Refusal Run(const Path& target) { return GetParam().run(dir_.path(), target); }
+    test::TempDir dir_;
+};
+
+// A link to the file: the file it leads to is rewritten, its backup beside it; the link stays.
+TEST_P(WriterTest, WritesThroughALink)
+{
+    fs::create_symlink("real/t", dir_ / "t");
+    const Bytes before = test::ReadBytes(dir_ / "real" / "t");
+    const jobs::Refusal refusal = Run(dir_ / "t");
+    ASSERT_EQ(refusal.reason, "") << refusal.file;
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / "t")));
+    EXPECT_NE(test::ReadBytes(dir_ / "real" / "t"), before);
+    EXPECT_EQ(test::ReadBytes(dir_ / "real" / "t.bak"), before);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir_ / "t.bak")));
+}
+
+// A result equal to the file writes nothing and makes no backup.
+TEST_P(WriterTest, EqualResultWritesNothing)
+{
+    const Path target = dir_ / "real" / "t";
+    ASSERT_EQ(Run(target).reason, "");
+    fs::remove(dir_ / "real" / "t.bak");
+    const auto inode = test::InodeOf(target);
+    ASSERT_EQ(Run(target).reason, "");
+    EXPECT_EQ(test::InodeOf(target), inode);
+    EXPECT_FALSE(fs::exists(dir_ / "real" / "t.bak"));
+}
+
+// While another writer holds the file, a writer waits; it refuses past the wait, touching
+// nothing, and otherwise rewrites what the other one left, which becomes the backup.
+TEST_P(WriterTest, WaitsForAnotherWriter)
+{
+    const Path target = dir_ / "real" / "t";
+    int held = ::open(target.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const auto before = test::Snapshot(dir_.path());
+    const jobs::Refusal refusal = Run(target);
+    EXPECT_NE(refusal.reason.find("gerade von einem anderen Vorgang geschrieben"), std::string::npos)
+        << refusal.reason;
+    EXPECT_EQ(test::Snapshot(dir_.path()), before);
+
+    Bytes other = test::ReadBytes(target);
+    other.push_back('!');
+    std::thread first([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        test::WriteBytes(dir_ / "real" / "new", other);
+        fs::rename(dir_ / "real" / "new", target);
+        ::close(held);
+    });
+    const jobs::Refusal waited = Run(target);
+    first.join();
+    EXPECT_EQ(waited.reason, "") << waited.file;
+    EXPECT_EQ(test::ReadBytes(dir_ / "real" / "t.bak"), other);
+}
+
+jobs::Refusal Replaced(const Path& dir, const Path& target)
+{
+    Module1 module;
+    return jobs::ReplaceItem(module, target, "a", dir / "neu.gfp", GfpPacking::Zlib).refusal;
+}
+
+jobs::Refusal Packed(const Path& dir, const Path& target)
+{
+    return jobs::PackArchive(dir / "f", target).refusal;
+}
+
+jobs::Refusal Converted(const Path& dir, const Path& target)
+{
+    Module1 module;
+    return jobs::ConvertTgaToGfp(module, dir / "neu.tga", target, false).refusal;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, WriterTest,
+    testing::Values(Writer{"Replace", ReplaceArchive,
+                           [](const Path& dir) { test::WriteBytes(dir / "neu.gfp", Gfp(3)); }, Replaced},
+                    Writer{"Pack",
+                           [] {
+                               return Bytes{'o', 'l', 'd'};
+                           },
+                           [](const Path& dir) {
+                               fs::create_directory(dir / "f");
+                               test::WriteBytes(dir / "f" / "a.gfp", Gfp(2));
+                               const std::string manifest = kHead + "eintrag 14 a.gfp\n";
+                               test::WriteBytes(dir / "f" / kManifestName,
+                                                Bytes(manifest.begin(), manifest.end()));
+                           },
+                           Packed},
+                    Writer{"TgaToGfp", [] { return Gfp(2); },
+                           [](const Path& dir) {
+                               test::WriteBytes(dir / "neu.tga",
+                                                test::MakeTga({.picture = test::PatternPicture(2, 2)}));
+                           },
+                           Converted}),
     testing::PrintToStringParamName());
 
 // ---- the command line ----

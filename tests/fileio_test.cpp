@@ -3,12 +3,18 @@
 
 #include "formats/fileio.h"
 #include "tests/support/builders.h"
+#include "tests/support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace varnox;
@@ -170,5 +176,176 @@ INSTANTIATE_TEST_SUITE_P(
                     Leftover{"NoCounter", ".varnox-" + kGone + ".tmp", 600, false},
                     Leftover{"NotANumber", ".varnox-" + kGone + "x-3.tmp", 600, false}),
     test::CaseName());
+
+// ---- a writer's whole-file rewrite ----
+
+bool Rewrites(const Path& path, const Bytes& bytes, std::chrono::milliseconds wait = kWriterWait)
+{
+    Rewrite rewrite;
+    return rewrite.Begin(path, wait) && rewrite.File().Write({bytes}) && rewrite.Commit();
+}
+
+bool IsLink(const Path& path)
+{
+    return fs::is_symlink(fs::symlink_status(path));
+}
+
+// A path that ends in links names the file they lead to: it is replaced, its backup lies
+// beside it, and the links stay links.
+TEST(Rewrite, WritesThroughLinks)
+{
+    test::TempDir dir;
+    fs::create_directory(dir / "real");
+    test::WriteBytes(dir / "real" / "t", Text("old"));
+    fs::create_symlink("real/t", dir / "link");
+    fs::create_symlink(dir / "link", dir / "link2");
+    ASSERT_TRUE(Rewrites(dir / "link2", Text("new")));
+    EXPECT_TRUE(IsLink(dir / "link") && IsLink(dir / "link2"));
+    EXPECT_EQ(test::ReadBytes(dir / "real" / "t"), Text("new"));
+    EXPECT_EQ(test::ReadBytes(dir / "real" / "t.bak"), Text("old"));
+    EXPECT_EQ(test::ListTree(dir / "real"), (Names{"t", "t.bak"}));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "link.bak")) ||
+                 fs::exists(fs::symlink_status(dir / "link2.bak")));
+}
+
+// The backup is the old file, never a second name of the new one; the same bytes again
+// change nothing, not even the backup.
+TEST(Rewrite, BackupIsAFileOfItsOwnAndEqualBytesWriteNothing)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "t", Text("one"));
+    const auto first = test::InodeOf(dir / "t");
+    ASSERT_TRUE(Rewrites(dir / "t", Text("two")));
+    EXPECT_EQ(test::InodeOf(dir / "t.bak"), first);
+    EXPECT_NE(test::InodeOf(dir / "t"), first);
+    const auto second = test::InodeOf(dir / "t");
+    ASSERT_TRUE(Rewrites(dir / "t", Text("two")));
+    EXPECT_EQ(test::InodeOf(dir / "t"), second);
+    EXPECT_EQ(test::ReadBytes(dir / "t.bak"), Text("one"));
+    EXPECT_EQ(test::ListTree(dir.path()), (Names{"t", "t.bak"}));
+}
+
+// A second writer waits for the first; past the wait it refuses, else it rewrites what the
+// first one left.
+TEST(Rewrite, WritersOfOneFileExcludeEachOther)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "t", Text("old"));
+    Rewrite first;
+    ASSERT_TRUE(first.Begin(dir / "t"));
+    Rewrite second;
+    EXPECT_FALSE(second.Begin(dir / "t", std::chrono::milliseconds(50)));
+    EXPECT_EQ(second.fault(), Rewrite::Fault::Busy);
+
+    std::thread waiter([&] { EXPECT_TRUE(Rewrites(dir / "t", Text("second"))); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(first.File().Write({Text("first")}));
+    ASSERT_TRUE(first.Commit());
+    waiter.join();
+    EXPECT_EQ(test::ReadBytes(dir / "t"), Text("second"));
+    EXPECT_EQ(test::ReadBytes(dir / "t.bak"), Text("first"));
+}
+
+struct ChangedMeanwhile {
+    const char* name;
+    bool existing;
+    std::function<void(const Path&)> change;
+    friend std::ostream& operator<<(std::ostream& os, const ChangedMeanwhile& c) { return os << c.name; }
+};
+
+class ChangedMeanwhileTest : public testing::TestWithParam<ChangedMeanwhile> {};
+
+// A program that ignores the lock and changes the file between a writer's read and its
+// rename: the writer refuses and leaves that program's file and the backup as they are.
+TEST_P(ChangedMeanwhileTest, Refused)
+{
+    const ChangedMeanwhile& c = GetParam();
+    test::TempDir dir;
+    test::WriteBytes(dir / "t.bak", Text("older"));
+    if (c.existing)
+        test::WriteBytes(dir / "t", Text("old"));
+    Rewrite rewrite;
+    ASSERT_TRUE(rewrite.Begin(dir / "t"));
+    ASSERT_TRUE(rewrite.File().Write({Text("ours")}));
+    c.change(dir / "t");
+    const auto after = test::Snapshot(dir.path());
+    EXPECT_FALSE(rewrite.Commit());
+    EXPECT_EQ(rewrite.fault(), Rewrite::Fault::Changed);
+    EXPECT_EQ(test::Snapshot(dir.path()), after);
+}
+
+void WriteInPlace(const Path& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    ASSERT_EQ(::pwrite(fd, "new", 3, 0), 3);
+    const timespec later[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 5, 0}};
+    ::futimens(fd, later);
+    ::close(fd);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ChangedMeanwhileTest,
+    testing::Values(ChangedMeanwhile{"WrittenInPlace", true, WriteInPlace},
+                    ChangedMeanwhile{"ReplacedByRename", true,
+                                     [](const Path& file) {
+                                         test::WriteBytes(Path(file) += "x", Text("new"));
+                                         fs::rename(Path(file) += "x", file);
+                                     }},
+                    ChangedMeanwhile{"Removed", true, [](const Path& file) { fs::remove(file); }},
+                    ChangedMeanwhile{"MadeWhileMissing", false,
+                                     [](const Path& file) { test::WriteBytes(file, Text("new")); }}),
+    test::CaseName());
+
+// Where the final rename is refused (a sticky folder, a file of another user), the file,
+// its backup and the number of its names stay as they were.
+TEST(Rewrite, FailedRenameLeavesFileAndBackup)
+{
+    test::TempDir dir;
+    fs::create_directory(dir / "s");
+    test::WriteBytes(dir / "s" / "t", Text("old"));
+    test::WriteBytes(dir / "s" / "t.bak", Text("older"));
+    test::OpenToAll(dir.path());
+    fs::permissions(dir / "s", fs::perms::all | fs::perms::sticky_bit);
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs a file of another user";
+    const auto before = test::Snapshot(dir.path());
+    EXPECT_EQ(test::RunUnprivileged([&] {
+                  Rewrite rewrite;
+                  if (!rewrite.Begin(dir / "s" / "t") || !rewrite.File().Write({Text("new")}))
+                      return 2;
+                  return rewrite.Commit() ? 1 : rewrite.fault() == Rewrite::Fault::Write ? 0 : 3;
+              }),
+              0);
+    EXPECT_EQ(test::Snapshot(dir.path()), before);
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "s" / "t").c_str(), &st), 0);
+    EXPECT_EQ(st.st_nlink, 1u);
+}
+
+// A run killed in the middle leaves temporary names that the next writer in the folder
+// removes once they have rested.
+TEST(Rewrite, KilledRunsLeaveNothingForGood)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "t", Text("old"));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        UseNamedTemporaryFiles(true);
+        Rewrite rewrite;
+        if (rewrite.Begin(dir / "t") && rewrite.File().Write({Text("half")}))
+            ::kill(::getpid(), SIGKILL);
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const Names left = test::ListTree(dir.path());
+    ASSERT_EQ(left.size(), 2u);
+    const Path temp = dir / left[0];
+    const timespec old[2] = {{::time(nullptr) - 600, 0}, {::time(nullptr) - 600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, temp.c_str(), old, 0), 0);
+    ASSERT_TRUE(Rewrites(dir / "t", Text("new")));
+    EXPECT_EQ(test::ListTree(dir.path()), (Names{"t", "t.bak"}));
+}
 
 }  // namespace

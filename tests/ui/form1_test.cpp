@@ -20,7 +20,10 @@
 #include <QTextBlock>
 #include <QTreeView>
 #include <QtTest>
+#include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace varnox;
 using test::Q;
@@ -395,14 +398,19 @@ class Form1Test : public QObject {
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("replaced");
         QTest::addColumn<int>("messages");
+        QTest::addColumn<QString>("message"); // part of the message shown, if any
+        QTest::addColumn<bool>("held");       // another writer holds the archive
         const int yes = static_cast<int>(jobs::ReplaceAnswer::Yes);
         const int no = static_cast<int>(jobs::ReplaceAnswer::No);
-        QTest::newRow("GFP") << "neu.gfp" << yes << true << 0;
-        QTest::newRow("TGA") << "neu.tga" << yes << true << 0;
-        QTest::newRow("PNG") << "neu.png" << yes << true << 0;
-        QTest::newRow("answered Nein") << "neu.gfp" << no << false << 0;
-        QTest::newRow("no file chosen") << "" << yes << false << 0;
-        QTest::newRow("damaged file") << "kaputt.gfp" << yes << false << 1;
+        QTest::newRow("GFP") << "neu.gfp" << yes << true << 0 << "" << false;
+        QTest::newRow("TGA") << "neu.tga" << yes << true << 0 << "" << false;
+        QTest::newRow("PNG") << "neu.png" << yes << true << 0 << "" << false;
+        QTest::newRow("answered Nein") << "neu.gfp" << no << false << 0 << "" << false;
+        QTest::newRow("no file chosen") << "" << yes << false << 0 << "" << false;
+        QTest::newRow("damaged file") << "kaputt.gfp" << yes << false << 1 << "" << false;
+        QTest::newRow("zlib cannot read") << "zlib.gfp" << yes << false << 1 << "zlib-Daten" << false;
+        QTest::newRow("archive held")
+            << "neu.gfp" << yes << false << 1 << "gerade von einem anderen Vorgang geschrieben" << true;
     }
 
     void replaceThroughTheDialogs()
@@ -411,6 +419,8 @@ class Form1Test : public QObject {
         QFETCH(int, answer);
         QFETCH(bool, replaced);
         QFETCH(int, messages);
+        QFETCH(QString, message);
+        QFETCH(bool, held);
         test::GfpSpec wide;
         wide.width = 7;
         test::WriteBytes(*dir_ / "neu.gfp", test::MakeGfp(wide));
@@ -423,7 +433,12 @@ class Form1Test : public QObject {
         png.samples.assign(7 * 2 * 3, 9);
         test::WriteBytes(*dir_ / "neu.png", test::MakePng(png));
         test::WriteBytes(*dir_ / "kaputt.gfp", {'N', 'A', 'L', 'P', 1, 2});
+        Bytes broken = test::MakeGfp(wide);
+        broken.back() ^= 0x55; // the stream's checksum
+        test::WriteBytes(*dir_ / "zlib.gfp", broken);
         const Bytes before = test::ReadBytes(*dir_ / "gfx.res");
+        const int holder = ::open((*dir_ / "gfx.res").c_str(), O_RDONLY | O_CLOEXEC);
+        QVERIFY(!held || ::flock(holder, LOCK_EX) == 0);
         const std::vector<Bytes> gfpsBefore = ItemGfps(*dir_ / "gfx.res");
 
         Form1& form = Open();
@@ -437,10 +452,12 @@ class Form1Test : public QObject {
         SelectItem(form, 2);
         QTest::mouseClick(form.btnreplace, Qt::LeftButton);
         QVERIFY(test::WaitForJob(form.Runner()));
+        ::close(holder);
         QCOMPARE(questions.texts.size(), file.isEmpty() ? 0 : 1);
         if (!file.isEmpty())
             QVERIFY(questions.texts[0].startsWith("Ersetzen?\n#2 zwei in gfx.res durch " + file));
         QCOMPARE(messages_.texts.size(), messages);
+        QVERIFY(message.isEmpty() || messages_.texts[0].contains(message));
         QCOMPARE(std::filesystem::exists(*dir_ / "gfx.res.bak"), replaced);
         if (!replaced) {
             QCOMPARE(test::ReadBytes(*dir_ / "gfx.res"), before);
