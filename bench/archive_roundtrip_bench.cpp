@@ -75,8 +75,8 @@ Bytes MakeOneNameArchive(std::int32_t count)
     Bytes file = MakeArchive(count, 1, unused);
     const auto n = static_cast<std::size_t>(count);
     for (std::size_t i = 0; i < n; ++i) {
-        const auto name = file.begin() + static_cast<std::ptrdiff_t>(kResHeaderSize + n * kResEntrySize +
-                                                                     i * kResNameSize);
+        const auto name =
+            file.begin() + static_cast<std::ptrdiff_t>(kResHeaderSize + n * kResEntrySize + i * kResNameSize);
         std::fill_n(name, kResNameSize, 0);
         std::copy_n("klang", 5, name);
         PutLe32(file, kResHeaderSize + i * kResEntrySize, 16);
@@ -301,9 +301,10 @@ void PrintArchivePeakMemory()
         WriteLargeItemArchive(folder / "large.res");
         const std::int64_t extract = PeakOfFreshRun("extract-large", folder);
         const std::int64_t pack = PeakOfFreshRun("pack-large", folder);
-        std::printf("Peak memory with a 1.5 GiB item and a 256 MiB gap, each in a fresh process: extract %.1f "
-                    "MiB, pack %.1f MiB\n",
-                    MiB(extract), MiB(pack));
+        std::printf(
+            "Peak memory with a 1.5 GiB item and a 256 MiB gap, each in a fresh process: extract %.1f "
+            "MiB, pack %.1f MiB\n",
+            MiB(extract), MiB(pack));
     } catch (const std::exception& error) {
         std::printf("Peak memory with a 1.5 GiB item: %s\n", error.what());
     }
