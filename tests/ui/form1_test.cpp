@@ -307,6 +307,17 @@ class Form1Test : public QObject {
         QVERIFY(test::WaitForJob(form.Runner()));
         QCOMPARE(test::ListTree(*dir_ / "teil"), std::vector<std::string>{"klang.sound"});
         QCOMPARE(form.lblinfo->text(), QString("1 Eintrag entpackt, Auswahl, ohne archive.txt"));
+
+        // A file of other content is replaced only when the user says so, as a conversion asks.
+        test::WriteBytes(*dir_ / "teil" / "klang.sound", Bytes{7});
+        test::Questions questions;
+        questions.answers.append(jobs::ReplaceAnswer::No);
+        form.setQuestionSink(questions.Sink());
+        QTest::mouseClick(form.btnextract, Qt::LeftButton);
+        QVERIFY(test::WaitForJob(form.Runner()));
+        QCOMPARE(questions.texts.size(), 1);
+        QVERIFY(questions.texts[0].contains("klang.sound"));
+        QCOMPARE(test::ReadBytes(*dir_ / "teil" / "klang.sound"), Bytes{7});
     }
 
     void replaceThroughTheDialogs_data()
