@@ -748,6 +748,9 @@ TEST(ArchiveCli, ExtractPackReplace)
     auto run = test::RunCli({"extract", "a.res"}, dir.path());
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "2 Einträge nach a geschrieben\nexakt\n");
+    test::WriteBytes(dir / "a" / "klang.sound", Bytes{1});
+    run = test::RunCli({"extract", "a.res"}, dir.path());
+    EXPECT_EQ(run.out, "ersetzt: klang.sound (1 Datei)\n2 Einträge nach a geschrieben\nexakt\n");
     run = test::RunCli({"pack", "a", "b.res"}, dir.path());
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(test::ReadBytes(dir / "b.res"), original);
