@@ -278,7 +278,8 @@ class FileNamer {
             return {};
         int& next = next_.try_emplace(FoldNameCase(base + extension), 2).first->second;
         for (;; ++next) {
-            std::string file = base + "~" + std::to_string(next) + extension;
+            std::string file = base;
+            file.append("~").append(std::to_string(next)).append(extension);
             if (Take(file)) {
                 ++next;
                 return file;
