@@ -372,6 +372,8 @@ const bool kRatios = [] {
     return true;
 }();
 
+}  // namespace
+
 // A field of /proc/self/status ("VmRSS", "VmHWM") in bytes; -1 when it cannot be read.
 std::int64_t StatusBytes(const std::string& field)
 {
@@ -419,8 +421,6 @@ std::int64_t PeakOfFreshRun(const std::string& job, const Path& folder)
 
 double MiB(std::int64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
-}  // namespace
-
 int PrintPeakOf(const std::string& job, const Path& folder)
 {
     // The peak is counted from here: the kernel's high-water mark is reset to what is
@@ -448,6 +448,8 @@ int PrintPeakOf(const std::string& job, const Path& folder)
                  .ok;
     else if (job == "rletga2gfp")
         ok = jobs::ConvertTgaToGfp(module, folder / "rle.tga", folder / "target.gfp", false).ok;
+    else
+        ok = RunArchiveJob(job, folder);
     const std::int64_t peak = StatusBytes("VmHWM");
     if (!ok || before < 0 || peak < 0)
         return 1;

@@ -22,4 +22,21 @@ void PrintPeakMemory();
 // folder and prints the rise of its resident memory in bytes; 0 when it succeeded.
 int PrintPeakOf(const std::string& job, const Path& folder);
 
+// A field of /proc/self/status ("VmRSS", "VmHWM") in bytes; -1 when it cannot be read.
+std::int64_t StatusBytes(const std::string& field);
+
+// Runs varnox-bench --peak-of JOB FOLDER in a fresh process and reads the peak it found;
+// -1 when the run failed.
+std::int64_t PeakOfFreshRun(const std::string& job, const Path& folder);
+
+double MiB(std::int64_t bytes);
+
+// Runs one archive job of the memory runs ("extract-large", "pack-large") on folder; false
+// for another name or when the job failed.
+bool RunArchiveJob(const std::string& job, const Path& folder);
+
+// Runs extract and pack of an archive with a 1.5 GiB item, each in a fresh process, and
+// prints their peak memory.
+void PrintArchivePeakMemory();
+
 }  // namespace varnox::bench

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 #include "cli/help.h"
 #include "jobs/archive.h"
+#include "jobs/report.h"
 
 #include <algorithm>
 #include <iostream>
@@ -12,6 +13,20 @@ namespace {
 bool IsOption(const std::string& arg)
 {
     return arg.empty() || arg.front() == '-';
+}
+
+// "ersetzt: a.sound, b.gfp (2 Dateien)" naming the first few files replaced by other content.
+std::string ReplacedLine(const std::vector<std::string>& replaced)
+{
+    constexpr std::size_t kNamed = 5;
+    if (replaced.empty())
+        return {};
+    std::string line = "ersetzt: ";
+    for (std::size_t i = 0; i < replaced.size() && i < kNamed; ++i)
+        line += (i > 0 ? ", " : "") + jobs::DisplayFileName(replaced[i]);
+    if (replaced.size() > kNamed)
+        line += ", …";
+    return line + " (" + std::to_string(replaced.size()) + (replaced.size() == 1 ? " Datei)\n" : " Dateien)\n");
 }
 
 } // namespace
@@ -38,6 +53,7 @@ int RunExtract(const Args& args)
         PrintError(jobs::MessageText(result.refusal));
         return kExitFailed;
     }
+    out += ReplacedLine(result.replaced);
     for (const auto& reason : result.notKept)
         out += "nicht erhalten: " + reason + '\n';
     out += std::to_string(result.written) + " Einträge nach " + PathText(folder) + " geschrieben\n";

@@ -15,15 +15,20 @@ bool ArchiveModel::OverlapsTables(std::size_t index) const
 
 Status ReadArchive(Module1& module, const Path& path, ArchiveModel& out)
 {
-    if (auto status = module.IsResFile(path); !status)
-        return status;
-    if (auto status = module.ReadResHeader(path); !status)
-        return status;
-    if (auto status = module.ReadResDirectory(path); !status)
-        return status;
     InputFile file;
     if (!file.Open(path))
         return Error{ResError::CannotOpen, path, file.error(), {}};
+    return ReadArchive(module, file, path, out);
+}
+
+Status ReadArchive(Module1& module, InputFile& file, const Path& path, ArchiveModel& out)
+{
+    if (auto status = module.IsResFile(file, path); !status)
+        return status;
+    if (auto status = module.ReadResHeader(file, path); !status)
+        return status;
+    if (auto status = module.ReadResDirectory(file, path); !status)
+        return status;
 
     ArchiveModel model;
     model.header = module.ResHeader;
@@ -107,6 +112,23 @@ bool IsUnsafeFileName(std::string_view name)
         const auto u = static_cast<unsigned char>(c);
         return c == '/' || c == '\\' || u < 0x20 || u == 0x7F;
     });
+}
+
+std::string FoldNameCase(std::string_view name)
+{
+    std::string folded(name);
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        const auto u = static_cast<unsigned char>(folded[i]);
+        if (u >= 'A' && u <= 'Z') {
+            folded[i] = static_cast<char>(u + 0x20);
+        } else if (u == 0xC3 && i + 1 < folded.size()) { // U+00C0 to U+00FF
+            const auto next = static_cast<unsigned char>(folded[i + 1]);
+            if (next >= 0x80 && next <= 0x9E && next != 0x97)
+                folded[i + 1] = static_cast<char>(next + 0x20);
+            ++i;
+        }
+    }
+    return folded;
 }
 
 } // namespace varnox

@@ -43,6 +43,9 @@ struct ArchiveModel {
 // and works out every extent. On refusal out is unchanged; the error tells the
 // system's reason of CannotOpen and ReadFailed.
 Status ReadArchive(Module1& module, const Path& path, ArchiveModel& out);
+// The same through an open file, which every later read of the archive should use, so that
+// all of them see one version of it; path only names it in errors.
+Status ReadArchive(Module1& module, InputFile& file, const Path& path, ArchiveModel& out);
 
 // File name extension of an item type: ".gfp" 14, ".sound" 16, ".font" 17, ".sprite" 40,
 // ".type<code>" otherwise.
@@ -51,5 +54,9 @@ std::string TypeExtension(std::int32_t type);
 // True for a name that may not become a file name: empty, "." or "..", or holding "/",
 // "\" or a control byte (0x00-0x1F, 0x7F).
 bool IsUnsafeFileName(std::string_view name);
+
+// A UTF-8 file name with its ASCII and Latin-1 capitals (A-Z, À-Þ but ×) made small: names
+// that are equal so are one file on a file system that ignores case.
+std::string FoldNameCase(std::string_view name);
 
 } // namespace varnox

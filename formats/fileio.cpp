@@ -145,7 +145,19 @@ bool InputFile::Open(const Path& path)
     error_.clear();
     // Opened without blocking, so that a FIFO or device named like an archive is refused
     // instead of waiting for a writer.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    return Adopt(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+}
+
+bool InputFile::OpenIn(const Folder& folder, const std::string& name)
+{
+    Close();
+    error_.clear();
+    return Adopt(::openat(folder.fd(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+}
+
+// Takes fd (opened without blocking) when it is a regular file.
+bool InputFile::Adopt(int fd)
+{
     if (fd < 0) {
         error_ = LastError();
         return false;
@@ -276,6 +288,14 @@ void Folder::Close()
 {
     if (fd_ >= 0)
         ::close(std::exchange(fd_, -1));
+}
+
+bool Folder::Remove(const std::string& name)
+{
+    if (fd_ < 0 || ::unlinkat(fd_, name.c_str(), 0) == 0 || errno == ENOENT)
+        return fd_ >= 0;
+    error_ = LastError();
+    return false;
 }
 
 bool Folder::Sync()

@@ -17,6 +17,8 @@ namespace varnox {
 
 using Path = std::filesystem::path;
 
+class Folder;
+
 // A file opened for reading raw bytes; closed when the object goes.
 class InputFile {
 public:
@@ -27,6 +29,9 @@ public:
 
     // Opens an existing regular file; false (with the reason in error()) otherwise.
     bool Open(const Path& path);
+    // Opens name in folder without following a link: a link there is refused with ELOOP, a
+    // folder with EISDIR, a FIFO or device with EINVAL.
+    bool OpenIn(const Folder& folder, const std::string& name);
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
 
@@ -42,6 +47,7 @@ public:
     const std::error_code& error() const { return error_; }
 
 private:
+    bool Adopt(int fd);
     std::FILE* file_ = nullptr;
     std::int64_t size_ = 0;
     unsigned mode_ = 0;
@@ -71,6 +77,8 @@ public:
     // Flushes the file system the folder is on to disk, so that every file written into
     // it survives a power cut (one flush for many files).
     bool Sync();
+    // Removes the file name from the folder; true when it is gone, also when it never was.
+    bool Remove(const std::string& name);
 
     bool IsOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <unordered_set>
 
 namespace varnox {
 
@@ -14,7 +15,8 @@ std::string Describe(ManifestError error)
     case ManifestError::UnknownLine: return "Unbekannte Zeile";
     case ManifestError::BadType: return "Der Typ ist keine ganze Zahl im 32-Bit-Bereich";
     case ManifestError::BadFill:
-        return "Die Füllung ist weder eine Byteanzahl bis 2147483647 noch \"hex:\" mit Paaren von Hexziffern";
+        return "Die Füllung ist weder eine Byteanzahl bis 2147483647 noch \"hex:\" mit Paaren von Hexziffern "
+               "noch ein Dateiname in Anführungszeichen";
     case ManifestError::BadString:
         return "Eine Zeichenkette ist nicht abgeschlossen oder enthält eine ungültige Escape-Folge";
     case ManifestError::BadFileName:
@@ -27,6 +29,8 @@ std::string Describe(ManifestError error)
     case ManifestError::NoDirectory: return "Die Zeile \"verzeichnis\" fehlt";
     case ManifestError::NoItems: return "Die Beschreibung nennt keinen Eintrag";
     case ManifestError::TooManyItems: return "Die Beschreibung nennt mehr als 32767 Einträge";
+    case ManifestError::SharedFileWithFill:
+        return "Der Eintrag teilt die Datei eines früheren Eintrags und kann keine eigene Füllung haben";
     }
     return "unbekannter Fehler";
 }
@@ -184,9 +188,12 @@ std::optional<std::int64_t> ParseDecimal(std::string_view text, std::int64_t lea
 
 std::optional<Fill> ParseFill(const Token& token)
 {
-    if (token.quoted)
-        return std::nullopt;
     const std::string text = token.Text();
+    if (token.quoted) {
+        if (IsUnsafeFileName(text))
+            return std::nullopt;
+        return Fill{0, {}, text};
+    }
     if (text.rfind(kHexPrefix, 0) != 0) {
         const auto count = ParseDecimal(text, 0, INT32_MAX);
         if (!count)
@@ -276,6 +283,7 @@ ManifestProblem ParseManifest(std::string_view text, Manifest& out)
     if (text.substr(0, 3) == "\xEF\xBB\xBF") // a byte order mark some editors add
         text.remove_prefix(3);
     Manifest manifest;
+    std::unordered_set<std::string> files;
     bool sawFormat = false, sawVorspann = false, sawDirectory = false;
     int number = 0;
     while (!text.empty()) {
@@ -331,6 +339,8 @@ ManifestProblem ParseManifest(std::string_view text, Manifest& out)
             ManifestItem item;
             if (const auto error = ParseItem(*tokens, item); error != ManifestError::None)
                 return {error, number};
+            if (!files.insert(item.file).second && !item.fill.IsEmpty())
+                return {ManifestError::SharedFileWithFill, number};
             manifest.items.push_back(std::move(item));
         } else {
             return {ManifestError::UnknownLine, number};
@@ -353,16 +363,6 @@ void AppendHexByte(std::string& out, std::uint8_t byte)
     constexpr const char* kDigits = "0123456789abcdef";
     out += kDigits[byte >> 4];
     out += kDigits[byte & 0x0F];
-}
-
-std::string FillText(const Fill& fill)
-{
-    if (fill.bytes.empty())
-        return std::to_string(fill.length);
-    std::string text(kHexPrefix);
-    for (const std::uint8_t b : fill.bytes)
-        AppendHexByte(text, b);
-    return text;
 }
 
 void AppendEscaped(std::string& out, std::uint8_t byte)
@@ -390,6 +390,18 @@ std::string QuotedFile(std::string_view file)
     return out + "\"";
 }
 
+std::string FillText(const Fill& fill)
+{
+    if (!fill.file.empty())
+        return QuotedFile(fill.file);
+    if (fill.bytes.empty())
+        return std::to_string(fill.length);
+    std::string text(kHexPrefix);
+    for (const std::uint8_t b : fill.bytes)
+        AppendHexByte(text, b);
+    return text;
+}
+
 // A name field in quotes, without its trailing NULs: printable Latin-1 as UTF-8, the rest escaped.
 std::string QuotedNameField(const NameField& field)
 {
@@ -409,7 +421,7 @@ std::string QuotedNameField(const NameField& field)
 
 void AppendFillOption(std::string& line, const Fill& fill)
 {
-    if (fill.length != 0 || !fill.bytes.empty())
+    if (!fill.IsEmpty())
         line += " " + std::string(kFillWord) + " " + FillText(fill);
 }
 
@@ -421,9 +433,10 @@ std::string WriteManifest(const Manifest& manifest)
         "# Inhalt eines RES-Archivs; \"varnox-cli pack ORDNER ARCHIV\" baut daraus das Archiv.\n"
         "# eintrag TYP \"DATEI\" [füllung N|hex:…] [name \"NAMENSFELD\"]: ein Eintrag, in "
         "Verzeichnisreihenfolge.\n"
-        "# füllung: Bytes nach den Daten (N Nullbytes oder die Bytes in Hex); name: das ganze Namensfeld,\n"
-        "# wenn es nicht der Dateiname ohne die Endung des Typs ist. verzeichnis: hier liegen Verzeichnis\n"
-        "# und Namenstabelle. vorspann: Bytes nach den 12 Bytes des Dateikopfs.\n";
+        "# füllung: Bytes nach den Daten (N Nullbytes, die Bytes in Hex oder \"DATEI\" mit den Bytes);\n"
+        "# name: das ganze Namensfeld, wenn es nicht der Dateiname ohne die Endung des Typs ist.\n"
+        "# Einträge, die dieselbe Datei nennen, teilen sich ihre Daten. verzeichnis: hier liegen\n"
+        "# Verzeichnis und Namenstabelle. vorspann: Bytes nach den 12 Bytes des Dateikopfs.\n";
     text += kManifestFormatLine;
     text += "\nvorspann " + FillText(manifest.afterHeader) + "\n";
     const auto directoryLine = [&] {

@@ -6,13 +6,16 @@
 //   vorspann 0
 //   eintrag 14 "titel.gfp" füllung 4
 //   verzeichnis füllung 0
-//   eintrag 16 "klick.sound" name "klick\x00alt"
+//   eintrag 16 "klick.sound" name "klick\x00alt" füllung "füllung-3.bin"
+//   eintrag 16 "klick.sound" name "echo"
 //   exakt
 //
 // "vorspann": the bytes after the 12 header bytes; "verzeichnis": where the directory and the
-// name table lie among the items' data; "füllung": bytes after a part, a count of zero bytes
-// or hex:<bytes>; "name": the whole name field (NUL-padded) when the file name does not give it.
-// The last line tells whether packing the folder unchanged gives the archive back.
+// name table lie among the items' data; "füllung": bytes after a part, a count of zero bytes,
+// hex:<bytes>, or a "file" of the folder holding them; "name": the whole name field
+// (NUL-padded) when the file name does not give it. Entries naming the same file share its
+// data, laid down once. The last line tells whether packing the folder unchanged gives the
+// archive back.
 
 #include "formats/archive.h"
 
@@ -30,11 +33,13 @@ inline constexpr std::int64_t kMaxManifestSize = 64 << 20;
 
 using NameField = std::array<std::uint8_t, kResNameSize>;
 
-// Bytes laid down after a part: length zero bytes, or the given bytes.
+// Bytes laid down after a part: length zero bytes, the given bytes, or the bytes of a file.
 struct Fill {
-    std::int64_t length = 0;
-    Bytes bytes; // empty for zero bytes; else length bytes
+    std::int64_t length = 0; // for a file: its size where known, else 0
+    Bytes bytes;             // empty for zero bytes; else length bytes
+    std::string file;        // UTF-8, a plain name in the folder; empty for the other forms
     bool operator==(const Fill&) const = default;
+    bool IsEmpty() const { return length == 0 && bytes.empty() && file.empty(); }
 };
 
 struct ManifestItem {
@@ -70,6 +75,7 @@ enum class ManifestError {
     NoDirectory,
     NoItems,
     TooManyItems,
+    SharedFileWithFill,
 };
 
 // German reason for a refused manifest.

@@ -42,13 +42,17 @@ public:
     // Ok when the file begins with "RESF"; else CannotOpen (with the system's reason) or
     // NotRes.
     Status IsResFile(const Path& path);
+    // The same through an open file; path only names it in the error.
+    Status IsResFile(InputFile& file, const Path& path);
 
     // Fills ResHeader from the archive; infoOffset is computed with overflow check.
     Status ReadResHeader(const Path& path);
+    Status ReadResHeader(InputFile& file, const Path& path);
 
     // Rebuilds ResItems from the archive after checking that the directory and the name
     // table described by ResHeader lie within the file; on refusal ResItems is unchanged.
     Status ReadResDirectory(const Path& path);
+    Status ReadResDirectory(InputFile& file, const Path& path);
 
     // Reads a GFP into GfpPictureHeader and GfpPixelHeader and returns its pixel bytes
     // (rawSize bytes whenever rawSize is usable). Never fails; error tells whether the

@@ -72,9 +72,14 @@ Status Refused(ResError code, const Path& path, std::error_code system = {})
 Status Module1::IsResFile(const Path& path)
 {
     InputFile file;
-    std::array<std::uint8_t, 4> magic{};
     if (!file.Open(path))
         return Refused(ResError::CannotOpen, path, file.error());
+    return IsResFile(file, path);
+}
+
+Status Module1::IsResFile(InputFile& file, const Path& path)
+{
+    std::array<std::uint8_t, 4> magic{};
     if (!file.ReadAt(0, magic) || std::memcmp(magic.data(), "RESF", 4) != 0)
         return Refused(ResError::NotRes, path);
     return {};
@@ -85,9 +90,13 @@ Status Module1::ReadResHeader(const Path& path)
     InputFile file;
     if (!file.Open(path))
         return Refused(ResError::CannotOpen, path, file.error());
+    return ReadResHeader(file, path);
+}
+
+Status Module1::ReadResHeader(InputFile& file, const Path& path)
+{
     std::array<std::uint8_t, 8> fields{};
     const bool complete = file.ReadAt(4, fields);
-    file.Close();
     if (!complete)
         return Refused(ResError::HeaderTruncated, path);
     ResHeader.itemCount = Le32(&fields[0]);
@@ -103,6 +112,14 @@ Status Module1::ReadResHeader(const Path& path)
 
 Status Module1::ReadResDirectory(const Path& path)
 {
+    InputFile file;
+    if (!file.Open(path))
+        return Refused(ResError::CannotOpen, path, file.error());
+    return ReadResDirectory(file, path);
+}
+
+Status Module1::ReadResDirectory(InputFile& file, const Path& path)
+{
     const ResHeaderRecord header = ResHeader;
     if (header.itemCount < 1 || header.itemCount > kMaxResItems)
         return Refused(ResError::ItemCountRange, path);
@@ -112,10 +129,6 @@ Status Module1::ReadResDirectory(const Path& path)
     const std::int64_t infoOffset = std::int64_t(header.dataOffset) + count * 8;
     if (infoOffset > INT32_MAX || infoOffset != header.infoOffset)
         return Refused(ResError::InfoOffsetOverflow, path);
-
-    InputFile file;
-    if (!file.Open(path))
-        return Refused(ResError::CannotOpen, path, file.error());
     if (infoOffset > file.Size())
         return Refused(ResError::DirectoryPastEnd, path);
     if (infoOffset + count * std::int64_t(kResNameSize) > file.Size())
@@ -126,7 +139,6 @@ Status Module1::ReadResDirectory(const Path& path)
     Bytes names(static_cast<std::size_t>(count) * kResNameSize);
     if (!file.ReadAt(header.dataOffset, directory) || !file.ReadAt(infoOffset, names))
         return Refused(ResError::ReadFailed, path, file.error());
-    file.Close();
 
     std::vector<ResItem> items(static_cast<std::size_t>(count));
     for (std::size_t i = 0; i < items.size(); ++i) {

@@ -11,7 +11,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <set>
+#include <fcntl.h>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -148,30 +151,61 @@ class Gatherer {
 
 // ---- extract ----
 
+constexpr std::size_t kInlineFill = 4096; // non-zero bytes after a part up to this go into the manifest
+
+// Copies range of in to the end of out in pieces of a mebibyte at most, through chunk.
+bool CopyRange(InputFile& in, const ByteRange& range, AtomicFile& out, Bytes& chunk)
+{
+    chunk.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(range.length, 0, kChunk)));
+    for (std::int64_t at = range.offset; at < range.end();) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(range.end() - at, kChunk));
+        const std::span<std::uint8_t> piece(chunk.data(), n);
+        if (!in.ReadAt(at, piece) || !out.Write({piece}))
+            return false;
+        at += static_cast<std::int64_t>(n);
+    }
+    return true;
+}
+
 struct ItemPlan {
     ByteRange data;        // the bytes written to the item's file
     std::int64_t fill = 0; // bytes of the extent after them
     std::string file;
+    std::size_t owner = 0; // the first item whose data start where this one's do; itself if none
 };
 
-bool AllZero(const Bytes& bytes)
+// True when every byte of range is zero; read a piece at a time.
+bool AllZero(InputFile& file, const ByteRange& range, bool& zero)
 {
-    return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b == 0; });
+    Bytes chunk(static_cast<std::size_t>(std::min<std::int64_t>(range.length, kChunk)));
+    zero = true;
+    for (std::int64_t at = range.offset; zero && at < range.end();) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(range.end() - at, kChunk));
+        if (!file.ReadAt(at, std::span(chunk.data(), n)))
+            return false;
+        zero = std::all_of(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n),
+                           [](std::uint8_t b) { return b == 0; });
+        at += static_cast<std::int64_t>(n);
+    }
+    return true;
 }
 
-bool ReadFill(InputFile& file, const ByteRange& range, Fill& fill)
+// The bytes of range as a fill: a count when all are zero, the bytes themselves when they are
+// few, else the file of that name which extract then writes with them.
+bool ReadFill(InputFile& file, const ByteRange& range, const std::string& name, Fill& fill)
 {
-    fill = {range.length, {}};
-    if (range.length <= 0) {
-        fill.length = 0;
+    fill = {std::max<std::int64_t>(range.length, 0), {}, {}};
+    bool zero = true;
+    if (range.length <= 0 || !AllZero(file, range, zero))
+        return range.length <= 0;
+    if (zero)
+        return true;
+    if (range.length > static_cast<std::int64_t>(kInlineFill)) {
+        fill.file = name;
         return true;
     }
-    Bytes bytes(static_cast<std::size_t>(range.length));
-    if (!file.ReadAt(range.offset, bytes))
-        return false;
-    if (!AllZero(bytes))
-        fill.bytes = std::move(bytes);
-    return true;
+    fill.bytes.resize(static_cast<std::size_t>(range.length));
+    return file.ReadAt(range.offset, fill.bytes);
 }
 
 // The bytes an item's file gets: a picture's own GFP length (as unpack copies it) or, for a
@@ -182,6 +216,7 @@ ItemPlan PlanItem(InputFile& file, const ArchiveModel& model, std::size_t index,
     const std::int64_t offset = item.entry.itemDataOffset;
     ItemPlan plan;
     plan.data = {offset, item.extent};
+    plan.owner = index;
     if (!item.inFile) {
         plan.data.length = 0;
         result.notKept.push_back(Label(index) + ": " + Describe(ExtractError::BadItemOffset));
@@ -206,30 +241,70 @@ ItemPlan PlanItem(InputFile& file, const ArchiveModel& model, std::size_t index,
     return plan;
 }
 
-std::string FoldCase(std::string name)
+// One plan per item; an item whose data start where an earlier one's do gets that one's plan,
+// so that the data are written once.
+std::vector<ItemPlan> PlanItems(InputFile& file, const ArchiveModel& model, ExtractResult& result)
 {
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return name;
+    std::vector<ItemPlan> plans;
+    plans.reserve(model.items.size());
+    std::unordered_map<std::int64_t, std::size_t> firstAt;
+    for (std::size_t i = 0; i < model.items.size(); ++i) {
+        const ArchiveItem& item = model.items[i];
+        const auto first = item.inFile && item.shared ? firstAt.find(item.entry.itemDataOffset) : firstAt.end();
+        if (first != firstAt.end()) {
+            plans.push_back(plans[first->second]);
+            continue;
+        }
+        plans.push_back(PlanItem(file, model, i, result));
+        if (item.inFile && item.shared)
+            firstAt.emplace(item.entry.itemDataOffset, i);
+    }
+    return plans;
 }
 
 // File names for every item: its name and its type's extension where that is safe and not
-// yet taken (ASCII case ignored, so that the folder survives a case-blind file system);
-// "name~2" for a later item of a taken name; "eintrag-N" for a name that is no file name.
+// yet taken (case ignored, so that the folder survives a case-blind file system); "name~2"
+// for a later item of a taken name; "eintrag-N" for a name that is no file name. Each "~k"
+// search goes on from where the last one of the same name ended.
+class FileNamer {
+  public:
+    bool Take(const std::string& file)
+    {
+        return file.size() <= kMaxFileName && taken_.insert(FoldNameCase(file)).second;
+    }
+    // base~k + extension for the first k not taken; empty when base is too long for it.
+    std::string Numbered(const std::string& base, const std::string& extension)
+    {
+        if (base.size() + extension.size() + 12 > kMaxFileName)
+            return {};
+        int& next = next_.try_emplace(FoldNameCase(base + extension), 2).first->second;
+        for (;; ++next) {
+            std::string file = base;
+            file.append("~").append(std::to_string(next)).append(extension);
+            if (Take(file)) {
+                ++next;
+                return file;
+            }
+        }
+    }
+
+  private:
+    std::unordered_set<std::string> taken_ = {FoldNameCase(kManifestName)};
+    std::unordered_map<std::string, int> next_;
+};
+
 void NameFiles(const ArchiveModel& model, std::vector<ItemPlan>& plans, ExtractResult& result)
 {
-    std::set<std::string> taken = {kManifestName};
+    FileNamer namer;
     std::vector<std::size_t> later;
-    const auto take = [&](std::size_t i, const std::string& file) {
-        if (file.size() > kMaxFileName || !taken.insert(FoldCase(file)).second)
-            return false;
-        plans[i].file = file;
-        return true;
-    };
     for (std::size_t i = 0; i < plans.size(); ++i) {
+        if (plans[i].owner != i)
+            continue;
         const std::string_view name = ItemName(model.items[i].entry);
-        const std::string extension = TypeExtension(model.items[i].entry.itemDataType);
-        if (IsUnsafeFileName(name) || !take(i, Latin1ToUtf8(name) + extension))
+        const std::string file = Latin1ToUtf8(name) + TypeExtension(model.items[i].entry.itemDataType);
+        if (!IsUnsafeFileName(name) && namer.Take(file))
+            plans[i].file = file;
+        else
             later.push_back(i);
     }
     for (const std::size_t i : later) {
@@ -237,24 +312,40 @@ void NameFiles(const ArchiveModel& model, std::vector<ItemPlan>& plans, ExtractR
         const std::string extension = TypeExtension(model.items[i].entry.itemDataType);
         const bool safe = !IsUnsafeFileName(name);
         const std::string stem = Latin1ToUtf8(name);
-        const auto numbered = [&](std::string base, int k) {
-            base.append("~").append(std::to_string(k)).append(extension);
-            return base;
-        };
-        bool named = false;
-        for (int k = 2; safe && !named && stem.size() + extension.size() + 12 <= kMaxFileName; ++k)
-            named = take(i, numbered(stem, k));
+        plans[i].file = safe ? namer.Numbered(stem, extension) : std::string();
         const std::string fallback = "eintrag-" + std::to_string(i);
-        named = named || take(i, fallback + extension);
-        for (int k = 2; !named; ++k)
-            named = take(i, numbered(fallback, k));
+        if (plans[i].file.empty())
+            plans[i].file = namer.Take(fallback + extension) ? fallback + extension
+                                                             : namer.Numbered(fallback, extension);
         std::string note = Label(i);
         note += safe && stem.size() + extension.size() <= kMaxFileName ? ": Name schon vergeben, als \""
                                                                        : ": Der Name taugt nicht als Dateiname, als \"";
-        note += plans[i].file;
+        note += DisplayFileName(plans[i].file);
         note += "\" geschrieben";
         result.notes.push_back(std::move(note));
     }
+    for (ItemPlan& plan : plans)
+        plan.file = plans[plan.owner].file;
+}
+
+// True when a pack of the manifest lays every part where the archive has it.
+bool LaidOutAsBefore(const ArchiveModel& model, const std::vector<ItemPlan>& plans, const Manifest& manifest)
+{
+    std::int64_t at = static_cast<std::int64_t>(kResHeaderSize) + manifest.afterHeader.length;
+    bool same = true;
+    for (std::size_t i = 0; i <= plans.size(); ++i) {
+        if (i == manifest.directoryAt) {
+            same = same && at == model.tables.offset;
+            at += model.tables.length + manifest.afterDirectory.length;
+        }
+        if (i == plans.size())
+            break;
+        if (plans[i].owner != i) // laid down with the item whose data it shares
+            continue;
+        same = same && at == model.items[i].entry.itemDataOffset;
+        at += plans[i].data.length + plans[i].fill;
+    }
+    return same && at == model.fileSize;
 }
 
 // Where the directory lies among the items, and what of the layout a pack of the manifest
@@ -263,8 +354,7 @@ void PlanLayout(const ArchiveModel& model, const std::vector<ItemPlan>& plans, M
                 ExtractResult& result)
 {
     const std::int64_t directory = model.tables.offset;
-    const auto header = static_cast<std::int64_t>(kResHeaderSize);
-    if (directory < header)
+    if (directory < static_cast<std::int64_t>(kResHeaderSize))
         result.notKept.emplace_back("Das Verzeichnis überlappt den Dateikopf");
     manifest.directoryAt = plans.size();
     std::int64_t previous = -1;
@@ -273,33 +363,15 @@ void PlanLayout(const ArchiveModel& model, const std::vector<ItemPlan>& plans, M
         const std::int64_t offset = item.entry.itemDataOffset;
         if (item.inFile && offset > directory && manifest.directoryAt == plans.size())
             manifest.directoryAt = i;
-        if (!item.inFile)
+        if (!item.inFile || plans[i].owner != i)
             continue;
         if (model.OverlapsTables(i))
             result.notKept.push_back(Label(i) + ": Die Daten überlappen Dateikopf oder Verzeichnis");
-        else if (item.shared)
-            result.notKept.push_back(Label(i) + ": teilt seine Daten mit einem anderen Eintrag");
         else if (offset <= previous)
             result.notKept.push_back(Label(i) + ": Die Daten liegen vor denen eines früheren Eintrags");
         previous = std::max(previous, offset);
     }
-    if (!result.notKept.empty())
-        return;
-
-    // Everything above holds: the pack of the manifest must lay out every part where it was.
-    std::int64_t at = header + manifest.afterHeader.length;
-    bool same = true;
-    for (std::size_t i = 0; i <= plans.size(); ++i) {
-        if (i == manifest.directoryAt) {
-            same = same && at == directory;
-            at += model.tables.length + manifest.afterDirectory.length;
-        }
-        if (i == plans.size())
-            break;
-        same = same && at == model.items[i].entry.itemDataOffset;
-        at += plans[i].data.length + plans[i].fill;
-    }
-    if (!same || at != model.fileSize)
+    if (result.notKept.empty() && !LaidOutAsBefore(model, plans, manifest))
         result.notKept.emplace_back("Die Anordnung der Daten lässt sich nicht nachbauen");
 }
 
@@ -315,6 +387,156 @@ std::string StatusLine(const std::vector<std::string>& notKept)
     return line;
 }
 
+struct ExtractPlan {
+    ArchiveModel model;
+    std::vector<ItemPlan> plans;
+    Manifest manifest;
+    std::vector<std::pair<ByteRange, std::string>> fillFiles; // bytes kept in files of their own
+};
+
+// The manifest's lines and the bytes between the parts; false when the archive cannot be read.
+bool PlanManifest(InputFile& file, ExtractPlan& plan)
+{
+    const ArchiveModel& model = plan.model;
+    Manifest& manifest = plan.manifest;
+    const auto fill = [&](const ByteRange& range, const std::string& name, Fill& out) {
+        if (!ReadFill(file, range, name, out))
+            return false;
+        if (!out.file.empty())
+            plan.fillFiles.emplace_back(range, name);
+        return true;
+    };
+    std::int64_t afterTables = model.fileSize;
+    for (const ArchiveItem& item : model.items)
+        if (item.inFile && item.entry.itemDataOffset >= model.tables.end())
+            afterTables = std::min<std::int64_t>(afterTables, item.entry.itemDataOffset);
+    bool read = model.tables.offset < static_cast<std::int64_t>(kResHeaderSize) ||
+                fill(model.afterHeader, "füllung-vorspann.bin", manifest.afterHeader);
+    read = read && fill({model.tables.end(), afterTables - model.tables.end()}, "füllung-verzeichnis.bin",
+                        manifest.afterDirectory);
+    manifest.items.resize(plan.plans.size());
+    for (std::size_t i = 0; i < plan.plans.size() && read; ++i) {
+        const ItemPlan& item = plan.plans[i];
+        ManifestItem& line = manifest.items[i];
+        line.type = model.items[i].entry.itemDataType;
+        line.file = item.file;
+        const NameField& field = model.items[i].entry.itemName;
+        if (NameFieldFromFile(line.file, line.type) != field)
+            line.nameField = field;
+        if (item.owner == i)
+            read = fill({item.data.end(), item.fill}, "füllung-" + std::to_string(i) + ".bin", line.fill);
+    }
+    return read;
+}
+
+// Opens the folder as unpack opens its own: a real folder (made when missing, the levels above
+// it too), never a link, held open for every file written. Refuses the archive's own folder
+// when a file written there would take the archive's name.
+std::optional<Refusal> OpenExtractFolder(const Path& given, const Path& archive, const ExtractPlan& plan,
+                                         Folder& folder)
+{
+    std::error_code error;
+    Path path = std::filesystem::absolute(given, error).lexically_normal();
+    if (!path.has_filename())
+        path = path.parent_path();
+    if (!error && path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path(), error);
+    if (error || !folder.OpenReal(path.parent_path(), path.filename().string())) {
+        if (!error && folder.error() == std::errc::not_a_directory)
+            return Because(given, Describe(ExtractError::FolderNotReal));
+        return Because(given, "Der Ordner kann nicht angelegt werden: " +
+                                  SystemReason(error ? error : folder.error()));
+    }
+    struct stat opened {}, archiveFolder {};
+    const Path above = archive.has_parent_path() ? archive.parent_path() : Path(".");
+    if (::fstat(folder.fd(), &opened) != 0 || ::stat(above.c_str(), &archiveFolder) != 0 ||
+        opened.st_dev != archiveFolder.st_dev || opened.st_ino != archiveFolder.st_ino)
+        return std::nullopt;
+    // In its own folder the archive would be replaced by a file of its name.
+    const std::string own = FoldNameCase(archive.filename().string());
+    const auto isOwn = [&](const std::string& file) { return FoldNameCase(file) == own; };
+    if (isOwn(kManifestName) ||
+        std::any_of(plan.plans.begin(), plan.plans.end(), [&](const ItemPlan& p) { return isOwn(p.file); }) ||
+        std::any_of(plan.fillFiles.begin(), plan.fillFiles.end(), [&](const auto& f) { return isOwn(f.second); }))
+        return Because(archive, "Ein Eintrag hätte im Zielordner den Namen des Archivs");
+    return std::nullopt;
+}
+
+enum class Outcome { Written, Kept, Cancelled, Failed };
+
+// Writes the files of an extract into its folder, asking before a file that differs is replaced.
+class ExtractWriter {
+  public:
+    ExtractWriter(InputFile& in, const Path& archive, const Folder& folder, const Path& folderPath,
+                  const ReplaceQuestion& ask, ExtractResult& result)
+        : in_(in), archive_(archive), folder_(folder), folderPath_(folderPath), ask_(ask), result_(result)
+    {
+    }
+
+    // Copies range of the archive into the file name of the folder.
+    Outcome Write(const ByteRange& range, const std::string& name)
+    {
+        AtomicFile out;
+        if (!out.Open(folder_, name) || !CopyRange(in_, range, out, chunk_))
+            return Failed(out, name);
+        struct stat existing {};
+        if (::fstatat(folder_.fd(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && !out.MatchesTarget()) {
+            switch (ask_ && !replaceAll_ ? ask_(folderPath_ / name) : ReplaceAnswer::Yes) {
+            case ReplaceAnswer::Yes: break;
+            case ReplaceAnswer::YesToAll: replaceAll_ = true; break;
+            case ReplaceAnswer::No: return Outcome::Kept;
+            case ReplaceAnswer::Cancel: return Outcome::Cancelled;
+            }
+            result_.replaced.push_back(name);
+        }
+        return out.Commit(Flush::ByCaller) ? Outcome::Written : Failed(out, name);
+    }
+
+  private:
+    Outcome Failed(const AtomicFile& out, const std::string& name)
+    {
+        result_.refusal = out.error() ? Because(folderPath_ / name, CannotWrite(out.error()))
+                                      : Because(archive_, CannotRead(in_.error()));
+        return Outcome::Failed;
+    }
+
+    InputFile& in_;
+    const Path& archive_;
+    const Folder& folder_;
+    const Path& folderPath_;
+    const ReplaceQuestion& ask_;
+    ExtractResult& result_;
+    Bytes chunk_;
+    bool replaceAll_ = false;
+};
+
+// Writes the wanted items and, for a whole extract, the fill files; the outcome of the first
+// file not written, else Written.
+Outcome WriteExtract(ExtractWriter& writer, const ExtractPlan& plan, const std::vector<std::size_t>& only,
+                     ExtractResult& result)
+{
+    std::vector<bool> wanted(plan.plans.size(), only.empty());
+    for (const std::size_t i : only)
+        if (i < wanted.size())
+            wanted[plan.plans[i].owner] = true;
+    int kept = 0;
+    for (std::size_t i = 0; i < plan.plans.size(); ++i) {
+        if (!wanted[i] || plan.plans[i].owner != i)
+            continue;
+        const Outcome outcome = writer.Write(plan.plans[i].data, plan.plans[i].file);
+        if (outcome == Outcome::Cancelled || outcome == Outcome::Failed)
+            return outcome;
+        (outcome == Outcome::Kept ? kept : result.written) += 1;
+    }
+    for (std::size_t i = 0; i < plan.fillFiles.size() && only.empty(); ++i) {
+        const Outcome outcome = writer.Write(plan.fillFiles[i].first, plan.fillFiles[i].second);
+        if (outcome != Outcome::Written && outcome != Outcome::Kept)
+            return outcome;
+        kept += outcome == Outcome::Kept ? 1 : 0;
+    }
+    return kept > 0 ? Outcome::Kept : Outcome::Written;
+}
+
 } // namespace
 
 Path ExtractFolder(const Path& archive)
@@ -327,162 +549,299 @@ Path ExtractFolder(const Path& archive)
 }
 
 ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder,
-                             const std::vector<std::size_t>& only)
+                             const std::vector<std::size_t>& only, const ReplaceQuestion& askReplace)
 {
-    ArchiveModel model;
-    if (auto status = ReadArchive(module, archive, model); !status)
-        return Refused<ExtractResult>(archive, ArchiveReason(status));
+    // Opened once: every read sees the same version of the archive.
     InputFile file;
+    ExtractPlan plan;
     if (!file.Open(archive))
         return Refused<ExtractResult>(archive, ArchiveReason(Error{ResError::CannotOpen, archive, file.error(), {}}));
-
+    if (auto status = ReadArchive(module, file, archive, plan.model); !status)
+        return Refused<ExtractResult>(archive, ArchiveReason(status));
     ExtractResult result;
-    Manifest manifest;
-    std::vector<ItemPlan> plans;
-    plans.reserve(model.items.size());
-    for (std::size_t i = 0; i < model.items.size(); ++i)
-        plans.push_back(PlanItem(file, model, i, result));
-    NameFiles(model, plans, result);
-
-    // The bytes between the parts, for the manifest.
-    std::int64_t afterTables = model.fileSize;
-    for (const ArchiveItem& item : model.items)
-        if (item.inFile && item.entry.itemDataOffset >= model.tables.end())
-            afterTables = std::min<std::int64_t>(afterTables, item.entry.itemDataOffset);
-    bool read = model.tables.offset < static_cast<std::int64_t>(kResHeaderSize) ||
-                ReadFill(file, model.afterHeader, manifest.afterHeader);
-    read = read &&
-           ReadFill(file, {model.tables.end(), afterTables - model.tables.end()}, manifest.afterDirectory);
-    manifest.items.resize(plans.size());
-    for (std::size_t i = 0; i < plans.size() && read; ++i) {
-        ManifestItem& line = manifest.items[i];
-        line.type = model.items[i].entry.itemDataType;
-        line.file = plans[i].file;
-        const NameField& field = model.items[i].entry.itemName;
-        if (NameFieldFromFile(line.file, line.type) != field)
-            line.nameField = field;
-        read = ReadFill(file, {plans[i].data.end(), plans[i].fill}, line.fill);
-    }
-    if (!read)
+    plan.plans = PlanItems(file, plan.model, result);
+    NameFiles(plan.model, plan.plans, result);
+    if (!PlanManifest(file, plan))
         return Refused<ExtractResult>(archive, CannotRead(file.error()));
-    PlanLayout(model, plans, manifest, result);
-    result.status = manifest.status = StatusLine(result.notKept);
+    PlanLayout(plan.model, plan.plans, plan.manifest, result);
+    result.status = plan.manifest.status = StatusLine(result.notKept);
 
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error || !std::filesystem::is_directory(folder, error))
-        return Refused<ExtractResult>(
-            folder, "Der Ordner kann nicht angelegt werden: " +
-                        SystemReason(error ? error : std::make_error_code(std::errc::not_a_directory)));
-    // In its own folder the archive would be replaced by an item file or the manifest of its name.
-    if (std::filesystem::equivalent(folder, archive.has_parent_path() ? archive.parent_path() : Path("."),
-                                    error)) {
-        const std::string own = FoldCase(archive.filename().string());
-        if (own == FoldCase(kManifestName) ||
-            std::any_of(plans.begin(), plans.end(),
-                        [&](const ItemPlan& plan) { return FoldCase(plan.file) == own; }))
-            return Refused<ExtractResult>(archive, "Ein Eintrag hätte im Zielordner den Namen des Archivs");
-    }
-    std::vector<bool> wanted(plans.size(), only.empty());
-    for (const std::size_t i : only)
-        if (i < wanted.size())
-            wanted[i] = true;
-    Bytes data;
-    for (std::size_t i = 0; i < plans.size(); ++i) {
-        if (!wanted[i])
-            continue;
-        data.resize(static_cast<std::size_t>(plans[i].data.length));
-        if (!data.empty() && !file.ReadAt(plans[i].data.offset, data)) {
-            result.refusal = Because(archive, CannotRead(file.error()));
-            return result;
-        }
-        if (!WriteFileAtomically(folder / plans[i].file, {std::span<const std::uint8_t>(data)}, error)) {
-            result.refusal = Because(folder / plans[i].file, CannotWrite(error));
-            return result;
-        }
-        ++result.written;
-    }
-    if (!only.empty()) {
-        result.status = "Auswahl, ohne archive.txt";
-        result.ok = true;
+    Folder out;
+    if (const auto refusal = OpenExtractFolder(folder, archive, plan, out)) {
+        result.refusal = *refusal;
         return result;
     }
-    const std::string text = WriteManifest(manifest);
-    const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    if (!WriteFileAtomically(folder / kManifestName, {bytes}, error)) {
-        result.refusal = Because(folder / kManifestName, CannotWrite(error));
+    // The old manifest goes before the first file changes: a folder whose extract did not
+    // end has none, so that it is never packed as a mix of two archives.
+    if (!out.Remove(kManifestName)) {
+        result.refusal = Because(folder / kManifestName, CannotWrite(out.error()));
+        return result;
+    }
+    ExtractWriter writer(file, archive, out, folder, askReplace, result);
+    const Outcome outcome = WriteExtract(writer, plan, only, result);
+    if (outcome == Outcome::Failed)
+        return result;
+    if (!out.Sync()) {
+        result.refusal = Because(folder, CannotWrite(out.error()));
         return result;
     }
     result.ok = true;
+    if (outcome != Outcome::Written || !only.empty()) {
+        result.status = outcome == Outcome::Cancelled ? "abgebrochen, ohne archive.txt"
+                        : outcome == Outcome::Kept    ? "vorhandene Dateien behalten, ohne archive.txt"
+                                                      : "Auswahl, ohne archive.txt";
+        return result;
+    }
+    // Written last, once every file it names is on disk.
+    const std::string text = WriteManifest(plan.manifest);
+    AtomicFile manifest;
+    if (!manifest.Open(out, kManifestName) ||
+        !manifest.Write({std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())}) ||
+        !manifest.Commit(Flush::Always)) {
+        result.ok = false;
+        result.refusal = Because(folder / kManifestName, CannotWrite(manifest.error()));
+    }
     return result;
 }
 
 // ---- pack ----
 
-PackResult PackArchive(const Path& folder, const Path& archive)
-{
-    const Path manifestPath = folder / kManifestName;
-    Manifest manifest;
-    {
-        InputFile in;
-        if (!in.Open(manifestPath))
-            return Refused<PackResult>(manifestPath,
-                                       Describe(ResError::CannotOpen) + ": " + SystemReason(in.error()));
-        if (in.Size() > kMaxManifestSize)
-            return Refused<PackResult>(manifestPath, "Die Beschreibung ist größer als 64 MiB");
-        std::string text(static_cast<std::size_t>(in.Size()), '\0');
-        if (!in.ReadAt(0, std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size())))
-            return Refused<PackResult>(manifestPath, CannotRead(in.error()));
-        const ManifestProblem problem = ParseManifest(text, manifest);
-        if (problem.error != ManifestError::None)
-            return Refused<PackResult>(
-                manifestPath,
-                (problem.line > 0 ? "Zeile " + std::to_string(problem.line) + ": " : std::string()) +
-                    Describe(problem.error));
-    }
+namespace {
 
-    // Every file and name checked and every offset worked out before anything is written.
+constexpr const char* kPast32Bits = "Die Daten reichen über die 32-Bit-Offsets des Archivs hinaus";
+
+// Why a file of the folder cannot be packed: only regular files are read, never what a link
+// points to, nor a FIFO or a device.
+std::string NotPackable(const struct stat& st)
+{
+    if (S_ISLNK(st.st_mode))
+        return "Ist ein symbolischer Link; gepackt werden nur gewöhnliche Dateien";
+    if (S_ISFIFO(st.st_mode))
+        return "Ist eine FIFO; gepackt werden nur gewöhnliche Dateien";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return "Ist ein Gerät; gepackt werden nur gewöhnliche Dateien";
+    if (S_ISDIR(st.st_mode))
+        return "Ist ein Ordner; gepackt werden nur gewöhnliche Dateien";
+    return "Keine gewöhnliche Datei";
+}
+
+// Opens name in folder for packing: a regular file, not reached through a link.
+std::optional<Refusal> OpenPackFile(const Folder& folder, const Path& path, InputFile& in)
+{
+    if (in.OpenIn(folder, path.filename().string()))
+        return std::nullopt;
+    struct stat st {};
+    if (in.error() == std::errc::no_such_file_or_directory)
+        return Because(path, "Die Datei fehlt");
+    if (::fstatat(folder.fd(), path.filename().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(st.st_mode))
+        return Because(path, NotPackable(st));
+    return Because(path, Describe(ResError::CannotOpen) + ": " + SystemReason(in.error()));
+}
+
+// Reads the manifest of the folder, refusing one larger than 64 MiB or damaged.
+std::optional<Refusal> ReadManifestIn(const Folder& folder, const Path& path, Manifest& manifest)
+{
+    InputFile in;
+    if (auto refusal = OpenPackFile(folder, path / kManifestName, in))
+        return refusal;
+    if (in.Size() > kMaxManifestSize)
+        return Because(path / kManifestName, "Die Beschreibung ist größer als 64 MiB");
+    std::string text(static_cast<std::size_t>(in.Size()), '\0');
+    if (!in.ReadAt(0, std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size())))
+        return Because(path / kManifestName, CannotRead(in.error()));
+    const ManifestProblem problem = ParseManifest(text, manifest);
+    if (problem.error == ManifestError::None)
+        return std::nullopt;
+    return Because(path / kManifestName,
+                   (problem.line > 0 ? "Zeile " + std::to_string(problem.line) + ": " : std::string()) +
+                       Describe(problem.error));
+}
+
+// True when the archive would lie in folder or below it, where it could be one of its files.
+bool LiesInside(const Path& archive, const Path& folder)
+{
+    std::error_code error;
+    const Path inner = std::filesystem::weakly_canonical(std::filesystem::absolute(archive, error), error);
+    const Path outer = std::filesystem::canonical(folder, error);
+    if (error)
+        return false;
+    const auto [end, at] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
+    return end == outer.end() && at != inner.end();
+}
+
+struct PackPlan {
+    std::unordered_map<std::string, std::int64_t> sizes; // of every file named, as found
+    std::vector<std::int64_t> offsets;                   // of each item's data
+    std::vector<bool> laysData;                          // the first item naming its file
+    std::int64_t directory = 0;
+    Bytes tables;
+};
+
+std::int64_t FillLength(const Fill& fill, const PackPlan& plan)
+{
+    return fill.file.empty() ? fill.length : plan.sizes.at(fill.file);
+}
+
+// The size of every file the manifest names, each checked to be a regular file of the folder.
+std::optional<Refusal> MeasureFiles(const Folder& folder, const Path& path, const Manifest& manifest,
+                                    PackPlan& plan)
+{
+    std::vector<std::string> names = {manifest.afterHeader.file, manifest.afterDirectory.file};
+    for (const ManifestItem& item : manifest.items) {
+        names.push_back(item.file);
+        names.push_back(item.fill.file);
+    }
+    for (const std::string& name : names) {
+        if (name.empty() || plan.sizes.contains(name))
+            continue;
+        struct stat st {};
+        if (::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return Because(path / name, errno == ENOENT ? std::string("Die Datei fehlt")
+                                                        : Describe(ResError::CannotOpen) + ": " +
+                                                              SystemReason({errno, std::generic_category()}));
+        if (!S_ISREG(st.st_mode))
+            return Because(path / name, NotPackable(st));
+        plan.sizes.emplace(name, static_cast<std::int64_t>(st.st_size));
+    }
+    return std::nullopt;
+}
+
+// Adds size to at unless the sum passes the archive's 32-bit offsets.
+bool Advance(std::int64_t& at, std::int64_t size)
+{
+    if (size < 0 || size > INT32_MAX - at)
+        return false;
+    at += size;
+    return true;
+}
+
+// Every offset and the directory with its name table, checked against the 32-bit limits
+// before anything is read or written.
+std::optional<Refusal> PlanPack(const Path& path, const Path& archive, const Manifest& manifest, PackPlan& plan)
+{
     const std::size_t count = manifest.items.size();
-    std::vector<std::int64_t> sizes(count);
-    Bytes tables(count * static_cast<std::size_t>(kTableEntrySize));
+    std::unordered_map<std::string, std::int64_t> laidAt;
+    plan.offsets.resize(count);
+    plan.laysData.resize(count);
+    std::int64_t at = kResHeaderSize;
+    bool fits = Advance(at, FillLength(manifest.afterHeader, plan));
+    for (std::size_t i = 0; i <= count && fits; ++i) {
+        if (i == std::min(manifest.directoryAt, count)) {
+            plan.directory = at;
+            fits = Advance(at, static_cast<std::int64_t>(count) * kTableEntrySize) &&
+                   Advance(at, FillLength(manifest.afterDirectory, plan));
+        }
+        if (i == count || !fits)
+            break;
+        const ManifestItem& item = manifest.items[i];
+        const auto [first, laid] = laidAt.try_emplace(item.file, at);
+        plan.offsets[i] = first->second;
+        plan.laysData[i] = laid;
+        fits = !laid || (Advance(at, plan.sizes.at(item.file)) && Advance(at, FillLength(item.fill, plan)));
+    }
+    if (!fits)
+        return Because(archive, kPast32Bits);
+
+    plan.tables.assign(count * static_cast<std::size_t>(kTableEntrySize), 0);
     for (std::size_t i = 0; i < count; ++i) {
         const ManifestItem& item = manifest.items[i];
-        const Path path = folder / item.file;
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0)
-            return Refused<PackResult>(path, errno == ENOENT
-                                                 ? std::string("Die Datei fehlt")
-                                                 : Describe(ResError::CannotOpen) + ": " +
-                                                       SystemReason({errno, std::generic_category()}));
-        if (!S_ISREG(st.st_mode))
-            return Refused<PackResult>(path, "Keine gewöhnliche Datei");
-        sizes[i] = static_cast<std::int64_t>(st.st_size);
         const auto field = item.nameField ? item.nameField : NameFieldFromFile(item.file, item.type);
         if (!field)
-            return Refused<PackResult>(path, "Der Dateiname gibt kein Namensfeld: mehr als 256 Zeichen oder "
-                                             "Zeichen außerhalb von Latin-1");
+            return Because(path / item.file, "Der Dateiname gibt kein Namensfeld: mehr als 256 Zeichen oder "
+                                              "Zeichen außerhalb von Latin-1");
+        PutLe32(plan.tables, i * kResEntrySize, item.type);
+        PutLe32(plan.tables, i * kResEntrySize + 4, static_cast<std::int32_t>(plan.offsets[i]));
         std::copy(field->begin(), field->end(),
-                  tables.begin() + static_cast<std::ptrdiff_t>(count * kResEntrySize + i * kResNameSize));
+                  plan.tables.begin() + static_cast<std::ptrdiff_t>(count * kResEntrySize + i * kResNameSize));
     }
-    std::int64_t at = static_cast<std::int64_t>(kResHeaderSize) + manifest.afterHeader.length;
-    std::int64_t directory = 0;
-    bool fits = true;
+    return std::nullopt;
+}
+
+// Appends the file name of the folder, whose size was found to be size, a piece at a time.
+std::optional<Refusal> AppendFile(const Folder& folder, const Path& path, std::int64_t size, Gatherer& gather,
+                                  const AtomicFile& out)
+{
+    InputFile in;
+    if (auto refusal = OpenPackFile(folder, path, in))
+        return refusal;
+    if (in.Size() != size)
+        return Because(path, "Die Datei hat sich während des Packens geändert");
+    for (std::int64_t at = 0; at < size;) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(size - at, kChunk));
+        const std::span<std::uint8_t> room = gather.Reserve(n);
+        if (room.size() != n)
+            return Because(path, CannotWrite(out.error()));
+        if (!in.ReadAt(at, room))
+            return Because(path, CannotRead(in.error()));
+        at += static_cast<std::int64_t>(n);
+    }
+    return std::nullopt;
+}
+
+std::optional<Refusal> AppendFill(const Folder& folder, const Path& path, const Fill& fill, const PackPlan& plan,
+                                  Gatherer& gather, const AtomicFile& out)
+{
+    if (!fill.file.empty())
+        return AppendFile(folder, path / fill.file, plan.sizes.at(fill.file), gather, out);
+    if (!gather.Append(fill))
+        return Because(path, CannotWrite(out.error()));
+    return std::nullopt;
+}
+
+// Lays down the header, the parts and the tables in manifest order.
+std::optional<Refusal> WritePack(const Folder& folder, const Path& path, const Manifest& manifest,
+                                 const PackPlan& plan, Gatherer& gather, const AtomicFile& out)
+{
+    const std::size_t count = manifest.items.size();
+    Bytes header(kResHeaderSize);
+    std::copy_n("RESF", 4, header.begin());
+    PutLe32(header, 4, static_cast<std::int32_t>(count));
+    PutLe32(header, 8, static_cast<std::int32_t>(plan.directory));
+    if (!gather.Append(header))
+        return Because(path, CannotWrite(out.error()));
+    if (auto refusal = AppendFill(folder, path, manifest.afterHeader, plan, gather, out))
+        return refusal;
     for (std::size_t i = 0; i <= count; ++i) {
         if (i == std::min(manifest.directoryAt, count)) {
-            directory = at;
-            fits = fits && directory + static_cast<std::int64_t>(count * kResEntrySize) <= INT32_MAX;
-            at += static_cast<std::int64_t>(count) * kTableEntrySize + manifest.afterDirectory.length;
+            if (!gather.Append(plan.tables))
+                return Because(path, CannotWrite(out.error()));
+            if (auto refusal = AppendFill(folder, path, manifest.afterDirectory, plan, gather, out))
+                return refusal;
         }
         if (i == count)
             break;
-        fits = fits && at <= INT32_MAX;
-        PutLe32(tables, i * kResEntrySize, manifest.items[i].type);
-        PutLe32(tables, i * kResEntrySize + 4,
-                static_cast<std::int32_t>(std::min<std::int64_t>(at, INT32_MAX)));
-        at += sizes[i] + manifest.items[i].fill.length;
+        if (!plan.laysData[i])
+            continue;
+        const ManifestItem& item = manifest.items[i];
+        if (auto refusal = AppendFile(folder, path / item.file, plan.sizes.at(item.file), gather, out))
+            return refusal;
+        if (auto refusal = AppendFill(folder, path, item.fill, plan, gather, out))
+            return refusal;
     }
-    if (!fits || at > INT32_MAX)
-        return Refused<PackResult>(archive, "Die Daten reichen über die 32-Bit-Offsets des Archivs hinaus");
+    return std::nullopt;
+}
+
+} // namespace
+
+PackResult PackArchive(const Path& folder, const Path& archive)
+{
+    Folder source;
+    if (!source.Open(folder))
+        return Refused<PackResult>(folder, Describe(ResError::CannotOpen) + ": " + SystemReason(source.error()));
+    if (LiesInside(archive, folder))
+        return Refused<PackResult>(archive, "Das Archiv liegt im Ordner, der gepackt wird");
+    // Every file and name checked and every offset worked out before anything is written.
+    Manifest manifest;
+    PackPlan plan;
+    std::optional<Refusal> refusal = ReadManifestIn(source, folder, manifest);
+    refusal = refusal ? refusal : MeasureFiles(source, folder, manifest, plan);
+    refusal = refusal ? refusal : PlanPack(folder, archive, manifest, plan);
+    if (refusal) {
+        PackResult result;
+        result.refusal = *refusal;
+        return result;
+    }
+    const std::size_t count = manifest.items.size();
     std::error_code error;
     if (std::filesystem::exists(archive, error) && !std::filesystem::is_regular_file(archive, error))
         return Refused<PackResult>(archive, "Keine gewöhnliche Datei");
@@ -501,36 +860,12 @@ PackResult PackArchive(const Path& folder, const Path& archive)
     }
     AtomicFile& out = rewrite.File();
     Gatherer gather(out);
-    Bytes header(kResHeaderSize);
-    std::copy_n("RESF", 4, header.begin());
-    PutLe32(header, 4, static_cast<std::int32_t>(count));
-    PutLe32(header, 8, static_cast<std::int32_t>(directory));
-    bool ok = gather.Append(header) && gather.Append(manifest.afterHeader);
-    for (std::size_t i = 0; i <= count && ok; ++i) {
-        if (i == std::min(manifest.directoryAt, count))
-            ok = gather.Append(tables) && gather.Append(manifest.afterDirectory);
-        if (i == count || !ok)
-            break;
-        const Path path = folder / manifest.items[i].file;
-        InputFile in;
-        if (!in.Open(path))
-            return Refused<PackResult>(path,
-                                       Describe(ResError::CannotOpen) + ": " + SystemReason(in.error()));
-        if (in.Size() != sizes[i])
-            return Refused<PackResult>(path, "Die Datei hat sich während des Packens geändert");
-        const auto size = static_cast<std::size_t>(sizes[i]);
-        if (size < kChunk) {
-            const std::span<std::uint8_t> room = gather.Reserve(size);
-            ok = room.size() == size && (size == 0 || in.ReadAt(0, room));
-        } else {
-            Bytes data(size);
-            ok = in.ReadAt(0, data) && gather.Append(data);
-        }
-        if (!ok && !out.error())
-            return Refused<PackResult>(path, CannotRead(in.error()));
-        ok = ok && gather.Append(manifest.items[i].fill);
+    if (auto failed = WritePack(source, folder, manifest, plan, gather, out)) {
+        PackResult result;
+        result.refusal = out.error() ? Because(archive, CannotWrite(out.error())) : *failed;
+        return result;
     }
-    ok = ok && gather.Flush();
+    const bool ok = gather.Flush();
     if (!ok)
         return Refused<PackResult>(archive, CannotWrite(out.error()));
     PackResult result;
@@ -598,15 +933,8 @@ bool ReadGfp(InputFile& file, std::int64_t offset, std::int64_t available, Bytes
 // Copies the first size bytes of in to out, a mebibyte at a time.
 bool CopyInto(InputFile& in, std::int64_t size, AtomicFile& out)
 {
-    Bytes chunk(static_cast<std::size_t>(std::min<std::int64_t>(size, kChunk)));
-    for (std::int64_t at = 0; at < size;) {
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(size - at, kChunk));
-        const std::span<std::uint8_t> piece(chunk.data(), n);
-        if (!in.ReadAt(at, piece) || !out.Write({piece}))
-            return false;
-        at += static_cast<std::int64_t>(n);
-    }
-    return true;
+    Bytes chunk;
+    return CopyRange(in, {0, size}, out, chunk);
 }
 
 } // namespace

@@ -16,6 +16,7 @@ struct ExtractResult {
     Refusal refusal;                  // when !ok; item files already written stay
     int written = 0;                  // item files written
     std::vector<std::string> notes;   // items written under another name or as raw bytes
+    std::vector<std::string> replaced; // files of the folder replaced by different content
     std::vector<std::string> notKept; // what packing the folder unchanged would not give back
     std::string status;               // the manifest's last line: "exakt" or what is not kept
 };
@@ -24,13 +25,16 @@ struct ExtractResult {
 // archive's name leaves no folder name of its own ("...res").
 Path ExtractFolder(const Path& archive);
 
-// Writes every item of archive into folder (made when missing): pictures as unpack writes
-// them, the other items as their extent's bytes, each named after the item with its type's
-// extension; then the manifest. Refuses an archive the reader refuses without writing.
-// With only given (directory indices), just those items are written, and no manifest, since
-// the folder could not be packed into the archive again.
+// Writes every item of archive into folder (a real folder, made when missing; never a link):
+// pictures as unpack writes them, the other items as their extent's bytes, each named after
+// the item with its type's extension, the data of items that share them once; then the
+// manifest, last. An earlier manifest is removed before the first file is written. Refuses an
+// archive the reader refuses without writing. With only given (directory indices), just those
+// items are written, and no manifest, since the folder could not be packed into the archive
+// again. askReplace, when given, is asked before a file of different content is replaced; a
+// file kept or a cancel leaves the folder without manifest.
 ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder,
-                             const std::vector<std::size_t>& only = {});
+                             const std::vector<std::size_t>& only = {}, const ReplaceQuestion& askReplace = {});
 
 struct PackResult {
     bool ok = false;
@@ -39,8 +43,10 @@ struct PackResult {
 };
 
 // Builds archive from the manifest in folder and the files it names, items in manifest
-// order. Refuses a damaged manifest, a missing file, more than 32767 items and data beyond
-// the 32-bit offsets before writing anything; an existing archive is kept as archive.bak.
+// order, the data of a file named by several items once. Refuses a damaged manifest, a
+// missing file, one that is no regular file of the folder (a link, FIFO or device), more than
+// 32767 items, data beyond the 32-bit offsets and an archive inside the folder before writing
+// anything; an existing archive is kept as archive.bak.
 PackResult PackArchive(const Path& folder, const Path& archive);
 
 struct ReplaceResult {

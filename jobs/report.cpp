@@ -1,5 +1,7 @@
 #include "jobs/report.h"
 
+#include "formats/archive.h"
+
 #include <unordered_map>
 
 namespace varnox::jobs {
@@ -39,14 +41,23 @@ std::string UnpackFolderName(const std::string& fileName)
 
 std::string DisplayName(std::string_view latin1)
 {
+    return DisplayFileName(Latin1ToUtf8(latin1));
+}
+
+std::string DisplayFileName(std::string_view utf8)
+{
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string shown;
-    for (const char c : Latin1ToUtf8(latin1)) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x20 || b == 0x7F)
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        auto b = static_cast<unsigned char>(utf8[i]);
+        // U+0080 to U+009F, the C1 controls, are C2 80 to C2 9F.
+        const bool c1 = b == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0;
+        if (c1)
+            b = static_cast<unsigned char>(utf8[++i]);
+        if (c1 || b < 0x20 || b == 0x7F)
             shown += {'\\', 'x', kHex[b >> 4], kHex[b & 15]};
         else
-            shown += c;
+            shown += static_cast<char>(b);
     }
     return shown;
 }
@@ -74,7 +85,7 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
     lines.push_back("Infooffset:" + std::to_string(header.infoOffset));
 
     FolderOnFirstUse unpackFolder(folder, UnpackFolderName(fileName));
-    // The item each file name was written for: a later item of the same name would
+    // The item each file name (case ignored) was written for: a later item of the same name would
     // replace it unseen.
     std::unordered_map<std::string, std::int32_t> writtenAs;
     if (options.progress != nullptr)
@@ -92,13 +103,14 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
         if (item.itemDataType != kItemTypePicture || Cancelled(options.progress) || !options.extractWanted ||
             !options.extractWanted())
             continue;
-        if (const auto earlier = writtenAs.find(std::string(rawName)); earlier != writtenAs.end()) {
+        const std::string fileKey = FoldNameCase(Latin1ToUtf8(rawName));
+        if (const auto earlier = writtenAs.find(fileKey); earlier != writtenAs.end()) {
             result.failures.push_back({name, "Gleicher Name wie das schon entpackte " +
                                                  std::to_string(earlier->second + 1) + ". Item"});
         } else if (const Status extracted = module.ExtractItem(archive, unpackFolder, static_cast<std::int16_t>(i));
                    extracted) {
             ++result.written;
-            writtenAs.emplace(rawName, i);
+            writtenAs.emplace(fileKey, i);
         } else {
             result.failures.push_back({name, Describe(extracted.error())});
         }

@@ -40,14 +40,17 @@ inline constexpr const char* kInvalidRes = "Keine gültige RES-File";
 // that is empty, "." or ".." is refused by the unpack.
 std::string UnpackFolderName(const std::string& fileName);
 
-// An item name as the report shows it: UTF-8, each control character (0x00-0x1F, 0x7F) as
-// \xNN with two upper-case hex digits, so that no name can forge a line or reach a
+// An item name as the report shows it: UTF-8, each control character (0x00-0x1F, 0x7F-0x9F)
+// as \xNN with two upper-case hex digits, so that no name can forge a line or reach a
 // terminal as a command.
 std::string DisplayName(std::string_view latin1);
 
+// A UTF-8 file name shown the same way.
+std::string DisplayFileName(std::string_view utf8);
+
 // Reads the archive folder/fileName into module's records and builds its report; extracts
 // the picture items while options.extractWanted says so. A later item of a name already
-// written is not written, and the files written are flushed to disk once at the end.
+// written (case ignored) is not written, and the files written are flushed to disk once at the end.
 ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::string& fileName,
                               const ReportOptions& options);
 

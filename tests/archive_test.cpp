@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -49,7 +50,7 @@ test::ResBuilder NamedItems()
     for (const std::string& name :
          {std::string("p"), std::string("p"), std::string("P"), std::string("p~2"),
           std::string("abc\0junk", 8), std::string(256, 'n'), std::string(".."), std::string("a/b"),
-          std::string(""), std::string("x\x01"), std::string("b\xE4r")})
+          std::string(""), std::string("x\x01"), std::string("b\xE4r"), std::string("B\xC4r")})
         b.Item(16, name, Junk(3));
     return b;
 }
@@ -75,6 +76,7 @@ TEST_P(RoundTripTest, ExtractThenPack)
     ASSERT_TRUE(extracted.ok) << jobs::MessageText(extracted.refusal);
     const std::string manifest = Text(test::ReadBytes(dir / "x" / kManifestName));
     EXPECT_TRUE(manifest.ends_with(extracted.status + "\n")) << manifest;
+    EXPECT_LT(manifest.size(), 8192u); // long runs of bytes go into files of their own
     const auto packed = jobs::PackArchive(dir / "x", dir / "b.res");
     ASSERT_TRUE(packed.ok) << jobs::MessageText(packed.refusal);
     EXPECT_EQ(test::ReadBytes(dir / "b.res.bak"), (Bytes{'o', 'l', 'd'}));
@@ -145,15 +147,27 @@ INSTANTIATE_TEST_SUITE_P(
             },
             nullptr},
         RoundTrip{"NamesCarriedWhole", NamedItems, nullptr},
+        RoundTrip{"LargeUnclaimedBytesInFiles",
+                  [] {
+                      test::ResBuilder b;
+                      b.Data(Junk(5000, 2));
+                      b.Item(14, "bild", test::Concat({Gfp(3), Junk(6000, 4)}));
+                      b.Directory();
+                      b.Data(Junk(4097, 6));
+                      b.Item(16, "klang", Junk(3));
+                      return b;
+                  },
+                  nullptr},
         RoundTrip{"SharedOffsets",
                   [] {
                       test::ResBuilder b;
                       b.Directory();
                       const std::size_t data = b.Data(Junk(9));
                       b.Entry(16, "eins", data).Entry(16, "zwei", data).Item(14, "bild", Gfp(2));
+                      b.Entry(14, "auch", data);
                       return b;
                   },
-                  "teilt seine Daten"},
+                  nullptr},
         RoundTrip{"DataNotInDirectoryOrder",
                   [] {
                       test::ResBuilder b;
@@ -248,7 +262,7 @@ TEST(Extract, DistinctSafeFileNamesAndPicturesAsUnpackWritesThem)
     Module1 module;
     ASSERT_TRUE(jobs::ExtractArchive(module, dir / "n.res", dir / "n").ok);
     EXPECT_EQ(test::ListTree(dir / "n"),
-              (Names{"P~4.sound", "abc.sound", "archive.txt", "b\xC3\xA4r.sound", "eintrag-5.sound",
+              (Names{"B\xC3\x84r~2.sound", "P~4.sound", "abc.sound", "archive.txt", "b\xC3\xA4r.sound", "eintrag-5.sound",
                      "eintrag-6.sound", "eintrag-7.sound", "eintrag-8.sound", "eintrag-9.sound", "p.sound",
                      "p~2.sound", "p~3.sound"}));
     const std::string manifest = Text(test::ReadBytes(dir / "n" / kManifestName));
@@ -266,6 +280,111 @@ TEST(Extract, DistinctSafeFileNamesAndPicturesAsUnpackWritesThem)
     for (const char* file : {"bild.gfp", "roh.gfp"})
         EXPECT_EQ(test::ReadBytes(dir / "x" / file), test::ReadBytes(dir / "g" / file)) << file;
 }
+
+// Entries sharing their data get one file, which the manifest names for each of them.
+TEST(Extract, SharedDataWrittenOnce)
+{
+    test::ResBuilder b;
+    b.Directory();
+    const std::size_t data = b.Data(Junk(70000));
+    for (const char* name : {"a", "b", "c", "d"})
+        b.Entry(16, name, data);
+    test::TempDir dir;
+    test::WriteBytes(dir / "s.res", b.Build());
+    Module1 module;
+    ASSERT_TRUE(jobs::ExtractArchive(module, dir / "s.res", dir / "s").ok);
+    EXPECT_EQ(test::ListTree(dir / "s"), (Names{"a.sound", "archive.txt"}));
+    const std::string manifest = Text(test::ReadBytes(dir / "s" / kManifestName));
+    EXPECT_NE(manifest.find("eintrag 16 \"a.sound\" name \"d\"\n"), std::string::npos) << manifest;
+}
+
+struct NotRealFolder {
+    const char* name;
+    const char* given; // nullptr: the default folder "a", a link
+    friend std::ostream& operator<<(std::ostream& os, const NotRealFolder& c) { return os << c.name; }
+};
+
+class NotRealFolderTest : public testing::TestWithParam<NotRealFolder> {};
+
+// A folder that is a link is refused, as unpack refuses it: nothing is written through it.
+TEST_P(NotRealFolderTest, NothingWritten)
+{
+    test::TempDir dir;
+    fs::create_directory(dir / "elsewhere");
+    fs::create_directory_symlink(dir / "elsewhere", dir / "a");
+    test::WriteBytes(dir / "a.res", test::MakeRes({{16, "k", Junk(3)}}));
+    const auto before = test::Snapshot(dir.path());
+    const Path folder = GetParam().given ? dir / GetParam().given : jobs::ExtractFolder(dir / "a.res");
+    Module1 module;
+    const auto result = jobs::ExtractArchive(module, dir / "a.res", folder);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.refusal.reason, Describe(ExtractError::FolderNotReal));
+    EXPECT_EQ(test::Snapshot(dir.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, NotRealFolderTest,
+                         testing::Values(NotRealFolder{"DefaultFolder", nullptr},
+                                         NotRealFolder{"GivenFolder", "a"},
+                                         NotRealFolder{"GivenWithSlash", "a/"}),
+                         testing::PrintToStringParamName());
+
+// The folder is opened once: swapped for a link while extract asks, the rest still goes
+// into the folder that was opened.
+TEST(Extract, FolderSwappedForALinkMeanwhile)
+{
+    test::TempDir dir;
+    fs::create_directory(dir / "elsewhere");
+    fs::create_directory(dir / "a");
+    test::WriteBytes(dir / "a" / "eins.sound", Bytes{9});
+    test::WriteBytes(dir / "a.res", test::MakeRes({{16, "eins", Junk(3)}, {16, "zwei", Junk(4)}}));
+    const jobs::ReplaceQuestion swap = [&dir](const Path&) {
+        fs::rename(dir / "a", dir / "moved");
+        fs::create_directory_symlink(dir / "elsewhere", dir / "a");
+        return jobs::ReplaceAnswer::Yes;
+    };
+    Module1 module;
+    const auto result = jobs::ExtractArchive(module, dir / "a.res", dir / "a", {}, swap);
+    ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
+    EXPECT_EQ(result.replaced, Names{"eins.sound"});
+    EXPECT_EQ(test::ListTree(dir / "moved"), (Names{"archive.txt", "eins.sound", "zwei.sound"}));
+    EXPECT_EQ(test::ListTree(dir / "elsewhere"), Names{});
+}
+
+struct Unfinished {
+    const char* name;
+    std::function<void(const Path& folder)> prepare; // makes the second extract stop
+    jobs::ReplaceAnswer answer;
+    friend std::ostream& operator<<(std::ostream& os, const Unfinished& c) { return os << c.name; }
+};
+
+class UnfinishedExtractTest : public testing::TestWithParam<Unfinished> {};
+
+// An extract that does not end leaves no manifest, so the folder is never packed as a mix of
+// the earlier archive and the new one.
+TEST_P(UnfinishedExtractTest, LeavesNoManifest)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "old.res", test::MakeRes({{16, "a", Junk(3)}, {16, "b", Junk(4)}}));
+    test::WriteBytes(dir / "new.res", test::MakeRes({{16, "a", Junk(5, 3)}, {16, "b", Junk(6, 3)}}));
+    Module1 module;
+    ASSERT_TRUE(jobs::ExtractArchive(module, dir / "old.res", dir / "x").ok);
+    GetParam().prepare(dir / "x");
+    const jobs::ReplaceQuestion ask = [](const Path&) { return GetParam().answer; };
+    jobs::ExtractArchive(module, dir / "new.res", dir / "x", {}, ask);
+    EXPECT_FALSE(fs::exists(dir / "x" / kManifestName));
+    const auto packed = jobs::PackArchive(dir / "x", dir / "mix.res");
+    EXPECT_FALSE(packed.ok);
+    EXPECT_FALSE(fs::exists(dir / "mix.res"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UnfinishedExtractTest,
+    testing::Values(Unfinished{"Cancelled", [](const Path&) {}, jobs::ReplaceAnswer::Cancel},
+                    Unfinished{"FileKept", [](const Path&) {}, jobs::ReplaceAnswer::No},
+                    Unfinished{"WriteFails",
+                               [](const Path& folder) { fs::permissions(folder / "b.sound", fs::perms::none); },
+                               jobs::ReplaceAnswer::Yes}),
+    testing::PrintToStringParamName());
 
 // ---- the manifest reader ----
 
@@ -396,6 +515,66 @@ INSTANTIATE_TEST_SUITE_P(
         PackRefusal{"DamagedLine", kHead + "eintrag 14 a.gfp\neintrag vierzehn a.gfp\n", "Zeile 4: "},
         PackRefusal{"NameBeyondLatin1", kHead + "eintrag 16 \"€.sound\"\n", "Latin-1"},
         PackRefusal{"PictureZlibCannotRead", kHead + "eintrag 14 a.gfp\neintrag 14 zlib.gfp\n", "zlib"}),
+    testing::PrintToStringParamName());
+
+struct ForeignFile {
+    const char* name;
+    std::function<void(const Path& dir)> prepare; // the folder is dir/f
+    const char* archive;
+    const char* reason;
+    friend std::ostream& operator<<(std::ostream& os, const ForeignFile& c) { return os << c.name; }
+};
+
+class PackForeignFileTest : public testing::TestWithParam<ForeignFile> {};
+
+// Pack reads regular files of its folder only, and never writes its archive into it.
+TEST_P(PackForeignFileTest, RefusedWithNothingWritten)
+{
+    test::TempDir dir;
+    fs::create_directory(dir / "f");
+    test::WriteBytes(dir / "secret", Bytes{'s'});
+    test::WriteBytes(dir / "f" / "a.gfp", Gfp(2));
+    const std::string manifest = kHead + "eintrag 14 a.gfp\neintrag 16 leak.sound\n";
+    test::WriteBytes(dir / "f" / kManifestName, Bytes(manifest.begin(), manifest.end()));
+    test::WriteBytes(dir / "f" / "leak.sound", Bytes{1});
+    GetParam().prepare(dir.path());
+    const auto before = test::ListTree(dir.path());
+    const auto result = jobs::PackArchive(dir / "f", dir / GetParam().archive);
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.refusal.reason.find(GetParam().reason), std::string::npos) << result.refusal.reason;
+    EXPECT_EQ(test::ListTree(dir.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PackForeignFileTest,
+    testing::Values(
+        ForeignFile{"ItemIsALink",
+                    [](const Path& d) {
+                        fs::remove(d / "f" / "leak.sound");
+                        fs::create_symlink(d / "secret", d / "f" / "leak.sound");
+                    },
+                    "out.res", "symbolischer Link"},
+        ForeignFile{"ItemIsAFifo",
+                    [](const Path& d) {
+                        fs::remove(d / "f" / "leak.sound");
+                        ASSERT_EQ(::mkfifo((d / "f" / "leak.sound").c_str(), 0600), 0);
+                    },
+                    "out.res", "FIFO"},
+        ForeignFile{"ManifestIsALink",
+                    [](const Path& d) {
+                        fs::rename(d / "f" / kManifestName, d / "m");
+                        fs::create_symlink(d / "m", d / "f" / kManifestName);
+                    },
+                    "out.res", "symbolischer Link"},
+        ForeignFile{"SparseFilesPast32Bits",
+                    [](const Path& d) {
+                        fs::resize_file(d / "f" / "a.gfp", std::uintmax_t{1} << 40);
+                        fs::resize_file(d / "f" / "leak.sound", std::uintmax_t{1} << 40);
+                    },
+                    "out.res", "32-Bit-Offsets"},
+        ForeignFile{"ArchiveIsTheManifest", [](const Path&) {}, "f/archive.txt", "im Ordner, der gepackt wird"},
+        ForeignFile{"ArchiveBelowTheFolder", [](const Path& d) { fs::create_directory(d / "f" / "sub"); },
+                    "f/sub/x.res", "im Ordner, der gepackt wird"}),
     testing::PrintToStringParamName());
 
 // ---- replace ----
@@ -707,6 +886,9 @@ TEST(ArchiveCli, ExtractPackReplace)
     auto run = test::RunCli({"extract", "a.res"}, dir.path());
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "2 Einträge nach a geschrieben\nexakt\n");
+    test::WriteBytes(dir / "a" / "klang.sound", Bytes{1});
+    run = test::RunCli({"extract", "a.res"}, dir.path());
+    EXPECT_EQ(run.out, "ersetzt: klang.sound (1 Datei)\n2 Einträge nach a geschrieben\nexakt\n");
     run = test::RunCli({"pack", "a", "b.res"}, dir.path());
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(test::ReadBytes(dir / "b.res"), original);

@@ -730,8 +730,18 @@ void Form1::Extract(const std::vector<std::size_t>& only)
     const bool started = runner_->Start(
         this,
         [this, result, archive = ToPath(archive_), to = ToPath(folder), only](jobs::JobProgress&) {
+            // As the conversions do: a file of other content is replaced only when the user says so.
+            const jobs::ReplaceQuestion ask = [this](const Path& target) {
+                return runner_->Ask([this, target] {
+                    return AskQuestion(
+                        this, questions_,
+                        QStringLiteral("Die Datei gibt es schon, mit anderem Inhalt:\n%1\n\nSoll sie ersetzt werden?")
+                            .arg(ToQString(target)),
+                        true);
+                });
+            };
             try {
-                *result = jobs::ExtractArchive(module_, archive, to, only);
+                *result = jobs::ExtractArchive(module_, archive, to, only, ask);
             } catch (const std::exception& error) {
                 result->ok = false;
                 result->refusal = {PathText(archive), error.what()};
@@ -743,9 +753,12 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 const QString written = result->written == 1
                                             ? QStringLiteral("1 Eintrag entpackt")
                                             : QStringLiteral("%1 Einträge entpackt").arg(result->written);
-                ShowStatus(lblinfo,
-                           QStringLiteral("%1 nach %2, %3")
-                               .arg(written, QDir::toNativeSeparators(folder), ToQString(result->status)));
+                const QString replaced = result->replaced.empty()
+                                             ? QString()
+                                             : QStringLiteral(", %1 ersetzt").arg(result->replaced.size());
+                ShowStatus(lblinfo, QStringLiteral("%1 nach %2%3, %4")
+                                        .arg(written, QDir::toNativeSeparators(folder), replaced,
+                                             ToQString(result->status)));
             } else {
                 ShowStatus(lblinfo, {});
                 EndJobBar(prgjob, QStringLiteral("Abgelehnt"), false);

@@ -385,6 +385,18 @@ class Form1Test : public QObject {
         QVERIFY(test::WaitForJob(form.Runner()));
         QCOMPARE(test::ListTree(*dir_ / "teil"), std::vector<std::string>{"klang.sound"});
         QVERIFY(form.lblinfo->property("statusText").toString().endsWith(", Auswahl, ohne archive.txt"));
+
+        // A file of other content is replaced only when the user says so, as a conversion asks.
+        test::WriteBytes(*dir_ / "teil" / "klang.sound", Bytes{7});
+        test::Questions questions;
+        questions.answers.append(jobs::ReplaceAnswer::No);
+        form.setQuestionSink(questions.Sink());
+        QTest::mouseClick(form.btnextractsel, Qt::LeftButton);
+        QVERIFY(test::WaitForJob(form.Runner()));
+        QCOMPARE(questions.texts.size(), 1);
+        QVERIFY(questions.texts[0].contains("klang.sound"));
+        QCOMPARE(test::ReadBytes(*dir_ / "teil" / "klang.sound"), Bytes{7});
+
         form.setFolderChooser([&](const QString&, const QString&) { return Q(*dir_ / "alle"); });
         QTest::mouseClick(form.btnextractall, Qt::LeftButton);
         QVERIFY(test::WaitForJob(form.Runner()));
