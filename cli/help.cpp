@@ -17,45 +17,49 @@ constexpr std::string_view kExitCodes =
     "Rückgabewert: 0 alles gut, 1 eine Eingabe wurde abgelehnt oder ist fehlgeschlagen,\n"
     "2 falscher Aufruf.\n";
 
-const std::vector<CommandHelp> kCommands = {
-    {"report", "report ARCHIV", "Bericht über Kopf und Verzeichnis eines RES-Archivs", ""},
-    {"unpack", "unpack ARCHIV",
-     "wie report, schreibt dazu jedes Bild als .gfp\n"
-     "in einen Ordner neben dem Archiv",
-     ""},
-    {"gfp2tga", "gfp2tga [-j N] GFP...",
-     "jede GFP als 24-Bit-TGA daneben schreiben,\n"
-     "mit N Dateien zugleich (Vorgabe: ein je Kern)",
-     "  -j N            N Dateien zugleich umwandeln (Vorgabe: eine je Kern)\n"},
-    {"gfp2png", "gfp2png [-j N] GFP...", "jede GFP als 24-Bit-PNG daneben schreiben",
-     "  -j N            N Dateien zugleich umwandeln (Vorgabe: eine je Kern)\n"},
-    {"tga2gfp", "tga2gfp [--uncompressed | --fast] TGA GFP",
-     "das Bild der GFP durch die TGA ersetzen\n"
-     "(die alte GFP wird nach GFP.bak kopiert);\n"
-     "--fast packt schneller (libdeflate)",
-     kPackingOptions},
-    {"png2gfp", "png2gfp [--uncompressed | --fast] PNG GFP", "ebenso mit einer PNG", kPackingOptions},
-    {"extract", "extract ARCHIV [ORDNER]",
-     "jeden Eintrag als Datei in ORDNER schreiben (sonst\n"
-     "der Ordner von unpack), dazu die Beschreibung\n"
-     "archive.txt",
-     ""},
-    {"pack", "pack ORDNER ARCHIV",
-     "aus ORDNER und seiner archive.txt ein Archiv bauen\n"
-     "(ein altes ARCHIV wird nach ARCHIV.bak gesichert)",
-     ""},
-    {"replace", "replace [--uncompressed | --fast] ARCHIV EINTRAG DATEI",
-     "das Bild EINTRAG (Name oder #N) durch eine GFP, TGA\n"
-     "oder PNG ersetzen (altes ARCHIV nach ARCHIV.bak)",
-     kPackingOptions},
-    {"thumbnail", "thumbnail [-s GRÖSSE] GFP PNG",
-     "die GFP verkleinert als PNG schreiben, in ein Quadrat\n"
-     "von GRÖSSE Pixeln eingepasst (Vorgabe 256, nie\n"
-     "größer als das Bild); eine beschädigte GFP ergibt\n"
-     "keine PNG",
-     "  -s GRÖSSE       die Kantenlänge des Quadrats, 1 bis 4096 (Vorgabe: 256)\n"},
-    {"help", "help [BEFEHL]", "diese Hilfe, oder nur die eines Befehls", ""},
-};
+const std::vector<CommandHelp>& CommandTable()
+{
+    static const std::vector<CommandHelp> table = {
+        {"report", "report ARCHIV", "Bericht über Kopf und Verzeichnis eines RES-Archivs", ""},
+        {"unpack", "unpack ARCHIV",
+         "wie report, schreibt dazu jedes Bild als .gfp\n"
+         "in einen Ordner neben dem Archiv",
+         ""},
+        {"gfp2tga", "gfp2tga [-j N] GFP...",
+         "jede GFP als 24-Bit-TGA daneben schreiben,\n"
+         "mit N Dateien zugleich (Vorgabe: ein je Kern)",
+         "  -j N            N Dateien zugleich umwandeln (Vorgabe: eine je Kern)\n"},
+        {"gfp2png", "gfp2png [-j N] GFP...", "jede GFP als 24-Bit-PNG daneben schreiben",
+         "  -j N            N Dateien zugleich umwandeln (Vorgabe: eine je Kern)\n"},
+        {"tga2gfp", "tga2gfp [--uncompressed | --fast] TGA GFP",
+         "das Bild der GFP durch die TGA ersetzen\n"
+         "(die alte GFP wird nach GFP.bak kopiert);\n"
+         "--fast packt schneller (libdeflate)",
+         kPackingOptions},
+        {"png2gfp", "png2gfp [--uncompressed | --fast] PNG GFP", "ebenso mit einer PNG", kPackingOptions},
+        {"extract", "extract ARCHIV [ORDNER]",
+         "jeden Eintrag als Datei in ORDNER schreiben (sonst\n"
+         "der Ordner von unpack), dazu die Beschreibung\n"
+         "archive.txt",
+         ""},
+        {"pack", "pack ORDNER ARCHIV",
+         "aus ORDNER und seiner archive.txt ein Archiv bauen\n"
+         "(ein altes ARCHIV wird nach ARCHIV.bak gesichert)",
+         ""},
+        {"replace", "replace [--uncompressed | --fast] ARCHIV EINTRAG DATEI",
+         "das Bild EINTRAG (Name oder #N) durch eine GFP, TGA\n"
+         "oder PNG ersetzen (altes ARCHIV nach ARCHIV.bak)",
+         kPackingOptions},
+        {"thumbnail", "thumbnail [-s GRÖSSE] GFP PNG",
+         "die GFP verkleinert als PNG schreiben, in ein Quadrat\n"
+         "von GRÖSSE Pixeln eingepasst (Vorgabe 256, nie\n"
+         "größer als das Bild); eine beschädigte GFP ergibt\n"
+         "keine PNG",
+         "  -s GRÖSSE       die Kantenlänge des Quadrats, 1 bis 4096 (Vorgabe: 256)\n"},
+        {"help", "help [BEFEHL]", "diese Hilfe, oder nur die eines Befehls", ""},
+    };
+    return table;
+}
 
 // Text with each line but the first indented by indent spaces.
 std::string Indented(std::string_view text, std::size_t indent)
@@ -116,14 +120,15 @@ std::string Paragraph(std::string_view summary)
 
 const std::vector<CommandHelp>& Commands()
 {
-    return kCommands;
+    return CommandTable();
 }
 
 std::optional<CommandHelp> FindCommand(std::string_view name)
 {
-    const auto found = std::find_if(kCommands.begin(), kCommands.end(),
+    const std::vector<CommandHelp>& table = CommandTable();
+    const auto found = std::find_if(table.begin(), table.end(),
                                     [&](const CommandHelp& command) { return command.name == name; });
-    if (found == kCommands.end())
+    if (found == table.end())
         return std::nullopt;
     return *found;
 }
@@ -137,7 +142,7 @@ std::string UsageLine(std::string_view command)
 std::string OverviewText()
 {
     std::string text = "Aufruf: varnox-cli BEFEHL ...\n\nBefehle:\n";
-    for (const CommandHelp& command : kCommands)
+    for (const CommandHelp& command : CommandTable())
         text += OverviewEntry(command);
     text += "\n"
             "  --help       diese Hilfe (BEFEHL --help: die Hilfe des Befehls)\n"

@@ -95,7 +95,9 @@ class ProposingFolderDialog : public QFileDialog {
         const QStringList chosen = selectedFiles();
         if (chosen.size() == 1 && CleanFolder(chosen.front()) == CleanFolder(proposed_) &&
             !QFileInfo::exists(proposed_)) {
-            QDialog::accept();
+            // The proposed folder is made by the extract: skip the file dialog's check that
+            // it exists.
+            QDialog::accept(); // NOLINT(bugprone-parent-virtual-call)
             return;
         }
         QFileDialog::accept();
@@ -537,7 +539,7 @@ void Form1::filFile_Click()
             if (clickWaiting_ && !closing_) {
                 // The file clicked meanwhile, once this job has ended.
                 clickWaiting_ = false;
-                QMetaObject::invokeMethod(this, &Form1::filFile_Click, Qt::QueuedConnection);
+                QTimer::singleShot(0, this, &Form1::filFile_Click);
                 return;
             }
             const jobs::ReportResult& result = listing->report;

@@ -62,9 +62,9 @@ void JobRunner::Finished()
     busy_ = false;
     const std::function<void()> done = std::move(done_);
     done_ = nullptr;
-    const QPointer<QObject> owner = owner_;
-    owner_ = nullptr;
-    if (owner && done)
+    const bool ownerAlive = !owner_.isNull();
+    owner_.clear();
+    if (ownerAlive && done)
         done();
     emit BusyChanged(false);
 }

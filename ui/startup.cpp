@@ -81,7 +81,7 @@ QString FirstFolder(const QString& programFolder, const QString& home)
     return CleanFolder(home);
 }
 
-FolderMemory::FolderMemory(QString programFolder, QString home) : first_(FirstFolder(programFolder, home)) {}
+FolderMemory::FolderMemory(const QString& programFolder, const QString& home) : first_(FirstFolder(programFolder, home)) {}
 
 QString FolderMemory::Folder(FolderKey key) const
 {
@@ -114,15 +114,13 @@ StartArgument ReadStartArgument(const QStringList& arguments)
     argument.folder = CleanFolder(named.absolutePath());
     argument.file = named.fileName();
     const QString suffix = named.suffix().toLower();
-    if (!named.isFile())
-        argument.kind = StartKind::Unknown;
-    else if (suffix == QStringLiteral("res"))
+    const bool picture = suffix == QStringLiteral("gfp") || suffix == QStringLiteral("tga") ||
+                         suffix == QStringLiteral("png");
+    argument.kind = StartKind::Unknown;
+    if (named.isFile() && suffix == QStringLiteral("res"))
         argument.kind = StartKind::Archive;
-    else if (suffix == QStringLiteral("gfp") || suffix == QStringLiteral("tga") ||
-             suffix == QStringLiteral("png"))
+    else if (named.isFile() && picture)
         argument.kind = StartKind::Picture;
-    else
-        argument.kind = StartKind::Unknown;
     return argument;
 }
 

@@ -23,7 +23,7 @@ QString FirstFolder(const QString& programFolder, const QString& home);
 // that is killed still has them.
 class FolderMemory {
   public:
-    FolderMemory(QString programFolder, QString home);
+    FolderMemory(const QString& programFolder, const QString& home);
 
     // The folder remembered for key while it can still be listed, else the first folder.
     QString Folder(FolderKey key) const;
