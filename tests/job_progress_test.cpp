@@ -44,6 +44,12 @@ TEST(ReplaceQuestionUnset, ReplacesWithoutAsking)
     const auto result = jobs::ConvertGfpToTga(module, dir.path(), {"a.gfp"}, 0, 0);
     EXPECT_TRUE(result.refused.empty());
     EXPECT_EQ(test::ReadBytes(dir / "a.tga").size(), 18u + 3 * 3 * 2);
+
+    // Replaced without a question: the same bytes as a conversion where no TGA was.
+    test::TempDir fresh;
+    test::WriteBytes(fresh / "a.gfp", Gfp(3, 2));
+    jobs::ConvertGfpToTga(module, fresh.path(), {"a.gfp"}, 0, 0);
+    EXPECT_EQ(test::ReadBytes(dir / "a.tga"), test::ReadBytes(fresh / "a.tga"));
 }
 
 // --- A cancel leaves the file in hand as it was ---

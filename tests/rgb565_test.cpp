@@ -31,6 +31,17 @@ TEST(Rgb565, WidenNarrowAndTheirTables)
                  "Reduce8To6");
     EXPECT_THROW(Expand5To8(4096), OverflowError);
     EXPECT_THROW(Expand6To8(8192), OverflowError);
+
+    // The byte tables the row wideners use give the same colour as the rule for every pixel.
+    const WideningTables& tables = Widening();
+    for (int v = 0; v < 65536; ++v) {
+        const auto part = [v](int shift, int mask) { return static_cast<std::int16_t>((v >> shift) & mask); };
+        const std::uint32_t expected = static_cast<std::uint32_t>(Expand5To8(part(0, 31))) |
+                                       static_cast<std::uint32_t>(Expand6To8(part(5, 63))) << 8 |
+                                       static_cast<std::uint32_t>(Expand5To8(part(11, 31))) << 16;
+        ASSERT_EQ(tables(static_cast<std::uint8_t>(v & 255), static_cast<std::uint8_t>(v >> 8)), expected)
+            << "pixel " << v;
+    }
 }
 
 struct Colour {
