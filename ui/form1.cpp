@@ -318,6 +318,10 @@ void Form1::ConnectControls()
     connect(btncancel, &QPushButton::clicked, this, &Form1::btncancel_Click);
     connect(lstitems->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &Form1::lstitems_SelectionChanged);
+    clickLater_ = new QTimer(this);
+    clickLater_->setSingleShot(true);
+    clickLater_->setInterval(0);
+    connect(clickLater_, &QTimer::timeout, this, &Form1::filFile_Click);
     connect(btnextractall, &QPushButton::clicked, this, &Form1::btnextractall_Click);
     connect(btnextractsel, &QPushButton::clicked, this, &Form1::btnextractsel_Click);
     connect(btnreplace, &QPushButton::clicked, this, &Form1::btnreplace_Click);
@@ -539,7 +543,7 @@ void Form1::filFile_Click()
             if (clickWaiting_ && !closing_) {
                 // The file clicked meanwhile, once this job has ended.
                 clickWaiting_ = false;
-                QTimer::singleShot(0, this, &Form1::filFile_Click);
+                clickLater_->start();
                 return;
             }
             const jobs::ReportResult& result = listing->report;
@@ -862,7 +866,7 @@ void Form1::btnrestore_Click()
             }
             // The archive shown is read again: it is another file now.
             if (result->ok && filFile->FileName() == name)
-                QMetaObject::invokeMethod(this, &Form1::filFile_Click, Qt::QueuedConnection);
+                clickLater_->start();
             if (result->ok)
                 ShowStatus(
                     lblinfo,

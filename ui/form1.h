@@ -146,6 +146,7 @@ class Form1 : public QWidget {
     std::unique_ptr<JobRunner> ownRunner_;
     JobRunner* runner_ = nullptr;
     QTimer* poll_ = nullptr;
+    QTimer* clickLater_ = nullptr; // runs filFile_Click once the window thread is free
     // Check1's tick, for the unpack to read afresh before each item.
     std::shared_ptr<std::atomic<bool>> unpackWanted_;
     bool closing_ = false;
