@@ -72,6 +72,8 @@ std::string CodeText(PngError code)
     case PngError::Size: return "Breite oder Höhe ist 0";
     case PngError::TooLarge: return "Das Bild ist zu groß";
     case PngError::Unsupported: return "Diese PNG-Art wird nicht unterstützt";
+    case PngError::Method: return "Unbekanntes Kompressions-, Filter- oder Zeilensprungverfahren";
+    case PngError::PaletteIndex: return "Ein Farbindex liegt außerhalb der Farbpalette";
     }
     return "unbekannter Fehler";
 }

@@ -16,10 +16,14 @@ namespace varnox {
 namespace {
 
 constexpr std::array<std::uint8_t, 8> kSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-constexpr std::size_t kHeadSize = 24; // signature, IHDR length and type, width, height
+// Signature, IHDR length and type, width, height, depth, colour type and the three methods.
+constexpr std::size_t kHeadSize = 29;
 constexpr std::size_t kIhdrTypeAt = 12;
 constexpr std::size_t kWidthAt = 16;
 constexpr std::size_t kHeightAt = 20;
+constexpr std::size_t kCompressionAt = 26;
+constexpr std::size_t kFilterAt = 27;
+constexpr std::size_t kInterlaceAt = 28;
 // Largest ancillary chunk, and all of them together, that libspng keeps (text, ICC
 // profiles): a crafted file cannot make it allocate more. Image data is not bounded by it.
 constexpr std::size_t kMaxChunkSize = std::size_t(1) << 20;
@@ -65,9 +69,11 @@ class PngSource final : public RowSource {
     Error Failure(int spngError) const;
     Status Refuse(Error error);
     Status CheckHead();
+    Status ReadPalette();
     Status DecodeRow(std::uint8_t* out, std::int32_t rowNumber);
     Status DecodeEvenRows();
     Status FinishImage();
+    Status ExpandIndices(const std::uint8_t* in, std::span<std::uint8_t> row) const;
 
     Path path_;
     InputFile file_;
@@ -76,6 +82,14 @@ class PngSource final : public RowSource {
     SpngContext ctx_;
     PictureInfo info_;
     bool interlaced_ = false;
+    // Colour-mapped: rows are decoded as their indices and looked up here, so that an
+    // index beyond the palette is found.
+    bool indexed_ = false;
+    int bitDepth_ = 8;
+    std::uint32_t paletteEntries_ = 0;
+    std::array<std::array<std::uint8_t, 3>, 256> palette_{};
+    Bytes indices_;                   // one row of indices, packed as the file holds them
+    std::size_t decodedRowBytes_ = 0; // of a row as libspng gives it
     // Interlaced: rows 0, 2, 4 ... as the first six passes fill them. Not cleared, so that
     // only the pages the file's data reaches are ever touched.
     std::unique_ptr<std::uint8_t[]> evenRows_;
@@ -117,7 +131,8 @@ Status PngSource::Refuse(Error error)
     return *failed_;
 }
 
-// Checks the signature and the size in IHDR before libspng allocates anything.
+// Checks the signature, the size in IHDR and its methods before libspng allocates
+// anything: PNG knows one compression and one filter method, and two interlace methods.
 Status PngSource::CheckHead()
 {
     std::array<std::uint8_t, kHeadSize> head{};
@@ -126,9 +141,12 @@ Status PngSource::CheckHead()
         return Error{IoError::CannotRead, path_, file_.error()};
     if (got < kSignature.size() || !std::equal(kSignature.begin(), kSignature.end(), head.begin()))
         return Error{PngError::Signature, path_};
-    if (got == kHeadSize && std::memcmp(&head[kIhdrTypeAt], "IHDR", 4) == 0)
-        if (const auto refused = CheckSize(Be32(&head[kWidthAt]), Be32(&head[kHeightAt])))
-            return Error{*refused, path_};
+    if (got < kHeadSize || std::memcmp(&head[kIhdrTypeAt], "IHDR", 4) != 0)
+        return {};  // libspng names the damage
+    if (const auto refused = CheckSize(Be32(&head[kWidthAt]), Be32(&head[kHeightAt])))
+        return Error{*refused, path_};
+    if (head[kCompressionAt] != 0 || head[kFilterAt] != 0 || head[kInterlaceAt] > 1)
+        return Error{PngError::Method, path_};
     return {};
 }
 
@@ -150,13 +168,46 @@ Status PngSource::Open()
         return Failure(error);
     if (const auto refused = CheckSize(ihdr.width, ihdr.height))
         return Error{*refused, path_};
-    if (const int error = spng_decode_image(ctx_.get(), nullptr, 0, SPNG_FMT_RGB8, SPNG_DECODE_PROGRESSIVE))
+    indexed_ = ihdr.color_type == SPNG_COLOR_TYPE_INDEXED;
+    bitDepth_ = ihdr.bit_depth;
+    const int format = indexed_ ? SPNG_FMT_PNG : SPNG_FMT_RGB8;
+    if (const int error = spng_decode_image(ctx_.get(), nullptr, 0, format, SPNG_DECODE_PROGRESSIVE))
         return Failure(error);
     info_.width = static_cast<std::int32_t>(ihdr.width);
     info_.height = static_cast<std::int32_t>(ihdr.height);
     info_.format = RowFormat::Rgb24;
     info_.description = "PNG";
     interlaced_ = ihdr.interlace_method != SPNG_INTERLACE_NONE;
+    decodedRowBytes_ = info_.RowBytes();
+    return indexed_ ? ReadPalette() : Status();
+}
+
+// Takes the palette of a colour-mapped picture; its rows are then decoded as indices.
+Status PngSource::ReadPalette()
+{
+    spng_plte plte{};
+    if (const int error = spng_get_plte(ctx_.get(), &plte))
+        return Failure(error);
+    paletteEntries_ = std::min<std::uint32_t>(plte.n_entries, 256);
+    for (std::uint32_t k = 0; k < paletteEntries_; ++k)
+        palette_[k] = {plte.entries[k].red, plte.entries[k].green, plte.entries[k].blue};
+    decodedRowBytes_ = (static_cast<std::size_t>(info_.width) * static_cast<std::size_t>(bitDepth_) + 7) / 8;
+    indices_.resize(decodedRowBytes_);
+    return {};
+}
+
+// Looks up a row of packed indices (first pixel in the high bits) in the palette.
+Status PngSource::ExpandIndices(const std::uint8_t* in, std::span<std::uint8_t> row) const
+{
+    const auto depth = static_cast<unsigned>(bitDepth_);
+    const unsigned mask = (1U << depth) - 1;
+    for (std::size_t x = 0; x < static_cast<std::size_t>(info_.width); ++x) {
+        const std::size_t bit = x * depth;
+        const unsigned index = (in[bit / 8] >> (8 - depth - bit % 8)) & mask;
+        if (index >= paletteEntries_)
+            return Error{PngError::PaletteIndex, path_};
+        std::copy(palette_[index].begin(), palette_[index].end(), row.begin() + static_cast<std::ptrdiff_t>(3 * x));
+    }
     return {};
 }
 
@@ -168,7 +219,7 @@ Status PngSource::DecodeRow(std::uint8_t* out, std::int32_t rowNumber)
         return Failure(error);
     if (static_cast<std::int64_t>(row.row_num) != rowNumber)
         return Error{PngError::Damaged, path_};
-    const int result = spng_decode_row(ctx_.get(), out, info_.RowBytes());
+    const int result = spng_decode_row(ctx_.get(), out, decodedRowBytes_);
     if (result == SPNG_EOI)
         ended_ = true;
     else if (result != 0)
@@ -181,8 +232,12 @@ Status PngSource::DecodeRow(std::uint8_t* out, std::int32_t rowNumber)
 Status PngSource::DecodeEvenRows()
 {
     try {
-        evenRows_ = std::make_unique_for_overwrite<std::uint8_t[]>(
-            static_cast<std::size_t>((info_.height + 1) / 2) * info_.RowBytes());
+        const std::size_t size = static_cast<std::size_t>((info_.height + 1) / 2) * decodedRowBytes_;
+        // libspng adds the pixels of indices below 8 bits into the bytes already there.
+        if (indexed_ && bitDepth_ < 8)
+            evenRows_ = std::make_unique<std::uint8_t[]>(size);
+        else
+            evenRows_ = std::make_unique_for_overwrite<std::uint8_t[]>(size);
     } catch (const std::bad_alloc&) {
         return Error{IoError::OutOfMemory, path_};
     }
@@ -197,7 +252,7 @@ Status PngSource::DecodeEvenRows()
             break;
         else if (row.row_num % 2 != 0 || row.row_num >= static_cast<std::uint32_t>(info_.height))
             return Error{PngError::Damaged, path_};
-        else if (Status decoded = DecodeRow(&evenRows_[row.row_num / 2 * info_.RowBytes()],
+        else if (Status decoded = DecodeRow(&evenRows_[row.row_num / 2 * decodedRowBytes_],
                                             static_cast<std::int32_t>(row.row_num));
                  !decoded)
             return decoded;
@@ -231,11 +286,16 @@ Status PngSource::ReadRow(std::span<std::uint8_t> row)
     if (interlaced_ && nextRow_ == 0)
         if (Status even = DecodeEvenRows(); !even)
             return Refuse(even.error());
-    if (interlaced_ && nextRow_ % 2 == 0) {
-        std::copy_n(&evenRows_[static_cast<std::size_t>(nextRow_ / 2) * info_.RowBytes()], row.size(),
-                    row.begin());
-    } else if (Status decoded = DecodeRow(row.data(), nextRow_); !decoded) {
-        return Refuse(decoded.error());
+    const std::uint8_t* decoded = indexed_ ? indices_.data() : row.data();
+    if (interlaced_ && nextRow_ % 2 == 0)
+        decoded = &evenRows_[static_cast<std::size_t>(nextRow_ / 2) * decodedRowBytes_];
+    else if (Status status = DecodeRow(indexed_ ? indices_.data() : row.data(), nextRow_); !status)
+        return Refuse(status.error());
+    if (indexed_) {
+        if (Status expanded = ExpandIndices(decoded, row); !expanded)
+            return Refuse(expanded.error());
+    } else if (decoded != row.data()) {
+        std::copy_n(decoded, row.size(), row.begin());
     }
     if (++nextRow_ == info_.height) {
         evenRows_.reset();
