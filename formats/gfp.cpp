@@ -1,4 +1,4 @@
-#include "formats/inflate.h"
+#include "formats/buffer.h"
 #include "formats/module1.h"
 
 #include <algorithm>
@@ -6,6 +6,7 @@
 #include <cstring>
 #include <libdeflate.h>
 #include <limits>
+#include <optional>
 #include <zlib.h>
 
 namespace varnox {
@@ -57,12 +58,27 @@ bool IsTag(const std::array<std::uint8_t, 4>& tag) { return tag == kGfpTag; }
 
 bool UsableRawSize(std::int32_t rawSize) { return rawSize >= 0 && rawSize <= kMaxRawSize; }
 
-// Pictures from this size on are inflated beside a check of the stream on a second thread.
-constexpr std::int32_t kThreadedPixelBytes = 1024 * 1024;
+struct FreeDecompressor {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
 
-InflateThreads InflateThreadsFor(std::int32_t rawSize)
+// Inflates the zlib stream into out with libdeflate; the bytes produced when the stream
+// ends within out, whole and with its checksum right. nullopt otherwise: zlib then reads
+// the stream and names what is wrong with it. out's content is undefined after nullopt.
+std::optional<std::size_t> InflateWhole(std::span<const std::uint8_t> stream, std::span<std::uint8_t> out)
 {
-    return rawSize >= kThreadedPixelBytes ? InflateThreads::Two : InflateThreads::One;
+    thread_local const std::unique_ptr<libdeflate_decompressor, FreeDecompressor> inflater(
+        libdeflate_alloc_decompressor());
+    if (!inflater)
+        return std::nullopt;
+    std::uint8_t none = 0;
+    std::size_t produced = 0;
+    const libdeflate_result result =
+        libdeflate_zlib_decompress_ex(inflater.get(), stream.empty() ? &none : stream.data(), stream.size(),
+                                      out.empty() ? &none : out.data(), out.size(), nullptr, &produced);
+    if (result != LIBDEFLATE_SUCCESS)
+        return std::nullopt;
+    return produced;
 }
 
 } // namespace
@@ -160,7 +176,7 @@ Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
         if (file.ReadSomeAt(kGfpPayloadAt, payload) < payload.size())
             fail(GfpError::PayloadPastEnd);
     } else if (Bytes pixels(static_cast<std::size_t>(rawSize));
-               const auto produced = InflateWhole(payload, pixels, InflateThreadsFor(rawSize))) {
+               const auto produced = InflateWhole(payload, pixels)) {
         // Bytes past the end of a short stream are zero, as zlib's buffer leaves them.
         std::fill(pixels.begin() + static_cast<std::ptrdiff_t>(*produced), pixels.end(), std::uint8_t{0});
         payload = std::move(pixels);
@@ -308,9 +324,11 @@ Status GfpSource::Inflate()
     if (rawSize_ > 0 && streamLength_ <= kWholeStreamLimit) {
         try {
             PictureBuffer picture(static_cast<std::size_t>(rawSize_));
-            Bytes stream(static_cast<std::size_t>(streamLength_));
-            file_.ReadSomeAt(kGfpStreamAt, stream); // bytes the file no longer has stay zero
-            if (const auto produced = InflateWhole(stream, picture.span(), InflateThreadsFor(rawSize_))) {
+            const PictureBuffer stream(static_cast<std::size_t>(streamLength_));
+            // Bytes the file no longer has are read as zero, as in a piece-wise read.
+            const std::size_t got = file_.ReadSomeAt(kGfpStreamAt, stream.span());
+            std::fill(stream.data() + got, stream.data() + stream.size(), std::uint8_t{0});
+            if (const auto produced = InflateWhole(stream.span(), picture.span())) {
                 picture_ = std::move(picture);
                 produced_ = *produced;
                 whole_ = true;

@@ -2,7 +2,7 @@
 // GFP picture: two tagged header blocks and an RGB565 payload, normally zlib-compressed.
 
 #include "formats/bytes.h"
-#include "formats/inflate.h"
+#include "formats/buffer.h"
 #include "formats/rows.h"
 
 #include <array>
@@ -131,8 +131,9 @@ public:
 private:
     struct Inflater;
     Status Fault(GfpError code) const;
-    // Inflates the whole stream at once (libdeflate) where that gives zlib's outcome within
-    // the memory allowed, else gets zlib ready to inflate a piece at a time.
+    // Inflates the whole stream at once with libdeflate where it is short enough and
+    // libdeflate reads it; else gets zlib ready to inflate a piece at a time, which then
+    // names the damage.
     Status Inflate();
     Status Fill(std::span<std::uint8_t> out);
 
