@@ -101,7 +101,9 @@ int main(int argc, char** argv)
                     ratio.baseline.c_str());
     }
     PrintStreamSizes();
-    if (withMemory)
+    if (withMemory) {
         PrintPeakMemory();
+        PrintFastPackingPeak();
+    }
     return 0;
 }
