@@ -1,8 +1,11 @@
 #include "formats/png.h"
 
+#include "formats/buffer.h"
 #include "formats/gfp.h"
 
+#include <libdeflate.h>
 #include <spng.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -31,6 +34,13 @@ constexpr std::size_t kMaxChunkCache = std::size_t(4) << 20;
 // zlib level and filter of the PNGs written: fast, since the file is an exchange copy.
 constexpr int kWriteLevel = 2;
 constexpr int kWriteFilter = SPNG_FILTER_CHOICE_UP;
+// Pictures of up to this many filtered bytes are deflated whole by libdeflate at its
+// quickest level: several times faster than zlib's level 2 and smaller. Larger ones stream
+// through libspng, so that their memory stays bounded.
+constexpr std::size_t kWholeDeflateBytes = std::size_t(64) << 20;
+constexpr int kWholeDeflateLevel = 1;
+constexpr std::uint8_t kFilterUp = 2;
+constexpr std::size_t kIdatBytes = std::size_t(1) << 20;  // image data written per IDAT chunk
 // The last pass of Adam7, the only one that yields the odd rows.
 constexpr int kLastPass = 6;
 
@@ -38,6 +48,12 @@ std::uint32_t Be32(const std::uint8_t* p)
 {
     return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 |
            std::uint32_t(p[3]);
+}
+
+void PutBe32(std::uint8_t* p, std::uint32_t v)
+{
+    for (int k = 0; k < 4; ++k)
+        p[k] = static_cast<std::uint8_t>(v >> (24 - 8 * k));
 }
 
 struct SpngFree {
@@ -318,10 +334,17 @@ class PngSink final : public RowSink {
     static int Write(spng_ctx* ctx, void* user, void* src, std::size_t length);
     Error Failure(int spngError) const;
     Status Refuse(Error error);
+    Status StartSpng();
+    bool WriteChunk(const char* type, std::span<const std::uint8_t> data);
+    Status FinishWhole();
 
     Path target_;  // left empty: the caller knows the file
     AtomicFile& file_;
     SpngContext ctx_;
+    // Deflated whole: every row, filtered, and the row before the next one.
+    bool whole_ = false;
+    PictureBuffer filtered_;
+    Bytes above_;
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     std::int32_t rowsDone_ = 0;
@@ -357,15 +380,31 @@ Status PngSink::Start(std::int32_t width, std::int32_t height)
         return *failed_;
     if (width <= 0 || height <= 0)
         return Refuse({PngError::Size, target_});
-    ctx_.reset(spng_ctx_new(SPNG_CTX_ENCODER));
-    if (!ctx_)
-        return Refuse({IoError::OutOfMemory, target_});
     width_ = width;
     height_ = height;
     rowsDone_ = 0;
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
+    const std::size_t filteredBytes = (rowBytes + 1) * static_cast<std::size_t>(height);
+    whole_ = filteredBytes <= kWholeDeflateBytes;
+    if (!whole_)
+        return StartSpng();
+    try {
+        filtered_ = PictureBuffer(filteredBytes);
+        above_.assign(rowBytes, 0);
+    } catch (const std::bad_alloc&) {
+        return Refuse({IoError::OutOfMemory, target_});
+    }
+    return {};
+}
+
+Status PngSink::StartSpng()
+{
+    ctx_.reset(spng_ctx_new(SPNG_CTX_ENCODER));
+    if (!ctx_)
+        return Refuse({IoError::OutOfMemory, target_});
     spng_ihdr ihdr{};
-    ihdr.width = static_cast<std::uint32_t>(width);
-    ihdr.height = static_cast<std::uint32_t>(height);
+    ihdr.width = static_cast<std::uint32_t>(width_);
+    ihdr.height = static_cast<std::uint32_t>(height_);
     ihdr.bit_depth = 8;
     ihdr.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
     int error = spng_set_png_stream(ctx_.get(), &PngSink::Write, this);
@@ -385,6 +424,16 @@ Status PngSink::WriteRow(std::span<const std::uint8_t> row)
 {
     if (failed_)
         return *failed_;
+    if (whole_ && rowsDone_ < height_ && row.size() == above_.size()) {
+        // Each byte less the one above it (PNG's "up" filter).
+        std::uint8_t* out = filtered_.data() + static_cast<std::size_t>(rowsDone_) * (row.size() + 1);
+        *out++ = kFilterUp;
+        for (std::size_t k = 0; k < row.size(); ++k)
+            out[k] = static_cast<std::uint8_t>(row[k] - above_[k]);
+        std::copy(row.begin(), row.end(), above_.begin());
+        ++rowsDone_;
+        return {};
+    }
     if (!ctx_ || rowsDone_ >= height_ || row.size() != static_cast<std::size_t>(width_) * 3)
         return Refuse({IoError::CannotWrite, target_});
     const int result = spng_encode_row(ctx_.get(), row.data(), row.size());
@@ -395,10 +444,60 @@ Status PngSink::WriteRow(std::span<const std::uint8_t> row)
     return {};
 }
 
+// One chunk: length, type, data and the CRC of type and data.
+bool PngSink::WriteChunk(const char* type, std::span<const std::uint8_t> data)
+{
+    std::array<std::uint8_t, 8> head{};
+    PutBe32(head.data(), static_cast<std::uint32_t>(data.size()));
+    std::memcpy(&head[4], type, 4);
+    uLong crc = crc32(0, &head[4], 4);
+    crc = crc32(crc, data.empty() ? &head[4] : data.data(), static_cast<uInt>(data.size()));
+    std::array<std::uint8_t, 4> tail{};
+    PutBe32(tail.data(), static_cast<std::uint32_t>(crc));
+    return file_.Write({head, data, tail});
+}
+
+// Deflates the filtered rows at once and writes the whole file: signature, IHDR, the
+// stream in IDAT chunks, IEND.
+Status PngSink::FinishWhole()
+{
+    struct FreeCompressor {
+        void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+    };
+    const std::unique_ptr<libdeflate_compressor, FreeCompressor> packer(
+        libdeflate_alloc_compressor(kWholeDeflateLevel));
+    if (!packer)
+        return Refuse({IoError::OutOfMemory, target_});
+    std::size_t length = 0;
+    try {
+        PictureBuffer stream(libdeflate_zlib_compress_bound(packer.get(), filtered_.size()));
+        length = libdeflate_zlib_compress(packer.get(), filtered_.data(), filtered_.size(), stream.data(),
+                                          stream.size());
+        filtered_ = std::move(stream);
+    } catch (const std::bad_alloc&) {
+        return Refuse({IoError::OutOfMemory, target_});
+    }
+    std::array<std::uint8_t, 13> ihdr{};
+    PutBe32(&ihdr[0], static_cast<std::uint32_t>(width_));
+    PutBe32(&ihdr[4], static_cast<std::uint32_t>(height_));
+    ihdr[8] = 8;                        // bits per sample
+    ihdr[9] = SPNG_COLOR_TYPE_TRUECOLOR; // compression, filter and interlace methods 0
+    bool ok = length > 0 && file_.Write({kSignature}) && WriteChunk("IHDR", ihdr);
+    for (std::size_t at = 0; ok && at < length; at += kIdatBytes)
+        ok = WriteChunk("IDAT", filtered_.span().subspan(at, std::min(kIdatBytes, length - at)));
+    ok = ok && WriteChunk("IEND", {});
+    filtered_ = PictureBuffer();
+    if (!ok)
+        return Refuse({IoError::CannotWrite, target_, file_.error()});
+    return {};
+}
+
 Status PngSink::Finish()
 {
     if (failed_)
         return *failed_;
+    if (whole_)
+        return rowsDone_ == height_ ? FinishWhole() : Refuse({IoError::CannotWrite, target_});
     if (!ctx_ || rowsDone_ != height_)
         return Refuse({IoError::CannotWrite, target_});
     ctx_.reset();
