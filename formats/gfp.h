@@ -91,7 +91,8 @@ Result<GfpHead> ReadGfpHead(const Path& path);
 enum class GfpPacking {
     Zlib,          // compress2 at zlib's default level, byte for byte
     Uncompressed,  // pixels stored as they are
-    Fast,          // a zlib stream from libdeflate's quickest level, from the whole picture
+    Fast,          // libdeflate's quickest level from the whole picture; a stream above
+                   // 14 MiB by zlib's quickest level, a chunk at a time
 };
 
 // Writes a whole GFP through write(offset, bytes): head, with its size and storage fields

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <zlib.h>
 
 using namespace varnox;
@@ -125,6 +126,15 @@ Bytes Gradient(std::int32_t width, std::int32_t height)
     return pixels;
 }
 
+Bytes Noise(std::size_t count)
+{
+    std::mt19937 random(5);
+    Bytes bytes(count);
+    for (auto& b : bytes)
+        b = static_cast<std::uint8_t>(random());
+    return bytes;
+}
+
 class FastPackingTest : public testing::TestWithParam<Picture> {};
 
 TEST_P(FastPackingTest, ZlibReadsTheSamePixels)
@@ -143,7 +153,9 @@ TEST_P(FastPackingTest, ZlibReadsTheSamePixels)
 INSTANTIATE_TEST_SUITE_P(Pictures, FastPackingTest,
                          testing::Values(Picture{"Empty", 0, 0, {}}, Picture{"OnePixel", 1, 1, {0x34, 0x12}},
                                          Picture{"Pattern", 33, 17, test::PatternPixels(33, 17, 2, 9)},
-                                         Picture{"Gradient", 700, 500, Gradient(700, 500)}),
+                                         Picture{"Gradient", 700, 500, Gradient(700, 500)},
+                                         // Noise: a stream longer than fast packing holds.
+                                         Picture{"NoiseBeyondItsRoom", 2800, 2700, Noise(2800 * 2700 * 2)}),
                          test::CaseName());
 
 } // namespace
