@@ -592,8 +592,8 @@ void PrintFastPackingPeak()
     tga = Bytes();
     const std::int64_t peak = PeakOfFreshRun("fasttga2gfp", folder);
     const double bound = MiB(std::int64_t(n * n * 2)) + 16.0;
-    std::printf("peak memory of --fast packing at 8192x8192: %.1f MiB (bound %.1f MiB: %s)\n", MiB(peak), bound,
-                peak >= 0 && MiB(peak) <= bound ? "within" : "above");
+    std::printf("peak memory of --fast packing at 8192x8192: %.1f MiB (bound %.1f MiB: %s)\n", MiB(peak),
+                bound, peak >= 0 && MiB(peak) <= bound ? "within" : "above");
     std::filesystem::remove_all(folder, error);
 }
 

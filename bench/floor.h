@@ -26,7 +26,7 @@ class FloorReader {
 
   private:
     void* inflater_;
-    std::vector<std::uint32_t> table_;  // BGR24 of each RGB565 value
+    std::vector<std::uint32_t> table_; // BGR24 of each RGB565 value
     Bytes file_;
     Bytes pixels_;
     Bytes piece_;
@@ -35,4 +35,4 @@ class FloorReader {
     std::int32_t height_ = 0;
 };
 
-}  // namespace varnox::bench
+} // namespace varnox::bench

@@ -24,7 +24,7 @@ std::int32_t Le32At(const Bytes& bytes, std::size_t at)
     return at + 4 <= bytes.size() ? Le32(&bytes[at]) : -1;
 }
 
-}  // namespace
+} // namespace
 
 FloorReader::FloorReader() : inflater_(libdeflate_alloc_decompressor()), table_(65536), piece_(kPiece)
 {
@@ -36,7 +36,10 @@ FloorReader::FloorReader() : inflater_(libdeflate_alloc_decompressor()), table_(
     }
 }
 
-FloorReader::~FloorReader() { libdeflate_free_decompressor(static_cast<libdeflate_decompressor*>(inflater_)); }
+FloorReader::~FloorReader()
+{
+    libdeflate_free_decompressor(static_cast<libdeflate_decompressor*>(inflater_));
+}
 
 bool FloorReader::Inflate(const Path& gfp)
 {
@@ -112,4 +115,4 @@ bool FloorReader::Reduce(const Path& gfp, std::int32_t box)
     return reducer.Finish().ok();
 }
 
-}  // namespace varnox::bench
+} // namespace varnox::bench

@@ -86,7 +86,7 @@ void KeepMapping(Mapping mapping)
     *slot = mapping;
 }
 
-}  // namespace
+} // namespace
 
 PictureBuffer::PictureBuffer(std::size_t size) : size_(size)
 {
@@ -109,4 +109,4 @@ void ReleaseKeptBuffers()
         Unmap(mapping);
 }
 
-}  // namespace varnox
+} // namespace varnox

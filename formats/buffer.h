@@ -39,10 +39,10 @@ class PictureBuffer {
 
     std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
-    std::size_t mapped_ = 0;  // bytes of the mapping, at least size_
+    std::size_t mapped_ = 0; // bytes of the mapping, at least size_
 };
 
 // Gives back the mappings the calling thread keeps for later pictures.
 void ReleaseKeptBuffers();
 
-}  // namespace varnox
+} // namespace varnox

@@ -32,7 +32,8 @@ std::string Describe(TgaError error)
     case TgaError::Truncated: return "Die Datei ist kürzer als ein TGA-Kopf (18 Bytes)";
     case TgaError::ColorMapped:
         return "Bilder mit Farbpalette werden nur mit 8-Bit-Indizes unterstützt";
-    case TgaError::Grey: return "Graustufenbilder werden nur mit 8 Bit oder 16 Bit (Grau und Alpha) unterstützt";
+    case TgaError::Grey:
+        return "Graustufenbilder werden nur mit 8 Bit oder 16 Bit (Grau und Alpha) unterstützt";
     case TgaError::ImageType:
         return "Der Bildtyp wird nicht unterstützt, nur Echtfarb-, Graustufen- und Palettenbilder "
                "(Bildtyp 1, 2, 3, 9, 10 oder 11)";

@@ -501,7 +501,7 @@ constexpr std::size_t kPackChunk = 1024 * 1024;  // stream bytes written at a ti
 constexpr int kFastLevel = 1;
 // Longest fast stream held beside the picture: with the rest of the work, it keeps fast
 // packing within the picture plus 16 MiB.
-constexpr std::size_t kFastStreamRoom = std::size_t(14) << 20;
+constexpr std::size_t kFastStreamRoom = std::size_t(12) << 20;
 
 // Marks the head as holding a zlib stream of streamLength bytes and puts the two size
 // fields before the stream into bytes.
@@ -540,7 +540,7 @@ Result<std::int64_t> PackZlib(const ByteWriter& write, std::int32_t rawSize, std
         std::span<const std::uint8_t> pixels;
         if (!last && !(status = nextRow(pixels)))
             break;
-        z.next_in = const_cast<Bytef*>(pixels.data());  // zlib does not write through it
+        z.next_in = const_cast<Bytef*>(pixels.data()); // zlib does not write through it
         z.avail_in = static_cast<uInt>(pixels.size());
         do {
             z.next_out = chunk.data();
@@ -589,7 +589,8 @@ Result<std::int64_t> PackFast(const ByteWriter& write, std::int32_t rawSize, std
                                  stream.data(), stream.size());
     if (length == 0 && stream.size() < bound) {
         std::size_t next = 0;
-        const auto rowBytes = static_cast<std::size_t>(rawSize) / static_cast<std::size_t>(std::max(1, height));
+        const auto rowBytes =
+            static_cast<std::size_t>(rawSize) / static_cast<std::size_t>(std::max(1, height));
         const auto heldRow = [&](std::span<const std::uint8_t>& out) -> Status {
             out = pixels.span().subspan(next, rowBytes);
             next += rowBytes;

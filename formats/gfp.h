@@ -92,7 +92,7 @@ enum class GfpPacking {
     Zlib,          // compress2 at zlib's default level, byte for byte
     Uncompressed,  // pixels stored as they are
     Fast,          // libdeflate's quickest level from the whole picture; a stream above
-                   // 14 MiB by zlib's quickest level, a chunk at a time
+                   // 12 MiB by zlib's quickest level, a chunk at a time
 };
 
 // Writes a whole GFP through write(offset, bytes): head, with its size and storage fields

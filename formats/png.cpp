@@ -40,7 +40,7 @@ constexpr int kWriteFilter = SPNG_FILTER_CHOICE_UP;
 constexpr std::size_t kWholeDeflateBytes = std::size_t(64) << 20;
 constexpr int kWholeDeflateLevel = 1;
 constexpr std::uint8_t kFilterUp = 2;
-constexpr std::size_t kIdatBytes = std::size_t(1) << 20;  // image data written per IDAT chunk
+constexpr std::size_t kIdatBytes = std::size_t(1) << 20; // image data written per IDAT chunk
 // The last pass of Adam7, the only one that yields the odd rows.
 constexpr int kLastPass = 6;
 
@@ -158,7 +158,7 @@ Status PngSource::CheckHead()
     if (got < kSignature.size() || !std::equal(kSignature.begin(), kSignature.end(), head.begin()))
         return Error{PngError::Signature, path_};
     if (got < kHeadSize || std::memcmp(&head[kIhdrTypeAt], "IHDR", 4) != 0)
-        return {};  // libspng names the damage
+        return {}; // libspng names the damage
     if (const auto refused = CheckSize(Be32(&head[kWidthAt]), Be32(&head[kHeightAt])))
         return Error{*refused, path_};
     if (head[kCompressionAt] != 0 || head[kFilterAt] != 0 || head[kInterlaceAt] > 1)
@@ -222,7 +222,8 @@ Status PngSource::ExpandIndices(const std::uint8_t* in, std::span<std::uint8_t> 
         const unsigned index = (in[bit / 8] >> (8 - depth - bit % 8)) & mask;
         if (index >= paletteEntries_)
             return Error{PngError::PaletteIndex, path_};
-        std::copy(palette_[index].begin(), palette_[index].end(), row.begin() + static_cast<std::ptrdiff_t>(3 * x));
+        std::copy(palette_[index].begin(), palette_[index].end(),
+                  row.begin() + static_cast<std::ptrdiff_t>(3 * x));
     }
     return {};
 }
@@ -480,7 +481,7 @@ Status PngSink::FinishWhole()
     std::array<std::uint8_t, 13> ihdr{};
     PutBe32(&ihdr[0], static_cast<std::uint32_t>(width_));
     PutBe32(&ihdr[4], static_cast<std::uint32_t>(height_));
-    ihdr[8] = 8;                        // bits per sample
+    ihdr[8] = 8;                         // bits per sample
     ihdr[9] = SPNG_COLOR_TYPE_TRUECOLOR; // compression, filter and interlace methods 0
     bool ok = length > 0 && file_.Write({kSignature}) && WriteChunk("IHDR", ihdr);
     for (std::size_t at = 0; ok && at < length; at += kIdatBytes)

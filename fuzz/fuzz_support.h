@@ -76,10 +76,13 @@ inline void Check(bool condition, const char* what)
 inline std::optional<Bytes> ZlibPixels(std::span<const std::uint8_t> file)
 {
     GfpHead head;
-    if (file.size() < std::size_t(kGfpPayloadAt) || ParseGfpHead(file.first(kGfpPayloadAt), head) != GfpError::None ||
+    if (file.size() < std::size_t(kGfpPayloadAt) ||
+        ParseGfpHead(file.first(kGfpPayloadAt), head) != GfpError::None ||
         head.pixel.compression() != kGfpCompressionZlib || head.pixel.storedSize() < 8)
         return std::nullopt;
-    const auto fits = [](std::int64_t v) { return v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max(); };
+    const auto fits = [](std::int64_t v) {
+        return v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max();
+    };
     const std::int64_t bytesPerPixel = (std::int64_t(head.pixel.bitsPerPixel()) + 1) / 8;
     const std::int64_t pixels = std::int64_t(head.pixel.width()) * head.pixel.height();
     if (!fits(pixels) || !fits(pixels * bytesPerPixel) || pixels * bytesPerPixel < 0 ||

@@ -344,7 +344,8 @@ constexpr const char* kTgaShort = "Die Datei ist kürzer als ein TGA-Kopf (18 By
 constexpr const char* kTgaPixels = "Die Pixeldaten sind kürzer als das Bild";
 constexpr const char* kTgaRle = "Die lauflängenkodierten Daten reichen über das Bild hinaus";
 constexpr const char* kTgaIndex = "Ein Farbindex liegt außerhalb der Farbpalette";
-constexpr const char* kTgaGrey = "Graustufenbilder werden nur mit 8 Bit oder 16 Bit (Grau und Alpha) unterstützt";
+constexpr const char* kTgaGrey =
+    "Graustufenbilder werden nur mit 8 Bit oder 16 Bit (Grau und Alpha) unterstützt";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DamagedTgaTest,

@@ -28,7 +28,9 @@ void ExpectZlibsPixels(const Path& gfp)
     Bytes rows;
     const GfpError rowwise = Module1().ReadGfpPixelRows(
         gfp, [](const GfpPixelHeaderRecord&) { return true; },
-        [&](std::int32_t, std::span<const std::uint8_t> row) { rows.insert(rows.end(), row.begin(), row.end()); });
+        [&](std::int32_t, std::span<const std::uint8_t> row) {
+            rows.insert(rows.end(), row.begin(), row.end());
+        });
     EXPECT_EQ(whole, rowwise) << Describe(whole) << " / " << Describe(rowwise);
     if (!reference)
         return;
@@ -45,11 +47,13 @@ TEST(InflateCrossCheck, KeptFuzzInputs)
 {
     int files = 0;
     int zlibRead = 0;
-    for (const Path& folder : {Path(VARNOX_FUZZ_REGRESSIONS) / "gfp", Path(VARNOX_FUZZ_REGRESSIONS) / "gfp2tga",
-                              Path(VARNOX_FUZZ_SEEDS) / "gfp", Path(VARNOX_FUZZ_SEEDS) / "gfp2tga"}) {
+    for (const Path& folder :
+         {Path(VARNOX_FUZZ_REGRESSIONS) / "gfp", Path(VARNOX_FUZZ_REGRESSIONS) / "gfp2tga",
+          Path(VARNOX_FUZZ_SEEDS) / "gfp", Path(VARNOX_FUZZ_SEEDS) / "gfp2tga"}) {
         std::error_code missing;
         for (const auto& entry : std::filesystem::directory_iterator(folder, missing)) {
-            if (!entry.is_regular_file() || entry.path().filename() == ".keep" || entry.path().filename() == "stamp")
+            if (!entry.is_regular_file() || entry.path().filename() == ".keep" ||
+                entry.path().filename() == "stamp")
                 continue;
             SCOPED_TRACE(entry.path().string());
             ExpectZlibsPixels(entry.path());

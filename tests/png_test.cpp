@@ -311,7 +311,7 @@ TEST(PngSource, IndexBeyondThePaletteIsRefused)
     };
     for (test::PngSpec spec : cases) {
         if (spec.interlaced)
-            spec.samples.push_back(3);  // the last pixel: an even row, from an early pass
+            spec.samples.push_back(3); // the last pixel: an even row, from an early pass
         test::TempDir dir;
         test::WriteBytes(dir / "p.png", test::MakePng(spec));
         const auto rows = ReadPng(dir / "p.png");

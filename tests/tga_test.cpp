@@ -330,15 +330,15 @@ TEST_P(TgaIndexed, ReadThroughMapOrAsGrey)
     EXPECT_EQ(read.pixels, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Accepted, TgaIndexed,
-                         ::testing::Values(Indexed{"grey", 3, 0, 0, 0}, Indexed{"greyRleTopRight", 11, 0, 0, 0x30},
-                                           Indexed{"map24", 1, 24, 0, 0}, Indexed{"map32Origin5", 1, 32, 5, 0x20},
-                                           Indexed{"map16", 1, 16, 0, 0x10}, Indexed{"map15Origin250", 1, 15, 250, 0},
-                                           Indexed{"mapRle24Origin3", 9, 24, 3, 0x20},
-                                           Indexed{"greyAlpha", 3, 0, 0, 0, 16},
-                                           Indexed{"greyAlphaTopRight", 3, 0, 0, 0x30, 16},
-                                           Indexed{"greyAlphaRle", 11, 0, 0, 0x10, 16},
-                                           Indexed{"greyAlphaRleTopLeft", 11, 0, 0, 0x20, 16}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Accepted, TgaIndexed,
+    ::testing::Values(Indexed{"grey", 3, 0, 0, 0}, Indexed{"greyRleTopRight", 11, 0, 0, 0x30},
+                      Indexed{"map24", 1, 24, 0, 0}, Indexed{"map32Origin5", 1, 32, 5, 0x20},
+                      Indexed{"map16", 1, 16, 0, 0x10}, Indexed{"map15Origin250", 1, 15, 250, 0},
+                      Indexed{"mapRle24Origin3", 9, 24, 3, 0x20}, Indexed{"greyAlpha", 3, 0, 0, 0, 16},
+                      Indexed{"greyAlphaTopRight", 3, 0, 0, 0x30, 16},
+                      Indexed{"greyAlphaRle", 11, 0, 0, 0x10, 16},
+                      Indexed{"greyAlphaRleTopLeft", 11, 0, 0, 0x20, 16}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

@@ -63,7 +63,7 @@ class PreviewBox : public QWidget {
 
   private:
     QRect PictureRect() const;
-    QRect PictureArea() const;  // inside the frame
+    QRect PictureArea() const; // inside the frame
     void Decode();
     void Decoded();
 

@@ -141,7 +141,8 @@ class PreviewTest : public QObject {
         const QSize area(300 - 4, 300 - 30 - 2 - 4);
         const QSize shown = box.Picture().size();
         QVERIFY(shown.width() <= area.width() && shown.height() <= area.height());
-        QVERIFY(shown == preview.image.size() || shown.width() == area.width() || shown.height() == area.height());
+        QVERIFY(shown == preview.image.size() || shown.width() == area.width() ||
+                shown.height() == area.height());
     }
 
     void cancelledGivesNothing()
