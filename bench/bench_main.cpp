@@ -104,6 +104,7 @@ int main(int argc, char** argv)
     if (withMemory) {
         PrintPeakMemory();
         PrintArchivePeakMemory();
+        PrintFastPackingPeak();
     }
     return 0;
 }

@@ -1,7 +1,10 @@
 // GFP -> TGA and TGA -> GFP of square pictures of 512, 2048 and 4096 pixels a side, each
 // beside the zlib call it rests on; and the peak memory of both conversions.
 
+#include "bench/floor.h"
 #include "bench/ratio.h"
+#include "formats/picture.h"
+#include "formats/reduce.h"
 #include "formats/rgb565.h"
 #include "jobs/batch.h"
 #include "jobs/convert.h"
@@ -169,6 +172,46 @@ void GfpToNewTga(benchmark::State& state)
     CountPixelBytes(state, files);
 }
 
+// The floor of GFP -> new TGA (floor.h), buffers kept from iteration to iteration.
+void FloorGfpToTga(benchmark::State& state)
+{
+    PictureFiles& files = Files(state.range(0));
+    FloorReader reader;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove(files.folder / "floor-new.tga");
+        state.ResumeTiming();
+        if (!reader.Inflate(files.folder / "pic.gfp") || !reader.WriteTga(files.folder / "floor-new.tga"))
+            state.SkipWithError("the floor failed");
+    }
+    CountPixelBytes(state, files);
+}
+
+// The window's preview without the window: the picture's rows averaged into a 256 x 256
+// box as they come.
+void Preview(benchmark::State& state)
+{
+    PictureFiles& files = Files(state.range(0));
+    for (auto _ : state) {
+        auto source = OpenPictureSource(files.folder / "pic.gfp");
+        BoxReducer reducer(256);
+        if (!source || !CopyRows(**source, reducer))
+            state.SkipWithError("the preview failed");
+        benchmark::DoNotOptimize(reducer.Pixels().data());
+    }
+    CountPixelBytes(state, files);
+}
+
+void FloorPreview(benchmark::State& state)
+{
+    PictureFiles& files = Files(state.range(0));
+    FloorReader reader;
+    for (auto _ : state)
+        if (!reader.Reduce(files.folder / "pic.gfp", 256))
+            state.SkipWithError("the floor failed");
+    CountPixelBytes(state, files);
+}
+
 // One uncompress of the picture's stream into out, which holds the picture's size.
 void UncompressInto(benchmark::State& state, const PictureFiles& files, Bytes& out)
 {
@@ -297,11 +340,27 @@ struct BatchFiles {
     }
 };
 
+const BatchFiles& Batch()
+{
+    static const BatchFiles batch;
+    return batch;
+}
+
+// Removes the TGAs of the batch outside the timing, so that each run writes new ones.
+void RemoveBatchTgas(benchmark::State& state)
+{
+    state.PauseTiming();
+    for (const Path& gfp : Batch().gfps)
+        std::filesystem::remove(Path(gfp).replace_extension(".tga"));
+    state.ResumeTiming();
+}
+
 // gfp2tga over kBatchFiles files with range(0) workers.
 void GfpBatch(benchmark::State& state)
 {
-    static const BatchFiles batch;
+    const BatchFiles& batch = Batch();
     for (auto _ : state) {
+        RemoveBatchTgas(state);
         const auto results = jobs::ConvertGfpFilesParallel(batch.gfps, jobs::PictureFormat::Tga,
                                                            static_cast<unsigned>(state.range(0)));
         if (std::any_of(results.begin(), results.end(), [](const auto& r) { return r.has_value(); }))
@@ -316,7 +375,23 @@ void Sides(benchmark::internal::Benchmark* b)
     b->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
+// The floor converting the same files in one process, its buffers kept from file to file.
+void FloorBatch(benchmark::State& state)
+{
+    const BatchFiles& batch = Batch();
+    FloorReader reader;
+    for (auto _ : state) {
+        RemoveBatchTgas(state);
+        for (const Path& gfp : batch.gfps)
+            if (!reader.Inflate(gfp) || !reader.WriteTga(Path(gfp).replace_extension(".tga")))
+                state.SkipWithError("the floor failed");
+    }
+}
+
 BENCHMARK(GfpToTga)->Apply(Sides);
+BENCHMARK(FloorGfpToTga)->Apply(Sides);
+BENCHMARK(Preview)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(FloorPreview)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(GfpToNewTga)->Apply(Sides);
 BENCHMARK(Uncompress)->Apply(Sides);
 BENCHMARK(UncompressAndWrite)->Apply(Sides);
@@ -349,10 +424,11 @@ void PngDeflate(benchmark::State& state)
 }
 
 BENCHMARK(PngDeflate)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(GfpToPng)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(GfpToPng)->Arg(2048)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(PngToGfp)->Arg(2048)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(TgaToGfpFast)->Apply(Sides);
 BENCHMARK(GfpBatch)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(FloorBatch)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 const bool kRatios = [] {
     for (const std::int32_t side : kSides) {
@@ -369,6 +445,16 @@ const bool kRatios = [] {
              "GfpToNewTga/2048+PngDeflate/2048");
     AddRatio("PNG -> GFP 2048x2048 over compress2", "PngToGfp/2048", "Compress2/2048");
     AddRatio("gfp2tga -j 2 over -j 1, 200 files of 512x512", "GfpBatch/2", "GfpBatch/1");
+    // The goals: the jobs beside the floor of this machine.
+    for (const std::int32_t side : {2048, 4096}) {
+        const std::string s = "/" + std::to_string(side);
+        const std::string size = " " + std::to_string(side) + "x" + std::to_string(side);
+        AddRatio("GFP -> new TGA" + size + " over the floor", "GfpToNewTga" + s, "FloorGfpToTga" + s);
+    }
+    AddRatio("gfp2tga -j 1 over the floor, 200 files of 512x512", "GfpBatch/1", "FloorBatch");
+    AddRatio("gfp2tga -j 2 over -j 1", "GfpBatch/2", "GfpBatch/1");
+    AddRatio("preview 4096x4096 over its floor", "Preview/4096", "FloorPreview/4096");
+    AddRatio("GFP -> PNG 4096x4096 over GFP -> new TGA", "GfpToPng/4096", "GfpToNewTga/4096");
     return true;
 }();
 
@@ -473,6 +559,44 @@ void PrintStreamSizes()
                     static_cast<double>(fast) / static_cast<double>(files.stream.size()),
                     ok ? "" : " (fast packing failed)");
     }
+}
+
+// The peak of --fast packing of a 8192 x 8192 TGA (the painted pattern, rows of gradients
+// with a little noise), beside its bound: the RGB565 picture plus 16 MiB.
+void PrintFastPackingPeak()
+{
+    constexpr std::int32_t kSide = 8192;
+    const Path folder = Files(512).folder / "fast8192";
+    std::filesystem::create_directory(folder);
+    const auto n = static_cast<std::size_t>(kSide);
+    Bytes tga(kTgaHeaderSize + n * n * 3);
+    const TgaHeaderRecord header = TgaHeaderFor(kSide - 1, kSide - 1);
+    std::copy(header.bytes.begin(), header.bytes.end(), tga.begin());
+    PutLe16(&tga[12], static_cast<std::uint16_t>(kSide));
+    PutLe16(&tga[14], static_cast<std::uint16_t>(kSide));
+    std::mt19937 random(7);
+    for (std::size_t y = 0; y < n; ++y)
+        for (std::size_t x = 0; x < n; ++x) {
+            std::uint8_t* p = &tga[kTgaHeaderSize + (y * n + x) * 3];
+            const auto noise = static_cast<std::uint8_t>(random() & 7);
+            p[0] = static_cast<std::uint8_t>(((x + y) >> 5) + noise);
+            p[1] = static_cast<std::uint8_t>(y * 255 / (n - 1) + noise);
+            p[2] = static_cast<std::uint8_t>(x * 255 / (n - 1));
+        }
+    std::error_code error;
+    GfpHead head;
+    const Bytes target = MakeGfp(head, {}, GfpPacking::Zlib);
+    if (!WriteFileAtomically(folder / "pic.tga", {std::span<const std::uint8_t>(tga)}, error) ||
+        !WriteFileAtomically(folder / "target.gfp", {std::span<const std::uint8_t>(target)}, error)) {
+        std::printf("fast packing 8192x8192: cannot write its files\n");
+        return;
+    }
+    tga = Bytes();
+    const std::int64_t peak = PeakOfFreshRun("fasttga2gfp", folder);
+    const double bound = MiB(std::int64_t(n * n * 2)) + 16.0;
+    std::printf("peak memory of --fast packing at 8192x8192: %.1f MiB (bound %.1f MiB: %s)\n", MiB(peak),
+                bound, peak >= 0 && MiB(peak) <= bound ? "within" : "above");
+    std::filesystem::remove_all(folder, error);
 }
 
 void PrintPeakMemory()

@@ -18,6 +18,9 @@ void PrintStreamSizes();
 // Runs each conversion once in a fresh process and prints its peak memory.
 void PrintPeakMemory();
 
+// Runs --fast packing of a 8192 x 8192 TGA in a fresh process and prints its peak memory.
+void PrintFastPackingPeak();
+
 // In that fresh process: runs one conversion ("gfp2tga", "tga2gfp") of the pictures in
 // folder and prints the rise of its resident memory in bytes; 0 when it succeeded.
 int PrintPeakOf(const std::string& job, const Path& folder);

@@ -32,7 +32,8 @@ std::string Describe(TgaError error)
     case TgaError::Truncated: return "Die Datei ist kürzer als ein TGA-Kopf (18 Bytes)";
     case TgaError::ColorMapped:
         return "Bilder mit Farbpalette werden nur mit 8-Bit-Indizes unterstützt";
-    case TgaError::Grey: return "Graustufenbilder werden nur mit 8 Bit unterstützt";
+    case TgaError::Grey:
+        return "Graustufenbilder werden nur mit 8 Bit oder 16 Bit (Grau und Alpha) unterstützt";
     case TgaError::ImageType:
         return "Der Bildtyp wird nicht unterstützt, nur Echtfarb-, Graustufen- und Palettenbilder "
                "(Bildtyp 1, 2, 3, 9, 10 oder 11)";
@@ -74,6 +75,8 @@ std::string CodeText(PngError code)
     case PngError::Size: return "Breite oder Höhe ist 0";
     case PngError::TooLarge: return "Das Bild ist zu groß";
     case PngError::Unsupported: return "Diese PNG-Art wird nicht unterstützt";
+    case PngError::Method: return "Unbekanntes Kompressions-, Filter- oder Zeilensprungverfahren";
+    case PngError::PaletteIndex: return "Ein Farbindex liegt außerhalb der Farbpalette";
     }
     return "unbekannter Fehler";
 }

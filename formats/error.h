@@ -39,6 +39,8 @@ enum class PngError {
     Size,         // width or height zero
     TooLarge,     // more pixel bytes than a GFP may hold
     Unsupported,  // a colour type or depth the reader does not take
+    Method,       // a compression, filter or interlace method PNG does not define
+    PaletteIndex, // a pixel's index beyond the palette
 };
 
 using ErrorCode = std::variant<IoError, ResError, GfpError, TgaError, PngError, ExtractError>;

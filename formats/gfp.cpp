@@ -1,4 +1,4 @@
-#include "formats/inflate.h"
+#include "formats/buffer.h"
 #include "formats/module1.h"
 
 #include <algorithm>
@@ -6,6 +6,7 @@
 #include <cstring>
 #include <libdeflate.h>
 #include <limits>
+#include <optional>
 #include <zlib.h>
 
 namespace varnox {
@@ -57,12 +58,27 @@ bool IsTag(const std::array<std::uint8_t, 4>& tag) { return tag == kGfpTag; }
 
 bool UsableRawSize(std::int32_t rawSize) { return rawSize >= 0 && rawSize <= kMaxRawSize; }
 
-// Pictures from this size on are inflated beside a check of the stream on a second thread.
-constexpr std::int32_t kThreadedPixelBytes = 1024 * 1024;
+struct FreeDecompressor {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
 
-InflateThreads InflateThreadsFor(std::int32_t rawSize)
+// Inflates the zlib stream into out with libdeflate; the bytes produced when the stream
+// ends within out, whole and with its checksum right. nullopt otherwise: zlib then reads
+// the stream and names what is wrong with it. out's content is undefined after nullopt.
+std::optional<std::size_t> InflateWhole(std::span<const std::uint8_t> stream, std::span<std::uint8_t> out)
 {
-    return rawSize >= kThreadedPixelBytes ? InflateThreads::Two : InflateThreads::One;
+    thread_local const std::unique_ptr<libdeflate_decompressor, FreeDecompressor> inflater(
+        libdeflate_alloc_decompressor());
+    if (!inflater)
+        return std::nullopt;
+    std::uint8_t none = 0;
+    std::size_t produced = 0;
+    const libdeflate_result result =
+        libdeflate_zlib_decompress_ex(inflater.get(), stream.empty() ? &none : stream.data(), stream.size(),
+                                      out.empty() ? &none : out.data(), out.size(), nullptr, &produced);
+    if (result != LIBDEFLATE_SUCCESS)
+        return std::nullopt;
+    return produced;
 }
 
 } // namespace
@@ -160,7 +176,7 @@ Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
         if (file.ReadSomeAt(kGfpPayloadAt, payload) < payload.size())
             fail(GfpError::PayloadPastEnd);
     } else if (Bytes pixels(static_cast<std::size_t>(rawSize));
-               const auto produced = InflateWhole(payload, pixels, InflateThreadsFor(rawSize))) {
+               const auto produced = InflateWhole(payload, pixels)) {
         // Bytes past the end of a short stream are zero, as zlib's buffer leaves them.
         std::fill(pixels.begin() + static_cast<std::ptrdiff_t>(*produced), pixels.end(), std::uint8_t{0});
         payload = std::move(pixels);
@@ -308,9 +324,11 @@ Status GfpSource::Inflate()
     if (rawSize_ > 0 && streamLength_ <= kWholeStreamLimit) {
         try {
             PictureBuffer picture(static_cast<std::size_t>(rawSize_));
-            Bytes stream(static_cast<std::size_t>(streamLength_));
-            file_.ReadSomeAt(kGfpStreamAt, stream); // bytes the file no longer has stay zero
-            if (const auto produced = InflateWhole(stream, picture.span(), InflateThreadsFor(rawSize_))) {
+            const PictureBuffer stream(static_cast<std::size_t>(streamLength_));
+            // Bytes the file no longer has are read as zero, as in a piece-wise read.
+            const std::size_t got = file_.ReadSomeAt(kGfpStreamAt, stream.span());
+            std::fill(stream.data() + got, stream.data() + stream.size(), std::uint8_t{0});
+            if (const auto produced = InflateWhole(stream.span(), picture.span())) {
                 picture_ = std::move(picture);
                 produced_ = *produced;
                 whole_ = true;
@@ -481,6 +499,9 @@ constexpr std::size_t kPackChunk = 1024 * 1024;  // stream bytes written at a ti
 // libdeflate's level for GfpPacking::Fast: its quickest, and on painted pictures already
 // smaller than compress2's default level.
 constexpr int kFastLevel = 1;
+// Longest fast stream held beside the picture: with the rest of the work, it keeps fast
+// packing within the picture plus 16 MiB.
+constexpr std::size_t kFastStreamRoom = std::size_t(12) << 20;
 
 // Marks the head as holding a zlib stream of streamLength bytes and puts the two size
 // fields before the stream into bytes.
@@ -499,6 +520,45 @@ Status SetStreamFields(GfpHead& head, std::int32_t rawSize, std::int64_t streamL
 struct FreeCompressor {
     void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
+
+// Writes the zlib stream of all rows at kGfpStreamAt, deflated by zlib at level as the
+// rows come, its output a chunk at a time; returns its length. At the default level the
+// stream is the one compress2() makes from the whole picture.
+template <class NextRow>
+Result<std::int64_t> PackZlib(const ByteWriter& write, std::int32_t rawSize, std::int32_t height,
+                              const NextRow& nextRow, int level)
+{
+    z_stream z{};
+    if (deflateInit(&z, level) != Z_OK)
+        return Error{IoError::OutOfMemory, {}, {}, {}};
+    Bytes chunk(std::min<std::size_t>(kPackChunk, deflateBound(&z, static_cast<uLong>(rawSize))));
+    std::int64_t at = kGfpStreamAt;
+    Status status;
+    int code = Z_OK;
+    for (std::int32_t k = 0; status && k <= height && code != Z_STREAM_END; ++k) {
+        const bool last = k == height;
+        std::span<const std::uint8_t> pixels;
+        if (!last && !(status = nextRow(pixels)))
+            break;
+        z.next_in = const_cast<Bytef*>(pixels.data()); // zlib does not write through it
+        z.avail_in = static_cast<uInt>(pixels.size());
+        do {
+            z.next_out = chunk.data();
+            z.avail_out = static_cast<uInt>(chunk.size());
+            code = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
+            const std::size_t produced = chunk.size() - z.avail_out;
+            if (produced > 0 && !write(at, std::span<const std::uint8_t>(chunk.data(), produced)))
+                status = Error{IoError::CannotWrite, {}, {}, {}};
+            at += static_cast<std::int64_t>(produced);
+        } while (status && (z.avail_out == 0 || (last && code == Z_OK)));
+    }
+    deflateEnd(&z);
+    if (!status)
+        return status.error();
+    if (code != Z_STREAM_END)
+        return Error{IoError::OutOfMemory, {}, {}, {}};
+    return at - kGfpStreamAt;
+}
 
 // Writes the zlib stream of all rows at kGfpStreamAt, made by libdeflate from the whole
 // picture at once; returns its length.
@@ -519,12 +579,25 @@ Result<std::int64_t> PackFast(const ByteWriter& write, std::int32_t rawSize, std
         libdeflate_alloc_compressor(kFastLevel));
     if (!packer)
         return Error{IoError::OutOfMemory, {}, {}, {}};
-    // Only the pages the stream reaches are ever touched.
+    // The stream is held beside the picture only up to kFastStreamRoom; a longer one is
+    // made again by zlib's quickest level, a chunk at a time from the picture held.
     std::uint8_t none = 0;
-    const PictureBuffer stream(libdeflate_zlib_compress_bound(packer.get(), pixels.size()));
+    const std::size_t bound = libdeflate_zlib_compress_bound(packer.get(), pixels.size());
+    const PictureBuffer stream(std::min(bound, kFastStreamRoom));
     const std::size_t length =
         libdeflate_zlib_compress(packer.get(), pixels.size() == 0 ? &none : pixels.data(), pixels.size(),
                                  stream.data(), stream.size());
+    if (length == 0 && stream.size() < bound) {
+        std::size_t next = 0;
+        const auto rowBytes =
+            static_cast<std::size_t>(rawSize) / static_cast<std::size_t>(std::max(1, height));
+        const auto heldRow = [&](std::span<const std::uint8_t>& out) -> Status {
+            out = pixels.span().subspan(next, rowBytes);
+            next += rowBytes;
+            return {};
+        };
+        return PackZlib(write, rawSize, height, heldRow, Z_BEST_SPEED);
+    }
     if (length == 0)
         return Error{IoError::OutOfMemory, {}, {}, {}};
     if (!write(kGfpStreamAt, stream.span().first(length)))
@@ -591,39 +664,11 @@ Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPa
             return status;
         headLength = kGfpStreamAt;
     } else {
-        // Rows go into deflate as they come; its output is written a chunk at a time. The
-        // stream is the one compress2() makes from the whole picture.
-        z_stream z{};
-        if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
-            return Error{IoError::OutOfMemory, {}, {}, {}};
-        Bytes chunk(std::min<std::size_t>(kPackChunk, deflateBound(&z, static_cast<uLong>(rawSize))));
-        std::int64_t at = kGfpStreamAt;
-        Status status;
-        int code = Z_OK;
-        for (std::int32_t k = 0; status && k <= info.height && code != Z_STREAM_END; ++k) {
-            const bool last = k == info.height;
-            std::span<const std::uint8_t> pixels;
-            if (!last && !(status = nextRow(pixels)))
-                break;
-            z.next_in = const_cast<Bytef*>(pixels.data());  // zlib does not write through it
-            z.avail_in = static_cast<uInt>(pixels.size());
-            do {
-                z.next_out = chunk.data();
-                z.avail_out = static_cast<uInt>(chunk.size());
-                code = deflate(&z, last ? Z_FINISH : Z_NO_FLUSH);
-                const std::size_t produced = chunk.size() - z.avail_out;
-                if (produced > 0 && !write(at, std::span<const std::uint8_t>(chunk.data(), produced)))
-                    status = writeFailed;
-                at += static_cast<std::int64_t>(produced);
-            } while (status && (z.avail_out == 0 || (last && code == Z_OK)));
-        }
-        deflateEnd(&z);
-        if (!status)
+        auto streamLength = PackZlib(write, rawSize, info.height, nextRow, Z_DEFAULT_COMPRESSION);
+        if (!streamLength)
+            return streamLength.error();
+        if (auto status = SetStreamFields(head, rawSize, *streamLength, bytes); !status)
             return status;
-        if (code != Z_STREAM_END)
-            return Error{IoError::OutOfMemory, {}, {}, {}};
-        if (auto fields = SetStreamFields(head, rawSize, at - kGfpStreamAt, bytes); !fields)
-            return fields;
         headLength = kGfpStreamAt;
     }
     PutHead(head, bytes.data());

@@ -2,7 +2,7 @@
 // GFP picture: two tagged header blocks and an RGB565 payload, normally zlib-compressed.
 
 #include "formats/bytes.h"
-#include "formats/inflate.h"
+#include "formats/buffer.h"
 #include "formats/rows.h"
 
 #include <array>
@@ -91,7 +91,8 @@ Result<GfpHead> ReadGfpHead(const Path& path);
 enum class GfpPacking {
     Zlib,          // compress2 at zlib's default level, byte for byte
     Uncompressed,  // pixels stored as they are
-    Fast,          // a zlib stream from libdeflate's quickest level, from the whole picture
+    Fast,          // libdeflate's quickest level from the whole picture; a stream above
+                   // 12 MiB by zlib's quickest level, a chunk at a time
 };
 
 // Writes a whole GFP through write(offset, bytes): head, with its size and storage fields
@@ -131,8 +132,9 @@ public:
 private:
     struct Inflater;
     Status Fault(GfpError code) const;
-    // Inflates the whole stream at once (libdeflate) where that gives zlib's outcome within
-    // the memory allowed, else gets zlib ready to inflate a piece at a time.
+    // Inflates the whole stream at once with libdeflate where it is short enough and
+    // libdeflate reads it; else gets zlib ready to inflate a piece at a time, which then
+    // names the damage.
     Status Inflate();
     Status Fill(std::span<std::uint8_t> out);
 

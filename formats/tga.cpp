@@ -41,8 +41,9 @@ TgaError CheckTgaHeader(const TgaHeaderRecord& header, Layout& layout)
         break;
     case 3:
     case 11:
+        // 16 bits: grey in the first byte, alpha (dropped) in the second.
         layout.kind = Kind::Grey;
-        if (header.pixelDepth() != 8)
+        if (header.pixelDepth() != 8 && header.pixelDepth() != 16)
             return TgaError::Grey;
         break;
     case 1:
@@ -86,8 +87,9 @@ Error TgaFault(TgaError code, const Path& path, std::error_code system = {})
     return Error{code, path, system, {}};
 }
 
-// Turns stored pixels into RGB565: true colour directly, grey as three equal channels,
-// an index through the colour map (256 entries, the ones outside the map marked).
+// Turns stored pixels into RGB565: true colour directly, grey (its first byte) as three
+// equal channels, an index through the colour map (256 entries, the ones outside the map
+// marked).
 class Narrower {
 public:
     Narrower(Kind kind, std::size_t bytesPerPixel) : kind_(kind), bytesPerPixel_(bytesPerPixel) {}

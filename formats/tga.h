@@ -42,7 +42,7 @@ enum class TgaError {
     CannotOpen,
     Truncated,    // shorter than its header
     ColorMapped,  // types 1 and 9 with indices of other than 8 bits
-    Grey,         // types 3 and 11 of other than 8 bits
+    Grey,         // types 3 and 11 of other than 8 or 16 bits
     ImageType,    // not true colour (2, 10), colour-mapped (1, 9) or grey (3, 11)
     PixelDepth,   // true colour of other than 15, 16, 24 or 32 bits
     ColorMap,     // a colour-mapped picture without a usable map
@@ -56,9 +56,9 @@ enum class TgaError {
 std::string Describe(TgaError error);
 
 // Opens a TGA as a source of RGB565 rows, top row first: true colour (15, 16, 24, 32 bits),
-// grey and colour-mapped (8 bits), raw or run-length encoded, in any origin. header, when
-// given, receives the file's header even when the picture is refused after reading it.
-// A run-length picture is decoded at once, into its RGB565 form only.
+// grey (8 bits, or 16 with alpha), colour-mapped (8 bits), raw or run-length encoded, in
+// any origin. header, when given, receives the file's header even when the picture is
+// refused after reading it. A run-length picture is decoded at once, into its RGB565 form only.
 Result<std::unique_ptr<RowSource>> OpenTgaSource(const Path& path, TgaHeaderRecord* header = nullptr);
 
 // The header of the 24-bit uncompressed TGA the writer makes.

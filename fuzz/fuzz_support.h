@@ -3,13 +3,18 @@
 // since the readers take paths.
 
 #include "formats/fileio.h"
+#include "formats/gfp.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
+#include <optional>
+#include <span>
 #include <string>
 #include <unistd.h>
+#include <zlib.h>
 
 namespace varnox::fuzz {
 
@@ -63,6 +68,37 @@ inline void Check(bool condition, const char* what)
         std::fprintf(stderr, "invariant violated: %s\n", what);
         std::abort();
     }
+}
+
+// The pixels zlib's uncompress() makes of a GFP's stream where it reads the stream without
+// fault to at least the picture's bytes: the reference every GFP reader must agree with.
+// nullopt for a stream zlib refuses, a GFP stored raw, or one refused before its stream.
+inline std::optional<Bytes> ZlibPixels(std::span<const std::uint8_t> file)
+{
+    GfpHead head;
+    if (file.size() < std::size_t(kGfpPayloadAt) ||
+        ParseGfpHead(file.first(kGfpPayloadAt), head) != GfpError::None ||
+        head.pixel.compression() != kGfpCompressionZlib || head.pixel.storedSize() < 8)
+        return std::nullopt;
+    const auto fits = [](std::int64_t v) {
+        return v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max();
+    };
+    const std::int64_t bytesPerPixel = (std::int64_t(head.pixel.bitsPerPixel()) + 1) / 8;
+    const std::int64_t pixels = std::int64_t(head.pixel.width()) * head.pixel.height();
+    if (!fits(pixels) || !fits(pixels * bytesPerPixel) || pixels * bytesPerPixel < 0 ||
+        pixels * bytesPerPixel > kMaxRawSize)
+        return std::nullopt;
+    const auto rawSize = static_cast<std::int32_t>(pixels * bytesPerPixel);
+    const std::size_t streamEnd = std::size_t(kGfpStreamAt) + std::size_t(head.pixel.storedSize()) - 8;
+    if (streamEnd > file.size())
+        return std::nullopt;
+    Bytes data(file.begin() + kGfpStreamAt, file.begin() + static_cast<std::ptrdiff_t>(streamEnd));
+    std::size_t produced = 0;
+    const int code = UncompressBlock(data, rawSize, produced);
+    const bool cut = code == Z_BUF_ERROR && produced == static_cast<std::size_t>(ZlibBufferSize(rawSize));
+    if ((code != Z_OK && !cut) || produced < static_cast<std::size_t>(rawSize))
+        return std::nullopt;
+    return data;
 }
 
 }  // namespace varnox::fuzz

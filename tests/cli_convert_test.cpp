@@ -172,8 +172,8 @@ TEST(CliTga2Gfp, ReplacesThePictureOrRefuses)
     EXPECT_EQ(test::ReadBytes(dir / "t.gfp.bak").size(), 144u);
 
     spec.imageType = 3;
-    spec.pixelDepth = 16;
-    spec.pixelData = Bytes(12);
+    spec.pixelDepth = 24;
+    spec.pixelData = Bytes(18);
     test::WriteBytes(dir / "grey.tga", test::MakeTga(spec));
     const Bytes before = test::ReadBytes(dir / "t.gfp");
     const Bytes backup = test::ReadBytes(dir / "t.gfp.bak");

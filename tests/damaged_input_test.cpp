@@ -1,7 +1,6 @@
 // Damaged files as a user meets them, fed to the jobs and to varnox-cli: each is refused with
 // its reason and exit code 1, and every file of the folder stays as it was.
 
-#include "formats/inflate.h"
 #include "jobs/convert.h"
 #include "jobs/report.h"
 #include "tests/support/builders.h"
@@ -233,18 +232,8 @@ TEST_P(DamagedGfpTest, NoTgaAndNothingChanged)
     test::WriteBytes(dir / "q.tga", Bytes{'o', 'l', 'd'});
     auto before = test::Snapshot(dir.path());
 
-    // zlib alone comes to the same outcome as libdeflate with its check.
-    SetInflation(Inflation::ZlibOnly);
     Module1 module;
-    const auto zlibJob = jobs::ConvertGfpToTga(module, dir.path(), {"p.gfp"}, 0, 0);
-    const Bytes zlibTga = test::ReadBytes(dir / "p.tga");
-    SetInflation(Inflation::Libdeflate);
     const auto job = jobs::ConvertGfpToTga(module, dir.path(), {"p.gfp"}, 0, 0);
-    EXPECT_EQ(test::ReadBytes(dir / "p.tga"), zlibTga);
-    ASSERT_EQ(job.refused.size(), zlibJob.refused.size());
-    if (!job.refused.empty()) {
-        EXPECT_EQ(job.refused[0].reason, zlibJob.refused[0].reason);
-    }
     const CliRun run = RunCli({"gfp2tga", "p.gfp"}, dir.path());
     if (c.reason == nullptr) {
         EXPECT_TRUE(job.refused.empty());
@@ -355,7 +344,8 @@ constexpr const char* kTgaShort = "Die Datei ist kürzer als ein TGA-Kopf (18 By
 constexpr const char* kTgaPixels = "Die Pixeldaten sind kürzer als das Bild";
 constexpr const char* kTgaRle = "Die lauflängenkodierten Daten reichen über das Bild hinaus";
 constexpr const char* kTgaIndex = "Ein Farbindex liegt außerhalb der Farbpalette";
-constexpr const char* kTgaGrey = "Graustufenbilder werden nur mit 8 Bit unterstützt";
+constexpr const char* kTgaGrey =
+    "Graustufenbilder werden nur mit 8 Bit oder 16 Bit (Grau und Alpha) unterstützt";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DamagedTgaTest,
@@ -377,8 +367,8 @@ INSTANTIATE_TEST_SUITE_P(
                    .packets = {{false, 4}, {false, 4}}},
         DamagedTga{.name = "IndexOutsideMap", .reason = kTgaIndex, .type = 1, .depth = 8},
         DamagedTga{.name = "IndexOutsideMapRle", .reason = kTgaIndex, .type = 9, .depth = 8},
-        DamagedTga{.name = "Grey16", .reason = kTgaGrey, .type = 3, .depth = 16},
-        DamagedTga{.name = "GreyRle16", .reason = kTgaGrey, .type = 11, .depth = 16},
+        DamagedTga{.name = "Grey24", .reason = kTgaGrey, .type = 3, .depth = 24},
+        DamagedTga{.name = "GreyRle32", .reason = kTgaGrey, .type = 11, .depth = 32},
         DamagedTga{
             .name = "TrueColourAtEightBits", .reason = "Die Farbtiefe wird nicht unterstützt", .depth = 8}),
     test::CaseName());

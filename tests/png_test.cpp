@@ -245,6 +245,12 @@ std::function<void(Bytes&)> Size(std::uint32_t width, std::uint32_t height)
     return [=](Bytes& png) { test::SetPngSize(png, width, height); };
 }
 
+// Sets one IHDR byte, its CRC made to match.
+std::function<void(Bytes&)> Method(std::size_t at, std::uint8_t value)
+{
+    return [=](Bytes& png) { png[at] = value, test::SetPngSize(png, 9, 5); };
+}
+
 class PngDamageTest : public testing::TestWithParam<Damage> {};
 
 TEST_P(PngDamageTest, RefusedWithItsReasonTouchingNothing)
@@ -281,6 +287,9 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"IhdrCrc", Flip(test::kPngIhdrCrcAt), PngError::Damaged},
         Damage{"IdatData", Flip(kIdatAt + 10), PngError::Damaged},
         Damage{"ColourType", [](Bytes& png) { png[25] = 1, test::SetPngSize(png, 9, 5); }, PngError::Damaged},
+        Damage{"CompressionMethod", Method(26, 1), PngError::Method},
+        Damage{"FilterMethod", Method(27, 1), PngError::Method},
+        Damage{"InterlaceMethod", Method(28, 2), PngError::Method},
         Damage{"ZeroWidth", Size(0, 5), PngError::Size}, Damage{"ZeroHeight", Size(9, 0), PngError::Size},
         Damage{"WideSide", Size(32768, 1), PngError::TooLarge},
         Damage{"TallSide", Size(1, 32768), PngError::TooLarge},
@@ -291,6 +300,25 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"LargeInterlacedShortData",
                [](Bytes& png) { png[28] = 1, test::SetPngSize(png, 16384, 16384); }, PngError::Damaged}),
     testing::PrintToStringParamName());
+
+// An index beyond the palette is refused wherever it stands, in every depth and interlacing.
+TEST(PngSource, IndexBeyondThePaletteIsRefused)
+{
+    const test::PngSpec cases[] = {
+        {3, 2, test::kPalette, 8, false, {0, 1, 2, 1, 0, 2}, Bytes(2 * 3, 9), {}},
+        {5, 3, test::kPalette, 2, true, std::vector<std::uint16_t>(14, 0), Bytes(3 * 3, 9), {}},
+        {4, 1, test::kPalette, 1, false, {0, 0, 0, 1}, Bytes(1 * 3, 9), {}},
+    };
+    for (test::PngSpec spec : cases) {
+        if (spec.interlaced)
+            spec.samples.push_back(3); // the last pixel: an even row, from an early pass
+        test::TempDir dir;
+        test::WriteBytes(dir / "p.png", test::MakePng(spec));
+        const auto rows = ReadPng(dir / "p.png");
+        ASSERT_FALSE(rows.ok()) << int(spec.bitDepth);
+        EXPECT_EQ(rows.error().code, ErrorCode(PngError::PaletteIndex));
+    }
+}
 
 TEST(PngSource, UnopenableFileIsRefusedWithTheSystemsReason)
 {

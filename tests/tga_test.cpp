@@ -184,8 +184,8 @@ INSTANTIATE_TEST_SUITE_P(
                     s.imageType = 9, s.pixelDepth = 8, s.colorMapType = 1, s.colorMapLength = 3,
                     s.colorMapEntrySize = 24, s.pixelData = Bytes{0x8B, 3};
                 }},
-        Refused{"grey16", TgaError::Grey,
-                [](TgaSpec& s) { s.imageType = 3, s.pixelDepth = 16, s.pixelData = Bytes(24); }},
+        Refused{"grey32", TgaError::Grey,
+                [](TgaSpec& s) { s.imageType = 3, s.pixelDepth = 32, s.pixelData = Bytes(48); }},
         Refused{"greyRle24", TgaError::Grey, [](TgaSpec& s) { s.imageType = 11; }},
         Refused{"noImage", TgaError::ImageType, [](TgaSpec& s) { s.imageType = 0; }},
         Refused{"depth8", TgaError::PixelDepth,
@@ -267,13 +267,15 @@ TEST(TgaRead, ShortMissingAndEmptyFiles)
 
 namespace {
 
-// Grey and colour-mapped pictures: 8-bit values, through the map (its origin honoured).
+// Grey and colour-mapped pictures: 8-bit values, through the map (its origin honoured);
+// grey with alpha at 16 bits, the alpha dropped.
 struct Indexed {
     const char* name;
     std::uint8_t imageType;
     std::uint8_t entryBits;  // 0: grey
     std::uint16_t first;
     std::uint8_t descriptor;
+    std::uint8_t depth = 8;
 };
 
 class TgaIndexed : public ::testing::TestWithParam<Indexed> {};
@@ -286,7 +288,7 @@ TEST_P(TgaIndexed, ReadThroughMapOrAsGrey)
     spec.width = 4;
     spec.height = 3;
     spec.imageType = c.imageType;
-    spec.pixelDepth = 8;
+    spec.pixelDepth = c.depth;
     spec.imageDescriptor = c.descriptor;
     spec.picture = test::PatternPicture(4, 3, 7);
     std::vector<std::uint16_t> palette;  // expected RGB565 of each entry
@@ -328,11 +330,15 @@ TEST_P(TgaIndexed, ReadThroughMapOrAsGrey)
     EXPECT_EQ(read.pixels, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Accepted, TgaIndexed,
-                         ::testing::Values(Indexed{"grey", 3, 0, 0, 0}, Indexed{"greyRleTopRight", 11, 0, 0, 0x30},
-                                           Indexed{"map24", 1, 24, 0, 0}, Indexed{"map32Origin5", 1, 32, 5, 0x20},
-                                           Indexed{"map16", 1, 16, 0, 0x10}, Indexed{"map15Origin250", 1, 15, 250, 0},
-                                           Indexed{"mapRle24Origin3", 9, 24, 3, 0x20}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Accepted, TgaIndexed,
+    ::testing::Values(Indexed{"grey", 3, 0, 0, 0}, Indexed{"greyRleTopRight", 11, 0, 0, 0x30},
+                      Indexed{"map24", 1, 24, 0, 0}, Indexed{"map32Origin5", 1, 32, 5, 0x20},
+                      Indexed{"map16", 1, 16, 0, 0x10}, Indexed{"map15Origin250", 1, 15, 250, 0},
+                      Indexed{"mapRle24Origin3", 9, 24, 3, 0x20}, Indexed{"greyAlpha", 3, 0, 0, 0, 16},
+                      Indexed{"greyAlphaTopRight", 3, 0, 0, 0x30, 16},
+                      Indexed{"greyAlphaRle", 11, 0, 0, 0x10, 16},
+                      Indexed{"greyAlphaRleTopLeft", 11, 0, 0, 0x20, 16}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace

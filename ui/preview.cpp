@@ -1,6 +1,7 @@
 #include "ui/preview.h"
 
 #include "formats/picture.h"
+#include "formats/reduce.h"
 #include "ui/folders.h"
 
 #include <QFileInfo>
@@ -26,66 +27,6 @@ QString SizeText(std::int32_t width, std::int32_t height, const QString& descrip
     return QStringLiteral("%1 × %2, %3").arg(width).arg(height).arg(description);
 }
 
-// Builds the picture row by row, averaging each n x n block of pixels into one when the
-// picture is larger than kMaxPreviewSide, so that a large picture is reduced smoothly
-// without ever being held at full size.
-class Reducer {
-  public:
-    Reducer(std::int32_t width, std::int32_t height)
-        : width_(width), height_(height),
-          n_(std::max(1, (std::max(width, height) + kMaxPreviewSide - 1) / kMaxPreviewSide)),
-          image_((width + n_ - 1) / n_, (height + n_ - 1) / n_, QImage::Format_RGB888)
-    {
-        if (n_ > 1)
-            sums_.assign(static_cast<std::size_t>(image_.width()) * 3, 0);
-    }
-
-    // False when the picture is empty or there was no memory for it.
-    bool ok() const { return !image_.isNull(); }
-    QImage Take() { return std::move(image_); }
-
-    // Takes row y (top row first) of red, green, blue bytes.
-    void Row(std::int32_t y, const std::uint8_t* rgb)
-    {
-        if (n_ == 1) {
-            std::copy_n(rgb, static_cast<std::size_t>(width_) * 3, image_.scanLine(y));
-            return;
-        }
-        std::uint32_t* sum = sums_.data();
-        for (std::int32_t x = 0; x < width_; sum += 3)
-            for (std::int32_t k = 0; k < n_ && x < width_; ++k, ++x, rgb += 3) {
-                sum[0] += rgb[0];
-                sum[1] += rgb[1];
-                sum[2] += rgb[2];
-            }
-        if (++rows_ == n_ || y + 1 == height_)
-            Flush(y / n_);
-    }
-
-  private:
-    void Flush(int outRow)
-    {
-        uchar* out = image_.scanLine(outRow);
-        for (int bx = 0; bx < image_.width(); ++bx) {
-            const auto columns = static_cast<std::uint32_t>(std::min(n_, width_ - bx * n_));
-            const std::uint32_t count = columns * static_cast<std::uint32_t>(rows_);
-            for (std::size_t c = 0; c < 3; ++c) {
-                std::uint32_t& sum = sums_[static_cast<std::size_t>(bx) * 3 + c];
-                out[static_cast<std::size_t>(bx) * 3 + c] = static_cast<uchar>((sum + count / 2) / count);
-                sum = 0;
-            }
-        }
-        rows_ = 0;
-    }
-
-    std::int32_t width_;
-    std::int32_t height_;
-    std::int32_t n_;
-    QImage image_;
-    std::vector<std::uint32_t> sums_; // red, green, blue of each block of the rows taken
-    std::int32_t rows_ = 0;
-};
-
 PreviewImage Refused(const QString& reason)
 {
     return {QImage(), reason};
@@ -96,8 +37,21 @@ QString NoMemory()
     return QStringLiteral("Nicht genug Arbeitsspeicher für die Vorschau");
 }
 
-// Joins the file's row source to the picture, widened to red, green and blue.
-PreviewImage LoadRows(const QString& path, const std::atomic<bool>& cancel)
+// The side of the square box that makes a width x height picture fit area, the aspect
+// kept, and never above kMaxPreviewSide.
+std::int32_t BoxSide(std::int32_t width, std::int32_t height, QSize area)
+{
+    if (area.isEmpty())
+        return kMaxPreviewSide;
+    const std::int64_t longer = std::max(width, height);
+    const std::int64_t side = std::min(std::int64_t{area.width()} * longer / std::max(1, width),
+                                       std::int64_t{area.height()} * longer / std::max(1, height));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(side, 1, kMaxPreviewSide));
+}
+
+// Joins the file's row source to a reducer of the box's size: each row is averaged into
+// the picture as it comes, which is never held at full size.
+PreviewImage LoadRows(const QString& path, const std::atomic<bool>& cancel, QSize area)
 {
     auto opened = OpenPictureSource(ToPath(path));
     if (cancel)
@@ -108,37 +62,33 @@ PreviewImage LoadRows(const QString& path, const std::atomic<bool>& cancel)
     const PictureInfo& info = source.Info();
     QImage image;
     if (info.width > 0 && info.height > 0) {
-        Reducer picture(info.width, info.height);
-        if (!picture.ok())
+        BoxReducer reducer(BoxSide(info.width, info.height, area));
+        const Status status = CopyRows(source, reducer, [&](std::int32_t) { return !cancel; });
+        if (cancel)
+            return {};
+        if (!status)
+            return Refused(status.error().code == ErrorCode{IoError::OutOfMemory}
+                               ? NoMemory()
+                               : ToQString(Describe(status.error())));
+        image = QImage(reducer.Width(), reducer.Height(), QImage::Format_RGB888);
+        if (image.isNull())
             return Refused(NoMemory());
-        Bytes row(info.RowBytes());
-        Bytes rgb(info.format == RowFormat::Rgb24 ? 0 : static_cast<std::size_t>(info.width) * 3);
-        for (std::int32_t y = 0; y < info.height; ++y) {
-            if (cancel)
-                return {};
-            if (auto status = source.ReadRow(row); !status)
-                return Refused(ToQString(Describe(status.error())));
-            if (info.format == RowFormat::Rgb24) {
-                picture.Row(y, row.data());
-            } else {
-                ConvertRow(info.format, row, RowFormat::Rgb24, rgb.data());
-                picture.Row(y, rgb.data());
-            }
-        }
-        image = picture.Take();
+        const auto rowBytes = static_cast<std::size_t>(reducer.Width()) * 3;
+        for (std::int32_t y = 0; y < reducer.Height(); ++y)
+            std::copy_n(reducer.Row(y).data(), rowBytes, image.scanLine(y));
     }
     return {image, SizeText(info.width, info.height, QString::fromStdString(info.description))};
 }
 
 } // namespace
 
-PreviewImage LoadPreview(const QString& path, const std::atomic<bool>& cancel)
+PreviewImage LoadPreview(const QString& path, const std::atomic<bool>& cancel, QSize area)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     try {
         if (suffix == QStringLiteral("gfp") || suffix == QStringLiteral("tga") ||
             suffix == QStringLiteral("png"))
-            return LoadRows(path, cancel);
+            return LoadRows(path, cancel, area);
         return Refused(QStringLiteral("Unbekanntes Bildformat"));
     } catch (const std::bad_alloc&) {
         return Refused(NoMemory());
@@ -174,8 +124,6 @@ void PreviewBox::Show(const QString& path)
         QStringLiteral("%1 %2").arg(file.size()).arg(file.lastModified().toMSecsSinceEpoch());
     if (path == path_ && stamp == stamp_)
         return;
-    *cancel_ = true;
-    cancel_ = std::make_shared<std::atomic<bool>>(false);
     path_ = path;
     stamp_ = stamp;
     // The old picture goes at once, so that it is never taken for the new one.
@@ -183,7 +131,17 @@ void PreviewBox::Show(const QString& path)
     scaled_ = QPixmap();
     info_->setText(QStringLiteral("Lade …"));
     update();
-    watcher_.setFuture(QtConcurrent::run([path, cancel = cancel_] { return LoadPreview(path, *cancel); }));
+    Decode();
+}
+
+// Decodes path_ reduced to the picture area as it is now.
+void PreviewBox::Decode()
+{
+    *cancel_ = true;
+    cancel_ = std::make_shared<std::atomic<bool>>(false);
+    area_ = PictureArea().size();
+    watcher_.setFuture(QtConcurrent::run(
+        [path = path_, cancel = cancel_, area = area_] { return LoadPreview(path, *cancel, area); }));
 }
 
 void PreviewBox::Clear()
@@ -220,11 +178,20 @@ QRect PreviewBox::PictureRect() const
     return {0, 0, width(), std::max(0, height() - kInfoHeight - kGap)};
 }
 
+QRect PreviewBox::PictureArea() const
+{
+    return PictureRect().adjusted(2, 2, -2, -2);
+}
+
 void PreviewBox::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     info_->setGeometry(0, height() - kInfoHeight, width(), kInfoHeight);
     scaled_ = QPixmap();
+    // A picture reduced for the old area is reduced again for the new one; until then Qt
+    // scales the one shown.
+    if (!path_.isEmpty() && area_ != PictureArea().size() && (IsLoading() || !display_.isNull()))
+        Decode();
 }
 
 void PreviewBox::paintEvent(QPaintEvent*)
@@ -239,10 +206,13 @@ void PreviewBox::paintEvent(QPaintEvent*)
     style()->drawPrimitive(QStyle::PE_Frame, &frame, &painter, this);
     if (display_.isNull())
         return;
-    const QRect area = PictureRect().adjusted(2, 2, -2, -2);
+    const QRect area = PictureArea();
+    // The picture comes reduced to the area; a smaller one is enlarged pixel for pixel, so
+    // that small pictures stay sharp.
     const QSize fit = display_.size().scaled(area.size(), Qt::KeepAspectRatio);
-    if (scaled_.size() != fit && !fit.isEmpty()) {
-        // Reduced smoothly; enlarged pixel for pixel, so that small pictures stay sharp.
+    if (scaled_.isNull() && fit == display_.size()) {
+        scaled_ = QPixmap::fromImage(display_);
+    } else if (scaled_.size() != fit && !fit.isEmpty()) {
         const bool reduce = fit.width() < display_.width();
         scaled_ = QPixmap::fromImage(display_.scaled(
             fit, Qt::IgnoreAspectRatio, reduce ? Qt::SmoothTransformation : Qt::FastTransformation));

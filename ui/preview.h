@@ -22,10 +22,11 @@ struct PreviewImage {
 // The largest side of a preview picture: enough for a screen.
 inline constexpr int kMaxPreviewSide = 2048;
 
-// Decodes the GFP, TGA or PNG picture at path (chosen by its extension) through its row source. Stops early, with a null
-// image and no text, once cancel is set. A picture wider or higher than kMaxPreviewSide
-// comes back reduced by a whole factor, each block of n x n pixels averaged into one.
-PreviewImage LoadPreview(const QString& path, const std::atomic<bool>& cancel);
+// Decodes the GFP, TGA or PNG picture at path (chosen by its extension) through its row
+// source. Stops early, with a null image and no text, once cancel is set. A picture larger
+// than area (no larger than kMaxPreviewSide a side; an empty area: that square) comes back
+// reduced to fit it, the aspect kept, averaged in one pass as the rows come.
+PreviewImage LoadPreview(const QString& path, const std::atomic<bool>& cancel, QSize area = {});
 
 class PreviewBox : public QWidget {
     Q_OBJECT
@@ -62,6 +63,8 @@ class PreviewBox : public QWidget {
 
   private:
     QRect PictureRect() const;
+    QRect PictureArea() const; // inside the frame
+    void Decode();
     void Decoded();
 
     QLabel* info_ = nullptr;
@@ -69,6 +72,7 @@ class PreviewBox : public QWidget {
     std::shared_ptr<std::atomic<bool>> cancel_;
     QString path_;
     QString stamp_;  // size and time of the file shown, to notice a change on disk
+    QSize area_;     // the area the picture shown or being decoded is reduced to
     QImage display_; // the picture, as LoadPreview gave it
     QPixmap scaled_; // display_ scaled to the picture area, kept until the area changes
 };

@@ -21,6 +21,8 @@ Bytes StoredPixels(const TgaSpec& spec)
             const Bgra& p = spec.picture[static_cast<std::size_t>(row * width + column)];
             if (spec.pixelDepth == 8) {
                 out.push_back(p.blue);
+            } else if (spec.pixelDepth == 16 && (spec.imageType == 3 || spec.imageType == 11)) {
+                out.insert(out.end(), {p.blue, p.alpha});
             } else if (spec.pixelDepth == 15 || spec.pixelDepth == 16) {
                 const int v = (p.red >> 3) << 10 | (p.green >> 3) << 5 | (p.blue >> 3);
                 out.push_back(static_cast<std::uint8_t>(v & 0xFF));

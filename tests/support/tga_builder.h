@@ -43,7 +43,8 @@ struct TgaSpec {
 
 // The pixels of the picture in file order: rows as imageDescriptor says, each pixel in
 // pixelDepth / 8 bytes (5-5-5 at 15 and 16 bits, from the top 5 bits of each channel; the
-// blue byte alone at 8 bits, as a grey value or a colour index).
+// blue byte alone at 8 bits, as a grey value or a colour index; grey at 16 bits: blue, then
+// alpha).
 Bytes StoredPixels(const TgaSpec& spec);
 
 // The whole TGA file.

@@ -83,21 +83,21 @@ class PreviewTest : public QObject {
         wide.height = 3;
         wide.compressed = false;
         QTest::newRow("wider than a preview keeps")
-            << "w.gfp" << bytes(test::MakeGfp(wide)) << "5000 × 3, GFP, unkomprimiert" << QSize(1667, 1)
+            << "w.gfp" << bytes(test::MakeGfp(wide)) << "5000 × 3, GFP, unkomprimiert" << QSize(2048, 1)
             << QList<QRgb>();
 
         // Red and blue columns by turns: each 2 x 2 block averages to purple.
         test::GfpSpec striped;
-        striped.width = 2050;
+        striped.width = 4096;
         striped.height = 2;
-        for (int k = 0; k < 2050 * 2; ++k) {
+        for (int k = 0; k < 4096 * 2; ++k) {
             const std::uint16_t value = k % 2 == 0 ? 0xF800 : 0x001F;
             striped.pixels.push_back(static_cast<std::uint8_t>(value & 0xFF));
             striped.pixels.push_back(static_cast<std::uint8_t>(value >> 8));
         }
         QTest::newRow("larger than a preview: blocks averaged")
-            << "s.gfp" << bytes(test::MakeGfp(striped)) << "2050 × 2, GFP, zlib" << QSize(1025, 1)
-            << QList<QRgb>(1025, qRgb(128, 0, 128));
+            << "s.gfp" << bytes(test::MakeGfp(striped)) << "4096 × 2, GFP, zlib" << QSize(2048, 1)
+            << QList<QRgb>(2048, qRgb(128, 0, 128));
 
         Bytes cut = Gfp(16, true);
         cut.resize(100);
@@ -137,6 +137,12 @@ class PreviewTest : public QObject {
         box.Show(test::Q(file));
         QTRY_COMPARE_WITH_TIMEOUT(box.Info(), info, 10000);
         QCOMPARE(box.Picture().isNull(), preview.image.isNull());
+        // Reduced straight to the area inside the frame, never enlarged.
+        const QSize area(300 - 4, 300 - 30 - 2 - 4);
+        const QSize shown = box.Picture().size();
+        QVERIFY(shown.width() <= area.width() && shown.height() <= area.height());
+        QVERIFY(shown == preview.image.size() || shown.width() == area.width() ||
+                shown.height() == area.height());
     }
 
     void cancelledGivesNothing()
