@@ -48,6 +48,12 @@ const std::vector<CommandHelp> kCommands = {
      "das Bild EINTRAG (Name oder #N) durch eine GFP, TGA\n"
      "oder PNG ersetzen (altes ARCHIV nach ARCHIV.bak)",
      kPackingOptions},
+    {"edit", "edit [--uncompressed | --fast] ARCHIV EINTRAG | GFP",
+     "das Bild EINTRAG (Name oder #N) oder die GFP als PNG\n"
+     "im Bildbearbeiter öffnen (VARNOX_EDITOR, sonst\n"
+     "xdg-open); ein geändert gespeichertes Bild wird\n"
+     "übernommen wie bei replace und png2gfp",
+     kPackingOptions},
     {"thumbnail", "thumbnail [-s GRÖSSE] GFP PNG",
      "die GFP verkleinert als PNG schreiben, in ein Quadrat\n"
      "von GRÖSSE Pixeln eingepasst (Vorgabe 256, nie\n"
