@@ -5,6 +5,7 @@
 #include "jobs/edit.h"
 #include "jobs/report.h"
 #include "jobs/restore.h"
+#include "jobs/sidepicture.h"
 #include "ui/dirlistbox.h"
 #include "ui/editwatch.h"
 #include "ui/filelistbox.h"
@@ -330,6 +331,11 @@ void Form1::MakeControls()
                          QStringLiteral("Schreibt alle Einträge und archive.txt in einen Ordner"));
     btnextractsel =
         make(new QPushButton(QStringLiteral("Aus&wahl entpacken…"), this), "btnextractsel", QString());
+    chkpng = make(new QCheckBox(QStringLiteral("Bilder auch als PN&G"), this), "chkpng",
+                  QStringLiteral("\"Alle entpacken…\" schreibt jedes Bild auch als PNG neben seine GFP; "
+                                 "\"Packen…\" übernimmt eine geänderte PNG"));
+    btnpack = make(new QPushButton(QStringLiteral("&Packen…"), this), "btnpack",
+                   QStringLiteral("Packt einen Ordner mit archive.txt in ein Archiv"));
     btnreplace = make(new QPushButton(QStringLiteral("&Ersetzen…"), this), "btnreplace", QString());
     btnrestore = make(new QPushButton(QStringLiteral("Wieder&herstellen"), this), "btnrestore", QString());
     btnedit = make(new QPushButton(QStringLiteral("Bearbe&iten…"), this), "btnedit", QString());
@@ -346,9 +352,9 @@ void Form1::MakeControls()
                      QStringLiteral("Bricht die laufende Arbeit nach dem Eintrag in Arbeit ab"));
     btncancel->setEnabled(false);
 
-    QWidget* const tabOrder[] = {filFile,       txtinfo,      txtfilter, lstitems,   btnextractall,
-                                 btnextractsel, btnreplace,   btnedit,   btnrestore, Check1,
-                                 Dir1,          btnconverter, btncancel};
+    QWidget* const tabOrder[] = {filFile,       txtinfo,    txtfilter, lstitems,     btnextractall,
+                                 btnextractsel, btnreplace, btnedit,   btnrestore,   btnpack,
+                                 chkpng,        Check1,     Dir1,      btnconverter, btncancel};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     filFile->setFocus();
@@ -371,6 +377,7 @@ void Form1::ConnectControls()
     connect(btnextractall, &QPushButton::clicked, this, &Form1::btnextractall_Click);
     connect(btnextractsel, &QPushButton::clicked, this, &Form1::btnextractsel_Click);
     connect(btnreplace, &QPushButton::clicked, this, &Form1::btnreplace_Click);
+    connect(btnpack, &QPushButton::clicked, this, &Form1::btnpack_Click);
     connect(btnrestore, &QPushButton::clicked, this, &Form1::btnrestore_Click);
     connect(btnedit, &QPushButton::clicked, this, &Form1::btnedit_Click);
     connect(txtfilter, &QLineEdit::textChanged, this, &Form1::txtfilter_Change);
@@ -463,6 +470,7 @@ void Form1::ApplyEnabled()
     Dir1->setEnabled(!own);
     btncancel->setEnabled(own && cancellable_);
     btnextractall->setEnabled(!busy && model_ != nullptr);
+    btnpack->setEnabled(!busy);
     const bool selection = model_ != nullptr && !SelectedItems().empty();
     btnextractsel->setEnabled(!busy && selection);
     btnextractsel->setToolTip(
@@ -544,7 +552,9 @@ void Form1::PlaceControls()
     at(btnreplace, Twips(6960, 3060, 2340, 375), right, half, 0, 0);
     at(btnrestore, Twips(9420, 3060, 2340, 375), right, half, 0, 0);
     at(btnedit, Twips(6960, 3480, 2340, 375), right, half, 0, 0);
-    at(preview, Twips(6960, 3960, 4800, 2115), right, half, items, dy - half);
+    at(btnpack, Twips(9420, 3480, 2340, 375), right, half, 0, 0);
+    at(chkpng, Twips(6960, 3900, 4800, 300), right, half, items, 0);
+    at(preview, Twips(6960, 4260, 4800, 1815), right, half, items, dy - half);
     at(prgjob, Twips(120, 6195, 2055, 345), 0, dy, lists, 0);
     at(lblinfo, Twips(2280, 6210, 8265, 300), lists, dy, dx - lists, 0);
     at(btncancel, Twips(10665, 6180, 1095, 375), dx, dy, 0, 0);
@@ -837,7 +847,9 @@ void Form1::Extract(const std::vector<std::size_t>& only)
     auto result = std::make_shared<jobs::ExtractResult>();
     const bool started = runner_->Start(
         this,
-        [this, result, archive = ToPath(archive_), to = ToPath(folder), only](jobs::JobProgress&) {
+        [this, result, archive = ToPath(archive_), to = ToPath(folder), only,
+         pictures = only.empty() && chkpng->isChecked() ? jobs::SidePicture::Png
+                                                        : jobs::SidePicture::None](jobs::JobProgress&) {
             // As the conversions do: a file of other content is replaced only when the user says so.
             const jobs::ReplaceQuestion ask = [this](const Path& target) {
                 return runner_->Ask([this, target] {
@@ -849,7 +861,7 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 });
             };
             try {
-                *result = jobs::ExtractArchive(module_, archive, to, only, ask);
+                *result = jobs::ExtractArchive(module_, archive, to, only, ask, pictures);
             } catch (const std::exception& error) {
                 result->ok = false;
                 result->refusal = {PathText(archive), error.what()};
@@ -867,6 +879,75 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 ShowStatus(lblinfo, QStringLiteral("%1 nach %2%3, %4")
                                         .arg(written, QDir::toNativeSeparators(folder), replaced,
                                              ToQString(result->status)));
+            } else {
+                ShowStatus(lblinfo, {});
+                EndJobBar(prgjob, QStringLiteral("Abgelehnt"), false);
+                if (!closing_)
+                    ShowMessage(ToQString(jobs::MessageText(result->refusal)));
+            }
+            RefreshLists();
+            if (closing_)
+                deleteLater();
+        });
+    if (started)
+        StartedJob(false);
+}
+
+void Form1::btnpack_Click()
+{
+    if (runner_->IsBusy())
+        return;
+    const QString start = archive_.isEmpty() ? Dir1->path() : QFileInfo(archive_).path();
+    const QString caption = QStringLiteral("Ordner mit archive.txt packen");
+    const QString folder = chooseFolder_ ? chooseFolder_(caption, start)
+                                         : QFileDialog::getExistingDirectory(this, caption, start);
+    if (folder.isEmpty())
+        return;
+    if (!QFileInfo(QDir(folder).filePath(QString::fromUtf8(kManifestName))).isFile()) {
+        ShowMessage(
+            QStringLiteral("%1: Der Ordner hat keine archive.txt").arg(QDir::toNativeSeparators(folder)));
+        return;
+    }
+    const QString saveCaption = QStringLiteral("Archiv schreiben");
+    const QString filter = QStringLiteral("RES-Archive (*.res)");
+    const QString proposed = QDir(folder).absolutePath() + QStringLiteral(".res");
+    const QString archive = chooseFile_
+                                ? chooseFile_(saveCaption, proposed, filter)
+                                : QFileDialog::getSaveFileName(this, saveCaption, proposed, filter, nullptr,
+                                                               QFileDialog::DontConfirmOverwrite);
+    if (archive.isEmpty())
+        return;
+    if (QFileInfo::exists(archive) &&
+        AskQuestion(this, questions_,
+                    QStringLiteral("Das Archiv gibt es schon:\n%1\n\nSoll es ersetzt werden? "
+                                   "Das alte wird als %2.bak aufbewahrt.")
+                        .arg(QDir::toNativeSeparators(archive), QFileInfo(archive).fileName()),
+                    false) != jobs::ReplaceAnswer::Yes)
+        return;
+    PackFolder(folder, archive);
+}
+
+// Packs folder into archive on the worker.
+void Form1::PackFolder(const QString& folder, const QString& archive)
+{
+    ShowStatus(lblinfo, QStringLiteral("Packe …"));
+    auto result = std::make_shared<jobs::PackResult>();
+    const bool started = runner_->Start(
+        this,
+        [result, from = ToPath(folder), to = ToPath(archive)](jobs::JobProgress&) {
+            try {
+                *result = jobs::PackArchive(from, to);
+            } catch (const std::exception& error) {
+                result->ok = false;
+                result->refusal = {PathText(to), error.what()};
+            }
+        },
+        [this, result, archive] {
+            EndedJob();
+            if (result->ok) {
+                ShowStatus(lblinfo, QStringLiteral("%1 Einträge nach %2 gepackt")
+                                        .arg(result->items)
+                                        .arg(QDir::toNativeSeparators(archive)));
             } else {
                 ShowStatus(lblinfo, {});
                 EndJobBar(prgjob, QStringLiteral("Abgelehnt"), false);

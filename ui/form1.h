@@ -80,6 +80,10 @@ class Form1 : public QWidget {
     // "Alle entpacken…": every item and archive.txt; "Auswahl entpacken…": the selected items.
     QPushButton* btnextractall = nullptr;
     QPushButton* btnextractsel = nullptr;
+    // "Bilder auch als PNG": "Alle entpacken…" writes each picture also as a PNG beside its GFP.
+    QCheckBox* chkpng = nullptr;
+    // "Packen…": a folder with archive.txt into an archive (the old one kept as its .bak).
+    QPushButton* btnpack = nullptr;
     QPushButton* btnreplace = nullptr;
     // Puts the selected archive back from its ".bak"; brings back the converter window.
     QPushButton* btnrestore = nullptr;
@@ -93,6 +97,7 @@ class Form1 : public QWidget {
     void btnextractall_Click();
     void btnextractsel_Click();
     void btnreplace_Click();
+    void btnpack_Click();
     void btnrestore_Click();
     void btnedit_Click();
     void txtfilter_Change();
@@ -147,6 +152,7 @@ class Form1 : public QWidget {
     void ShowItemPreview(int index);
     void Extract(const std::vector<std::size_t>& only);
     QString ChooseExtractFolder();
+    void PackFolder(const QString& folder, const QString& archive);
     QString ReplaceToolTip(int selected) const;
     QString SelectedArchive() const;
     void RefreshLists();
