@@ -3,7 +3,10 @@
 // copying that archive once, and the peak memory of extract and pack with a 1.5 GiB item.
 
 #include "bench/ratio.h"
+#include "formats/gfp.h"
+#include "formats/png.h"
 #include "jobs/archive.h"
+#include "jobs/sidepicture.h"
 
 #include <benchmark/benchmark.h>
 
@@ -203,6 +206,55 @@ void PackPlainCopy(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kItems);
 }
 
+// Extract with every picture also written as a PNG beside its GFP.
+void ExtractPng(benchmark::State& state)
+{
+    Folder& folder = TheFolder();
+    for (auto _ : state) {
+        Module1 module;
+        if (!jobs::ExtractArchive(module, folder.path / "many.res", folder.path / "again-png", {}, {},
+                                  jobs::SidePicture::Png)
+                 .ok)
+            state.SkipWithError("extract --png failed");
+    }
+    state.SetItemsProcessed(state.iterations() * kItems);
+}
+
+// The many-item archive extracted with PNGs, every PNG then replaced by one of other pixels.
+const Path& ChangedFolder()
+{
+    static const Path changed = [] {
+        Folder& folder = TheFolder();
+        const Path to = folder.path / "changed";
+        Module1 module;
+        if (!jobs::ExtractArchive(module, folder.path / "many.res", to, {}, {}, jobs::SidePicture::Png).ok)
+            throw std::runtime_error("cannot extract with PNGs");
+        folder.Write("other.gfp", RawGfp(9, 7));
+        auto source = OpenGfpSource(folder.path / "other.gfp");
+        AtomicFile out;
+        if (!source || !out.Open(folder.path / "other.png") || !CopyRows(**source, *MakePngSink(out)) ||
+            !out.Commit())
+            throw std::runtime_error("cannot write other.png");
+        for (std::int32_t i = 0; i < kItems; ++i)
+            if (i % 4 != 3)
+                std::filesystem::copy_file(folder.path / "other.png", to / ("i" + std::to_string(i) + ".png"),
+                                           std::filesystem::copy_options::overwrite_existing);
+        return to;
+    }();
+    return changed;
+}
+
+// Pack of a folder whose every picture was changed as a PNG: each converted into its GFP.
+void PackChanged(benchmark::State& state)
+{
+    const Path& changed = ChangedFolder();
+    for (auto _ : state) {
+        if (!jobs::PackArchive(changed, TheFolder().path / "packed-changed.res").ok)
+            state.SkipWithError("pack failed");
+    }
+    state.SetItemsProcessed(state.iterations() * kItems);
+}
+
 void Replace(benchmark::State& state)
 {
     Folder& folder = TheFolder();
@@ -241,6 +293,8 @@ BENCHMARK(ExtractOneName)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(ExtractPlainCopy)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(Pack)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(PackPlainCopy)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(ExtractPng)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(PackChanged)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Replace)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(CopyArchive)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -2,6 +2,7 @@
 #include "cli/help.h"
 #include "jobs/archive.h"
 #include "jobs/report.h"
+#include "jobs/sidepicture.h"
 
 #include <algorithm>
 #include <iostream>
@@ -29,11 +30,40 @@ std::string ReplacedLine(const std::vector<std::string>& replaced)
     return line + " (" + std::to_string(replaced.size()) + (replaced.size() == 1 ? " Datei)\n" : " Dateien)\n");
 }
 
+// Takes the options among args (each of them at most one of the group), leaving the others
+// in rest; false for an unknown option or two of the group.
+template <class Value>
+bool TakeOption(const Args& args, const std::vector<std::pair<std::string, Value>>& options, Value& value,
+                Args& rest)
+{
+    int taken = 0;
+    for (const auto& arg : args) {
+        const auto found =
+            std::find_if(options.begin(), options.end(), [&](const auto& o) { return o.first == arg; });
+        if (found != options.end()) {
+            value = found->second;
+            ++taken;
+        } else if (IsOption(arg)) {
+            return false;
+        } else {
+            rest.push_back(arg);
+        }
+    }
+    return taken <= 1;
+}
+
+const std::vector<std::pair<std::string, GfpPacking>> kPackings = {
+    {"--uncompressed", GfpPacking::Uncompressed}, {"--fast", GfpPacking::Fast}};
+
 } // namespace
 
-int RunExtract(const Args& args)
+int RunExtract(const Args& all)
 {
-    if (args.empty() || args.size() > 2 || std::any_of(args.begin(), args.end(), IsOption)) {
+    jobs::SidePicture pictures = jobs::SidePicture::None;
+    Args args;
+    if (!TakeOption<jobs::SidePicture>(
+            all, {{"--png", jobs::SidePicture::Png}, {"--tga", jobs::SidePicture::Tga}}, pictures, args) ||
+        args.empty() || args.size() > 2) {
         PrintError(UsageLine("extract"));
         return kExitUsage;
     }
@@ -44,7 +74,7 @@ int RunExtract(const Args& args)
         return kExitFailed;
     }
     Module1 module;
-    const jobs::ExtractResult result = jobs::ExtractArchive(module, archive, folder);
+    const jobs::ExtractResult result = jobs::ExtractArchive(module, archive, folder, {}, {}, pictures);
     std::string out;
     for (const auto& note : result.notes)
         out += note + '\n';
@@ -62,13 +92,15 @@ int RunExtract(const Args& args)
     return kExitOk;
 }
 
-int RunPack(const Args& args)
+int RunPack(const Args& all)
 {
-    if (args.size() != 2 || std::any_of(args.begin(), args.end(), IsOption)) {
+    GfpPacking packing = GfpPacking::Zlib;
+    Args args;
+    if (!TakeOption(all, kPackings, packing, args) || args.size() != 2) {
         PrintError(UsageLine("pack"));
         return kExitUsage;
     }
-    const jobs::PackResult result = jobs::PackArchive(Path(args[0]), Path(args[1]));
+    const jobs::PackResult result = jobs::PackArchive(Path(args[0]), Path(args[1]), packing);
     if (!result.ok) {
         PrintError(jobs::MessageText(result.refusal));
         return kExitFailed;
@@ -81,19 +113,7 @@ int RunReplace(const Args& args)
 {
     GfpPacking packing = GfpPacking::Zlib;
     Args rest;
-    int packings = 0;
-    bool usable = true;
-    for (const auto& arg : args) {
-        if (arg == "--uncompressed" || arg == "--fast") {
-            packing = arg == "--fast" ? GfpPacking::Fast : GfpPacking::Uncompressed;
-            ++packings;
-        } else if (IsOption(arg)) {
-            usable = false;
-        } else {
-            rest.push_back(arg);
-        }
-    }
-    if (!usable || rest.size() != 3 || packings > 1) {
+    if (!TakeOption(args, kPackings, packing, rest) || rest.size() != 3) {
         PrintError(UsageLine("replace"));
         return kExitUsage;
     }

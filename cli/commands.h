@@ -21,6 +21,7 @@ int RunPicture2Gfp(const Args& args, jobs::PictureFormat format);
 int RunExtract(const Args& args);
 int RunPack(const Args& args);
 int RunReplace(const Args& args);
+int RunEdit(const Args& args);
 int RunThumbnail(const Args& args);
 
 // Prints "varnox-cli: message" on stderr.

@@ -37,18 +37,28 @@ const std::vector<CommandHelp>& CommandTable()
          "--fast packt schneller (libdeflate)",
          kPackingOptions},
         {"png2gfp", "png2gfp [--uncompressed | --fast] PNG GFP", "ebenso mit einer PNG", kPackingOptions},
-        {"extract", "extract ARCHIV [ORDNER]",
+        {"extract", "extract [--png | --tga] ARCHIV [ORDNER]",
          "jeden Eintrag als Datei in ORDNER schreiben (sonst\n"
          "der Ordner von unpack), dazu die Beschreibung\n"
-         "archive.txt",
-         ""},
-        {"pack", "pack ORDNER ARCHIV",
+         "archive.txt; mit --png/--tga jedes Bild auch als\n"
+         "PNG/TGA neben seiner GFP",
+         "  --png           jedes Bild auch als PNG neben seine GFP schreiben\n"
+         "  --tga           jedes Bild auch als TGA neben seine GFP schreiben\n"},
+        {"pack", "pack [--uncompressed | --fast] ORDNER ARCHIV",
          "aus ORDNER und seiner archive.txt ein Archiv bauen\n"
-         "(ein altes ARCHIV wird nach ARCHIV.bak gesichert)",
-         ""},
+         "(ein altes ARCHIV wird nach ARCHIV.bak gesichert);\n"
+         "eine geänderte PNG/TGA neben einer GFP wird\n"
+         "umgewandelt übernommen",
+         kPackingOptions},
         {"replace", "replace [--uncompressed | --fast] ARCHIV EINTRAG DATEI",
          "das Bild EINTRAG (Name oder #N) durch eine GFP, TGA\n"
          "oder PNG ersetzen (altes ARCHIV nach ARCHIV.bak)",
+         kPackingOptions},
+        {"edit", "edit [--uncompressed | --fast] ARCHIV EINTRAG | GFP",
+         "das Bild EINTRAG (Name oder #N) oder die GFP als PNG\n"
+         "im Bildbearbeiter öffnen (VARNOX_EDITOR, sonst\n"
+         "xdg-open); ein geändert gespeichertes Bild wird\n"
+         "übernommen wie bei replace und png2gfp",
          kPackingOptions},
         {"thumbnail", "thumbnail [-s GRÖSSE] GFP PNG",
          "die GFP verkleinert als PNG schreiben, in ein Quadrat\n"

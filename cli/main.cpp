@@ -53,6 +53,8 @@ int RunCommand(const std::string& command, const Args& args)
         return RunPack(args);
     if (command == "replace")
         return RunReplace(args);
+    if (command == "edit")
+        return RunEdit(args);
     if (command == "thumbnail")
         return RunThumbnail(args);
     return RunHelp(args);

@@ -289,10 +289,11 @@ Status GfpSource::Fault(GfpError code) const
     return Error{code, path_, code == GfpError::CannotOpen ? file_.error() : std::error_code(), {}};
 }
 
-Status GfpSource::Open(const Path& path, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel)
+Status GfpSource::Open(const Path& path, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel,
+                       const Folder* in)
 {
     path_ = path;
-    if (!file_.Open(path))
+    if (!(in != nullptr ? file_.OpenIn(*in, path.filename().string()) : file_.Open(path)))
         return Fault(GfpError::CannotOpen);
     FirstError fail;
     const GfpLayout layout = ReadGfpLayout(file_, picture, pixel, fail);
@@ -445,12 +446,12 @@ Status GfpSource::Drain()
     return {};
 }
 
-Result<std::unique_ptr<RowSource>> OpenGfpSource(const Path& path, GfpHead* head)
+Result<std::unique_ptr<RowSource>> OpenGfpSource(const Path& path, GfpHead* head, const Folder* in)
 {
     GfpHead scratch;
     GfpHead& into = head != nullptr ? *head : scratch;
     auto source = std::make_unique<GfpSource>();
-    if (auto status = source->Open(path, into.picture, into.pixel); !status)
+    if (auto status = source->Open(path, into.picture, into.pixel, in); !status)
         return status.error();
     if (!source->Upright()) {
         // A picture whose rows cannot be handed on is named for its damage first.

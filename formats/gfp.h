@@ -117,7 +117,8 @@ public:
     GfpSource(const GfpSource&) = delete;
     GfpSource& operator=(const GfpSource&) = delete;
 
-    Status Open(const Path& path, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel);
+    Status Open(const Path& path, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel,
+                const Folder* in = nullptr);
 
     const PictureInfo& Info() const override { return info_; }
     // Width and height not negative and whole bytes per pixel: rows can be handed on.
@@ -160,7 +161,9 @@ private:
 
 // Opens a GFP as a source of RGB565 rows (GfpSource), refusing one whose rows cannot be
 // read. head, when given, receives both blocks.
-Result<std::unique_ptr<RowSource>> OpenGfpSource(const Path& path, GfpHead* head = nullptr);
+// With in given, path names a file of that held folder, opened without following a link.
+Result<std::unique_ptr<RowSource>> OpenGfpSource(const Path& path, GfpHead* head = nullptr,
+                                                 const Folder* in = nullptr);
 
 // Told the pixel block (width and height not negative) before any row is handed on;
 // returns whether the rows are wanted.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <unordered_set>
 
 namespace varnox {
@@ -23,6 +24,7 @@ std::string Describe(ManifestError error)
         return "Der Dateiname fehlt, ist \".\" oder \"..\" oder enthält \"/\", \"\\\" oder Steuerzeichen";
     case ManifestError::BadNameField:
         return "Das Namensfeld ist länger als 256 Bytes oder enthält Zeichen außerhalb von Latin-1";
+    case ManifestError::BadChecksum: return "Ungültige Prüfsumme (erwartet: 8 Hexziffern-8 Hexziffern)";
     case ManifestError::BadOption: return "Unbekannte, unvollständige oder doppelte Angabe";
     case ManifestError::VorspannTwice: return "Die Zeile \"vorspann\" steht mehr als einmal da";
     case ManifestError::DirectoryTwice: return "Die Zeile \"verzeichnis\" steht mehr als einmal da";
@@ -38,6 +40,7 @@ std::string Describe(ManifestError error)
 namespace {
 
 constexpr std::string_view kFillWord = "füllung";
+constexpr std::string_view kChecksumWord = "prüfsumme";
 constexpr std::string_view kHexPrefix = "hex:";
 
 // Code points of UTF-8 text; nullopt for malformed, overlong or surrogate sequences.
@@ -228,11 +231,32 @@ std::optional<NameField> NameFieldOf(std::u32string_view points)
     return field;
 }
 
-// Reads "füllung FILL" and "name NAME" pairs from tokens[first] on, each at most once.
-ManifestError ParseOptions(const std::vector<Token>& tokens, std::size_t first, Fill& fill,
-                           std::optional<NameField>* nameField)
+// "GGGGGGGG-PPPPPPPP": the CRC-32 of a picture's GFP file and of its pixels, in hex.
+std::optional<PictureChecksum> ParseChecksum(const Token& token)
 {
-    bool sawFill = false, sawName = false;
+    const std::string text = token.quoted ? std::string() : token.Text();
+    if (text.size() != 17 || text[8] != '-')
+        return std::nullopt;
+    const auto word = [&](std::size_t at) -> std::optional<std::uint32_t> {
+        std::uint32_t value = 0;
+        const auto [end, error] = std::from_chars(text.data() + at, text.data() + at + 8, value, 16);
+        if (error != std::errc() || end != text.data() + at + 8 || text[at] == '+' || text[at] == '-')
+            return std::nullopt;
+        return value;
+    };
+    const auto gfp = word(0), pixels = word(9);
+    if (!gfp || !pixels)
+        return std::nullopt;
+    return PictureChecksum{*gfp, *pixels};
+}
+
+// Reads "füllung FILL", "name NAME" and "prüfsumme SUMS" pairs from tokens[first] on, each at
+// most once; the last two only for an item.
+ManifestError ParseOptions(const std::vector<Token>& tokens, std::size_t first, Fill& fill,
+                           std::optional<NameField>* nameField,
+                           std::optional<PictureChecksum>* checksum = nullptr)
+{
+    bool sawFill = false, sawName = false, sawSum = false;
     for (std::size_t i = first; i < tokens.size(); i += 2) {
         const std::string word = tokens[i].quoted ? std::string() : tokens[i].Text();
         if (i + 1 >= tokens.size())
@@ -248,6 +272,11 @@ ManifestError ParseOptions(const std::vector<Token>& tokens, std::size_t first, 
             if (!*nameField)
                 return ManifestError::BadNameField;
             sawName = true;
+        } else if (word == kChecksumWord && checksum != nullptr && !sawSum) {
+            *checksum = ParseChecksum(tokens[i + 1]);
+            if (!*checksum)
+                return ManifestError::BadChecksum;
+            sawSum = true;
         } else {
             return ManifestError::BadOption;
         }
@@ -268,7 +297,7 @@ ManifestError ParseItem(const std::vector<Token>& tokens, ManifestItem& item)
     item.file = tokens[2].Text();
     if (IsUnsafeFileName(item.file))
         return ManifestError::BadFileName;
-    return ParseOptions(tokens, 3, item.fill, &item.nameField);
+    return ParseOptions(tokens, 3, item.fill, &item.nameField, &item.checksum);
 }
 
 bool IsStatusLine(std::string_view line)
@@ -435,6 +464,7 @@ std::string WriteManifest(const Manifest& manifest)
         "Verzeichnisreihenfolge.\n"
         "# füllung: Bytes nach den Daten (N Nullbytes, die Bytes in Hex oder \"DATEI\" mit den Bytes);\n"
         "# name: das ganze Namensfeld, wenn es nicht der Dateiname ohne die Endung des Typs ist.\n"
+        "# prüfsumme: CRC-32 der GFP-Datei und ihrer Pixel, wenn das Bild auch als PNG/TGA daneben liegt.\n"
         "# Einträge, die dieselbe Datei nennen, teilen sich ihre Daten. verzeichnis: hier liegen\n"
         "# Verzeichnis und Namenstabelle. vorspann: Bytes nach den 12 Bytes des Dateikopfs.\n";
     text += kManifestFormatLine;
@@ -452,6 +482,11 @@ std::string WriteManifest(const Manifest& manifest)
         AppendFillOption(line, item.fill);
         if (item.nameField)
             line += " name " + QuotedNameField(*item.nameField);
+        if (item.checksum) {
+            char sums[18];
+            std::snprintf(sums, sizeof sums, "%08x-%08x", item.checksum->gfp, item.checksum->pixels);
+            line += " " + std::string(kChecksumWord) + " " + sums;
+        }
         text += line + "\n";
     }
     if (manifest.directoryAt >= manifest.items.size())

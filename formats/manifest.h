@@ -13,9 +13,10 @@
 // "vorspann": the bytes after the 12 header bytes; "verzeichnis": where the directory and the
 // name table lie among the items' data; "füllung": bytes after a part, a count of zero bytes,
 // hex:<bytes>, or a "file" of the folder holding them; "name": the whole name field
-// (NUL-padded) when the file name does not give it. Entries naming the same file share its
-// data, laid down once. The last line tells whether packing the folder unchanged gives the
-// archive back.
+// (NUL-padded) when the file name does not give it; "prüfsumme": CRC-32 of a picture's GFP file
+// and of its pixels, written when extract also wrote the picture as PNG or TGA. Entries naming the same file
+// share its data, laid down once. The last line tells whether packing the folder unchanged gives the archive
+// back.
 
 #include "formats/archive.h"
 
@@ -42,11 +43,20 @@ struct Fill {
     bool IsEmpty() const { return length == 0 && bytes.empty() && file.empty(); }
 };
 
+// What extract wrote for a picture it also gave as a PNG or TGA: the CRC-32 of the GFP file and
+// of the picture's RGB565 rows, so that pack tells which of the two the user changed.
+struct PictureChecksum {
+    std::uint32_t gfp = 0;
+    std::uint32_t pixels = 0;
+    bool operator==(const PictureChecksum&) const = default;
+};
+
 struct ManifestItem {
     std::int32_t type = 0;
     std::string file;                   // UTF-8, a plain name in the folder
     std::optional<NameField> nameField; // when the file name does not give it
     Fill fill;                          // after the item's data
+    std::optional<PictureChecksum> checksum;
     bool operator==(const ManifestItem&) const = default;
 };
 
@@ -76,6 +86,7 @@ enum class ManifestError {
     NoItems,
     TooManyItems,
     SharedFileWithFill,
+    BadChecksum,
 };
 
 // German reason for a refused manifest.

@@ -22,12 +22,12 @@ PictureKind PictureKindOf(const Path& path)
     return PictureKind::Other;
 }
 
-Result<std::unique_ptr<RowSource>> OpenPictureSource(const Path& path)
+Result<std::unique_ptr<RowSource>> OpenPictureSource(const Path& path, const Folder* in)
 {
     switch (PictureKindOf(path)) {
-    case PictureKind::Gfp: return OpenGfpSource(path);
-    case PictureKind::Tga: return OpenTgaSource(path);
-    case PictureKind::Png: return OpenPngSource(path);
+    case PictureKind::Gfp: return OpenGfpSource(path, nullptr, in);
+    case PictureKind::Tga: return OpenTgaSource(path, nullptr, in);
+    case PictureKind::Png: return OpenPngSource(path, in);
     case PictureKind::Other: break;
     }
     return Error{TgaError::ImageType, path, {}, {}};

@@ -13,6 +13,7 @@ enum class PictureKind { Gfp, Tga, Png, Other };
 PictureKind PictureKindOf(const Path& path);
 
 // Opens the picture as a source of rows, by its extension.
-Result<std::unique_ptr<RowSource>> OpenPictureSource(const Path& path);
+// With in given, path names a file of that held folder, opened without following a link.
+Result<std::unique_ptr<RowSource>> OpenPictureSource(const Path& path, const Folder* in = nullptr);
 
 }  // namespace varnox

@@ -76,7 +76,7 @@ class PngSource final : public RowSource {
   public:
     explicit PngSource(Path path) : path_(std::move(path)) {}
 
-    Status Open();
+    Status Open(const Folder* in);
     const PictureInfo& Info() const override { return info_; }
     Status ReadRow(std::span<std::uint8_t> row) override;
 
@@ -166,9 +166,9 @@ Status PngSource::CheckHead()
     return {};
 }
 
-Status PngSource::Open()
+Status PngSource::Open(const Folder* in)
 {
-    if (!file_.Open(path_))
+    if (!(in != nullptr ? file_.OpenIn(*in, path_.filename().string()) : file_.Open(path_)))
         return Error{IoError::CannotOpen, path_, file_.error()};
     if (Status head = CheckHead(); !head)
         return head;
@@ -509,7 +509,7 @@ Status PngSink::Finish()
 
 } // namespace
 
-Result<std::unique_ptr<RowSource>> OpenPngSource(const Path& path)
+Result<std::unique_ptr<RowSource>> OpenPngSource(const Path& path, const Folder* in)
 {
     std::unique_ptr<PngSource> source;
     try {
@@ -517,7 +517,7 @@ Result<std::unique_ptr<RowSource>> OpenPngSource(const Path& path)
     } catch (const std::bad_alloc&) {
         return Error{IoError::OutOfMemory, path};
     }
-    if (Status opened = source->Open(); !opened)
+    if (Status opened = source->Open(in); !opened)
         return opened.error();
     return std::unique_ptr<RowSource>(std::move(source));
 }

@@ -18,7 +18,8 @@ constexpr std::int32_t kMaxPngSide = 32767;
 // too large size (before any large allocation), and a damaged one, with libspng's reason.
 // An interlaced picture holds its even rows (3 x width x height / 2 bytes) until its last
 // pass yields the odd ones; any other picture holds a few rows only.
-Result<std::unique_ptr<RowSource>> OpenPngSource(const Path& path);
+// With in given, path names a file of that held folder, opened without following a link.
+Result<std::unique_ptr<RowSource>> OpenPngSource(const Path& path, const Folder* in = nullptr);
 
 // A sink writing a 24-bit RGB PNG into file, which the caller opened and commits.
 std::unique_ptr<RowSink> MakePngSink(AtomicFile& file);

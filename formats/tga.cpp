@@ -134,10 +134,10 @@ private:
 class TgaSource final : public RowSource {
 public:
     // Reads and checks the header, the colour map and, for run-length data, the picture.
-    Status Open(const Path& path, TgaHeaderRecord& header);
+  Status Open(const Path& path, TgaHeaderRecord& header, const Folder* in);
 
-    const PictureInfo& Info() const override { return info_; }
-    Status ReadRow(std::span<std::uint8_t> row) override;
+  const PictureInfo& Info() const override { return info_; }
+  Status ReadRow(std::span<std::uint8_t> row) override;
 
 private:
     Status DecodeRle();
@@ -160,10 +160,10 @@ private:
     Bytes picture_;  // run-length data: the whole picture in RGB565, top row first
 };
 
-Status TgaSource::Open(const Path& path, TgaHeaderRecord& header)
+Status TgaSource::Open(const Path& path, TgaHeaderRecord& header, const Folder* in)
 {
     path_ = path;
-    if (!file_.Open(path))
+    if (!(in != nullptr ? file_.OpenIn(*in, path.filename().string()) : file_.Open(path)))
         return TgaFault(TgaError::CannotOpen, path, file_.error());
     if (!file_.ReadAt(0, header.bytes))
         return TgaFault(TgaError::Truncated, path);
@@ -392,11 +392,11 @@ private:
 
 }  // namespace
 
-Result<std::unique_ptr<RowSource>> OpenTgaSource(const Path& path, TgaHeaderRecord* header)
+Result<std::unique_ptr<RowSource>> OpenTgaSource(const Path& path, TgaHeaderRecord* header, const Folder* in)
 {
     TgaHeaderRecord scratch;
     auto source = std::make_unique<TgaSource>();
-    if (auto status = source->Open(path, header != nullptr ? *header : scratch); !status)
+    if (auto status = source->Open(path, header != nullptr ? *header : scratch, in); !status)
         return status.error();
     return std::unique_ptr<RowSource>(std::move(source));
 }

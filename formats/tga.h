@@ -59,7 +59,9 @@ std::string Describe(TgaError error);
 // grey (8 bits, or 16 with alpha), colour-mapped (8 bits), raw or run-length encoded, in
 // any origin. header, when given, receives the file's header even when the picture is
 // refused after reading it. A run-length picture is decoded at once, into its RGB565 form only.
-Result<std::unique_ptr<RowSource>> OpenTgaSource(const Path& path, TgaHeaderRecord* header = nullptr);
+// With in given, path names a file of that held folder, opened without following a link.
+Result<std::unique_ptr<RowSource>> OpenTgaSource(const Path& path, TgaHeaderRecord* header = nullptr,
+                                                 const Folder* in = nullptr);
 
 // The header of the 24-bit uncompressed TGA the writer makes.
 TgaHeaderRecord TgaHeaderFor(std::int16_t width, std::int16_t height);

@@ -4,6 +4,7 @@
 #include "formats/picture.h"
 #include "formats/png.h"
 #include "jobs/report.h"
+#include "jobs/sidepicture.h"
 
 #include <algorithm>
 #include <atomic>
@@ -537,6 +538,33 @@ Outcome WriteExtract(ExtractWriter& writer, const ExtractPlan& plan, const std::
     return kept > 0 ? Outcome::Kept : Outcome::Written;
 }
 
+// Writes every picture item's GFP also as a picture beside it and keeps the checksums in the
+// manifest; a GFP that is no readable picture is named in a note. False when a file cannot
+// be written.
+bool WriteSidePictures(const Folder& folder, const Path& path, SidePicture kind, ExtractPlan& plan,
+                       ExtractResult& result)
+{
+    for (std::size_t i = 0; i < plan.plans.size(); ++i) {
+        if (plan.plans[i].owner != i || plan.model.items[i].entry.itemDataType != kItemTypePicture)
+            continue;
+        PictureChecksum sums;
+        const Status written = WriteSidePicture(folder, path, plan.plans[i].file, kind, sums);
+        if (written) {
+            plan.manifest.items[i].checksum = sums;
+            continue;
+        }
+        const Error& error = written.error();
+        if (CodeOf<IoError>(written) == IoError::CannotWrite ||
+            CodeOf<IoError>(written) == IoError::OutOfMemory) {
+            result.refusal = RefusalOf(error);
+            return false;
+        }
+        result.notes.push_back(Label(i) + ": nicht als " + (kind == SidePicture::Png ? "PNG" : "TGA") +
+                               " geschrieben (" + RefusalOf(error).reason + ")");
+    }
+    return true;
+}
+
 } // namespace
 
 Path ExtractFolder(const Path& archive)
@@ -549,7 +577,8 @@ Path ExtractFolder(const Path& archive)
 }
 
 ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder,
-                             const std::vector<std::size_t>& only, const ReplaceQuestion& askReplace)
+                             const std::vector<std::size_t>& only, const ReplaceQuestion& askReplace,
+                             SidePicture pictures)
 {
     // Opened once: every read sees the same version of the archive.
     InputFile file;
@@ -580,6 +609,9 @@ ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& f
     ExtractWriter writer(file, archive, out, folder, askReplace, result);
     const Outcome outcome = WriteExtract(writer, plan, only, result);
     if (outcome == Outcome::Failed)
+        return result;
+    if (outcome == Outcome::Written && only.empty() && pictures != SidePicture::None &&
+        !WriteSidePictures(out, folder, pictures, plan, result))
         return result;
     if (!out.Sync()) {
         result.refusal = Because(folder, CannotWrite(out.error()));
@@ -675,7 +707,48 @@ struct PackPlan {
     std::vector<bool> laysData;                          // the first item naming its file
     std::int64_t directory = 0;
     Bytes tables;
+    // GFP files laid down as the picture beside them, converted: the picture's name, and the
+    // converted GFP while the few kept fit kConvertedKept (the others are converted again).
+    struct Converted {
+        std::string picture;
+        Bytes gfp;
+    };
+    std::unordered_map<std::string, Converted> converted;
+    GfpPacking packing = GfpPacking::Zlib;
+    Module1 module;
 };
+
+constexpr std::size_t kConvertedKept = 8 << 20;
+
+// Takes, for each picture item's GFP with a PNG or TGA beside it, what ChooseSidePicture
+// decides, and converts a changed picture to learn its size; one picture at a time.
+std::optional<Refusal> ChoosePictures(const Folder& folder, const Path& path, const Manifest& manifest,
+                                      PackPlan& plan)
+{
+    std::unordered_set<std::string> seen;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < manifest.items.size(); ++i) {
+        const ManifestItem& item = manifest.items[i];
+        if (item.type != kItemTypePicture || !seen.insert(item.file).second)
+            continue;
+        const SideChoice choice = ChooseSidePicture(folder, path, item, Label(i));
+        if (!choice.ok)
+            return choice.refusal;
+        if (choice.picture.empty())
+            continue;
+        ItemGfp gfp = ConvertSidePicture(plan.module, folder, path, item.file, choice.picture, plan.packing);
+        if (!gfp.ok)
+            return gfp.refusal;
+        plan.sizes[item.file] = static_cast<std::int64_t>(gfp.gfp.size());
+        PackPlan::Converted& converted = plan.converted[item.file];
+        converted.picture = choice.picture;
+        if (kept + gfp.gfp.size() <= kConvertedKept) {
+            kept += gfp.gfp.size();
+            converted.gfp = std::move(gfp.gfp);
+        }
+    }
+    return std::nullopt;
+}
 
 std::int64_t FillLength(const Fill& fill, const PackPlan& plan)
 {
@@ -778,6 +851,25 @@ std::optional<Refusal> AppendFile(const Folder& folder, const Path& path, std::i
     return std::nullopt;
 }
 
+// Appends the GFP file converted from the picture beside it, as measured before.
+std::optional<Refusal> AppendConverted(const Folder& folder, const Path& path, const std::string& file,
+                                       PackPlan& plan, Gatherer& gather, const AtomicFile& out)
+{
+    PackPlan::Converted& converted = plan.converted.at(file);
+    if (converted.gfp.empty()) {
+        ItemGfp gfp = ConvertSidePicture(plan.module, folder, path, file, converted.picture, plan.packing);
+        if (!gfp.ok)
+            return gfp.refusal;
+        if (static_cast<std::int64_t>(gfp.gfp.size()) != plan.sizes.at(file))
+            return Because(path / converted.picture, "Die Datei hat sich während des Packens geändert");
+        converted.gfp = std::move(gfp.gfp);
+    }
+    if (!gather.Append(std::span<const std::uint8_t>(converted.gfp)))
+        return Because(path / file, CannotWrite(out.error()));
+    Bytes().swap(converted.gfp);
+    return std::nullopt;
+}
+
 std::optional<Refusal> AppendFill(const Folder& folder, const Path& path, const Fill& fill, const PackPlan& plan,
                                   Gatherer& gather, const AtomicFile& out)
 {
@@ -790,7 +882,7 @@ std::optional<Refusal> AppendFill(const Folder& folder, const Path& path, const 
 
 // Lays down the header, the parts and the tables in manifest order.
 std::optional<Refusal> WritePack(const Folder& folder, const Path& path, const Manifest& manifest,
-                                 const PackPlan& plan, Gatherer& gather, const AtomicFile& out)
+                                 PackPlan& plan, Gatherer& gather, const AtomicFile& out)
 {
     const std::size_t count = manifest.items.size();
     Bytes header(kResHeaderSize);
@@ -813,7 +905,9 @@ std::optional<Refusal> WritePack(const Folder& folder, const Path& path, const M
         if (!plan.laysData[i])
             continue;
         const ManifestItem& item = manifest.items[i];
-        if (auto refusal = AppendFile(folder, path / item.file, plan.sizes.at(item.file), gather, out))
+        if (auto refusal = plan.converted.contains(item.file)
+                               ? AppendConverted(folder, path, item.file, plan, gather, out)
+                               : AppendFile(folder, path / item.file, plan.sizes.at(item.file), gather, out))
             return refusal;
         if (auto refusal = AppendFill(folder, path, item.fill, plan, gather, out))
             return refusal;
@@ -823,7 +917,7 @@ std::optional<Refusal> WritePack(const Folder& folder, const Path& path, const M
 
 } // namespace
 
-PackResult PackArchive(const Path& folder, const Path& archive)
+PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packing)
 {
     Folder source;
     if (!source.Open(folder))
@@ -833,8 +927,10 @@ PackResult PackArchive(const Path& folder, const Path& archive)
     // Every file and name checked and every offset worked out before anything is written.
     Manifest manifest;
     PackPlan plan;
+    plan.packing = packing;
     std::optional<Refusal> refusal = ReadManifestIn(source, folder, manifest);
     refusal = refusal ? refusal : MeasureFiles(source, folder, manifest, plan);
+    refusal = refusal ? refusal : ChoosePictures(source, folder, manifest, plan);
     refusal = refusal ? refusal : PlanPack(folder, archive, manifest, plan);
     if (refusal) {
         PackResult result;
@@ -940,7 +1036,7 @@ bool CopyInto(InputFile& in, std::int64_t size, AtomicFile& out)
 } // namespace
 
 ItemGfp ConvertPictureIntoItemGfp(Module1& module, const Bytes& itemGfp, const Path& pictureFile,
-                                  GfpPacking packing)
+                                  GfpPacking packing, const Folder* in)
 {
     ItemGfp result;
     // The item's own head is kept, as tga2gfp keeps the target's.
@@ -949,8 +1045,9 @@ ItemGfp ConvertPictureIntoItemGfp(Module1& module, const Bytes& itemGfp, const P
         result.refusal = RefusalOf(Error{error, pictureFile, {}, {}});
         return result;
     }
-    auto source = PictureKindOf(pictureFile) == PictureKind::Png ? OpenPngSource(pictureFile)
-                                                                 : OpenTgaSource(pictureFile, &module.TgaHeader);
+    auto source = PictureKindOf(pictureFile) == PictureKind::Png
+                      ? OpenPngSource(pictureFile, in)
+                      : OpenTgaSource(pictureFile, &module.TgaHeader, in);
     if (!source) {
         result.refusal = RefusalOf(source.error());
         return result;

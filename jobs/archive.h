@@ -33,8 +33,12 @@ Path ExtractFolder(const Path& archive);
 // items are written, and no manifest, since the folder could not be packed into the archive
 // again. askReplace, when given, is asked before a file of different content is replaced; a
 // file kept or a cancel leaves the folder without manifest.
+// With pictures given, a whole extract also writes each picture item as a PNG or TGA of the
+// same stem beside its GFP (SidePicture), and the manifest keeps the checksums pack compares.
+enum class SidePicture;
 ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder,
-                             const std::vector<std::size_t>& only = {}, const ReplaceQuestion& askReplace = {});
+                             const std::vector<std::size_t>& only = {},
+                             const ReplaceQuestion& askReplace = {}, SidePicture pictures = {});
 
 struct PackResult {
     bool ok = false;
@@ -47,7 +51,10 @@ struct PackResult {
 // missing file, one that is no regular file of the folder (a link, FIFO or device), more than
 // 32767 items, data beyond the 32-bit offsets and an archive inside the folder before writing
 // anything; an existing archive is kept as archive.bak.
-PackResult PackArchive(const Path& folder, const Path& archive);
+// A picture item's GFP with a PNG or TGA of the same stem beside it is laid down as
+// ChooseSidePicture decides: the GFP as it is, or the picture converted into the GFP's head
+// with packing.
+PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packing = GfpPacking::Zlib);
 
 struct ReplaceResult {
     bool ok = false;
@@ -72,8 +79,9 @@ struct ItemGfp {
 
 // The item's GFP with its picture replaced by the one in pictureFile, its header bytes kept,
 // as tga2gfp makes it.
+// With in given, pictureFile names a file of that held folder, opened without following a link.
 ItemGfp ConvertPictureIntoItemGfp(Module1& module, const Bytes& itemGfp, const Path& pictureFile,
-                                  GfpPacking packing);
+                                  GfpPacking packing, const Folder* in = nullptr);
 
 // The length of each item's data in archive, which model describes: a picture's own GFP
 // length, as extract takes it, else (and for a damaged picture) its extent; 0 outside the file.

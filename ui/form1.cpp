@@ -2,11 +2,15 @@
 
 #include "formats/res.h"
 #include "jobs/archive.h"
+#include "jobs/edit.h"
 #include "jobs/report.h"
 #include "jobs/restore.h"
+#include "jobs/sidepicture.h"
 #include "ui/dirlistbox.h"
+#include "ui/editwatch.h"
 #include "ui/filelistbox.h"
 #include "ui/folders.h"
+#include "ui/itemview.h"
 #include "ui/jobrunner.h"
 #include "ui/preview.h"
 #include "ui/startup.h"
@@ -15,15 +19,21 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
+#include <QSortFilterProxyModel>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -153,8 +163,40 @@ class ItemTable : public QAbstractTableModel {
         return kHeads[static_cast<std::size_t>(section)];
     }
 
+    // True when the row's number or name holds text, in any case.
+    bool Matches(int row, const QString& text) const
+    {
+        const auto& texts = rows_.texts[static_cast<std::size_t>(row)];
+        return texts[kNumber].contains(text, Qt::CaseInsensitive) ||
+               texts[kName].contains(text, Qt::CaseInsensitive);
+    }
+
   private:
     ItemRows rows_;
+};
+
+// The rows of the item list that the filter field keeps.
+class ItemFilter : public QSortFilterProxyModel {
+  public:
+    ItemFilter(ItemTable* table, QObject* parent) : QSortFilterProxyModel(parent), table_(table)
+    {
+        setSourceModel(table);
+    }
+    void SetText(const QString& text)
+    {
+        text_ = text;
+        invalidateRowsFilter();
+    }
+
+  protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override
+    {
+        return text_.isEmpty() || parent.isValid() || table_->Matches(row, text_);
+    }
+
+  private:
+    ItemTable* table_;
+    QString text_;
 };
 
 // What a job on the worker found of an archive: its report, ready to be shown, and its items
@@ -264,10 +306,19 @@ void Form1::MakeControls()
     Check1 = make(new QCheckBox(QStringLiteral("&Automatic unpack"), this), "Check1",
                   QStringLiteral("Beim Klick auf ein Archiv seine Bilder in einen Ordner daneben schreiben"));
     Dir1 = make(new DirListBox(this), "Dir1", QStringLiteral("Der Ordner: Doppelklick oder Enter öffnet"));
-    lstitems = make(new QTreeView(this), "lstitems",
-                    QStringLiteral("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen"));
+    lstitems = make(new ItemView(this), "lstitems",
+                    QStringLiteral("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen, "
+                                   "hinausziehen als Dateien, ein Bild auf ein Bild ziehen ersetzt es"));
     table_ = new ItemTable(this);
-    lstitems->setModel(table_);
+    filter_ = new ItemFilter(table_, this);
+    lstitems->setModel(filter_);
+    txtfilter =
+        make(new QLineEdit(this), "txtfilter",
+             QStringLiteral("Zeigt nur die Einträge, deren Nummer oder Name den Text enthält (Strg+F)"));
+    txtfilter->setPlaceholderText(QStringLiteral("Suchen (Strg+F)"));
+    txtfilter->setClearButtonEnabled(true);
+    lblcount = make(new QLabel(this), "lblcount", QStringLiteral("Gezeigte von allen Einträgen"));
+    lblcount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lstitems->setRootIsDecorated(false);
     lstitems->setUniformRowHeights(true);
     lstitems->setItemsExpandable(false);
@@ -282,8 +333,14 @@ void Form1::MakeControls()
                          QStringLiteral("Schreibt alle Einträge und archive.txt in einen Ordner"));
     btnextractsel =
         make(new QPushButton(QStringLiteral("Aus&wahl entpacken…"), this), "btnextractsel", QString());
+    chkpng = make(new QCheckBox(QStringLiteral("Bilder auch als PN&G"), this), "chkpng",
+                  QStringLiteral("\"Alle entpacken…\" schreibt jedes Bild auch als PNG neben seine GFP; "
+                                 "\"Packen…\" übernimmt eine geänderte PNG"));
+    btnpack = make(new QPushButton(QStringLiteral("&Packen…"), this), "btnpack",
+                   QStringLiteral("Packt einen Ordner mit archive.txt in ein Archiv"));
     btnreplace = make(new QPushButton(QStringLiteral("&Ersetzen…"), this), "btnreplace", QString());
     btnrestore = make(new QPushButton(QStringLiteral("Wieder&herstellen"), this), "btnrestore", QString());
+    btnedit = make(new QPushButton(QStringLiteral("Bearbe&iten…"), this), "btnedit", QString());
     preview = make(new PreviewBox(this), "preview", QStringLiteral("Vorschau des gewählten Eintrags"));
     btnconverter = make(new QPushButton(QStringLiteral("&Konverter"), this), "btnconverter",
                         QStringLiteral("Zeigt das Fenster zum Umwandeln wieder"));
@@ -297,8 +354,9 @@ void Form1::MakeControls()
                      QStringLiteral("Bricht die laufende Arbeit nach dem Eintrag in Arbeit ab"));
     btncancel->setEnabled(false);
 
-    QWidget* const tabOrder[] = {filFile,    txtinfo, lstitems, btnextractall, btnextractsel, btnreplace,
-                                 btnrestore, Check1,  Dir1,     btnconverter,  btncancel};
+    QWidget* const tabOrder[] = {filFile,       txtinfo,    txtfilter, lstitems,     btnextractall,
+                                 btnextractsel, btnreplace, btnedit,   btnrestore,   btnpack,
+                                 chkpng,        Check1,     Dir1,      btnconverter, btncancel};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     filFile->setFocus();
@@ -325,7 +383,33 @@ void Form1::ConnectControls()
     connect(btnextractall, &QPushButton::clicked, this, &Form1::btnextractall_Click);
     connect(btnextractsel, &QPushButton::clicked, this, &Form1::btnextractsel_Click);
     connect(btnreplace, &QPushButton::clicked, this, &Form1::btnreplace_Click);
+    connect(btnpack, &QPushButton::clicked, this, &Form1::btnpack_Click);
     connect(btnrestore, &QPushButton::clicked, this, &Form1::btnrestore_Click);
+    connect(btnedit, &QPushButton::clicked, this, &Form1::btnedit_Click);
+    connect(txtfilter, &QLineEdit::textChanged, this, &Form1::txtfilter_Change);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        txtfilter->setFocus(Qt::ShortcutFocusReason);
+        txtfilter->selectAll();
+    });
+    connect(filter_, &QAbstractItemModel::modelReset, this, &Form1::ShowCount);
+    connect(filter_, &QAbstractItemModel::rowsInserted, this, &Form1::ShowCount);
+    connect(filter_, &QAbstractItemModel::rowsRemoved, this, &Form1::ShowCount);
+    connect(filter_, &QAbstractItemModel::layoutChanged, this, &Form1::ShowCount);
+    connect(lstitems, &ItemView::PictureDropped, this, [this](const QModelIndex& index, const QString& path) {
+        lstitems_Drop(filter_->mapToSource(index).row(), path);
+    });
+    lstitems->setDragFiles([this](const QModelIndexList& rows) { return DragFiles(rows); });
+    edits_ = new EditWatch(this);
+    connect(edits_, &EditWatch::Saved, this, &Form1::EditSaved);
+    connect(runner_, &JobRunner::BusyChanged, this, [this](bool busy) {
+        if (!busy && !pendingEdits_.isEmpty())
+            QMetaObject::invokeMethod(
+                this,
+                [this] { TakeBackEdit(pendingEdits_.isEmpty() ? QString() : pendingEdits_.takeFirst()); },
+                Qt::QueuedConnection);
+    });
+    setAcceptDrops(true);
     connect(btnconverter, &QPushButton::clicked, this, [this] {
         if (showConverter_)
             showConverter_();
@@ -343,6 +427,25 @@ void Form1::setConverter(std::function<void()> show)
 int Form1::ItemCount() const
 {
     return table_->rowCount();
+}
+
+int Form1::ShownItemCount() const
+{
+    return filter_->rowCount();
+}
+
+// "120 von 32767"; nothing without an archive.
+void Form1::ShowCount()
+{
+    lblcount->setText(model_ == nullptr
+                          ? QString()
+                          : QStringLiteral("%1 von %2").arg(filter_->rowCount()).arg(table_->rowCount()));
+}
+
+void Form1::txtfilter_Change()
+{
+    filter_->SetText(txtfilter->text().trimmed());
+    ShowCount();
 }
 
 void Form1::RefreshLists()
@@ -373,6 +476,7 @@ void Form1::ApplyEnabled()
     Dir1->setEnabled(!own);
     btncancel->setEnabled(own && cancellable_);
     btnextractall->setEnabled(!busy && model_ != nullptr);
+    btnpack->setEnabled(!busy);
     const bool selection = model_ != nullptr && !SelectedItems().empty();
     btnextractsel->setEnabled(!busy && selection);
     btnextractsel->setToolTip(
@@ -383,6 +487,11 @@ void Form1::ApplyEnabled()
                            model_->items[static_cast<std::size_t>(selected)].entry.itemDataType ==
                                kItemTypePicture);
     btnreplace->setToolTip(ReplaceToolTip(selected));
+    btnedit->setEnabled(btnreplace->isEnabled());
+    btnedit->setToolTip(btnedit->isEnabled()
+                            ? QStringLiteral("Öffnet das Bild als PNG im Bildbearbeiter; "
+                                             "jede Speicherung wird auf Nachfrage übernommen")
+                            : ReplaceToolTip(selected));
     const QString archive = SelectedArchive();
     const bool backup = !archive.isEmpty() && jobs::HasBackup(ToPath(archive));
     btnrestore->setEnabled(!busy && backup);
@@ -441,12 +550,17 @@ void Form1::PlaceControls()
     at(btnconverter, Twips(120, 4560, 2055, 375), 0, dy, 0, 0);
     at(txtinfo, Twips(2280, 120, 4575, 5955), lists, 0, report, dy);
     const int right = lists + report;
-    at(lstitems, Twips(6960, 120, 4800, 2400), right, 0, items, half);
+    at(txtfilter, Twips(6960, 120, 3480, 300), right, 0, items, 0);
+    at(lblcount, Twips(10500, 120, 1260, 300), right + items, 0, 0, 0);
+    at(lstitems, Twips(6960, 480, 4800, 2040), right, 0, items, half);
     at(btnextractall, Twips(6960, 2640, 2340, 375), right, half, 0, 0);
     at(btnextractsel, Twips(9420, 2640, 2340, 375), right, half, 0, 0);
     at(btnreplace, Twips(6960, 3060, 2340, 375), right, half, 0, 0);
     at(btnrestore, Twips(9420, 3060, 2340, 375), right, half, 0, 0);
-    at(preview, Twips(6960, 3540, 4800, 2535), right, half, items, dy - half);
+    at(btnedit, Twips(6960, 3480, 2340, 375), right, half, 0, 0);
+    at(btnpack, Twips(9420, 3480, 2340, 375), right, half, 0, 0);
+    at(chkpng, Twips(6960, 3900, 4800, 300), right, half, items, 0);
+    at(preview, Twips(6960, 4260, 4800, 1815), right, half, items, dy - half);
     at(prgjob, Twips(120, 6195, 2055, 345), 0, dy, lists, 0);
     at(lblinfo, Twips(2280, 6210, 8265, 300), lists, dy, dx - lists, 0);
     at(btncancel, Twips(10665, 6180, 1095, 375), dx, dy, 0, 0);
@@ -508,6 +622,8 @@ void Form1::filFile_Click()
     const QString name = filFile->FileName();
     if (name.isEmpty())
         return;
+    if (QDir::cleanPath(folder + u'/' + name) != archive_)
+        EndEdits();
     if (runner_->IsRunningFor(this) && reportJob_) {
         // The report in hand is of no use any more; an unpack goes on to its end.
         clickWaiting_ = true;
@@ -618,17 +734,19 @@ void Form1::ShowItems(const std::shared_ptr<ArchiveListing>& listing, int select
     const QSignalBlocker blocker(lstitems->selectionModel());
     preview->Clear();
     if (listing == nullptr) {
-        table_->Reset({});
         archive_.clear();
         model_.reset();
+        table_->Reset({});
         ApplyEnabled();
         return;
     }
     model_ = std::shared_ptr<const ArchiveModel>(listing, &listing->model);
     table_->Reset(std::move(listing->rows));
-    if (select >= 0 && select < table_->rowCount())
-        lstitems->selectionModel()->setCurrentIndex(
-            table_->index(select, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const QModelIndex shown = filter_->mapFromSource(table_->index(select, 0));
+    if (select >= 0 && shown.isValid())
+        lstitems->selectionModel()->setCurrentIndex(shown, QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
+    ShowCount();
     ApplyEnabled();
 }
 
@@ -638,7 +756,7 @@ std::vector<std::size_t> Form1::SelectedItems() const
     if (model_ == nullptr)
         return rows;
     for (const QModelIndex& index : lstitems->selectionModel()->selectedRows())
-        rows.push_back(static_cast<std::size_t>(index.row()));
+        rows.push_back(static_cast<std::size_t>(filter_->mapToSource(index).row()));
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -735,7 +853,9 @@ void Form1::Extract(const std::vector<std::size_t>& only)
     auto result = std::make_shared<jobs::ExtractResult>();
     const bool started = runner_->Start(
         this,
-        [this, result, archive = ToPath(archive_), to = ToPath(folder), only](jobs::JobProgress&) {
+        [this, result, archive = ToPath(archive_), to = ToPath(folder), only,
+         pictures = only.empty() && chkpng->isChecked() ? jobs::SidePicture::Png
+                                                        : jobs::SidePicture::None](jobs::JobProgress&) {
             // As the conversions do: a file of other content is replaced only when the user says so.
             const jobs::ReplaceQuestion ask = [this](const Path& target) {
                 return runner_->Ask([this, target] {
@@ -747,7 +867,7 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 });
             };
             try {
-                *result = jobs::ExtractArchive(module_, archive, to, only, ask);
+                *result = jobs::ExtractArchive(module_, archive, to, only, ask, pictures);
             } catch (const std::exception& error) {
                 result->ok = false;
                 result->refusal = {PathText(archive), error.what()};
@@ -765,6 +885,75 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 ShowStatus(lblinfo, QStringLiteral("%1 nach %2%3, %4")
                                         .arg(written, QDir::toNativeSeparators(folder), replaced,
                                              ToQString(result->status)));
+            } else {
+                ShowStatus(lblinfo, {});
+                EndJobBar(prgjob, QStringLiteral("Abgelehnt"), false);
+                if (!closing_)
+                    ShowMessage(ToQString(jobs::MessageText(result->refusal)));
+            }
+            RefreshLists();
+            if (closing_)
+                deleteLater();
+        });
+    if (started)
+        StartedJob(false);
+}
+
+void Form1::btnpack_Click()
+{
+    if (runner_->IsBusy())
+        return;
+    const QString start = archive_.isEmpty() ? Dir1->path() : QFileInfo(archive_).path();
+    const QString caption = QStringLiteral("Ordner mit archive.txt packen");
+    const QString folder = chooseFolder_ ? chooseFolder_(caption, start)
+                                         : QFileDialog::getExistingDirectory(this, caption, start);
+    if (folder.isEmpty())
+        return;
+    if (!QFileInfo(QDir(folder).filePath(QString::fromUtf8(kManifestName))).isFile()) {
+        ShowMessage(
+            QStringLiteral("%1: Der Ordner hat keine archive.txt").arg(QDir::toNativeSeparators(folder)));
+        return;
+    }
+    const QString saveCaption = QStringLiteral("Archiv schreiben");
+    const QString filter = QStringLiteral("RES-Archive (*.res)");
+    const QString proposed = QDir(folder).absolutePath() + QStringLiteral(".res");
+    const QString archive = chooseFile_
+                                ? chooseFile_(saveCaption, proposed, filter)
+                                : QFileDialog::getSaveFileName(this, saveCaption, proposed, filter, nullptr,
+                                                               QFileDialog::DontConfirmOverwrite);
+    if (archive.isEmpty())
+        return;
+    if (QFileInfo::exists(archive) &&
+        AskQuestion(this, questions_,
+                    QStringLiteral("Das Archiv gibt es schon:\n%1\n\nSoll es ersetzt werden? "
+                                   "Das alte wird als %2.bak aufbewahrt.")
+                        .arg(QDir::toNativeSeparators(archive), QFileInfo(archive).fileName()),
+                    false) != jobs::ReplaceAnswer::Yes)
+        return;
+    PackFolder(folder, archive);
+}
+
+// Packs folder into archive on the worker.
+void Form1::PackFolder(const QString& folder, const QString& archive)
+{
+    ShowStatus(lblinfo, QStringLiteral("Packe …"));
+    auto result = std::make_shared<jobs::PackResult>();
+    const bool started = runner_->Start(
+        this,
+        [result, from = ToPath(folder), to = ToPath(archive)](jobs::JobProgress&) {
+            try {
+                *result = jobs::PackArchive(from, to);
+            } catch (const std::exception& error) {
+                result->ok = false;
+                result->refusal = {PathText(to), error.what()};
+            }
+        },
+        [this, result, archive] {
+            EndedJob();
+            if (result->ok) {
+                ShowStatus(lblinfo, QStringLiteral("%1 Einträge nach %2 gepackt")
+                                        .arg(result->items)
+                                        .arg(QDir::toNativeSeparators(archive)));
             } else {
                 ShowStatus(lblinfo, {});
                 EndJobBar(prgjob, QStringLiteral("Abgelehnt"), false);
@@ -797,6 +986,39 @@ void Form1::btnreplace_Click()
                                  .arg(name, QFileInfo(archive_).fileName(), QFileInfo(picture).fileName());
     if (AskQuestion(this, questions_, question, false) != jobs::ReplaceAnswer::Yes)
         return;
+    ReplaceFrom(index, picture);
+}
+
+void Form1::lstitems_Drop(int item, const QString& picture)
+{
+    if (runner_->IsBusy() || model_ == nullptr || item < 0 || item >= table_->rowCount())
+        return;
+    if (model_->items[static_cast<std::size_t>(item)].entry.itemDataType != kItemTypePicture) {
+        ShowMessage(QStringLiteral("Nur Bilder (Grafik) lassen sich ersetzen"), MessageKind::Information);
+        return;
+    }
+    const QString name = table_->data(table_->index(item, kName), Qt::DisplayRole).toString();
+    QString question = QStringLiteral("Ersetzen?\n#%1 %2 in %3 durch %4")
+                           .arg(item)
+                           .arg(name, QFileInfo(archive_).fileName(), QFileInfo(picture).fileName());
+    const auto now = jobs::SizeOfItemPicture(ToPath(archive_), *model_, static_cast<std::size_t>(item));
+    const auto next = jobs::SizeOfPicture(ToPath(picture));
+    if (now && next && !(*now == *next))
+        question += QStringLiteral("\n\nDas neue Bild ist %1 \u00d7 %2 groß, das alte %3 \u00d7 %4.")
+                        .arg(next->width)
+                        .arg(next->height)
+                        .arg(now->width)
+                        .arg(now->height);
+    if (AskQuestion(this, questions_, question, false) != jobs::ReplaceAnswer::Yes)
+        return;
+    ReplaceFrom(item, picture);
+}
+
+// Replaces item index of the archive shown by picture on the worker; the report, the list
+// and the preview then show the archive as it is now.
+void Form1::ReplaceFrom(int index, const QString& picture)
+{
+    const QString name = table_->data(table_->index(index, kName), Qt::DisplayRole).toString();
     ShowStatus(lblinfo, QStringLiteral("Ersetze …"));
     auto replaced = std::make_shared<jobs::ReplaceResult>();
     auto listing = std::make_shared<ArchiveListing>();
@@ -876,10 +1098,233 @@ void Form1::btnrestore_Click()
         StartedJob(false);
 }
 
+void Form1::btnedit_Click()
+{
+    const int index = SelectedItem();
+    if (runner_->IsBusy() || index < 0 || !btnedit->isEnabled())
+        return;
+    StartEdit(index);
+}
+
+// Writes item index as a PNG into a private folder on the worker, then opens it in the
+// editor and watches it.
+void Form1::StartEdit(int index)
+{
+    QString failure;
+    const std::optional<Path> folder = MakePrivateFolder(failure);
+    if (!folder) {
+        ShowMessage(failure);
+        return;
+    }
+    auto start = std::make_shared<jobs::EditStart>();
+    const bool started = runner_->Start(
+        this,
+        [this, start, archive = ToPath(archive_), index, to = *folder](jobs::JobProgress&) {
+            try {
+                *start = jobs::StartItemEdit(module_, archive, "#" + std::to_string(index), to);
+            } catch (const std::exception& error) {
+                start->ok = false;
+                start->refusal = {PathText(archive), error.what()};
+            }
+        },
+        [this, start] {
+            EndedJob();
+            if (closing_) {
+                deleteLater();
+                return;
+            }
+            if (!start->ok) {
+                ShowMessage(ToQString(jobs::MessageText(start->refusal)));
+                return;
+            }
+            const QString png = ToQString(start->session.png);
+            if (QString reason; !StartEditor(png, reason)) {
+                ShowMessage(reason);
+                return;
+            }
+            edits_->Watch(start->session);
+            ShowStatus(lblinfo, QStringLiteral("Im Bildbearbeiter: %1").arg(QDir::toNativeSeparators(png)));
+        });
+    if (started)
+        StartedJob(false);
+}
+
+void Form1::EditSaved(const QString& png)
+{
+    if (runner_->IsBusy()) {
+        if (!pendingEdits_.contains(png))
+            pendingEdits_.append(png);
+        return;
+    }
+    TakeBackEdit(png);
+}
+
+void Form1::EndEdits()
+{
+    edits_->Stop();
+    pendingEdits_.clear();
+}
+
+namespace {
+
+// What taking back one save came to.
+struct EditOutcome {
+    jobs::EditCheck check;
+    bool asked = false;
+    bool always = false;
+    jobs::EditResult result;
+};
+
+// "Änderung an #3 verlauf in demo.res übernehmen?", and the new size when it differs.
+QString EditQuestion(const jobs::EditSession& session, const jobs::EditCheck& check)
+{
+    QString text = QStringLiteral("Änderung an #%1 %2 in %3 übernehmen?")
+                       .arg(session.index)
+                       .arg(ToQString(session.itemName), ToQString(session.source.filename()));
+    if (check.SizeChanged())
+        text += QStringLiteral("\n\nDas Bild ist jetzt %1 \u00d7 %2 groß, bisher %3 \u00d7 %4.")
+                    .arg(check.newWidth)
+                    .arg(check.newHeight)
+                    .arg(check.oldWidth)
+                    .arg(check.oldHeight);
+    return text;
+}
+
+} // namespace
+
+// Compares the saved PNG with the item on the worker and, once asked (unless the user said
+// "Immer für dieses Bild"), puts it into the item; the window then shows the archive anew.
+void Form1::TakeBackEdit(const QString& png)
+{
+    const std::optional<jobs::EditSession> session = edits_->Session(png);
+    if (!session || runner_->IsBusy())
+        return;
+    auto outcome = std::make_shared<EditOutcome>();
+    auto listing = std::make_shared<ArchiveListing>();
+    const QFileInfo archive(ToQString(session->source));
+    const bool started = runner_->Start(
+        this,
+        [this, outcome, listing, session = *session, always = edits_->Always(png), folder = archive.path(),
+         file = archive.fileName(), font = txtinfo->font(), tabStop = txtinfo->tabStopDistance(),
+         window = thread()](jobs::JobProgress& progress) mutable {
+            outcome->check = jobs::CheckEdit(session);
+            if (outcome->check.state != jobs::EditState::Changed || !outcome->check.refusal.reason.empty())
+                return;
+            if (!always) {
+                const QString text = EditQuestion(session, outcome->check);
+                const jobs::ReplaceAnswer answer =
+                    runner_->Ask([this, text] { return AskEditQuestion(this, questions_, text); });
+                outcome->asked = true;
+                if (answer != jobs::ReplaceAnswer::Yes && answer != jobs::ReplaceAnswer::YesToAll)
+                    return;
+                outcome->always = answer == jobs::ReplaceAnswer::YesToAll;
+            }
+            outcome->result = jobs::ApplyEdit(module_, session, GfpPacking::Zlib);
+            if (!outcome->result.ok)
+                return;
+            jobs::ReportOptions options;
+            options.progress = &progress;
+            listing->Read(module_, folder, file, options);
+            if (listing->failure.isEmpty())
+                listing->MakeDocument(font, tabStop, window);
+        },
+        [this, outcome, listing, png, index = session->index, source = archive.absoluteFilePath()] {
+            EndedJob();
+            if (closing_) {
+                deleteLater();
+                return;
+            }
+            if (outcome->always)
+                edits_->SetAlways(png);
+            const jobs::EditCheck& check = outcome->check;
+            if (check.state == jobs::EditState::Unreadable || !check.refusal.reason.empty()) {
+                ShowMessage(
+                    QStringLiteral("%1\nNichts übernommen; das Bild bleibt in %2")
+                        .arg(ToQString(jobs::MessageText(check.refusal)), QDir::toNativeSeparators(png)));
+            } else if (check.state == jobs::EditState::Changed && !outcome->result.ok) {
+                if (!outcome->result.refusal.reason.empty())
+                    ShowMessage(ToQString(jobs::MessageText(outcome->result.refusal)));
+                ShowStatus(lblinfo, QStringLiteral("Nicht übernommen: #%1").arg(index));
+            } else if (outcome->result.ok) {
+                if (listing->listed && QDir::cleanPath(source) == archive_) {
+                    ShowListing(listing, index);
+                    lstitems_SelectionChanged();
+                }
+                ShowStatus(lblinfo, QStringLiteral("Fertig: Änderung an #%1 übernommen").arg(index));
+            }
+        });
+    if (started)
+        StartedJob(false);
+}
+
+// The rows dragged out as files in a private folder: pictures as PNG, other items as their
+// bytes. Nothing when no file can be written (the reason goes to the status line).
+QList<QUrl> Form1::DragFiles(const QModelIndexList& rows)
+{
+    QList<QUrl> files;
+    if (model_ == nullptr || rows.isEmpty())
+        return files;
+    QString failure;
+    const std::optional<Path> folder = MakePrivateFolder(failure);
+    for (const QModelIndex& row : rows) {
+        if (!folder)
+            break;
+        const auto index = static_cast<std::size_t>(filter_->mapToSource(row).row());
+        const jobs::ItemFile file = jobs::WriteItemFile(ToPath(archive_), *model_, index, *folder);
+        if (!file.ok) {
+            failure = ToQString(jobs::MessageText(file.refusal));
+            continue;
+        }
+        files.append(QUrl::fromLocalFile(ToQString(file.file)));
+    }
+    if (!failure.isEmpty())
+        ShowStatus(lblinfo, failure);
+    return files;
+}
+
+void Form1::OpenArchive(const QString& path)
+{
+    const QFileInfo archive(path);
+    Dir1->setPath(archive.absolutePath());
+    const int index = static_cast<int>(filFile->FileNames().indexOf(archive.fileName()));
+    if (index < 0) {
+        ShowMessage(QStringLiteral("Das Archiv wird nicht angezeigt: %1").arg(archive.fileName()));
+        return;
+    }
+    filFile->setListIndex(index);
+}
+
+// The one local ".res" file data names, else empty.
+static QString DroppedArchive(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasUrls() || data->urls().size() != 1 ||
+        !data->urls().front().isLocalFile())
+        return {};
+    const QString path = data->urls().front().toLocalFile();
+    return QFileInfo(path).suffix().toLower() == QStringLiteral("res") ? path : QString();
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (DroppedArchive(event->mimeData()).isEmpty() || runner_->IsBusy())
+        return;
+    event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent* event)
+{
+    const QString archive = DroppedArchive(event->mimeData());
+    if (archive.isEmpty() || runner_->IsBusy())
+        return;
+    event->acceptProposedAction();
+    OpenArchive(archive);
+}
+
 void Form1::closeEvent(QCloseEvent* event)
 {
     // A running unpack stops after its current item; the window goes once the job has ended.
     closing_ = true;
+    EndEdits();
     event->accept();
     if (runner_->IsRunningFor(this))
         runner_->Cancel();

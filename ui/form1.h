@@ -5,8 +5,12 @@
 
 #include "formats/archive.h"
 #include "formats/module1.h"
+#include "ui/itemview.h"
 #include "ui/messages.h"
 
+#include <QAbstractItemModel>
+#include <QList>
+#include <QUrl>
 #include <QWidget>
 #include <atomic>
 #include <functional>
@@ -14,18 +18,20 @@
 
 class QCheckBox;
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTemporaryDir;
 class QTimer;
-class QTreeView;
 
 namespace varnox::ui {
 
 class DirListBox;
+class EditWatch;
 class FileListBox;
 class FolderMemory;
+class ItemFilter;
 class ItemTable;
 class JobRunner;
 class PreviewBox;
@@ -61,13 +67,23 @@ class Form1 : public QWidget {
     QProgressBar* prgjob = nullptr;
     QPushButton* btncancel = nullptr;
     QLabel* lblinfo = nullptr;
-    // The items of the archive clicked last: number, type, name, size of the data.
-    QTreeView* lstitems = nullptr;
+    // The items of the archive clicked last: number, type, name, size of the data. Rows are
+    // dragged out as files; a picture file dropped on a picture item replaces it.
+    ItemView* lstitems = nullptr;
+    // Keeps the rows whose number or name holds its text (Ctrl+F); the count beside it.
+    QLineEdit* txtfilter = nullptr;
+    QLabel* lblcount = nullptr;
+    // "Bearbeiten…": the selected picture in the user's editor, each save taken back on asking.
+    QPushButton* btnedit = nullptr;
     // The selected picture item.
     PreviewBox* preview = nullptr;
     // "Alle entpacken…": every item and archive.txt; "Auswahl entpacken…": the selected items.
     QPushButton* btnextractall = nullptr;
     QPushButton* btnextractsel = nullptr;
+    // "Bilder auch als PNG": "Alle entpacken…" writes each picture also as a PNG beside its GFP.
+    QCheckBox* chkpng = nullptr;
+    // "Packen…": a folder with archive.txt into an archive (the old one kept as its .bak).
+    QPushButton* btnpack = nullptr;
     QPushButton* btnreplace = nullptr;
     // Puts the selected archive back from its ".bak"; brings back the converter window.
     QPushButton* btnrestore = nullptr;
@@ -81,7 +97,14 @@ class Form1 : public QWidget {
     void btnextractall_Click();
     void btnextractsel_Click();
     void btnreplace_Click();
+    void btnpack_Click();
     void btnrestore_Click();
+    void btnedit_Click();
+    void txtfilter_Change();
+    // A picture file dropped on item (directory index): asks, then replaces the item.
+    void lstitems_Drop(int item, const QString& picture);
+    // Shows the archive at path: its folder in the lists, the archive clicked.
+    void OpenArchive(const QString& path);
 
     void setMessageSink(MessageSink sink) { sink_ = std::move(sink); }
     void setQuestionSink(QuestionSink sink) { questions_ = std::move(sink); }
@@ -92,8 +115,11 @@ class Form1 : public QWidget {
     void setFolderMemory(std::shared_ptr<FolderMemory> memory) { memory_ = std::move(memory); }
     // What "Konverter" runs: shows the converter window; unset, the button is hidden.
     void setConverter(std::function<void()> show);
-    // The number of items the list shows.
+    // The number of items of the archive, and of those the filter keeps.
     int ItemCount() const;
+    int ShownItemCount() const;
+    // The pictures out in the editor.
+    EditWatch& Edits() const { return *edits_; }
 
     // True while the report and unpack of a clicked archive run.
     bool IsBusy() const;
@@ -104,8 +130,17 @@ class Form1 : public QWidget {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
+    void ReplaceFrom(int index, const QString& picture);
+    void StartEdit(int index);
+    void EditSaved(const QString& png);
+    void TakeBackEdit(const QString& png);
+    void EndEdits();
+    void ShowCount();
+    QList<QUrl> DragFiles(const QModelIndexList& rows);
     void ApplyEnabled();
     void PlaceControls();
     void ShowProgress();
@@ -117,6 +152,7 @@ class Form1 : public QWidget {
     void ShowItemPreview(int index);
     void Extract(const std::vector<std::size_t>& only);
     QString ChooseExtractFolder();
+    void PackFolder(const QString& folder, const QString& archive);
     QString ReplaceToolTip(int selected) const;
     QString SelectedArchive() const;
     void RefreshLists();
@@ -138,6 +174,10 @@ class Form1 : public QWidget {
     QString archive_;
     std::shared_ptr<const ArchiveModel> model_;
     ItemTable* table_ = nullptr;
+    ItemFilter* filter_ = nullptr;
+    EditWatch* edits_ = nullptr;
+    // Saves told while a job ran; taken back once it has ended.
+    QStringList pendingEdits_;
     // Where the selected picture item is written for the preview to decode.
     std::unique_ptr<QTemporaryDir> previewDir_;
     QString previewFile_;

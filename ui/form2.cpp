@@ -3,9 +3,11 @@
 #include "formats/picture.h"
 #include "jobs/batch.h"
 #include "jobs/convert.h"
+#include "jobs/edit.h"
 #include "jobs/restore.h"
 #include "ui/dirlistbox.h"
 #include "ui/drivelistbox.h"
+#include "ui/editwatch.h"
 #include "ui/filelistbox.h"
 #include "ui/folders.h"
 #include "ui/form1.h"
@@ -16,9 +18,12 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -59,7 +64,8 @@ constexpr TwipsRect kFast{8580, 4560, 1965, 375};
 constexpr TwipsRect kProgress{0, 5055, 2220, 345};
 constexpr TwipsRect kRestore{2280, 5040, 1380, 375};
 constexpr TwipsRect kCancel{3720, 5040, 1335, 375};
-constexpr TwipsRect kInfo{5160, 5070, 5385, 300};
+constexpr TwipsRect kEdit{5160, 5040, 1380, 375};
+constexpr TwipsRect kInfo{6600, 5070, 3945, 300};
 constexpr TwipsRect kPreview{6705, 120, 3840, 4320};
 
 // The progress bar and the caption are brought up to date this often while a job runs.
@@ -209,10 +215,11 @@ void Form2::MakeControls()
     btncancel->setEnabled(false);
     picpreview = make(new PreviewBox(this), "picpreview", QStringLiteral("Vorschau der Quelldatei"));
     btnrestore = make(new QPushButton(QStringLiteral("&Wiederherstellen"), this), "btnrestore", QString());
+    btnedit = make(new QPushButton(QStringLiteral("Bearbe&iten…"), this), "btnedit", QString());
 
     QWidget* const tabOrder[] = {File1[0],   Dir1[0],      Dir1[1],    File1[1], Drive1[0], Drive1[1],
                                  btnconvert, opgra[0],     opgra[1],   opgra[2], Command1,  chkuncom,
-                                 chkfast,    chkunpackall, btnrestore, btncancel};
+                                 chkfast,    chkunpackall, btnrestore, btnedit,  btncancel};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     File1[0]->setFocus();
@@ -258,6 +265,22 @@ void Form2::ConnectControls()
     connect(btnconvert, &QPushButton::clicked, this, &Form2::btnconvert_Click);
     connect(btncancel, &QPushButton::clicked, this, &Form2::btncancel_Click);
     connect(btnrestore, &QPushButton::clicked, this, &Form2::btnrestore_Click);
+    connect(btnedit, &QPushButton::clicked, this, &Form2::btnedit_Click);
+    edits_ = new EditWatch(this);
+    connect(edits_, &EditWatch::Saved, this, [this](const QString& png) {
+        if (!runner_->IsBusy())
+            TakeBackEdit(png);
+        else if (!pendingEdits_.contains(png))
+            pendingEdits_.append(png);
+    });
+    connect(runner_.get(), &JobRunner::BusyChanged, this, [this](bool busy) {
+        if (!busy && !pendingEdits_.isEmpty())
+            QMetaObject::invokeMethod(
+                this,
+                [this] { TakeBackEdit(pendingEdits_.isEmpty() ? QString() : pendingEdits_.takeFirst()); },
+                Qt::QueuedConnection);
+    });
+    setAcceptDrops(true);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     // A picture is packed one way: ticking one of the two unticks the other.
     connect(chkuncom, &QCheckBox::toggled, this, [this](bool on) {
@@ -282,6 +305,8 @@ void Form2::closeEvent(QCloseEvent* event)
 {
     // A conversion still running stops at once and leaves its file as it was; it tells nothing.
     closed_ = true;
+    edits_->Stop();
+    pendingEdits_.clear();
     if (runner_->IsRunningFor(this))
         runner_->Cancel();
     event->accept();
@@ -327,6 +352,7 @@ void Form2::PlaceControls()
     at(prgjob, kProgress, 0, dy, 0, 0);
     at(btnrestore, kRestore, 0, dy, 0, 0);
     at(btncancel, kCancel, 0, dy, 0, 0);
+    at(btnedit, kEdit, 0, dy, 0, 0);
     at(lblinfo, kInfo, 0, dy, dx, 0);
     at(picpreview, kPreview, lists, 0, dx - lists, dy);
     ShowStatus(lblinfo);
@@ -368,6 +394,11 @@ void Form2::ApplyEnabled()
         : selected ? QStringLiteral("Zur gewählten Zieldatei gibt es keine .bak")
                    : QStringLiteral("Stellt eine Zieldatei aus ihrer .bak wieder her; "
                                     "erst eine Zieldatei wählen"));
+    const bool editable = !EditableGfp().isEmpty() && !runner_->IsBusy();
+    btnedit->setEnabled(editable);
+    btnedit->setToolTip(editable ? QStringLiteral("Öffnet die gewählte GFP als PNG im Bildbearbeiter; jede "
+                                                  "Speicherung wird auf Nachfrage übernommen")
+                                 : QStringLiteral("Erst eine GFP-Datei wählen"));
 }
 
 void Form2::ShowMessage(const QString& text, MessageKind kind)
@@ -454,8 +485,7 @@ void Form2::File1_Click(int Index)
 {
     if (Index == 0)
         ShowPreview();
-    else
-        ApplyEnabled();
+    ApplyEnabled();
 }
 
 void Form2::File1_Enter()
@@ -782,6 +812,132 @@ void Form2::btnrestore_Click()
             picpreview->Clear();
             ShowPreview();
         });
+}
+
+QString Form2::EditableGfp() const
+{
+    const int side = mode_ == 0 ? 1 : 0;
+    const FileListBox* list = File1[static_cast<std::size_t>(side)];
+    if (list->ListIndex() < 0 || !list->FileName().endsWith(QStringLiteral(".gfp"), Qt::CaseInsensitive))
+        return {};
+    return SelectedPath(side);
+}
+
+void Form2::btnedit_Click()
+{
+    const QString gfp = EditableGfp();
+    if (gfp.isEmpty() || runner_->IsBusy())
+        return;
+    QString failure;
+    const std::optional<Path> folder = MakePrivateFolder(failure);
+    if (!folder) {
+        ShowMessage(failure);
+        return;
+    }
+    // Reading the GFP touches no shared record; it runs here, as the preview does.
+    const jobs::EditStart start = jobs::StartGfpEdit(ToPath(gfp), *folder);
+    if (!start.ok) {
+        ShowMessage(ToQString(jobs::MessageText(start.refusal)));
+        return;
+    }
+    const QString png = ToQString(start.session.png);
+    if (!StartEditor(png, failure)) {
+        ShowMessage(failure);
+        return;
+    }
+    edits_->Watch(start.session);
+    SetInfo(QStringLiteral("Im Bildbearbeiter: %1").arg(QDir::toNativeSeparators(png)));
+}
+
+// Compares the saved PNG with the GFP on the worker and, once asked, puts it into the GFP
+// as png2gfp does (the old GFP kept as .bak).
+void Form2::TakeBackEdit(const QString& png)
+{
+    const std::optional<jobs::EditSession> session = edits_->Session(png);
+    if (!session || runner_->IsBusy())
+        return;
+    struct Outcome {
+        jobs::EditCheck check;
+        bool always = false;
+        jobs::EditResult result;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    const QString name = ToQString(session->source.filename());
+    StartJob(
+        [this, outcome, session = *session, always = edits_->Always(png), name](jobs::JobProgress&) mutable {
+            outcome->check = jobs::CheckEdit(session);
+            if (outcome->check.state != jobs::EditState::Changed || !outcome->check.refusal.reason.empty())
+                return;
+            if (!always) {
+                QString text = QStringLiteral("Änderung an %1 übernehmen?").arg(name);
+                if (outcome->check.SizeChanged())
+                    text += QStringLiteral("\n\nDas Bild ist jetzt %1 \u00d7 %2 groß, bisher %3 \u00d7 %4.")
+                                .arg(outcome->check.newWidth)
+                                .arg(outcome->check.newHeight)
+                                .arg(outcome->check.oldWidth)
+                                .arg(outcome->check.oldHeight);
+                const jobs::ReplaceAnswer answer =
+                    runner_->Ask([this, text] { return AskEditQuestion(this, questionSink_, text); });
+                if (answer != jobs::ReplaceAnswer::Yes && answer != jobs::ReplaceAnswer::YesToAll)
+                    return;
+                outcome->always = answer == jobs::ReplaceAnswer::YesToAll;
+            }
+            outcome->result = jobs::ApplyEdit(module_, session, Packing());
+        },
+        [this, outcome, png, name] {
+            if (outcome->always)
+                edits_->SetAlways(png);
+            const jobs::EditCheck& check = outcome->check;
+            if (check.state == jobs::EditState::Unreadable || !check.refusal.reason.empty()) {
+                if (!closed_)
+                    ShowMessage(
+                        QStringLiteral("%1\nNichts übernommen; das Bild bleibt in %2")
+                            .arg(ToQString(jobs::MessageText(check.refusal)), QDir::toNativeSeparators(png)));
+            } else if (outcome->result.ok) {
+                SetInfo(QStringLiteral("Fertig: Änderung an %1 übernommen").arg(name));
+                picpreview->Clear();
+                ShowPreview();
+            } else if (!outcome->result.refusal.reason.empty() && !closed_) {
+                ShowMessage(ToQString(jobs::MessageText(outcome->result.refusal)));
+            }
+        });
+}
+
+void Form2::OpenDropped(const QString& path)
+{
+    OpenStartArgument(*this, ReadStartArgument({path}));
+}
+
+namespace {
+
+// The one local archive or picture data names, else empty.
+QString DroppedFile(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasUrls() || data->urls().size() != 1 ||
+        !data->urls().front().isLocalFile())
+        return {};
+    const QString path = data->urls().front().toLocalFile();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool known = suffix == QStringLiteral("res") || suffix == QStringLiteral("gfp") ||
+                       suffix == QStringLiteral("tga") || suffix == QStringLiteral("png");
+    return known ? path : QString();
+}
+
+} // namespace
+
+void Form2::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty() && !runner_->IsBusy())
+        event->acceptProposedAction();
+}
+
+void Form2::dropEvent(QDropEvent* event)
+{
+    const QString path = DroppedFile(event->mimeData());
+    if (path.isEmpty() || runner_->IsBusy())
+        return;
+    event->acceptProposedAction();
+    OpenDropped(path);
 }
 
 } // namespace varnox::ui

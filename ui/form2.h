@@ -8,6 +8,7 @@
 #include "ui/messages.h"
 
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <atomic>
@@ -25,6 +26,7 @@ namespace varnox::ui {
 
 class DirListBox;
 class DriveListBox;
+class EditWatch;
 class FileListBox;
 class FolderMemory;
 class Form1;
@@ -64,6 +66,8 @@ class Form2 : public QWidget {
     PreviewBox* picpreview = nullptr;
     // Puts the selected target back from its ".bak"; the current file becomes the ".bak".
     QPushButton* btnrestore = nullptr;
+    // "Bearbeiten…": the selected GFP in the user's editor, each save taken back on asking.
+    QPushButton* btnedit = nullptr;
 
     void Form_Load();
     void opgra_Click(int Index);
@@ -74,6 +78,11 @@ class Form2 : public QWidget {
     void btnconvert_Click();
     void btncancel_Click();
     void btnrestore_Click();
+    void btnedit_Click();
+    // What a file dropped on the window opens: an archive in the unpacker, a picture on the
+    // source side in the direction that reads it.
+    void OpenDropped(const QString& path);
+    EditWatch& Edits() const { return *edits_; }
     // Enter in a file list: "Convert" when the files it needs are selected.
     void File1_Enter();
     // Shows the window again after the user closed it.
@@ -102,8 +111,13 @@ class Form2 : public QWidget {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
+    // The GFP "Bearbeiten…" takes: the selected source in the GFP directions, else the target.
+    QString EditableGfp() const;
+    void TakeBackEdit(const QString& png);
     void ConvertGfpToPicture(jobs::PictureFormat format);
     void ConvertTgaToGfp();
     // How TGA/PNG -> GFP packs, by "unkomprimiert" and "schnell packen".
@@ -138,6 +152,8 @@ class Form2 : public QWidget {
     // While a TGA is read for TGA -> GFP, the caption shows the row; 1 then while it is packed.
     std::shared_ptr<std::atomic<int>> tgaStage_;
     QPointer<QWidget> focusBeforeJob_;
+    EditWatch* edits_ = nullptr;
+    QStringList pendingEdits_;
 };
 
 } // namespace varnox::ui

@@ -85,6 +85,24 @@ jobs::ReplaceAnswer AskQuestion(QWidget* parent, const QuestionSink& sink, const
     return ReplaceAnswer::Cancel;
 }
 
+jobs::ReplaceAnswer AskEditQuestion(QWidget* parent, const QuestionSink& sink, const QString& text)
+{
+    using jobs::ReplaceAnswer;
+    if (sink)
+        return sink(text, true);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Varnox"), text, QMessageBox::NoButton, parent);
+    QAbstractButton* yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
+    QAbstractButton* no = box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
+    QAbstractButton* always = box.addButton(QStringLiteral("Immer für dieses Bild"), QMessageBox::YesRole);
+    box.setEscapeButton(no);
+    box.setDefaultButton(qobject_cast<QPushButton*>(yes));
+    box.exec();
+    const QAbstractButton* chosen = box.clickedButton();
+    if (chosen == yes)
+        return ReplaceAnswer::Yes;
+    return chosen == always ? ReplaceAnswer::YesToAll : ReplaceAnswer::No;
+}
+
 void ShowStatus(QLabel* label, const QString& text)
 {
     label->setProperty("statusText", text);

@@ -30,6 +30,10 @@ using QuestionSink = std::function<jobs::ReplaceAnswer(const QString& text, bool
 jobs::ReplaceAnswer AskQuestion(QWidget* parent, const QuestionSink& sink, const QString& text,
                                 bool offerAll);
 
+// Asks whether a change saved in the editor is taken: "Ja", "Nein" or "Immer für dieses Bild"
+// (YesToAll); through sink as a question that offers all. Escape answers "Nein".
+jobs::ReplaceAnswer AskEditQuestion(QWidget* parent, const QuestionSink& sink, const QString& text);
+
 // "Wiederherstellen?" for file from file.bak, saying that the step can be undone.
 QString RestoreQuestion(const QString& file);
 

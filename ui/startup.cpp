@@ -50,9 +50,7 @@ void OpenArchive(Form2& converter, const StartArgument& argument)
     Form1* unpacker = converter.Unpacker();
     if (unpacker == nullptr)
         return;
-    unpacker->Dir1->setPath(argument.folder);
-    if (!SelectFile(unpacker->filFile, argument.file))
-        unpacker->ShowMessage(QStringLiteral("Das Archiv wird nicht angezeigt: %1").arg(argument.file));
+    unpacker->OpenArchive(QDir(argument.folder).filePath(argument.file));
 }
 
 void OpenPicture(Form2& converter, const StartArgument& argument)

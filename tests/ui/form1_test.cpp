@@ -404,6 +404,37 @@ class Form1Test : public QObject {
         QVERIFY(std::filesystem::exists(*dir_ / "alle" / "archive.txt"));
     }
 
+    // "Bilder auch als PNG" puts a PNG beside each GFP; "Packen…" asks before it replaces the
+    // archive, keeps the old one as .bak and, the folder unchanged, writes the same bytes.
+    void extractWithPngsThenPack()
+    {
+        const Bytes before = test::ReadBytes(*dir_ / "gfx.res");
+        Form1& form = Open();
+        ClickFile(form, 1);
+        form.chkpng->setChecked(true);
+        form.setFolderChooser([&](const QString&, const QString&) { return Q(*dir_ / "bilder"); });
+        QTest::mouseClick(form.btnextractall, Qt::LeftButton);
+        QVERIFY(test::WaitForJob(form.Runner()));
+        QVERIFY(std::filesystem::exists(*dir_ / "bilder" / "zwei.png"));
+        QVERIFY(!std::filesystem::exists(*dir_ / "bilder" / "klang.png"));
+
+        test::Questions questions;
+        questions.answers = {jobs::ReplaceAnswer::No, jobs::ReplaceAnswer::Yes};
+        form.setQuestionSink(questions.Sink());
+        form.setFileChooser(
+            [&](const QString&, const QString&, const QString&) { return Q(*dir_ / "gfx.res"); });
+        QTest::mouseClick(form.btnpack, Qt::LeftButton); // declined: nothing written
+        QVERIFY(!std::filesystem::exists(*dir_ / "gfx.res.bak"));
+        QTest::mouseClick(form.btnpack, Qt::LeftButton);
+        QVERIFY(test::WaitForJob(form.Runner()));
+        QCOMPARE(questions.texts.size(), 2);
+        QVERIFY(questions.texts[1].startsWith("Das Archiv gibt es schon:"));
+        QVERIFY(messages_.texts.isEmpty());
+        QCOMPARE(test::ReadBytes(*dir_ / "gfx.res"), before);
+        QVERIFY(!std::filesystem::exists(*dir_ / "gfx.res.bak")); // the same bytes write nothing
+        QVERIFY(form.lblinfo->property("statusText").toString().startsWith("4 Einträge nach"));
+    }
+
     void replaceThroughTheDialogs_data()
     {
         QTest::addColumn<QString>("file");

@@ -1,0 +1,159 @@
+// "edit": a picture out to the user's editor and, once saved changed, back in its place.
+
+#include "cli/commands.h"
+#include "cli/help.h"
+#include "jobs/edit.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace varnox::cli {
+
+namespace {
+
+// Runs argv and waits for it; the exit status (128 + signal for a killed program), or -1
+// when it could not be started. Ctrl+C meanwhile goes to the program, not to varnox-cli.
+int RunAndWait(const std::vector<std::string>& argv)
+{
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction oldInt {};
+    struct sigaction oldQuit {};
+    sigaction(SIGINT, &ignore, &oldInt);
+    sigaction(SIGQUIT, &ignore, &oldQuit);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        sigaction(SIGINT, &oldInt, nullptr);
+        sigaction(SIGQUIT, &oldQuit, nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    pid_t waited = pid;
+    while (pid > 0 && (waited = waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
+    }
+    sigaction(SIGINT, &oldInt, nullptr);
+    sigaction(SIGQUIT, &oldQuit, nullptr);
+    if (pid < 0 || waited < 0)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Opens png in the user's editor and waits until the user is done: the command in
+// VARNOX_EDITOR run through the shell with the path (as git runs $EDITOR) until it ends,
+// else the desktop's program for PNG files, then Enter. The empty text when all went well.
+std::string EditInEditor(const Path& png)
+{
+    const char* editor = std::getenv("VARNOX_EDITOR");
+    if (editor != nullptr && *editor != '\0') {
+        const int code = RunAndWait({"/bin/sh", "-c", std::string(editor) + " \"$@\"", editor, png.string()});
+        if (code == 0)
+            return {};
+        return code < 0 ? "Der Bildbearbeiter (VARNOX_EDITOR) lässt sich nicht starten"
+                        : "Der Bildbearbeiter (VARNOX_EDITOR) endete mit " + std::to_string(code);
+    }
+    if (RunAndWait({"xdg-open", png.string()}) != 0)
+        return "Das Bild lässt sich nicht öffnen (xdg-open); VARNOX_EDITOR nennt sonst den Bildbearbeiter";
+    std::cout << "Geöffnet: " << PathText(png) << "\nNach dem Speichern Enter drücken … " << std::flush;
+    std::string line;
+    std::getline(std::cin, line);
+    return {};
+}
+
+// Reads [--uncompressed | --fast] and the names; false for a wrong call.
+bool ReadEditArgs(const Args& args, GfpPacking& packing, Args& names)
+{
+    int packings = 0;
+    for (const auto& arg : args) {
+        if (arg == "--uncompressed" || arg == "--fast") {
+            packing = arg == "--fast" ? GfpPacking::Fast : GfpPacking::Uncompressed;
+            ++packings;
+        } else if (arg.empty() || arg.front() == '-') {
+            return false;
+        } else {
+            names.push_back(arg);
+        }
+    }
+    return packings <= 1 && (names.size() == 1 || names.size() == 2);
+}
+
+// What was put back, for the line edit prints.
+std::string DoneText(const jobs::EditSession& session, const jobs::EditResult& result)
+{
+    if (session.index < 0)
+        return PathText(session.source) + " geändert (die alte Fassung ist " + PathText(session.source) +
+               ".bak)\n";
+    return "#" + std::to_string(result.replaced.index) + " ersetzt, " +
+           (result.replaced.inPlace ? "an seinem Platz" : "ans Dateiende verlegt") +
+           " (Itemdataoffset:" + std::to_string(result.replaced.offset) + ")\n";
+}
+
+// Takes the saved picture back when it changed; the folder is kept when the user's work
+// could not be taken.
+int TakeBack(Module1& module, jobs::EditSession& session, GfpPacking packing, jobs::EditFolder& folder)
+{
+    const jobs::EditCheck check = jobs::CheckEdit(session);
+    const std::string kept = "; das bearbeitete Bild bleibt in " + PathText(session.png);
+    if (check.state == jobs::EditState::Unreadable || !check.refusal.reason.empty()) {
+        folder.Keep();
+        PrintError(jobs::MessageText(check.refusal) + "; nichts übernommen" + kept);
+        return kExitFailed;
+    }
+    if (check.state == jobs::EditState::Unchanged) {
+        std::cout << "Das Bild ist unverändert; nichts geschrieben\n";
+        return kExitOk;
+    }
+    const jobs::EditResult result = jobs::ApplyEdit(module, session, packing);
+    if (!result.ok) {
+        folder.Keep();
+        PrintError(jobs::MessageText(result.refusal) + kept);
+        return kExitFailed;
+    }
+    std::cout << DoneText(session, result);
+    return kExitOk;
+}
+
+} // namespace
+
+int RunEdit(const Args& args)
+{
+    GfpPacking packing = GfpPacking::Zlib;
+    Args names;
+    if (!ReadEditArgs(args, packing, names)) {
+        PrintError(UsageLine("edit"));
+        return kExitUsage;
+    }
+    std::error_code error;
+    const Path base = std::filesystem::temp_directory_path(error);
+    jobs::EditFolder folder;
+    if (auto status = folder.Make(error ? Path("/tmp") : base); !status) {
+        PrintError(MessageText(status.error()));
+        return kExitFailed;
+    }
+    Module1 module;
+    jobs::EditStart start = names.size() == 2
+                                ? jobs::StartItemEdit(module, Path(names[0]), names[1], folder.path())
+                                : jobs::StartGfpEdit(Path(names[0]), folder.path());
+    if (!start.ok) {
+        PrintError(jobs::MessageText(start.refusal));
+        return kExitFailed;
+    }
+    if (const std::string failure = EditInEditor(start.session.png); !failure.empty()) {
+        folder.Keep();
+        PrintError(failure + "; nichts übernommen; das Bild bleibt in " + PathText(start.session.png));
+        return kExitFailed;
+    }
+    return TakeBack(module, start.session, packing, folder);
+}
+
+} // namespace varnox::cli

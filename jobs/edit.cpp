@@ -1,0 +1,362 @@
+#include "jobs/edit.h"
+
+#include "formats/gfp.h"
+#include "formats/picture.h"
+#include "formats/png.h"
+#include "formats/res.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <new>
+#include <optional>
+
+namespace varnox::jobs {
+
+namespace {
+
+constexpr char kOriginalName[] = "original.gfp";
+
+EditStart Refused(const Error& error)
+{
+    EditStart start;
+    start.refusal = RefusalOf(error);
+    return start;
+}
+
+EditStart Refused(const Path& file, std::string reason)
+{
+    EditStart start;
+    start.refusal = {PathText(file), std::move(reason)};
+    return start;
+}
+
+// The directory index text names: "#N" from 0, else the one item of that name.
+std::optional<std::size_t> FindItemIndex(const ArchiveModel& model, const std::string& text,
+                                         std::string& reason)
+{
+    const std::size_t count = model.items.size();
+    if (text.size() > 1 && text.size() <= 11 && text[0] == '#' &&
+        std::all_of(text.begin() + 1, text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        const auto index = static_cast<std::size_t>(std::stoll(text.substr(1)));
+        if (index < count)
+            return index;
+        reason = text + ": Das Archiv hat nur " + std::to_string(count) + " Einträge";
+        return std::nullopt;
+    }
+    std::optional<std::size_t> found;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (Latin1ToUtf8(ItemName(model.items[i].entry)) != text)
+            continue;
+        if (found) {
+            reason = "Mehrere Einträge heißen \"" + text + "\"; bitte mit #N wählen";
+            return std::nullopt;
+        }
+        found = i;
+    }
+    if (!found)
+        reason = "Kein Eintrag heißt \"" + text + "\"";
+    return found;
+}
+
+// Writes bytes as the file name in folder, whole or not at all.
+Status WriteInto(const Path& folder, const std::string& name, std::span<const std::uint8_t> bytes)
+{
+    const Path file = folder / name;
+    Folder held;
+    AtomicFile out;
+    if (!held.Open(folder) || !out.Open(held, name) || !out.Write({bytes}) || !out.Commit(Flush::ByCaller))
+        return Error{IoError::CannotWrite, file, held.error() ? held.error() : out.error(), {}};
+    return {};
+}
+
+// Writes the picture of the GFP gfp as the PNG name in folder, whole or not at all.
+Status WritePng(const Path& gfp, const Path& folder, const std::string& name)
+{
+    auto source = OpenGfpSource(gfp);
+    if (!source)
+        return source.error();
+    const Path file = folder / name;
+    Folder held;
+    AtomicFile out;
+    if (!held.Open(folder) || !out.Open(held, name))
+        return Error{IoError::CannotWrite, file, held.error() ? held.error() : out.error(), {}};
+    const std::unique_ptr<RowSink> sink = MakePngSink(out);
+    if (auto status = CopyRows(**source, *sink); !status) {
+        Error error = status.error();
+        if (out.error())
+            error = Error{IoError::CannotWrite, file, out.error(), {}};
+        else if (error.file.empty())
+            error.file = gfp;
+        return error;
+    }
+    if (!out.Commit(Flush::ByCaller))
+        return Error{IoError::CannotWrite, file, out.error(), {}};
+    return {};
+}
+
+// The file name of item index: its own name where that is safe, else its number.
+std::string ItemFileName(const std::string& itemName, std::size_t index, const std::string& extension)
+{
+    if (IsUnsafeFileName(itemName) || itemName.size() > 200)
+        return "eintrag" + std::to_string(index) + extension;
+    return itemName + extension;
+}
+
+// Writes the item's GFP as the session's original; tells why it could not.
+EditStart WriteOriginal(const Path& archive, const ArchiveModel& model, std::size_t index, EditStart start)
+{
+    const ItemGfp item = ReadItemGfp(archive, model, index);
+    if (!item.ok) {
+        start.ok = false;
+        start.refusal = item.refusal;
+        return start;
+    }
+    if (auto status = WriteInto(start.session.original.parent_path(), kOriginalName, item.gfp); !status)
+        return Refused(status.error());
+    start.ok = true;
+    return start;
+}
+
+} // namespace
+
+EditFolder::~EditFolder()
+{
+    if (kept_ || path_.empty())
+        return;
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+Status EditFolder::Make(const Path& base)
+{
+    std::string pattern = (base / "varnox-edit-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        return Error{IoError::CannotWrite, base, std::error_code(errno, std::generic_category()), {}};
+    path_ = pattern;
+    return {};
+}
+
+EditStart StartItemEdit(Module1& module, const Path& archive, const std::string& item, const Path& folder)
+{
+    ArchiveModel model;
+    if (auto status = ReadArchive(module, archive, model); !status)
+        return Refused(status.error());
+    std::string reason;
+    const std::optional<std::size_t> index = FindItemIndex(model, item, reason);
+    if (!index)
+        return Refused(archive, reason);
+    EditStart start;
+    EditSession& session = start.session;
+    session.source = archive;
+    session.index = static_cast<std::int32_t>(*index);
+    session.itemName = Latin1ToUtf8(ItemName(model.items[*index].entry));
+    session.original = folder / kOriginalName;
+    session.png = folder / ItemFileName(session.itemName, *index, ".png");
+    start = WriteOriginal(archive, model, *index, std::move(start));
+    if (!start.ok)
+        return start;
+    if (auto status = WritePng(start.session.original, folder, start.session.png.filename().string());
+        !status)
+        return Refused(status.error());
+    return start;
+}
+
+EditStart StartGfpEdit(const Path& gfp, const Path& folder)
+{
+    EditStart start;
+    start.session.source = gfp;
+    start.session.original = gfp;
+    start.session.png = folder / gfp.filename();
+    start.session.png.replace_extension(".png");
+    try {
+        if (auto status = WritePng(gfp, folder, start.session.png.filename().string()); !status)
+            return Refused(status.error());
+    } catch (const std::bad_alloc&) {
+        return Refused(Error{IoError::OutOfMemory, gfp, {}, {}});
+    }
+    start.ok = true;
+    return start;
+}
+
+namespace {
+
+// Compares the rows of original (RGB565) and saved (narrowed to RGB565); check holds the sizes.
+Status ComparePictures(RowSource& original, RowSource& saved, EditCheck& check)
+{
+    const PictureInfo& a = original.Info();
+    const PictureInfo& b = saved.Info();
+    check.oldWidth = a.width;
+    check.oldHeight = a.height;
+    check.newWidth = b.width;
+    check.newHeight = b.height;
+    check.state = EditState::Changed;
+    if (check.SizeChanged())
+        return {};
+    Bytes rowA(a.RowBytes());
+    Bytes rowB(b.RowBytes());
+    Bytes narrowed(static_cast<std::size_t>(a.width) * BytesPerPixel(RowFormat::Rgb565));
+    for (std::int32_t y = 0; y < a.height; ++y) {
+        if (auto status = original.ReadRow(rowA); !status)
+            return status;
+        if (auto status = saved.ReadRow(rowB); !status)
+            return status;
+        std::span<const std::uint8_t> compared = rowB;
+        if (b.format != RowFormat::Rgb565) {
+            ConvertRow(b.format, rowB, RowFormat::Rgb565, narrowed.data());
+            compared = narrowed;
+        }
+        if (!std::equal(rowA.begin(), rowA.end(), compared.begin(), compared.end()))
+            return {};
+    }
+    check.state = EditState::Unchanged;
+    return {};
+}
+
+EditCheck CheckPictures(const EditSession& session)
+{
+    EditCheck check;
+    auto saved = OpenPngSource(session.png);
+    if (!saved) {
+        check.state = EditState::Unreadable;
+        check.refusal = RefusalOf(saved.error());
+        return check;
+    }
+    auto original = OpenGfpSource(session.original);
+    if (!original) {
+        check.refusal = RefusalOf(original.error());
+        return check;
+    }
+    if (auto status = ComparePictures(**original, **saved, check); !status) {
+        // A PNG that fails in its rows is no picture; the original was read before.
+        Error error = status.error();
+        if (error.file.empty())
+            error.file = session.png;
+        check.state = error.file == session.original ? EditState::Unchanged : EditState::Unreadable;
+        check.refusal = RefusalOf(error);
+    }
+    return check;
+}
+
+} // namespace
+
+EditCheck CheckEdit(const EditSession& session)
+{
+    try {
+        return CheckPictures(session);
+    } catch (const std::bad_alloc&) {
+        EditCheck check;
+        check.refusal = RefusalOf(Error{IoError::OutOfMemory, session.png, {}, {}});
+        return check;
+    }
+}
+
+EditResult ApplyEdit(Module1& module, EditSession& session, GfpPacking packing)
+{
+    EditResult result;
+    if (session.index < 0) {
+        const TgaToGfpResult converted =
+            ConvertPictureToGfp(module, session.png, PictureFormat::Png, session.source, packing);
+        result.ok = converted.ok;
+        result.refusal = converted.refusal;
+        return result;
+    }
+    result.replaced =
+        ReplaceItem(module, session.source, "#" + std::to_string(session.index), session.png, packing);
+    if (!result.replaced.ok) {
+        result.refusal = result.replaced.refusal;
+        return result;
+    }
+    result.ok = true;
+    // The next save is compared with the picture the item holds now.
+    ArchiveModel model;
+    EditStart start;
+    start.session = session;
+    if (ReadArchive(module, session.source, model).ok())
+        WriteOriginal(session.source, model, static_cast<std::size_t>(session.index), std::move(start));
+    return result;
+}
+
+} // namespace varnox::jobs
+
+namespace varnox::jobs {
+
+std::optional<PictureSize> SizeOfPicture(const Path& file)
+{
+    auto source = OpenPictureSource(file);
+    if (!source)
+        return std::nullopt;
+    return PictureSize{(*source)->Info().width, (*source)->Info().height};
+}
+
+std::optional<PictureSize> SizeOfItemPicture(const Path& archive, const ArchiveModel& model,
+                                             std::size_t index)
+{
+    const ItemGfp item = ReadItemGfp(archive, model, index);
+    GfpHead head;
+    if (!item.ok || ParseGfpHead(item.gfp, head) != GfpError::None)
+        return std::nullopt;
+    return PictureSize{head.pixel.width(), head.pixel.height()};
+}
+
+namespace {
+
+ItemFile RefusedFile(const Error& error)
+{
+    ItemFile file;
+    file.refusal = RefusalOf(error);
+    return file;
+}
+
+ItemFile WriteItemPng(const Path& archive, const ArchiveModel& model, std::size_t index, const Path& folder,
+                      const std::string& name)
+{
+    const ItemGfp item = ReadItemGfp(archive, model, index);
+    if (!item.ok) {
+        ItemFile file;
+        file.refusal = item.refusal;
+        return file;
+    }
+    // The PNG is made from the item's GFP, written beside it for the reader and removed after.
+    const std::string gfpName = "." + name + ".gfp";
+    if (auto status = WriteInto(folder, gfpName, item.gfp); !status)
+        return RefusedFile(status.error());
+    const Status written = WritePng(folder / gfpName, folder, name);
+    std::error_code ignored;
+    std::filesystem::remove(folder / gfpName, ignored);
+    if (!written)
+        return RefusedFile(written.error());
+    ItemFile file;
+    file.ok = true;
+    file.file = folder / name;
+    return file;
+}
+
+} // namespace
+
+ItemFile WriteItemFile(const Path& archive, const ArchiveModel& model, std::size_t index, const Path& folder)
+{
+    if (index >= model.items.size())
+        return RefusedFile(Error{ExtractError::BadItemOffset, archive, {}, {}});
+    const ArchiveItem& item = model.items[index];
+    const std::string itemName = Latin1ToUtf8(ItemName(item.entry));
+    try {
+        if (item.entry.itemDataType == kItemTypePicture)
+            return WriteItemPng(archive, model, index, folder, ItemFileName(itemName, index, ".png"));
+        const std::string name = ItemFileName(itemName, index, TypeExtension(item.entry.itemDataType));
+        Bytes bytes(static_cast<std::size_t>(item.inFile ? item.extent : 0));
+        InputFile in;
+        if (!in.Open(archive) || !in.ReadAt(item.entry.itemDataOffset, bytes))
+            return RefusedFile(Error{IoError::CannotRead, archive, in.error(), {}});
+        if (auto status = WriteInto(folder, name, bytes); !status)
+            return RefusedFile(status.error());
+        ItemFile file;
+        file.ok = true;
+        file.file = folder / name;
+        return file;
+    } catch (const std::bad_alloc&) {
+        return RefusedFile(Error{IoError::OutOfMemory, archive, {}, {}});
+    }
+}
+
+} // namespace varnox::jobs

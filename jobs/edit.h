@@ -1,0 +1,110 @@
+#pragma once
+// A picture handed to the user's own editor and taken back: the picture of an archive item
+// or of a GFP file written as a PNG into a private folder, the saved PNG compared with it by
+// its pixels, and a changed one put back the way replace and png2gfp put a picture back.
+
+#include "formats/module1.h"
+#include "jobs/archive.h"
+#include "jobs/convert.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace varnox::jobs {
+
+// A folder of the caller's own (mode 0700, made with mkdtemp under a base folder) for the
+// pictures handed to an editor; removed with its files when the object goes, unless kept.
+class EditFolder {
+  public:
+    EditFolder() = default;
+    ~EditFolder();
+    EditFolder(const EditFolder&) = delete;
+    EditFolder& operator=(const EditFolder&) = delete;
+
+    // Makes the folder "varnox-edit-XXXXXX" in base.
+    Status Make(const Path& base);
+    const Path& path() const { return path_; }
+    // Leaves the folder and its files on disk when the object goes.
+    void Keep() { kept_ = true; }
+
+  private:
+    Path path_;
+    bool kept_ = false;
+};
+
+// One picture out for editing.
+struct EditSession {
+    Path source;             // the archive, or the GFP file
+    std::int32_t index = -1; // the item's directory index; -1 for a GFP file
+    std::string itemName;    // the item's name as UTF-8; empty for a GFP file
+    Path png;                // the picture the editor gets
+    Path original;           // the GFP the picture was made from, as last written or taken back
+};
+
+struct EditStart {
+    bool ok = false;
+    Refusal refusal; // when !ok
+    EditSession session;
+};
+
+// Writes the picture of archive's item (a name, or "#N" from 0) as a PNG into folder, each
+// file written whole or not at all. Refuses an item that is no picture or is damaged.
+EditStart StartItemEdit(Module1& module, const Path& archive, const std::string& item, const Path& folder);
+// The same for the GFP file gfp.
+EditStart StartGfpEdit(const Path& gfp, const Path& folder);
+
+enum class EditState {
+    Unchanged,  // the saved picture has the pixels it was given
+    Changed,    // other pixels, or another size
+    Unreadable, // no picture the PNG reader takes
+};
+
+struct EditCheck {
+    EditState state = EditState::Unchanged;
+    Refusal refusal; // for Unreadable, and when the original cannot be read (then Unchanged)
+    std::int32_t oldWidth = 0, oldHeight = 0;
+    std::int32_t newWidth = 0, newHeight = 0;
+
+    bool SizeChanged() const { return oldWidth != newWidth || oldHeight != newHeight; }
+};
+
+// Compares the PNG the editor saved with the picture it was given, pixel by pixel as the
+// GFP holds them (RGB565), so that a file saved again by another program is no change.
+EditCheck CheckEdit(const EditSession& session);
+
+struct EditResult {
+    bool ok = false;
+    Refusal refusal;        // when !ok; the archive or GFP stays as it was
+    ReplaceResult replaced; // for an archive item
+};
+
+// Puts the saved picture back: into the item through ReplaceItem (backup first, every other
+// byte kept), into a GFP file through the conversion png2gfp runs. The session's original
+// then holds the new picture, so that the next save is compared with it.
+EditResult ApplyEdit(Module1& module, EditSession& session, GfpPacking packing);
+
+struct PictureSize {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool operator==(const PictureSize&) const = default;
+};
+
+// The size of the picture in file (GFP, TGA or PNG by its extension); nullopt when unreadable.
+std::optional<PictureSize> SizeOfPicture(const Path& file);
+// The size of the picture of archive's item index, which model describes; nullopt for none.
+std::optional<PictureSize> SizeOfItemPicture(const Path& archive, const ArchiveModel& model,
+                                             std::size_t index);
+
+struct ItemFile {
+    bool ok = false;
+    Refusal refusal; // when !ok
+    Path file;
+};
+
+// Writes archive's item index, which model describes, as a file into folder, for another
+// program to take: a picture as a PNG named after the item, any other item as the bytes of
+// its extent with its type's extension.
+ItemFile WriteItemFile(const Path& archive, const ArchiveModel& model, std::size_t index, const Path& folder);
+
+} // namespace varnox::jobs

@@ -1,0 +1,68 @@
+#pragma once
+// Pictures out in the user's editor: each one's PNG in a private folder that lives until the
+// program ends, the editor started on it, and the file watched; a save that has settled is
+// told once through Saved.
+
+#include "jobs/edit.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <map>
+#include <optional>
+#include <tuple>
+
+class QFileSystemWatcher;
+class QTimer;
+
+namespace varnox::ui {
+
+// A new private folder (0700) under the system's temporary folder, removed with its files
+// when the program ends; nullopt (with the reason in failure) when it cannot be made.
+std::optional<Path> MakePrivateFolder(QString& failure);
+
+// Starts the user's editor on png: the command in VARNOX_EDITOR run through the shell with
+// the path, else the desktop's program for PNG files. False (with the reason) when neither starts.
+bool StartEditor(const QString& png, QString& failure);
+
+class EditWatch : public QObject {
+    Q_OBJECT
+  public:
+    explicit EditWatch(QObject* parent = nullptr);
+
+    // Watches session's PNG from now on (a picture watched already is replaced).
+    void Watch(const jobs::EditSession& session);
+    // Ends every watch; the files stay until the program ends.
+    void Stop();
+    bool IsWatching() const { return !pictures_.empty(); }
+    // The PNGs watched.
+    QStringList Pictures() const;
+
+    // The session of a watched PNG; nullopt when it is not watched (any more).
+    std::optional<jobs::EditSession> Session(const QString& png) const;
+    // "Immer für dieses Bild": later saves of the PNG are taken without asking.
+    bool Always(const QString& png) const;
+    void SetAlways(const QString& png);
+
+  signals:
+    // The PNG was saved with new content (once per save, after it has settled).
+    void Saved(const QString& png);
+
+  private:
+    // What identifies one saved state of a file: size, time of change, inode.
+    using Stamp = std::tuple<qint64, qint64, quint64>;
+    struct Picture {
+        jobs::EditSession session;
+        Stamp seen{};
+        bool always = false;
+    };
+    static Stamp StampOf(const QString& png);
+    void Touched();
+    void Settled();
+
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* settle_ = nullptr;
+    std::map<QString, Picture> pictures_;
+};
+
+} // namespace varnox::ui
