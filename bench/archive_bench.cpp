@@ -169,6 +169,6 @@ BENCHMARK(PlainCopy)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 const bool kRatios = AddRatio("Unpack over plain copy", "Unpack", "PlainCopy");
 
-}  // namespace
+} // namespace
 
-}  // namespace varnox::bench
+} // namespace varnox::bench

@@ -5,8 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <string_view>
 #include <vector>
@@ -54,7 +54,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     std::map<std::string, double> medians, singles;
 };
 
-}  // namespace
+} // namespace
 
 bool AddRatio(const std::string& label, const std::string& benchmark, const std::string& baseline)
 {
@@ -62,7 +62,7 @@ bool AddRatio(const std::string& label, const std::string& benchmark, const std:
     return true;
 }
 
-}  // namespace varnox::bench
+} // namespace varnox::bench
 
 int main(int argc, char** argv)
 {

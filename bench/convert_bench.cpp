@@ -43,7 +43,8 @@ void WriteRunLengthTga(const Path& path, std::int32_t side)
     PutLe16(&file[14], static_cast<std::uint16_t>(side));
     const std::int64_t packets = std::int64_t(side) * side / 128;
     for (std::int64_t k = 0; k < packets; ++k)
-        file.insert(file.end(), {0xFF, static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8), 0x80});
+        file.insert(file.end(),
+                    {0xFF, static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8), 0x80});
     std::error_code error;
     if (!WriteFileAtomically(path, {std::span<const std::uint8_t>(file)}, error))
         throw std::runtime_error("cannot write the RLE TGA: " + SystemReason(error));
@@ -92,7 +93,8 @@ struct PictureFiles {
             throw std::runtime_error("cannot write the GFP: " + SystemReason(error));
         Module1 module;
         if (!jobs::ConvertGfpToTga(module, folder, {"pic.gfp"}, 0, 0).refused.empty() ||
-            !jobs::ConvertGfpFiles(module, folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png).refused.empty())
+            !jobs::ConvertGfpFiles(module, folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png)
+                 .refused.empty())
             throw std::runtime_error("cannot write the TGA or the PNG");
         std::filesystem::copy_file(folder / "pic.gfp", folder / "target.gfp");
         std::filesystem::copy_file(folder / "pic.gfp", folder / "fast.gfp");
@@ -121,7 +123,8 @@ PictureFiles& Files(std::int64_t side)
 
 void CountPixelBytes(benchmark::State& state, const PictureFiles& files)
 {
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * std::int64_t(files.pixels.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            std::int64_t(files.pixels.size()));
 }
 
 // Changes one byte of the file outside the timing, so that the next write replaces it
@@ -216,7 +219,8 @@ void FloorPreview(benchmark::State& state)
 void UncompressInto(benchmark::State& state, const PictureFiles& files, Bytes& out)
 {
     uLongf length = static_cast<uLongf>(out.size());
-    if (::uncompress(out.data(), &length, files.stream.data(), static_cast<uLong>(files.stream.size())) != Z_OK)
+    if (::uncompress(out.data(), &length, files.stream.data(), static_cast<uLong>(files.stream.size())) !=
+        Z_OK)
         state.SkipWithError("uncompress failed");
 }
 
@@ -242,7 +246,8 @@ void UncompressAndWrite(benchmark::State& state)
         UncompressInto(state, files, out);
         files.tga.back() ^= 1; // never the bytes in place
         std::error_code error;
-        if (!WriteFileAtomically(files.folder / "floor.tga", {std::span<const std::uint8_t>(files.tga)}, error))
+        if (!WriteFileAtomically(files.folder / "floor.tga", {std::span<const std::uint8_t>(files.tga)},
+                                 error))
             state.SkipWithError("cannot write");
     }
     CountPixelBytes(state, files);
@@ -269,7 +274,8 @@ void GfpToPng(benchmark::State& state)
     Module1 module;
     for (auto _ : state) {
         ChangeUntimed(state, files.folder / "pic.png");
-        const auto result = jobs::ConvertGfpFiles(module, files.folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png);
+        const auto result =
+            jobs::ConvertGfpFiles(module, files.folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png);
         if (!result.refused.empty())
             state.SkipWithError(jobs::MessageText(result.refused.front()).c_str());
     }
@@ -282,8 +288,9 @@ void PngToGfp(benchmark::State& state)
     Module1 module;
     for (auto _ : state) {
         ChangeUntimed(state, files.folder / "target.gfp");
-        const auto result = jobs::ConvertPictureToGfp(module, files.folder / "pic.png", jobs::PictureFormat::Png,
-                                                      files.folder / "target.gfp", GfpPacking::Zlib);
+        const auto result =
+            jobs::ConvertPictureToGfp(module, files.folder / "pic.png", jobs::PictureFormat::Png,
+                                      files.folder / "target.gfp", GfpPacking::Zlib);
         if (!result.ok)
             state.SkipWithError(jobs::MessageText(result.refusal).c_str());
     }
@@ -436,7 +443,8 @@ const bool kRatios = [] {
         const std::string size = " " + std::to_string(side) + "x" + std::to_string(side);
         AddRatio("GFP -> TGA" + size + " over uncompress", "GfpToTga" + s, "Uncompress" + s);
         AddRatio("GFP -> new TGA" + size + " over uncompress", "GfpToNewTga" + s, "Uncompress" + s);
-        AddRatio("GFP -> TGA" + size + " over uncompress and write", "GfpToTga" + s, "UncompressAndWrite" + s);
+        AddRatio("GFP -> TGA" + size + " over uncompress and write", "GfpToTga" + s,
+                 "UncompressAndWrite" + s);
         AddRatio("TGA -> GFP" + size + " over compress2", "TgaToGfp" + s, "Compress2" + s);
         AddRatio("fast packing" + size + " over compress2", "TgaToGfpFast" + s, "Compress2" + s);
     }
@@ -458,7 +466,7 @@ const bool kRatios = [] {
     return true;
 }();
 
-}  // namespace
+} // namespace
 
 // A field of /proc/self/status ("VmRSS", "VmHWM") in bytes; -1 when it cannot be read.
 std::int64_t StatusBytes(const std::string& field)
@@ -505,7 +513,10 @@ std::int64_t PeakOfFreshRun(const std::string& job, const Path& folder)
     return peak;
 }
 
-double MiB(std::int64_t bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
+double MiB(std::int64_t bytes)
+{
+    return static_cast<double>(bytes) / (1024.0 * 1024.0);
+}
 
 int PrintPeakOf(const std::string& job, const Path& folder)
 {
@@ -523,10 +534,11 @@ int PrintPeakOf(const std::string& job, const Path& folder)
     else if (job == "tga2gfp")
         ok = jobs::ConvertTgaToGfp(module, folder / "pic.tga", folder / "target.gfp", false).ok;
     else if (job == "gfp2png")
-        ok = jobs::ConvertGfpFiles(module, folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png).refused.empty();
+        ok = jobs::ConvertGfpFiles(module, folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png)
+                 .refused.empty();
     else if (job == "png2gfp")
-        ok = jobs::ConvertPictureToGfp(module, folder / "pic.png", jobs::PictureFormat::Png, folder / "target.gfp",
-                                       GfpPacking::Zlib)
+        ok = jobs::ConvertPictureToGfp(module, folder / "pic.png", jobs::PictureFormat::Png,
+                                       folder / "target.gfp", GfpPacking::Zlib)
                  .ok;
     else if (job == "fasttga2gfp")
         ok = jobs::ConvertPictureToGfp(module, folder / "pic.tga", jobs::PictureFormat::Tga,
@@ -618,9 +630,10 @@ void PrintPeakMemory()
             MiB(toGfp), static_cast<double>(toGfp) / pixelBytes, MiB(rleToGfp),
             static_cast<double>(rleToGfp) / pixelBytes, MiB(fastToGfp),
             static_cast<double>(fastToGfp) / pixelBytes);
-        std::printf("  %dx%d: GFP -> PNG %.1f MiB (%.2f x), PNG -> GFP %.1f MiB (%.2f x)\n", side, side, MiB(toPng),
-                    static_cast<double>(toPng) / pixelBytes, MiB(pngToGfp), static_cast<double>(pngToGfp) / pixelBytes);
+        std::printf("  %dx%d: GFP -> PNG %.1f MiB (%.2f x), PNG -> GFP %.1f MiB (%.2f x)\n", side, side,
+                    MiB(toPng), static_cast<double>(toPng) / pixelBytes, MiB(pngToGfp),
+                    static_cast<double>(pngToGfp) / pixelBytes);
     }
 }
 
-}  // namespace varnox::bench
+} // namespace varnox::bench

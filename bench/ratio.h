@@ -42,4 +42,4 @@ bool RunArchiveJob(const std::string& job, const Path& folder);
 // prints their peak memory.
 void PrintArchivePeakMemory();
 
-}  // namespace varnox::bench
+} // namespace varnox::bench

@@ -29,8 +29,8 @@ void ReduceRows(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * side * side * 3);
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(ReduceRows)->Arg(4096)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-}  // namespace varnox::bench
+} // namespace varnox::bench

@@ -27,7 +27,8 @@ std::string ReplacedLine(const std::vector<std::string>& replaced)
         line += (i > 0 ? ", " : "") + jobs::DisplayFileName(replaced[i]);
     if (replaced.size() > kNamed)
         line += ", …";
-    return line + " (" + std::to_string(replaced.size()) + (replaced.size() == 1 ? " Datei)\n" : " Dateien)\n");
+    return line + " (" + std::to_string(replaced.size()) +
+           (replaced.size() == 1 ? " Datei)\n" : " Dateien)\n");
 }
 
 // Takes the options among args (each of them at most one of the group), leaving the others
@@ -70,7 +71,8 @@ int RunExtract(const Args& all)
     const Path archive(args[0]);
     const Path folder = args.size() == 2 ? Path(args[1]) : jobs::ExtractFolder(archive);
     if (folder.empty()) {
-        PrintError(args[0] + ": Der Name des Archivs ergibt keinen eigenen Ordner; bitte einen ORDNER angeben");
+        PrintError(args[0] +
+                   ": Der Name des Archivs ergibt keinen eigenen Ordner; bitte einen ORDNER angeben");
         return kExitFailed;
     }
     Module1 module;

@@ -27,4 +27,4 @@ int RunThumbnail(const Args& args);
 // Prints "varnox-cli: message" on stderr.
 void PrintError(const std::string& message);
 
-}  // namespace varnox::cli
+} // namespace varnox::cli

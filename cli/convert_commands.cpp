@@ -15,7 +15,7 @@ bool IsOption(const std::string& arg)
     return !arg.empty() && arg.front() == '-';
 }
 
-}  // namespace
+} // namespace
 
 // The number in "-j N" or "-jN"; nullopt when it is no whole number from 1 on.
 std::optional<unsigned> WorkerCount(const std::string& text)
@@ -105,4 +105,4 @@ int RunPicture2Gfp(const Args& args, jobs::PictureFormat format)
     return kExitOk;
 }
 
-}  // namespace varnox::cli
+} // namespace varnox::cli

@@ -60,13 +60,16 @@ int RunCommand(const std::string& command, const Args& args)
     return RunHelp(args);
 }
 
-}  // namespace
+} // namespace
 
 namespace varnox::cli {
 
-void PrintError(const std::string& message) { std::cerr << "varnox-cli: " << message << '\n'; }
+void PrintError(const std::string& message)
+{
+    std::cerr << "varnox-cli: " << message << '\n';
+}
 
-}  // namespace varnox::cli
+} // namespace varnox::cli
 
 int main(int argc, char** argv)
 {

@@ -18,7 +18,8 @@ int RunReport(const Args& args, bool unpack)
     jobs::ReportOptions options;
     if (unpack)
         options.extractWanted = [] { return true; };
-    const jobs::ReportResult result = jobs::RunArchiveReport(module, folder, archive.filename().string(), options);
+    const jobs::ReportResult result =
+        jobs::RunArchiveReport(module, folder, archive.filename().string(), options);
 
     std::string out;
     for (const auto& line : result.lines) {
@@ -37,4 +38,4 @@ int RunReport(const Args& args, bool unpack)
     return kExitOk;
 }
 
-}  // namespace varnox::cli
+} // namespace varnox::cli

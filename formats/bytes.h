@@ -11,9 +11,15 @@ namespace varnox {
 
 using Bytes = std::vector<std::uint8_t>;
 
-inline std::uint16_t Le16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+inline std::uint16_t Le16(const std::uint8_t* p)
+{
+    return std::uint16_t(p[0] | p[1] << 8);
+}
 
-inline std::int16_t Le16s(const std::uint8_t* p) { return static_cast<std::int16_t>(Le16(p)); }
+inline std::int16_t Le16s(const std::uint8_t* p)
+{
+    return static_cast<std::int16_t>(Le16(p));
+}
 
 inline std::int32_t Le32(const std::uint8_t* p)
 {
@@ -37,11 +43,14 @@ inline void PutLe32(std::uint8_t* p, std::int32_t value)
     p[3] = std::uint8_t(v >> 24);
 }
 
-inline void PutLe32(Bytes& b, std::size_t at, std::int32_t value) { PutLe32(b.data() + at, value); }
+inline void PutLe32(Bytes& b, std::size_t at, std::int32_t value)
+{
+    PutLe32(b.data() + at, value);
+}
 
 // Raised by the checked arithmetic below; the guarded routines catch it per step.
 class OverflowError : public std::overflow_error {
-public:
+  public:
     OverflowError() : std::overflow_error("Überlauf") {}
 };
 
@@ -76,4 +85,4 @@ inline std::int16_t CheckedNarrow16(std::int32_t v)
     return static_cast<std::int16_t>(v);
 }
 
-}  // namespace varnox
+} // namespace varnox

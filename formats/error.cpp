@@ -1,6 +1,6 @@
 #include "formats/error.h"
-#include "formats/module1.h"
 #include "formats/gfp.h"
+#include "formats/module1.h"
 #include "formats/res.h"
 #include "formats/tga.h"
 
@@ -30,16 +30,14 @@ std::string Describe(TgaError error)
     case TgaError::None: return "kein Fehler";
     case TgaError::CannotOpen: return "Die Datei kann nicht geöffnet werden";
     case TgaError::Truncated: return "Die Datei ist kürzer als ein TGA-Kopf (18 Bytes)";
-    case TgaError::ColorMapped:
-        return "Bilder mit Farbpalette werden nur mit 8-Bit-Indizes unterstützt";
+    case TgaError::ColorMapped: return "Bilder mit Farbpalette werden nur mit 8-Bit-Indizes unterstützt";
     case TgaError::Grey:
         return "Graustufenbilder werden nur mit 8 Bit oder 16 Bit (Grau und Alpha) unterstützt";
     case TgaError::ImageType:
         return "Der Bildtyp wird nicht unterstützt, nur Echtfarb-, Graustufen- und Palettenbilder "
                "(Bildtyp 1, 2, 3, 9, 10 oder 11)";
     case TgaError::PixelDepth: return "Die Farbtiefe wird nicht unterstützt, nur 15, 16, 24 oder 32 Bit";
-    case TgaError::ColorMap:
-        return "Die Farbpalette fehlt oder hat keine Einträge zu 15, 16, 24 oder 32 Bit";
+    case TgaError::ColorMap: return "Die Farbpalette fehlt oder hat keine Einträge zu 15, 16, 24 oder 32 Bit";
     case TgaError::ColorIndex: return "Ein Farbindex liegt außerhalb der Farbpalette";
     case TgaError::Size: return "Breite oder Höhe ist negativ";
     case TgaError::TooLarge: return "Das Bild ist zu groß";
@@ -81,13 +79,12 @@ std::string CodeText(PngError code)
     return "unbekannter Fehler";
 }
 
-template <class Code>
-std::string CodeText(Code code)
+template <class Code> std::string CodeText(Code code)
 {
     return Describe(code);
 }
 
-}  // namespace
+} // namespace
 
 std::string Describe(const Error& error)
 {
@@ -99,6 +96,9 @@ std::string Describe(const Error& error)
     return text;
 }
 
-std::string MessageText(const Error& error) { return PathText(error.file) + ": " + Describe(error); }
+std::string MessageText(const Error& error)
+{
+    return PathText(error.file) + ": " + Describe(error);
+}
 
-}  // namespace varnox
+} // namespace varnox

@@ -24,12 +24,12 @@ enum class IoError {
     CannotOpen,
     CannotRead,
     CannotWrite,
-    CannotReplace,  // a target that may not be rewritten
-    CannotBackUp,   // the copy kept before a file is rewritten
+    CannotReplace, // a target that may not be rewritten
+    CannotBackUp,  // the copy kept before a file is rewritten
     OutOfMemory,
     Cancelled,
-    Busy,     // another writer holds the file
-    Changed,  // someone else changed the file while it was being rewritten
+    Busy,    // another writer holds the file
+    Changed, // someone else changed the file while it was being rewritten
 };
 
 // Why a PNG was refused.
@@ -48,8 +48,8 @@ using ErrorCode = std::variant<IoError, ResError, GfpError, TgaError, PngError, 
 struct Error {
     ErrorCode code;
     Path file;
-    std::error_code system;  // set when a system call failed
-    std::string detail;      // extra words of a library (libspng's reason), may be empty
+    std::error_code system; // set when a system call failed
+    std::string detail;     // extra words of a library (libspng's reason), may be empty
 };
 
 // German reason: the code's text, then the detail and the system's reason when set.
@@ -60,22 +60,21 @@ std::string MessageText(const Error& error);
 
 // The outcome of work that yields nothing but success or an error.
 class [[nodiscard]] Status {
-public:
+  public:
     Status() = default;
-    Status(Error error) : error_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
+    Status(Error error) : error_(std::move(error)) {} // NOLINT(google-explicit-constructor)
 
     bool ok() const { return !error_; }
     explicit operator bool() const { return ok(); }
     const Error& error() const { return *error_; }
 
-private:
+  private:
     std::optional<Error> error_;
 };
 
 // The code of kind Code that status carries; Code{} (each kind's None) when status is ok
 // or carries a code of another kind.
-template <class Code>
-Code CodeOf(const Status& status)
+template <class Code> Code CodeOf(const Status& status)
 {
     if (status.ok())
         return Code{};
@@ -84,11 +83,10 @@ Code CodeOf(const Status& status)
 }
 
 // A value or the error that kept it from being made.
-template <class T>
-class [[nodiscard]] Result {
-public:
-    Result(T value) : value_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
-    Result(Error error) : value_(std::move(error)) {}  // NOLINT(google-explicit-constructor)
+template <class T> class [[nodiscard]] Result {
+  public:
+    Result(T value) : value_(std::move(value)) {}     // NOLINT(google-explicit-constructor)
+    Result(Error error) : value_(std::move(error)) {} // NOLINT(google-explicit-constructor)
 
     bool ok() const { return value_.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -99,8 +97,8 @@ public:
     const Error& error() const { return std::get<1>(value_); }
     Status status() const { return ok() ? Status() : Status(error()); }
 
-private:
+  private:
     std::variant<T, Error> value_;
 };
 
-}  // namespace varnox
+} // namespace varnox

@@ -46,7 +46,7 @@ bool HasControlCharacter(std::string_view name)
     });
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -55,7 +55,7 @@ Status Refused(ExtractError code, const Path& archive, std::error_code system = 
     return Error{code, archive, system, {}};
 }
 
-}  // namespace
+} // namespace
 
 Status Module1::ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder, std::int16_t index)
 {
@@ -119,4 +119,4 @@ Status Module1::ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder,
     return {};
 }
 
-}  // namespace varnox
+} // namespace varnox

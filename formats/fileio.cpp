@@ -24,7 +24,10 @@ namespace varnox {
 
 namespace {
 
-std::error_code LastError() { return {errno, std::generic_category()}; }
+std::error_code LastError()
+{
+    return {errno, std::generic_category()};
+}
 
 std::atomic<bool> namedTemporaryFiles{false};
 
@@ -137,7 +140,7 @@ bool ReadFully(int fd, std::int64_t offset, std::span<std::uint8_t> out)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool InputFile::Open(const Path& path)
 {
@@ -169,7 +172,8 @@ bool InputFile::Adopt(int fd)
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        error_ = std::make_error_code(S_ISDIR(st.st_mode) ? std::errc::is_a_directory : std::errc::invalid_argument);
+        error_ = std::make_error_code(S_ISDIR(st.st_mode) ? std::errc::is_a_directory
+                                                          : std::errc::invalid_argument);
         ::close(fd);
         return false;
     }
@@ -865,6 +869,9 @@ std::string SystemReason(const std::error_code& error)
     return error.message();
 }
 
-std::string PathText(const Path& path) { return path.string(); }
+std::string PathText(const Path& path)
+{
+    return path.string();
+}
 
-}  // namespace varnox
+} // namespace varnox

@@ -21,7 +21,7 @@ class Folder;
 
 // A file opened for reading raw bytes; closed when the object goes.
 class InputFile {
-public:
+  public:
     InputFile() = default;
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
@@ -46,7 +46,7 @@ public:
 
     const std::error_code& error() const { return error_; }
 
-private:
+  private:
     bool Adopt(int fd);
     std::FILE* file_ = nullptr;
     std::int64_t size_ = 0;
@@ -61,7 +61,7 @@ bool ReadWholeFile(const Path& path, Bytes& out, std::error_code& error);
 // being swapped for a link afterwards cannot redirect them. Opening it for writing also
 // removes the temporary files that killed runs of this program left in it.
 class Folder {
-public:
+  public:
     Folder() = default;
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
@@ -84,7 +84,7 @@ public:
     int fd() const { return fd_; }
     const std::error_code& error() const { return error_; }
 
-private:
+  private:
     bool Finish(int fd, const Path& path);
     int fd_ = -1;
     std::error_code error_;
@@ -93,7 +93,7 @@ private:
 // A real folder (Folder::OpenReal) made and opened on first use, then held open; the
 // outcome of the first attempt holds for every later one.
 class FolderOnFirstUse {
-public:
+  public:
     FolderOnFirstUse(Path parent, std::string name) : parent_(std::move(parent)), name_(std::move(name)) {}
 
     // The open folder; nullptr (with error()) when it was refused.
@@ -109,7 +109,7 @@ public:
     bool Sync() { return folder_.Sync(); }
     const std::error_code& error() const { return folder_.error(); }
 
-private:
+  private:
     Path parent_;
     std::string name_;
     Folder folder_;
@@ -129,7 +129,7 @@ enum class Flush {
 // discarded) before Commit leaves no trace. After the first failure every call returns
 // false and error() tells why.
 class AtomicFile {
-public:
+  public:
     AtomicFile() = default;
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -157,7 +157,7 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     const std::error_code& error() const { return error_; }
 
-private:
+  private:
     friend class Rewrite;
     bool OpenIn(int folderFd, const std::string& name);
     bool Fail();
@@ -189,7 +189,7 @@ inline constexpr std::chrono::milliseconds kWriterWait{2000};
 // by an advisory lock, and the new file put in place only when nobody changed the old one
 // meanwhile, the old one kept as NAME.bak beside it.
 class Rewrite {
-public:
+  public:
     enum class Fault {
         None,
         Open,    // the file cannot be opened for reading, or is no regular file
@@ -219,7 +219,7 @@ public:
     Fault fault() const { return fault_; }
     const std::error_code& error() const { return error_; }
 
-private:
+  private:
     bool Lock(std::chrono::milliseconds wait);
     bool Unchanged() const;
     bool Refuse(Fault fault, std::error_code error);
@@ -261,4 +261,4 @@ std::string SystemReason(const std::error_code& error);
 // A path as UTF-8 text, for messages.
 std::string PathText(const Path& path);
 
-}  // namespace varnox
+} // namespace varnox

@@ -11,12 +11,15 @@
 
 namespace varnox {
 
-std::int32_t BytesPerPixel(std::int32_t bitsPerPixel) { return CheckedAdd32(bitsPerPixel, 1) / 8; }
+std::int32_t BytesPerPixel(std::int32_t bitsPerPixel)
+{
+    return CheckedAdd32(bitsPerPixel, 1) / 8;
+}
 
 std::int64_t ZlibBufferSize(std::int64_t n)
 {
     const double size = static_cast<double>(n) + static_cast<double>(n) * 0.01 + 12.0;
-    return static_cast<std::int64_t>(std::nearbyint(size));  // default rounding: half to even
+    return static_cast<std::int64_t>(std::nearbyint(size)); // default rounding: half to even
 }
 
 int UncompressBlock(Bytes& data, std::int32_t rawSize, std::size_t& produced)
@@ -54,9 +57,15 @@ int CompressBlock(Bytes& data, std::int16_t level)
 
 namespace {
 
-bool IsTag(const std::array<std::uint8_t, 4>& tag) { return tag == kGfpTag; }
+bool IsTag(const std::array<std::uint8_t, 4>& tag)
+{
+    return tag == kGfpTag;
+}
 
-bool UsableRawSize(std::int32_t rawSize) { return rawSize >= 0 && rawSize <= kMaxRawSize; }
+bool UsableRawSize(std::int32_t rawSize)
+{
+    return rawSize >= 0 && rawSize <= kMaxRawSize;
+}
 
 struct FreeDecompressor {
     void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
@@ -105,7 +114,8 @@ struct GfpLayout {
 // bitsPerPixel, and finds where the pixels lie. Every problem goes to fail; only the first
 // one found counts.
 template <class Fail>
-GfpLayout ReadGfpLayout(InputFile& file, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel, Fail& fail)
+GfpLayout ReadGfpLayout(InputFile& file, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel,
+                        Fail& fail)
 {
     GfpLayout layout;
     std::array<std::uint8_t, 4> tag{};
@@ -149,7 +159,7 @@ GfpLayout ReadGfpLayout(InputFile& file, GfpPictureHeaderRecord& picture, GfpPix
     return layout;
 }
 
-}  // namespace
+} // namespace
 
 Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
 {
@@ -202,7 +212,8 @@ Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
 GfpError ParseGfpHead(std::span<const std::uint8_t> bytes, GfpHead& head)
 {
     const auto tagAt = [&](std::size_t at) {
-        return bytes.size() >= at + kGfpTagSize && std::equal(kGfpTag.begin(), kGfpTag.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+        return bytes.size() >= at + kGfpTagSize &&
+               std::equal(kGfpTag.begin(), kGfpTag.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
     };
     if (!tagAt(0))
         return GfpError::FirstTag;
@@ -226,7 +237,8 @@ Result<GfpHead> ReadGfpHead(const Path& path)
     std::array<std::uint8_t, kGfpPayloadAt> bytes{};
     const std::size_t got = file.ReadSomeAt(0, bytes);
     GfpHead head;
-    if (const GfpError e = ParseGfpHead(std::span<const std::uint8_t>(bytes.data(), got), head); e != GfpError::None)
+    if (const GfpError e = ParseGfpHead(std::span<const std::uint8_t>(bytes.data(), got), head);
+        e != GfpError::None)
         return Error{e, path, {}, {}};
     return head;
 }
@@ -238,7 +250,7 @@ constexpr std::size_t kStreamPiece = 256 * 1024; // stream bytes read from the f
 // Longest stream inflated whole: the stream is held beside the picture while it is.
 constexpr std::int64_t kWholeStreamLimit = 12 * 1024 * 1024;
 
-}  // namespace
+} // namespace
 
 // Inflates the stream a piece at a time, with the outcome uncompress() gives for an output
 // buffer of ZlibBufferSize(rawSize) bytes: a stream longer than that buffer is cut, not
@@ -473,7 +485,8 @@ GfpError Module1::ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted
         return code(status);
     const bool rows = source.Upright() && wanted(GfpPixelHeader) && GfpPixelHeader.rawSize() > 0;
     if (rows) {
-        Bytes row(static_cast<std::size_t>(GfpPixelHeader.rawSize()) / static_cast<std::size_t>(source.Info().height));
+        Bytes row(static_cast<std::size_t>(GfpPixelHeader.rawSize()) /
+                  static_cast<std::size_t>(source.Info().height));
         for (std::int32_t y = 0; y < source.Info().height; ++y) {
             if (auto status = source.ReadStoredRow(row); !status)
                 return code(status);
@@ -495,7 +508,7 @@ void PutHead(const GfpHead& head, std::uint8_t* out)
     std::copy(head.pixel.bytes.begin(), head.pixel.bytes.end(), out + kGfpPixelHeaderAt);
 }
 
-constexpr std::size_t kPackChunk = 1024 * 1024;  // stream bytes written at a time
+constexpr std::size_t kPackChunk = 1024 * 1024; // stream bytes written at a time
 
 // libdeflate's level for GfpPacking::Fast: its quickest, and on painted pictures already
 // smaller than compress2's default level.
@@ -606,7 +619,7 @@ Result<std::int64_t> PackFast(const ByteWriter& write, std::int32_t rawSize, std
     return static_cast<std::int64_t>(length);
 }
 
-}  // namespace
+} // namespace
 
 Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPacking packing,
                 const RowProgress& progress)
@@ -682,8 +695,9 @@ namespace {
 
 // RGB565 rows out of a buffer in memory.
 class MemoryRows final : public RowSource {
-public:
-    MemoryRows(std::int32_t width, std::int32_t height, std::span<const std::uint8_t> pixels) : pixels_(pixels)
+  public:
+    MemoryRows(std::int32_t width, std::int32_t height, std::span<const std::uint8_t> pixels)
+        : pixels_(pixels)
     {
         info_.width = width;
         info_.height = height;
@@ -692,19 +706,19 @@ public:
     Status ReadRow(std::span<std::uint8_t> row) override
     {
         const std::size_t rowBytes = info_.RowBytes();
-        std::copy_n(pixels_.begin() + static_cast<std::ptrdiff_t>(at_), std::min(rowBytes, pixels_.size() - at_),
-                    row.begin());
+        std::copy_n(pixels_.begin() + static_cast<std::ptrdiff_t>(at_),
+                    std::min(rowBytes, pixels_.size() - at_), row.begin());
         at_ += rowBytes;
         return {};
     }
 
-private:
+  private:
     PictureInfo info_;
     std::span<const std::uint8_t> pixels_;
     std::size_t at_ = 0;
 };
 
-}  // namespace
+} // namespace
 
 Bytes MakeGfp(GfpHead head, std::span<const std::uint8_t> pixels, GfpPacking packing)
 {
@@ -721,4 +735,4 @@ Bytes MakeGfp(GfpHead head, std::span<const std::uint8_t> pixels, GfpPacking pac
     return out;
 }
 
-}  // namespace varnox
+} // namespace varnox

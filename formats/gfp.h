@@ -1,8 +1,8 @@
 #pragma once
 // GFP picture: two tagged header blocks and an RGB565 payload, normally zlib-compressed.
 
-#include "formats/bytes.h"
 #include "formats/buffer.h"
+#include "formats/bytes.h"
 #include "formats/rows.h"
 
 #include <array>
@@ -20,8 +20,8 @@ constexpr std::size_t kGfpPictureHeaderSize = 52;
 constexpr std::size_t kGfpPixelHeaderSize = 72;
 constexpr std::int64_t kGfpPictureHeaderAt = 4;
 constexpr std::int64_t kGfpPixelHeaderAt = 60;
-constexpr std::int64_t kGfpPayloadAt = 132;        // size fields (compressed) or raw pixels
-constexpr std::int64_t kGfpStreamAt = 140;         // zlib stream of the compressed form
+constexpr std::int64_t kGfpPayloadAt = 132; // size fields (compressed) or raw pixels
+constexpr std::int64_t kGfpStreamAt = 140;  // zlib stream of the compressed form
 constexpr std::uint8_t kGfpCompressionZlib = 11;
 // Largest pixel byte count ReadGfpPixels will make: 16384 x 16384 pixels at 4 bytes.
 constexpr std::int64_t kMaxRawSize = 16384LL * 16384LL * 4LL;
@@ -61,15 +61,15 @@ struct GfpPixelHeaderRecord {
 enum class GfpError {
     None,
     CannotOpen,
-    FirstTag,        // no "NALP" at the start
-    PictureHeader,   // file ends inside the picture block
-    SecondTag,       // no "NALP" before the pixel block
-    PixelHeader,     // file ends inside the pixel block
-    StoredSize,      // storedSize below 8
-    RawSize,         // computed pixel size negative, overflowing or above kMaxRawSize
-    PayloadPastEnd,  // payload runs past the end of the file
-    ZlibData,        // damaged zlib stream
-    ShortPixels,     // the stream holds fewer bytes than the picture
+    FirstTag,       // no "NALP" at the start
+    PictureHeader,  // file ends inside the picture block
+    SecondTag,      // no "NALP" before the pixel block
+    PixelHeader,    // file ends inside the pixel block
+    StoredSize,     // storedSize below 8
+    RawSize,        // computed pixel size negative, overflowing or above kMaxRawSize
+    PayloadPastEnd, // payload runs past the end of the file
+    ZlibData,       // damaged zlib stream
+    ShortPixels,    // the stream holds fewer bytes than the picture
 };
 
 std::string Describe(GfpError error);
@@ -89,10 +89,10 @@ GfpError ParseGfpHead(std::span<const std::uint8_t> bytes, GfpHead& head);
 Result<GfpHead> ReadGfpHead(const Path& path);
 
 enum class GfpPacking {
-    Zlib,          // compress2 at zlib's default level, byte for byte
-    Uncompressed,  // pixels stored as they are
-    Fast,          // libdeflate's quickest level from the whole picture; a stream above
-                   // 12 MiB by zlib's quickest level, a chunk at a time
+    Zlib,         // compress2 at zlib's default level, byte for byte
+    Uncompressed, // pixels stored as they are
+    Fast,         // libdeflate's quickest level from the whole picture; a stream above
+                  // 12 MiB by zlib's quickest level, a chunk at a time
 };
 
 // Writes a whole GFP through write(offset, bytes): head, with its size and storage fields
@@ -111,7 +111,7 @@ Bytes MakeGfp(GfpHead head, std::span<const std::uint8_t> pixels, GfpPacking pac
 // of the head refuses the picture. Rows can be read only from an upright picture
 // (Upright()); Drain() checks the rest of the pixel data as a whole read would.
 class GfpSource final : public RowSource {
-public:
+  public:
     GfpSource();
     ~GfpSource() override;
     GfpSource(const GfpSource&) = delete;
@@ -130,7 +130,7 @@ public:
     // Reads the pixel data not yet read, with the checks of a whole read.
     Status Drain();
 
-private:
+  private:
     struct Inflater;
     Status Fault(GfpError code) const;
     // Inflates the whole stream at once with libdeflate where it is short enough and
@@ -147,13 +147,13 @@ private:
     std::int32_t rawSize_ = 0;
     std::size_t storedRowBytes_ = 0;
     std::size_t bytesPerPixel_ = 0;
-    std::int64_t consumed_ = 0;  // pixel bytes handed on or drained
+    std::int64_t consumed_ = 0; // pixel bytes handed on or drained
     std::int64_t streamLength_ = 0;
     std::unique_ptr<Inflater> inflater_;
-    bool whole_ = false;  // the picture is inflated whole into picture_
+    bool whole_ = false; // the picture is inflated whole into picture_
     PictureBuffer picture_;
-    std::size_t produced_ = 0;  // bytes the stream gave
-    Bytes stored_;  // a chunk of whole stored rows
+    std::size_t produced_ = 0; // bytes the stream gave
+    Bytes stored_;             // a chunk of whole stored rows
     std::size_t chunkAt_ = 0;
     Bytes storedRow_;
     std::int32_t rowsRead_ = 0;
@@ -187,4 +187,4 @@ int UncompressBlock(Bytes& data, std::int32_t rawSize, std::size_t& produced);
 // Replaces data by its zlib stream at level (-1: zlib's default). Returns zlib's code.
 int CompressBlock(Bytes& data, std::int16_t level);
 
-}  // namespace varnox
+} // namespace varnox

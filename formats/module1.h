@@ -32,7 +32,7 @@ enum class ExtractError {
 std::string Describe(ExtractError error);
 
 class Module1 {
-public:
+  public:
     ResHeaderRecord ResHeader;
     std::vector<ResItem> ResItems;
     GfpPictureHeaderRecord GfpPictureHeader;
@@ -77,4 +77,4 @@ public:
     Bytes ReadTgaAsRgb565(const Path& path, TgaError* error = nullptr, const TgaProgress& progress = {});
 };
 
-}  // namespace varnox
+} // namespace varnox

@@ -33,4 +33,4 @@ Result<std::unique_ptr<RowSource>> OpenPictureSource(const Path& path, const Fol
     return Error{TgaError::ImageType, path, {}, {}};
 }
 
-}  // namespace varnox
+} // namespace varnox

@@ -16,4 +16,4 @@ PictureKind PictureKindOf(const Path& path);
 // With in given, path names a file of that held folder, opened without following a link.
 Result<std::unique_ptr<RowSource>> OpenPictureSource(const Path& path, const Folder* in = nullptr);
 
-}  // namespace varnox
+} // namespace varnox

@@ -339,7 +339,7 @@ class PngSink final : public RowSink {
     bool WriteChunk(const char* type, std::span<const std::uint8_t> data);
     Status FinishWhole();
 
-    Path target_;  // left empty: the caller knows the file
+    Path target_; // left empty: the caller knows the file
     AtomicFile& file_;
     SpngContext ctx_;
     // Deflated whole: every row, filtered, and the row before the next one.

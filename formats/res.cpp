@@ -39,8 +39,9 @@ std::string_view ItemName(const ResItem& item)
 {
     const auto* begin = reinterpret_cast<const char*>(item.itemName.data());
     const void* nul = std::memchr(begin, 0, item.itemName.size());
-    const std::size_t length =
-        nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin) : item.itemName.size();
+    const std::size_t length = nul != nullptr
+                                   ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin)
+                                   : item.itemName.size();
     return {begin, length};
 }
 
@@ -67,7 +68,7 @@ Status Refused(ResError code, const Path& path, std::error_code system = {})
     return Error{code, path, system, {}};
 }
 
-}  // namespace
+} // namespace
 
 Status Module1::IsResFile(const Path& path)
 {
@@ -150,4 +151,4 @@ Status Module1::ReadResDirectory(InputFile& file, const Path& path)
     return {};
 }
 
-}  // namespace varnox
+} // namespace varnox

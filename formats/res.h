@@ -23,7 +23,7 @@ struct ResHeaderRecord {
 struct ResItem {
     std::int32_t itemDataType = 0;
     std::int32_t itemDataOffset = 0;
-    std::array<std::uint8_t, kResNameSize> itemName{};  // raw field, NUL and padding included
+    std::array<std::uint8_t, kResNameSize> itemName{}; // raw field, NUL and padding included
 };
 
 enum class ResError {
@@ -52,4 +52,4 @@ std::string_view ItemName(const ResItem& item);
 // Latin-1 text as UTF-8.
 std::string Latin1ToUtf8(std::string_view latin1);
 
-}  // namespace varnox
+} // namespace varnox

@@ -37,7 +37,7 @@ inline void Put4(std::uint32_t entry, std::uint8_t* out)
     }
 }
 
-}  // namespace
+} // namespace
 
 const WideningTables& Widening()
 {
@@ -77,10 +77,11 @@ void NarrowRow(std::span<const std::uint8_t> in, bool bgr, std::uint8_t* out)
     for (std::size_t at = 0; at + 2 < in.size(); at += 3, out += 2) {
         const std::uint8_t first = in[at];
         const std::uint8_t last = in[at + 2];
-        const std::uint16_t v = bgr ? NarrowToRgb565(last, in[at + 1], first) : NarrowToRgb565(first, in[at + 1], last);
+        const std::uint16_t v =
+            bgr ? NarrowToRgb565(last, in[at + 1], first) : NarrowToRgb565(first, in[at + 1], last);
         out[0] = static_cast<std::uint8_t>(v & 0xFF);
         out[1] = static_cast<std::uint8_t>(v >> 8);
     }
 }
 
-}  // namespace varnox
+} // namespace varnox

@@ -39,7 +39,7 @@ constexpr std::int16_t Widened16(std::int32_t value)
     return static_cast<std::int16_t>(value);
 }
 
-}  // namespace detail
+} // namespace detail
 
 // n -> 8n, or 8n + 7 for odd n: 1 gives 15, 16 gives 128, 31 gives 255.
 constexpr std::int16_t Expand5To8(std::int16_t n)
@@ -74,7 +74,8 @@ constexpr std::int32_t PackRgb565(std::uint8_t r, std::uint8_t g, std::uint8_t b
 // RGB565 of an 8-bit colour, each channel narrowed by the rule above.
 constexpr std::uint16_t NarrowToRgb565(std::uint8_t r, std::uint8_t g, std::uint8_t b)
 {
-    return static_cast<std::uint16_t>(PackRgb565(static_cast<std::uint8_t>(r >> 3), static_cast<std::uint8_t>(g >> 2),
+    return static_cast<std::uint16_t>(PackRgb565(static_cast<std::uint8_t>(r >> 3),
+                                                 static_cast<std::uint8_t>(g >> 2),
                                                  static_cast<std::uint8_t>(b >> 3)));
 }
 
@@ -103,4 +104,4 @@ void WidenRowToRgb(std::span<const std::uint8_t> in, std::uint8_t* out);
 // Narrows a row of 24-bit pixels (blue first when bgr, else red first) into RGB565.
 void NarrowRow(std::span<const std::uint8_t> in, bool bgr, std::uint8_t* out);
 
-}  // namespace varnox
+} // namespace varnox

@@ -195,4 +195,4 @@ Status CopyRows(RowSource& source, RowSink& sink, const RowProgress& progress)
     return sink.Finish();
 }
 
-}  // namespace varnox
+} // namespace varnox

@@ -13,9 +13,9 @@
 namespace varnox {
 
 enum class RowFormat {
-    Rgb565,  // 2 bytes a pixel, low byte first
-    Bgr24,   // blue, green, red: a TGA's own order
-    Rgb24,   // red, green, blue: a PNG's and an image's order
+    Rgb565, // 2 bytes a pixel, low byte first
+    Bgr24,  // blue, green, red: a TGA's own order
+    Rgb24,  // red, green, blue: a PNG's and an image's order
 };
 
 constexpr std::size_t BytesPerPixel(RowFormat format)
@@ -26,14 +26,14 @@ constexpr std::size_t BytesPerPixel(RowFormat format)
 struct PictureInfo {
     std::int32_t width = 0;
     std::int32_t height = 0;
-    RowFormat format = RowFormat::Rgb565;  // of the rows the source yields
-    std::string description;               // "GFP, zlib", "TGA 32 Bit RLE", "PNG" ...
+    RowFormat format = RowFormat::Rgb565; // of the rows the source yields
+    std::string description;              // "GFP, zlib", "TGA 32 Bit RLE", "PNG" ...
 
     std::size_t RowBytes() const { return static_cast<std::size_t>(width) * BytesPerPixel(format); }
 };
 
 class RowSource {
-public:
+  public:
     virtual ~RowSource() = default;
     virtual const PictureInfo& Info() const = 0;
     // Fills row (Info().RowBytes() bytes) with the next row, top row first.
@@ -41,7 +41,7 @@ public:
 };
 
 class RowSink {
-public:
+  public:
     virtual ~RowSink() = default;
     // The format the sink wants its rows in; CopyRows converts when the source differs.
     virtual RowFormat Format() const = 0;
@@ -61,4 +61,4 @@ void ConvertRow(RowFormat from, std::span<const std::uint8_t> in, RowFormat to, 
 // Reads every row of source into sink, converting between row formats on the way.
 Status CopyRows(RowSource& source, RowSink& sink, const RowProgress& progress = {});
 
-}  // namespace varnox
+} // namespace varnox

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::uint8_t kTopFirstBit = 0x20;
 constexpr std::uint8_t kRightToLeftBit = 0x10;
-constexpr std::size_t kRowBlock = 1024 * 1024;  // stored bytes read from the file at a time
+constexpr std::size_t kRowBlock = 1024 * 1024; // stored bytes read from the file at a time
 constexpr std::uint8_t kTgaTrueColour = 2;
 constexpr std::uint8_t kTgaDepth = 24;
 
@@ -91,7 +91,7 @@ Error TgaFault(TgaError code, const Path& path, std::error_code system = {})
 // equal channels, an index through the colour map (256 entries, the ones outside the map
 // marked).
 class Narrower {
-public:
+  public:
     Narrower(Kind kind, std::size_t bytesPerPixel) : kind_(kind), bytesPerPixel_(bytesPerPixel) {}
 
     // Reads the colour map at mapAt; entry k stands for index first + k.
@@ -101,7 +101,7 @@ public:
         const std::size_t first = header.colorMapFirstEntry();
         const std::size_t length = header.colorMapLength();
         if (first >= 256)
-            return true;  // no 8-bit index reaches the map
+            return true; // no 8-bit index reaches the map
         const std::size_t used = std::min<std::size_t>(length, 256 - first);
         Bytes map(used * entryBytes);
         if (!file.ReadAt(mapAt, map))
@@ -124,7 +124,7 @@ public:
         return false;
     }
 
-private:
+  private:
     Kind kind_;
     std::size_t bytesPerPixel_;
     std::array<std::uint16_t, 256> palette_{};
@@ -132,14 +132,14 @@ private:
 };
 
 class TgaSource final : public RowSource {
-public:
+  public:
     // Reads and checks the header, the colour map and, for run-length data, the picture.
-  Status Open(const Path& path, TgaHeaderRecord& header, const Folder* in);
+    Status Open(const Path& path, TgaHeaderRecord& header, const Folder* in);
 
-  const PictureInfo& Info() const override { return info_; }
-  Status ReadRow(std::span<std::uint8_t> row) override;
+    const PictureInfo& Info() const override { return info_; }
+    Status ReadRow(std::span<std::uint8_t> row) override;
 
-private:
+  private:
     Status DecodeRle();
     Status LoadStoredRow(std::int32_t storedRow);
 
@@ -154,10 +154,10 @@ private:
     bool rightToLeft_ = false;
     std::int64_t dataAt_ = 0;
     std::int32_t nextRow_ = 0;
-    Bytes block_;  // raw data: a block of stored rows, blockFirst_ on
+    Bytes block_; // raw data: a block of stored rows, blockFirst_ on
     std::int32_t blockFirst_ = 0;
     std::int32_t blockCount_ = 0;
-    Bytes picture_;  // run-length data: the whole picture in RGB565, top row first
+    Bytes picture_; // run-length data: the whole picture in RGB565, top row first
 };
 
 Status TgaSource::Open(const Path& path, TgaHeaderRecord& header, const Folder* in)
@@ -225,18 +225,19 @@ Status TgaSource::DecodeRle()
     const auto height = static_cast<std::size_t>(info_.height);
     const std::size_t total = width * height;
     Bytes piece(kRowBlock);
-    std::size_t begin = 0;  // unread bytes of piece: [begin, end)
+    std::size_t begin = 0; // unread bytes of piece: [begin, end)
     std::size_t end = 0;
     std::int64_t fileAt = dataAt_;
     // Makes n bytes available at piece[begin]; false when the file ends first.
     const auto have = [&](std::size_t n) {
         if (end - begin >= n)
             return true;
-        std::copy(piece.begin() + static_cast<std::ptrdiff_t>(begin), piece.begin() + static_cast<std::ptrdiff_t>(end),
-                  piece.begin());
+        std::copy(piece.begin() + static_cast<std::ptrdiff_t>(begin),
+                  piece.begin() + static_cast<std::ptrdiff_t>(end), piece.begin());
         end -= begin;
         begin = 0;
-        const std::size_t got = file_.ReadSomeAt(fileAt, std::span<std::uint8_t>(piece.data() + end, piece.size() - end));
+        const std::size_t got =
+            file_.ReadSomeAt(fileAt, std::span<std::uint8_t>(piece.data() + end, piece.size() - end));
         fileAt += static_cast<std::int64_t>(got);
         end += got;
         return end >= n;
@@ -303,7 +304,8 @@ Status TgaSource::LoadStoredRow(std::int32_t storedRow)
         storedRowBytes_ == 0 ? info_.height : static_cast<std::int32_t>(block_.size() / storedRowBytes_);
     blockFirst_ = topFirst_ ? storedRow : std::max(0, storedRow - blockRows + 1);
     blockCount_ = std::min(blockRows, info_.height - blockFirst_);
-    const std::span<std::uint8_t> rows(block_.data(), static_cast<std::size_t>(blockCount_) * storedRowBytes_);
+    const std::span<std::uint8_t> rows(block_.data(),
+                                       static_cast<std::size_t>(blockCount_) * storedRowBytes_);
     if (!file_.ReadAt(dataAt_ + std::int64_t(blockFirst_) * std::int64_t(storedRowBytes_), rows))
         return TgaFault(TgaError::PixelData, path_, file_.error());
     return {};
@@ -314,13 +316,15 @@ Status TgaSource::ReadRow(std::span<std::uint8_t> row)
     const std::int32_t y = nextRow_++;
     const auto width = static_cast<std::size_t>(info_.width);
     if (layout_.rle) {
-        std::copy_n(picture_.begin() + static_cast<std::ptrdiff_t>(std::size_t(y) * width * 2), width * 2, row.begin());
+        std::copy_n(picture_.begin() + static_cast<std::ptrdiff_t>(std::size_t(y) * width * 2), width * 2,
+                    row.begin());
         return {};
     }
     const std::int32_t storedRow = topFirst_ ? y : info_.height - 1 - y;
     if (auto status = LoadStoredRow(storedRow); !status)
         return status;
-    const std::uint8_t* in = block_.data() + static_cast<std::size_t>(storedRow - blockFirst_) * storedRowBytes_;
+    const std::uint8_t* in =
+        block_.data() + static_cast<std::size_t>(storedRow - blockFirst_) * storedRowBytes_;
     std::uint16_t v = 0;
     for (std::size_t column = 0; column < width; ++column) {
         const std::size_t storedColumn = rightToLeft_ ? width - 1 - column : column;
@@ -332,12 +336,12 @@ Status TgaSource::ReadRow(std::span<std::uint8_t> row)
     return {};
 }
 
-constexpr std::size_t kBlockBytes = 256 * 1024;  // TGA bytes gathered between two writes
+constexpr std::size_t kBlockBytes = 256 * 1024; // TGA bytes gathered between two writes
 
 // Rows come top first and the TGA holds them bottom first, so a block of consecutive rows
 // is gathered in file order and written at its place with one call.
 class TgaSink final : public RowSink {
-public:
+  public:
     explicit TgaSink(AtomicFile& file) : file_(file) {}
 
     RowFormat Format() const override { return RowFormat::Bgr24; }
@@ -351,7 +355,8 @@ public:
         const std::size_t rowBytes = width_ * 3;
         rowsPerBlock_ = rowBytes == 0 ? 1 : std::max<std::size_t>(1, kBlockBytes / rowBytes);
         block_.resize(std::min(rowsPerBlock_, height_) * rowBytes);
-        const TgaHeaderRecord header = TgaHeaderFor(static_cast<std::int16_t>(width), static_cast<std::int16_t>(height));
+        const TgaHeaderRecord header =
+            TgaHeaderFor(static_cast<std::int16_t>(width), static_cast<std::int16_t>(height));
         return Written(file_.WriteAt(0, header.bytes));
     }
 
@@ -373,7 +378,7 @@ public:
 
     Status Finish() override { return {}; }
 
-private:
+  private:
     Status Written(bool ok) const
     {
         if (ok)
@@ -390,7 +395,7 @@ private:
     Bytes block_;
 };
 
-}  // namespace
+} // namespace
 
 Result<std::unique_ptr<RowSource>> OpenTgaSource(const Path& path, TgaHeaderRecord* header, const Folder* in)
 {
@@ -411,7 +416,10 @@ TgaHeaderRecord TgaHeaderFor(std::int16_t width, std::int16_t height)
     return header;
 }
 
-std::unique_ptr<RowSink> MakeTgaSink(AtomicFile& file) { return std::make_unique<TgaSink>(file); }
+std::unique_ptr<RowSink> MakeTgaSink(AtomicFile& file)
+{
+    return std::make_unique<TgaSink>(file);
+}
 
 Bytes Module1::ReadTgaAsRgb565(const Path& path, TgaError* error, const TgaProgress& progress)
 {
@@ -432,7 +440,8 @@ Bytes Module1::ReadTgaAsRgb565(const Path& path, TgaError* error, const TgaProgr
         for (std::int32_t row = 1; status && row <= height; ++row) {
             if (progress)
                 progress(row, false);
-            status = source.ReadRow(std::span<std::uint8_t>(result.data() + rowBytes * std::size_t(row - 1), rowBytes));
+            status = source.ReadRow(
+                std::span<std::uint8_t>(result.data() + rowBytes * std::size_t(row - 1), rowBytes));
         }
         if (status && progress)
             progress(height, true);
@@ -448,4 +457,4 @@ Bytes Module1::ReadTgaAsRgb565(const Path& path, TgaError* error, const TgaProgr
     return result;
 }
 
-}  // namespace varnox
+} // namespace varnox

@@ -40,17 +40,17 @@ struct TgaHeaderRecord {
 enum class TgaError {
     None,
     CannotOpen,
-    Truncated,    // shorter than its header
-    ColorMapped,  // types 1 and 9 with indices of other than 8 bits
-    Grey,         // types 3 and 11 of other than 8 or 16 bits
-    ImageType,    // not true colour (2, 10), colour-mapped (1, 9) or grey (3, 11)
-    PixelDepth,   // true colour of other than 15, 16, 24 or 32 bits
-    ColorMap,     // a colour-mapped picture without a usable map
-    ColorIndex,   // an index outside the colour map
-    Size,         // negative width or height
-    TooLarge,     // more pixel bytes than a GFP may hold
-    PixelData,    // pixel data shorter than the picture
-    RleData,      // a run-length packet reaches past the end of the picture
+    Truncated,   // shorter than its header
+    ColorMapped, // types 1 and 9 with indices of other than 8 bits
+    Grey,        // types 3 and 11 of other than 8 or 16 bits
+    ImageType,   // not true colour (2, 10), colour-mapped (1, 9) or grey (3, 11)
+    PixelDepth,  // true colour of other than 15, 16, 24 or 32 bits
+    ColorMap,    // a colour-mapped picture without a usable map
+    ColorIndex,  // an index outside the colour map
+    Size,        // negative width or height
+    TooLarge,    // more pixel bytes than a GFP may hold
+    PixelData,   // pixel data shorter than the picture
+    RleData,     // a run-length packet reaches past the end of the picture
 };
 
 std::string Describe(TgaError error);
@@ -73,4 +73,4 @@ std::unique_ptr<RowSink> MakeTgaSink(AtomicFile& file);
 // Told each row number before the row is built, and once more with done = true at the end.
 using TgaProgress = std::function<void(int row, bool done)>;
 
-}  // namespace varnox
+} // namespace varnox

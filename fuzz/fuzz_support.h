@@ -53,9 +53,9 @@ inline bool ClaimsHugePicture(const std::uint8_t* data, std::size_t size)
     if (size < 132)
         return false;
     auto le32 = [data](std::size_t at) {
-        return static_cast<std::int64_t>(static_cast<std::int32_t>(
-            std::uint32_t(data[at]) | std::uint32_t(data[at + 1]) << 8 | std::uint32_t(data[at + 2]) << 16 |
-            std::uint32_t(data[at + 3]) << 24));
+        return static_cast<std::int64_t>(
+            static_cast<std::int32_t>(std::uint32_t(data[at]) | std::uint32_t(data[at + 1]) << 8 |
+                                      std::uint32_t(data[at + 2]) << 16 | std::uint32_t(data[at + 3]) << 24));
     };
     const double pixels = double(le32(64)) * double(le32(68)) * double((le32(72) + 1) / 8);
     return pixels > double(64 << 20) || le32(100) > (64 << 20);
@@ -101,4 +101,4 @@ inline std::optional<Bytes> ZlibPixels(std::span<const std::uint8_t> file)
     return data;
 }
 
-}  // namespace varnox::fuzz
+} // namespace varnox::fuzz

@@ -15,7 +15,7 @@ varnox::Bytes Slurp(const varnox::Path& path)
     return varnox::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

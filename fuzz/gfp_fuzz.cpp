@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         "a complete GFP gives rawSize bytes");
         }
         if (rawSize >= 0 && rawSize <= kMaxRawSize && error != GfpError::RawSize)
-            fuzz::Check(pixels.size() == static_cast<std::size_t>(rawSize), "usable rawSize gives rawSize bytes");
+            fuzz::Check(pixels.size() == static_cast<std::size_t>(rawSize),
+                        "usable rawSize gives rawSize bytes");
     }
 
     GfpError whole = GfpError::None;
@@ -29,7 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Bytes rows;
     const GfpError rowwise = Module1().ReadGfpPixelRows(
         path, [](const GfpPixelHeaderRecord&) { return true; },
-        [&rows](std::int32_t, std::span<const std::uint8_t> bytes) { rows.insert(rows.end(), bytes.begin(), bytes.end()); });
+        [&rows](std::int32_t, std::span<const std::uint8_t> bytes) {
+            rows.insert(rows.end(), bytes.begin(), bytes.end());
+        });
     fuzz::Check(rowwise == whole, "rows and whole read find the same outcome");
     // Rows come only for a picture whose width and height are not negative (both negative
     // still give a usable size).

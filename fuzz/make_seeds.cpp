@@ -13,8 +13,8 @@ namespace {
 
 using namespace varnox;
 
-Bytes Tga(std::uint8_t type, std::uint8_t depth, std::int16_t width, std::int16_t height, std::uint8_t descriptor,
-          const Bytes& body, std::uint8_t idLength = 0)
+Bytes Tga(std::uint8_t type, std::uint8_t depth, std::int16_t width, std::int16_t height,
+          std::uint8_t descriptor, const Bytes& body, std::uint8_t idLength = 0)
 {
     Bytes header(18, 0);
     header[0] = idLength;
@@ -26,7 +26,7 @@ Bytes Tga(std::uint8_t type, std::uint8_t depth, std::int16_t width, std::int16_
     return test::Concat({header, Bytes(idLength, 'i'), body});
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -36,7 +36,8 @@ int main(int argc, char** argv)
     }
     namespace fs = std::filesystem;
     const fs::path root(argv[1]);
-    for (const char* kind : {"res", "gfp", "unpack", "tga", "tga_mapped", "gfp2tga", "png", "manifest", "replace"})
+    for (const char* kind :
+         {"res", "gfp", "unpack", "tga", "tga_mapped", "gfp2tga", "png", "manifest", "replace"})
         fs::create_directories(root / kind);
 
     const Bytes compressed = test::MakeGfp({.width = 4, .height = 3, .filler = 5});
@@ -47,17 +48,25 @@ int main(int argc, char** argv)
                                          {16, "klang", Bytes(10, 1)},
                                          {14, "zwei", raw},
                                          {40, "figur", Bytes(4, 2)}});
-    const Bytes dataFirst = test::MakeRes({{14, "bild", wide}, {17, "schrift", {}}}, {.directoryFirst = false});
+    const Bytes dataFirst =
+        test::MakeRes({{14, "bild", wide}, {17, "schrift", {}}}, {.directoryFirst = false});
 
     const struct {
         const char* kind;
         const char* name;
         const Bytes& bytes;
     } seeds[] = {
-        {"res", "archive", archive},   {"res", "datafirst", dataFirst},  {"unpack", "archive", archive},
-        {"unpack", "datafirst", dataFirst}, {"gfp", "compressed", compressed}, {"gfp", "raw", raw},
-        {"gfp", "wide", wide},         {"gfp2tga", "compressed", compressed}, {"gfp2tga", "raw", raw},
-        {"gfp2tga", "wide", wide},     {"gfp2tga", "narrow", narrow},
+        {"res", "archive", archive},
+        {"res", "datafirst", dataFirst},
+        {"unpack", "archive", archive},
+        {"unpack", "datafirst", dataFirst},
+        {"gfp", "compressed", compressed},
+        {"gfp", "raw", raw},
+        {"gfp", "wide", wide},
+        {"gfp2tga", "compressed", compressed},
+        {"gfp2tga", "raw", raw},
+        {"gfp2tga", "wide", wide},
+        {"gfp2tga", "narrow", narrow},
     };
     for (const auto& seed : seeds)
         test::WriteBytes(root / seed.kind / seed.name, seed.bytes);
@@ -104,7 +113,8 @@ int main(int argc, char** argv)
     test::WriteBytes(root / "tga" / "id24", Tga(2, 24, 3, 2, 0x10, pixels24, 5));
     test::WriteBytes(root / "tga" / "rgb16", Tga(2, 16, 2, 1, 0, {0x1F, 0x7C, 0xE0, 0x03}));
     // Colour-mapped: raw and run-length 3 x 2 pictures over maps of 24 and 16 bits.
-    test::WriteBytes(root / "tga_mapped" / "raw24", test::Concat({{0, 2, 0, 2, 3, 2, 0}, Bytes(9, 0x40), {0, 1, 2, 2, 1, 0}}));
+    test::WriteBytes(root / "tga_mapped" / "raw24",
+                     test::Concat({{0, 2, 0, 2, 3, 2, 0}, Bytes(9, 0x40), {0, 1, 2, 2, 1, 0}}));
     test::WriteBytes(root / "tga_mapped" / "rle16",
                      test::Concat({{1, 1, 4, 3, 3, 2, 0x20}, Bytes(8, 0x11), {0x82, 5, 0x02, 4, 6, 7}}));
 

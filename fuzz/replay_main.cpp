@@ -19,7 +19,7 @@ void RunFile(const std::filesystem::path& path)
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

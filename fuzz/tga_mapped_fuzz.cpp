@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t height = data[5] % 64;
     fuzz::Check(pixels.size() == width * height * 2, "accepted picture has width x height pixels");
     if (pixels.empty())
-        return 0;  // no pixel data follows, so the map need not be whole
+        return 0; // no pixel data follows, so the map need not be whole
 
     // Every pixel is the RGB565 form of one map entry: read the map back as a one-row picture.
     const std::size_t entryBytes = (entrySize + 7u) / 8u;

@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Module1 module;
     jobs::ReportOptions options;
     options.extractWanted = [] { return true; };
-    const jobs::ReportResult result = jobs::RunArchiveReport(module, archive.parent_path(), "gfx.res", options);
+    const jobs::ReportResult result =
+        jobs::RunArchiveReport(module, archive.parent_path(), "gfx.res", options);
 
     // Only the archive and the unpack folder with files directly inside it may exist.
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
@@ -29,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     "output stays inside the unpack folder");
         // Every output ends in ".gfp"; a temporary file left behind would not.
         const std::string name = p.filename().string();
-        fuzz::Check(name.size() >= 4 && name.compare(name.size() - 4, 4, ".gfp") == 0, "outputs are .gfp files");
+        fuzz::Check(name.size() >= 4 && name.compare(name.size() - 4, 4, ".gfp") == 0,
+                    "outputs are .gfp files");
     }
     fuzz::Check(result.written >= 0, "count");
     return 0;

@@ -8,16 +8,16 @@
 
 #include <algorithm>
 #include <atomic>
-#include <new>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <new>
 #include <optional>
-#include <unordered_map>
-#include <unordered_set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace varnox::jobs {
 
@@ -251,7 +251,8 @@ std::vector<ItemPlan> PlanItems(InputFile& file, const ArchiveModel& model, Extr
     std::unordered_map<std::int64_t, std::size_t> firstAt;
     for (std::size_t i = 0; i < model.items.size(); ++i) {
         const ArchiveItem& item = model.items[i];
-        const auto first = item.inFile && item.shared ? firstAt.find(item.entry.itemDataOffset) : firstAt.end();
+        const auto first =
+            item.inFile && item.shared ? firstAt.find(item.entry.itemDataOffset) : firstAt.end();
         if (first != firstAt.end()) {
             plans.push_back(plans[first->second]);
             continue;
@@ -316,11 +317,12 @@ void NameFiles(const ArchiveModel& model, std::vector<ItemPlan>& plans, ExtractR
         plans[i].file = safe ? namer.Numbered(stem, extension) : std::string();
         const std::string fallback = "eintrag-" + std::to_string(i);
         if (plans[i].file.empty())
-            plans[i].file = namer.Take(fallback + extension) ? fallback + extension
-                                                             : namer.Numbered(fallback, extension);
+            plans[i].file =
+                namer.Take(fallback + extension) ? fallback + extension : namer.Numbered(fallback, extension);
         std::string note = Label(i);
-        note += safe && stem.size() + extension.size() <= kMaxFileName ? ": Name schon vergeben, als \""
-                                                                       : ": Der Name taugt nicht als Dateiname, als \"";
+        note += safe && stem.size() + extension.size() <= kMaxFileName
+                    ? ": Name schon vergeben, als \""
+                    : ": Der Name taugt nicht als Dateiname, als \"";
         note += DisplayFileName(plans[i].file);
         note += "\" geschrieben";
         result.notes.push_back(std::move(note));
@@ -448,7 +450,8 @@ std::optional<Refusal> OpenExtractFolder(const Path& given, const Path& archive,
         return Because(given, "Der Ordner kann nicht angelegt werden: " +
                                   SystemReason(error ? error : folder.error()));
     }
-    struct stat opened {}, archiveFolder {};
+    struct stat opened {
+    }, archiveFolder{};
     const Path above = archive.has_parent_path() ? archive.parent_path() : Path(".");
     if (::fstat(folder.fd(), &opened) != 0 || ::stat(above.c_str(), &archiveFolder) != 0 ||
         opened.st_dev != archiveFolder.st_dev || opened.st_ino != archiveFolder.st_ino)
@@ -458,7 +461,8 @@ std::optional<Refusal> OpenExtractFolder(const Path& given, const Path& archive,
     const auto isOwn = [&](const std::string& file) { return FoldNameCase(file) == own; };
     if (isOwn(kManifestName) ||
         std::any_of(plan.plans.begin(), plan.plans.end(), [&](const ItemPlan& p) { return isOwn(p.file); }) ||
-        std::any_of(plan.fillFiles.begin(), plan.fillFiles.end(), [&](const auto& f) { return isOwn(f.second); }))
+        std::any_of(plan.fillFiles.begin(), plan.fillFiles.end(),
+                    [&](const auto& f) { return isOwn(f.second); }))
         return Because(archive, "Ein Eintrag hätte im Zielordner den Namen des Archivs");
     return std::nullopt;
 }
@@ -481,7 +485,8 @@ class ExtractWriter {
         if (!out.Open(folder_, name) || !CopyRange(in_, range, out, chunk_))
             return Failed(out, name);
         struct stat existing {};
-        if (::fstatat(folder_.fd(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 && !out.MatchesTarget()) {
+        if (::fstatat(folder_.fd(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+            !out.MatchesTarget()) {
             switch (ask_ && !replaceAll_ ? ask_(folderPath_ / name) : ReplaceAnswer::Yes) {
             case ReplaceAnswer::Yes: break;
             case ReplaceAnswer::YesToAll: replaceAll_ = true; break;
@@ -584,7 +589,8 @@ ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& f
     InputFile file;
     ExtractPlan plan;
     if (!file.Open(archive))
-        return Refused<ExtractResult>(archive, ArchiveReason(Error{ResError::CannotOpen, archive, file.error(), {}}));
+        return Refused<ExtractResult>(archive,
+                                      ArchiveReason(Error{ResError::CannotOpen, archive, file.error(), {}}));
     if (auto status = ReadArchive(module, file, archive, plan.model); !status)
         return Refused<ExtractResult>(archive, ArchiveReason(status));
     ExtractResult result;
@@ -665,7 +671,8 @@ std::optional<Refusal> OpenPackFile(const Folder& folder, const Path& path, Inpu
     struct stat st {};
     if (in.error() == std::errc::no_such_file_or_directory)
         return Because(path, "Die Datei fehlt");
-    if (::fstatat(folder.fd(), path.filename().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(st.st_mode))
+    if (::fstatat(folder.fd(), path.filename().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !S_ISREG(st.st_mode))
         return Because(path, NotPackable(st));
     return Because(path, Describe(ResError::CannotOpen) + ": " + SystemReason(in.error()));
 }
@@ -790,7 +797,8 @@ bool Advance(std::int64_t& at, std::int64_t size)
 
 // Every offset and the directory with its name table, checked against the 32-bit limits
 // before anything is read or written.
-std::optional<Refusal> PlanPack(const Path& path, const Path& archive, const Manifest& manifest, PackPlan& plan)
+std::optional<Refusal> PlanPack(const Path& path, const Path& archive, const Manifest& manifest,
+                                PackPlan& plan)
 {
     const std::size_t count = manifest.items.size();
     std::unordered_map<std::string, std::int64_t> laidAt;
@@ -821,11 +829,12 @@ std::optional<Refusal> PlanPack(const Path& path, const Path& archive, const Man
         const auto field = item.nameField ? item.nameField : NameFieldFromFile(item.file, item.type);
         if (!field)
             return Because(path / item.file, "Der Dateiname gibt kein Namensfeld: mehr als 256 Zeichen oder "
-                                              "Zeichen außerhalb von Latin-1");
+                                             "Zeichen außerhalb von Latin-1");
         PutLe32(plan.tables, i * kResEntrySize, item.type);
         PutLe32(plan.tables, i * kResEntrySize + 4, static_cast<std::int32_t>(plan.offsets[i]));
         std::copy(field->begin(), field->end(),
-                  plan.tables.begin() + static_cast<std::ptrdiff_t>(count * kResEntrySize + i * kResNameSize));
+                  plan.tables.begin() +
+                      static_cast<std::ptrdiff_t>(count * kResEntrySize + i * kResNameSize));
     }
     return std::nullopt;
 }
@@ -870,8 +879,8 @@ std::optional<Refusal> AppendConverted(const Folder& folder, const Path& path, c
     return std::nullopt;
 }
 
-std::optional<Refusal> AppendFill(const Folder& folder, const Path& path, const Fill& fill, const PackPlan& plan,
-                                  Gatherer& gather, const AtomicFile& out)
+std::optional<Refusal> AppendFill(const Folder& folder, const Path& path, const Fill& fill,
+                                  const PackPlan& plan, Gatherer& gather, const AtomicFile& out)
 {
     if (!fill.file.empty())
         return AppendFile(folder, path / fill.file, plan.sizes.at(fill.file), gather, out);
@@ -921,7 +930,8 @@ PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packi
 {
     Folder source;
     if (!source.Open(folder))
-        return Refused<PackResult>(folder, Describe(ResError::CannotOpen) + ": " + SystemReason(source.error()));
+        return Refused<PackResult>(folder,
+                                   Describe(ResError::CannotOpen) + ": " + SystemReason(source.error()));
     if (LiesInside(archive, folder))
         return Refused<PackResult>(archive, "Das Archiv liegt im Ordner, der gepackt wird");
     // Every file and name checked and every offset worked out before anything is written.
@@ -1146,7 +1156,8 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
                                                    ItemTypeLabel(item.entry.itemDataType));
     InputFile in;
     if (!in.Open(rewrite.Target()))
-        return Refused<ReplaceResult>(archive, ArchiveReason(Error{ResError::CannotOpen, archive, in.error(), {}}));
+        return Refused<ReplaceResult>(archive,
+                                      ArchiveReason(Error{ResError::CannotOpen, archive, in.error(), {}}));
 
     Bytes data;
     {

@@ -13,12 +13,12 @@ namespace varnox::jobs {
 
 struct ExtractResult {
     bool ok = false;
-    Refusal refusal;                  // when !ok; item files already written stay
-    int written = 0;                  // item files written
-    std::vector<std::string> notes;   // items written under another name or as raw bytes
+    Refusal refusal;                   // when !ok; item files already written stay
+    int written = 0;                   // item files written
+    std::vector<std::string> notes;    // items written under another name or as raw bytes
     std::vector<std::string> replaced; // files of the folder replaced by different content
-    std::vector<std::string> notKept; // what packing the folder unchanged would not give back
-    std::string status;               // the manifest's last line: "exakt" or what is not kept
+    std::vector<std::string> notKept;  // what packing the folder unchanged would not give back
+    std::string status;                // the manifest's last line: "exakt" or what is not kept
 };
 
 // Where extract writes by default: the unpack folder beside the archive; empty when the

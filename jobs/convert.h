@@ -12,8 +12,8 @@ namespace varnox::jobs {
 
 // One file that a conversion refused or failed on.
 struct Refusal {
-    std::string file;    // path as UTF-8
-    std::string reason;  // German, with the system's reason where a file operation failed
+    std::string file;   // path as UTF-8
+    std::string reason; // German, with the system's reason where a file operation failed
 };
 
 // "file: reason", as messages and the command line show a refusal.
@@ -31,14 +31,13 @@ enum class PictureFormat { Tga, Png };
 std::string TargetName(const std::string& gfpName, PictureFormat format);
 
 struct GfpToTgaResult {
-    int lastIndex = -1;              // the entry converted (or tried) last
-    std::vector<Refusal> refused;    // in the order met; empty when every file was written
-    int written = 0;                 // files written
-    int kept = 0;                    // existing files kept on the answer No
+    int lastIndex = -1;                 // the entry converted (or tried) last
+    std::vector<Refusal> refused;       // in the order met; empty when every file was written
+    int written = 0;                    // files written
+    int kept = 0;                       // existing files kept on the answer No
     std::vector<std::string> keptNames; // their names, in list order
-    bool cancelled = false;          // stopped by JobProgress::Cancel or the answer Cancel
+    bool cancelled = false;             // stopped by JobProgress::Cancel or the answer Cancel
 };
-
 
 // The answer to "replace this file?".
 enum class ReplaceAnswer { Yes, No, YesToAll, Cancel };
@@ -64,7 +63,8 @@ GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::v
 
 // The same into PNG or TGA files (X.png or X.tga beside each X.gfp).
 GfpToTgaResult ConvertGfpFiles(Module1& module, const Path& folder, const std::vector<std::string>& names,
-                               int first, int last, PictureFormat format, const std::function<void(int)>& select = {});
+                               int first, int last, PictureFormat format,
+                               const std::function<void(int)>& select = {});
 
 // The same, into options.format, telling progress and asking before replacing a file that
 // differs.
@@ -96,8 +96,9 @@ TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& 
 
 // The same with the source's format given: the picture written for a PNG equals the one
 // written for a TGA of the same pixels.
-TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureFormat format, const Path& target,
-                                   GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage = {},
+TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureFormat format,
+                                   const Path& target, GfpPacking packing,
+                                   const std::function<void(TgaToGfpStage)>& stage = {},
                                    const TgaProgress& progress = {}, JobProgress* job = nullptr);
 
-}  // namespace varnox::jobs
+} // namespace varnox::jobs

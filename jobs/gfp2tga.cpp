@@ -23,7 +23,8 @@ constexpr std::int32_t kMaxTgaSize = 32767;
 std::optional<std::string> UnfitPicture(const GfpPixelHeaderRecord& gfp)
 {
     if (gfp.bitsPerPixel() < 7)
-        return "bitsPerPixel " + std::to_string(gfp.bitsPerPixel()) + " ist kleiner als 7 (keine ganzen Bytes je Pixel)";
+        return "bitsPerPixel " + std::to_string(gfp.bitsPerPixel()) +
+               " ist kleiner als 7 (keine ganzen Bytes je Pixel)";
     if (gfp.width() < 0 || gfp.height() < 0)
         return "Breite oder Höhe ist negativ";
     if (gfp.width() > kMaxTgaSize || gfp.height() > kMaxTgaSize)
@@ -47,7 +48,7 @@ enum class Outcome { Written, Kept, Cancelled, Refused };
 
 struct OneResult {
     Outcome outcome = Outcome::Written;
-    Refusal refusal;  // when Refused
+    Refusal refusal; // when Refused
 };
 
 OneResult Refused(Refusal refusal)
@@ -59,7 +60,7 @@ OneResult Refused(Refusal refusal)
 struct Batch {
     const GfpToTgaOptions& options;
     bool severalFiles = false;
-    bool replaceAll = false;  // the answer YesToAll was given
+    bool replaceAll = false; // the answer YesToAll was given
 };
 
 // Converts one GFP; a refusal, a cancel or the answer No leaves every file as it was. A
@@ -135,7 +136,7 @@ OneResult ConvertNamed(Module1& module, const Path& folder, const std::string& n
     }
 }
 
-}  // namespace
+} // namespace
 
 std::string TargetName(const std::string& gfpName, PictureFormat format)
 {
@@ -161,7 +162,8 @@ GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::v
 }
 
 GfpToTgaResult ConvertGfpFiles(Module1& module, const Path& folder, const std::vector<std::string>& names,
-                               int first, int last, PictureFormat format, const std::function<void(int)>& select)
+                               int first, int last, PictureFormat format,
+                               const std::function<void(int)>& select)
 {
     GfpToTgaOptions options;
     options.format = format;
@@ -206,4 +208,4 @@ GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::v
     return result;
 }
 
-}  // namespace varnox::jobs
+} // namespace varnox::jobs

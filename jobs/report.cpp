@@ -32,7 +32,7 @@ ReportResult Refused(const Path& archive, const std::string& reason)
     return result;
 }
 
-}  // namespace
+} // namespace
 
 std::string UnpackFolderName(const std::string& fileName)
 {
@@ -67,7 +67,8 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
 {
     const Path archive = folder / fileName;
     if (const Status magic = module.IsResFile(archive); !magic)
-        return Refused(archive, CodeOf<ResError>(magic) == ResError::CannotOpen ? Describe(magic.error()) : "");
+        return Refused(archive,
+                       CodeOf<ResError>(magic) == ResError::CannotOpen ? Describe(magic.error()) : "");
     Status read = module.ReadResHeader(archive);
     if (read)
         read = module.ReadResDirectory(archive);
@@ -107,7 +108,8 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
         if (const auto earlier = writtenAs.find(fileKey); earlier != writtenAs.end()) {
             result.failures.push_back({name, "Gleicher Name wie das schon entpackte " +
                                                  std::to_string(earlier->second + 1) + ". Item"});
-        } else if (const Status extracted = module.ExtractItem(archive, unpackFolder, static_cast<std::int16_t>(i));
+        } else if (const Status extracted =
+                       module.ExtractItem(archive, unpackFolder, static_cast<std::int16_t>(i));
                    extracted) {
             ++result.written;
             writtenAs.emplace(fileKey, i);
@@ -143,4 +145,4 @@ std::string ReportText(const ReportResult& result)
     return text;
 }
 
-}  // namespace varnox::jobs
+} // namespace varnox::jobs

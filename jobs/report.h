@@ -22,16 +22,16 @@ struct ReportOptions {
 };
 
 struct NotUnpacked {
-    std::string name;    // UTF-8, control characters as \xNN
-    std::string reason;  // German
+    std::string name;   // UTF-8, control characters as \xNN
+    std::string reason; // German
 };
 
 struct ReportResult {
-    bool valid = false;               // the archive could be read
-    std::vector<std::string> lines;   // UTF-8, without line ends
+    bool valid = false;             // the archive could be read
+    std::vector<std::string> lines; // UTF-8, without line ends
     std::vector<NotUnpacked> failures;
-    int written = 0;                  // picture items written
-    std::string error;                // for a refused file: file and reason, for messages
+    int written = 0;   // picture items written
+    std::string error; // for a refused file: file and reason, for messages
 };
 
 inline constexpr const char* kInvalidRes = "Keine gültige RES-File";
@@ -58,4 +58,4 @@ ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::st
 // invalid file's lines joined by CR LF with none after the last.
 std::string ReportText(const ReportResult& result);
 
-}  // namespace varnox::jobs
+} // namespace varnox::jobs

@@ -65,7 +65,8 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
     module.GfpPictureHeader = head->picture;
     module.GfpPixelHeader = head->pixel;
 
-    auto opened = format == PictureFormat::Png ? OpenPngSource(source) : OpenTgaSource(source, &module.TgaHeader);
+    auto opened =
+        format == PictureFormat::Png ? OpenPngSource(source) : OpenTgaSource(source, &module.TgaHeader);
     if (!opened)
         return Refused(opened.error());
     RowSource& picture = **opened;
@@ -86,7 +87,9 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
             job->SetDone(row);
         return !Cancelled(job);
     };
-    const auto write = [&file](std::int64_t at, std::span<const std::uint8_t> bytes) { return file.WriteAt(at, bytes); };
+    const auto write = [&file](std::int64_t at, std::span<const std::uint8_t> bytes) {
+        return file.WriteAt(at, bytes);
+    };
     if (auto status = WriteGfp(write, *head, picture, packing, rowDone); !status) {
         if (status.error().code == ErrorCode{IoError::Cancelled})
             return CancelledResult();
@@ -112,19 +115,22 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
     return result;
 }
 
-}  // namespace
+} // namespace
 
 TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
                                const std::function<void(TgaToGfpStage)>& stage, const TgaProgress& progress,
                                JobProgress* job)
 {
-    const PictureFormat format = PictureKindOf(source) == PictureKind::Png ? PictureFormat::Png : PictureFormat::Tga;
+    const PictureFormat format =
+        PictureKindOf(source) == PictureKind::Png ? PictureFormat::Png : PictureFormat::Tga;
     return ConvertPictureToGfp(module, source, format, target,
-                               uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib, stage, progress, job);
+                               uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib, stage, progress,
+                               job);
 }
 
-TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureFormat format, const Path& target,
-                                   GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage,
+TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureFormat format,
+                                   const Path& target, GfpPacking packing,
+                                   const std::function<void(TgaToGfpStage)>& stage,
                                    const TgaProgress& progress, JobProgress* job)
 {
     try {
@@ -134,4 +140,4 @@ TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureF
     }
 }
 
-}  // namespace varnox::jobs
+} // namespace varnox::jobs

@@ -5,8 +5,8 @@
 #include "jobs/archive.h"
 #include "jobs/report.h"
 #include "tests/support/builders.h"
-#include "tests/support/png_builder.h"
 #include "tests/support/cli_runner.h"
+#include "tests/support/png_builder.h"
 #include "tests/support/tga_builder.h"
 
 #include <gtest/gtest.h>
@@ -262,9 +262,9 @@ TEST(Extract, DistinctSafeFileNamesAndPicturesAsUnpackWritesThem)
     Module1 module;
     ASSERT_TRUE(jobs::ExtractArchive(module, dir / "n.res", dir / "n").ok);
     EXPECT_EQ(test::ListTree(dir / "n"),
-              (Names{"B\xC3\x84r~2.sound", "P~4.sound", "abc.sound", "archive.txt", "b\xC3\xA4r.sound", "eintrag-5.sound",
-                     "eintrag-6.sound", "eintrag-7.sound", "eintrag-8.sound", "eintrag-9.sound", "p.sound",
-                     "p~2.sound", "p~3.sound"}));
+              (Names{"B\xC3\x84r~2.sound", "P~4.sound", "abc.sound", "archive.txt", "b\xC3\xA4r.sound",
+                     "eintrag-5.sound", "eintrag-6.sound", "eintrag-7.sound", "eintrag-8.sound",
+                     "eintrag-9.sound", "p.sound", "p~2.sound", "p~3.sound"}));
     const std::string manifest = Text(test::ReadBytes(dir / "n" / kManifestName));
     EXPECT_NE(manifest.find("eintrag 16 \"abc.sound\" name \"abc\\x00junk\"\n"), std::string::npos)
         << manifest;
@@ -377,14 +377,16 @@ TEST_P(UnfinishedExtractTest, LeavesNoManifest)
     EXPECT_FALSE(fs::exists(dir / "mix.res"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, UnfinishedExtractTest,
-    testing::Values(Unfinished{"Cancelled", [](const Path&) {}, jobs::ReplaceAnswer::Cancel},
-                    Unfinished{"FileKept", [](const Path&) {}, jobs::ReplaceAnswer::No},
-                    Unfinished{"WriteFails",
-                               [](const Path& folder) { fs::permissions(folder / "b.sound", fs::perms::none); },
-                               jobs::ReplaceAnswer::Yes}),
-    testing::PrintToStringParamName());
+INSTANTIATE_TEST_SUITE_P(Cases, UnfinishedExtractTest,
+                         testing::Values(Unfinished{"Cancelled", [](const Path&) {},
+                                                    jobs::ReplaceAnswer::Cancel},
+                                         Unfinished{"FileKept", [](const Path&) {}, jobs::ReplaceAnswer::No},
+                                         Unfinished{"WriteFails",
+                                                    [](const Path& folder) {
+                                                        fs::permissions(folder / "b.sound", fs::perms::none);
+                                                    },
+                                                    jobs::ReplaceAnswer::Yes}),
+                         testing::PrintToStringParamName());
 
 // ---- the manifest reader ----
 
@@ -547,34 +549,35 @@ TEST_P(PackForeignFileTest, RefusedWithNothingWritten)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PackForeignFileTest,
-    testing::Values(
-        ForeignFile{"ItemIsALink",
-                    [](const Path& d) {
-                        fs::remove(d / "f" / "leak.sound");
-                        fs::create_symlink(d / "secret", d / "f" / "leak.sound");
-                    },
-                    "out.res", "symbolischer Link"},
-        ForeignFile{"ItemIsAFifo",
-                    [](const Path& d) {
-                        fs::remove(d / "f" / "leak.sound");
-                        ASSERT_EQ(::mkfifo((d / "f" / "leak.sound").c_str(), 0600), 0);
-                    },
-                    "out.res", "FIFO"},
-        ForeignFile{"ManifestIsALink",
-                    [](const Path& d) {
-                        fs::rename(d / "f" / kManifestName, d / "m");
-                        fs::create_symlink(d / "m", d / "f" / kManifestName);
-                    },
-                    "out.res", "symbolischer Link"},
-        ForeignFile{"SparseFilesPast32Bits",
-                    [](const Path& d) {
-                        fs::resize_file(d / "f" / "a.gfp", std::uintmax_t{1} << 40);
-                        fs::resize_file(d / "f" / "leak.sound", std::uintmax_t{1} << 40);
-                    },
-                    "out.res", "32-Bit-Offsets"},
-        ForeignFile{"ArchiveIsTheManifest", [](const Path&) {}, "f/archive.txt", "im Ordner, der gepackt wird"},
-        ForeignFile{"ArchiveBelowTheFolder", [](const Path& d) { fs::create_directory(d / "f" / "sub"); },
-                    "f/sub/x.res", "im Ordner, der gepackt wird"}),
+    testing::Values(ForeignFile{"ItemIsALink",
+                                [](const Path& d) {
+                                    fs::remove(d / "f" / "leak.sound");
+                                    fs::create_symlink(d / "secret", d / "f" / "leak.sound");
+                                },
+                                "out.res", "symbolischer Link"},
+                    ForeignFile{"ItemIsAFifo",
+                                [](const Path& d) {
+                                    fs::remove(d / "f" / "leak.sound");
+                                    ASSERT_EQ(::mkfifo((d / "f" / "leak.sound").c_str(), 0600), 0);
+                                },
+                                "out.res", "FIFO"},
+                    ForeignFile{"ManifestIsALink",
+                                [](const Path& d) {
+                                    fs::rename(d / "f" / kManifestName, d / "m");
+                                    fs::create_symlink(d / "m", d / "f" / kManifestName);
+                                },
+                                "out.res", "symbolischer Link"},
+                    ForeignFile{"SparseFilesPast32Bits",
+                                [](const Path& d) {
+                                    fs::resize_file(d / "f" / "a.gfp", std::uintmax_t{1} << 40);
+                                    fs::resize_file(d / "f" / "leak.sound", std::uintmax_t{1} << 40);
+                                },
+                                "out.res", "32-Bit-Offsets"},
+                    ForeignFile{"ArchiveIsTheManifest", [](const Path&) {}, "f/archive.txt",
+                                "im Ordner, der gepackt wird"},
+                    ForeignFile{"ArchiveBelowTheFolder",
+                                [](const Path& d) { fs::create_directory(d / "f" / "sub"); }, "f/sub/x.res",
+                                "im Ordner, der gepackt wird"}),
     testing::PrintToStringParamName());
 
 // ---- replace ----
@@ -681,8 +684,13 @@ INSTANTIATE_TEST_SUITE_P(
                             "neu.tga", true},
                     Replace{"PngIntoTheItemsGfp", "a",
                             [] {
-                                return test::MakePng({3, 2, test::kRgb, 8, false, {9, 200, 31, 0, 0, 255, 7, 7, 7,
-                                                                                   255, 255, 255, 1, 2, 3, 64, 128, 192}});
+                                return test::MakePng(
+                                    {3,
+                                     2,
+                                     test::kRgb,
+                                     8,
+                                     false,
+                                     {9, 200, 31, 0, 0, 255, 7, 7, 7, 255, 255, 255, 1, 2, 3, 64, 128, 192}});
                             },
                             "neu.png", true},
 
@@ -715,8 +723,7 @@ TEST_P(ReplaceRefusalTest, NothingTouched)
         c.prepare(dir.path());
     const auto before = test::Snapshot(dir.path());
     Module1 module;
-    const auto result =
-        jobs::ReplaceItem(module, dir / "a.res", c.item, dir / "neu", GfpPacking::Zlib);
+    const auto result = jobs::ReplaceItem(module, dir / "a.res", c.item, dir / "neu", GfpPacking::Zlib);
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.refusal.reason.find(c.reason), std::string::npos) << result.refusal.reason;
     EXPECT_EQ(test::Snapshot(dir.path()), before);

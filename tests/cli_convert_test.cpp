@@ -43,20 +43,19 @@ TEST_P(CliUsage, ExitsWithTwoAndTouchesNothing)
     EXPECT_FALSE(std::filesystem::exists(dir / "a.gfp.bak"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Wrong, CliUsage,
-                         ::testing::Values(Usage{"gfp2tgaNoFile", {"gfp2tga"}},
-                                           Usage{"gfp2tgaOption", {"gfp2tga", "--all", "a.gfp"}},
-                                           Usage{"tga2gfpOneFile", {"tga2gfp", "a.gfp"}},
-                                           Usage{"tga2gfpThreeFiles", {"tga2gfp", "s.tga", "a.gfp", "b.gfp"}},
-                                           Usage{"tga2gfpUnknownOption", {"tga2gfp", "-u", "s.tga", "a.gfp"}},
-                                           Usage{"tga2gfpTwoPackings",
-                                                 {"tga2gfp", "--fast", "--uncompressed", "s.tga", "a.gfp"}},
-                                           Usage{"gfp2tgaNoWorkers", {"gfp2tga", "-j", "0", "a.gfp"}},
-                                           Usage{"gfp2tgaWorkersNoNumber", {"gfp2tga", "-jx", "a.gfp"}},
-                                           Usage{"gfp2tgaWorkersLast", {"gfp2tga", "a.gfp", "-j"}},
-                                           Usage{"gfp2pngNoFile", {"gfp2png"}},
-                                           Usage{"png2gfpOneFile", {"png2gfp", "a.gfp"}}),
-                         [](const auto& row) { return row.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Wrong, CliUsage,
+    ::testing::Values(Usage{"gfp2tgaNoFile", {"gfp2tga"}},
+                      Usage{"gfp2tgaOption", {"gfp2tga", "--all", "a.gfp"}},
+                      Usage{"tga2gfpOneFile", {"tga2gfp", "a.gfp"}},
+                      Usage{"tga2gfpThreeFiles", {"tga2gfp", "s.tga", "a.gfp", "b.gfp"}},
+                      Usage{"tga2gfpUnknownOption", {"tga2gfp", "-u", "s.tga", "a.gfp"}},
+                      Usage{"tga2gfpTwoPackings", {"tga2gfp", "--fast", "--uncompressed", "s.tga", "a.gfp"}},
+                      Usage{"gfp2tgaNoWorkers", {"gfp2tga", "-j", "0", "a.gfp"}},
+                      Usage{"gfp2tgaWorkersNoNumber", {"gfp2tga", "-jx", "a.gfp"}},
+                      Usage{"gfp2tgaWorkersLast", {"gfp2tga", "a.gfp", "-j"}},
+                      Usage{"gfp2pngNoFile", {"gfp2png"}}, Usage{"png2gfpOneFile", {"png2gfp", "a.gfp"}}),
+    [](const auto& row) { return row.param.name; });
 
 TEST(CliGfp2Tga, ConvertsEveryFileAndNamesTheRefusedOnes)
 {
@@ -222,7 +221,7 @@ TEST(CliTga2Gfp, OutOfMemoryIsARefusal)
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_AS, &saved), 0);
     rlimit tight = saved;
-    tight.rlim_cur = 256u << 20;  // the picture alone needs 488 MiB
+    tight.rlim_cur = 256u << 20; // the picture alone needs 488 MiB
     ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
     const CliRun run = RunCli(dir.path(), {"tga2gfp", "big.tga", "t.gfp"});
     ASSERT_EQ(setrlimit(RLIMIT_AS, &saved), 0);
@@ -234,4 +233,4 @@ TEST(CliTga2Gfp, OutOfMemoryIsARefusal)
 }
 #endif
 
-}  // namespace
+} // namespace

@@ -79,13 +79,15 @@ TEST(GfpToTga, LargePictureRowsInPlace)
         ASSERT_EQ(tga.size(), 18u + std::size_t{kWidth} * kHeight * 3);
         for (std::int32_t y = 0; y < kHeight; y += 37) {
             for (std::int32_t x : {0, 1, kWidth / 2, kWidth - 1}) {
-                const std::size_t in = (std::size_t(y) * kWidth + std::size_t(x)) * std::size_t(bytes) +
-                                       std::size_t(bytes - 2);
+                const std::size_t in =
+                    (std::size_t(y) * kWidth + std::size_t(x)) * std::size_t(bytes) + std::size_t(bytes - 2);
                 const std::int32_t v = pixels[in] | pixels[in + 1] << 8;
                 const std::size_t at = 18 + (std::size_t(kHeight - 1 - y) * kWidth + std::size_t(x)) * 3;
-                EXPECT_EQ(tga[at + 2], static_cast<std::uint8_t>(Expand5To8(static_cast<std::int16_t>(Red5(v)))))
+                EXPECT_EQ(tga[at + 2],
+                          static_cast<std::uint8_t>(Expand5To8(static_cast<std::int16_t>(Red5(v)))))
                     << bits << " " << x << "," << y;
-                EXPECT_EQ(tga[at], static_cast<std::uint8_t>(Expand5To8(static_cast<std::int16_t>(Blue5(v)))));
+                EXPECT_EQ(tga[at],
+                          static_cast<std::uint8_t>(Expand5To8(static_cast<std::int16_t>(Blue5(v)))));
             }
         }
     }
@@ -420,7 +422,7 @@ INSTANTIATE_TEST_SUITE_P(
                       [](const auto& d) { fs::create_directory(d / "t.gfp.bak"); }}),
     [](const auto& row) { return std::string(row.param.name); });
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -438,15 +440,19 @@ TEST_P(PictureRoundTrip, GivesTheGfpBack)
 {
     const RoundTrip& c = GetParam();
     test::TempDir dir;
-    const Bytes original = test::MakeGfp({.width = 300, .height = 1100, .pixels = test::PatternPixels(300, 1100, 2),
-                                          .compressed = c.compressed, .rawMark = std::uint8_t(c.compressed ? 0 : 1),
+    const Bytes original = test::MakeGfp({.width = 300,
+                                          .height = 1100,
+                                          .pixels = test::PatternPixels(300, 1100, 2),
+                                          .compressed = c.compressed,
+                                          .rawMark = std::uint8_t(c.compressed ? 0 : 1),
                                           .filler = 9});
     test::WriteBytes(dir / "p.gfp", original);
     Module1 module;
     ASSERT_TRUE(jobs::ConvertGfpFiles(module, dir.path(), {"p.gfp"}, 0, 0, c.format).refused.empty());
     const bool png = c.format == jobs::PictureFormat::Png;
-    const auto result = jobs::ConvertPictureToGfp(module, dir / (png ? "p.png" : "p.tga"), c.format, dir / "p.gfp",
-                                                  c.compressed ? GfpPacking::Zlib : GfpPacking::Uncompressed);
+    const auto result =
+        jobs::ConvertPictureToGfp(module, dir / (png ? "p.png" : "p.tga"), c.format, dir / "p.gfp",
+                                  c.compressed ? GfpPacking::Zlib : GfpPacking::Uncompressed);
     ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
     EXPECT_TRUE(test::ReadBytes(dir / "p.gfp") == original);
 }
@@ -458,4 +464,4 @@ INSTANTIATE_TEST_SUITE_P(Formats, PictureRoundTrip,
                                            RoundTrip{"pngRaw", jobs::PictureFormat::Png, false}),
                          [](const auto& row) { return std::string(row.param.name); });
 
-}  // namespace
+} // namespace

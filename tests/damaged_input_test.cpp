@@ -5,8 +5,8 @@
 #include "jobs/report.h"
 #include "tests/support/builders.h"
 #include "tests/support/cli_runner.h"
-#include "tests/support/unprivileged.h"
 #include "tests/support/tga_builder.h"
+#include "tests/support/unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -406,7 +406,8 @@ TEST_P(LockedTest, RefusedAndNothingChanged)
         test::OpenToAll(dir.path());
     const auto before = test::Snapshot(dir.path());
     fs::permissions(w / c.locked, c.mode);
-    const CliRun run = test::RunCli(c.args, w, c.accessControl ? test::RunAs::Unprivileged : test::RunAs::Self);
+    const CliRun run =
+        test::RunCli(c.args, w, c.accessControl ? test::RunAs::Unprivileged : test::RunAs::Self);
     fs::permissions(w / c.locked, fs::perms::owner_all, fs::perm_options::add);
     ExpectRefusal(run, c.message);
     EXPECT_EQ(test::Snapshot(dir.path()), before);

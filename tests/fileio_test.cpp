@@ -23,11 +23,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Bytes Text(const char* s) { return Bytes(s, s + std::strlen(s)); }
+Bytes Text(const char* s)
+{
+    return Bytes(s, s + std::strlen(s));
+}
 
 // Every test of the writes runs with an anonymous file and with a named temporary file.
 class AtomicFileTest : public testing::TestWithParam<bool> {
-protected:
+  protected:
     void SetUp() override { UseNamedTemporaryFiles(GetParam()); }
     void TearDown() override { UseNamedTemporaryFiles(false); }
 };
@@ -348,4 +351,4 @@ TEST(Rewrite, KilledRunsLeaveNothingForGood)
     EXPECT_EQ(test::ListTree(dir.path()), (Names{"t", "t.bak"}));
 }
 
-}  // namespace
+} // namespace

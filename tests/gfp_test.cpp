@@ -224,8 +224,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"ManyRowsUncompressed", Large(false), {}, GfpError::None, Same, kLargeBytes},
         // The stream gives far more than the buffer of 1 % over the picture: cut, not refused.
         ReadCase{"StreamFarLongerThanBuffer", Large(), [](Bytes& b) { Set32(b, test::kGfpHeightAt, 100); },
-                 GfpError::None, [](const Bytes&, const Bytes& p) { return Bytes(p.begin(), p.begin() + 200000); },
-                 200000}),
+                 GfpError::None,
+                 [](const Bytes&, const Bytes& p) { return Bytes(p.begin(), p.begin() + 200000); }, 200000}),
     test::CaseName());
 
 struct TagCase {
@@ -308,7 +308,10 @@ TEST(GfpWriter, MatchesTheLayoutAndReadsBack)
 {
     for (const bool compressed : {true, false}) {
         const Bytes pixels = test::PatternPixels(1200, 900, 2);
-        const Bytes expected = test::MakeGfp({.width = 1200, .height = 900, .pixels = pixels, .compressed = compressed,
+        const Bytes expected = test::MakeGfp({.width = 1200,
+                                              .height = 900,
+                                              .pixels = pixels,
+                                              .compressed = compressed,
                                               .rawMark = std::uint8_t(compressed ? 0 : 1)});
         GfpHead head;
         head.pixel.setWidth(1200);
@@ -330,4 +333,4 @@ TEST(GfpWriter, MatchesTheLayoutAndReadsBack)
     }
 }
 
-}  // namespace
+} // namespace

@@ -169,7 +169,7 @@ TEST(Progress, CountsRowsFilesBytesAndItems)
                     [&](int, bool) { rowTotals.push_back(packed.Total()); }, &packed)
                     .ok);
     EXPECT_EQ(rowTotals.front(), 7);
-    EXPECT_EQ(counted(packed), Count(7, 7));  // rows are packed as they are read
+    EXPECT_EQ(counted(packed), Count(7, 7)); // rows are packed as they are read
 
     jobs::JobProgress items;
     jobs::ReportOptions report;

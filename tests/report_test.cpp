@@ -54,7 +54,10 @@ TEST(ArchiveReport, ItemLines)
         {{INT_MIN, "y", {}, INT_MAX}, "unbekannt(-2147483648)", "2147483647", "y"},
         {{17, "", {}, 0}, "Schrift(17)", "0", ""},
         {{16, std::string("cut\0gone", 8), {}, 1}, "Sound(16)", "1", "cut"},
-        {{40, "\x80\xE4\x9F\xFF", {}, 2}, "Sprite(40)", "2", "\\x80\xC3\xA4\\x9F\xC3\xBF"}, // C1 controls escaped
+        {{40, "\x80\xE4\x9F\xFF", {}, 2},
+         "Sprite(40)",
+         "2",
+         "\\x80\xC3\xA4\\x9F\xC3\xBF"}, // C1 controls escaped
         {{0, std::string(256, 'w'), {}, 3}, "unbekannt(0)", "3", std::string(256, 'w')},
     };
     std::vector<ResItemSpec> items;

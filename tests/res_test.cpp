@@ -44,7 +44,8 @@ TEST_P(IsResFileTest, MagicIsTheOnlyTest)
     test::TempDir dir;
     test::WriteBytes(dir / "f.res", GetParam().content);
     Module1 module;
-    EXPECT_EQ(CodeOf<ResError>(module.IsResFile(dir / "f.res")), GetParam().isRes ? ResError::None : ResError::NotRes);
+    EXPECT_EQ(CodeOf<ResError>(module.IsResFile(dir / "f.res")),
+              GetParam().isRes ? ResError::None : ResError::NotRes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -61,7 +62,7 @@ TEST(IsResFile, PathThatCannotBeOpenedIsToldApart)
 {
     test::TempDir dir;
     std::filesystem::create_directory(dir / "folder.res");
-    ASSERT_EQ(::mkfifo((dir / "pipe.res").c_str(), 0600), 0);  // would block a plain open
+    ASSERT_EQ(::mkfifo((dir / "pipe.res").c_str(), 0600), 0); // would block a plain open
     for (const Path& path : {dir / "missing.res", dir / "folder.res", dir / "pipe.res"}) {
         Module1 module;
         const Status status = module.IsResFile(path);

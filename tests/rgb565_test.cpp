@@ -94,4 +94,4 @@ TEST(Rgb565, All65536PixelsSurviveTheRoundTrip)
     EXPECT_EQ(wrong, 0);
 }
 
-}  // namespace
+} // namespace

@@ -154,7 +154,7 @@ TEST_P(TgaRefusals, SayWhy)
     const Read read = ReadTga(module, file);
     EXPECT_EQ(read.error, c.error) << Describe(read.error);
     EXPECT_TRUE(read.pixels.empty());
-    if (c.error != TgaError::ColorIndex) {  // found while the rows are built
+    if (c.error != TgaError::ColorIndex) { // found while the rows are built
         EXPECT_TRUE(read.calls.empty());
     }
     EXPECT_TRUE(HeaderIs(module, file));
@@ -263,7 +263,7 @@ TEST(TgaRead, ShortMissingAndEmptyFiles)
     EXPECT_EQ(rows.calls, (Calls{{1, false}, {2, false}, {2, true}}));
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -272,7 +272,7 @@ namespace {
 struct Indexed {
     const char* name;
     std::uint8_t imageType;
-    std::uint8_t entryBits;  // 0: grey
+    std::uint8_t entryBits; // 0: grey
     std::uint16_t first;
     std::uint8_t descriptor;
     std::uint8_t depth = 8;
@@ -291,7 +291,7 @@ TEST_P(TgaIndexed, ReadThroughMapOrAsGrey)
     spec.pixelDepth = c.depth;
     spec.imageDescriptor = c.descriptor;
     spec.picture = test::PatternPicture(4, 3, 7);
-    std::vector<std::uint16_t> palette;  // expected RGB565 of each entry
+    std::vector<std::uint16_t> palette; // expected RGB565 of each entry
     if (c.entryBits != 0) {
         spec.colorMapType = 1;
         spec.colorMapFirst = c.first;
@@ -322,7 +322,8 @@ TEST_P(TgaIndexed, ReadThroughMapOrAsGrey)
     for (const auto& p : spec.picture) {
         const int v = c.entryBits != 0 ? palette[static_cast<std::size_t>(p.blue - c.first)]
                                        : (p.blue >> 3) << 11 | (p.blue >> 2) << 5 | (p.blue >> 3);
-        expected.insert(expected.end(), {static_cast<std::uint8_t>(v & 0xFF), static_cast<std::uint8_t>(v >> 8)});
+        expected.insert(expected.end(),
+                        {static_cast<std::uint8_t>(v & 0xFF), static_cast<std::uint8_t>(v >> 8)});
     }
     Module1 module;
     const Read read = ReadTga(module, test::MakeTga(spec));
@@ -341,4 +342,4 @@ INSTANTIATE_TEST_SUITE_P(
                       Indexed{"greyAlphaRleTopLeft", 11, 0, 0, 0x20, 16}),
     [](const auto& row) { return std::string(row.param.name); });
 
-}  // namespace
+} // namespace

@@ -85,8 +85,9 @@ TEST(Unpack, EachNameIsWrittenOnce)
     const Bytes first = test::MakeGfp(), later = test::MakeGfp(other);
     const std::string clash = ": Gleicher Name wie das schon entpackte 1. Item";
     test::TempDir dir;
-    test::WriteBytes(dir / "a.res",
-                     test::MakeRes({{14, "p\xE4", first}, {14, "q", first}, {14, "p\xE4", later}, {14, "P\xC4", later}}));
+    test::WriteBytes(
+        dir / "a.res",
+        test::MakeRes({{14, "p\xE4", first}, {14, "q", first}, {14, "p\xE4", later}, {14, "P\xC4", later}}));
     Module1 module;
     auto result = Unpack(module, dir);
     EXPECT_EQ(result.written, 2);
@@ -380,24 +381,26 @@ TEST(Unpack, FolderThatCannotBeWritten)
     // Read-only folders bind only a user without root's rights: those steps run as one.
     std::filesystem::create_directory(dir / "a");
     test::OpenToAll(dir.path());
-    std::filesystem::permissions(dir / "a",
-                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
-                                     std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
+    std::filesystem::permissions(
+        dir / "a", std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                       std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
     const std::string refused = Describe(ExtractError::WriteFailed) + ": Keine Berechtigung";
     const auto unpackRefused = [&] {
         Module1 other;
         const auto r = Unpack(other, dir);
-        return r.failures.size() == 1 && r.failures[0].reason == refused && r.lines.back() == "\tp: " + refused ? 0
-                                                                                                                  : 1;
+        return r.failures.size() == 1 && r.failures[0].reason == refused &&
+                       r.lines.back() == "\tp: " + refused
+                   ? 0
+                   : 1;
     };
     EXPECT_EQ(test::RunUnprivileged(unpackRefused), 0);
 
     // The archive's own folder is read-only: the unpack folder cannot be made.
     std::filesystem::permissions(dir / "a", std::filesystem::perms::all);
     std::filesystem::remove(dir / "a");
-    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
-                                                 std::filesystem::perms::others_read |
-                                                 std::filesystem::perms::others_exec);
+    std::filesystem::permissions(
+        dir.path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                        std::filesystem::perms::others_read | std::filesystem::perms::others_exec);
     EXPECT_EQ(test::RunUnprivileged(unpackRefused), 0);
     std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
     EXPECT_FALSE(std::filesystem::exists(dir / "a"));

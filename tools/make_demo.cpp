@@ -88,7 +88,8 @@ Bytes MakeGfp(const Pattern& pattern, int width, int height, bool compressed)
     head.pixel.setWidth(width);
     head.pixel.setHeight(height);
     const Bytes pixels = Rgb565Pixels(pattern, width, height);
-    return varnox::MakeGfp(head, pixels, compressed ? varnox::GfpPacking::Zlib : varnox::GfpPacking::Uncompressed);
+    return varnox::MakeGfp(head, pixels,
+                           compressed ? varnox::GfpPacking::Zlib : varnox::GfpPacking::Uncompressed);
 }
 
 // An uncompressed 24-bit TGA, bottom row first.

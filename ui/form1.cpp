@@ -861,7 +861,8 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 return runner_->Ask([this, target] {
                     return AskQuestion(
                         this, questions_,
-                        QStringLiteral("Die Datei gibt es schon, mit anderem Inhalt:\n%1\n\nSoll sie ersetzt werden?")
+                        QStringLiteral(
+                            "Die Datei gibt es schon, mit anderem Inhalt:\n%1\n\nSoll sie ersetzt werden?")
                             .arg(ToQString(target)),
                         true);
                 });

@@ -79,7 +79,10 @@ QString FirstFolder(const QString& programFolder, const QString& home)
     return CleanFolder(home);
 }
 
-FolderMemory::FolderMemory(const QString& programFolder, const QString& home) : first_(FirstFolder(programFolder, home)) {}
+FolderMemory::FolderMemory(const QString& programFolder, const QString& home)
+    : first_(FirstFolder(programFolder, home))
+{
+}
 
 QString FolderMemory::Folder(FolderKey key) const
 {
@@ -112,8 +115,8 @@ StartArgument ReadStartArgument(const QStringList& arguments)
     argument.folder = CleanFolder(named.absolutePath());
     argument.file = named.fileName();
     const QString suffix = named.suffix().toLower();
-    const bool picture = suffix == QStringLiteral("gfp") || suffix == QStringLiteral("tga") ||
-                         suffix == QStringLiteral("png");
+    const bool picture =
+        suffix == QStringLiteral("gfp") || suffix == QStringLiteral("tga") || suffix == QStringLiteral("png");
     argument.kind = StartKind::Unknown;
     if (named.isFile() && suffix == QStringLiteral("res"))
         argument.kind = StartKind::Archive;

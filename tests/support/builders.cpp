@@ -61,11 +61,12 @@ Bytes Concat(std::initializer_list<Bytes> parts)
 Bytes PatternPixels(std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel, std::uint32_t seed)
 {
     std::mt19937 random(seed);
-    const auto count = static_cast<std::size_t>(std::max(0, width)) * static_cast<std::size_t>(std::max(0, height)) *
+    const auto count = static_cast<std::size_t>(std::max(0, width)) *
+                       static_cast<std::size_t>(std::max(0, height)) *
                        static_cast<std::size_t>(std::max(0, bytesPerPixel));
     Bytes pixels(count);
     for (std::size_t i = 0; i < count; ++i)
-        pixels[i] = static_cast<std::uint8_t>((i / 7 + (random() & 3)) & 0xFF);  // compressible, not trivial
+        pixels[i] = static_cast<std::uint8_t>((i / 7 + (random() & 3)) & 0xFF); // compressible, not trivial
     return pixels;
 }
 
@@ -147,13 +148,15 @@ Bytes MakeRes(const std::vector<ResItemSpec>& items, const ResLayout& layout)
         PutLe32(directory, i * 8, items[i].type);
         PutLe32(directory, i * 8 + 4, items[i].offset.value_or(offsets.itemOffsets[i]));
         const std::string& name = items[i].name;
-        std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 256), names.begin() + static_cast<std::ptrdiff_t>(i * 256));
+        std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 256),
+                    names.begin() + static_cast<std::ptrdiff_t>(i * 256));
         if (items[i].fullName)
             for (std::size_t k = name.size(); k < 256; ++k)
                 names[i * 256 + k] = 'x';
         data.insert(data.end(), items[i].data.begin(), items[i].data.end());
     }
-    return layout.directoryFirst ? Concat({header, directory, names, data}) : Concat({header, data, directory, names});
+    return layout.directoryFirst ? Concat({header, directory, names, data})
+                                 : Concat({header, data, directory, names});
 }
 
 std::size_t ResBuilder::Data(Bytes bytes)
@@ -236,4 +239,4 @@ std::map<std::string, Bytes> Snapshot(const Path& root)
     return files;
 }
 
-}  // namespace varnox::test
+} // namespace varnox::test

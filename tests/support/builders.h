@@ -15,7 +15,7 @@ namespace varnox::test {
 
 // A folder under the system's temporary folder, removed with everything in it.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -23,45 +23,49 @@ public:
     const Path& path() const { return path_; }
     Path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     Path path_;
 };
 
 void WriteBytes(const Path& path, const Bytes& bytes);
-Bytes ReadBytes(const Path& path);  // empty when missing
+Bytes ReadBytes(const Path& path); // empty when missing
 Bytes Concat(std::initializer_list<Bytes> parts);
 
 // Pixel bytes of a test pattern: width x height pixels of bytesPerPixel bytes.
-Bytes PatternPixels(std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel, std::uint32_t seed = 1);
+Bytes PatternPixels(std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel,
+                    std::uint32_t seed = 1);
 
 struct GfpSpec {
     std::int32_t width = 4;
     std::int32_t height = 2;
     std::int32_t bitsPerPixel = 16;
-    Bytes pixels;                      // raw pixel bytes; PatternPixels when empty
-    bool compressed = true;            // zlib payload (compression 11) or raw pixels
+    Bytes pixels;           // raw pixel bytes; PatternPixels when empty
+    bool compressed = true; // zlib payload (compression 11) or raw pixels
     std::uint8_t rawMark = 0;
-    std::uint8_t filler = 0;           // value of the uninterpreted header bytes (0: zero; else a pattern)
-    std::optional<std::int32_t> storedSize;  // overrides the computed field
-    std::optional<std::int32_t> rawSize;     // overrides the computed field
+    std::uint8_t filler = 0; // value of the uninterpreted header bytes (0: zero; else a pattern)
+    std::optional<std::int32_t> storedSize; // overrides the computed field
+    std::optional<std::int32_t> rawSize;    // overrides the computed field
 };
 
 // A GFP file: "NALP", 52-byte picture block, "NALP", 72-byte pixel block, payload.
 Bytes MakeGfp(const GfpSpec& spec);
-inline Bytes MakeGfp() { return MakeGfp(GfpSpec{}); }
+inline Bytes MakeGfp()
+{
+    return MakeGfp(GfpSpec{});
+}
 
 struct ResItemSpec {
     std::int32_t type = 14;
-    std::string name;              // raw Latin-1 bytes; cut or padded with NUL to 256
-    Bytes data;                    // item bytes, stored after the name table
-    std::optional<std::int32_t> offset;  // overrides the item's real offset
-    bool fullName = false;         // the name fills all 256 bytes (no NUL)
+    std::string name;                   // raw Latin-1 bytes; cut or padded with NUL to 256
+    Bytes data;                         // item bytes, stored after the name table
+    std::optional<std::int32_t> offset; // overrides the item's real offset
+    bool fullName = false;              // the name fills all 256 bytes (no NUL)
 };
 
 struct ResLayout {
-    bool directoryFirst = true;    // directory at 12, data after the names; else data first
-    std::optional<std::int32_t> itemCount;   // overrides the header field
-    std::optional<std::int32_t> dataOffset;  // overrides the header field
+    bool directoryFirst = true;             // directory at 12, data after the names; else data first
+    std::optional<std::int32_t> itemCount;  // overrides the header field
+    std::optional<std::int32_t> dataOffset; // overrides the header field
 };
 
 // A RES archive: "RESF", itemCount, dataOffset, then directory, names and item data.
@@ -128,11 +132,10 @@ std::map<std::string, Bytes> Snapshot(const Path& root);
 
 // Names TEST_P cases after the name field of their parameter.
 struct CaseName {
-    template <class P>
-    std::string operator()(const testing::TestParamInfo<P>& info) const
+    template <class P> std::string operator()(const testing::TestParamInfo<P>& info) const
     {
         return info.param.name;
     }
 };
 
-}  // namespace varnox::test
+} // namespace varnox::test

@@ -60,7 +60,7 @@ Bytes Encode(const TgaSpec& spec, const Bytes& stored)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 Bytes MakeTga(const TgaSpec& spec)
 {
@@ -79,7 +79,8 @@ Bytes MakeTga(const TgaSpec& spec)
     if (spec.colorMap)
         file.insert(file.end(), spec.colorMap->begin(), spec.colorMap->end());
     else
-        file.insert(file.end(), std::size_t{spec.colorMapLength} * ((spec.colorMapEntrySize + 7u) / 8u), 0xCC);
+        file.insert(file.end(), std::size_t{spec.colorMapLength} * ((spec.colorMapEntrySize + 7u) / 8u),
+                    0xCC);
     Bytes data;
     if (spec.pixelData) {
         data = *spec.pixelData;
@@ -104,4 +105,4 @@ std::vector<Bgra> PatternPicture(int width, int height, std::uint32_t seed)
     return picture;
 }
 
-}  // namespace varnox::test
+} // namespace varnox::test

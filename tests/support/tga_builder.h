@@ -53,4 +53,4 @@ Bytes MakeTga(const TgaSpec& spec);
 // A picture of width x height pixels with distinct, varied colours.
 std::vector<Bgra> PatternPicture(int width, int height, std::uint32_t seed = 1);
 
-}  // namespace varnox::test
+} // namespace varnox::test

@@ -17,7 +17,8 @@ int RunUnprivileged(const std::function<int()>& body)
         ::_exit(body());
     }
     int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 100)
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) == 100)
         return -1;
     return WEXITSTATUS(status);
 }
@@ -27,10 +28,11 @@ void OpenToAll(const Path& root)
     namespace fs = std::filesystem;
     fs::permissions(root, fs::perms::all);
     for (const auto& entry : fs::recursive_directory_iterator(root))
-        fs::permissions(entry.path(), entry.is_directory() ? fs::perms::all
-                                                           : fs::perms::owner_read | fs::perms::owner_write |
-                                                                 fs::perms::group_read | fs::perms::group_write |
-                                                                 fs::perms::others_read | fs::perms::others_write);
+        fs::permissions(entry.path(), entry.is_directory()
+                                          ? fs::perms::all
+                                          : fs::perms::owner_read | fs::perms::owner_write |
+                                                fs::perms::group_read | fs::perms::group_write |
+                                                fs::perms::others_read | fs::perms::others_write);
 }
 
-}  // namespace varnox::test
+} // namespace varnox::test

@@ -19,4 +19,4 @@ int RunUnprivileged(const std::function<int()>& body);
 // the files the test made.
 void OpenToAll(const Path& root);
 
-}  // namespace varnox::test
+} // namespace varnox::test

@@ -349,7 +349,8 @@ class Form1Test : public QObject {
         for (const Bytes& now : {backup, old}) {
             const int count = now == old ? 4 : 1; // the archive shown is read again
             QTest::mouseClick(form.btnrestore, Qt::LeftButton);
-            QVERIFY(QTest::qWaitFor([&] { return !form.Runner().IsBusy() && form.ItemCount() == count; }, 60000));
+            QVERIFY(
+                QTest::qWaitFor([&] { return !form.Runner().IsBusy() && form.ItemCount() == count; }, 60000));
             QCOMPARE(test::ReadBytes(*dir_ / "gfx.res"), now);
             QCOMPARE(test::ReadBytes(*dir_ / "gfx.res.bak"), now == old ? backup : old);
         }

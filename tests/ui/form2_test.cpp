@@ -206,7 +206,7 @@ class Form2Test : public QObject {
         QVERIFY(form.chkunpackall->isEnabled());
         // A GFP is written beside itself: the target side and the packing are out of play.
         for (QWidget* target : std::initializer_list<QWidget*>{form.Drive1[1], form.Dir1[1], form.File1[1],
-                                                                form.chkuncom, form.chkfast})
+                                                               form.chkuncom, form.chkfast})
             QVERIFY(!target->isEnabled());
 
         form.chkunpackall->setChecked(true);
@@ -641,8 +641,9 @@ class Form2Test : public QObject {
         questions_.answers = {yes ? jobs::ReplaceAnswer::Yes : jobs::ReplaceAnswer::No};
         Convert(form);
         QCOMPARE(questions_.texts,
-                 asked ? QStringList{"Das Bild in ziel.gfp ist 3 × 2 groß, das neue 5 × 2. Trotzdem ersetzen?"}
-                       : QStringList{});
+                 asked
+                     ? QStringList{"Das Bild in ziel.gfp ist 3 × 2 groß, das neue 5 × 2. Trotzdem ersetzen?"}
+                     : QStringList{});
         const Bytes made = test::ReadBytes(folder / "ziel.gfp");
         QCOMPARE(made != old, yes);
         QCOMPARE(form.btnrestore->isEnabled(), yes);

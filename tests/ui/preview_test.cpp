@@ -106,11 +106,12 @@ class PreviewTest : public QObject {
         QTest::newRow("TGA shorter than a head")
             << "a.tga" << QByteArray(10, 'x') << "Die Datei ist kürzer als ein TGA-Kopf (18 Bytes)"
             << QSize(0, 0) << QList<QRgb>();
-        QTest::newRow("PNG") << "a.png" << bytes(test::MakePng({2, 1, test::kRgb, 8, false, {255, 0, 0, 0, 0, 255}}))
+        QTest::newRow("PNG") << "a.png"
+                             << bytes(test::MakePng({2, 1, test::kRgb, 8, false, {255, 0, 0, 0, 0, 255}}))
                              << "2 × 1, PNG" << QSize(2, 1) << QList<QRgb>{qRgb(255, 0, 0), qRgb(0, 0, 255)};
-        QTest::newRow("PNG without its signature") << "a.png" << QByteArray("\x89PNG")
-                                                   << "Keine PNG-Datei (die Signatur fehlt)" << QSize(0, 0)
-                                                   << QList<QRgb>();
+        QTest::newRow("PNG without its signature")
+            << "a.png" << QByteArray("\x89PNG") << "Keine PNG-Datei (die Signatur fehlt)" << QSize(0, 0)
+            << QList<QRgb>();
     }
 
     void picturesAndReasons()
