@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# clang-tidy (checks in .clang-tidy) and cppcheck over our own sources; fails on any finding.
+# clang-format (.clang-format), clang-tidy (checks in .clang-tidy) and cppcheck over our own
+# sources; fails on any finding or unformatted file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ -f build/compile_commands.json ] || scripts/setup.sh default
 sources=$(git ls-files 'formats/*.cpp' 'jobs/*.cpp' 'cli/*.cpp' 'ui/*.cpp' 'app/*.cpp' 'tools/*.cpp')
+echo "== clang-format"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 echo "== clang-tidy"
 findings=$(printf '%s\n' $sources | xargs -P "$(nproc)" -n 1 clang-tidy -p build --quiet 2>/dev/null || true)
 if printf '%s\n' "$findings" | grep -qE 'warning:|error:'; then
