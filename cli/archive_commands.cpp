@@ -53,8 +53,13 @@ bool TakeOption(const Args& args, const std::vector<std::pair<std::string, Value
     return taken <= 1;
 }
 
-const std::vector<std::pair<std::string, GfpPacking>> kPackings = {
-    {"--uncompressed", GfpPacking::Uncompressed}, {"--fast", GfpPacking::Fast}};
+// The packing options of pack and replace, made on first use.
+const std::vector<std::pair<std::string, GfpPacking>>& Packings()
+{
+    static const std::vector<std::pair<std::string, GfpPacking>> packings = {
+        {"--uncompressed", GfpPacking::Uncompressed}, {"--fast", GfpPacking::Fast}};
+    return packings;
+}
 
 } // namespace
 
@@ -98,7 +103,7 @@ int RunPack(const Args& all)
 {
     GfpPacking packing = GfpPacking::Zlib;
     Args args;
-    if (!TakeOption(all, kPackings, packing, args) || args.size() != 2) {
+    if (!TakeOption(all, Packings(), packing, args) || args.size() != 2) {
         PrintError(UsageLine("pack"));
         return kExitUsage;
     }
@@ -115,7 +120,7 @@ int RunReplace(const Args& args)
 {
     GfpPacking packing = GfpPacking::Zlib;
     Args rest;
-    if (!TakeOption(args, kPackings, packing, rest) || rest.size() != 3) {
+    if (!TakeOption(args, Packings(), packing, rest) || rest.size() != 3) {
         PrintError(UsageLine("replace"));
         return kExitUsage;
     }

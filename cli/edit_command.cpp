@@ -22,6 +22,7 @@ namespace {
 int RunAndWait(const std::vector<std::string>& argv)
 {
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& arg : argv)
         args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);

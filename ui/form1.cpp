@@ -286,10 +286,10 @@ Form1::Form1(Module1& module, const QString& programFolder, JobRunner* runner, Q
 
 void Form1::MakeControls()
 {
-    const auto make = []<typename T>(T* control, const char* name, const QString& tip) {
+    const auto make = [](auto* control, const char* name, const QString& tip) {
         control->setObjectName(QString::fromLatin1(name));
         control->setToolTip(tip);
-        if constexpr (std::is_base_of_v<QPushButton, T>)
+        if constexpr (std::is_base_of_v<QPushButton, std::remove_pointer_t<decltype(control)>>)
             control->setAutoDefault(false);
         return control;
     };
@@ -402,12 +402,15 @@ void Form1::ConnectControls()
     lstitems->setDragFiles([this](const QModelIndexList& rows) { return DragFiles(rows); });
     edits_ = new EditWatch(this);
     connect(edits_, &EditWatch::Saved, this, &Form1::EditSaved);
-    connect(runner_, &JobRunner::BusyChanged, this, [this](bool busy) {
+    // A save that came while a job ran is taken once the window thread is free again.
+    auto* const editLater = new QTimer(this);
+    editLater->setSingleShot(true);
+    editLater->setInterval(0);
+    connect(editLater, &QTimer::timeout, this,
+            [this] { TakeBackEdit(pendingEdits_.isEmpty() ? QString() : pendingEdits_.takeFirst()); });
+    connect(runner_, &JobRunner::BusyChanged, this, [this, editLater](bool busy) {
         if (!busy && !pendingEdits_.isEmpty())
-            QMetaObject::invokeMethod(
-                this,
-                [this] { TakeBackEdit(pendingEdits_.isEmpty() ? QString() : pendingEdits_.takeFirst()); },
-                Qt::QueuedConnection);
+            editLater->start();
     });
     setAcceptDrops(true);
     connect(btnconverter, &QPushButton::clicked, this, [this] {

@@ -165,10 +165,10 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
 
 void Form2::MakeControls()
 {
-    const auto make = []<typename T>(T* control, const char* name, const QString& tip) {
+    const auto make = [](auto* control, const char* name, const QString& tip) {
         control->setObjectName(QString::fromLatin1(name));
         control->setToolTip(tip);
-        if constexpr (std::is_base_of_v<QPushButton, T>)
+        if constexpr (std::is_base_of_v<QPushButton, std::remove_pointer_t<decltype(control)>>)
             control->setAutoDefault(false);
         return control;
     };
@@ -273,12 +273,15 @@ void Form2::ConnectControls()
         else if (!pendingEdits_.contains(png))
             pendingEdits_.append(png);
     });
-    connect(runner_.get(), &JobRunner::BusyChanged, this, [this](bool busy) {
+    // A save that came while a job ran is taken once the window thread is free again.
+    auto* const editLater = new QTimer(this);
+    editLater->setSingleShot(true);
+    editLater->setInterval(0);
+    connect(editLater, &QTimer::timeout, this,
+            [this] { TakeBackEdit(pendingEdits_.isEmpty() ? QString() : pendingEdits_.takeFirst()); });
+    connect(runner_.get(), &JobRunner::BusyChanged, this, [this, editLater](bool busy) {
         if (!busy && !pendingEdits_.isEmpty())
-            QMetaObject::invokeMethod(
-                this,
-                [this] { TakeBackEdit(pendingEdits_.isEmpty() ? QString() : pendingEdits_.takeFirst()); },
-                Qt::QueuedConnection);
+            editLater->start();
     });
     setAcceptDrops(true);
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);

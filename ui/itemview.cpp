@@ -21,7 +21,7 @@ QString ItemView::DroppedPicture(const QMimeData* data)
     if (data == nullptr || !data->hasUrls() || data->urls().size() != 1 ||
         !data->urls().front().isLocalFile())
         return {};
-    const QString path = data->urls().front().toLocalFile();
+    QString path = data->urls().front().toLocalFile();
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QStringLiteral("gfp") && suffix != QStringLiteral("tga") && suffix != QStringLiteral("png"))
         return {};
