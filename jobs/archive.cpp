@@ -986,8 +986,6 @@ PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packi
 
 // ---- replace ----
 
-namespace {
-
 // The index that text names: "#N" from 0, else the one item of that name.
 std::optional<std::size_t> FindItem(const ArchiveModel& model, const std::string& text, std::string& reason)
 {
@@ -1016,6 +1014,8 @@ std::optional<std::size_t> FindItem(const ArchiveModel& model, const std::string
     }
     return std::nullopt;
 }
+
+namespace {
 
 // Reads the GFP at the start of file (both tags, payload within the file), up to its own length.
 bool ReadGfp(InputFile& file, std::int64_t offset, std::int64_t available, Bytes& gfp, std::string& reason)

@@ -64,6 +64,9 @@ struct ReplaceResult {
     std::int32_t offset = 0; // where the item's data lie now
 };
 
+// The index that text names: "#N" from 0, else the one item of that name; reason says why not.
+std::optional<std::size_t> FindItem(const ArchiveModel& model, const std::string& text, std::string& reason);
+
 // Replaces the data of picture item (a name, or "#N" from 0) by picture: a GFP taken as it
 // is, or a TGA or PNG converted into the item's own GFP. Data that fit the item's extent are written
 // there (the rest of it zeroed); others go to the end of the file and the entry points there.

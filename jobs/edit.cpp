@@ -31,34 +31,6 @@ EditStart Refused(const Path& file, std::string reason)
     return start;
 }
 
-// The directory index text names: "#N" from 0, else the one item of that name.
-std::optional<std::size_t> FindItemIndex(const ArchiveModel& model, const std::string& text,
-                                         std::string& reason)
-{
-    const std::size_t count = model.items.size();
-    if (text.size() > 1 && text.size() <= 11 && text[0] == '#' &&
-        std::all_of(text.begin() + 1, text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        const auto index = static_cast<std::size_t>(std::stoll(text.substr(1)));
-        if (index < count)
-            return index;
-        reason = text + ": Das Archiv hat nur " + std::to_string(count) + " Einträge";
-        return std::nullopt;
-    }
-    std::optional<std::size_t> found;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (Latin1ToUtf8(ItemName(model.items[i].entry)) != text)
-            continue;
-        if (found) {
-            reason = "Mehrere Einträge heißen \"" + text + "\"; bitte mit #N wählen";
-            return std::nullopt;
-        }
-        found = i;
-    }
-    if (!found)
-        reason = "Kein Eintrag heißt \"" + text + "\"";
-    return found;
-}
-
 // Writes bytes as the file name in folder, whole or not at all.
 Status WriteInto(const Path& folder, const std::string& name, std::span<const std::uint8_t> bytes)
 {
@@ -143,7 +115,7 @@ EditStart StartItemEdit(Module1& module, const Path& archive, const std::string&
     if (auto status = ReadArchive(module, archive, model); !status)
         return Refused(status.error());
     std::string reason;
-    const std::optional<std::size_t> index = FindItemIndex(model, item, reason);
+    const std::optional<std::size_t> index = FindItem(model, item, reason);
     if (!index)
         return Refused(archive, reason);
     EditStart start;
