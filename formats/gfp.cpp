@@ -277,19 +277,35 @@ struct GfpSource::Inflater {
         z.next_out = out.data();
         z.avail_out = static_cast<uInt>(out.size());
         while (code == Z_OK && z.avail_out > 0) {
-            if (z.avail_in == 0 && streamRead < streamLength) {
-                const auto length =
-                    static_cast<std::size_t>(std::min<std::int64_t>(streamLength - streamRead, kStreamPiece));
-                const std::span<std::uint8_t> into(piece.data(), length);
-                const std::size_t got = file.ReadSomeAt(kGfpStreamAt + streamRead, into);
-                std::fill(into.begin() + static_cast<std::ptrdiff_t>(got), into.end(), std::uint8_t{0});
-                streamRead += static_cast<std::int64_t>(length);
-                z.next_in = piece.data();
-                z.avail_in = static_cast<uInt>(length);
-            }
+            if (z.avail_in == 0 && streamRead < streamLength)
+                Refill(file, streamLength);
             code = inflate(&z, Z_NO_FLUSH);
         }
         return out.size() - z.avail_out;
+    }
+
+    // Goes on with no room left, as uncompress() does once its buffer is full: the rest
+    // of the stream may still break (a bad code, a wrong check value) before it stalls.
+    void Settle(InputFile& file, std::int64_t streamLength)
+    {
+        z.avail_out = 0;
+        while (code == Z_OK) {
+            if (z.avail_in == 0 && streamRead < streamLength)
+                Refill(file, streamLength);
+            code = inflate(&z, Z_NO_FLUSH);
+        }
+    }
+
+    void Refill(InputFile& file, std::int64_t streamLength)
+    {
+        const auto length =
+            static_cast<std::size_t>(std::min<std::int64_t>(streamLength - streamRead, kStreamPiece));
+        const std::span<std::uint8_t> into(piece.data(), length);
+        const std::size_t got = file.ReadSomeAt(kGfpStreamAt + streamRead, into);
+        std::fill(into.begin() + static_cast<std::ptrdiff_t>(got), into.end(), std::uint8_t{0});
+        streamRead += static_cast<std::int64_t>(length);
+        z.next_in = piece.data();
+        z.avail_in = static_cast<uInt>(length);
     }
 };
 
@@ -450,8 +466,11 @@ Status GfpSource::Drain()
             std::min<std::uint64_t>(scratch.size(), bufferSize - inflater.z.total_out));
         inflater.Fill(file_, streamLength_, std::span<std::uint8_t>(scratch.data(), window));
     }
+    inflater.Settle(file_, streamLength_);
     const std::uint64_t produced = inflater.z.total_out;
-    if (inflater.code != Z_STREAM_END && produced < bufferSize)
+    const bool broken =
+        inflater.code == Z_DATA_ERROR || inflater.code == Z_NEED_DICT || inflater.code == Z_MEM_ERROR;
+    if (broken || (inflater.code != Z_STREAM_END && produced < bufferSize))
         return Fault(GfpError::ZlibData);
     if (produced < raw)
         return Fault(GfpError::ShortPixels);
