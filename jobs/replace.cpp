@@ -81,8 +81,8 @@ bool CopyInto(InputFile& in, std::int64_t size, AtomicFile& out)
 
 } // namespace
 
-ItemGfp ConvertPictureIntoItemGfp(Module1& module, const Bytes& itemGfp, const Path& pictureFile,
-                                  GfpPacking packing, const Folder* in)
+ItemGfp ConvertPictureIntoItemGfp(const Bytes& itemGfp, const Path& pictureFile, GfpPacking packing,
+                                  const Folder* in)
 {
     ItemGfp result;
     // The item's own head is kept, as tga2gfp keeps the target's.
@@ -91,13 +91,15 @@ ItemGfp ConvertPictureIntoItemGfp(Module1& module, const Bytes& itemGfp, const P
         result.refusal = RefusalOf(Error{error, pictureFile, {}, {}});
         return result;
     }
-    auto source = PictureKindOf(pictureFile) == PictureKind::Png
-                      ? OpenPngSource(pictureFile, in)
-                      : OpenTgaSource(pictureFile, &module.TgaHeader, in);
+    const bool png = PictureKindOf(pictureFile) == PictureKind::Png;
+    TgaHeaderRecord tgaHeader;
+    auto source = png ? OpenPngSource(pictureFile, in) : OpenTgaSource(pictureFile, &tgaHeader, in);
     if (!source) {
         result.refusal = RefusalOf(source.error());
         return result;
     }
+    if (!png)
+        result.records.tgaHeader = tgaHeader;
     const auto write = [&result](std::int64_t at, std::span<const std::uint8_t> bytes) {
         const auto end = static_cast<std::size_t>(at) + bytes.size();
         if (result.gfp.size() < end)
@@ -116,8 +118,7 @@ ItemGfp ConvertPictureIntoItemGfp(Module1& module, const Bytes& itemGfp, const P
         result.refusal = RefusalOf(Error{IoError::OutOfMemory, pictureFile, {}, {}});
         return result;
     }
-    module.GfpPictureHeader = head.picture;
-    module.GfpPixelHeader = head.pixel;
+    result.records.gfpHead = head;
     result.ok = true;
     return result;
 }
@@ -168,8 +169,10 @@ ItemGfp ReadItemGfp(const Path& archive, const ArchiveModel& model, std::size_t 
     return result;
 }
 
-ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::string& itemText,
-                          const Path& picture, GfpPacking packing)
+namespace {
+
+ReplaceResult ReplaceItemIn(const Path& archive, const std::string& itemText, const Path& picture,
+                            GfpPacking packing, ReadRecords& records)
 {
     // Held from the read to the rename, so that no other writer's update is lost.
     Rewrite rewrite;
@@ -179,8 +182,10 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
         return result;
     }
     ArchiveModel model;
+    Module1 module;
     if (auto status = ReadArchive(module, rewrite.Target(), model); !status)
         return Refused<ReplaceResult>(archive, ArchiveReason(status));
+    records = ArchiveRecords(module);
     std::string reason;
     const std::optional<std::size_t> found = FindItem(model, itemText, reason);
     if (!found)
@@ -218,7 +223,8 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
                                  ": Das Bild im Archiv ist beschädigt, seine "
                                  "Kopfblöcke lassen sich nicht übernehmen (" +
                                  (item.inFile ? reason : Describe(ExtractError::BadItemOffset)) + ")");
-            ItemGfp converted = ConvertPictureIntoItemGfp(module, itemGfp, picture, packing);
+            ItemGfp converted = ConvertPictureIntoItemGfp(itemGfp, picture, packing);
+            Overlay(records, converted.records);
             if (!converted.ok) {
                 ReplaceResult result;
                 result.refusal = converted.refusal;
@@ -261,6 +267,17 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
         return result;
     }
     result.ok = true;
+    return result;
+}
+
+} // namespace
+
+ReplaceResult ReplaceItem(const Path& archive, const std::string& item, const Path& picture,
+                          GfpPacking packing)
+{
+    ReadRecords records;
+    ReplaceResult result = ReplaceItemIn(archive, item, picture, packing, records);
+    result.records = std::move(records);
     return result;
 }
 

@@ -212,13 +212,13 @@ struct ArchiveListing {
     int firstFailureLine = -1;               // the line "Nicht entpackt: …", if any
 
     // Reads the report (extracting while wanted says so) and the items of folder/file.
-    void Read(Module1& module, const QString& folder, const QString& file, const jobs::ReportOptions& options)
+    void Read(const QString& folder, const QString& file, const jobs::ReportOptions& options)
     {
         try {
             const Path from = ToPath(folder);
             const std::string name = QFile::encodeName(file).toStdString();
-            report = jobs::RunArchiveReport(module, from, name, options);
-            if (report.valid && ReadArchive(module, from / name, model).ok()) {
+            report = jobs::RunArchiveReport(from, name, options);
+            if (Module1 items; report.valid && ReadArchive(items, from / name, model).ok()) {
                 lengths = jobs::ItemDataLengths(from / name, model);
                 listed = lengths.size() == model.items.size();
             }
@@ -651,11 +651,12 @@ void Form1::filFile_Click()
             jobs::ReportOptions options;
             options.extractWanted = [wanted] { return wanted->load(); };
             options.progress = &progress;
-            listing->Read(module_, folder, name, options);
+            listing->Read(folder, name, options);
             if (listing->failure.isEmpty())
                 listing->MakeDocument(font, tabStop, window);
         },
         [this, listing, archive = QDir::cleanPath(folder + u'/' + name)] {
+            jobs::StoreRecords(module_, listing->report.records);
             const bool cancelled = runner_->Progress()->Cancelled();
             reportJob_ = false;
             EndedJob();
@@ -871,13 +872,14 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 });
             };
             try {
-                *result = jobs::ExtractArchive(module_, archive, to, only, ask, pictures);
+                *result = jobs::ExtractArchive(archive, to, only, ask, pictures);
             } catch (const std::exception& error) {
                 result->ok = false;
                 result->refusal = {PathText(archive), error.what()};
             }
         },
         [this, result, folder] {
+            jobs::StoreRecords(module_, result->records);
             EndedJob();
             if (result->ok) {
                 const QString written = result->written == 1
@@ -1033,8 +1035,8 @@ void Form1::ReplaceFrom(int index, const QString& picture)
          from = ToPath(picture), font = txtinfo->font(), tabStop = txtinfo->tabStopDistance(),
          window = thread()](jobs::JobProgress& progress) {
             try {
-                *replaced = jobs::ReplaceItem(module_, ToPath(folder + u'/' + file),
-                                              "#" + std::to_string(index), from, GfpPacking::Zlib);
+                *replaced = jobs::ReplaceItem(ToPath(folder + u'/' + file), "#" + std::to_string(index), from,
+                                              GfpPacking::Zlib);
             } catch (const std::exception& error) {
                 replaced->ok = false;
                 replaced->refusal = {PathText(from), error.what()};
@@ -1043,11 +1045,13 @@ void Form1::ReplaceFrom(int index, const QString& picture)
                 return;
             jobs::ReportOptions options; // a fresh report, without unpacking
             options.progress = &progress;
-            listing->Read(module_, folder, file, options);
+            listing->Read(folder, file, options);
             if (listing->failure.isEmpty())
                 listing->MakeDocument(font, tabStop, window);
         },
         [this, replaced, listing, index, name, path = archive_] {
+            jobs::StoreRecords(module_, replaced->records);
+            jobs::StoreRecords(module_, listing->report.records);
             EndedJob();
             if (!replaced->ok) {
                 ShowStatus(lblinfo, {});
@@ -1125,13 +1129,14 @@ void Form1::StartEdit(int index)
         this,
         [this, start, archive = ToPath(archive_), index, to = *folder](jobs::JobProgress&) {
             try {
-                *start = jobs::StartItemEdit(module_, archive, "#" + std::to_string(index), to);
+                *start = jobs::StartItemEdit(archive, "#" + std::to_string(index), to);
             } catch (const std::exception& error) {
                 start->ok = false;
                 start->refusal = {PathText(archive), error.what()};
             }
         },
         [this, start] {
+            jobs::StoreRecords(module_, start->records);
             EndedJob();
             if (closing_) {
                 deleteLater();
@@ -1223,16 +1228,18 @@ void Form1::TakeBackEdit(const QString& png)
                     return;
                 outcome->always = answer == jobs::ReplaceAnswer::YesToAll;
             }
-            outcome->result = jobs::ApplyEdit(module_, session, GfpPacking::Zlib);
+            outcome->result = jobs::ApplyEdit(session, GfpPacking::Zlib);
             if (!outcome->result.ok)
                 return;
             jobs::ReportOptions options;
             options.progress = &progress;
-            listing->Read(module_, folder, file, options);
+            listing->Read(folder, file, options);
             if (listing->failure.isEmpty())
                 listing->MakeDocument(font, tabStop, window);
         },
         [this, outcome, listing, png, index = session->index, source = archive.absoluteFilePath()] {
+            jobs::StoreRecords(module_, outcome->result.records);
+            jobs::StoreRecords(module_, listing->report.records);
             EndedJob();
             if (closing_) {
                 deleteLater();

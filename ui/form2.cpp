@@ -258,10 +258,6 @@ void Form2::ConnectControls()
         });
     connect(File1[0], &FileListBox::Listed, this, &Form2::ShowPreview);
     connect(File1[1], &FileListBox::Listed, this, &Form2::ApplyEnabled);
-    // The source list shows the entry being converted.
-    connect(
-        this, &Form2::Converting, this, [this](int index) { File1[0]->setListIndex(index); },
-        Qt::QueuedConnection);
     connect(btnconvert, &QPushButton::clicked, this, &Form2::btnconvert_Click);
     connect(btncancel, &QPushButton::clicked, this, &Form2::btncancel_Click);
     connect(btnrestore, &QPushButton::clicked, this, &Form2::btnrestore_Click);
@@ -643,6 +639,11 @@ void Form2::ShowProgress()
         prgjob->setRange(0, kBarSteps);
         prgjob->setValue(static_cast<int>(done * kBarSteps / total));
     }
+    if (const std::int64_t current = progress->Current(); convertingFrom_ >= 0 && current >= 0) {
+        const int index = convertingFrom_ + static_cast<int>(current);
+        if (File1[0]->ListIndex() != index)
+            File1[0]->setListIndex(index);
+    }
     if (tgaStage_ && !progress->Cancelled()) {
         const int stage = tgaStage_->load();
         if (stage >= 0)
@@ -676,36 +677,33 @@ void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
     const bool several = last > first;
     const QString written = PictureName(source->FileName(), format);
 
-    std::vector<std::string> names;
-    for (const QString& name : source->FileNames())
-        names.push_back(QFile::encodeName(name).toStdString());
+    const QStringList names = source->FileNames();
+    const Path folder = ToPath(source->path());
+    std::vector<Path> gfps;
+    for (int k = first; k <= last && k < names.size(); ++k)
+        gfps.push_back(folder / QFile::encodeName(names[k]).toStdString());
     auto result = std::make_shared<jobs::GfpToTgaResult>();
     JobRunner* runner = runner_.get();
+    // The source list follows the file in hand (ShowProgress).
+    convertingFrom_ = first;
     StartJob(
-        [this, runner, result, folder = ToPath(source->path()), names, first, last, several, format,
+        [this, runner, result, gfps = std::move(gfps), several, format,
          workers = workers_](jobs::JobProgress& progress) {
-            const jobs::ReplaceQuestion ask = [this, runner, several](const Path& target) {
+            // Several files go to the pool; the answers hold as they do one file at a time.
+            jobs::BatchOptions options;
+            options.format = format;
+            options.workers = several ? workers : 1;
+            options.progress = &progress;
+            options.askReplace = [this, runner, several](const Path& target) {
                 return runner->Ask([this, target, several] { return AskReplace(target, several); });
             };
-            const auto select = [this](int k) { emit Converting(k); };
-            if (several) {
-                // Several files go to the pool; the answers hold as they do one file at a time.
-                jobs::BatchOptions options;
-                options.format = format;
-                options.workers = workers;
-                options.progress = &progress;
-                options.askReplace = ask;
-                *result =
-                    jobs::ConvertGfpFilesParallel(folder, names, first, last, options, select, &module_);
-                return;
-            }
-            jobs::GfpToTgaOptions options;
-            options.format = format;
-            options.progress = &progress;
-            options.askReplace = ask;
-            *result = jobs::ConvertGfpToTga(module_, folder, names, first, last, select, options);
+            *result = jobs::ConvertGfpFilesParallel(gfps, options);
         },
-        [this, result, several, written = QDir(source->path()).filePath(written)] {
+        [this, result, several, first, written = QDir(source->path()).filePath(written)] {
+            convertingFrom_ = -1;
+            jobs::StoreRecords(module_, result->records);
+            if (result->lastIndex >= 0)
+                File1[0]->setListIndex(first + result->lastIndex);
             if (several) {
                 SetInfo(BatchSummary(*result));
                 if (!result->refused.empty())
@@ -771,9 +769,10 @@ void Form2::ConvertTgaToGfp()
             const auto told = [stage](jobs::TgaToGfpStage now) { stage->store(static_cast<int>(now)); };
             const jobs::PictureFormat format =
                 PictureKindOf(from) == PictureKind::Png ? jobs::PictureFormat::Png : jobs::PictureFormat::Tga;
-            *result = jobs::ConvertPictureToGfp(module_, from, format, to, packing, told, {}, &progress);
+            *result = jobs::ConvertPictureToGfp(from, format, to, packing, told, {}, &progress);
         },
         [this, result, declined, target = File1[1]->FileName()] {
+            jobs::StoreRecords(module_, result->records);
             if (*declined) {
                 SetInfo(QStringLiteral("Nicht ersetzt: %1").arg(target));
                 EndBar(QStringLiteral("Nicht ersetzt"), false);
@@ -867,7 +866,8 @@ void Form2::TakeBackEdit(const QString& png)
     auto outcome = std::make_shared<Outcome>();
     const QString name = ToQString(session->source.filename());
     StartJob(
-        [this, outcome, session = *session, always = edits_->Always(png), name](jobs::JobProgress&) mutable {
+        [this, outcome, session = *session, always = edits_->Always(png), name,
+         packing = Packing()](jobs::JobProgress&) mutable {
             outcome->check = jobs::CheckEdit(session);
             if (outcome->check.state != jobs::EditState::Changed || !outcome->check.refusal.reason.empty())
                 return;
@@ -885,9 +885,10 @@ void Form2::TakeBackEdit(const QString& png)
                     return;
                 outcome->always = answer == jobs::ReplaceAnswer::YesToAll;
             }
-            outcome->result = jobs::ApplyEdit(module_, session, Packing());
+            outcome->result = jobs::ApplyEdit(session, packing);
         },
         [this, outcome, png, name] {
+            jobs::StoreRecords(module_, outcome->result.records);
             if (outcome->always)
                 edits_->SetAlways(png);
             const jobs::EditCheck& check = outcome->check;

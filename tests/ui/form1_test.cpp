@@ -64,7 +64,7 @@ std::vector<Bytes> ItemGfps(const Path& path)
 QString ExpectedText(const Path& folder, const std::string& name)
 {
     Module1 module;
-    QString text = ui::ToQString(jobs::ReportText(jobs::RunArchiveReport(module, folder, name, {})));
+    QString text = ui::ToQString(jobs::ReportText(jobs::RunArchiveReport(folder, name, {})));
     return text.replace("\r\n", "\n");
 }
 

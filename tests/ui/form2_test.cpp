@@ -130,7 +130,7 @@ class Form2Test : public QObject {
         for (const char* name : {"a.gfp", "b.gfp", "c.gfp", "d.gfp"})
             test::WriteBytes(folder / name, Gfp(3, 2));
         Module1 other;
-        (void)jobs::ConvertGfpToTga(other, folder, {"d.gfp"}, 0, 0);
+        (void)jobs::ConvertGfpFiles(test::PathsOf(folder, {"d.gfp"}, 0, 0));
         test::WriteBytes(folder / "a.tga", {'a'});
         test::WriteBytes(folder / "c.tga", {'c'});
         form.Dir1[0]->setPath(Q(folder));
@@ -455,7 +455,7 @@ class Form2Test : public QObject {
         const Path other = *dir_ / "sub" / "pic.gfp";
         std::filesystem::copy_file(*dir_ / "pic.gfp", other);
         Module1 check;
-        QVERIFY(jobs::ConvertPictureToGfp(check, *dir_ / "b.tga", jobs::PictureFormat::Tga, other,
+        QVERIFY(jobs::ConvertPictureToGfp(*dir_ / "b.tga", jobs::PictureFormat::Tga, other,
                                           static_cast<GfpPacking>(packing))
                     .ok);
         Form2& form = Open();
@@ -500,7 +500,7 @@ class Form2Test : public QObject {
         const auto format = mode == 2 ? jobs::PictureFormat::Png : jobs::PictureFormat::Tga;
         Module1 one;
         for (const std::string& name : names)
-            (void)jobs::ConvertGfpFiles(one, *dir_ / "ref", {name}, 0, 0, format);
+            (void)jobs::ConvertGfpFiles(test::PathsOf(*dir_ / "ref", {name}, 0, 0), {.format = format});
         Form2& form = Open();
         form.setBatchWorkers(workers);
         form.Dir1[0]->setPath(Q(*dir_ / "sub"));
