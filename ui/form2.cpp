@@ -133,11 +133,10 @@ QString SizeText(QSize size)
     return QStringLiteral("%1 \u00d7 %2").arg(size.width()).arg(size.height());
 }
 
-// The name of the file the conversion of gfpName writes.
+// The name of the file the conversion of gfpName writes, by the job's own rule.
 QString PictureName(const QString& gfpName, jobs::PictureFormat format)
 {
-    return gfpName.left(gfpName.size() - 3) +
-           (format == jobs::PictureFormat::Png ? QStringLiteral("png") : QStringLiteral("tga"));
+    return QFile::decodeName(jobs::TargetName(QFile::encodeName(gfpName).toStdString(), format).c_str());
 }
 
 } // namespace
