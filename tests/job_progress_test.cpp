@@ -16,29 +16,12 @@ using Count = std::pair<std::int64_t, std::int64_t>;
 
 namespace {
 
-Bytes Gfp(std::int32_t width, std::int32_t height)
-{
-    test::GfpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    return test::MakeGfp(spec);
-}
-
-Bytes Tga(std::int16_t width, std::int16_t height)
-{
-    test::TgaSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.picture = test::PatternPicture(width, height);
-    return test::MakeTga(spec);
-}
-
 // --- The question before replacing (its answers are tested through the converter window) ---
 
 TEST(ReplaceQuestionUnset, ReplacesWithoutAsking)
 {
     test::TempDir dir;
-    test::WriteBytes(dir / "a.gfp", Gfp(3, 2));
+    test::WriteBytes(dir / "a.gfp", test::PlainGfp(3, 2));
     test::WriteBytes(dir / "a.tga", {'o', 'l', 'd'});
     const auto result = jobs::ConvertGfpFiles(test::PathsOf(dir.path(), {"a.gfp"}, 0, 0));
     EXPECT_TRUE(result.refused.empty());
@@ -46,7 +29,7 @@ TEST(ReplaceQuestionUnset, ReplacesWithoutAsking)
 
     // Replaced without a question: the same bytes as a conversion where no TGA was.
     test::TempDir fresh;
-    test::WriteBytes(fresh / "a.gfp", Gfp(3, 2));
+    test::WriteBytes(fresh / "a.gfp", test::PlainGfp(3, 2));
     jobs::ConvertGfpFiles(test::PathsOf(fresh.path(), {"a.gfp"}, 0, 0));
     EXPECT_EQ(test::ReadBytes(dir / "a.tga"), test::ReadBytes(fresh / "a.tga"));
 }
@@ -65,10 +48,11 @@ TEST_P(CancelledJob, LeavesEveryFileAsItWas)
 {
     test::TempDir dir;
     for (const char* name : {"a.gfp", "b.gfp"})
-        test::WriteBytes(dir / name, Gfp(3, 2));
+        test::WriteBytes(dir / name, test::PlainGfp(3, 2));
     test::WriteBytes(dir / "a.tga", {'o', 'l', 'd'});
-    test::WriteBytes(dir / "s.tga", Tga(4, 300));
-    test::WriteBytes(dir / "a.res", test::MakeRes({{14, "eins", Gfp(2, 2)}, {14, "zwei", Gfp(2, 2)}}));
+    test::WriteBytes(dir / "s.tga", test::PatternTga(4, 300));
+    test::WriteBytes(dir / "a.res",
+                     test::MakeRes({{14, "eins", test::PlainGfp(2, 2)}, {14, "zwei", test::PlainGfp(2, 2)}}));
     const auto before = test::Snapshot(dir.path());
     jobs::JobProgress progress;
     EXPECT_TRUE(GetParam().run(dir, progress));
@@ -145,10 +129,11 @@ TEST(Progress, CountsRowsFilesBytesAndItems)
 {
     test::TempDir dir;
     for (const char* name : {"a.gfp", "b.gfp", "c.gfp"})
-        test::WriteBytes(dir / name, Gfp(3, 5));
-    test::WriteBytes(dir / "s.tga", Tga(4, 7));
-    test::WriteBytes(dir / "a.res",
-                     test::MakeRes({{14, "x", Gfp(2, 2)}, {16, "y", {1}}, {14, "z", Gfp(2, 2)}}));
+        test::WriteBytes(dir / name, test::PlainGfp(3, 5));
+    test::WriteBytes(dir / "s.tga", test::PatternTga(4, 7));
+    test::WriteBytes(
+        dir / "a.res",
+        test::MakeRes({{14, "x", test::PlainGfp(2, 2)}, {16, "y", {1}}, {14, "z", test::PlainGfp(2, 2)}}));
     const auto counted = [](const jobs::JobProgress& p) { return std::pair(p.Done(), p.Total()); };
 
     jobs::JobProgress rows;

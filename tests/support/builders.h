@@ -54,6 +54,15 @@ inline Bytes MakeGfp()
     return MakeGfp(GfpSpec{});
 }
 
+// A compressed 16-bit GFP of width x height with the pattern pixels.
+inline Bytes PlainGfp(std::int32_t width, std::int32_t height)
+{
+    GfpSpec spec;
+    spec.width = width;
+    spec.height = height;
+    return MakeGfp(spec);
+}
+
 struct ResItemSpec {
     std::int32_t type = 14;
     std::string name;                   // raw Latin-1 bytes; cut or padded with NUL to 256

@@ -58,15 +58,6 @@ Bytes Gfp(std::int32_t width, std::int32_t height, std::uint8_t rawMark = 0)
     return test::MakeGfp(spec);
 }
 
-Bytes Tga(std::int16_t width, std::int16_t height)
-{
-    test::TgaSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.picture = test::PatternPicture(width, height);
-    return test::MakeTga(spec);
-}
-
 long FileCount(const Path& folder)
 {
     const std::filesystem::directory_iterator entries(folder);
@@ -146,8 +137,8 @@ class Form2Test : public QObject {
         dir_ = std::make_unique<test::TempDir>();
         messages_.texts.clear();
         questions_ = {};
-        test::WriteBytes(*dir_ / "b.tga", Tga(3, 2));
-        test::WriteBytes(*dir_ / "A.TGA", Tga(2, 2));
+        test::WriteBytes(*dir_ / "b.tga", test::PatternTga(3, 2));
+        test::WriteBytes(*dir_ / "A.TGA", test::PatternTga(2, 2));
         test::WriteBytes(*dir_ / "pic.gfp", Gfp(4, 2));
         test::WriteBytes(*dir_ / "notes.txt", {'x'});
         test::MakeFolder(*dir_ / "sub");
@@ -249,7 +240,7 @@ class Form2Test : public QObject {
     {
         Form2& form = Open();
         const QString volume = Q(*dir_ / "sub");
-        test::WriteBytes(*dir_ / "sub" / "x.tga", Tga(1, 1));
+        test::WriteBytes(*dir_ / "sub" / "x.tga", test::PatternTga(1, 1));
         for (int i = 0; i < 2; ++i)
             form.Drive1[i]->setDrives({"/", volume});
 
@@ -631,7 +622,7 @@ class Form2Test : public QObject {
         const Path folder = *dir_ / "sub";
         const Bytes old = Gfp(3, 2);
         test::WriteBytes(folder / "ziel.gfp", old);
-        test::WriteBytes(folder / "neu.tga", Tga(static_cast<std::int16_t>(width), 2));
+        test::WriteBytes(folder / "neu.tga", test::PatternTga(static_cast<std::int16_t>(width), 2));
         Form2& form = Open();
         for (int i = 0; i < 2; ++i) {
             form.Dir1[i]->setPath(Q(folder));
