@@ -171,6 +171,47 @@ ItemGfp ReadItemGfp(const Path& archive, const ArchiveModel& model, std::size_t 
 
 namespace {
 
+// The GFP that takes the item's place into data: picture as it is when it is a GFP, else
+// converted into the item's own head; the refusal when neither can be had.
+std::optional<ReplaceResult> NewItemData(const Path& archive, const Path& picture, InputFile& in,
+                                         const ArchiveModel& model, std::size_t index, GfpPacking packing,
+                                         Bytes& data, ReadRecords& records)
+{
+    const ArchiveItem& item = model.items[index];
+    std::string reason;
+    InputFile source;
+    if (!source.Open(picture))
+        return Refused<ReplaceResult>(picture,
+                                      Describe(ResError::CannotOpen) + ": " + SystemReason(source.error()));
+    std::array<std::uint8_t, kGfpTagSize> tag{};
+    if (source.ReadSomeAt(0, tag) == tag.size() && tag == kGfpTag) {
+        if (!ReadGfp(source, 0, source.Size(), data, reason))
+            return Refused<ReplaceResult>(picture, reason);
+        // Taken as it is, so zlib itself must read it as the game will.
+        if (const GfpError error = CheckGfpPixels(source, 0, static_cast<std::int64_t>(data.size()));
+            error != GfpError::None)
+            return Refused<ReplaceResult>(picture, Describe(error));
+        return std::nullopt;
+    }
+    Bytes itemGfp;
+    const std::int64_t offset = item.entry.itemDataOffset;
+    if (!item.inFile || !ReadGfp(in, offset, model.fileSize - offset, itemGfp, reason))
+        return Refused<ReplaceResult>(
+            archive, Label(index) +
+                         ": Das Bild im Archiv ist beschädigt, seine "
+                         "Kopfblöcke lassen sich nicht übernehmen (" +
+                         (item.inFile ? reason : Describe(ExtractError::BadItemOffset)) + ")");
+    ItemGfp converted = ConvertPictureIntoItemGfp(itemGfp, picture, packing);
+    Overlay(records, converted.records);
+    if (!converted.ok) {
+        ReplaceResult result;
+        result.refusal = converted.refusal;
+        return result;
+    }
+    data = std::move(converted.gfp);
+    return std::nullopt;
+}
+
 ReplaceResult ReplaceItemIn(const Path& archive, const std::string& itemText, const Path& picture,
                             GfpPacking packing, ReadRecords& records)
 {
@@ -201,38 +242,9 @@ ReplaceResult ReplaceItemIn(const Path& archive, const std::string& itemText, co
                                       ArchiveReason(Error{ResError::CannotOpen, archive, in.error(), {}}));
 
     Bytes data;
-    {
-        InputFile source;
-        if (!source.Open(picture))
-            return Refused<ReplaceResult>(picture, Describe(ResError::CannotOpen) + ": " +
-                                                       SystemReason(source.error()));
-        std::array<std::uint8_t, kGfpTagSize> tag{};
-        if (source.ReadSomeAt(0, tag) == tag.size() && tag == kGfpTag) {
-            if (!ReadGfp(source, 0, source.Size(), data, reason))
-                return Refused<ReplaceResult>(picture, reason);
-            // Taken as it is, so zlib itself must read it as the game will.
-            if (const GfpError error = CheckGfpPixels(source, 0, static_cast<std::int64_t>(data.size()));
-                error != GfpError::None)
-                return Refused<ReplaceResult>(picture, Describe(error));
-        } else {
-            Bytes itemGfp;
-            const std::int64_t offset = item.entry.itemDataOffset;
-            if (!item.inFile || !ReadGfp(in, offset, model.fileSize - offset, itemGfp, reason))
-                return Refused<ReplaceResult>(
-                    archive, Label(index) +
-                                 ": Das Bild im Archiv ist beschädigt, seine "
-                                 "Kopfblöcke lassen sich nicht übernehmen (" +
-                                 (item.inFile ? reason : Describe(ExtractError::BadItemOffset)) + ")");
-            ItemGfp converted = ConvertPictureIntoItemGfp(itemGfp, picture, packing);
-            Overlay(records, converted.records);
-            if (!converted.ok) {
-                ReplaceResult result;
-                result.refusal = converted.refusal;
-                return result;
-            }
-            data = std::move(converted.gfp);
-        }
-    }
+    if (std::optional<ReplaceResult> refused =
+            NewItemData(archive, picture, in, model, index, packing, data, records))
+        return std::move(*refused);
 
     ReplaceResult result;
     result.index = static_cast<std::int32_t>(index);
