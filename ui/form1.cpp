@@ -286,38 +286,34 @@ Form1::Form1(Module1& module, const QString& programFolder, JobRunner* runner, Q
 
 void Form1::MakeControls()
 {
-    const auto make = [](auto* control, const char* name, const QString& tip) {
-        control->setObjectName(QString::fromLatin1(name));
-        control->setToolTip(tip);
-        if constexpr (std::is_base_of_v<QPushButton, std::remove_pointer_t<decltype(control)>>)
-            control->setAutoDefault(false);
-        return control;
-    };
-    filFile = make(new FileListBox(this), "filFile",
-                   QStringLiteral("Die RES-Archive im Ordner: ein Klick zeigt den Bericht"));
+    filFile = MakeControl(new FileListBox(this), "filFile",
+                          QStringLiteral("Die RES-Archive im Ordner: ein Klick zeigt den Bericht"));
     filFile->setPattern(QStringLiteral("*.res"));
-    txtinfo = make(new QPlainTextEdit(this), "txtinfo",
-                   QStringLiteral("Der Bericht des zuletzt gewählten Archivs"));
+    txtinfo = MakeControl(new QPlainTextEdit(this), "txtinfo",
+                          QStringLiteral("Der Bericht des zuletzt gewählten Archivs"));
     txtinfo->setReadOnly(true);
     txtinfo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txtinfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtinfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     txtinfo->setTabStopDistance(4 * txtinfo->fontMetrics().horizontalAdvance(u' '));
-    Check1 = make(new QCheckBox(QStringLiteral("&Automatic unpack"), this), "Check1",
-                  QStringLiteral("Beim Klick auf ein Archiv seine Bilder in einen Ordner daneben schreiben"));
-    Dir1 = make(new DirListBox(this), "Dir1", QStringLiteral("Der Ordner: Doppelklick oder Enter öffnet"));
-    lstitems = make(new ItemView(this), "lstitems",
+    Check1 = MakeControl(
+        new QCheckBox(QStringLiteral("&Automatic unpack"), this), "Check1",
+        QStringLiteral("Beim Klick auf ein Archiv seine Bilder in einen Ordner daneben schreiben"));
+    Dir1 = MakeControl(new DirListBox(this), "Dir1",
+                       QStringLiteral("Der Ordner: Doppelklick oder Enter öffnet"));
+    lstitems =
+        MakeControl(new ItemView(this), "lstitems",
                     QStringLiteral("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen, "
                                    "hinausziehen als Dateien, ein Bild auf ein Bild ziehen ersetzt es"));
     table_ = new ItemTable(this);
     filter_ = new ItemFilter(table_, this);
     lstitems->setModel(filter_);
-    txtfilter =
-        make(new QLineEdit(this), "txtfilter",
-             QStringLiteral("Zeigt nur die Einträge, deren Nummer oder Name den Text enthält (Strg+F)"));
+    txtfilter = MakeControl(
+        new QLineEdit(this), "txtfilter",
+        QStringLiteral("Zeigt nur die Einträge, deren Nummer oder Name den Text enthält (Strg+F)"));
     txtfilter->setPlaceholderText(QStringLiteral("Suchen (Strg+F)"));
     txtfilter->setClearButtonEnabled(true);
-    lblcount = make(new QLabel(this), "lblcount", QStringLiteral("Gezeigte von allen Einträgen"));
+    lblcount = MakeControl(new QLabel(this), "lblcount", QStringLiteral("Gezeigte von allen Einträgen"));
     lblcount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lstitems->setRootIsDecorated(false);
     lstitems->setUniformRowHeights(true);
@@ -329,29 +325,32 @@ void Form1::MakeControls()
     lstitems->setColumnWidth(kNumber, 50);
     lstitems->setColumnWidth(kType, 80);
     lstitems->setColumnWidth(kSize, 70);
-    btnextractall = make(new QPushButton(QStringLiteral("A&lle entpacken…"), this), "btnextractall",
-                         QStringLiteral("Schreibt alle Einträge und archive.txt in einen Ordner"));
+    btnextractall = MakeControl(new QPushButton(QStringLiteral("A&lle entpacken…"), this), "btnextractall",
+                                QStringLiteral("Schreibt alle Einträge und archive.txt in einen Ordner"));
     btnextractsel =
-        make(new QPushButton(QStringLiteral("Aus&wahl entpacken…"), this), "btnextractsel", QString());
-    chkpng = make(new QCheckBox(QStringLiteral("Bilder auch als PN&G"), this), "chkpng",
-                  QStringLiteral("\"Alle entpacken…\" schreibt jedes Bild auch als PNG neben seine GFP; "
-                                 "\"Packen…\" übernimmt eine geänderte PNG"));
-    btnpack = make(new QPushButton(QStringLiteral("&Packen…"), this), "btnpack",
-                   QStringLiteral("Packt einen Ordner mit archive.txt in ein Archiv"));
-    btnreplace = make(new QPushButton(QStringLiteral("&Ersetzen…"), this), "btnreplace", QString());
-    btnrestore = make(new QPushButton(QStringLiteral("Wieder&herstellen"), this), "btnrestore", QString());
-    btnedit = make(new QPushButton(QStringLiteral("Bearbe&iten…"), this), "btnedit", QString());
-    preview = make(new PreviewBox(this), "preview", QStringLiteral("Vorschau des gewählten Eintrags"));
-    btnconverter = make(new QPushButton(QStringLiteral("&Konverter"), this), "btnconverter",
-                        QStringLiteral("Zeigt das Fenster zum Umwandeln wieder"));
+        MakeControl(new QPushButton(QStringLiteral("Aus&wahl entpacken…"), this), "btnextractsel", QString());
+    chkpng =
+        MakeControl(new QCheckBox(QStringLiteral("Bilder auch als PN&G"), this), "chkpng",
+                    QStringLiteral("\"Alle entpacken…\" schreibt jedes Bild auch als PNG neben seine GFP; "
+                                   "\"Packen…\" übernimmt eine geänderte PNG"));
+    btnpack = MakeControl(new QPushButton(QStringLiteral("&Packen…"), this), "btnpack",
+                          QStringLiteral("Packt einen Ordner mit archive.txt in ein Archiv"));
+    btnreplace = MakeControl(new QPushButton(QStringLiteral("&Ersetzen…"), this), "btnreplace", QString());
+    btnrestore =
+        MakeControl(new QPushButton(QStringLiteral("Wieder&herstellen"), this), "btnrestore", QString());
+    btnedit = MakeControl(new QPushButton(QStringLiteral("Bearbe&iten…"), this), "btnedit", QString());
+    preview = MakeControl(new PreviewBox(this), "preview", QStringLiteral("Vorschau des gewählten Eintrags"));
+    btnconverter = MakeControl(new QPushButton(QStringLiteral("&Konverter"), this), "btnconverter",
+                               QStringLiteral("Zeigt das Fenster zum Umwandeln wieder"));
     btnconverter->hide();
-    prgjob = make(new QProgressBar(this), "prgjob", QStringLiteral("Fortschritt der laufenden Arbeit"));
+    prgjob =
+        MakeControl(new QProgressBar(this), "prgjob", QStringLiteral("Fortschritt der laufenden Arbeit"));
     prgjob->setRange(0, kBarSteps);
     prgjob->reset();
     prgjob->setTextVisible(false);
-    lblinfo = make(new QLabel(this), "lblinfo", QString());
-    btncancel = make(new QPushButton(QStringLiteral("A&bbrechen"), this), "btncancel",
-                     QStringLiteral("Bricht die laufende Arbeit nach dem Eintrag in Arbeit ab"));
+    lblinfo = MakeControl(new QLabel(this), "lblinfo", QString());
+    btncancel = MakeControl(new QPushButton(QStringLiteral("A&bbrechen"), this), "btncancel",
+                            QStringLiteral("Bricht die laufende Arbeit nach dem Eintrag in Arbeit ab"));
     btncancel->setEnabled(false);
 
     QWidget* const tabOrder[] = {filFile,       txtinfo,    txtfilter, lstitems,     btnextractall,

@@ -164,57 +164,52 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
 
 void Form2::MakeControls()
 {
-    const auto make = [](auto* control, const char* name, const QString& tip) {
-        control->setObjectName(QString::fromLatin1(name));
-        control->setToolTip(tip);
-        if constexpr (std::is_base_of_v<QPushButton, std::remove_pointer_t<decltype(control)>>)
-            control->setAutoDefault(false);
-        return control;
-    };
     // In tab order.
-    File1[0] = make(new FileListBox(this), "File1_0", QStringLiteral("Die Quelldateien im Quellordner"));
-    Dir1[0] = make(new DirListBox(this), "Dir1_0",
-                   QStringLiteral("Der Quellordner: Doppelklick oder Enter öffnet"));
-    Label1 = make(new QLabel(QStringLiteral("&Quelldatei: "), this), "Label1",
-                  QStringLiteral("Quelle der Umwandlung"));
+    File1[0] =
+        MakeControl(new FileListBox(this), "File1_0", QStringLiteral("Die Quelldateien im Quellordner"));
+    Dir1[0] = MakeControl(new DirListBox(this), "Dir1_0",
+                          QStringLiteral("Der Quellordner: Doppelklick oder Enter öffnet"));
+    Label1 = MakeControl(new QLabel(QStringLiteral("&Quelldatei: "), this), "Label1",
+                         QStringLiteral("Quelle der Umwandlung"));
     Label1->setBuddy(File1[0]);
-    Dir1[1] =
-        make(new DirListBox(this), "Dir1_1", QStringLiteral("Der Zielordner: Doppelklick oder Enter öffnet"));
-    File1[1] =
-        make(new FileListBox(this), "File1_1", QStringLiteral("Die GFP-Datei, deren Bild ersetzt wird"));
-    Label2 = make(new QLabel(QStringLiteral("&Zieldatei:"), this), "Label2",
-                  QStringLiteral("Ziel der Umwandlung"));
+    Dir1[1] = MakeControl(new DirListBox(this), "Dir1_1",
+                          QStringLiteral("Der Zielordner: Doppelklick oder Enter öffnet"));
+    File1[1] = MakeControl(new FileListBox(this), "File1_1",
+                           QStringLiteral("Die GFP-Datei, deren Bild ersetzt wird"));
+    Label2 = MakeControl(new QLabel(QStringLiteral("&Zieldatei:"), this), "Label2",
+                         QStringLiteral("Ziel der Umwandlung"));
     Label2->setBuddy(File1[1]);
-    Drive1[0] = make(new DriveListBox(this), "Drive1_0", QStringLiteral("Laufwerk der Quelle"));
-    Drive1[1] = make(new DriveListBox(this), "Drive1_1", QStringLiteral("Laufwerk des Ziels"));
-    btnconvert = make(new QPushButton(QStringLiteral("&Convert"), this), "btnconvert",
-                      QStringLiteral("Wandelt die gewählte Datei um (Enter in einer Dateiliste)"));
-    opgra[0] = make(new QRadioButton(QStringLiteral("&tga->gfp"), this), "opgra_0",
-                    QStringLiteral("TGA oder PNG in eine vorhandene GFP-Datei schreiben"));
-    opgra[1] = make(new QRadioButton(QStringLiteral("g&fp->tga"), this), "opgra_1",
-                    QStringLiteral("GFP als TGA-Datei neben die Quelle schreiben"));
-    opgra[2] = make(new QRadioButton(QStringLiteral("gfp->&png"), this), "opgra_2",
-                    QStringLiteral("GFP als PNG-Datei neben die Quelle schreiben"));
-    lblinfo = make(new QLabel(this), "lblinfo", QString());
-    Command1 = make(new QPushButton(QStringLiteral("&unpack"), this), "Command1",
-                    QStringLiteral("Öffnet das Fenster zum Entpacken von RES-Archiven"));
-    chkuncom = make(new QCheckBox(QStringLiteral("un&komprimiert"), this), "chkuncom",
-                    QStringLiteral("Die Pixel ungepackt in die GFP-Datei schreiben"));
-    chkfast = make(new QCheckBox(QStringLiteral("&schnell packen"), this), "chkfast",
-                   QStringLiteral("Schneller packen, von zlib weiter lesbar"));
-    chkunpackall = make(new QCheckBox(QStringLiteral("convert &all"), this), "chkunpackall",
-                        QStringLiteral("Alle GFP-Dateien der Liste umwandeln"));
+    Drive1[0] = MakeControl(new DriveListBox(this), "Drive1_0", QStringLiteral("Laufwerk der Quelle"));
+    Drive1[1] = MakeControl(new DriveListBox(this), "Drive1_1", QStringLiteral("Laufwerk des Ziels"));
+    btnconvert = MakeControl(new QPushButton(QStringLiteral("&Convert"), this), "btnconvert",
+                             QStringLiteral("Wandelt die gewählte Datei um (Enter in einer Dateiliste)"));
+    opgra[0] = MakeControl(new QRadioButton(QStringLiteral("&tga->gfp"), this), "opgra_0",
+                           QStringLiteral("TGA oder PNG in eine vorhandene GFP-Datei schreiben"));
+    opgra[1] = MakeControl(new QRadioButton(QStringLiteral("g&fp->tga"), this), "opgra_1",
+                           QStringLiteral("GFP als TGA-Datei neben die Quelle schreiben"));
+    opgra[2] = MakeControl(new QRadioButton(QStringLiteral("gfp->&png"), this), "opgra_2",
+                           QStringLiteral("GFP als PNG-Datei neben die Quelle schreiben"));
+    lblinfo = MakeControl(new QLabel(this), "lblinfo", QString());
+    Command1 = MakeControl(new QPushButton(QStringLiteral("&unpack"), this), "Command1",
+                           QStringLiteral("Öffnet das Fenster zum Entpacken von RES-Archiven"));
+    chkuncom = MakeControl(new QCheckBox(QStringLiteral("un&komprimiert"), this), "chkuncom",
+                           QStringLiteral("Die Pixel ungepackt in die GFP-Datei schreiben"));
+    chkfast = MakeControl(new QCheckBox(QStringLiteral("&schnell packen"), this), "chkfast",
+                          QStringLiteral("Schneller packen, von zlib weiter lesbar"));
+    chkunpackall = MakeControl(new QCheckBox(QStringLiteral("convert &all"), this), "chkunpackall",
+                               QStringLiteral("Alle GFP-Dateien der Liste umwandeln"));
     chkunpackall->setEnabled(false);
-    prgjob = make(new QProgressBar(this), "prgjob", QStringLiteral("Fortschritt der Umwandlung"));
+    prgjob = MakeControl(new QProgressBar(this), "prgjob", QStringLiteral("Fortschritt der Umwandlung"));
     prgjob->setRange(0, kBarSteps);
     prgjob->reset();
     prgjob->setTextVisible(false);
-    btncancel = make(new QPushButton(QStringLiteral("A&bbrechen"), this), "btncancel",
-                     QStringLiteral("Bricht die laufende Umwandlung ab"));
+    btncancel = MakeControl(new QPushButton(QStringLiteral("A&bbrechen"), this), "btncancel",
+                            QStringLiteral("Bricht die laufende Umwandlung ab"));
     btncancel->setEnabled(false);
-    picpreview = make(new PreviewBox(this), "picpreview", QStringLiteral("Vorschau der Quelldatei"));
-    btnrestore = make(new QPushButton(QStringLiteral("&Wiederherstellen"), this), "btnrestore", QString());
-    btnedit = make(new QPushButton(QStringLiteral("Bearbe&iten…"), this), "btnedit", QString());
+    picpreview = MakeControl(new PreviewBox(this), "picpreview", QStringLiteral("Vorschau der Quelldatei"));
+    btnrestore =
+        MakeControl(new QPushButton(QStringLiteral("&Wiederherstellen"), this), "btnrestore", QString());
+    btnedit = MakeControl(new QPushButton(QStringLiteral("Bearbe&iten…"), this), "btnedit", QString());
 
     QWidget* const tabOrder[] = {File1[0],   Dir1[0],      Dir1[1],    File1[1], Drive1[0], Drive1[1],
                                  btnconvert, opgra[0],     opgra[1],   opgra[2], Command1,  chkuncom,
