@@ -879,26 +879,16 @@ void Form1::Extract(const std::vector<std::size_t>& only)
         },
         [this, result, folder] {
             jobs::StoreRecords(module_, result->records);
-            EndedJob();
-            if (result->ok) {
-                const QString written = result->written == 1
-                                            ? QStringLiteral("1 Eintrag entpackt")
-                                            : QStringLiteral("%1 Einträge entpackt").arg(result->written);
-                const QString replaced = result->replaced.empty()
-                                             ? QString()
-                                             : QStringLiteral(", %1 ersetzt").arg(result->replaced.size());
-                ShowStatus(lblinfo, QStringLiteral("%1 nach %2%3, %4")
-                                        .arg(written, QDir::toNativeSeparators(folder), replaced,
-                                             ToQString(result->status)));
-            } else {
-                ShowStatus(lblinfo, {});
-                EndJobBar(prgjob, QStringLiteral("Abgelehnt"), false);
-                if (!closing_)
-                    ShowMessage(ToQString(jobs::MessageText(result->refusal)));
-            }
-            RefreshLists();
-            if (closing_)
-                deleteLater();
+            const QString written = result->written == 1
+                                        ? QStringLiteral("1 Eintrag entpackt")
+                                        : QStringLiteral("%1 Einträge entpackt").arg(result->written);
+            const QString replaced = result->replaced.empty()
+                                         ? QString()
+                                         : QStringLiteral(", %1 ersetzt").arg(result->replaced.size());
+            ShowFolderJobEnd(
+                result->ok, result->refusal,
+                QStringLiteral("%1 nach %2%3, %4")
+                    .arg(written, QDir::toNativeSeparators(folder), replaced, ToQString(result->status)));
         });
     if (started)
         StartedJob(false);
@@ -954,23 +944,30 @@ void Form1::PackFolder(const QString& folder, const QString& archive)
             }
         },
         [this, result, archive] {
-            EndedJob();
-            if (result->ok) {
-                ShowStatus(lblinfo, QStringLiteral("%1 Einträge nach %2 gepackt")
-                                        .arg(result->items)
-                                        .arg(QDir::toNativeSeparators(archive)));
-            } else {
-                ShowStatus(lblinfo, {});
-                EndJobBar(prgjob, QStringLiteral("Abgelehnt"), false);
-                if (!closing_)
-                    ShowMessage(ToQString(jobs::MessageText(result->refusal)));
-            }
-            RefreshLists();
-            if (closing_)
-                deleteLater();
+            ShowFolderJobEnd(result->ok, result->refusal,
+                             QStringLiteral("%1 Einträge nach %2 gepackt")
+                                 .arg(result->items)
+                                 .arg(QDir::toNativeSeparators(archive)));
         });
     if (started)
         StartedJob(false);
+}
+
+// The end of an extract or a pack: done's text in the status line, or the refusal.
+void Form1::ShowFolderJobEnd(bool ok, const jobs::Refusal& refusal, const QString& done)
+{
+    EndedJob();
+    if (ok) {
+        ShowStatus(lblinfo, done);
+    } else {
+        ShowStatus(lblinfo, {});
+        EndJobBar(prgjob, QStringLiteral("Abgelehnt"), false);
+        if (!closing_)
+            ShowMessage(ToQString(jobs::MessageText(refusal)));
+    }
+    RefreshLists();
+    if (closing_)
+        deleteLater();
 }
 
 void Form1::btnreplace_Click()
