@@ -1,6 +1,6 @@
 #pragma once
 // The records a job read, handed back with its result so that the window that owns the
-// Module1 stores them on its own thread; a job never touches a Module1.
+// Module1 stores them on its own thread; a job reads into records of its own only.
 
 #include "formats/gfp.h"
 #include "formats/module1.h"
