@@ -11,6 +11,15 @@
 
 namespace varnox {
 
+void PutGfpHead(const GfpPictureHeaderRecord& picture, const GfpPixelHeaderRecord& pixel,
+                std::span<std::uint8_t, kGfpPayloadAt> out)
+{
+    std::copy(kGfpTag.begin(), kGfpTag.end(), out.begin());
+    std::copy(picture.bytes.begin(), picture.bytes.end(), out.begin() + kGfpPictureHeaderAt);
+    std::copy(kGfpTag.begin(), kGfpTag.end(), out.begin() + (kGfpPixelHeaderAt - kGfpTagSize));
+    std::copy(pixel.bytes.begin(), pixel.bytes.end(), out.begin() + kGfpPixelHeaderAt);
+}
+
 int CompressBlock(Bytes& data, std::int16_t level)
 {
     Bytes out(static_cast<std::size_t>(ZlibBufferSize(static_cast<std::int64_t>(data.size()))));
@@ -24,14 +33,6 @@ int CompressBlock(Bytes& data, std::int16_t level)
 }
 
 namespace {
-
-void PutHead(const GfpHead& head, std::uint8_t* out)
-{
-    std::copy(kGfpTag.begin(), kGfpTag.end(), out);
-    std::copy(head.picture.bytes.begin(), head.picture.bytes.end(), out + kGfpPictureHeaderAt);
-    std::copy(kGfpTag.begin(), kGfpTag.end(), out + (kGfpPixelHeaderAt - kGfpTagSize));
-    std::copy(head.pixel.bytes.begin(), head.pixel.bytes.end(), out + kGfpPixelHeaderAt);
-}
 
 constexpr std::size_t kPackChunk = 1024 * 1024; // stream bytes written at a time
 
@@ -210,7 +211,7 @@ Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPa
             return status;
         headLength = kGfpStreamAt;
     }
-    PutHead(head, bytes.data());
+    PutGfpHead(head.picture, head.pixel, std::span(bytes).first<kGfpPayloadAt>());
     if (!write(0, std::span<const std::uint8_t>(bytes.data(), headLength)))
         return writeFailed;
     return {};

@@ -26,8 +26,10 @@ Read ReadTga(Module1& module, const Bytes& file)
     test::TempDir dir;
     test::WriteBytes(dir / "p.tga", file);
     Read read;
-    read.pixels = module.ReadTgaAsRgb565(dir / "p.tga", &read.error,
-                                         [&read](int row, bool done) { read.calls.emplace_back(row, done); });
+    const Result<Bytes> result = module.ReadTgaAsRgb565(
+        dir / "p.tga", [&read](int row, bool done) { read.calls.emplace_back(row, done); });
+    read.pixels = result.value_or(Bytes());
+    read.error = result.ok() ? TgaError::None : CodeOf<TgaError>(result.status());
     return read;
 }
 
@@ -249,9 +251,9 @@ TEST(TgaRead, ShortMissingAndEmptyFiles)
     const auto before = module.TgaHeader.bytes;
     EXPECT_EQ(ReadTga(module, Bytes(17, 0)).error, TgaError::Truncated);
     test::TempDir dir;
-    TgaError error = TgaError::None;
-    EXPECT_TRUE(module.ReadTgaAsRgb565(dir / "missing.tga", &error).empty());
-    EXPECT_EQ(error, TgaError::CannotOpen);
+    const Result<Bytes> missing = module.ReadTgaAsRgb565(dir / "missing.tga");
+    EXPECT_TRUE(missing.value_or(Bytes()).empty());
+    EXPECT_EQ(CodeOf<TgaError>(missing.status()), TgaError::CannotOpen);
     EXPECT_EQ(module.TgaHeader.bytes, before);
 
     TgaSpec noColumns;
