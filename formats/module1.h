@@ -74,7 +74,8 @@ class Module1 {
     Status ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder, std::int16_t index);
 
     // Reads a TGA into TgaHeader and returns its picture as RGB565 bytes, top row first.
-    Result<Bytes> ReadTgaAsRgb565(const Path& path, const TgaProgress& progress = {});
+    // progress is told the rows done before each row is built and once at the end.
+    Result<Bytes> ReadTgaAsRgb565(const Path& path, const RowProgress& progress = {});
 };
 
 } // namespace varnox

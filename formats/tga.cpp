@@ -422,7 +422,7 @@ std::unique_ptr<RowSink> MakeTgaSink(AtomicFile& file)
 }
 
 // Reads every row of source into one buffer, top row first.
-Result<Bytes> ReadAllRows(RowSource& source, const Path& path, const TgaProgress& progress)
+Result<Bytes> ReadAllRows(RowSource& source, const Path& path, const RowProgress& progress)
 {
     const std::size_t rowBytes = source.Info().RowBytes();
     const std::int32_t height = source.Info().height;
@@ -432,20 +432,21 @@ Result<Bytes> ReadAllRows(RowSource& source, const Path& path, const TgaProgress
     } catch (const std::bad_alloc&) {
         return Error{IoError::OutOfMemory, path, {}, {}};
     }
-    for (std::int32_t row = 1; row <= height; ++row) {
-        if (progress)
-            progress(row, false);
-        if (auto status = source.ReadRow(
-                std::span<std::uint8_t>(result.data() + rowBytes * std::size_t(row - 1), rowBytes));
-            !status)
+    const auto told = [&](std::int32_t done) { return !progress || progress(done); };
+    for (std::int32_t row = 0; row < height; ++row) {
+        if (!told(row))
+            return Error{IoError::Cancelled, path, {}, {}};
+        const std::span<std::uint8_t> into(result.data() + rowBytes * static_cast<std::size_t>(row),
+                                           rowBytes);
+        if (auto status = source.ReadRow(into); !status)
             return status.error();
     }
-    if (progress)
-        progress(height, true);
+    if (!told(height))
+        return Error{IoError::Cancelled, path, {}, {}};
     return result;
 }
 
-Result<Bytes> Module1::ReadTgaAsRgb565(const Path& path, const TgaProgress& progress)
+Result<Bytes> Module1::ReadTgaAsRgb565(const Path& path, const RowProgress& progress)
 {
     auto opened = OpenTgaSource(path, &TgaHeader);
     if (!opened)

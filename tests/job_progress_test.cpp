@@ -86,7 +86,7 @@ bool GfpToTga(Module1& module, const test::TempDir& dir, jobs::JobProgress& prog
 }
 
 bool TgaToGfp(Module1& module, const test::TempDir& dir, jobs::JobProgress& progress, bool uncompressed,
-              const std::function<void(jobs::TgaToGfpStage)>& stage, const TgaProgress& rows)
+              const std::function<void(jobs::TgaToGfpStage)>& stage, const jobs::TgaProgress& rows)
 {
     return jobs::ConvertTgaToGfp(module, dir / "s.tga", dir / "a.gfp", uncompressed, stage, rows, &progress)
         .cancelled;
