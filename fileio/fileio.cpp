@@ -29,8 +29,6 @@ std::error_code LastError()
     return {errno, std::generic_category()};
 }
 
-std::atomic<bool> namedTemporaryFiles{false};
-
 constexpr std::string_view kTempPrefix = ".varnox-";
 constexpr std::string_view kTempSuffix = ".tmp";
 // A temporary file of a process that no longer exists is left this long, since one of a
@@ -344,7 +342,7 @@ bool AtomicFile::OpenIn(int folderFd, const std::string& name)
     match_ = Match::Unknown;
     if (!CanReplaceFile(folderFd_, name_, error_))
         return false;
-    anonymous_ = !namedTemporaryFiles;
+    anonymous_ = temporary_ == TemporaryFile::Anonymous;
     if (anonymous_) {
         fd_ = ::openat(folderFd_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
         // Without anonymous files on this file system, a named one does.
@@ -556,11 +554,6 @@ void AtomicFile::Discard()
     if (!temp_.empty())
         ::unlinkat(folderFd_, std::exchange(temp_, {}).c_str(), 0);
     ownFolder_.Close();
-}
-
-void UseNamedTemporaryFiles(bool named)
-{
-    namedTemporaryFiles = named;
 }
 
 bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const std::uint8_t>> pieces,

@@ -129,9 +129,16 @@ enum class Flush {
 // that the target holds either its old content or the whole new one. A file dropped (or
 // discarded) before Commit leaves no trace. After the first failure every call returns
 // false and error() tells why.
+// How the new file of an AtomicFile is made before it is put in place.
+enum class TemporaryFile {
+    Anonymous, // O_TMPFILE where the file system has it, else a named one
+    Named,     // always a named temporary file, as on a file system without anonymous ones
+};
+
 class AtomicFile {
   public:
     AtomicFile() = default;
+    explicit AtomicFile(TemporaryFile temporary) : temporary_(temporary) {}
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
     ~AtomicFile();
@@ -168,6 +175,7 @@ class AtomicFile {
     bool LinkAs(const std::string& name);
 
     enum class Match { Unknown, Same, Differs };
+    TemporaryFile temporary_ = TemporaryFile::Anonymous;
     Folder ownFolder_;
     int folderFd_ = -1;
     std::string name_;
@@ -201,6 +209,7 @@ class Rewrite {
     };
 
     Rewrite() = default;
+    explicit Rewrite(TemporaryFile temporary) : file_(temporary) {}
     Rewrite(const Rewrite&) = delete;
     Rewrite& operator=(const Rewrite&) = delete;
     ~Rewrite();
@@ -242,10 +251,6 @@ class Rewrite {
     Fault fault_ = Fault::None;
     std::error_code error_;
 };
-
-// Makes AtomicFile use named temporary files, as on a file system without anonymous ones;
-// for tests.
-void UseNamedTemporaryFiles(bool named);
 
 // Writes the concatenation of pieces to a temporary file beside path and renames it
 // over path, so that path holds either its old content or the whole new one.

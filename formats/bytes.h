@@ -5,8 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <limits>
-#include <stdexcept>
+#include <optional>
 
 namespace varnox {
 
@@ -47,41 +46,21 @@ inline void PutLe32(Bytes& b, std::size_t at, std::int32_t value)
     PutLe32(b.data() + at, value);
 }
 
-// Raised by the checked arithmetic below; the guarded routines catch it per step.
-class OverflowError : public std::overflow_error {
-  public:
-    OverflowError() : std::overflow_error("Überlauf") {}
-};
-
-inline std::int32_t CheckedAdd32(std::int32_t a, std::int32_t b)
+// Signed 32-bit arithmetic with overflow detection: nullopt when the result does not fit.
+inline std::optional<std::int32_t> CheckedAdd32(std::int32_t a, std::int32_t b)
 {
     std::int32_t r = 0;
     if (__builtin_add_overflow(a, b, &r))
-        throw OverflowError();
+        return std::nullopt;
     return r;
 }
 
-inline std::int32_t CheckedSub32(std::int32_t a, std::int32_t b)
-{
-    std::int32_t r = 0;
-    if (__builtin_sub_overflow(a, b, &r))
-        throw OverflowError();
-    return r;
-}
-
-inline std::int32_t CheckedMul32(std::int32_t a, std::int32_t b)
+inline std::optional<std::int32_t> CheckedMul32(std::int32_t a, std::int32_t b)
 {
     std::int32_t r = 0;
     if (__builtin_mul_overflow(a, b, &r))
-        throw OverflowError();
+        return std::nullopt;
     return r;
-}
-
-inline std::int16_t CheckedNarrow16(std::int32_t v)
-{
-    if (v < std::numeric_limits<std::int16_t>::min() || v > std::numeric_limits<std::int16_t>::max())
-        throw OverflowError();
-    return static_cast<std::int16_t>(v);
 }
 
 } // namespace varnox

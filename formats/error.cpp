@@ -1,5 +1,6 @@
 #include "formats/error.h"
 #include "formats/gfp.h"
+#include "formats/manifest.h"
 #include "formats/module1.h"
 #include "formats/res.h"
 #include "formats/tga.h"

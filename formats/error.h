@@ -18,6 +18,7 @@ enum class ResError;
 enum class GfpError;
 enum class TgaError;
 enum class ExtractError;
+enum class ManifestError;
 
 // Failures of file operations and of the work itself, not tied to one format.
 enum class IoError {
@@ -43,13 +44,14 @@ enum class PngError {
     PaletteIndex, // a pixel's index beyond the palette
 };
 
-using ErrorCode = std::variant<IoError, ResError, GfpError, TgaError, PngError, ExtractError>;
+using ErrorCode = std::variant<IoError, ResError, GfpError, TgaError, PngError, ExtractError, ManifestError>;
 
 struct Error {
     ErrorCode code;
     Path file;
     std::error_code system; // set when a system call failed
     std::string detail;     // extra words of a library (libspng's reason), may be empty
+    int line = 0;           // 1-based line of a text file at fault; 0 for the file as a whole
 };
 
 // German reason: the code's text, then the detail and the system's reason when set.
@@ -94,6 +96,8 @@ template <class T> class [[nodiscard]] Result {
     const T& value() const { return std::get<0>(value_); }
     T& operator*() { return value(); }
     T* operator->() { return &value(); }
+    // The value, or fallback when there is none.
+    T value_or(T fallback) const { return ok() ? value() : std::move(fallback); }
     const Error& error() const { return std::get<1>(value_); }
     Status status() const { return ok() ? Status() : Status(error()); }
 

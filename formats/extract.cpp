@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <stdexcept>
 
 namespace varnox {
 
@@ -25,6 +24,7 @@ std::string Describe(ExtractError error)
     case ExtractError::FolderNotReal:
         return "Der Entpackordner ist kein echter Ordner, sondern eine Datei oder ein symbolischer Link";
     case ExtractError::WriteFailed: return "Die Datei kann nicht geschrieben werden";
+    case ExtractError::NoSuchItem: return "Das Archiv hat keinen Eintrag mit dieser Nummer";
     }
     return "unbekannter Fehler";
 }
@@ -50,6 +50,17 @@ bool HasControlCharacter(std::string_view name)
 
 namespace {
 
+// What a refused head means for an item: a head cut short (the second tag included) is
+// truncated.
+ExtractError HeadRefusal(GfpError code, std::size_t got)
+{
+    if (code == GfpError::FirstTag)
+        return ExtractError::NoTag;
+    if (code == GfpError::SecondTag && got >= static_cast<std::size_t>(kGfpPixelHeaderAt))
+        return ExtractError::NoSecondTag;
+    return ExtractError::HeaderTruncated;
+}
+
 Status Refused(ExtractError code, const Path& archive, std::error_code system = {})
 {
     return Error{code, archive, system, {}};
@@ -60,7 +71,7 @@ Status Refused(ExtractError code, const Path& archive, std::error_code system = 
 Status Module1::ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder, std::int16_t index)
 {
     if (index < 0 || static_cast<std::size_t>(index) >= ResItems.size())
-        throw std::out_of_range("item index");
+        return Refused(ExtractError::NoSuchItem, archive);
     const ResItem& item = ResItems[static_cast<std::size_t>(index)];
     const std::string_view name = ItemName(item);
     if (IsUnsafeName(name))
@@ -75,20 +86,10 @@ Status Module1::ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder,
     if (offset < 0 || offset >= file.Size())
         return Refused(ExtractError::BadItemOffset, archive);
 
-    std::array<std::uint8_t, kGfpPayloadAt> head{};
+    GfpHeadBytes head{};
     const std::size_t got = file.ReadSomeAt(offset, head);
-    if (got < kGfpTagSize || !std::equal(kGfpTag.begin(), kGfpTag.end(), head.begin()))
-        return Refused(ExtractError::NoTag, archive);
-    if (got < kGfpPixelHeaderAt - 4)
-        return Refused(ExtractError::HeaderTruncated, archive);
-    std::copy_n(head.begin() + kGfpPictureHeaderAt, kGfpPictureHeaderSize, GfpPictureHeader.bytes.begin());
-    if (got < kGfpPixelHeaderAt)
-        return Refused(ExtractError::HeaderTruncated, archive);
-    if (!std::equal(kGfpTag.begin(), kGfpTag.end(), head.begin() + kGfpPixelHeaderAt - 4))
-        return Refused(ExtractError::NoSecondTag, archive);
-    if (got < head.size())
-        return Refused(ExtractError::HeaderTruncated, archive);
-    std::copy_n(head.begin() + kGfpPixelHeaderAt, kGfpPixelHeaderSize, GfpPixelHeader.bytes.begin());
+    if (auto status = ParseGfpBlocks(std::span(head.data(), got), GfpPictureHeader, GfpPixelHeader); !status)
+        return Refused(HeadRefusal(CodeOf<GfpError>(status), got), archive);
 
     const std::optional<std::int32_t> payloadLength = GfpPayloadLength(GfpPixelHeader);
     if (!payloadLength)
@@ -110,10 +111,9 @@ Status Module1::ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder,
             return Refused(ExtractError::FolderNotReal, archive);
         return Refused(ExtractError::WriteFailed, archive, unpackFolder.error());
     }
-    const std::span<const std::uint8_t> tag(kGfpTag);
+    PutGfpHead(GfpPictureHeader, GfpPixelHeader, head);
     AtomicFile out;
-    if (!out.Open(*folder, Latin1ToUtf8(name) + ".gfp") ||
-        !out.Write({tag, GfpPictureHeader.bytes, tag, GfpPixelHeader.bytes, payload}) ||
+    if (!out.Open(*folder, Latin1ToUtf8(name) + ".gfp") || !out.Write({head, payload}) ||
         !out.Commit(Flush::ByCaller))
         return Refused(ExtractError::WriteFailed, archive, out.error());
     return {};

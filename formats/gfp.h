@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -80,9 +81,20 @@ struct GfpHead {
     GfpPixelHeaderRecord pixel;
 };
 
-// Checks the first kGfpPayloadAt bytes of a GFP (both tags, both blocks whole) and copies
-// the blocks into head; on refusal head is unchanged.
-GfpError ParseGfpHead(std::span<const std::uint8_t> bytes, GfpHead& head);
+// The one parse of a GFP's head from its first bytes (up to kGfpPayloadAt): each block is
+// copied into its record once it is whole and its tag is right, so a refusal leaves the
+// blocks not reached as they were. The error's code is FirstTag, PictureHeader, SecondTag
+// or PixelHeader, for the first part missing or wrong.
+Status ParseGfpBlocks(std::span<const std::uint8_t> bytes, GfpPictureHeaderRecord& picture,
+                      GfpPixelHeaderRecord& pixel);
+
+// Both blocks of a GFP from its first kGfpPayloadAt bytes (both tags, both blocks whole).
+Result<GfpHead> ParseGfpHead(std::span<const std::uint8_t> bytes);
+
+// The one write of a GFP's head: both tags and both blocks, as the file holds them.
+using GfpHeadBytes = std::array<std::uint8_t, kGfpPayloadAt>;
+void PutGfpHead(const GfpPictureHeaderRecord& picture, const GfpPixelHeaderRecord& pixel,
+                std::span<std::uint8_t, kGfpPayloadAt> out);
 
 // Reads and checks the head of a GFP file (ParseGfpHead's rules; CannotOpen with the
 // system's reason).
@@ -171,14 +183,16 @@ using GfpRowsWanted = std::function<bool(const GfpPixelHeaderRecord&)>;
 // Takes one row of pixel bytes; rows come in file order, top row first, each once.
 using GfpRowSink = std::function<void(std::int32_t row, std::span<const std::uint8_t> bytes)>;
 
-// Bytes per pixel for a bitsPerPixel value: (bits + 1) / 8, rounded toward zero.
-std::int32_t BytesPerPixel(std::int32_t bitsPerPixel);
+// Bytes per pixel for a bitsPerPixel value: (bits + 1) / 8, rounded toward zero; nullopt
+// when bits + 1 overflows.
+std::optional<std::int32_t> BytesPerPixel(std::int32_t bitsPerPixel);
 
 // Output buffer size of both zlib operations: n + n * 0.01 + 12, rounded half to even.
 std::int64_t ZlibBufferSize(std::int64_t n);
 
-// Decompresses data in place to exactly rawSize bytes (zero-padded or cut).
-// Returns zlib's code; throws std::length_error for a negative rawSize.
+// Decompresses data in place to exactly rawSize bytes (zero-padded or cut). Returns zlib's
+// code; data is unchanged for a negative rawSize (Z_BUF_ERROR) and for a buffer that cannot
+// be had (Z_MEM_ERROR).
 int UncompressBlock(Bytes& data, std::int32_t rawSize);
 
 // Like UncompressBlock; also tells how many bytes zlib produced.

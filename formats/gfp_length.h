@@ -14,14 +14,14 @@ std::optional<std::int32_t> GfpPayloadLength(const GfpPixelHeaderRecord& pixel);
 
 // Checks the GFP whose first bytes are head (its 132 header bytes, or all there are) and which
 // has available bytes in all: both tags, whole header blocks, payload within those bytes.
-// Sets length to 132 + payload; otherwise says why not.
-ExtractError MeasureGfp(std::span<const std::uint8_t> head, std::int64_t available, std::int64_t& length);
+// Gives 132 + payload; otherwise an ExtractError says why not.
+Result<std::int64_t> MeasureGfp(std::span<const std::uint8_t> head, std::int64_t available);
 
 // Whether zlib itself reads the pixels of the GFP of length bytes at offset in file, whose
 // head MeasureGfp accepted, as the game reads them: a compressed payload must inflate to
 // exactly width x height x bytes per pixel, its stream ending within storedSize. Read and
-// inflated a piece at a time. RawSize, ZlibData or ShortPixels when not; CannotOpen when
-// the file cannot be read.
-GfpError CheckGfpPixels(InputFile& file, std::int64_t offset, std::int64_t length);
+// inflated a piece at a time. GfpError RawSize, ZlibData or ShortPixels when not; CannotOpen
+// when the file cannot be read.
+Status CheckGfpPixels(InputFile& file, std::int64_t offset, std::int64_t length);
 
 } // namespace varnox

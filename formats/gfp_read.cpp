@@ -11,9 +11,10 @@
 
 namespace varnox {
 
-std::int32_t BytesPerPixel(std::int32_t bitsPerPixel)
+std::optional<std::int32_t> BytesPerPixel(std::int32_t bitsPerPixel)
 {
-    return CheckedAdd32(bitsPerPixel, 1) / 8;
+    const std::optional<std::int32_t> bits = CheckedAdd32(bitsPerPixel, 1);
+    return bits ? std::optional(*bits / 8) : std::nullopt;
 }
 
 std::int64_t ZlibBufferSize(std::int64_t n)
@@ -24,9 +25,15 @@ std::int64_t ZlibBufferSize(std::int64_t n)
 
 int UncompressBlock(Bytes& data, std::int32_t rawSize, std::size_t& produced)
 {
+    produced = 0;
     if (rawSize < 0)
-        throw std::length_error("negative Bildgröße");
-    Bytes out(static_cast<std::size_t>(ZlibBufferSize(rawSize)));
+        return Z_BUF_ERROR;
+    Bytes out;
+    try {
+        out.resize(static_cast<std::size_t>(ZlibBufferSize(rawSize)));
+    } catch (const std::bad_alloc&) {
+        return Z_MEM_ERROR;
+    }
     uLongf destLen = static_cast<uLongf>(out.size());
     const std::uint8_t none = 0;
     const int code = ::uncompress(out.data(), &destLen, data.empty() ? &none : data.data(),
@@ -44,11 +51,6 @@ int UncompressBlock(Bytes& data, std::int32_t rawSize)
 }
 
 namespace {
-
-bool IsTag(const std::array<std::uint8_t, 4>& tag)
-{
-    return tag == kGfpTag;
-}
 
 bool UsableRawSize(std::int32_t rawSize)
 {
@@ -106,21 +108,10 @@ GfpLayout ReadGfpLayout(InputFile& file, GfpPictureHeaderRecord& picture, GfpPix
                         Fail& fail)
 {
     GfpLayout layout;
-    std::array<std::uint8_t, 4> tag{};
-    if (!file.IsOpen() || !file.ReadAt(0, tag) || !IsTag(tag)) {
-        fail(GfpError::FirstTag);
-        return layout;
-    }
-    if (!file.ReadAt(kGfpPictureHeaderAt, picture.bytes)) {
-        fail(GfpError::PictureHeader);
-        return layout;
-    }
-    if (!file.ReadAt(kGfpPixelHeaderAt - 4, tag) || !IsTag(tag)) {
-        fail(GfpError::SecondTag);
-        return layout;
-    }
-    if (!file.ReadAt(kGfpPixelHeaderAt, pixel.bytes)) {
-        fail(GfpError::PixelHeader);
+    GfpHeadBytes head{};
+    const std::size_t got = file.IsOpen() ? file.ReadSomeAt(0, head) : 0;
+    if (auto status = ParseGfpBlocks(std::span(head.data(), got), picture, pixel); !status) {
+        fail(CodeOf<GfpError>(status));
         return layout;
     }
 
@@ -138,18 +129,18 @@ GfpLayout ReadGfpLayout(InputFile& file, GfpPictureHeaderRecord& picture, GfpPix
             layout.streamLength = std::min(wanted, available);
         }
     }
-    try {
-        const std::int32_t bytesPerPixel = BytesPerPixel(pixel.bitsPerPixel());
-        pixel.setRawSize(CheckedMul32(CheckedMul32(pixel.height(), pixel.width()), bytesPerPixel));
-    } catch (const OverflowError&) {
+    const std::optional<std::int32_t> bytesPerPixel = BytesPerPixel(pixel.bitsPerPixel());
+    const std::optional<std::int32_t> area = CheckedMul32(pixel.height(), pixel.width());
+    if (const auto rawSize = bytesPerPixel && area ? CheckedMul32(*area, *bytesPerPixel) : std::nullopt)
+        pixel.setRawSize(*rawSize);
+    else
         fail(GfpError::RawSize);
-    }
     return layout;
 }
 
 } // namespace
 
-Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
+Status Module1::ReadGfpPixels(const Path& path, Bytes& out)
 {
     FirstError fail;
 
@@ -192,29 +183,41 @@ Bytes Module1::ReadGfpPixels(const Path& path, GfpError* error)
         else if (given < static_cast<std::size_t>(rawSize))
             fail(GfpError::ShortPixels);
     }
-    if (error != nullptr)
-        *error = fail.status;
-    return payload;
+    out = std::move(payload);
+    if (fail.status == GfpError::None)
+        return {};
+    return Error{
+        fail.status, path, fail.status == GfpError::CannotOpen ? file.error() : std::error_code(), {}};
 }
 
-GfpError ParseGfpHead(std::span<const std::uint8_t> bytes, GfpHead& head)
+Status ParseGfpBlocks(std::span<const std::uint8_t> bytes, GfpPictureHeaderRecord& picture,
+                      GfpPixelHeaderRecord& pixel)
 {
+    const auto refuse = [](GfpError code) { return Error{code, {}, {}, {}}; };
     const auto tagAt = [&](std::size_t at) {
         return bytes.size() >= at + kGfpTagSize &&
                std::equal(kGfpTag.begin(), kGfpTag.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at));
     };
+    constexpr auto kSecondTagAt = static_cast<std::size_t>(kGfpPixelHeaderAt) - kGfpTagSize;
     if (!tagAt(0))
-        return GfpError::FirstTag;
-    const auto secondTagAt = static_cast<std::size_t>(kGfpPixelHeaderAt) - kGfpTagSize;
-    if (bytes.size() < secondTagAt)
-        return GfpError::PictureHeader;
-    if (!tagAt(secondTagAt))
-        return GfpError::SecondTag;
+        return refuse(GfpError::FirstTag);
+    if (bytes.size() < kSecondTagAt)
+        return refuse(GfpError::PictureHeader);
+    std::copy_n(bytes.begin() + kGfpPictureHeaderAt, kGfpPictureHeaderSize, picture.bytes.begin());
+    if (!tagAt(kSecondTagAt))
+        return refuse(GfpError::SecondTag);
     if (bytes.size() < static_cast<std::size_t>(kGfpPayloadAt))
-        return GfpError::PixelHeader;
-    std::copy_n(bytes.begin() + kGfpPictureHeaderAt, kGfpPictureHeaderSize, head.picture.bytes.begin());
-    std::copy_n(bytes.begin() + kGfpPixelHeaderAt, kGfpPixelHeaderSize, head.pixel.bytes.begin());
-    return GfpError::None;
+        return refuse(GfpError::PixelHeader);
+    std::copy_n(bytes.begin() + kGfpPixelHeaderAt, kGfpPixelHeaderSize, pixel.bytes.begin());
+    return {};
+}
+
+Result<GfpHead> ParseGfpHead(std::span<const std::uint8_t> bytes)
+{
+    GfpHead head;
+    if (auto status = ParseGfpBlocks(bytes, head.picture, head.pixel); !status)
+        return status.error();
+    return head;
 }
 
 Result<GfpHead> ReadGfpHead(const Path& path)
@@ -222,12 +225,11 @@ Result<GfpHead> ReadGfpHead(const Path& path)
     InputFile file;
     if (!file.Open(path))
         return Error{GfpError::CannotOpen, path, file.error(), {}};
-    std::array<std::uint8_t, kGfpPayloadAt> bytes{};
+    GfpHeadBytes bytes{};
     const std::size_t got = file.ReadSomeAt(0, bytes);
-    GfpHead head;
-    if (const GfpError e = ParseGfpHead(std::span<const std::uint8_t>(bytes.data(), got), head);
-        e != GfpError::None)
-        return Error{e, path, {}, {}};
+    auto head = ParseGfpHead(std::span<const std::uint8_t>(bytes.data(), got));
+    if (!head)
+        return Error{head.error().code, path, {}, {}};
     return head;
 }
 
@@ -323,7 +325,8 @@ Status GfpSource::Open(const Path& path, GfpPictureHeaderRecord& picture, GfpPix
     if (rawForm_ && file_.Size() - kGfpPayloadAt < std::int64_t{rawSize_})
         return Fault(GfpError::PayloadPastEnd);
 
-    const std::int32_t bytesPerPixel = BytesPerPixel(pixel.bitsPerPixel());
+    // rawSize was computed, so bitsPerPixel + 1 does not overflow.
+    const std::int32_t bytesPerPixel = BytesPerPixel(pixel.bitsPerPixel()).value_or(0);
     upright_ = pixel.width() >= 0 && pixel.height() >= 0 && bytesPerPixel >= 1;
     info_.width = upright_ ? pixel.width() : 0;
     info_.height = upright_ ? pixel.height() : 0;
@@ -481,28 +484,30 @@ Result<std::unique_ptr<RowSource>> OpenGfpSource(const Path& path, GfpHead* head
     return std::unique_ptr<RowSource>(std::move(source));
 }
 
-GfpError Module1::ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted, const GfpRowSink& sink)
+Status Module1::ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted, const GfpRowSink& sink)
 {
-    const auto code = [](const Status& status) {
-        const auto* gfp = std::get_if<GfpError>(&status.error().code);
-        return gfp != nullptr ? *gfp : GfpError::ZlibData;
+    // Every refusal is the picture's: a reason of another kind reads as a damaged stream.
+    const auto refused = [&path](const Status& status) -> Status {
+        if (std::holds_alternative<GfpError>(status.error().code))
+            return status;
+        return Error{GfpError::ZlibData, path, {}, {}};
     };
     GfpSource source;
     if (auto status = source.Open(path, GfpPictureHeader, GfpPixelHeader); !status)
-        return code(status);
+        return refused(status);
     const bool rows = source.Upright() && wanted(GfpPixelHeader) && GfpPixelHeader.rawSize() > 0;
     if (rows) {
         Bytes row(static_cast<std::size_t>(GfpPixelHeader.rawSize()) /
                   static_cast<std::size_t>(source.Info().height));
         for (std::int32_t y = 0; y < source.Info().height; ++y) {
             if (auto status = source.ReadStoredRow(row); !status)
-                return code(status);
+                return refused(status);
             sink(y, row);
         }
     }
     if (auto status = source.Drain(); !status)
-        return code(status);
-    return GfpError::None;
+        return refused(status);
+    return {};
 }
 
 } // namespace varnox

@@ -11,6 +11,15 @@
 
 namespace varnox {
 
+void PutGfpHead(const GfpPictureHeaderRecord& picture, const GfpPixelHeaderRecord& pixel,
+                std::span<std::uint8_t, kGfpPayloadAt> out)
+{
+    std::copy(kGfpTag.begin(), kGfpTag.end(), out.begin());
+    std::copy(picture.bytes.begin(), picture.bytes.end(), out.begin() + kGfpPictureHeaderAt);
+    std::copy(kGfpTag.begin(), kGfpTag.end(), out.begin() + (kGfpPixelHeaderAt - kGfpTagSize));
+    std::copy(pixel.bytes.begin(), pixel.bytes.end(), out.begin() + kGfpPixelHeaderAt);
+}
+
 int CompressBlock(Bytes& data, std::int16_t level)
 {
     Bytes out(static_cast<std::size_t>(ZlibBufferSize(static_cast<std::int64_t>(data.size()))));
@@ -24,14 +33,6 @@ int CompressBlock(Bytes& data, std::int16_t level)
 }
 
 namespace {
-
-void PutHead(const GfpHead& head, std::uint8_t* out)
-{
-    std::copy(kGfpTag.begin(), kGfpTag.end(), out);
-    std::copy(head.picture.bytes.begin(), head.picture.bytes.end(), out + kGfpPictureHeaderAt);
-    std::copy(kGfpTag.begin(), kGfpTag.end(), out + (kGfpPixelHeaderAt - kGfpTagSize));
-    std::copy(head.pixel.bytes.begin(), head.pixel.bytes.end(), out + kGfpPixelHeaderAt);
-}
 
 constexpr std::size_t kPackChunk = 1024 * 1024; // stream bytes written at a time
 
@@ -65,7 +66,7 @@ struct FreeCompressor {
 // stream is the one compress2() makes from the whole picture.
 template <class NextRow>
 Result<std::int64_t> PackZlib(const ByteWriter& write, std::int32_t rawSize, std::int32_t height,
-                              const NextRow& nextRow, int level)
+                              NextRow& nextRow, int level)
 {
     z_stream z{};
     if (deflateInit(&z, level) != Z_OK)
@@ -103,7 +104,7 @@ Result<std::int64_t> PackZlib(const ByteWriter& write, std::int32_t rawSize, std
 // picture at once; returns its length.
 template <class NextRow>
 Result<std::int64_t> PackFast(const ByteWriter& write, std::int32_t rawSize, std::int32_t height,
-                              const NextRow& nextRow)
+                              NextRow& nextRow)
 {
     PictureBuffer pixels(static_cast<std::size_t>(rawSize));
     std::size_t at = 0;
@@ -146,11 +147,11 @@ Result<std::int64_t> PackFast(const ByteWriter& write, std::int32_t rawSize, std
 
 } // namespace
 
-Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPacking packing,
-                const RowProgress& progress)
+namespace {
+
+// Sets the head's size fields for a 16-bit picture of info's size; its pixel bytes.
+Result<std::int32_t> SetPictureFields(GfpHead& head, const PictureInfo& info)
 {
-    const PictureInfo& info = source.Info();
-    const Error writeFailed{IoError::CannotWrite, {}, {}, {}};
     const std::int64_t rawSize64 = std::int64_t(info.width) * info.height * 2;
     if (rawSize64 > kMaxRawSize)
         return Error{GfpError::RawSize, {}, {}, {}};
@@ -161,58 +162,92 @@ Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPa
     head.pixel.setWidth(info.width);
     head.pixel.setBitsPerPixel(16);
     head.pixel.setRawSize(rawSize);
+    return rawSize;
+}
 
-    Bytes row(info.RowBytes());
-    Bytes narrowed(info.format == RowFormat::Rgb565 ? 0 : static_cast<std::size_t>(info.width) * 2);
-    // The next row as RGB565, or an error.
-    std::int32_t y = 0;
-    const auto nextRow = [&](std::span<const std::uint8_t>& out) -> Status {
-        if (auto status = source.ReadRow(row); !status)
+// The source's rows as RGB565, each told to progress.
+class Rgb565Rows {
+  public:
+    Rgb565Rows(RowSource& source, const RowProgress& progress)
+        : source_(source), progress_(progress), row_(source.Info().RowBytes()),
+          narrowed_(source.Info().format == RowFormat::Rgb565
+                        ? 0
+                        : static_cast<std::size_t>(source.Info().width) * 2)
+    {
+    }
+
+    // The next row, or an error (IoError::Cancelled when progress says stop).
+    Status operator()(std::span<const std::uint8_t>& out)
+    {
+        const PictureInfo& info = source_.Info();
+        if (auto status = source_.ReadRow(row_); !status)
             return status;
-        if (progress && !progress(++y))
+        if (progress_ && !progress_(++rowsDone_))
             return Error{IoError::Cancelled, {}, {}, {}};
         if (info.format == RowFormat::Rgb565) {
-            out = row;
+            out = row_;
         } else {
-            ConvertRow(info.format, row, RowFormat::Rgb565, narrowed.data());
-            out = narrowed;
+            ConvertRow(info.format, row_, RowFormat::Rgb565, narrowed_.data());
+            out = narrowed_;
         }
         return {};
-    };
+    }
+
+  private:
+    RowSource& source_;
+    const RowProgress& progress_;
+    Bytes row_;
+    Bytes narrowed_;
+    std::int32_t rowsDone_ = 0;
+};
+
+// Writes the rows as they are at kGfpPayloadAt and marks the head as uncompressed.
+Status PackUncompressed(const ByteWriter& write, GfpHead& head, std::int32_t height, Rgb565Rows& nextRow)
+{
+    head.pixel.setCompression(0);
+    head.pixel.setRawMark(1);
+    head.pixel.setStoredSize(0);
+    std::int64_t at = kGfpPayloadAt;
+    for (std::int32_t k = 0; k < height; ++k) {
+        std::span<const std::uint8_t> pixels;
+        if (auto status = nextRow(pixels); !status)
+            return status;
+        if (!write(at, pixels))
+            return Error{IoError::CannotWrite, {}, {}, {}};
+        at += static_cast<std::int64_t>(pixels.size());
+    }
+    return {};
+}
+
+} // namespace
+
+Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPacking packing,
+                const RowProgress& progress)
+{
+    const std::int32_t height = source.Info().height;
+    Result<std::int32_t> rawSize = SetPictureFields(head, source.Info());
+    if (!rawSize)
+        return rawSize.status();
+    Rgb565Rows nextRow(source, progress);
 
     std::array<std::uint8_t, kGfpStreamAt> bytes{};
     std::size_t headLength = kGfpPayloadAt;
     if (packing == GfpPacking::Uncompressed) {
-        head.pixel.setCompression(0);
-        head.pixel.setRawMark(1);
-        head.pixel.setStoredSize(0);
-        std::int64_t at = kGfpPayloadAt;
-        for (std::int32_t k = 0; k < info.height; ++k) {
-            std::span<const std::uint8_t> pixels;
-            if (auto status = nextRow(pixels); !status)
-                return status;
-            if (!write(at, pixels))
-                return writeFailed;
-            at += static_cast<std::int64_t>(pixels.size());
-        }
-    } else if (packing == GfpPacking::Fast) {
-        auto streamLength = PackFast(write, rawSize, info.height, nextRow);
-        if (!streamLength)
-            return streamLength.error();
-        if (auto status = SetStreamFields(head, rawSize, *streamLength, bytes); !status)
+        if (auto status = PackUncompressed(write, head, height, nextRow); !status)
             return status;
-        headLength = kGfpStreamAt;
     } else {
-        auto streamLength = PackZlib(write, rawSize, info.height, nextRow, Z_DEFAULT_COMPRESSION);
+        auto streamLength = packing == GfpPacking::Fast
+                                ? PackFast(write, *rawSize, height, nextRow)
+                                : PackZlib(write, *rawSize, height, nextRow, Z_DEFAULT_COMPRESSION);
         if (!streamLength)
             return streamLength.error();
-        if (auto status = SetStreamFields(head, rawSize, *streamLength, bytes); !status)
+        if (auto status = SetStreamFields(head, *rawSize, *streamLength, bytes); !status)
             return status;
         headLength = kGfpStreamAt;
     }
-    PutHead(head, bytes.data());
+    PutGfpHead(head.picture, head.pixel, std::span(bytes).first<kGfpPayloadAt>());
     if (!write(0, std::span<const std::uint8_t>(bytes.data(), headLength)))
-        return writeFailed;
+        return Error{IoError::CannotWrite, {}, {}, {}};
     return {};
 }
 

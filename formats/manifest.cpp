@@ -300,6 +300,13 @@ ManifestError ParseItem(const std::vector<Token>& tokens, ManifestItem& item)
     return ParseOptions(tokens, 3, item.fill, &item.nameField, &item.checksum);
 }
 
+Error Refused(ManifestError code, int line)
+{
+    Error error{code, {}, {}, {}};
+    error.line = line;
+    return error;
+}
+
 bool IsStatusLine(std::string_view line)
 {
     return line == kExact || line.rfind("nicht exakt", 0) == 0;
@@ -307,7 +314,7 @@ bool IsStatusLine(std::string_view line)
 
 } // namespace
 
-ManifestProblem ParseManifest(std::string_view text, Manifest& out)
+Status ParseManifest(std::string_view text, Manifest& out)
 {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") // a byte order mark some editors add
         text.remove_prefix(3);
@@ -324,7 +331,7 @@ ManifestProblem ParseManifest(std::string_view text, Manifest& out)
             raw.remove_suffix(1);
         const auto decoded = DecodeUtf8(raw);
         if (!decoded)
-            return {ManifestError::NotUtf8, number};
+            return Refused(ManifestError::NotUtf8, number);
         std::u32string_view line = *decoded;
         while (!line.empty() && IsBlank(line.front()))
             line.remove_prefix(1);
@@ -339,48 +346,48 @@ ManifestProblem ParseManifest(std::string_view text, Manifest& out)
         }
         const auto tokens = Tokenize(line);
         if (!tokens)
-            return {ManifestError::BadString, number};
+            return Refused(ManifestError::BadString, number);
         const std::string keyword = tokens->front().quoted ? std::string() : tokens->front().Text();
         if (!sawFormat) {
             if (tokens->size() != 2 || keyword != "varnox-archiv" || (*tokens)[1].quoted ||
                 (*tokens)[1].Text() != "1")
-                return {ManifestError::NoFormatLine, number};
+                return Refused(ManifestError::NoFormatLine, number);
             sawFormat = true;
         } else if (keyword == "vorspann") {
             if (sawVorspann)
-                return {ManifestError::VorspannTwice, number};
+                return Refused(ManifestError::VorspannTwice, number);
             const auto fill = tokens->size() == 2 ? ParseFill((*tokens)[1]) : std::nullopt;
             if (!fill)
-                return {ManifestError::BadFill, number};
+                return Refused(ManifestError::BadFill, number);
             manifest.afterHeader = *fill;
             sawVorspann = true;
         } else if (keyword == "verzeichnis") {
             if (sawDirectory)
-                return {ManifestError::DirectoryTwice, number};
+                return Refused(ManifestError::DirectoryTwice, number);
             if (const auto error = ParseOptions(*tokens, 1, manifest.afterDirectory, nullptr);
                 error != ManifestError::None)
-                return {error, number};
+                return Refused(error, number);
             manifest.directoryAt = manifest.items.size();
             sawDirectory = true;
         } else if (keyword == "eintrag") {
             if (manifest.items.size() >= static_cast<std::size_t>(kMaxResItems))
-                return {ManifestError::TooManyItems, number};
+                return Refused(ManifestError::TooManyItems, number);
             ManifestItem item;
             if (const auto error = ParseItem(*tokens, item); error != ManifestError::None)
-                return {error, number};
+                return Refused(error, number);
             if (!files.insert(item.file).second && !item.fill.IsEmpty())
-                return {ManifestError::SharedFileWithFill, number};
+                return Refused(ManifestError::SharedFileWithFill, number);
             manifest.items.push_back(std::move(item));
         } else {
-            return {ManifestError::UnknownLine, number};
+            return Refused(ManifestError::UnknownLine, number);
         }
     }
     if (!sawFormat)
-        return {ManifestError::NoFormatLine, 0};
+        return Refused(ManifestError::NoFormatLine, 0);
     if (manifest.items.empty())
-        return {ManifestError::NoItems, 0};
+        return Refused(ManifestError::NoItems, 0);
     if (!sawDirectory)
-        return {ManifestError::NoDirectory, 0};
+        return Refused(ManifestError::NoDirectory, 0);
     out = std::move(manifest);
     return {};
 }

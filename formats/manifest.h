@@ -19,6 +19,7 @@
 // back.
 
 #include "formats/archive.h"
+#include "formats/error.h"
 
 #include <optional>
 #include <string>
@@ -92,14 +93,10 @@ enum class ManifestError {
 // German reason for a refused manifest.
 std::string Describe(ManifestError error);
 
-struct ManifestProblem {
-    ManifestError error = ManifestError::None;
-    int line = 0; // 1-based; 0 when the manifest as a whole is at fault
-};
-
 // Reads manifest text. Every line is checked before anything is kept, so a refusal leaves
-// out as it was.
-ManifestProblem ParseManifest(std::string_view text, Manifest& out);
+// out as it was. A refusal's ManifestError names the line at fault (Error::line), or 0 when
+// the manifest as a whole is.
+Status ParseManifest(std::string_view text, Manifest& out);
 
 // The manifest as text, which ParseManifest reads back to the same value.
 std::string WriteManifest(const Manifest& manifest);

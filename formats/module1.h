@@ -2,8 +2,8 @@
 // Module1: the records of the last file read of each kind and the routines that fill them.
 // The app owns one object shared by both windows; every test makes its own.
 
-#include "formats/bytes.h"
 #include "fileio/fileio.h"
+#include "formats/bytes.h"
 #include "formats/gfp.h"
 #include "formats/res.h"
 #include "formats/tga.h"
@@ -27,6 +27,7 @@ enum class ExtractError {
     FolderName,
     FolderNotReal,
     WriteFailed,
+    NoSuchItem, // an index beyond ResItems
 };
 
 std::string Describe(ExtractError error);
@@ -54,16 +55,16 @@ class Module1 {
     Status ReadResDirectory(const Path& path);
     Status ReadResDirectory(InputFile& file, const Path& path);
 
-    // Reads a GFP into GfpPictureHeader and GfpPixelHeader and returns its pixel bytes
-    // (rawSize bytes whenever rawSize is usable). Never fails; error tells whether the
-    // file was a complete GFP. Blocks not reached keep their earlier content.
-    Bytes ReadGfpPixels(const Path& path, GfpError* error = nullptr);
+    // Reads a GFP into GfpPictureHeader and GfpPixelHeader and sets pixels to its pixel
+    // bytes (rawSize bytes whenever rawSize is usable), whatever the outcome; the status
+    // tells whether the file was a complete GFP. Blocks not reached keep their earlier content.
+    Status ReadGfpPixels(const Path& path, Bytes& pixels);
 
     // Reads a GFP like ReadGfpPixels, with the same records and outcome, but hands its
     // pixels to sink row by row as they are decompressed, never holding the whole picture.
     // Rows come only when the headers are sound and wanted returns true; rows already
     // handed on do not make the outcome None (a damaged stream may end later).
-    GfpError ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted, const GfpRowSink& sink);
+    Status ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted, const GfpRowSink& sink);
 
     // Copies picture item index of the archive into unpackFolder/<name>.gfp, replacing an
     // existing file whole; the folder is made with the first item written. Refuses unsafe
@@ -72,9 +73,9 @@ class Module1 {
     // syncs the folder once after the last item.
     Status ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder, std::int16_t index);
 
-    // Reads a TGA into TgaHeader and returns its picture as RGB565 bytes, top row first;
-    // empty, with error set, when the file is refused.
-    Bytes ReadTgaAsRgb565(const Path& path, TgaError* error = nullptr, const TgaProgress& progress = {});
+    // Reads a TGA into TgaHeader and returns its picture as RGB565 bytes, top row first.
+    // progress is told the rows done before each row is built and once at the end.
+    Result<Bytes> ReadTgaAsRgb565(const Path& path, const RowProgress& progress = {});
 };
 
 } // namespace varnox

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace varnox {
 
@@ -102,12 +103,12 @@ Status Module1::ReadResHeader(InputFile& file, const Path& path)
         return Refused(ResError::HeaderTruncated, path);
     ResHeader.itemCount = Le32(&fields[0]);
     ResHeader.dataOffset = Le32(&fields[4]);
-    try {
-        ResHeader.infoOffset = CheckedAdd32(CheckedMul32(ResHeader.itemCount, 8), ResHeader.dataOffset);
-    } catch (const OverflowError&) {
-        ResHeader.infoOffset = 0;
+    const std::optional<std::int32_t> directoryBytes = CheckedMul32(ResHeader.itemCount, 8);
+    const std::optional<std::int32_t> infoOffset =
+        directoryBytes ? CheckedAdd32(*directoryBytes, ResHeader.dataOffset) : std::nullopt;
+    ResHeader.infoOffset = infoOffset.value_or(0);
+    if (!infoOffset)
         return Refused(ResError::InfoOffsetOverflow, path);
-    }
     return {};
 }
 

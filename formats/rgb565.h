@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 
 namespace varnox {
 
@@ -28,6 +29,13 @@ constexpr std::int32_t Red5(std::int32_t pixel)
 {
     return (pixel & ~std::int32_t{2047}) / 2048;
 }
+
+// Raised by a widening given a value beyond its channel, which no pixel holds: a fault of
+// the caller, never of a file.
+class OverflowError : public std::overflow_error {
+  public:
+    OverflowError() : std::overflow_error("Überlauf") {}
+};
 
 namespace detail {
 

@@ -421,40 +421,37 @@ std::unique_ptr<RowSink> MakeTgaSink(AtomicFile& file)
     return std::make_unique<TgaSink>(file);
 }
 
-Bytes Module1::ReadTgaAsRgb565(const Path& path, TgaError* error, const TgaProgress& progress)
+// Reads every row of source into one buffer, top row first.
+Result<Bytes> ReadAllRows(RowSource& source, const Path& path, const RowProgress& progress)
 {
+    const std::size_t rowBytes = source.Info().RowBytes();
+    const std::int32_t height = source.Info().height;
     Bytes result;
-    Status status;
-    auto opened = OpenTgaSource(path, &TgaHeader);
-    if (!opened) {
-        status = opened.error();
-    } else {
-        RowSource& source = **opened;
-        const std::size_t rowBytes = source.Info().RowBytes();
-        const std::int32_t height = source.Info().height;
-        try {
-            result.resize(rowBytes * static_cast<std::size_t>(height));
-        } catch (const std::bad_alloc&) {
-            status = Error{IoError::OutOfMemory, path, {}, {}};
-        }
-        for (std::int32_t row = 1; status && row <= height; ++row) {
-            if (progress)
-                progress(row, false);
-            status = source.ReadRow(
-                std::span<std::uint8_t>(result.data() + rowBytes * std::size_t(row - 1), rowBytes));
-        }
-        if (status && progress)
-            progress(height, true);
+    try {
+        result.resize(rowBytes * static_cast<std::size_t>(height));
+    } catch (const std::bad_alloc&) {
+        return Error{IoError::OutOfMemory, path, {}, {}};
     }
-    TgaError code = TgaError::None;
-    if (!status) {
-        result.clear();
-        const auto* tgaCode = std::get_if<TgaError>(&status.error().code);
-        code = tgaCode != nullptr ? *tgaCode : TgaError::PixelData;
+    const auto told = [&](std::int32_t done) { return !progress || progress(done); };
+    for (std::int32_t row = 0; row < height; ++row) {
+        if (!told(row))
+            return Error{IoError::Cancelled, path, {}, {}};
+        const std::span<std::uint8_t> into(result.data() + rowBytes * static_cast<std::size_t>(row),
+                                           rowBytes);
+        if (auto status = source.ReadRow(into); !status)
+            return status.error();
     }
-    if (error != nullptr)
-        *error = code;
+    if (!told(height))
+        return Error{IoError::Cancelled, path, {}, {}};
     return result;
+}
+
+Result<Bytes> Module1::ReadTgaAsRgb565(const Path& path, const RowProgress& progress)
+{
+    auto opened = OpenTgaSource(path, &TgaHeader);
+    if (!opened)
+        return opened.error();
+    return ReadAllRows(**opened, path, progress);
 }
 
 } // namespace varnox

@@ -70,7 +70,4 @@ TgaHeaderRecord TgaHeaderFor(std::int16_t width, std::int16_t height);
 // The file is not committed: the caller decides.
 std::unique_ptr<RowSink> MakeTgaSink(AtomicFile& file);
 
-// Told each row number before the row is built, and once more with done = true at the end.
-using TgaProgress = std::function<void(int row, bool done)>;
-
 } // namespace varnox

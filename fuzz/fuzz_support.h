@@ -75,10 +75,13 @@ inline void Check(bool condition, const char* what)
 // nullopt for a stream zlib refuses, a GFP stored raw, or one refused before its stream.
 inline std::optional<Bytes> ZlibPixels(std::span<const std::uint8_t> file)
 {
-    GfpHead head;
-    if (file.size() < std::size_t(kGfpPayloadAt) ||
-        ParseGfpHead(file.first(kGfpPayloadAt), head) != GfpError::None ||
-        head.pixel.compression() != kGfpCompressionZlib || head.pixel.storedSize() < 8)
+    const auto parsed = file.size() < std::size_t(kGfpPayloadAt)
+                            ? Result<GfpHead>(Error{GfpError::PixelHeader, {}, {}, {}})
+                            : ParseGfpHead(file.first(kGfpPayloadAt));
+    if (!parsed)
+        return std::nullopt;
+    const GfpHead& head = parsed.value();
+    if (head.pixel.compression() != kGfpCompressionZlib || head.pixel.storedSize() < 8)
         return std::nullopt;
     const auto fits = [](std::int64_t v) {
         return v >= std::numeric_limits<std::int32_t>::min() && v <= std::numeric_limits<std::int32_t>::max();

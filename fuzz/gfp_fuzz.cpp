@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Path path = fuzz::WriteInput("input.gfp", data, size);
     Module1 module;
     for (int round = 0; round < 2; ++round) {
-        GfpError error = GfpError::None;
-        const Bytes pixels = module.ReadGfpPixels(path, &error);
+        Bytes pixels;
+        const GfpError error = CodeOf<GfpError>(module.ReadGfpPixels(path, pixels));
         const std::int32_t rawSize = module.GfpPixelHeader.rawSize();
         if (error == GfpError::None) {
             fuzz::Check(rawSize >= 0 && static_cast<std::size_t>(rawSize) == pixels.size(),
@@ -25,14 +25,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         "usable rawSize gives rawSize bytes");
     }
 
-    GfpError whole = GfpError::None;
-    const Bytes pixels = Module1().ReadGfpPixels(path, &whole);
+    Bytes pixels;
+    const GfpError whole = CodeOf<GfpError>(Module1().ReadGfpPixels(path, pixels));
     Bytes rows;
-    const GfpError rowwise = Module1().ReadGfpPixelRows(
+    const GfpError rowwise = CodeOf<GfpError>(Module1().ReadGfpPixelRows(
         path, [](const GfpPixelHeaderRecord&) { return true; },
         [&rows](std::int32_t, std::span<const std::uint8_t> bytes) {
             rows.insert(rows.end(), bytes.begin(), bytes.end());
-        });
+        }));
     fuzz::Check(rowwise == whole, "rows and whole read find the same outcome");
     // Rows come only for a picture whose width and height are not negative (both negative
     // still give a usable size).

@@ -12,11 +12,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     Manifest manifest;
     manifest.status = "vorher";
-    const ManifestProblem problem = ParseManifest(text, manifest);
-    if (problem.error != ManifestError::None) {
+    const Status parsed = ParseManifest(text, manifest);
+    if (!parsed) {
         fuzz::Check(manifest == Manifest{.status = "vorher"}, "a refusal keeps the old value");
-        fuzz::Check(problem.line >= 0, "line number");
-        (void)Describe(problem.error);
+        fuzz::Check(parsed.error().line >= 0, "line number");
+        fuzz::Check(CodeOf<ManifestError>(parsed) != ManifestError::None, "a manifest's reason");
+        (void)Describe(parsed.error());
         return 0;
     }
     fuzz::Check(!manifest.items.empty() && manifest.items.size() <= 32767, "item count");
@@ -29,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Manifest again;
     const std::string written = WriteManifest(manifest);
-    fuzz::Check(ParseManifest(written, again).error == ManifestError::None, "written text reads back");
+    fuzz::Check(ParseManifest(written, again).ok(), "written text reads back");
     fuzz::Check(again == manifest, "to the same value");
     return 0;
 }

@@ -54,11 +54,9 @@ std::int64_t GfpLengthAt(const Bytes& file, std::int64_t offset)
 {
     const auto at = static_cast<std::size_t>(offset);
     const std::span<const std::uint8_t> rest(file.data() + at, file.size() - at);
-    std::int64_t length = -1;
-    if (MeasureGfp(rest.first(std::min<std::size_t>(rest.size(), kGfpPayloadAt)), std::int64_t(rest.size()),
-                   length) != ExtractError::None)
-        return -1;
-    return length;
+    const Result<std::int64_t> length =
+        MeasureGfp(rest.first(std::min<std::size_t>(rest.size(), kGfpPayloadAt)), std::int64_t(rest.size()));
+    return length.ok() ? length.value() : -1;
 }
 
 } // namespace

@@ -8,22 +8,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace varnox;
     const Path path = fuzz::WriteInput("input.tga", data, size);
     Module1 module;
-    TgaError error = TgaError::None;
-    int rows = 0;
-    bool done = false;
-    const Bytes pixels = module.ReadTgaAsRgb565(path, &error, [&](int, bool end) {
-        if (end)
-            done = true;
-        else
-            ++rows;
+    std::int64_t calls = 0;
+    std::int32_t last = -1;
+    const Result<Bytes> read = module.ReadTgaAsRgb565(path, [&](std::int32_t rowsDone) {
+        ++calls;
+        last = rowsDone;
+        return true;
     });
+    const TgaError error = read.ok() ? TgaError::None : CodeOf<TgaError>(read.status());
+    const Bytes pixels = read.value_or(Bytes());
     if (error == TgaError::None) {
         const auto width = static_cast<std::size_t>(module.TgaHeader.width());
         const auto height = static_cast<std::size_t>(module.TgaHeader.height());
         fuzz::Check(pixels.size() == width * height * 2, "accepted picture has width x height pixels");
-        fuzz::Check(done, "the end is reported");
+        // Told before each row, then once more at the end.
+        fuzz::Check(last == module.TgaHeader.height() && calls == std::int64_t(height) + 1,
+                    "the end is reported");
     } else {
-        fuzz::Check(pixels.empty(), "a refused file gives no pixels");
+        fuzz::Check(!read.ok(), "a refused file gives no pixels");
     }
     return 0;
 }

@@ -87,17 +87,16 @@ ItemPlan PlanItem(InputFile& file, const ArchiveModel& model, std::size_t index,
         return plan;
     std::array<std::uint8_t, kGfpPayloadAt> head{};
     const std::size_t got = file.ReadSomeAt(offset, head);
-    std::int64_t length = 0;
-    const ExtractError error = MeasureGfp(std::span(head.data(), got), model.fileSize - offset, length);
-    if (error != ExtractError::None) {
-        result.notes.push_back(Label(index) + ": kein gültiges Bild (" + Describe(error) +
+    const Result<std::int64_t> length = MeasureGfp(std::span(head.data(), got), model.fileSize - offset);
+    if (!length) {
+        result.notes.push_back(Label(index) + ": kein gültiges Bild (" + Describe(length.error()) +
                                "), als Rohdaten geschrieben");
-    } else if (length > item.extent) {
-        plan.data.length = length;
+    } else if (length.value() > item.extent) {
+        plan.data.length = length.value();
         result.notKept.push_back(Label(index) + ": Das Bild reicht in die folgenden Daten hinein");
     } else {
-        plan.data.length = length;
-        plan.fill = item.extent - length;
+        plan.data.length = length.value();
+        plan.fill = item.extent - length.value();
     }
     return plan;
 }

@@ -11,6 +11,9 @@
 
 namespace varnox::jobs {
 
+// Told each row number before the row is built, and once more with done = true at the end.
+using TgaProgress = std::function<void(int row, bool done)>;
+
 // One file that a conversion refused or failed on.
 struct Refusal {
     std::string file;   // path as UTF-8

@@ -271,10 +271,11 @@ std::optional<PictureSize> SizeOfItemPicture(const Path& archive, const ArchiveM
                                              std::size_t index)
 {
     const ItemGfp item = ReadItemGfp(archive, model, index);
-    GfpHead head;
-    if (!item.ok || ParseGfpHead(item.gfp, head) != GfpError::None)
+    const auto head =
+        item.ok ? ParseGfpHead(item.gfp) : Result<GfpHead>(Error{GfpError::FirstTag, {}, {}, {}});
+    if (!head)
         return std::nullopt;
-    return PictureSize{head.pixel.width(), head.pixel.height()};
+    return PictureSize{head.value().pixel.width(), head.value().pixel.height()};
 }
 
 namespace {

@@ -37,11 +37,11 @@ std::optional<Refusal> FindUnreadablePicture(const Path& folder, const Manifest&
             continue;
         std::array<std::uint8_t, kGfpPayloadAt> head{};
         const std::size_t got = in.ReadSomeAt(0, head);
-        std::int64_t length = 0;
-        if (MeasureGfp(std::span(head.data(), got), in.Size(), length) != ExtractError::None)
+        const Result<std::int64_t> length = MeasureGfp(std::span(head.data(), got), in.Size());
+        if (!length)
             continue;
-        if (const GfpError error = CheckGfpPixels(in, 0, length); error != GfpError::None)
-            return Because(path, Describe(error));
+        if (auto status = CheckGfpPixels(in, 0, length.value()); !status)
+            return Because(path, Describe(status.error()));
     }
     return std::nullopt;
 }
@@ -135,12 +135,13 @@ std::optional<Refusal> ReadManifestIn(const Folder& folder, const Path& path, Ma
     std::string text(static_cast<std::size_t>(in.Size()), '\0');
     if (!in.ReadAt(0, std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size())))
         return Because(path / kManifestName, CannotRead(in.error()));
-    const ManifestProblem problem = ParseManifest(text, manifest);
-    if (problem.error == ManifestError::None)
+    const Status parsed = ParseManifest(text, manifest);
+    if (parsed)
         return std::nullopt;
+    const Error& problem = parsed.error();
     return Because(path / kManifestName,
                    (problem.line > 0 ? "Zeile " + std::to_string(problem.line) + ": " : std::string()) +
-                       Describe(problem.error));
+                       Describe(problem));
 }
 
 // True when the archive would lie in folder or below it, where it could be one of its files.

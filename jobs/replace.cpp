@@ -58,13 +58,12 @@ bool ReadGfp(InputFile& file, std::int64_t offset, std::int64_t available, Bytes
 {
     std::array<std::uint8_t, kGfpPayloadAt> head{};
     const std::size_t got = file.ReadSomeAt(offset, head);
-    std::int64_t length = 0;
-    if (const ExtractError error = MeasureGfp(std::span(head.data(), got), available, length);
-        error != ExtractError::None) {
-        reason = Describe(error);
+    const Result<std::int64_t> length = MeasureGfp(std::span(head.data(), got), available);
+    if (!length) {
+        reason = Describe(length.error());
         return false;
     }
-    gfp.resize(static_cast<std::size_t>(length));
+    gfp.resize(static_cast<std::size_t>(length.value()));
     if (!file.ReadAt(offset, gfp)) {
         reason = CannotRead(file.error());
         return false;
@@ -86,11 +85,12 @@ ItemGfp ConvertPictureIntoItemGfp(const Bytes& itemGfp, const Path& pictureFile,
 {
     ItemGfp result;
     // The item's own head is kept, as tga2gfp keeps the target's.
-    GfpHead head;
-    if (const GfpError error = ParseGfpHead(itemGfp, head); error != GfpError::None) {
-        result.refusal = RefusalOf(Error{error, pictureFile, {}, {}});
+    auto parsed = ParseGfpHead(itemGfp);
+    if (!parsed) {
+        result.refusal = RefusalOf(Error{parsed.error().code, pictureFile, {}, {}});
         return result;
     }
+    GfpHead& head = *parsed;
     const bool png = PictureKindOf(pictureFile) == PictureKind::Png;
     TgaHeaderRecord tgaHeader;
     auto source = png ? OpenPngSource(pictureFile, in) : OpenTgaSource(pictureFile, &tgaHeader, in);
@@ -188,9 +188,8 @@ std::optional<ReplaceResult> NewItemData(const Path& archive, const Path& pictur
         if (!ReadGfp(source, 0, source.Size(), data, reason))
             return Refused<ReplaceResult>(picture, reason);
         // Taken as it is, so zlib itself must read it as the game will.
-        if (const GfpError error = CheckGfpPixels(source, 0, static_cast<std::int64_t>(data.size()));
-            error != GfpError::None)
-            return Refused<ReplaceResult>(picture, Describe(error));
+        if (auto status = CheckGfpPixels(source, 0, static_cast<std::int64_t>(data.size())); !status)
+            return Refused<ReplaceResult>(picture, Describe(status.error()));
         return std::nullopt;
     }
     Bytes itemGfp;

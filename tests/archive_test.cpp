@@ -404,9 +404,10 @@ TEST_P(BadManifestTest, RefusedWithLine)
 {
     Manifest manifest;
     manifest.status = "unverändert";
-    const ManifestProblem problem = ParseManifest(GetParam().text, manifest);
-    EXPECT_EQ(problem.error, GetParam().error) << Describe(problem.error);
-    EXPECT_EQ(problem.line, GetParam().line);
+    const Status problem = ParseManifest(GetParam().text, manifest);
+    ASSERT_FALSE(problem.ok());
+    EXPECT_EQ(CodeOf<ManifestError>(problem), GetParam().error) << Describe(problem.error());
+    EXPECT_EQ(problem.error().line, GetParam().line);
     EXPECT_EQ(manifest.status, "unverändert");
 }
 
@@ -443,13 +444,14 @@ TEST(Manifest, WrittenTextReadsBackAndHandWrittenFormsAreRead)
     m.items = {{14, "\"a\" b.gfp", all, {}}, {-3, "ä.type-3", NameField{}, {2, {}}}};
     m.status = "nicht exakt: #1: Gründe";
     Manifest back;
-    ASSERT_EQ(ParseManifest(WriteManifest(m), back).error, ManifestError::None) << WriteManifest(m);
+    ASSERT_EQ(CodeOf<ManifestError>(ParseManifest(WriteManifest(m), back)), ManifestError::None)
+        << WriteManifest(m);
     EXPECT_EQ(back, m);
 
     const std::string hand =
         "\xEF\xBB\xBF# von Hand\r\nvarnox-archiv 1\r\n  eintrag 16 klick.sound  füllung hex:00ff\r\n"
         "verzeichnis füllung 4\r\n";
-    ASSERT_EQ(ParseManifest(hand, back).error, ManifestError::None);
+    ASSERT_EQ(CodeOf<ManifestError>(ParseManifest(hand, back)), ManifestError::None);
     EXPECT_EQ(back.directoryAt, 1u);
     EXPECT_EQ(back.items[0].file, "klick.sound");
     EXPECT_EQ(back.items[0].fill, (Fill{2, {0, 0xFF}}));
@@ -599,11 +601,10 @@ Bytes ItemGfp(const Bytes& archive, std::int32_t offset)
 {
     const std::span<const std::uint8_t> rest(archive.data() + offset,
                                              archive.size() - static_cast<std::size_t>(offset));
-    std::int64_t length = 0;
-    EXPECT_EQ(
-        MeasureGfp(rest.first(std::min<std::size_t>(rest.size(), 132)), std::int64_t(rest.size()), length),
-        ExtractError::None);
-    return Bytes(rest.begin(), rest.begin() + length);
+    const Result<std::int64_t> length =
+        MeasureGfp(rest.first(std::min<std::size_t>(rest.size(), 132)), std::int64_t(rest.size()));
+    EXPECT_TRUE(length.ok());
+    return Bytes(rest.begin(), rest.begin() + (length.ok() ? length.value() : 0));
 }
 
 // A GFP whose payload runs exactly to the end of item #0's extent.

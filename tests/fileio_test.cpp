@@ -31,15 +31,14 @@ Bytes Text(const char* s)
 // Every test of the writes runs with an anonymous file and with a named temporary file.
 class AtomicFileTest : public testing::TestWithParam<bool> {
   protected:
-    void SetUp() override { UseNamedTemporaryFiles(GetParam()); }
-    void TearDown() override { UseNamedTemporaryFiles(false); }
+    static TemporaryFile Temporary() { return GetParam() ? TemporaryFile::Named : TemporaryFile::Anonymous; }
 };
 
 TEST_P(AtomicFileTest, PiecesWrittenOutOfOrderMakeTheFile)
 {
     test::TempDir dir;
     test::WriteBytes(dir / "t", Text("old content"));
-    AtomicFile file;
+    AtomicFile file(Temporary());
     ASSERT_TRUE(file.Open(dir / "t"));
     const Bytes tail = Text("world"), head = Text("hello ");
     ASSERT_TRUE(file.WriteAt(6, tail));
@@ -56,7 +55,7 @@ TEST_P(AtomicFileTest, DroppedOrDiscardedLeavesTheFolderAsItWas)
     test::WriteBytes(dir / "t", Text("keep"));
     for (const bool discard : {false, true}) {
         {
-            AtomicFile file;
+            AtomicFile file(Temporary());
             ASSERT_TRUE(file.Open(dir / "t"));
             ASSERT_TRUE(file.Write({Text("half a file")}));
             if (discard) {
@@ -72,7 +71,7 @@ TEST_P(AtomicFileTest, DroppedOrDiscardedLeavesTheFolderAsItWas)
 TEST_P(AtomicFileTest, FolderThatIsMissingIsAnError)
 {
     test::TempDir dir;
-    AtomicFile file;
+    AtomicFile file(Temporary());
     EXPECT_FALSE(file.Open(dir / "missing" / "t"));
     EXPECT_EQ(file.error(), std::errc::no_such_file_or_directory);
     EXPECT_FALSE(file.WriteAt(0, Text("x")));
@@ -89,7 +88,7 @@ TEST_P(AtomicFileTest, WritesIntoTheFolderOpenedNotWhereItsPathLeads)
     ASSERT_TRUE(folder.Open(dir / "a"));
     fs::rename(dir / "a", dir / "moved");
     fs::create_directory_symlink(dir / "elsewhere", dir / "a");
-    AtomicFile file;
+    AtomicFile file(Temporary());
     ASSERT_TRUE(file.Open(folder, "t"));
     ASSERT_TRUE(file.Write({Text("x")}));
     ASSERT_TRUE(file.Commit(Flush::ByCaller));
@@ -111,7 +110,7 @@ TEST_P(AtomicFileTest, TargetWithTheSameBytesIsKept)
         test::TempDir dir;
         test::WriteBytes(dir / "t", old);
         const auto before = test::InodeOf(dir / "t");
-        AtomicFile file;
+        AtomicFile file(Temporary());
         ASSERT_TRUE(file.Open(dir / "t"));
         ASSERT_TRUE(file.Write({big}));
         EXPECT_EQ(file.MatchesTarget(), kept) << old.size();
@@ -333,8 +332,7 @@ TEST(Rewrite, KilledRunsLeaveNothingForGood)
     test::WriteBytes(dir / "t", Text("old"));
     const pid_t child = ::fork();
     if (child == 0) {
-        UseNamedTemporaryFiles(true);
-        Rewrite rewrite;
+        Rewrite rewrite(TemporaryFile::Named);
         if (rewrite.Begin(dir / "t") && rewrite.File().Write({Text("half")}))
             ::kill(::getpid(), SIGKILL);
         ::_exit(1);

@@ -23,14 +23,14 @@ void ExpectZlibsPixels(const Path& gfp)
     const Bytes file = test::ReadBytes(gfp);
     const auto reference = fuzz::ZlibPixels(file);
     Module1 module;
-    GfpError whole = GfpError::None;
-    const Bytes pixels = module.ReadGfpPixels(gfp, &whole);
+    Bytes pixels;
+    const GfpError whole = CodeOf<GfpError>(module.ReadGfpPixels(gfp, pixels));
     Bytes rows;
-    const GfpError rowwise = Module1().ReadGfpPixelRows(
+    const GfpError rowwise = CodeOf<GfpError>(Module1().ReadGfpPixelRows(
         gfp, [](const GfpPixelHeaderRecord&) { return true; },
         [&](std::int32_t, std::span<const std::uint8_t> row) {
             rows.insert(rows.end(), row.begin(), row.end());
-        });
+        }));
     EXPECT_EQ(whole, rowwise) << Describe(whole) << " / " << Describe(rowwise);
     if (!reference)
         return;

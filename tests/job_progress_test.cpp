@@ -69,7 +69,7 @@ bool GfpToTga(const test::TempDir& dir, jobs::JobProgress& progress, int last,
 }
 
 bool TgaToGfp(const test::TempDir& dir, jobs::JobProgress& progress, bool uncompressed,
-              const std::function<void(jobs::TgaToGfpStage)>& stage, const TgaProgress& rows)
+              const std::function<void(jobs::TgaToGfpStage)>& stage, const jobs::TgaProgress& rows)
 {
     return jobs::ConvertTgaToGfp(dir / "s.tga", dir / "a.gfp", uncompressed, stage, rows, &progress)
         .cancelled;

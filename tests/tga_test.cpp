@@ -13,7 +13,7 @@ using test::TgaSpec;
 
 namespace {
 
-using Calls = std::vector<std::pair<int, bool>>;
+using Calls = std::vector<std::int32_t>; // rows done, as progress was told them
 
 struct Read {
     Bytes pixels;
@@ -26,8 +26,12 @@ Read ReadTga(Module1& module, const Bytes& file)
     test::TempDir dir;
     test::WriteBytes(dir / "p.tga", file);
     Read read;
-    read.pixels = module.ReadTgaAsRgb565(dir / "p.tga", &read.error,
-                                         [&read](int row, bool done) { read.calls.emplace_back(row, done); });
+    const Result<Bytes> result = module.ReadTgaAsRgb565(dir / "p.tga", [&read](std::int32_t done) {
+        read.calls.push_back(done);
+        return true;
+    });
+    read.pixels = result.value_or(Bytes());
+    read.error = result.ok() ? TgaError::None : CodeOf<TgaError>(result.status());
     return read;
 }
 
@@ -44,7 +48,7 @@ TEST(TgaRead, KnownPixels)
     Module1 module;
     const Read read = ReadTga(module, file);
     EXPECT_EQ(read.pixels, (Bytes{0xE0, 0x07, 0xFF, 0xFF, 0x1F, 0x00, 0x00, 0xF8}));
-    EXPECT_EQ(read.calls, (Calls{{1, false}, {2, false}, {2, true}}));
+    EXPECT_EQ(read.calls, (Calls{0, 1, 2}));
     EXPECT_TRUE(HeaderIs(module, file));
 
     spec = {};
@@ -249,9 +253,9 @@ TEST(TgaRead, ShortMissingAndEmptyFiles)
     const auto before = module.TgaHeader.bytes;
     EXPECT_EQ(ReadTga(module, Bytes(17, 0)).error, TgaError::Truncated);
     test::TempDir dir;
-    TgaError error = TgaError::None;
-    EXPECT_TRUE(module.ReadTgaAsRgb565(dir / "missing.tga", &error).empty());
-    EXPECT_EQ(error, TgaError::CannotOpen);
+    const Result<Bytes> missing = module.ReadTgaAsRgb565(dir / "missing.tga");
+    EXPECT_TRUE(missing.value_or(Bytes()).empty());
+    EXPECT_EQ(CodeOf<TgaError>(missing.status()), TgaError::CannotOpen);
     EXPECT_EQ(module.TgaHeader.bytes, before);
 
     TgaSpec noColumns;
@@ -260,7 +264,7 @@ TEST(TgaRead, ShortMissingAndEmptyFiles)
     const Read rows = ReadTga(module, test::MakeTga(noColumns));
     EXPECT_EQ(rows.error, TgaError::None);
     EXPECT_TRUE(rows.pixels.empty());
-    EXPECT_EQ(rows.calls, (Calls{{1, false}, {2, false}, {2, true}}));
+    EXPECT_EQ(rows.calls, (Calls{0, 1, 2}));
 }
 
 } // namespace

@@ -414,8 +414,8 @@ class Form2Test : public QObject {
         QCOMPARE(form.windowTitle(), Form2::Caption());
 
         Module1 check;
-        GfpError error = GfpError::None;
-        const Bytes pixels = check.ReadGfpPixels(*dir_ / "pic.gfp", &error);
+        Bytes pixels;
+        const GfpError error = CodeOf<GfpError>(check.ReadGfpPixels(*dir_ / "pic.gfp", pixels));
         QCOMPARE(error, GfpError::None);
         QCOMPARE(check.GfpPixelHeader.width(), 3);
         QCOMPARE(check.GfpPixelHeader.height(), 2);
