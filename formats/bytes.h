@@ -1,6 +1,8 @@
 #pragma once
 // Byte strings, little-endian fields and checked signed 32-bit arithmetic.
 
+#include "formats/text.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -51,7 +53,7 @@ inline void PutLe32(Bytes& b, std::size_t at, std::int32_t value)
 // Raised by the checked arithmetic below; the guarded routines catch it per step.
 class OverflowError : public std::overflow_error {
   public:
-    OverflowError() : std::overflow_error("Überlauf") {}
+    OverflowError() : std::overflow_error(QT_TRANSLATE_NOOP("Varnox", "Überlauf")) {}
 };
 
 inline std::int32_t CheckedAdd32(std::int32_t a, std::int32_t b)

@@ -1,7 +1,7 @@
 #pragma once
 // One error value for every failure of the Qt-free code: what went wrong (the code of the
 // format or file operation that found it), on which file, and the system's reason when a
-// system call failed. Described in German by Describe().
+// system call failed. Described in the user's language by Describe().
 
 #include "formats/fileio.h"
 
@@ -10,6 +10,7 @@
 #include <system_error>
 #include <utility>
 #include <variant>
+#include <vector>
 
 namespace varnox {
 
@@ -43,16 +44,35 @@ enum class PngError {
     PaletteIndex, // a pixel's index beyond the palette
 };
 
-using ErrorCode = std::variant<IoError, ResError, GfpError, TgaError, PngError, ExtractError>;
+// Why a job refused a file or could not finish it, beside the formats' own reasons. The
+// names and numbers the reason names are in Error::args, in the order given here.
+enum class JobError {
+    None,
+    SameNameUnpacked, // a later item of a name already unpacked; args: the earlier item's number from 1
+    FolderNotSynced,  // the unpack folder could not be flushed to disk
+    BitsPerPixel,     // args: bitsPerPixel
+    NegativeSize,     // width or height negative
+    TooLargeForTga,   // width or height beyond 32767
+    NotGfpName,       // a name not ending in ".gfp"
+    LinkNotPacked,    // a symbolic link where a regular file is packed
+    FifoNotPacked,    // a FIFO
+    DeviceNotPacked,  // a device
+    FolderNotPacked,  // a folder
+    NotRegularFile,   // anything else that is no regular file
+    BothChanged,      // args: the item's label, the GFP, the picture beside it
+};
+
+using ErrorCode = std::variant<IoError, ResError, GfpError, TgaError, PngError, ExtractError, JobError>;
 
 struct Error {
     ErrorCode code;
     Path file;
-    std::error_code system; // set when a system call failed
-    std::string detail;     // extra words of a library (libspng's reason), may be empty
+    std::error_code system;        // set when a system call failed
+    std::string detail;            // extra words of a library (libspng's reason), may be empty
+    std::vector<std::string> args; // the names and numbers the reason names (%1, %2 ...)
 };
 
-// German reason: the code's text, then the detail and the system's reason when set.
+// The reason in the user's language: the code's text, then the detail and the system's reason when set.
 std::string Describe(const Error& error);
 
 // "file: reason", as the windows and the command line show a refusal.

@@ -20,15 +20,14 @@ namespace {
 constexpr std::int32_t kMaxTgaSize = 32767;
 
 // The header checks of a GFP that can be converted; empty when it can.
-std::optional<std::string> UnfitPicture(const GfpPixelHeaderRecord& gfp)
+std::optional<Error> UnfitPicture(const GfpPixelHeaderRecord& gfp, const Path& source)
 {
     if (gfp.bitsPerPixel() < 7)
-        return "bitsPerPixel " + std::to_string(gfp.bitsPerPixel()) +
-               " ist kleiner als 7 (keine ganzen Bytes je Pixel)";
+        return Error{JobError::BitsPerPixel, source, {}, {}, {std::to_string(gfp.bitsPerPixel())}};
     if (gfp.width() < 0 || gfp.height() < 0)
-        return "Breite oder Höhe ist negativ";
+        return Error{JobError::NegativeSize, source, {}, {}};
     if (gfp.width() > kMaxTgaSize || gfp.height() > kMaxTgaSize)
-        return "Breite oder Höhe ist größer als 32767, zu groß für eine TGA-Datei";
+        return Error{JobError::TooLargeForTga, source, {}, {}};
     return std::nullopt;
 }
 
@@ -72,10 +71,10 @@ OneResult ConvertOne(Module1& module, const Path& source, const Path& target, Ba
     GfpSource gfp;
     if (auto status = gfp.Open(source, module.GfpPictureHeader, module.GfpPixelHeader); !status)
         return Refused(RefusalOf(status.error()));
-    if (auto unfit = UnfitPicture(module.GfpPixelHeader)) {
+    if (auto unfit = UnfitPicture(module.GfpPixelHeader, source)) {
         if (auto status = gfp.Drain(); !status)
             return Refused(RefusalOf(status.error()));
-        return Refused({PathText(source), std::move(*unfit)});
+        return Refused(RefusalOf(*unfit));
     }
     AtomicFile file;
     if (!file.Open(target)) {
@@ -128,7 +127,7 @@ OneResult ConvertNamed(Module1& module, const Path& folder, const std::string& n
     const Path source = folder / name;
     const std::string targetName = TargetName(name, batch.options.format);
     if (targetName.empty())
-        return Refused({PathText(source), "Der Dateiname endet nicht auf .gfp"});
+        return Refused(RefusalOf(Error{JobError::NotGfpName, source, {}, {}}));
     try {
         return ConvertOne(module, source, folder / targetName, batch);
     } catch (const std::bad_alloc&) {
