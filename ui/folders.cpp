@@ -1,5 +1,7 @@
 #include "ui/folders.h"
 
+#include "ui/messages.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +35,7 @@ void CheckListable(const QString& folder)
     // Opening the listing tells a missing folder, a file and a refused one apart.
     std::filesystem::directory_iterator probe(ToPath(folder), error);
     if (error)
-        throw ListError(QStringLiteral("Der Ordner kann nicht gelesen werden: %1: %2")
+        throw ListError(Varnox::tr("Der Ordner kann nicht gelesen werden: %1: %2")
                             .arg(folder, ToQString(SystemReason(error))));
 }
 
