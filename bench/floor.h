@@ -2,7 +2,7 @@
 // The plain reader the conversions are measured against (see floor_bench.cpp).
 
 #include "formats/bytes.h"
-#include "formats/fileio.h"
+#include "fileio/fileio.h"
 
 #include <cstdint>
 #include <vector>

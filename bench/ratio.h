@@ -2,7 +2,7 @@
 // Ratios printed after the run: the time of one benchmark over the time of its baseline,
 // both measured in the same run.
 
-#include "formats/fileio.h"
+#include "fileio/fileio.h"
 
 #include <string>
 

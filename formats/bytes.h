@@ -1,17 +1,15 @@
 #pragma once
 // Byte strings, little-endian fields and checked signed 32-bit arithmetic.
 
+#include "fileio/fileio.h"
 #include "formats/text.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
-#include <vector>
 
 namespace varnox {
-
-using Bytes = std::vector<std::uint8_t>;
 
 inline std::uint16_t Le16(const std::uint8_t* p)
 {

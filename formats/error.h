@@ -3,7 +3,7 @@
 // format or file operation that found it), on which file, and the system's reason when a
 // system call failed. Described in the user's language by Describe().
 
-#include "formats/fileio.h"
+#include "fileio/fileio.h"
 
 #include <optional>
 #include <string>

@@ -3,7 +3,7 @@
 // The app owns one object shared by both windows; every test makes its own.
 
 #include "formats/bytes.h"
-#include "formats/fileio.h"
+#include "fileio/fileio.h"
 #include "formats/gfp.h"
 #include "formats/res.h"
 #include "formats/tga.h"

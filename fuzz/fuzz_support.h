@@ -2,7 +2,7 @@
 // Shared by the fuzz targets: a private folder per process and the input written as a file,
 // since the readers take paths.
 
-#include "formats/fileio.h"
+#include "fileio/fileio.h"
 #include "formats/gfp.h"
 
 #include <cstdint>

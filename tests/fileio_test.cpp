@@ -1,7 +1,7 @@
 // Files replaced whole: written aside, put in place only when complete, in the folder that
 // was opened; backups that keep their permissions; temporary files of killed runs removed.
 
-#include "formats/fileio.h"
+#include "fileio/fileio.h"
 #include "tests/support/builders.h"
 #include "tests/support/unprivileged.h"
 

@@ -3,7 +3,7 @@
 // Usage: varnox-demo FOLDER
 
 #include "formats/bytes.h"
-#include "formats/fileio.h"
+#include "fileio/fileio.h"
 #include "formats/gfp.h"
 #include "formats/res.h"
 #include "formats/rgb565.h"

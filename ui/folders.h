@@ -1,7 +1,7 @@
 #pragma once
 // Paths between Qt and the formats layer, and the check that a folder can be listed.
 
-#include "formats/fileio.h"
+#include "fileio/fileio.h"
 
 #include <QRect>
 #include <QString>

@@ -2,7 +2,7 @@
 // Builders for the test inputs: RES archives, GFP files, and a temporary folder.
 
 #include "formats/bytes.h"
-#include "formats/fileio.h"
+#include "fileio/fileio.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 // Runs varnox-cli as a program, for the tests that check its exit codes and messages.
 
-#include "formats/fileio.h"
+#include "fileio/fileio.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // Runs test steps as a user bound by file permissions, so that permission tests run, not
 // skip, where the tests run as root.
 
-#include "formats/fileio.h"
+#include "fileio/fileio.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the window tests: captured messages, paths as Qt text, a folder of test files.
 
-#include "formats/fileio.h"
+#include "fileio/fileio.h"
 #include "tests/support/builders.h"
 #include "ui/folders.h"
 #include "ui/jobrunner.h"

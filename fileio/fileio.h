@@ -2,9 +2,8 @@
 // Small file layer: one open file per object, reads at offsets, folders held open, and
 // whole-file replacement through a temporary file in the destination's folder.
 
-#include "formats/bytes.h"
-
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <initializer_list>
@@ -12,10 +11,12 @@
 #include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace varnox {
 
 using Path = std::filesystem::path;
+using Bytes = std::vector<std::uint8_t>;
 
 class Folder;
 

@@ -1,4 +1,4 @@
-#include "formats/fileio.h"
+#include "fileio/fileio.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,0 +1,105 @@
+#include "jobs/archive_shared.h"
+
+#include "formats/gfp_length.h"
+#include "jobs/report.h"
+
+#include <algorithm>
+
+namespace varnox::jobs {
+
+Refusal Because(const Path& file, std::string reason)
+{
+    return {PathText(file), std::move(reason)};
+}
+
+std::string CannotWrite(const std::error_code& error)
+{
+    return "Die Datei kann nicht geschrieben werden: " + SystemReason(error);
+}
+
+std::string CannotRead(const std::error_code& error)
+{
+    return "Die Datei kann nicht gelesen werden: " +
+           SystemReason(error ? error : std::make_error_code(std::errc::io_error));
+}
+
+std::string ArchiveReason(const Status& status)
+{
+    if (CodeOf<ResError>(status) == ResError::NotRes)
+        return kInvalidRes;
+    return Describe(status.error());
+}
+
+std::string Label(std::size_t index)
+{
+    return "#" + std::to_string(index);
+}
+
+// The refusal of a rewrite of archive that did not go through.
+Refusal RewriteRefusal(const Rewrite& rewrite, const Path& archive)
+{
+    switch (rewrite.fault()) {
+    case Rewrite::Fault::Busy:
+        return Because(archive, "Das Archiv wird gerade von einem anderen Vorgang geschrieben");
+    case Rewrite::Fault::Changed: return Because(archive, "Das Archiv wurde inzwischen geändert");
+    case Rewrite::Fault::Open:
+        return Because(archive, ArchiveReason(Error{ResError::CannotOpen, archive, rewrite.error(), {}}));
+    case Rewrite::Fault::Backup:
+        return Because(rewrite.BackupPath(),
+                       "Die Sicherungskopie kann nicht geschrieben werden: " + SystemReason(rewrite.error()));
+    case Rewrite::Fault::None:
+    case Rewrite::Fault::Write: break;
+    }
+    return Because(archive, CannotWrite(rewrite.error()));
+}
+
+// A picture file of the folder that is a GFP zlib cannot read, with the reason; pictures
+
+// Copies range of in to the end of out in pieces of a mebibyte at most, through chunk.
+bool CopyRange(InputFile& in, const ByteRange& range, AtomicFile& out, Bytes& chunk)
+{
+    chunk.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(range.length, 0, kChunk)));
+    for (std::int64_t at = range.offset; at < range.end();) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(range.end() - at, kChunk));
+        const std::span<std::uint8_t> piece(chunk.data(), n);
+        if (!in.ReadAt(at, piece) || !out.Write({piece}))
+            return false;
+        at += static_cast<std::int64_t>(n);
+    }
+    return true;
+}
+
+// The bytes an item's file gets: a picture's own GFP length (as unpack copies it) or, for a
+// damaged picture and every other type, its extent.
+ItemPlan PlanItem(InputFile& file, const ArchiveModel& model, std::size_t index, ExtractResult& result)
+{
+    const ArchiveItem& item = model.items[index];
+    const std::int64_t offset = item.entry.itemDataOffset;
+    ItemPlan plan;
+    plan.data = {offset, item.extent};
+    plan.owner = index;
+    if (!item.inFile) {
+        plan.data.length = 0;
+        result.notKept.push_back(Label(index) + ": " + Describe(ExtractError::BadItemOffset));
+        return plan;
+    }
+    if (item.entry.itemDataType != kItemTypePicture)
+        return plan;
+    std::array<std::uint8_t, kGfpPayloadAt> head{};
+    const std::size_t got = file.ReadSomeAt(offset, head);
+    std::int64_t length = 0;
+    const ExtractError error = MeasureGfp(std::span(head.data(), got), model.fileSize - offset, length);
+    if (error != ExtractError::None) {
+        result.notes.push_back(Label(index) + ": kein gültiges Bild (" + Describe(error) +
+                               "), als Rohdaten geschrieben");
+    } else if (length > item.extent) {
+        plan.data.length = length;
+        result.notKept.push_back(Label(index) + ": Das Bild reicht in die folgenden Daten hinein");
+    } else {
+        plan.data.length = length;
+        plan.fill = item.extent - length;
+    }
+    return plan;
+}
+
+} // namespace varnox::jobs

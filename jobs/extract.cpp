@@ -1,0 +1,466 @@
+#include "jobs/archive.h"
+#include "jobs/archive_shared.h"
+
+#include "formats/gfp_length.h"
+#include "formats/picture.h"
+#include "formats/png.h"
+#include "jobs/report.h"
+#include "jobs/sidepicture.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <new>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace varnox::jobs {
+
+namespace {
+
+constexpr std::size_t kMaxFileName = 255; // bytes, as file systems allow
+constexpr std::size_t kStatusReasons = 3;
+
+constexpr std::size_t kInlineFill = 4096; // non-zero bytes after a part up to this go into the manifest
+
+// True when every byte of range is zero; read a piece at a time.
+bool AllZero(InputFile& file, const ByteRange& range, bool& zero)
+{
+    Bytes chunk(static_cast<std::size_t>(std::min<std::int64_t>(range.length, kChunk)));
+    zero = true;
+    for (std::int64_t at = range.offset; zero && at < range.end();) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(range.end() - at, kChunk));
+        if (!file.ReadAt(at, std::span(chunk.data(), n)))
+            return false;
+        zero = std::all_of(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n),
+                           [](std::uint8_t b) { return b == 0; });
+        at += static_cast<std::int64_t>(n);
+    }
+    return true;
+}
+
+// The bytes of range as a fill: a count when all are zero, the bytes themselves when they are
+// few, else the file of that name which extract then writes with them.
+bool ReadFill(InputFile& file, const ByteRange& range, const std::string& name, Fill& fill)
+{
+    fill = {std::max<std::int64_t>(range.length, 0), {}, {}};
+    bool zero = true;
+    if (range.length <= 0 || !AllZero(file, range, zero))
+        return range.length <= 0;
+    if (zero)
+        return true;
+    if (range.length > static_cast<std::int64_t>(kInlineFill)) {
+        fill.file = name;
+        return true;
+    }
+    fill.bytes.resize(static_cast<std::size_t>(range.length));
+    return file.ReadAt(range.offset, fill.bytes);
+}
+
+// One plan per item; an item whose data start where an earlier one's do gets that one's plan,
+// so that the data are written once.
+std::vector<ItemPlan> PlanItems(InputFile& file, const ArchiveModel& model, ExtractResult& result)
+{
+    std::vector<ItemPlan> plans;
+    plans.reserve(model.items.size());
+    std::unordered_map<std::int64_t, std::size_t> firstAt;
+    for (std::size_t i = 0; i < model.items.size(); ++i) {
+        const ArchiveItem& item = model.items[i];
+        const auto first =
+            item.inFile && item.shared ? firstAt.find(item.entry.itemDataOffset) : firstAt.end();
+        if (first != firstAt.end()) {
+            plans.push_back(plans[first->second]);
+            continue;
+        }
+        plans.push_back(PlanItem(file, model, i, result));
+        if (item.inFile && item.shared)
+            firstAt.emplace(item.entry.itemDataOffset, i);
+    }
+    return plans;
+}
+
+// File names for every item: its name and its type's extension where that is safe and not
+// yet taken (case ignored, so that the folder survives a case-blind file system); "name~2"
+// for a later item of a taken name; "eintrag-N" for a name that is no file name. Each "~k"
+// search goes on from where the last one of the same name ended.
+class FileNamer {
+  public:
+    bool Take(const std::string& file)
+    {
+        return file.size() <= kMaxFileName && taken_.insert(FoldNameCase(file)).second;
+    }
+    // base~k + extension for the first k not taken; empty when base is too long for it.
+    std::string Numbered(const std::string& base, const std::string& extension)
+    {
+        if (base.size() + extension.size() + 12 > kMaxFileName)
+            return {};
+        int& next = next_.try_emplace(FoldNameCase(base + extension), 2).first->second;
+        for (;; ++next) {
+            std::string file = base;
+            file.append("~").append(std::to_string(next)).append(extension);
+            if (Take(file)) {
+                ++next;
+                return file;
+            }
+        }
+    }
+
+  private:
+    std::unordered_set<std::string> taken_ = {FoldNameCase(kManifestName)};
+    std::unordered_map<std::string, int> next_;
+};
+
+void NameFiles(const ArchiveModel& model, std::vector<ItemPlan>& plans, ExtractResult& result)
+{
+    FileNamer namer;
+    std::vector<std::size_t> later;
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        if (plans[i].owner != i)
+            continue;
+        const std::string_view name = ItemName(model.items[i].entry);
+        const std::string file = Latin1ToUtf8(name) + TypeExtension(model.items[i].entry.itemDataType);
+        if (!IsUnsafeFileName(name) && namer.Take(file))
+            plans[i].file = file;
+        else
+            later.push_back(i);
+    }
+    for (const std::size_t i : later) {
+        const std::string_view name = ItemName(model.items[i].entry);
+        const std::string extension = TypeExtension(model.items[i].entry.itemDataType);
+        const bool safe = !IsUnsafeFileName(name);
+        const std::string stem = Latin1ToUtf8(name);
+        plans[i].file = safe ? namer.Numbered(stem, extension) : std::string();
+        const std::string fallback = "eintrag-" + std::to_string(i);
+        if (plans[i].file.empty())
+            plans[i].file =
+                namer.Take(fallback + extension) ? fallback + extension : namer.Numbered(fallback, extension);
+        std::string note = Label(i);
+        note += safe && stem.size() + extension.size() <= kMaxFileName
+                    ? ": Name schon vergeben, als \""
+                    : ": Der Name taugt nicht als Dateiname, als \"";
+        note += DisplayFileName(plans[i].file);
+        note += "\" geschrieben";
+        result.notes.push_back(std::move(note));
+    }
+    for (ItemPlan& plan : plans)
+        plan.file = plans[plan.owner].file;
+}
+
+// True when a pack of the manifest lays every part where the archive has it.
+bool LaidOutAsBefore(const ArchiveModel& model, const std::vector<ItemPlan>& plans, const Manifest& manifest)
+{
+    std::int64_t at = static_cast<std::int64_t>(kResHeaderSize) + manifest.afterHeader.length;
+    bool same = true;
+    for (std::size_t i = 0; i <= plans.size(); ++i) {
+        if (i == manifest.directoryAt) {
+            same = same && at == model.tables.offset;
+            at += model.tables.length + manifest.afterDirectory.length;
+        }
+        if (i == plans.size())
+            break;
+        if (plans[i].owner != i) // laid down with the item whose data it shares
+            continue;
+        same = same && at == model.items[i].entry.itemDataOffset;
+        at += plans[i].data.length + plans[i].fill;
+    }
+    return same && at == model.fileSize;
+}
+
+// Where the directory lies among the items, and what of the layout a pack of the manifest
+// would not give back.
+void PlanLayout(const ArchiveModel& model, const std::vector<ItemPlan>& plans, Manifest& manifest,
+                ExtractResult& result)
+{
+    const std::int64_t directory = model.tables.offset;
+    if (directory < static_cast<std::int64_t>(kResHeaderSize))
+        result.notKept.emplace_back("Das Verzeichnis überlappt den Dateikopf");
+    manifest.directoryAt = plans.size();
+    std::int64_t previous = -1;
+    for (std::size_t i = 0; i < plans.size(); ++i) {
+        const ArchiveItem& item = model.items[i];
+        const std::int64_t offset = item.entry.itemDataOffset;
+        if (item.inFile && offset > directory && manifest.directoryAt == plans.size())
+            manifest.directoryAt = i;
+        if (!item.inFile || plans[i].owner != i)
+            continue;
+        if (model.OverlapsTables(i))
+            result.notKept.push_back(Label(i) + ": Die Daten überlappen Dateikopf oder Verzeichnis");
+        else if (offset <= previous)
+            result.notKept.push_back(Label(i) + ": Die Daten liegen vor denen eines früheren Eintrags");
+        previous = std::max(previous, offset);
+    }
+    if (result.notKept.empty() && !LaidOutAsBefore(model, plans, manifest))
+        result.notKept.emplace_back("Die Anordnung der Daten lässt sich nicht nachbauen");
+}
+
+std::string StatusLine(const std::vector<std::string>& notKept)
+{
+    if (notKept.empty())
+        return kExact;
+    std::string line = "nicht exakt: ";
+    for (std::size_t i = 0; i < notKept.size() && i < kStatusReasons; ++i)
+        line += (i > 0 ? "; " : "") + notKept[i];
+    if (notKept.size() > kStatusReasons)
+        line += "; und " + std::to_string(notKept.size() - kStatusReasons) + " weitere";
+    return line;
+}
+
+struct ExtractPlan {
+    ArchiveModel model;
+    std::vector<ItemPlan> plans;
+    Manifest manifest;
+    std::vector<std::pair<ByteRange, std::string>> fillFiles; // bytes kept in files of their own
+};
+
+// The manifest's lines and the bytes between the parts; false when the archive cannot be read.
+bool PlanManifest(InputFile& file, ExtractPlan& plan)
+{
+    const ArchiveModel& model = plan.model;
+    Manifest& manifest = plan.manifest;
+    const auto fill = [&](const ByteRange& range, const std::string& name, Fill& out) {
+        if (!ReadFill(file, range, name, out))
+            return false;
+        if (!out.file.empty())
+            plan.fillFiles.emplace_back(range, name);
+        return true;
+    };
+    std::int64_t afterTables = model.fileSize;
+    for (const ArchiveItem& item : model.items)
+        if (item.inFile && item.entry.itemDataOffset >= model.tables.end())
+            afterTables = std::min<std::int64_t>(afterTables, item.entry.itemDataOffset);
+    bool read = model.tables.offset < static_cast<std::int64_t>(kResHeaderSize) ||
+                fill(model.afterHeader, "füllung-vorspann.bin", manifest.afterHeader);
+    read = read && fill({model.tables.end(), afterTables - model.tables.end()}, "füllung-verzeichnis.bin",
+                        manifest.afterDirectory);
+    manifest.items.resize(plan.plans.size());
+    for (std::size_t i = 0; i < plan.plans.size() && read; ++i) {
+        const ItemPlan& item = plan.plans[i];
+        ManifestItem& line = manifest.items[i];
+        line.type = model.items[i].entry.itemDataType;
+        line.file = item.file;
+        const NameField& field = model.items[i].entry.itemName;
+        if (NameFieldFromFile(line.file, line.type) != field)
+            line.nameField = field;
+        if (item.owner == i)
+            read = fill({item.data.end(), item.fill}, "füllung-" + std::to_string(i) + ".bin", line.fill);
+    }
+    return read;
+}
+
+// Opens the folder as unpack opens its own: a real folder (made when missing, the levels above
+// it too), never a link, held open for every file written. Refuses the archive's own folder
+// when a file written there would take the archive's name.
+std::optional<Refusal> OpenExtractFolder(const Path& given, const Path& archive, const ExtractPlan& plan,
+                                         Folder& folder)
+{
+    std::error_code error;
+    Path path = std::filesystem::absolute(given, error).lexically_normal();
+    if (!path.has_filename())
+        path = path.parent_path();
+    if (!error && path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path(), error);
+    if (error || !folder.OpenReal(path.parent_path(), path.filename().string())) {
+        if (!error && folder.error() == std::errc::not_a_directory)
+            return Because(given, Describe(ExtractError::FolderNotReal));
+        return Because(given, "Der Ordner kann nicht angelegt werden: " +
+                                  SystemReason(error ? error : folder.error()));
+    }
+    struct stat opened {
+    }, archiveFolder{};
+    const Path above = archive.has_parent_path() ? archive.parent_path() : Path(".");
+    if (::fstat(folder.fd(), &opened) != 0 || ::stat(above.c_str(), &archiveFolder) != 0 ||
+        opened.st_dev != archiveFolder.st_dev || opened.st_ino != archiveFolder.st_ino)
+        return std::nullopt;
+    // In its own folder the archive would be replaced by a file of its name.
+    const std::string own = FoldNameCase(archive.filename().string());
+    const auto isOwn = [&](const std::string& file) { return FoldNameCase(file) == own; };
+    if (isOwn(kManifestName) ||
+        std::any_of(plan.plans.begin(), plan.plans.end(), [&](const ItemPlan& p) { return isOwn(p.file); }) ||
+        std::any_of(plan.fillFiles.begin(), plan.fillFiles.end(),
+                    [&](const auto& f) { return isOwn(f.second); }))
+        return Because(archive, "Ein Eintrag hätte im Zielordner den Namen des Archivs");
+    return std::nullopt;
+}
+
+enum class Outcome { Written, Kept, Cancelled, Failed };
+
+// Writes the files of an extract into its folder, asking before a file that differs is replaced.
+class ExtractWriter {
+  public:
+    ExtractWriter(InputFile& in, const Path& archive, const Folder& folder, const Path& folderPath,
+                  const ReplaceQuestion& ask, ExtractResult& result)
+        : in_(in), archive_(archive), folder_(folder), folderPath_(folderPath), ask_(ask), result_(result)
+    {
+    }
+
+    // Copies range of the archive into the file name of the folder.
+    Outcome Write(const ByteRange& range, const std::string& name)
+    {
+        AtomicFile out;
+        if (!out.Open(folder_, name) || !CopyRange(in_, range, out, chunk_))
+            return Failed(out, name);
+        struct stat existing {};
+        if (::fstatat(folder_.fd(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+            !out.MatchesTarget()) {
+            switch (ask_ && !replaceAll_ ? ask_(folderPath_ / name) : ReplaceAnswer::Yes) {
+            case ReplaceAnswer::Yes: break;
+            case ReplaceAnswer::YesToAll: replaceAll_ = true; break;
+            case ReplaceAnswer::No: return Outcome::Kept;
+            case ReplaceAnswer::Cancel: return Outcome::Cancelled;
+            }
+            result_.replaced.push_back(name);
+        }
+        return out.Commit(Flush::ByCaller) ? Outcome::Written : Failed(out, name);
+    }
+
+  private:
+    Outcome Failed(const AtomicFile& out, const std::string& name)
+    {
+        result_.refusal = out.error() ? Because(folderPath_ / name, CannotWrite(out.error()))
+                                      : Because(archive_, CannotRead(in_.error()));
+        return Outcome::Failed;
+    }
+
+    InputFile& in_;
+    const Path& archive_;
+    const Folder& folder_;
+    const Path& folderPath_;
+    const ReplaceQuestion& ask_;
+    ExtractResult& result_;
+    Bytes chunk_;
+    bool replaceAll_ = false;
+};
+
+// Writes the wanted items and, for a whole extract, the fill files; the outcome of the first
+// file not written, else Written.
+Outcome WriteExtract(ExtractWriter& writer, const ExtractPlan& plan, const std::vector<std::size_t>& only,
+                     ExtractResult& result)
+{
+    std::vector<bool> wanted(plan.plans.size(), only.empty());
+    for (const std::size_t i : only)
+        if (i < wanted.size())
+            wanted[plan.plans[i].owner] = true;
+    int kept = 0;
+    for (std::size_t i = 0; i < plan.plans.size(); ++i) {
+        if (!wanted[i] || plan.plans[i].owner != i)
+            continue;
+        const Outcome outcome = writer.Write(plan.plans[i].data, plan.plans[i].file);
+        if (outcome == Outcome::Cancelled || outcome == Outcome::Failed)
+            return outcome;
+        (outcome == Outcome::Kept ? kept : result.written) += 1;
+    }
+    for (std::size_t i = 0; i < plan.fillFiles.size() && only.empty(); ++i) {
+        const Outcome outcome = writer.Write(plan.fillFiles[i].first, plan.fillFiles[i].second);
+        if (outcome != Outcome::Written && outcome != Outcome::Kept)
+            return outcome;
+        kept += outcome == Outcome::Kept ? 1 : 0;
+    }
+    return kept > 0 ? Outcome::Kept : Outcome::Written;
+}
+
+// Writes every picture item's GFP also as a picture beside it and keeps the checksums in the
+// manifest; a GFP that is no readable picture is named in a note. False when a file cannot
+// be written.
+bool WriteSidePictures(const Folder& folder, const Path& path, SidePicture kind, ExtractPlan& plan,
+                       ExtractResult& result)
+{
+    for (std::size_t i = 0; i < plan.plans.size(); ++i) {
+        if (plan.plans[i].owner != i || plan.model.items[i].entry.itemDataType != kItemTypePicture)
+            continue;
+        PictureChecksum sums;
+        const Status written = WriteSidePicture(folder, path, plan.plans[i].file, kind, sums);
+        if (written) {
+            plan.manifest.items[i].checksum = sums;
+            continue;
+        }
+        const Error& error = written.error();
+        if (CodeOf<IoError>(written) == IoError::CannotWrite ||
+            CodeOf<IoError>(written) == IoError::OutOfMemory) {
+            result.refusal = RefusalOf(error);
+            return false;
+        }
+        result.notes.push_back(Label(i) + ": nicht als " + (kind == SidePicture::Png ? "PNG" : "TGA") +
+                               " geschrieben (" + RefusalOf(error).reason + ")");
+    }
+    return true;
+}
+
+} // namespace
+
+Path ExtractFolder(const Path& archive)
+{
+    // As for unpack: a name that is no folder of its own ("", ".", "..") is not taken.
+    const std::string name = UnpackFolderName(archive.filename().string());
+    if (name.empty() || name == "." || name == "..")
+        return {};
+    return archive.parent_path() / name;
+}
+
+ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder,
+                             const std::vector<std::size_t>& only, const ReplaceQuestion& askReplace,
+                             SidePicture pictures)
+{
+    // Opened once: every read sees the same version of the archive.
+    InputFile file;
+    ExtractPlan plan;
+    if (!file.Open(archive))
+        return Refused<ExtractResult>(archive,
+                                      ArchiveReason(Error{ResError::CannotOpen, archive, file.error(), {}}));
+    if (auto status = ReadArchive(module, file, archive, plan.model); !status)
+        return Refused<ExtractResult>(archive, ArchiveReason(status));
+    ExtractResult result;
+    plan.plans = PlanItems(file, plan.model, result);
+    NameFiles(plan.model, plan.plans, result);
+    if (!PlanManifest(file, plan))
+        return Refused<ExtractResult>(archive, CannotRead(file.error()));
+    PlanLayout(plan.model, plan.plans, plan.manifest, result);
+    result.status = plan.manifest.status = StatusLine(result.notKept);
+
+    Folder out;
+    if (const auto refusal = OpenExtractFolder(folder, archive, plan, out)) {
+        result.refusal = *refusal;
+        return result;
+    }
+    // The old manifest goes before the first file changes: a folder whose extract did not
+    // end has none, so that it is never packed as a mix of two archives.
+    if (!out.Remove(kManifestName)) {
+        result.refusal = Because(folder / kManifestName, CannotWrite(out.error()));
+        return result;
+    }
+    ExtractWriter writer(file, archive, out, folder, askReplace, result);
+    const Outcome outcome = WriteExtract(writer, plan, only, result);
+    if (outcome == Outcome::Failed)
+        return result;
+    if (outcome == Outcome::Written && only.empty() && pictures != SidePicture::None &&
+        !WriteSidePictures(out, folder, pictures, plan, result))
+        return result;
+    if (!out.Sync()) {
+        result.refusal = Because(folder, CannotWrite(out.error()));
+        return result;
+    }
+    result.ok = true;
+    if (outcome != Outcome::Written || !only.empty()) {
+        result.status = outcome == Outcome::Cancelled ? "abgebrochen, ohne archive.txt"
+                        : outcome == Outcome::Kept    ? "vorhandene Dateien behalten, ohne archive.txt"
+                                                      : "Auswahl, ohne archive.txt";
+        return result;
+    }
+    // Written last, once every file it names is on disk.
+    const std::string text = WriteManifest(plan.manifest);
+    AtomicFile manifest;
+    if (!manifest.Open(out, kManifestName) ||
+        !manifest.Write({std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())}) ||
+        !manifest.Commit(Flush::Always)) {
+        result.ok = false;
+        result.refusal = Because(folder / kManifestName, CannotWrite(manifest.error()));
+    }
+    return result;
+}
+
+} // namespace varnox::jobs

@@ -1,0 +1,434 @@
+#include "jobs/archive.h"
+#include "jobs/archive_shared.h"
+
+#include "formats/gfp_length.h"
+#include "formats/picture.h"
+#include "formats/png.h"
+#include "jobs/report.h"
+#include "jobs/sidepicture.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <new>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace varnox::jobs {
+
+namespace {
+
+constexpr std::int64_t kTableEntrySize = kResEntrySize + kResNameSize;
+
+std::optional<Refusal> FindUnreadablePicture(const Path& folder, const Manifest& manifest)
+{
+    for (const ManifestItem& item : manifest.items) {
+        const Path path = folder / item.file;
+        struct stat st {};
+        InputFile in;
+        if (item.type != kItemTypePicture || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            !in.Open(path))
+            continue;
+        std::array<std::uint8_t, kGfpPayloadAt> head{};
+        const std::size_t got = in.ReadSomeAt(0, head);
+        std::int64_t length = 0;
+        if (MeasureGfp(std::span(head.data(), got), in.Size(), length) != ExtractError::None)
+            continue;
+        if (const GfpError error = CheckGfpPixels(in, 0, length); error != GfpError::None)
+            return Because(path, Describe(error));
+    }
+    return std::nullopt;
+}
+
+// Gathers small pieces into writes of about a mebibyte.
+class Gatherer {
+  public:
+    explicit Gatherer(AtomicFile& file) : file_(file) { buffer_.reserve(kChunk); }
+
+    bool Append(std::span<const std::uint8_t> bytes)
+    {
+        if (buffer_.size() + bytes.size() > kChunk && !Flush())
+            return false;
+        if (bytes.size() >= kChunk)
+            return file_.Write({bytes});
+        buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+        return true;
+    }
+    bool Append(const Fill& fill)
+    {
+        if (!fill.bytes.empty())
+            return Append(std::span<const std::uint8_t>(fill.bytes));
+        const Bytes zeros(static_cast<std::size_t>(std::min<std::int64_t>(fill.length, kChunk)), 0);
+        for (std::int64_t left = fill.length; left > 0; left -= static_cast<std::int64_t>(zeros.size()))
+            if (!Append(std::span<const std::uint8_t>(zeros.data(),
+                                                      static_cast<std::size_t>(std::min<std::int64_t>(
+                                                          left, static_cast<std::int64_t>(zeros.size()))))))
+                return false;
+        return true;
+    }
+    // Room for size bytes at the end of the buffer, to be read into directly.
+    std::span<std::uint8_t> Reserve(std::size_t size)
+    {
+        if (buffer_.size() + size > kChunk && !Flush())
+            return {};
+        const std::size_t at = buffer_.size();
+        buffer_.resize(at + size);
+        return {buffer_.data() + at, size};
+    }
+    bool Flush()
+    {
+        const bool ok = buffer_.empty() || file_.Write({std::span<const std::uint8_t>(buffer_)});
+        buffer_.clear();
+        return ok;
+    }
+
+  private:
+    AtomicFile& file_;
+    Bytes buffer_;
+};
+
+constexpr const char* kPast32Bits = "Die Daten reichen über die 32-Bit-Offsets des Archivs hinaus";
+
+// Why a file of the folder cannot be packed: only regular files are read, never what a link
+// points to, nor a FIFO or a device.
+std::string NotPackable(const struct stat& st)
+{
+    if (S_ISLNK(st.st_mode))
+        return "Ist ein symbolischer Link; gepackt werden nur gewöhnliche Dateien";
+    if (S_ISFIFO(st.st_mode))
+        return "Ist eine FIFO; gepackt werden nur gewöhnliche Dateien";
+    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+        return "Ist ein Gerät; gepackt werden nur gewöhnliche Dateien";
+    if (S_ISDIR(st.st_mode))
+        return "Ist ein Ordner; gepackt werden nur gewöhnliche Dateien";
+    return "Keine gewöhnliche Datei";
+}
+
+// Opens name in folder for packing: a regular file, not reached through a link.
+std::optional<Refusal> OpenPackFile(const Folder& folder, const Path& path, InputFile& in)
+{
+    if (in.OpenIn(folder, path.filename().string()))
+        return std::nullopt;
+    struct stat st {};
+    if (in.error() == std::errc::no_such_file_or_directory)
+        return Because(path, "Die Datei fehlt");
+    if (::fstatat(folder.fd(), path.filename().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !S_ISREG(st.st_mode))
+        return Because(path, NotPackable(st));
+    return Because(path, Describe(ResError::CannotOpen) + ": " + SystemReason(in.error()));
+}
+
+// Reads the manifest of the folder, refusing one larger than 64 MiB or damaged.
+std::optional<Refusal> ReadManifestIn(const Folder& folder, const Path& path, Manifest& manifest)
+{
+    InputFile in;
+    if (auto refusal = OpenPackFile(folder, path / kManifestName, in))
+        return refusal;
+    if (in.Size() > kMaxManifestSize)
+        return Because(path / kManifestName, "Die Beschreibung ist größer als 64 MiB");
+    std::string text(static_cast<std::size_t>(in.Size()), '\0');
+    if (!in.ReadAt(0, std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size())))
+        return Because(path / kManifestName, CannotRead(in.error()));
+    const ManifestProblem problem = ParseManifest(text, manifest);
+    if (problem.error == ManifestError::None)
+        return std::nullopt;
+    return Because(path / kManifestName,
+                   (problem.line > 0 ? "Zeile " + std::to_string(problem.line) + ": " : std::string()) +
+                       Describe(problem.error));
+}
+
+// True when the archive would lie in folder or below it, where it could be one of its files.
+bool LiesInside(const Path& archive, const Path& folder)
+{
+    std::error_code error;
+    const Path inner = std::filesystem::weakly_canonical(std::filesystem::absolute(archive, error), error);
+    const Path outer = std::filesystem::canonical(folder, error);
+    if (error)
+        return false;
+    const auto [end, at] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
+    return end == outer.end() && at != inner.end();
+}
+
+struct PackPlan {
+    std::unordered_map<std::string, std::int64_t> sizes; // of every file named, as found
+    std::vector<std::int64_t> offsets;                   // of each item's data
+    std::vector<bool> laysData;                          // the first item naming its file
+    std::int64_t directory = 0;
+    Bytes tables;
+    // GFP files laid down as the picture beside them, converted: the picture's name, and the
+    // converted GFP while the few kept fit kConvertedKept (the others are converted again).
+    struct Converted {
+        std::string picture;
+        Bytes gfp;
+    };
+    std::unordered_map<std::string, Converted> converted;
+    GfpPacking packing = GfpPacking::Zlib;
+    Module1 module;
+};
+
+constexpr std::size_t kConvertedKept = 8 << 20;
+
+// Takes, for each picture item's GFP with a PNG or TGA beside it, what ChooseSidePicture
+// decides, and converts a changed picture to learn its size; one picture at a time.
+std::optional<Refusal> ChoosePictures(const Folder& folder, const Path& path, const Manifest& manifest,
+                                      PackPlan& plan)
+{
+    std::unordered_set<std::string> seen;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < manifest.items.size(); ++i) {
+        const ManifestItem& item = manifest.items[i];
+        if (item.type != kItemTypePicture || !seen.insert(item.file).second)
+            continue;
+        const SideChoice choice = ChooseSidePicture(folder, path, item, Label(i));
+        if (!choice.ok)
+            return choice.refusal;
+        if (choice.picture.empty())
+            continue;
+        ItemGfp gfp = ConvertSidePicture(plan.module, folder, path, item.file, choice.picture, plan.packing);
+        if (!gfp.ok)
+            return gfp.refusal;
+        plan.sizes[item.file] = static_cast<std::int64_t>(gfp.gfp.size());
+        PackPlan::Converted& converted = plan.converted[item.file];
+        converted.picture = choice.picture;
+        if (kept + gfp.gfp.size() <= kConvertedKept) {
+            kept += gfp.gfp.size();
+            converted.gfp = std::move(gfp.gfp);
+        }
+    }
+    return std::nullopt;
+}
+
+std::int64_t FillLength(const Fill& fill, const PackPlan& plan)
+{
+    return fill.file.empty() ? fill.length : plan.sizes.at(fill.file);
+}
+
+// The size of every file the manifest names, each checked to be a regular file of the folder.
+std::optional<Refusal> MeasureFiles(const Folder& folder, const Path& path, const Manifest& manifest,
+                                    PackPlan& plan)
+{
+    std::vector<std::string> names = {manifest.afterHeader.file, manifest.afterDirectory.file};
+    for (const ManifestItem& item : manifest.items) {
+        names.push_back(item.file);
+        names.push_back(item.fill.file);
+    }
+    for (const std::string& name : names) {
+        if (name.empty() || plan.sizes.contains(name))
+            continue;
+        struct stat st {};
+        if (::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return Because(path / name, errno == ENOENT ? std::string("Die Datei fehlt")
+                                                        : Describe(ResError::CannotOpen) + ": " +
+                                                              SystemReason({errno, std::generic_category()}));
+        if (!S_ISREG(st.st_mode))
+            return Because(path / name, NotPackable(st));
+        plan.sizes.emplace(name, static_cast<std::int64_t>(st.st_size));
+    }
+    return std::nullopt;
+}
+
+// Adds size to at unless the sum passes the archive's 32-bit offsets.
+bool Advance(std::int64_t& at, std::int64_t size)
+{
+    if (size < 0 || size > INT32_MAX - at)
+        return false;
+    at += size;
+    return true;
+}
+
+// Every offset and the directory with its name table, checked against the 32-bit limits
+// before anything is read or written.
+std::optional<Refusal> PlanPack(const Path& path, const Path& archive, const Manifest& manifest,
+                                PackPlan& plan)
+{
+    const std::size_t count = manifest.items.size();
+    std::unordered_map<std::string, std::int64_t> laidAt;
+    plan.offsets.resize(count);
+    plan.laysData.resize(count);
+    std::int64_t at = kResHeaderSize;
+    bool fits = Advance(at, FillLength(manifest.afterHeader, plan));
+    for (std::size_t i = 0; i <= count && fits; ++i) {
+        if (i == std::min(manifest.directoryAt, count)) {
+            plan.directory = at;
+            fits = Advance(at, static_cast<std::int64_t>(count) * kTableEntrySize) &&
+                   Advance(at, FillLength(manifest.afterDirectory, plan));
+        }
+        if (i == count || !fits)
+            break;
+        const ManifestItem& item = manifest.items[i];
+        const auto [first, laid] = laidAt.try_emplace(item.file, at);
+        plan.offsets[i] = first->second;
+        plan.laysData[i] = laid;
+        fits = !laid || (Advance(at, plan.sizes.at(item.file)) && Advance(at, FillLength(item.fill, plan)));
+    }
+    if (!fits)
+        return Because(archive, kPast32Bits);
+
+    plan.tables.assign(count * static_cast<std::size_t>(kTableEntrySize), 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        const ManifestItem& item = manifest.items[i];
+        const auto field = item.nameField ? item.nameField : NameFieldFromFile(item.file, item.type);
+        if (!field)
+            return Because(path / item.file, "Der Dateiname gibt kein Namensfeld: mehr als 256 Zeichen oder "
+                                             "Zeichen außerhalb von Latin-1");
+        PutLe32(plan.tables, i * kResEntrySize, item.type);
+        PutLe32(plan.tables, i * kResEntrySize + 4, static_cast<std::int32_t>(plan.offsets[i]));
+        std::copy(field->begin(), field->end(),
+                  plan.tables.begin() +
+                      static_cast<std::ptrdiff_t>(count * kResEntrySize + i * kResNameSize));
+    }
+    return std::nullopt;
+}
+
+// Appends the file name of the folder, whose size was found to be size, a piece at a time.
+std::optional<Refusal> AppendFile(const Folder& folder, const Path& path, std::int64_t size, Gatherer& gather,
+                                  const AtomicFile& out)
+{
+    InputFile in;
+    if (auto refusal = OpenPackFile(folder, path, in))
+        return refusal;
+    if (in.Size() != size)
+        return Because(path, "Die Datei hat sich während des Packens geändert");
+    for (std::int64_t at = 0; at < size;) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(size - at, kChunk));
+        const std::span<std::uint8_t> room = gather.Reserve(n);
+        if (room.size() != n)
+            return Because(path, CannotWrite(out.error()));
+        if (!in.ReadAt(at, room))
+            return Because(path, CannotRead(in.error()));
+        at += static_cast<std::int64_t>(n);
+    }
+    return std::nullopt;
+}
+
+// Appends the GFP file converted from the picture beside it, as measured before.
+std::optional<Refusal> AppendConverted(const Folder& folder, const Path& path, const std::string& file,
+                                       PackPlan& plan, Gatherer& gather, const AtomicFile& out)
+{
+    PackPlan::Converted& converted = plan.converted.at(file);
+    if (converted.gfp.empty()) {
+        ItemGfp gfp = ConvertSidePicture(plan.module, folder, path, file, converted.picture, plan.packing);
+        if (!gfp.ok)
+            return gfp.refusal;
+        if (static_cast<std::int64_t>(gfp.gfp.size()) != plan.sizes.at(file))
+            return Because(path / converted.picture, "Die Datei hat sich während des Packens geändert");
+        converted.gfp = std::move(gfp.gfp);
+    }
+    if (!gather.Append(std::span<const std::uint8_t>(converted.gfp)))
+        return Because(path / file, CannotWrite(out.error()));
+    Bytes().swap(converted.gfp);
+    return std::nullopt;
+}
+
+std::optional<Refusal> AppendFill(const Folder& folder, const Path& path, const Fill& fill,
+                                  const PackPlan& plan, Gatherer& gather, const AtomicFile& out)
+{
+    if (!fill.file.empty())
+        return AppendFile(folder, path / fill.file, plan.sizes.at(fill.file), gather, out);
+    if (!gather.Append(fill))
+        return Because(path, CannotWrite(out.error()));
+    return std::nullopt;
+}
+
+// Lays down the header, the parts and the tables in manifest order.
+std::optional<Refusal> WritePack(const Folder& folder, const Path& path, const Manifest& manifest,
+                                 PackPlan& plan, Gatherer& gather, const AtomicFile& out)
+{
+    const std::size_t count = manifest.items.size();
+    Bytes header(kResHeaderSize);
+    std::copy_n("RESF", 4, header.begin());
+    PutLe32(header, 4, static_cast<std::int32_t>(count));
+    PutLe32(header, 8, static_cast<std::int32_t>(plan.directory));
+    if (!gather.Append(header))
+        return Because(path, CannotWrite(out.error()));
+    if (auto refusal = AppendFill(folder, path, manifest.afterHeader, plan, gather, out))
+        return refusal;
+    for (std::size_t i = 0; i <= count; ++i) {
+        if (i == std::min(manifest.directoryAt, count)) {
+            if (!gather.Append(plan.tables))
+                return Because(path, CannotWrite(out.error()));
+            if (auto refusal = AppendFill(folder, path, manifest.afterDirectory, plan, gather, out))
+                return refusal;
+        }
+        if (i == count)
+            break;
+        if (!plan.laysData[i])
+            continue;
+        const ManifestItem& item = manifest.items[i];
+        if (auto refusal = plan.converted.contains(item.file)
+                               ? AppendConverted(folder, path, item.file, plan, gather, out)
+                               : AppendFile(folder, path / item.file, plan.sizes.at(item.file), gather, out))
+            return refusal;
+        if (auto refusal = AppendFill(folder, path, item.fill, plan, gather, out))
+            return refusal;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packing)
+{
+    Folder source;
+    if (!source.Open(folder))
+        return Refused<PackResult>(folder,
+                                   Describe(ResError::CannotOpen) + ": " + SystemReason(source.error()));
+    if (LiesInside(archive, folder))
+        return Refused<PackResult>(archive, "Das Archiv liegt im Ordner, der gepackt wird");
+    // Every file and name checked and every offset worked out before anything is written.
+    Manifest manifest;
+    PackPlan plan;
+    plan.packing = packing;
+    std::optional<Refusal> refusal = ReadManifestIn(source, folder, manifest);
+    refusal = refusal ? refusal : MeasureFiles(source, folder, manifest, plan);
+    refusal = refusal ? refusal : ChoosePictures(source, folder, manifest, plan);
+    refusal = refusal ? refusal : PlanPack(folder, archive, manifest, plan);
+    if (refusal) {
+        PackResult result;
+        result.refusal = *refusal;
+        return result;
+    }
+    const std::size_t count = manifest.items.size();
+    std::error_code error;
+    if (std::filesystem::exists(archive, error) && !std::filesystem::is_regular_file(archive, error))
+        return Refused<PackResult>(archive, "Keine gewöhnliche Datei");
+
+    if (const std::optional<Refusal> unreadable = FindUnreadablePicture(folder, manifest)) {
+        PackResult result;
+        result.refusal = *unreadable;
+        return result;
+    }
+
+    Rewrite rewrite;
+    if (!rewrite.Begin(archive)) {
+        PackResult result;
+        result.refusal = RewriteRefusal(rewrite, archive);
+        return result;
+    }
+    AtomicFile& out = rewrite.File();
+    Gatherer gather(out);
+    if (auto failed = WritePack(source, folder, manifest, plan, gather, out)) {
+        PackResult result;
+        result.refusal = out.error() ? Because(archive, CannotWrite(out.error())) : *failed;
+        return result;
+    }
+    const bool ok = gather.Flush();
+    if (!ok)
+        return Refused<PackResult>(archive, CannotWrite(out.error()));
+    PackResult result;
+    if (!rewrite.Commit()) {
+        result.refusal = RewriteRefusal(rewrite, archive);
+        return result;
+    }
+    result.ok = true;
+    result.items = static_cast<int>(count);
+    return result;
+}
+
+} // namespace varnox::jobs
