@@ -136,6 +136,56 @@ const char* JobText(JobError code)
         return QT_TRANSLATE_NOOP("Varnox",
                                  "%1: Sowohl %2 als auch %3 wurden geändert; bitte nur eine der beiden "
                                  "Dateien ändern");
+    case JobError::PictureIntoNext:
+        return QT_TRANSLATE_NOOP("Varnox", "Das Bild reicht in die folgenden Daten hinein");
+    case JobError::RawPicture:
+        return QT_TRANSLATE_NOOP("Varnox", "kein gültiges Bild (%1), als Rohdaten geschrieben");
+    case JobError::NameTaken:
+        return QT_TRANSLATE_NOOP("Varnox", "Name schon vergeben, als \"%1\" geschrieben");
+    case JobError::NameUnfit:
+        return QT_TRANSLATE_NOOP("Varnox", "Der Name taugt nicht als Dateiname, als \"%1\" geschrieben");
+    case JobError::SidePictureNotWritten: return QT_TRANSLATE_NOOP("Varnox", "nicht als %1 geschrieben (%2)");
+    case JobError::DirectoryOverlapsHeader:
+        return QT_TRANSLATE_NOOP("Varnox", "Das Verzeichnis überlappt den Dateikopf");
+    case JobError::DataOverlapsTables:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Daten überlappen Dateikopf oder Verzeichnis");
+    case JobError::DataBeforeEarlier:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Daten liegen vor denen eines früheren Eintrags");
+    case JobError::LayoutNotRebuilt:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Anordnung der Daten lässt sich nicht nachbauen");
+    case JobError::FolderNotMade: return QT_TRANSLATE_NOOP("Varnox", "Der Ordner kann nicht angelegt werden");
+    case JobError::ItemTakesArchiveName:
+        return QT_TRANSLATE_NOOP("Varnox", "Ein Eintrag hätte im Zielordner den Namen des Archivs");
+    case JobError::ArchiveBusy:
+        return QT_TRANSLATE_NOOP("Varnox", "Das Archiv wird gerade von einem anderen Vorgang geschrieben");
+    case JobError::ArchiveChanged: return QT_TRANSLATE_NOOP("Varnox", "Das Archiv wurde inzwischen geändert");
+    case JobError::PastOffsets:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Daten reichen über die 32-Bit-Offsets des Archivs hinaus");
+    case JobError::FileMissing: return QT_TRANSLATE_NOOP("Varnox", "Die Datei fehlt");
+    case JobError::ManifestTooLarge:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Beschreibung ist größer als 64 MiB");
+    case JobError::ManifestLine: return QT_TRANSLATE_NOOP("Varnox", "Zeile %1: %2");
+    case JobError::NoNameField:
+        return QT_TRANSLATE_NOOP("Varnox",
+                                 "Der Dateiname gibt kein Namensfeld: mehr als 256 Zeichen oder Zeichen "
+                                 "außerhalb von Latin-1");
+    case JobError::ChangedWhilePacking:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Datei hat sich während des Packens geändert");
+    case JobError::ArchiveInFolder:
+        return QT_TRANSLATE_NOOP("Varnox", "Das Archiv liegt im Ordner, der gepackt wird");
+    case JobError::ItemBeyond:
+        return QT_TRANSLATE_NOOP("Varnox", "%1: Das Archiv hat nur die Einträge #0 bis %2");
+    case JobError::NoItemNamed: return QT_TRANSLATE_NOOP("Varnox", "Kein Eintrag heißt \"%1\"");
+    case JobError::ItemsNamed:
+        return QT_TRANSLATE_NOOP("Varnox", "Mehrere Einträge heißen \"%1\" (%2); bitte mit #N wählen");
+    case JobError::NoSuchItem: return QT_TRANSLATE_NOOP("Varnox", "Kein solcher Eintrag");
+    case JobError::NotPictureItem: return QT_TRANSLATE_NOOP("Varnox", "%1 ist kein Bild, sondern %2");
+    case JobError::DamagedItemHead:
+        return QT_TRANSLATE_NOOP(
+            "Varnox",
+            "Das Bild im Archiv ist beschädigt, seine Kopfblöcke lassen sich nicht übernehmen (%1)");
+    case JobError::ArchiveTooLarge:
+        return QT_TRANSLATE_NOOP("Varnox", "Das Archiv ist zu groß, um Daten anzuhängen (32-Bit-Offsets)");
     }
     return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
 }
@@ -173,8 +223,13 @@ std::string Describe(const Error& error)
     if (!error.detail.empty())
         text += ": " + error.detail;
     if (error.system)
-        text += ": " + SystemReason(error.system);
+        text += ": " + SystemText(error.system);
     return text;
+}
+
+std::string SystemText(const std::error_code& error)
+{
+    return Translate(SystemReason(error).c_str());
 }
 
 std::string MessageText(const Error& error)

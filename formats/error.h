@@ -60,6 +60,35 @@ enum class JobError {
     FolderNotPacked,  // a folder
     NotRegularFile,   // anything else that is no regular file
     BothChanged,      // args: the item's label, the GFP, the picture beside it
+    // Extract: notes on items and on what a pack would not give back.
+    PictureIntoNext,         // a picture reaching into the data after it
+    RawPicture,              // args: why the picture is none
+    NameTaken,               // args: the file written instead
+    NameUnfit,               // args: the file written instead
+    SidePictureNotWritten,   // args: PNG or TGA, the reason
+    DirectoryOverlapsHeader, // the directory before the end of the file's head
+    DataOverlapsTables,      // an item's data over the head or the directory
+    DataBeforeEarlier,       // an item's data before an earlier item's
+    LayoutNotRebuilt,        // a layout the manifest cannot describe
+    FolderNotMade,           // the extract folder could not be made
+    ItemTakesArchiveName,    // a file of the extract would replace the archive
+    // Pack and replace.
+    ArchiveBusy,         // another writer holds the archive
+    ArchiveChanged,      // someone else changed the archive while it was rewritten
+    PastOffsets,         // data beyond the archive's 32-bit offsets
+    FileMissing,         // a file the manifest names is not there
+    ManifestTooLarge,    // a manifest above 64 MiB
+    ManifestLine,        // args: the line number, the reason
+    NoNameField,         // a file name that gives no name field
+    ChangedWhilePacking, // a file of another size than measured
+    ArchiveInFolder,     // the archive inside the folder packed
+    ItemBeyond,          // args: the text naming the item, the last item's label
+    NoItemNamed,         // args: the name
+    ItemsNamed,          // args: the name, the labels of the items of that name
+    NoSuchItem,          // an index beyond the directory
+    NotPictureItem,      // args: the item's label, its type label
+    DamagedItemHead,     // args: the reason
+    ArchiveTooLarge,     // no room for appended data within the 32-bit offsets
 };
 
 using ErrorCode = std::variant<IoError, ResError, GfpError, TgaError, PngError, ExtractError, JobError>;
@@ -74,6 +103,9 @@ struct Error {
 
 // The reason in the user's language: the code's text, then the detail and the system's reason when set.
 std::string Describe(const Error& error);
+
+// The system's reason (SystemReason) in the user's language.
+std::string SystemText(const std::error_code& error);
 
 // "file: reason", as the windows and the command line show a refusal.
 std::string MessageText(const Error& error);

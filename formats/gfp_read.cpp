@@ -1,5 +1,6 @@
 #include "formats/buffer.h"
 #include "formats/module1.h"
+#include "formats/text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,7 +26,7 @@ std::int64_t ZlibBufferSize(std::int64_t n)
 int UncompressBlock(Bytes& data, std::int32_t rawSize, std::size_t& produced)
 {
     if (rawSize < 0)
-        throw std::length_error("negative Bildgröße");
+        throw std::length_error(QT_TRANSLATE_NOOP("Varnox", "negative Bildgröße"));
     Bytes out(static_cast<std::size_t>(ZlibBufferSize(rawSize)));
     uLongf destLen = static_cast<uLongf>(out.size());
     const std::uint8_t none = 0;
@@ -328,7 +329,7 @@ Status GfpSource::Open(const Path& path, GfpPictureHeaderRecord& picture, GfpPix
     info_.width = upright_ ? pixel.width() : 0;
     info_.height = upright_ ? pixel.height() : 0;
     info_.format = RowFormat::Rgb565;
-    info_.description = rawForm_ ? "GFP, unkomprimiert" : "GFP, zlib";
+    info_.description = rawForm_ ? Translate(QT_TRANSLATE_NOOP("Varnox", "GFP, unkomprimiert")) : "GFP, zlib";
     bytesPerPixel_ = upright_ ? static_cast<std::size_t>(bytesPerPixel) : 0;
     storedRowBytes_ = static_cast<std::size_t>(info_.width) * bytesPerPixel_;
     return {};

@@ -328,7 +328,7 @@ ManifestError ParseItem(const std::vector<Token>& tokens, ManifestItem& item)
 
 bool IsStatusLine(std::string_view line)
 {
-    return line == kExact || line.rfind("nicht exakt", 0) == 0;
+    return line == kExact || line.rfind(kNotExact, 0) == 0;
 }
 
 } // namespace

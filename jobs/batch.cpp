@@ -1,5 +1,7 @@
 #include "jobs/batch.h"
 
+#include "formats/text.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -25,7 +27,7 @@ std::optional<Refusal> ConvertFile(Module1& module, const Path& gfp, PictureForm
             return std::nullopt;
         return std::move(result.refused.front());
     } catch (const std::exception& e) {
-        return Refusal{PathText(gfp), e.what()};
+        return Refusal{PathText(gfp), Translate(e.what())};
     }
 }
 
