@@ -1,5 +1,6 @@
 #include "ui/folders.h"
 
+#include "formats/text.h"
 #include "ui/messages.h"
 
 #include <QDir>
@@ -36,7 +37,7 @@ void CheckListable(const QString& folder)
     std::filesystem::directory_iterator probe(ToPath(folder), error);
     if (error)
         throw ListError(Varnox::tr("Der Ordner kann nicht gelesen werden: %1: %2")
-                            .arg(folder, ToQString(SystemReason(error))));
+                            .arg(folder, ToQString(SystemText(error))));
 }
 
 } // namespace varnox::ui

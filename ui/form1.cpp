@@ -1,6 +1,7 @@
 #include "ui/form1.h"
 
 #include "formats/res.h"
+#include "formats/text.h"
 #include "jobs/archive.h"
 #include "jobs/edit.h"
 #include "jobs/report.h"
@@ -239,7 +240,7 @@ struct ArchiveListing {
             if (listed)
                 MakeRows();
         } catch (const std::exception& error) {
-            failure = QString::fromStdString(error.what());
+            failure = QString::fromStdString(Translate(error.what()));
         }
     }
 
@@ -613,7 +614,7 @@ void Form1::Form_Load()
         filFile->setPath(programFolder_);
         Dir1->setPath(programFolder_);
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromStdString(error.what()));
+        ShowMessage(QString::fromStdString(Translate(error.what())));
     }
 }
 
@@ -624,7 +625,7 @@ void Form1::Dir1_Change()
         if (memory_)
             memory_->Remember(FolderKey::Unpacker, Dir1->path());
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromStdString(error.what()));
+        ShowMessage(QString::fromStdString(Translate(error.what())));
     }
     ApplyEnabled();
 }
@@ -883,7 +884,7 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 *result = jobs::ExtractArchive(module_, archive, to, only, ask, pictures);
             } catch (const std::exception& error) {
                 result->ok = false;
-                result->refusal = {PathText(archive), error.what()};
+                result->refusal = {PathText(archive), Translate(error.what())};
             }
         },
         [this, result, folder] {
@@ -957,7 +958,7 @@ void Form1::PackFolder(const QString& folder, const QString& archive)
                 *result = jobs::PackArchive(from, to);
             } catch (const std::exception& error) {
                 result->ok = false;
-                result->refusal = {PathText(to), error.what()};
+                result->refusal = {PathText(to), Translate(error.what())};
             }
         },
         [this, result, archive] {
@@ -1045,7 +1046,7 @@ void Form1::ReplaceFrom(int index, const QString& picture)
                                               "#" + std::to_string(index), from, GfpPacking::Zlib);
             } catch (const std::exception& error) {
                 replaced->ok = false;
-                replaced->refusal = {PathText(from), error.what()};
+                replaced->refusal = {PathText(from), Translate(error.what())};
             }
             if (!replaced->ok)
                 return;
@@ -1136,7 +1137,7 @@ void Form1::StartEdit(int index)
                 *start = jobs::StartItemEdit(module_, archive, "#" + std::to_string(index), to);
             } catch (const std::exception& error) {
                 start->ok = false;
-                start->refusal = {PathText(archive), error.what()};
+                start->refusal = {PathText(archive), Translate(error.what())};
             }
         },
         [this, start] {

@@ -1,6 +1,7 @@
 #include "ui/form2.h"
 
 #include "formats/picture.h"
+#include "formats/text.h"
 #include "jobs/batch.h"
 #include "jobs/convert.h"
 #include "jobs/edit.h"
@@ -74,7 +75,7 @@ constexpr int kBarSteps = 1000;
 
 QString What(const std::exception& error)
 {
-    return QString::fromStdString(error.what());
+    return QString::fromStdString(Translate(error.what()));
 }
 
 // Resets a flag when the scope ends, however it ends.

@@ -2,6 +2,7 @@
 
 #include "formats/picture.h"
 #include "formats/reduce.h"
+#include "formats/text.h"
 #include "ui/folders.h"
 #include "ui/messages.h"
 
@@ -94,7 +95,7 @@ PreviewImage LoadPreview(const QString& path, const std::atomic<bool>& cancel, Q
     } catch (const std::bad_alloc&) {
         return Refused(NoMemory());
     } catch (const std::exception& error) {
-        return Refused(QString::fromStdString(error.what()));
+        return Refused(QString::fromStdString(Translate(error.what())));
     }
 }
 

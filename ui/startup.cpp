@@ -1,5 +1,6 @@
 #include "ui/startup.h"
 
+#include "formats/text.h"
 #include "ui/dirlistbox.h"
 #include "ui/filelistbox.h"
 #include "ui/folders.h"
@@ -144,7 +145,7 @@ void OpenStartArgument(Form2& converter, const StartArgument& argument)
             return;
         }
     } catch (const std::exception& error) {
-        converter.ShowMessage(QString::fromStdString(error.what()));
+        converter.ShowMessage(QString::fromStdString(Translate(error.what())));
     }
 }
 
