@@ -1,8 +1,8 @@
 #pragma once
 // The plain reader the conversions are measured against (see floor_bench.cpp).
 
-#include "formats/bytes.h"
 #include "fileio/fileio.h"
+#include "formats/bytes.h"
 
 #include <cstdint>
 #include <vector>

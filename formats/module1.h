@@ -2,8 +2,8 @@
 // Module1: the records of the last file read of each kind and the routines that fill them.
 // The app owns one object shared by both windows; every test makes its own.
 
-#include "formats/bytes.h"
 #include "fileio/fileio.h"
+#include "formats/bytes.h"
 #include "formats/gfp.h"
 #include "formats/res.h"
 #include "formats/tga.h"

@@ -2,8 +2,8 @@
 // demo.gfp and demo.tga, so that a first start of the tool has something to show.
 // Usage: varnox-demo FOLDER
 
-#include "formats/bytes.h"
 #include "fileio/fileio.h"
+#include "formats/bytes.h"
 #include "formats/gfp.h"
 #include "formats/res.h"
 #include "formats/rgb565.h"

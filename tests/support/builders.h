@@ -1,8 +1,8 @@
 #pragma once
 // Builders for the test inputs: RES archives, GFP files, and a temporary folder.
 
-#include "formats/bytes.h"
 #include "fileio/fileio.h"
+#include "formats/bytes.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
