@@ -105,8 +105,7 @@ void Report(benchmark::State& state)
 {
     Archive& archive = TheArchive();
     for (auto _ : state) {
-        Module1 module;
-        const auto result = jobs::RunArchiveReport(module, archive.folder, "bench.res", {});
+        const auto result = jobs::RunArchiveReport(archive.folder, "bench.res", {});
         if (!result.valid)
             state.SkipWithError("archive refused");
         benchmark::DoNotOptimize(result.lines.data());
@@ -131,8 +130,7 @@ void Unpack(benchmark::State& state)
     options.extractWanted = [] { return true; };
     for (auto _ : state) {
         RemoveUntimed(state, archive.folder / "bench");
-        Module1 module;
-        const auto result = jobs::RunArchiveReport(module, archive.folder, "bench.res", options);
+        const auto result = jobs::RunArchiveReport(archive.folder, "bench.res", options);
         if (result.written != kItems)
             state.SkipWithError("items not written");
     }

@@ -103,8 +103,7 @@ struct Folder {
         Write("large.res", MakeArchive(kLargeItems, kLargeSide, largeItems));
         Write("new.gfp", RawGfp(kLargeSide, 99));
         std::filesystem::create_directory(path / "plain");
-        Module1 module;
-        if (!jobs::ExtractArchive(module, path / "many.res", path / "extracted").ok)
+        if (!jobs::ExtractArchive(path / "many.res", path / "extracted").ok)
             throw std::runtime_error("cannot extract");
     }
     ~Folder()
@@ -139,8 +138,7 @@ void Extract(benchmark::State& state)
 {
     Folder& folder = TheFolder();
     for (auto _ : state) {
-        Module1 module;
-        if (!jobs::ExtractArchive(module, folder.path / "many.res", folder.path / "again").ok)
+        if (!jobs::ExtractArchive(folder.path / "many.res", folder.path / "again").ok)
             state.SkipWithError("extract failed");
     }
     state.SetItemsProcessed(state.iterations() * kItems);
@@ -150,8 +148,7 @@ void ExtractOneName(benchmark::State& state)
 {
     Folder& folder = TheFolder();
     for (auto _ : state) {
-        Module1 module;
-        if (!jobs::ExtractArchive(module, folder.path / "one-name.res", folder.path / "one-name").ok)
+        if (!jobs::ExtractArchive(folder.path / "one-name.res", folder.path / "one-name").ok)
             state.SkipWithError("extract failed");
     }
     state.SetItemsProcessed(state.iterations() * kItems);
@@ -211,8 +208,7 @@ void ExtractPng(benchmark::State& state)
 {
     Folder& folder = TheFolder();
     for (auto _ : state) {
-        Module1 module;
-        if (!jobs::ExtractArchive(module, folder.path / "many.res", folder.path / "again-png", {}, {},
+        if (!jobs::ExtractArchive(folder.path / "many.res", folder.path / "again-png", {}, {},
                                   jobs::SidePicture::Png)
                  .ok)
             state.SkipWithError("extract --png failed");
@@ -226,8 +222,7 @@ const Path& ChangedFolder()
     static const Path changed = [] {
         Folder& folder = TheFolder();
         const Path to = folder.path / "changed";
-        Module1 module;
-        if (!jobs::ExtractArchive(module, folder.path / "many.res", to, {}, {}, jobs::SidePicture::Png).ok)
+        if (!jobs::ExtractArchive(folder.path / "many.res", to, {}, {}, jobs::SidePicture::Png).ok)
             throw std::runtime_error("cannot extract with PNGs");
         folder.Write("other.gfp", RawGfp(9, 7));
         auto source = OpenGfpSource(folder.path / "other.gfp");
@@ -259,9 +254,8 @@ void Replace(benchmark::State& state)
 {
     Folder& folder = TheFolder();
     for (auto _ : state) {
-        Module1 module;
-        const auto result = jobs::ReplaceItem(module, folder.path / "large.res", "#50",
-                                              folder.path / "new.gfp", GfpPacking::Zlib);
+        const auto result =
+            jobs::ReplaceItem(folder.path / "large.res", "#50", folder.path / "new.gfp", GfpPacking::Zlib);
         if (!result.ok || !result.inPlace)
             state.SkipWithError("replace failed");
     }
@@ -337,9 +331,8 @@ void WriteLargeItemArchive(const Path& path)
 
 bool RunArchiveJob(const std::string& job, const Path& folder)
 {
-    Module1 module;
     if (job == "extract-large")
-        return jobs::ExtractArchive(module, folder / "large.res", folder / "large").ok;
+        return jobs::ExtractArchive(folder / "large.res", folder / "large").ok;
     if (job == "pack-large")
         return jobs::PackArchive(folder / "large", folder / "packed.res").ok;
     return false;

@@ -91,9 +91,8 @@ struct PictureFiles {
         std::error_code error;
         if (!WriteFileAtomically(folder / "pic.gfp", {std::span<const std::uint8_t>(gfp)}, error))
             throw std::runtime_error("cannot write the GFP: " + SystemReason(error));
-        Module1 module;
-        if (!jobs::ConvertGfpToTga(module, folder, {"pic.gfp"}, 0, 0).refused.empty() ||
-            !jobs::ConvertGfpFiles(module, folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png)
+        if (!jobs::ConvertGfpFiles({folder / "pic.gfp"}).refused.empty() ||
+            !jobs::ConvertGfpFiles({folder / "pic.gfp"}, {.format = jobs::PictureFormat::Png})
                  .refused.empty())
             throw std::runtime_error("cannot write the TGA or the PNG");
         std::filesystem::copy_file(folder / "pic.gfp", folder / "target.gfp");
@@ -149,10 +148,9 @@ void ChangeUntimed(benchmark::State& state, const Path& file)
 void GfpToTga(benchmark::State& state)
 {
     PictureFiles& files = Files(state.range(0));
-    Module1 module;
     for (auto _ : state) {
         ChangeUntimed(state, files.folder / "pic.tga");
-        const auto result = jobs::ConvertGfpToTga(module, files.folder, {"pic.gfp"}, 0, 0);
+        const auto result = jobs::ConvertGfpFiles({files.folder / "pic.gfp"});
         if (!result.refused.empty())
             state.SkipWithError(jobs::MessageText(result.refused.front()).c_str());
     }
@@ -163,12 +161,11 @@ void GfpToTga(benchmark::State& state)
 void GfpToNewTga(benchmark::State& state)
 {
     PictureFiles& files = Files(state.range(0));
-    Module1 module;
     for (auto _ : state) {
         state.PauseTiming();
         std::filesystem::remove(files.folder / "pic.tga");
         state.ResumeTiming();
-        const auto result = jobs::ConvertGfpToTga(module, files.folder, {"pic.gfp"}, 0, 0);
+        const auto result = jobs::ConvertGfpFiles({files.folder / "pic.gfp"});
         if (!result.refused.empty())
             state.SkipWithError(jobs::MessageText(result.refused.front()).c_str());
     }
@@ -256,11 +253,10 @@ void UncompressAndWrite(benchmark::State& state)
 void TgaToGfp(benchmark::State& state)
 {
     PictureFiles& files = Files(state.range(0));
-    Module1 module;
     for (auto _ : state) {
         ChangeUntimed(state, files.folder / "target.gfp");
         const auto result =
-            jobs::ConvertTgaToGfp(module, files.folder / "pic.tga", files.folder / "target.gfp", false);
+            jobs::ConvertTgaToGfp(files.folder / "pic.tga", files.folder / "target.gfp", false);
         if (!result.ok)
             state.SkipWithError(jobs::MessageText(result.refusal).c_str());
     }
@@ -271,11 +267,10 @@ void TgaToGfp(benchmark::State& state)
 void GfpToPng(benchmark::State& state)
 {
     PictureFiles& files = Files(state.range(0));
-    Module1 module;
     for (auto _ : state) {
         ChangeUntimed(state, files.folder / "pic.png");
         const auto result =
-            jobs::ConvertGfpFiles(module, files.folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png);
+            jobs::ConvertGfpFiles({files.folder / "pic.gfp"}, {.format = jobs::PictureFormat::Png});
         if (!result.refused.empty())
             state.SkipWithError(jobs::MessageText(result.refused.front()).c_str());
     }
@@ -285,12 +280,10 @@ void GfpToPng(benchmark::State& state)
 void PngToGfp(benchmark::State& state)
 {
     PictureFiles& files = Files(state.range(0));
-    Module1 module;
     for (auto _ : state) {
         ChangeUntimed(state, files.folder / "target.gfp");
-        const auto result =
-            jobs::ConvertPictureToGfp(module, files.folder / "pic.png", jobs::PictureFormat::Png,
-                                      files.folder / "target.gfp", GfpPacking::Zlib);
+        const auto result = jobs::ConvertPictureToGfp(files.folder / "pic.png", jobs::PictureFormat::Png,
+                                                      files.folder / "target.gfp", GfpPacking::Zlib);
         if (!result.ok)
             state.SkipWithError(jobs::MessageText(result.refusal).c_str());
     }
@@ -316,11 +309,9 @@ void Compress2(benchmark::State& state)
 void TgaToGfpFast(benchmark::State& state)
 {
     PictureFiles& files = Files(state.range(0));
-    Module1 module;
     for (auto _ : state) {
-        const auto result =
-            jobs::ConvertPictureToGfp(module, files.folder / "pic.tga", jobs::PictureFormat::Tga,
-                                      files.folder / "fast.gfp", GfpPacking::Fast);
+        const auto result = jobs::ConvertPictureToGfp(files.folder / "pic.tga", jobs::PictureFormat::Tga,
+                                                      files.folder / "fast.gfp", GfpPacking::Fast);
         if (!result.ok)
             state.SkipWithError(jobs::MessageText(result.refusal).c_str());
     }
@@ -368,9 +359,9 @@ void GfpBatch(benchmark::State& state)
     const BatchFiles& batch = Batch();
     for (auto _ : state) {
         RemoveBatchTgas(state);
-        const auto results = jobs::ConvertGfpFilesParallel(batch.gfps, jobs::PictureFormat::Tga,
-                                                           static_cast<unsigned>(state.range(0)));
-        if (std::any_of(results.begin(), results.end(), [](const auto& r) { return r.has_value(); }))
+        jobs::BatchOptions options;
+        options.workers = static_cast<unsigned>(state.range(0));
+        if (!jobs::ConvertGfpFilesParallel(batch.gfps, options).refused.empty())
             state.SkipWithError("a file was refused");
     }
 }
@@ -527,25 +518,24 @@ int PrintPeakOf(const std::string& job, const Path& folder)
         std::fclose(reset);
     }
     const std::int64_t before = StatusBytes("VmRSS");
-    Module1 module;
     bool ok = false;
     if (job == "gfp2tga")
-        ok = jobs::ConvertGfpToTga(module, folder, {"pic.gfp"}, 0, 0).refused.empty();
+        ok = jobs::ConvertGfpFiles({folder / "pic.gfp"}).refused.empty();
     else if (job == "tga2gfp")
-        ok = jobs::ConvertTgaToGfp(module, folder / "pic.tga", folder / "target.gfp", false).ok;
+        ok = jobs::ConvertTgaToGfp(folder / "pic.tga", folder / "target.gfp", false).ok;
     else if (job == "gfp2png")
-        ok = jobs::ConvertGfpFiles(module, folder, {"pic.gfp"}, 0, 0, jobs::PictureFormat::Png)
-                 .refused.empty();
+        ok =
+            jobs::ConvertGfpFiles({folder / "pic.gfp"}, {.format = jobs::PictureFormat::Png}).refused.empty();
     else if (job == "png2gfp")
-        ok = jobs::ConvertPictureToGfp(module, folder / "pic.png", jobs::PictureFormat::Png,
-                                       folder / "target.gfp", GfpPacking::Zlib)
+        ok = jobs::ConvertPictureToGfp(folder / "pic.png", jobs::PictureFormat::Png, folder / "target.gfp",
+                                       GfpPacking::Zlib)
                  .ok;
     else if (job == "fasttga2gfp")
-        ok = jobs::ConvertPictureToGfp(module, folder / "pic.tga", jobs::PictureFormat::Tga,
-                                       folder / "target.gfp", GfpPacking::Fast)
+        ok = jobs::ConvertPictureToGfp(folder / "pic.tga", jobs::PictureFormat::Tga, folder / "target.gfp",
+                                       GfpPacking::Fast)
                  .ok;
     else if (job == "rletga2gfp")
-        ok = jobs::ConvertTgaToGfp(module, folder / "rle.tga", folder / "target.gfp", false).ok;
+        ok = jobs::ConvertTgaToGfp(folder / "rle.tga", folder / "target.gfp", false).ok;
     else
         ok = RunArchiveJob(job, folder);
     const std::int64_t peak = StatusBytes("VmHWM");
@@ -560,8 +550,7 @@ void PrintStreamSizes()
     std::printf("Stream sizes, compress2 at the default level / fast packing:\n");
     for (const std::int32_t side : kSides) {
         PictureFiles& files = Files(side);
-        Module1 module;
-        const bool ok = jobs::ConvertPictureToGfp(module, files.folder / "pic.tga", jobs::PictureFormat::Tga,
+        const bool ok = jobs::ConvertPictureToGfp(files.folder / "pic.tga", jobs::PictureFormat::Tga,
                                                   files.folder / "fast.gfp", GfpPacking::Fast)
                             .ok;
         const auto fast =

@@ -97,8 +97,7 @@ int RunExtract(const Args& all)
             {args[0]}));
         return kExitFailed;
     }
-    Module1 module;
-    const jobs::ExtractResult result = jobs::ExtractArchive(module, archive, folder, {}, {}, pictures);
+    const jobs::ExtractResult result = jobs::ExtractArchive(archive, folder, {}, {}, pictures);
     std::string out;
     for (const auto& note : result.notes)
         out += note + '\n';
@@ -145,9 +144,7 @@ int RunReplace(const Args& args)
         PrintError(UsageLine("replace"));
         return kExitUsage;
     }
-    Module1 module;
-    const jobs::ReplaceResult result =
-        jobs::ReplaceItem(module, Path(rest[0]), rest[1], Path(rest[2]), packing);
+    const jobs::ReplaceResult result = jobs::ReplaceItem(Path(rest[0]), rest[1], Path(rest[2]), packing);
     if (!result.ok) {
         PrintError(jobs::MessageText(result.refusal));
         return kExitFailed;

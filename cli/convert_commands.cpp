@@ -59,15 +59,14 @@ int RunGfp2Picture(const Args& args, jobs::PictureFormat format)
         PrintError(usage);
         return kExitUsage;
     }
-    // Each worker keeps records of its own; the refusals are printed in the files' order.
-    bool anyRefused = false;
-    jobs::ConvertGfpFilesParallel(files, format, workers,
-                                  [&](std::size_t, const std::optional<jobs::Refusal>& refusal) {
-                                      if (refusal) {
-                                          PrintError(jobs::MessageText(*refusal));
-                                          anyRefused = true;
-                                      }
-                                  });
+    // The refusals are printed in the files' order.
+    jobs::BatchOptions options;
+    options.format = format;
+    options.workers = workers;
+    const jobs::GfpToTgaResult result = jobs::ConvertGfpFilesParallel(files, options);
+    for (const jobs::Refusal& refusal : result.refused)
+        PrintError(jobs::MessageText(refusal));
+    const bool anyRefused = !result.refused.empty();
     return anyRefused ? kExitFailed : kExitOk;
 }
 
@@ -92,9 +91,8 @@ int RunPicture2Gfp(const Args& args, jobs::PictureFormat format)
         PrintError(UsageLine(command));
         return kExitUsage;
     }
-    Module1 module;
     const jobs::TgaToGfpResult result =
-        jobs::ConvertPictureToGfp(module, Path(files[0]), format, Path(files[1]), packing);
+        jobs::ConvertPictureToGfp(Path(files[0]), format, Path(files[1]), packing);
     if (!result.ok) {
         PrintError(jobs::MessageText(result.refusal));
         return kExitFailed;

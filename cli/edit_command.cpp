@@ -110,7 +110,7 @@ std::string DoneText(const jobs::EditSession& session, const jobs::EditResult& r
 
 // Takes the saved picture back when it changed; the folder is kept when the user's work
 // could not be taken.
-int TakeBack(Module1& module, jobs::EditSession& session, GfpPacking packing, jobs::EditFolder& folder)
+int TakeBack(jobs::EditSession& session, GfpPacking packing, jobs::EditFolder& folder)
 {
     const jobs::EditCheck check = jobs::CheckEdit(session);
     if (check.state == jobs::EditState::Unreadable || !check.refusal.reason.empty()) {
@@ -125,7 +125,7 @@ int TakeBack(Module1& module, jobs::EditSession& session, GfpPacking packing, jo
                   << '\n';
         return kExitOk;
     }
-    const jobs::EditResult result = jobs::ApplyEdit(module, session, packing);
+    const jobs::EditResult result = jobs::ApplyEdit(session, packing);
     if (!result.ok) {
         folder.Keep();
         PrintError(TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1; das bearbeitete Bild bleibt in %2"),
@@ -153,10 +153,8 @@ int RunEdit(const Args& args)
         PrintError(MessageText(status.error()));
         return kExitFailed;
     }
-    Module1 module;
-    jobs::EditStart start = names.size() == 2
-                                ? jobs::StartItemEdit(module, Path(names[0]), names[1], folder.path())
-                                : jobs::StartGfpEdit(Path(names[0]), folder.path());
+    jobs::EditStart start = names.size() == 2 ? jobs::StartItemEdit(Path(names[0]), names[1], folder.path())
+                                              : jobs::StartGfpEdit(Path(names[0]), folder.path());
     if (!start.ok) {
         PrintError(jobs::MessageText(start.refusal));
         return kExitFailed;
@@ -167,7 +165,7 @@ int RunEdit(const Args& args)
                                  {failure, PathText(start.session.png)}));
         return kExitFailed;
     }
-    return TakeBack(module, start.session, packing, folder);
+    return TakeBack(start.session, packing, folder);
 }
 
 } // namespace varnox::cli

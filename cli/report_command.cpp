@@ -15,12 +15,10 @@ int RunReport(const Args& args, bool unpack)
     }
     const Path archive(args[0]);
     const Path folder = archive.has_parent_path() ? archive.parent_path() : Path(".");
-    Module1 module;
     jobs::ReportOptions options;
     if (unpack)
         options.extractWanted = [] { return true; };
-    const jobs::ReportResult result =
-        jobs::RunArchiveReport(module, folder, archive.filename().string(), options);
+    const jobs::ReportResult result = jobs::RunArchiveReport(folder, archive.filename().string(), options);
 
     std::string out;
     for (const auto& line : result.lines) {

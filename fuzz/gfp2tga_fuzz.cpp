@@ -25,8 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Path gfp = fuzz::WriteInput("pic.gfp", data, size);
     const std::uint8_t old[] = {'o', 'l', 'd'};
     const Path tga = fuzz::WriteInput("pic.tga", old, sizeof old);
+    const jobs::GfpToTgaResult result = jobs::ConvertGfpFiles({gfp.parent_path() / "pic.gfp"});
     Module1 module;
-    const jobs::GfpToTgaResult result = jobs::ConvertGfpToTga(module, gfp.parent_path(), {"pic.gfp"}, 0, 0);
+    jobs::StoreRecords(module, result.records);
     const Bytes written = Slurp(tga);
     if (result.refused.empty()) {
         const auto width = static_cast<std::size_t>(module.GfpPixelHeader.width());

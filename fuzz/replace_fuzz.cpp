@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Module1 module;
     ArchiveModel model;
     const bool readable = ReadArchive(module, archive, model).ok();
-    const auto result = jobs::ReplaceItem(module, archive, item, file, GfpPacking::Zlib);
+    const auto result = jobs::ReplaceItem(archive, item, file, GfpPacking::Zlib);
     const Bytes after = Read(archive);
     std::size_t files = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(root))

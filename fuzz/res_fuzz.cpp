@@ -7,8 +7,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace varnox;
     const Path archive = fuzz::WriteInput("input.res", data, size);
+    const jobs::ReportResult result = jobs::RunArchiveReport(archive.parent_path(), "input.res", {});
     Module1 module;
-    const jobs::ReportResult result = jobs::RunArchiveReport(module, archive.parent_path(), "input.res", {});
+    jobs::StoreRecords(module, result.records);
     fuzz::Check(!result.lines.empty(), "a report has lines");
     if (result.valid) {
         const auto count = static_cast<std::size_t>(module.ResHeader.itemCount);

@@ -15,11 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs::create_directories(root / "game");
     const Path archive = fuzz::WriteInput("unpack/game/gfx.res", data, size);
 
-    Module1 module;
     jobs::ReportOptions options;
     options.extractWanted = [] { return true; };
-    const jobs::ReportResult result =
-        jobs::RunArchiveReport(module, archive.parent_path(), "gfx.res", options);
+    const jobs::ReportResult result = jobs::RunArchiveReport(archive.parent_path(), "gfx.res", options);
 
     // Only the archive and the unpack folder with files directly inside it may exist.
     for (const auto& entry : fs::recursive_directory_iterator(root)) {

@@ -19,6 +19,7 @@ struct ExtractResult {
     std::vector<std::string> replaced; // files of the folder replaced by different content
     std::vector<std::string> notKept;  // what packing the folder unchanged would not give back
     std::string status;                // the manifest's last line: "exakt" or what is not kept
+    ReadRecords records;               // the archive's header and directory
 };
 
 // Where extract writes by default: the unpack folder beside the archive; empty when the
@@ -36,7 +37,7 @@ Path ExtractFolder(const Path& archive);
 // With pictures given, a whole extract also writes each picture item as a PNG or TGA of the
 // same stem beside its GFP (SidePicture), and the manifest keeps the checksums pack compares.
 enum class SidePicture;
-ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder,
+ExtractResult ExtractArchive(const Path& archive, const Path& folder,
                              const std::vector<std::size_t>& only = {},
                              const ReplaceQuestion& askReplace = {}, SidePicture pictures = {});
 
@@ -62,6 +63,7 @@ struct ReplaceResult {
     std::int32_t index = -1;
     bool inPlace = false;    // the new data fit the item's extent
     std::int32_t offset = 0; // where the item's data lie now
+    ReadRecords records;     // the archive's, and the picture's as far as converted
 };
 
 // The index that text names: "#N" from 0, else the one item of that name; reason says why not.
@@ -71,20 +73,21 @@ std::optional<std::size_t> FindItem(const ArchiveModel& model, const std::string
 // is, or a TGA or PNG converted into the item's own GFP. Data that fit the item's extent are written
 // there (the rest of it zeroed); others go to the end of the file and the entry points there.
 // Every other byte stays; the old archive is kept as archive.bak; refusals touch nothing.
-ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::string& item, const Path& picture,
+ReplaceResult ReplaceItem(const Path& archive, const std::string& item, const Path& picture,
                           GfpPacking packing);
 
 struct ItemGfp {
     bool ok = false;
     Bytes gfp;
-    Refusal refusal; // when !ok
+    Refusal refusal;     // when !ok
+    ReadRecords records; // the TGA's header and the GFP's head, as far as read
 };
 
 // The item's GFP with its picture replaced by the one in pictureFile, its header bytes kept,
 // as tga2gfp makes it.
 // With in given, pictureFile names a file of that held folder, opened without following a link.
-ItemGfp ConvertPictureIntoItemGfp(Module1& module, const Bytes& itemGfp, const Path& pictureFile,
-                                  GfpPacking packing, const Folder* in = nullptr);
+ItemGfp ConvertPictureIntoItemGfp(const Bytes& itemGfp, const Path& pictureFile, GfpPacking packing,
+                                  const Folder* in = nullptr);
 
 // The length of each item's data in archive, which model describes: a picture's own GFP
 // length, as extract takes it, else (and for a damaged picture) its extent; 0 outside the file.

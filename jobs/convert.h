@@ -3,6 +3,7 @@
 
 #include "formats/module1.h"
 #include "jobs/progress.h"
+#include "jobs/records.h"
 
 #include <functional>
 #include <string>
@@ -30,13 +31,18 @@ enum class PictureFormat { Tga, Png };
 // file to write.
 std::string TargetName(const std::string& gfpName, PictureFormat format);
 
+// What became of one file of a batch.
+enum class FileOutcome { NotStarted, Written, Kept, Refused, Cancelled };
+
 struct GfpToTgaResult {
-    int lastIndex = -1;                 // the entry converted (or tried) last
+    int lastIndex = -1;                 // the file converted (or tried) last, as its index in the files
     std::vector<Refusal> refused;       // in the order met; empty when every file was written
     int written = 0;                    // files written
     int kept = 0;                       // existing files kept on the answer No
-    std::vector<std::string> keptNames; // their names, in list order
+    std::vector<std::string> keptNames; // their names, in the files' order
     bool cancelled = false;             // stopped by JobProgress::Cancel or the answer Cancel
+    std::vector<FileOutcome> outcomes;  // one per file, in their order
+    ReadRecords records;                // of the file converted last
 };
 
 // The answer to "replace this file?".
@@ -48,29 +54,18 @@ using ReplaceQuestion = std::function<ReplaceAnswer(const Path& target)>;
 
 struct GfpToTgaOptions {
     PictureFormat format = PictureFormat::Tga;
-    // Rows of the picture for one entry, files for several; a cancel stops before the next
-    // file replaces anything, and the file in hand stays as it was.
+    // Rows of the picture for one file, files for several, and the file in hand as Current;
+    // a cancel stops before the next file replaces anything, and the file in hand stays as
+    // it was.
     JobProgress* progress = nullptr;
     // Unset: an existing file is replaced without asking.
     ReplaceQuestion askReplace;
 };
 
-// Converts names[first..last] of folder into TGA files beside them, in order. select(k) is
-// called before entry k is converted (the window selects it in its list). A refused file
-// leaves an existing TGA of its name as it was; the others are still converted.
-GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::vector<std::string>& names,
-                               int first, int last, const std::function<void(int)>& select = {});
-
-// The same into PNG or TGA files (X.png or X.tga beside each X.gfp).
-GfpToTgaResult ConvertGfpFiles(Module1& module, const Path& folder, const std::vector<std::string>& names,
-                               int first, int last, PictureFormat format,
-                               const std::function<void(int)>& select = {});
-
-// The same, into options.format, telling progress and asking before replacing a file that
-// differs.
-GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::vector<std::string>& names,
-                               int first, int last, const std::function<void(int)>& select,
-                               const GfpToTgaOptions& options);
+// Converts each GFP into options.format beside it (X.tga or X.png beside X.gfp), in order. A
+// refused file leaves an existing file of its target name as it was; the others are still
+// converted.
+GfpToTgaResult ConvertGfpFiles(const std::vector<Path>& gfps, const GfpToTgaOptions& options = {});
 
 enum class TgaToGfpStage { Analysing, Packing };
 
@@ -81,6 +76,7 @@ struct TgaToGfpResult {
     bool ok = false;
     bool cancelled = false; // stopped by JobProgress::Cancel; every file as it was
     Refusal refusal;        // when !ok and not cancelled
+    ReadRecords records;    // the GFP's head and the TGA's header, as far as read
 };
 
 // Replaces the picture of the GFP target by the TGA source, after copying the target to
@@ -90,15 +86,14 @@ struct TgaToGfpResult {
 // stage, progress() each row read. A source ending in ".png" (any case) is read as a PNG,
 // any other as a TGA. job, when given, counts the rows read; a cancel before the backup is
 // made leaves every file as it was.
-TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
+TgaToGfpResult ConvertTgaToGfp(const Path& source, const Path& target, bool uncompressed,
                                const std::function<void(TgaToGfpStage)>& stage = {},
                                const TgaProgress& progress = {}, JobProgress* job = nullptr);
 
 // The same with the source's format given: the picture written for a PNG equals the one
 // written for a TGA of the same pixels.
-TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureFormat format,
-                                   const Path& target, GfpPacking packing,
-                                   const std::function<void(TgaToGfpStage)>& stage = {},
+TgaToGfpResult ConvertPictureToGfp(const Path& source, PictureFormat format, const Path& target,
+                                   GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage = {},
                                    const TgaProgress& progress = {}, JobProgress* job = nullptr);
 
 } // namespace varnox::jobs

@@ -109,11 +109,13 @@ Status EditFolder::Make(const Path& base)
     return {};
 }
 
-EditStart StartItemEdit(Module1& module, const Path& archive, const std::string& item, const Path& folder)
+EditStart StartItemEdit(const Path& archive, const std::string& item, const Path& folder)
 {
     ArchiveModel model;
+    Module1 module;
     if (auto status = ReadArchive(module, archive, model); !status)
         return Refused(status.error());
+    const ReadRecords records = ArchiveRecords(module);
     std::string reason;
     const std::optional<std::size_t> index = FindItem(model, item, reason);
     if (!index)
@@ -126,6 +128,7 @@ EditStart StartItemEdit(Module1& module, const Path& archive, const std::string&
     session.original = folder / kOriginalName;
     session.png = folder / ItemFileName(session.itemName, *index, ".png");
     start = WriteOriginal(archive, model, *index, std::move(start));
+    start.records = records;
     if (!start.ok)
         return start;
     if (auto status = WritePng(start.session.original, folder, start.session.png.filename().string());
@@ -223,18 +226,19 @@ EditCheck CheckEdit(const EditSession& session)
     }
 }
 
-EditResult ApplyEdit(Module1& module, EditSession& session, GfpPacking packing)
+EditResult ApplyEdit(EditSession& session, GfpPacking packing)
 {
     EditResult result;
     if (session.index < 0) {
         const TgaToGfpResult converted =
-            ConvertPictureToGfp(module, session.png, PictureFormat::Png, session.source, packing);
+            ConvertPictureToGfp(session.png, PictureFormat::Png, session.source, packing);
         result.ok = converted.ok;
         result.refusal = converted.refusal;
+        result.records = converted.records;
         return result;
     }
-    result.replaced =
-        ReplaceItem(module, session.source, "#" + std::to_string(session.index), session.png, packing);
+    result.replaced = ReplaceItem(session.source, "#" + std::to_string(session.index), session.png, packing);
+    result.records = result.replaced.records;
     if (!result.replaced.ok) {
         result.refusal = result.replaced.refusal;
         return result;
@@ -244,8 +248,10 @@ EditResult ApplyEdit(Module1& module, EditSession& session, GfpPacking packing)
     ArchiveModel model;
     EditStart start;
     start.session = session;
-    if (ReadArchive(module, session.source, model).ok())
+    if (Module1 module; ReadArchive(module, session.source, model).ok()) {
+        Overlay(result.records, ArchiveRecords(module));
         WriteOriginal(session.source, model, static_cast<std::size_t>(session.index), std::move(start));
+    }
     return result;
 }
 

@@ -46,11 +46,12 @@ struct EditStart {
     bool ok = false;
     Refusal refusal; // when !ok
     EditSession session;
+    ReadRecords records; // the archive's header and directory
 };
 
 // Writes the picture of archive's item (a name, or "#N" from 0) as a PNG into folder, each
 // file written whole or not at all. Refuses an item that is no picture or is damaged.
-EditStart StartItemEdit(Module1& module, const Path& archive, const std::string& item, const Path& folder);
+EditStart StartItemEdit(const Path& archive, const std::string& item, const Path& folder);
 // The same for the GFP file gfp.
 EditStart StartGfpEdit(const Path& gfp, const Path& folder);
 
@@ -77,12 +78,13 @@ struct EditResult {
     bool ok = false;
     Refusal refusal;        // when !ok; the archive or GFP stays as it was
     ReplaceResult replaced; // for an archive item
+    ReadRecords records;    // what the conversion and the archive's read left
 };
 
 // Puts the saved picture back: into the item through ReplaceItem (backup first, every other
 // byte kept), into a GFP file through the conversion png2gfp runs. The session's original
 // then holds the new picture, so that the next save is compared with it.
-EditResult ApplyEdit(Module1& module, EditSession& session, GfpPacking packing);
+EditResult ApplyEdit(EditSession& session, GfpPacking packing);
 
 struct PictureSize {
     std::int32_t width = 0;

@@ -414,9 +414,8 @@ Path ExtractFolder(const Path& archive)
     return archive.parent_path() / name;
 }
 
-ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& folder,
-                             const std::vector<std::size_t>& only, const ReplaceQuestion& askReplace,
-                             SidePicture pictures)
+ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std::vector<std::size_t>& only,
+                             const ReplaceQuestion& askReplace, SidePicture pictures)
 {
     // Opened once: every read sees the same version of the archive.
     InputFile file;
@@ -424,9 +423,11 @@ ExtractResult ExtractArchive(Module1& module, const Path& archive, const Path& f
     if (!file.Open(archive))
         return Refused<ExtractResult>(archive,
                                       ArchiveReason(Error{ResError::CannotOpen, archive, file.error(), {}}));
+    Module1 module;
     if (auto status = ReadArchive(module, file, archive, plan.model); !status)
         return Refused<ExtractResult>(archive, ArchiveReason(status));
     ExtractResult result;
+    result.records = ArchiveRecords(module);
     plan.plans = PlanItems(file, plan.model, result);
     NameFiles(plan.model, plan.plans, result);
     if (!PlanManifest(file, plan))

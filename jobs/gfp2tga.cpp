@@ -1,4 +1,5 @@
 #include "formats/png.h"
+#include "formats/text.h"
 #include "jobs/convert.h"
 
 #include <algorithm>
@@ -47,7 +48,8 @@ enum class Outcome { Written, Kept, Cancelled, Refused };
 
 struct OneResult {
     Outcome outcome = Outcome::Written;
-    Refusal refusal; // when Refused
+    Refusal refusal;     // when Refused
+    ReadRecords records; // the headers read
 };
 
 OneResult Refused(Refusal refusal)
@@ -64,14 +66,16 @@ struct Batch {
 
 // Converts one GFP; a refusal, a cancel or the answer No leaves every file as it was. A
 // damaged GFP is named before a target that cannot be written.
-OneResult ConvertOne(Module1& module, const Path& source, const Path& target, Batch& batch)
+OneResult ConvertOne(const Path& source, const Path& target, Batch& batch, ReadRecords& records)
 {
     JobProgress* progress = batch.options.progress;
     JobProgress* rows = batch.severalFiles ? nullptr : progress;
     GfpSource gfp;
-    if (auto status = gfp.Open(source, module.GfpPictureHeader, module.GfpPixelHeader); !status)
+    GfpHead head;
+    if (auto status = gfp.Open(source, head.picture, head.pixel); !status)
         return Refused(RefusalOf(status.error()));
-    if (auto unfit = UnfitPicture(module.GfpPixelHeader, source)) {
+    records.gfpHead = head;
+    if (auto unfit = UnfitPicture(head.pixel, source)) {
         if (auto status = gfp.Drain(); !status)
             return Refused(RefusalOf(status.error()));
         return Refused(RefusalOf(*unfit));
@@ -116,23 +120,43 @@ OneResult ConvertOne(Module1& module, const Path& source, const Path& target, Ba
     if (!file.Commit())
         return Refused(CannotWrite(target, file.error()));
     if (batch.options.format == PictureFormat::Tga)
-        module.TgaHeader = TgaHeaderFor(static_cast<std::int16_t>(gfp.Info().width),
-                                        static_cast<std::int16_t>(gfp.Info().height));
+        records.tgaHeader = TgaHeaderFor(static_cast<std::int16_t>(gfp.Info().width),
+                                         static_cast<std::int16_t>(gfp.Info().height));
     return {};
 }
 
-// Converts one GFP of the folder, after checking its name.
-OneResult ConvertNamed(Module1& module, const Path& folder, const std::string& name, Batch& batch)
+// Converts one GFP, after checking its name; an exception becomes the file's refusal, so
+// that no worker dies of it.
+OneResult ConvertNamed(const Path& gfp, Batch& batch)
 {
+    const Path folder = gfp.parent_path();
+    const std::string name = gfp.filename().string();
     const Path source = folder / name;
     const std::string targetName = TargetName(name, batch.options.format);
     if (targetName.empty())
         return Refused(RefusalOf(Error{JobError::NotGfpName, source, {}, {}}));
+    OneResult one;
     try {
-        return ConvertOne(module, source, folder / targetName, batch);
+        ReadRecords records;
+        one = ConvertOne(source, folder / targetName, batch, records);
+        one.records = std::move(records);
     } catch (const std::bad_alloc&) {
         return Refused(RefusalOf(Error{IoError::OutOfMemory, source, {}, {}}));
+    } catch (const std::exception& e) {
+        return Refused({PathText(source), Translate(e.what())});
     }
+    return one;
+}
+
+FileOutcome OutcomeOf(Outcome outcome)
+{
+    switch (outcome) {
+    case Outcome::Written: return FileOutcome::Written;
+    case Outcome::Kept: return FileOutcome::Kept;
+    case Outcome::Cancelled: return FileOutcome::Cancelled;
+    case Outcome::Refused: break;
+    }
+    return FileOutcome::Refused;
 }
 
 } // namespace
@@ -154,49 +178,34 @@ Refusal RefusalOf(const Error& error)
     return Refusal{PathText(error.file), Describe(error)};
 }
 
-GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::vector<std::string>& names,
-                               int first, int last, const std::function<void(int)>& select)
-{
-    return ConvertGfpFiles(module, folder, names, first, last, PictureFormat::Tga, select);
-}
-
-GfpToTgaResult ConvertGfpFiles(Module1& module, const Path& folder, const std::vector<std::string>& names,
-                               int first, int last, PictureFormat format,
-                               const std::function<void(int)>& select)
-{
-    GfpToTgaOptions options;
-    options.format = format;
-    return ConvertGfpToTga(module, folder, names, first, last, select, options);
-}
-
-GfpToTgaResult ConvertGfpToTga(Module1& module, const Path& folder, const std::vector<std::string>& names,
-                               int first, int last, const std::function<void(int)>& select,
-                               const GfpToTgaOptions& options)
+GfpToTgaResult ConvertGfpFiles(const std::vector<Path>& gfps, const GfpToTgaOptions& options)
 {
     GfpToTgaResult result;
-    const int count = static_cast<int>(names.size());
-    const int from = std::max(first, 0);
-    const int to = std::min(last, count - 1);
+    const int count = static_cast<int>(gfps.size());
+    result.outcomes.assign(gfps.size(), FileOutcome::NotStarted);
     Batch batch{options};
-    batch.severalFiles = to > from;
+    batch.severalFiles = count > 1;
     if (batch.severalFiles && options.progress != nullptr)
-        options.progress->Start(to - from + 1);
-    for (int k = from; k <= to; ++k) {
+        options.progress->Start(count);
+    for (int k = 0; k < count; ++k) {
         if (Cancelled(options.progress)) {
             result.cancelled = true;
             break;
         }
-        if (select)
-            select(k);
+        if (options.progress != nullptr)
+            options.progress->SetCurrent(k);
         result.lastIndex = k;
-        OneResult one = ConvertNamed(module, folder, names[static_cast<std::size_t>(k)], batch);
+        const auto file = static_cast<std::size_t>(k);
+        OneResult one = ConvertNamed(gfps[file], batch);
         if (batch.severalFiles && options.progress != nullptr)
             options.progress->Advance();
+        result.outcomes[file] = OutcomeOf(one.outcome);
+        Overlay(result.records, one.records);
         switch (one.outcome) {
         case Outcome::Written: ++result.written; break;
         case Outcome::Kept:
             ++result.kept;
-            result.keptNames.push_back(TargetName(names[static_cast<std::size_t>(k)], batch.options.format));
+            result.keptNames.push_back(TargetName(gfps[file].filename().string(), batch.options.format));
             break;
         case Outcome::Refused: result.refused.push_back(std::move(one.refusal)); break;
         case Outcome::Cancelled: result.cancelled = true; break;

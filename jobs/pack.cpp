@@ -168,7 +168,6 @@ struct PackPlan {
     };
     std::unordered_map<std::string, Converted> converted;
     GfpPacking packing = GfpPacking::Zlib;
-    Module1 module;
 };
 
 constexpr std::size_t kConvertedKept = 8 << 20;
@@ -189,7 +188,7 @@ std::optional<Refusal> ChoosePictures(const Folder& folder, const Path& path, co
             return choice.refusal;
         if (choice.picture.empty())
             continue;
-        ItemGfp gfp = ConvertSidePicture(plan.module, folder, path, item.file, choice.picture, plan.packing);
+        ItemGfp gfp = ConvertSidePicture(folder, path, item.file, choice.picture, plan.packing);
         if (!gfp.ok)
             return gfp.refusal;
         plan.sizes[item.file] = static_cast<std::int64_t>(gfp.gfp.size());
@@ -312,7 +311,7 @@ std::optional<Refusal> AppendConverted(const Folder& folder, const Path& path, c
 {
     PackPlan::Converted& converted = plan.converted.at(file);
     if (converted.gfp.empty()) {
-        ItemGfp gfp = ConvertSidePicture(plan.module, folder, path, file, converted.picture, plan.packing);
+        ItemGfp gfp = ConvertSidePicture(folder, path, file, converted.picture, plan.packing);
         if (!gfp.ok)
             return gfp.refusal;
         if (static_cast<std::int64_t>(gfp.gfp.size()) != plan.sizes.at(file))

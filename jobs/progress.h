@@ -20,6 +20,10 @@ class JobProgress {
     std::int64_t Done() const { return done_.load(std::memory_order_relaxed); }
     std::int64_t Total() const { return total_.load(std::memory_order_relaxed); }
 
+    // The file or item in hand: its index in the job's list, -1 before the first.
+    void SetCurrent(std::int64_t index) { current_.store(index, std::memory_order_relaxed); }
+    std::int64_t Current() const { return current_.load(std::memory_order_relaxed); }
+
     // Asks the job to stop at its next safe point; it then leaves the file in hand as it was.
     void Cancel() { cancelled_.store(true, std::memory_order_release); }
     bool Cancelled() const { return cancelled_.load(std::memory_order_acquire); }
@@ -27,6 +31,7 @@ class JobProgress {
   private:
     std::atomic<std::int64_t> done_{0};
     std::atomic<std::int64_t> total_{0};
+    std::atomic<std::int64_t> current_{-1};
     std::atomic<bool> cancelled_{false};
 };
 

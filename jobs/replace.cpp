@@ -81,8 +81,8 @@ bool CopyInto(InputFile& in, std::int64_t size, AtomicFile& out)
 
 } // namespace
 
-ItemGfp ConvertPictureIntoItemGfp(Module1& module, const Bytes& itemGfp, const Path& pictureFile,
-                                  GfpPacking packing, const Folder* in)
+ItemGfp ConvertPictureIntoItemGfp(const Bytes& itemGfp, const Path& pictureFile, GfpPacking packing,
+                                  const Folder* in)
 {
     ItemGfp result;
     // The item's own head is kept, as tga2gfp keeps the target's.
@@ -91,13 +91,15 @@ ItemGfp ConvertPictureIntoItemGfp(Module1& module, const Bytes& itemGfp, const P
         result.refusal = RefusalOf(Error{error, pictureFile, {}, {}});
         return result;
     }
-    auto source = PictureKindOf(pictureFile) == PictureKind::Png
-                      ? OpenPngSource(pictureFile, in)
-                      : OpenTgaSource(pictureFile, &module.TgaHeader, in);
+    const bool png = PictureKindOf(pictureFile) == PictureKind::Png;
+    TgaHeaderRecord tgaHeader;
+    auto source = png ? OpenPngSource(pictureFile, in) : OpenTgaSource(pictureFile, &tgaHeader, in);
     if (!source) {
         result.refusal = RefusalOf(source.error());
         return result;
     }
+    if (!png)
+        result.records.tgaHeader = tgaHeader;
     const auto write = [&result](std::int64_t at, std::span<const std::uint8_t> bytes) {
         const auto end = static_cast<std::size_t>(at) + bytes.size();
         if (result.gfp.size() < end)
@@ -116,8 +118,7 @@ ItemGfp ConvertPictureIntoItemGfp(Module1& module, const Bytes& itemGfp, const P
         result.refusal = RefusalOf(Error{IoError::OutOfMemory, pictureFile, {}, {}});
         return result;
     }
-    module.GfpPictureHeader = head.picture;
-    module.GfpPixelHeader = head.pixel;
+    result.records.gfpHead = head;
     result.ok = true;
     return result;
 }
@@ -168,8 +169,49 @@ ItemGfp ReadItemGfp(const Path& archive, const ArchiveModel& model, std::size_t 
     return result;
 }
 
-ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::string& itemText,
-                          const Path& picture, GfpPacking packing)
+namespace {
+
+// The GFP that takes the item's place into data: picture as it is when it is a GFP, else
+// converted into the item's own head; the refusal when neither can be had.
+std::optional<ReplaceResult> NewItemData(const Path& archive, const Path& picture, InputFile& in,
+                                         const ArchiveModel& model, std::size_t index, GfpPacking packing,
+                                         Bytes& data, ReadRecords& records)
+{
+    const ArchiveItem& item = model.items[index];
+    std::string reason;
+    InputFile source;
+    if (!source.Open(picture))
+        return Refused<ReplaceResult>(picture, Describe(Error{ResError::CannotOpen, {}, source.error(), {}}));
+    std::array<std::uint8_t, kGfpTagSize> tag{};
+    if (source.ReadSomeAt(0, tag) == tag.size() && tag == kGfpTag) {
+        if (!ReadGfp(source, 0, source.Size(), data, reason))
+            return Refused<ReplaceResult>(picture, reason);
+        // Taken as it is, so zlib itself must read it as the game will.
+        if (const GfpError error = CheckGfpPixels(source, 0, static_cast<std::int64_t>(data.size()));
+            error != GfpError::None)
+            return Refused<ReplaceResult>(picture, Describe(error));
+        return std::nullopt;
+    }
+    Bytes itemGfp;
+    const std::int64_t offset = item.entry.itemDataOffset;
+    if (!item.inFile || !ReadGfp(in, offset, model.fileSize - offset, itemGfp, reason))
+        return Refused<ReplaceResult>(
+            archive, Label(index) + ": " +
+                         Reason(JobError::DamagedItemHead,
+                                {item.inFile ? reason : Describe(ExtractError::BadItemOffset)}));
+    ItemGfp converted = ConvertPictureIntoItemGfp(itemGfp, picture, packing);
+    Overlay(records, converted.records);
+    if (!converted.ok) {
+        ReplaceResult result;
+        result.refusal = converted.refusal;
+        return result;
+    }
+    data = std::move(converted.gfp);
+    return std::nullopt;
+}
+
+ReplaceResult ReplaceItemIn(const Path& archive, const std::string& itemText, const Path& picture,
+                            GfpPacking packing, ReadRecords& records)
 {
     // Held from the read to the rename, so that no other writer's update is lost.
     Rewrite rewrite;
@@ -179,8 +221,10 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
         return result;
     }
     ArchiveModel model;
+    Module1 module;
     if (auto status = ReadArchive(module, rewrite.Target(), model); !status)
         return Refused<ReplaceResult>(archive, ArchiveReason(status));
+    records = ArchiveRecords(module);
     std::string reason;
     const std::optional<std::size_t> found = FindItem(model, itemText, reason);
     if (!found)
@@ -197,36 +241,9 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
                                       ArchiveReason(Error{ResError::CannotOpen, archive, in.error(), {}}));
 
     Bytes data;
-    {
-        InputFile source;
-        if (!source.Open(picture))
-            return Refused<ReplaceResult>(picture,
-                                          Describe(Error{ResError::CannotOpen, {}, source.error(), {}}));
-        std::array<std::uint8_t, kGfpTagSize> tag{};
-        if (source.ReadSomeAt(0, tag) == tag.size() && tag == kGfpTag) {
-            if (!ReadGfp(source, 0, source.Size(), data, reason))
-                return Refused<ReplaceResult>(picture, reason);
-            // Taken as it is, so zlib itself must read it as the game will.
-            if (const GfpError error = CheckGfpPixels(source, 0, static_cast<std::int64_t>(data.size()));
-                error != GfpError::None)
-                return Refused<ReplaceResult>(picture, Describe(error));
-        } else {
-            Bytes itemGfp;
-            const std::int64_t offset = item.entry.itemDataOffset;
-            if (!item.inFile || !ReadGfp(in, offset, model.fileSize - offset, itemGfp, reason))
-                return Refused<ReplaceResult>(
-                    archive, Label(index) + ": " +
-                                 Reason(JobError::DamagedItemHead,
-                                        {item.inFile ? reason : Describe(ExtractError::BadItemOffset)}));
-            ItemGfp converted = ConvertPictureIntoItemGfp(module, itemGfp, picture, packing);
-            if (!converted.ok) {
-                ReplaceResult result;
-                result.refusal = converted.refusal;
-                return result;
-            }
-            data = std::move(converted.gfp);
-        }
-    }
+    if (std::optional<ReplaceResult> refused =
+            NewItemData(archive, picture, in, model, index, packing, data, records))
+        return std::move(*refused);
 
     ReplaceResult result;
     result.index = static_cast<std::int32_t>(index);
@@ -260,6 +277,17 @@ ReplaceResult ReplaceItem(Module1& module, const Path& archive, const std::strin
         return result;
     }
     result.ok = true;
+    return result;
+}
+
+} // namespace
+
+ReplaceResult ReplaceItem(const Path& archive, const std::string& item, const Path& picture,
+                          GfpPacking packing)
+{
+    ReadRecords records;
+    ReplaceResult result = ReplaceItemIn(archive, item, picture, packing, records);
+    result.records = std::move(records);
     return result;
 }
 

@@ -61,21 +61,25 @@ std::string DisplayFileName(std::string_view utf8)
     return shown;
 }
 
-ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::string& fileName,
-                              const ReportOptions& options)
+ReportResult RunArchiveReport(const Path& folder, const std::string& fileName, const ReportOptions& options)
 {
     const Path archive = folder / fileName;
+    Module1 module;
     if (const Status magic = module.IsResFile(archive); !magic)
         return Refused(archive,
                        CodeOf<ResError>(magic) == ResError::CannotOpen ? Describe(magic.error()) : "");
     Status read = module.ReadResHeader(archive);
-    if (read)
-        read = module.ReadResDirectory(archive);
     if (!read)
         return Refused(archive, Describe(read.error()));
+    if (read = module.ReadResDirectory(archive); !read) {
+        ReportResult refused = Refused(archive, Describe(read.error()));
+        refused.records.resHeader = module.ResHeader;
+        return refused;
+    }
 
     ReportResult result;
     result.valid = true;
+    result.records = ArchiveRecords(module);
     const ResHeaderRecord& header = module.ResHeader;
     auto& lines = result.lines;
     lines.reserve(4 + 3 * static_cast<std::size_t>(header.itemCount));

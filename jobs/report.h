@@ -5,6 +5,7 @@
 #include "formats/module1.h"
 #include "formats/text.h"
 #include "jobs/progress.h"
+#include "jobs/records.h"
 
 #include <functional>
 #include <string>
@@ -32,8 +33,9 @@ struct ReportResult {
     std::vector<std::string> lines; // UTF-8, without line ends; the field words German, the rest in
                                     // the user's language
     std::vector<NotUnpacked> failures;
-    int written = 0;   // picture items written
-    std::string error; // for a refused file: file and reason, for messages
+    int written = 0;     // picture items written
+    std::string error;   // for a refused file: file and reason, for messages
+    ReadRecords records; // the archive's header and directory, as far as read
 };
 
 // The report's verdict on a file that is no archive, in German; Translate() gives the shown text.
@@ -51,11 +53,10 @@ std::string DisplayName(std::string_view latin1);
 // A UTF-8 file name shown the same way.
 std::string DisplayFileName(std::string_view utf8);
 
-// Reads the archive folder/fileName into module's records and builds its report; extracts
+// Reads the archive folder/fileName and builds its report; extracts
 // the picture items while options.extractWanted says so. A later item of a name already
 // written (case ignored) is not written, and the files written are flushed to disk once at the end.
-ReportResult RunArchiveReport(Module1& module, const Path& folder, const std::string& fileName,
-                              const ReportOptions& options);
+ReportResult RunArchiveReport(const Path& folder, const std::string& fileName, const ReportOptions& options);
 
 // The report as the text box shows it: CR LF after every line of a valid report; an
 // invalid file's lines joined by CR LF with none after the last.

@@ -212,8 +212,8 @@ SideChoice ChooseSidePicture(const Folder& folder, const Path& path, const Manif
     return choice;
 }
 
-ItemGfp ConvertSidePicture(Module1& module, const Folder& folder, const Path& path,
-                           const std::string& gfpFile, const std::string& picture, GfpPacking packing)
+ItemGfp ConvertSidePicture(const Folder& folder, const Path& path, const std::string& gfpFile,
+                           const std::string& picture, GfpPacking packing)
 {
     ItemGfp result;
     InputFile in;
@@ -227,7 +227,7 @@ ItemGfp ConvertSidePicture(Module1& module, const Folder& folder, const Path& pa
         result.refusal = RefusalOf(Error{IoError::CannotRead, path / gfpFile, in.error(), {}});
         return result;
     }
-    return ConvertPictureIntoItemGfp(module, head, path / picture, packing, &folder);
+    return ConvertPictureIntoItemGfp(head, path / picture, packing, &folder);
 }
 
 } // namespace varnox::jobs

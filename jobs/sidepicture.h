@@ -37,7 +37,7 @@ SideChoice ChooseSidePicture(const Folder& folder, const Path& path, const Manif
 
 // The item's GFP of folder with its picture replaced by the picture beside it, converted as
 // replace converts.
-ItemGfp ConvertSidePicture(Module1& module, const Folder& folder, const Path& path,
-                           const std::string& gfpFile, const std::string& picture, GfpPacking packing);
+ItemGfp ConvertSidePicture(const Folder& folder, const Path& path, const std::string& gfpFile,
+                           const std::string& picture, GfpPacking packing);
 
 } // namespace varnox::jobs

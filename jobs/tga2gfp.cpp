@@ -47,9 +47,9 @@ TgaToGfpResult CancelledResult()
     return result;
 }
 
-TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat format, const Path& target,
-                           GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage,
-                           const TgaProgress& progress, JobProgress* job)
+TgaToGfpResult ConvertInto(const Path& source, PictureFormat format, const Path& target, GfpPacking packing,
+                           const std::function<void(TgaToGfpStage)>& stage, const TgaProgress& progress,
+                           JobProgress* job, ReadRecords& records)
 {
     if (stage)
         stage(TgaToGfpStage::Analysing);
@@ -63,13 +63,14 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
     auto head = ReadGfpHead(rewrite.Target());
     if (!head)
         return Refused(head.error());
-    module.GfpPictureHeader = head->picture;
-    module.GfpPixelHeader = head->pixel;
+    records.gfpHead = *head;
 
-    auto opened =
-        format == PictureFormat::Png ? OpenPngSource(source) : OpenTgaSource(source, &module.TgaHeader);
+    TgaHeaderRecord tgaHeader;
+    auto opened = format == PictureFormat::Png ? OpenPngSource(source) : OpenTgaSource(source, &tgaHeader);
     if (!opened)
         return Refused(opened.error());
+    if (format == PictureFormat::Tga)
+        records.tgaHeader = tgaHeader;
     RowSource& picture = **opened;
 
     // The new file is written aside first, the rows packed as they are read, then the
@@ -103,8 +104,6 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
     }
     if (progress)
         progress(height, true);
-    module.GfpPictureHeader = head->picture;
-    module.GfpPixelHeader = head->pixel;
     if (Cancelled(job))
         return CancelledResult();
 
@@ -118,27 +117,30 @@ TgaToGfpResult ConvertInto(Module1& module, const Path& source, PictureFormat fo
 
 } // namespace
 
-TgaToGfpResult ConvertTgaToGfp(Module1& module, const Path& source, const Path& target, bool uncompressed,
+TgaToGfpResult ConvertTgaToGfp(const Path& source, const Path& target, bool uncompressed,
                                const std::function<void(TgaToGfpStage)>& stage, const TgaProgress& progress,
                                JobProgress* job)
 {
     const PictureFormat format =
         PictureKindOf(source) == PictureKind::Png ? PictureFormat::Png : PictureFormat::Tga;
-    return ConvertPictureToGfp(module, source, format, target,
+    return ConvertPictureToGfp(source, format, target,
                                uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib, stage, progress,
                                job);
 }
 
-TgaToGfpResult ConvertPictureToGfp(Module1& module, const Path& source, PictureFormat format,
-                                   const Path& target, GfpPacking packing,
-                                   const std::function<void(TgaToGfpStage)>& stage,
+TgaToGfpResult ConvertPictureToGfp(const Path& source, PictureFormat format, const Path& target,
+                                   GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage,
                                    const TgaProgress& progress, JobProgress* job)
 {
+    ReadRecords records;
+    TgaToGfpResult result;
     try {
-        return ConvertInto(module, source, format, target, packing, stage, progress, job);
+        result = ConvertInto(source, format, target, packing, stage, progress, job, records);
     } catch (const std::bad_alloc&) {
-        return Refused(Error{IoError::OutOfMemory, source, {}, {}});
+        result = Refused(Error{IoError::OutOfMemory, source, {}, {}});
     }
+    result.records = std::move(records);
+    return result;
 }
 
 } // namespace varnox::jobs

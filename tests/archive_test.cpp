@@ -72,7 +72,7 @@ TEST_P(RoundTripTest, ExtractThenPack)
     test::WriteBytes(dir / "a.res", original);
     test::WriteBytes(dir / "b.res", Bytes{'o', 'l', 'd'});
     Module1 module;
-    const auto extracted = jobs::ExtractArchive(module, dir / "a.res", dir / "x");
+    const auto extracted = jobs::ExtractArchive(dir / "a.res", dir / "x");
     ASSERT_TRUE(extracted.ok) << jobs::MessageText(extracted.refusal);
     const std::string manifest = Text(test::ReadBytes(dir / "x" / kManifestName));
     EXPECT_TRUE(manifest.ends_with(extracted.status + "\n")) << manifest;
@@ -96,7 +96,7 @@ TEST_P(RoundTripTest, ExtractThenPack)
         EXPECT_EQ(a.items[i].entry.itemDataType, b.items[i].entry.itemDataType) << i;
         EXPECT_EQ(a.items[i].entry.itemName, b.items[i].entry.itemName) << i;
     }
-    ASSERT_TRUE(jobs::ExtractArchive(module, dir / "b.res", dir / "y").ok);
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "b.res", dir / "y").ok);
     for (const auto& file : test::ListTree(dir / "x")) {
         if (file != kManifestName) {
             EXPECT_EQ(test::ReadBytes(dir / "x" / file), test::ReadBytes(dir / "y" / file)) << file;
@@ -247,7 +247,7 @@ TEST(Extract, RefusedWithoutWriting)
         {{"p.gfp", "."}, {"p.gfp", "den Namen des Archivs"}},
     };
     for (const auto& [args, refusal] : cases) {
-        const auto result = jobs::ExtractArchive(module, dir / args.first, dir / args.second);
+        const auto result = jobs::ExtractArchive(dir / args.first, dir / args.second);
         EXPECT_FALSE(result.ok) << args.second;
         EXPECT_EQ(result.refusal.file, (dir / refusal.first).string());
         EXPECT_NE(result.refusal.reason.find(refusal.second), std::string::npos) << result.refusal.reason;
@@ -260,7 +260,7 @@ TEST(Extract, DistinctSafeFileNamesAndPicturesAsUnpackWritesThem)
     test::TempDir dir;
     test::WriteBytes(dir / "n.res", NamedItems().Build());
     Module1 module;
-    ASSERT_TRUE(jobs::ExtractArchive(module, dir / "n.res", dir / "n").ok);
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "n.res", dir / "n").ok);
     EXPECT_EQ(test::ListTree(dir / "n"),
               (Names{"B\xC3\x84r~2.sound", "P~4.sound", "abc.sound", "archive.txt", "b\xC3\xA4r.sound",
                      "eintrag-5.sound", "eintrag-6.sound", "eintrag-7.sound", "eintrag-8.sound",
@@ -273,10 +273,10 @@ TEST(Extract, DistinctSafeFileNamesAndPicturesAsUnpackWritesThem)
 
     const Bytes picture = test::Concat({Gfp(5), Junk(12)});
     test::WriteBytes(dir / "g.res", test::MakeRes({{14, "bild", picture}, {14, "roh", Gfp(2, false)}}));
-    ASSERT_TRUE(jobs::ExtractArchive(module, dir / "g.res", dir / "x").ok);
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "g.res", dir / "x").ok);
     jobs::ReportOptions unpack;
     unpack.extractWanted = [] { return true; };
-    ASSERT_EQ(jobs::RunArchiveReport(module, dir.path(), "g.res", unpack).written, 2);
+    ASSERT_EQ(jobs::RunArchiveReport(dir.path(), "g.res", unpack).written, 2);
     for (const char* file : {"bild.gfp", "roh.gfp"})
         EXPECT_EQ(test::ReadBytes(dir / "x" / file), test::ReadBytes(dir / "g" / file)) << file;
 }
@@ -292,7 +292,7 @@ TEST(Extract, SharedDataWrittenOnce)
     test::TempDir dir;
     test::WriteBytes(dir / "s.res", b.Build());
     Module1 module;
-    ASSERT_TRUE(jobs::ExtractArchive(module, dir / "s.res", dir / "s").ok);
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "s.res", dir / "s").ok);
     EXPECT_EQ(test::ListTree(dir / "s"), (Names{"a.sound", "archive.txt"}));
     const std::string manifest = Text(test::ReadBytes(dir / "s" / kManifestName));
     EXPECT_NE(manifest.find("eintrag 16 \"a.sound\" name \"d\"\n"), std::string::npos) << manifest;
@@ -316,7 +316,7 @@ TEST_P(NotRealFolderTest, NothingWritten)
     const auto before = test::Snapshot(dir.path());
     const Path folder = GetParam().given ? dir / GetParam().given : jobs::ExtractFolder(dir / "a.res");
     Module1 module;
-    const auto result = jobs::ExtractArchive(module, dir / "a.res", folder);
+    const auto result = jobs::ExtractArchive(dir / "a.res", folder);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.refusal.reason, Describe(ExtractError::FolderNotReal));
     EXPECT_EQ(test::Snapshot(dir.path()), before);
@@ -343,7 +343,7 @@ TEST(Extract, FolderSwappedForALinkMeanwhile)
         return jobs::ReplaceAnswer::Yes;
     };
     Module1 module;
-    const auto result = jobs::ExtractArchive(module, dir / "a.res", dir / "a", {}, swap);
+    const auto result = jobs::ExtractArchive(dir / "a.res", dir / "a", {}, swap);
     ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
     EXPECT_EQ(result.replaced, Names{"eins.sound"});
     EXPECT_EQ(test::ListTree(dir / "moved"), (Names{"archive.txt", "eins.sound", "zwei.sound"}));
@@ -367,10 +367,10 @@ TEST_P(UnfinishedExtractTest, LeavesNoManifest)
     test::WriteBytes(dir / "old.res", test::MakeRes({{16, "a", Junk(3)}, {16, "b", Junk(4)}}));
     test::WriteBytes(dir / "new.res", test::MakeRes({{16, "a", Junk(5, 3)}, {16, "b", Junk(6, 3)}}));
     Module1 module;
-    ASSERT_TRUE(jobs::ExtractArchive(module, dir / "old.res", dir / "x").ok);
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "old.res", dir / "x").ok);
     GetParam().prepare(dir / "x");
     const jobs::ReplaceQuestion ask = [](const Path&) { return GetParam().answer; };
-    jobs::ExtractArchive(module, dir / "new.res", dir / "x", {}, ask);
+    jobs::ExtractArchive(dir / "new.res", dir / "x", {}, ask);
     EXPECT_FALSE(fs::exists(dir / "x" / kManifestName));
     const auto packed = jobs::PackArchive(dir / "x", dir / "mix.res");
     EXPECT_FALSE(packed.ok);
@@ -638,7 +638,7 @@ TEST_P(ReplaceTest, EveryOtherByteStays)
     Module1 module;
     ArchiveModel model;
     ASSERT_TRUE(ReadArchive(module, dir / "a.res", model).ok());
-    const auto result = jobs::ReplaceItem(module, dir / "a.res", c.item, dir / c.fileName, c.packing);
+    const auto result = jobs::ReplaceItem(dir / "a.res", c.item, dir / c.fileName, c.packing);
     ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
     EXPECT_EQ(result.inPlace, c.inPlace);
     const ArchiveItem& item = model.items[static_cast<std::size_t>(result.index)];
@@ -649,9 +649,9 @@ TEST_P(ReplaceTest, EveryOtherByteStays)
         data = ItemGfp(test::ReadBytes(dir / c.fileName), 0);
     } else {
         test::WriteBytes(dir / "item.gfp", ItemGfp(original, item.entry.itemDataOffset));
-        ASSERT_TRUE(jobs::ConvertTgaToGfp(module, dir / c.fileName, dir / "item.gfp",
-                                          c.packing == GfpPacking::Uncompressed)
-                        .ok);
+        ASSERT_TRUE(
+            jobs::ConvertTgaToGfp(dir / c.fileName, dir / "item.gfp", c.packing == GfpPacking::Uncompressed)
+                .ok);
         data = test::ReadBytes(dir / "item.gfp");
     }
     Bytes expected = original;
@@ -723,7 +723,7 @@ TEST_P(ReplaceRefusalTest, NothingTouched)
         c.prepare(dir.path());
     const auto before = test::Snapshot(dir.path());
     Module1 module;
-    const auto result = jobs::ReplaceItem(module, dir / "a.res", c.item, dir / "neu", GfpPacking::Zlib);
+    const auto result = jobs::ReplaceItem(dir / "a.res", c.item, dir / "neu", GfpPacking::Zlib);
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.refusal.reason.find(c.reason), std::string::npos) << result.refusal.reason;
     EXPECT_EQ(test::Snapshot(dir.path()), before);
@@ -844,7 +844,7 @@ TEST_P(WriterTest, WaitsForAnotherWriter)
 jobs::Refusal Replaced(const Path& dir, const Path& target)
 {
     Module1 module;
-    return jobs::ReplaceItem(module, target, "a", dir / "neu.gfp", GfpPacking::Zlib).refusal;
+    return jobs::ReplaceItem(target, "a", dir / "neu.gfp", GfpPacking::Zlib).refusal;
 }
 
 jobs::Refusal Packed(const Path& dir, const Path& target)
@@ -855,7 +855,7 @@ jobs::Refusal Packed(const Path& dir, const Path& target)
 jobs::Refusal Converted(const Path& dir, const Path& target)
 {
     Module1 module;
-    return jobs::ConvertTgaToGfp(module, dir / "neu.tga", target, false).refusal;
+    return jobs::ConvertTgaToGfp(dir / "neu.tga", target, false).refusal;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -30,7 +30,19 @@ Bytes CleanHeader(std::uint8_t width, std::uint8_t height)
 
 std::vector<jobs::Refusal> ToTga(Module1& module, const test::TempDir& dir, const std::string& name)
 {
-    return jobs::ConvertGfpToTga(module, dir.path(), {name}, 0, 0).refused;
+    const jobs::GfpToTgaResult result = jobs::ConvertGfpFiles({dir / name});
+    jobs::StoreRecords(module, result.records);
+    return result.refused;
+}
+
+// Converts names[first..last] as the window does for its list: lastIndex counts in names.
+jobs::GfpToTgaResult ConvertRange(const Path& folder, const std::vector<std::string>& names, int first,
+                                  int last)
+{
+    jobs::GfpToTgaResult result = jobs::ConvertGfpFiles(test::PathsOf(folder, names, first, last));
+    if (result.lastIndex >= 0)
+        result.lastIndex += std::max(first, 0);
+    return result;
 }
 
 // --- GFP -> TGA ---
@@ -176,10 +188,11 @@ TEST(GfpToTga, ConvertAllGoesOnAndNamesEveryRefusal)
     for (const auto& name : names)
         test::WriteBytes(dir / name, name == "b.gfp" ? Bytes{'j', 'u', 'n', 'k'} : test::MakeGfp());
     const Bytes gfpNamedTga = test::ReadBytes(dir / "c.tga"); // would become its own target
-    Module1 module;
     std::vector<int> selected;
-    const auto all =
-        jobs::ConvertGfpToTga(module, dir.path(), names, 0, 3, [&](int k) { selected.push_back(k); });
+    const auto all = jobs::ConvertGfpFiles(test::PathsOf(dir.path(), names, 0, 3));
+    for (std::size_t k = 0; k < all.outcomes.size(); ++k)
+        if (all.outcomes[k] != jobs::FileOutcome::NotStarted)
+            selected.push_back(static_cast<int>(k));
     EXPECT_EQ(selected, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(all.lastIndex, 3);
     ASSERT_EQ(all.refused.size(), 2u);
@@ -190,9 +203,9 @@ TEST(GfpToTga, ConvertAllGoesOnAndNamesEveryRefusal)
     EXPECT_TRUE(fs::exists(dir / "a.tga") && fs::exists(dir / "d.tga") && !fs::exists(dir / "b.tga"));
 
     fs::remove(dir / "a.tga");
-    EXPECT_EQ(jobs::ConvertGfpToTga(module, dir.path(), names, 3, 3).lastIndex, 3);
+    EXPECT_EQ(ConvertRange(dir.path(), names, 3, 3).lastIndex, 3);
     EXPECT_FALSE(fs::exists(dir / "a.tga"));
-    EXPECT_EQ(jobs::ConvertGfpToTga(module, dir.path(), names, 4, 6).lastIndex, -1);
+    EXPECT_EQ(ConvertRange(dir.path(), names, 4, 6).lastIndex, -1);
 }
 
 TEST(GfpToTga, WriteFailureNamesTheFileAndKeepsTheDestination)
@@ -245,7 +258,7 @@ TEST_P(TgaToGfpLayouts, ThreeByTwo)
     Module1 module;
     std::vector<std::string> stages;
     const auto result =
-        jobs::ConvertTgaToGfp(module, dir / "s.tga", dir / "t.gfp", c.uncompressed,
+        jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", c.uncompressed,
                               [&](jobs::TgaToGfpStage s) { stages.push_back(jobs::StageText(s)); });
     ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
     EXPECT_EQ(test::ReadBytes(dir / "t.gfp.bak"), old);
@@ -313,7 +326,7 @@ TEST(TgaToGfp, RoundTripKeepsEveryPixel)
             ASSERT_EQ(tga[at + 1], channel(Expand6To8(static_cast<std::int16_t>(Green6(v))))) << v;
             ASSERT_EQ(tga[at + 2], channel(Expand5To8(static_cast<std::int16_t>(Red5(v))))) << v;
         }
-        ASSERT_TRUE(jobs::ConvertTgaToGfp(module, dir / "p.tga", dir / "p.gfp", uncompressed).ok);
+        ASSERT_TRUE(jobs::ConvertTgaToGfp(dir / "p.tga", dir / "p.gfp", uncompressed).ok);
         GfpError error = GfpError::None;
         EXPECT_EQ(Module1().ReadGfpPixels(dir / "p.gfp", &error), pixels) << "uncompressed " << uncompressed;
         EXPECT_EQ(error, GfpError::None);
@@ -330,11 +343,11 @@ TEST(TgaToGfp, RepeatedConversionKeepsTheOriginalBackup)
     test::WriteBytes(dir / "t.gfp", original);
     Module1 module;
     for (const bool uncompressed : {false, true}) {
-        ASSERT_TRUE(jobs::ConvertTgaToGfp(module, dir / "s.tga", dir / "t.gfp", uncompressed).ok);
+        ASSERT_TRUE(jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", uncompressed).ok);
         fs::copy_file(dir / "t.gfp.bak", dir / "first.bak", fs::copy_options::overwrite_existing);
         const auto before = Snapshot(dir.path());
         const auto inode = test::InodeOf(dir / "t.gfp");
-        const auto result = jobs::ConvertTgaToGfp(module, dir / "s.tga", dir / "t.gfp", uncompressed);
+        const auto result = jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", uncompressed);
         EXPECT_TRUE(result.ok) << jobs::MessageText(result.refusal);
         EXPECT_EQ(Snapshot(dir.path()), before);
         EXPECT_EQ(test::InodeOf(dir / "t.gfp"), inode);
@@ -357,7 +370,7 @@ TEST(TgaToGfp, BackupKeepsTheModeOfTheTarget)
         test::WriteBytes(dir / "t.gfp", Target(0));
         fs::permissions(dir / "t.gfp", mode);
         Module1 module;
-        ASSERT_TRUE(jobs::ConvertTgaToGfp(module, dir / "s.tga", dir / "t.gfp", false).ok);
+        ASSERT_TRUE(jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", false).ok);
         EXPECT_EQ(fs::status(dir / "t.gfp.bak").permissions(), mode);
         EXPECT_EQ(test::ReadBytes(dir / "t.gfp.bak"), Target(0));
     }
@@ -381,7 +394,7 @@ TEST_P(TgaToGfpRefusals, TouchNothingAndMakeNoBackup)
     const auto before = Snapshot(dir.path());
     Module1 module;
     for (const bool uncompressed : {false, true}) {
-        const auto result = jobs::ConvertTgaToGfp(module, dir / "s.tga", dir / "t.gfp", uncompressed);
+        const auto result = jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", uncompressed);
         EXPECT_FALSE(result.ok);
         EXPECT_EQ(result.refusal.file, (dir / c.refusedFile).string());
         EXPECT_FALSE(result.refusal.reason.empty());
@@ -448,11 +461,11 @@ TEST_P(PictureRoundTrip, GivesTheGfpBack)
                                           .filler = 9});
     test::WriteBytes(dir / "p.gfp", original);
     Module1 module;
-    ASSERT_TRUE(jobs::ConvertGfpFiles(module, dir.path(), {"p.gfp"}, 0, 0, c.format).refused.empty());
+    ASSERT_TRUE(jobs::ConvertGfpFiles(test::PathsOf(dir.path(), {"p.gfp"}, 0, 0), {.format = c.format})
+                    .refused.empty());
     const bool png = c.format == jobs::PictureFormat::Png;
-    const auto result =
-        jobs::ConvertPictureToGfp(module, dir / (png ? "p.png" : "p.tga"), c.format, dir / "p.gfp",
-                                  c.compressed ? GfpPacking::Zlib : GfpPacking::Uncompressed);
+    const auto result = jobs::ConvertPictureToGfp(dir / (png ? "p.png" : "p.tga"), c.format, dir / "p.gfp",
+                                                  c.compressed ? GfpPacking::Zlib : GfpPacking::Uncompressed);
     ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
     EXPECT_TRUE(test::ReadBytes(dir / "p.gfp") == original);
 }

@@ -106,7 +106,7 @@ TEST_P(TruncatedArchive, EveryLengthIsRefusedOrReportedAndUnpacksOnlyWholeItems)
         const std::string refused = std::to_string(tree.size() == 2 ? 2 : 5 - tree.size());
 
         Module1 module;
-        const auto result = jobs::RunArchiveReport(module, dir / "in", "a.res", unpack);
+        const auto result = jobs::RunArchiveReport(dir / "in", "a.res", unpack);
         EXPECT_EQ(result.valid, !reason);
         if (reason) {
             EXPECT_EQ(result.lines, reason->empty() ? Names{kInvalid} : (Names{kInvalid, *reason}));
@@ -233,7 +233,7 @@ TEST_P(DamagedGfpTest, NoTgaAndNothingChanged)
     auto before = test::Snapshot(dir.path());
 
     Module1 module;
-    const auto job = jobs::ConvertGfpToTga(module, dir.path(), {"p.gfp"}, 0, 0);
+    const auto job = jobs::ConvertGfpFiles(test::PathsOf(dir.path(), {"p.gfp"}, 0, 0));
     const CliRun run = RunCli({"gfp2tga", "p.gfp"}, dir.path());
     if (c.reason == nullptr) {
         EXPECT_TRUE(job.refused.empty());
@@ -328,7 +328,7 @@ TEST_P(DamagedTgaTest, TargetKeptAndNoBackupMade)
     for (const bool uncompressed : {false, true}) {
         SCOPED_TRACE(uncompressed ? "uncompressed" : "compressed");
         Module1 module;
-        const auto job = jobs::ConvertTgaToGfp(module, dir / "s.tga", dir / "t.gfp", uncompressed);
+        const auto job = jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", uncompressed);
         EXPECT_FALSE(job.ok);
         EXPECT_TRUE(Has(jobs::MessageText(job.refusal), "s.tga: " + std::string(c.reason)))
             << jobs::MessageText(job.refusal);

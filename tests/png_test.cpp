@@ -209,8 +209,8 @@ TEST(PngSink, UnwritableTargetIsRefusedAndTouchesNothing)
         const Path folder = (dir / target).parent_path();
         const int refused = test::RunUnprivileged([&] {
             Module1 module;
-            const auto result =
-                jobs::ConvertGfpFiles(module, folder, {"p.gfp"}, 0, 0, jobs::PictureFormat::Png);
+            const auto result = jobs::ConvertGfpFiles(test::PathsOf(folder, {"p.gfp"}, 0, 0),
+                                                      {.format = jobs::PictureFormat::Png});
             const std::string message =
                 PathText(dir / target) + ": Die Datei kann nicht geschrieben werden: Keine Berechtigung";
             return result.refused.size() == 1 && jobs::MessageText(result.refused[0]) == message ? 0 : 1;

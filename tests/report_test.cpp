@@ -18,7 +18,9 @@ jobs::ReportResult Report(Module1& module, const test::TempDir& dir, const std::
     jobs::ReportOptions options;
     if (extract)
         options.extractWanted = [] { return true; };
-    return jobs::RunArchiveReport(module, dir.path(), file, options);
+    jobs::ReportResult result = jobs::RunArchiveReport(dir.path(), file, options);
+    jobs::StoreRecords(module, result.records);
+    return result;
 }
 
 TEST(ArchiveReport, OneItemExampleTextTickedOrNot)

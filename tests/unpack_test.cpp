@@ -21,7 +21,9 @@ jobs::ReportResult Unpack(Module1& module, const test::TempDir& dir, const std::
 {
     jobs::ReportOptions options;
     options.extractWanted = [] { return true; };
-    return jobs::RunArchiveReport(module, dir.path(), file, options);
+    jobs::ReportResult result = jobs::RunArchiveReport(dir.path(), file, options);
+    jobs::StoreRecords(module, result.records);
+    return result;
 }
 
 Bytes Head(const Bytes& data, std::size_t n)
@@ -71,7 +73,7 @@ TEST(Unpack, NoFolderWithoutWrittenItems)
         Module1 module;
         jobs::ReportOptions options;
         options.extractWanted = [&c] { return c.ticked; };
-        const auto result = jobs::RunArchiveReport(module, dir.path(), "a.res", options);
+        const auto result = jobs::RunArchiveReport(dir.path(), "a.res", options);
         EXPECT_EQ(result.lines.size(), 10u) << c.name;
         EXPECT_EQ(test::ListTree(dir.path()), Names{"a.res"}) << c.name;
     }
@@ -135,7 +137,7 @@ TEST(Unpack, UntickedDuringTheUnpackStopsTheRest)
     jobs::ReportOptions options;
     options.extractWanted = [&] { return ++asked, ticked; };
     options.afterItemWritten = [&] { ticked = false; };
-    const auto result = jobs::RunArchiveReport(module, dir.path(), "a.res", options);
+    const auto result = jobs::RunArchiveReport(dir.path(), "a.res", options);
     EXPECT_EQ(result.lines.size(), 16u);
     EXPECT_EQ(asked, 3); // once for each picture item
     EXPECT_EQ(test::ListTree(dir / "a"), Names{"one.gfp"});
@@ -296,7 +298,7 @@ TEST(Unpack, FolderNameThatIsNoNewFolderIsRefused)
         Module1 module;
         jobs::ReportOptions options;
         options.extractWanted = [] { return true; };
-        const auto result = jobs::RunArchiveReport(module, dir / "w", archive, options);
+        const auto result = jobs::RunArchiveReport(dir / "w", archive, options);
         EXPECT_EQ(test::Snapshot(dir.path()), before) << archive;
         EXPECT_EQ(result.written, 0) << archive;
         EXPECT_EQ(result.lines.back(), "\tq: " + Describe(ExtractError::FolderName)) << archive;
@@ -354,7 +356,7 @@ TEST(Unpack, FolderSwappedForALinkMeanwhile)
         std::filesystem::create_directory_symlink(dir / "elsewhere", dir / "a");
     };
     Module1 module;
-    EXPECT_EQ(jobs::RunArchiveReport(module, dir.path(), "a.res", options).written, 2);
+    EXPECT_EQ(jobs::RunArchiveReport(dir.path(), "a.res", options).written, 2);
     EXPECT_EQ(test::ListTree(dir / "moved"), (Names{"one.gfp", "two.gfp"}));
     EXPECT_EQ(test::ListTree(dir / "elsewhere"), Names{});
 }

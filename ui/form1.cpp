@@ -227,13 +227,13 @@ struct ArchiveListing {
     int firstFailureLine = -1;               // the line "Nicht entpackt: …", if any
 
     // Reads the report (extracting while wanted says so) and the items of folder/file.
-    void Read(Module1& module, const QString& folder, const QString& file, const jobs::ReportOptions& options)
+    void Read(const QString& folder, const QString& file, const jobs::ReportOptions& options)
     {
         try {
             const Path from = ToPath(folder);
             const std::string name = QFile::encodeName(file).toStdString();
-            report = jobs::RunArchiveReport(module, from, name, options);
-            if (report.valid && ReadArchive(module, from / name, model).ok()) {
+            report = jobs::RunArchiveReport(from, name, options);
+            if (Module1 items; report.valid && ReadArchive(items, from / name, model).ok()) {
                 lengths = jobs::ItemDataLengths(from / name, model);
                 listed = lengths.size() == model.items.size();
             }
@@ -299,37 +299,32 @@ Form1::Form1(Module1& module, const QString& programFolder, JobRunner* runner, Q
 
 void Form1::MakeControls()
 {
-    const auto make = [](auto* control, const char* name, const QString& tip) {
-        control->setObjectName(QString::fromLatin1(name));
-        control->setToolTip(tip);
-        if constexpr (std::is_base_of_v<QPushButton, std::remove_pointer_t<decltype(control)>>)
-            control->setAutoDefault(false);
-        return control;
-    };
-    filFile = make(new FileListBox(this), "filFile",
-                   Varnox::tr("Die RES-Archive im Ordner: ein Klick zeigt den Bericht"));
+    filFile = MakeControl(new FileListBox(this), "filFile",
+                          Varnox::tr("Die RES-Archive im Ordner: ein Klick zeigt den Bericht"));
     filFile->setPattern(QStringLiteral("*.res"));
-    txtinfo =
-        make(new QPlainTextEdit(this), "txtinfo", Varnox::tr("Der Bericht des zuletzt gewählten Archivs"));
+    txtinfo = MakeControl(new QPlainTextEdit(this), "txtinfo",
+                          Varnox::tr("Der Bericht des zuletzt gewählten Archivs"));
     txtinfo->setReadOnly(true);
     txtinfo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txtinfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtinfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     txtinfo->setTabStopDistance(4 * txtinfo->fontMetrics().horizontalAdvance(u' '));
-    Check1 = make(new QCheckBox(QStringLiteral("&Automatic unpack"), this), "Check1",
-                  Varnox::tr("Beim Klick auf ein Archiv seine Bilder in einen Ordner daneben schreiben"));
-    Dir1 = make(new DirListBox(this), "Dir1", Varnox::tr("Der Ordner: Doppelklick oder Enter öffnet"));
-    lstitems = make(new ItemView(this), "lstitems",
-                    Varnox::tr("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen, "
-                               "hinausziehen als Dateien, ein Bild auf ein Bild ziehen ersetzt es"));
+    Check1 =
+        MakeControl(new QCheckBox(QStringLiteral("&Automatic unpack"), this), "Check1",
+                    Varnox::tr("Beim Klick auf ein Archiv seine Bilder in einen Ordner daneben schreiben"));
+    Dir1 = MakeControl(new DirListBox(this), "Dir1", Varnox::tr("Der Ordner: Doppelklick oder Enter öffnet"));
+    lstitems = MakeControl(new ItemView(this), "lstitems",
+                           Varnox::tr("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen, "
+                                      "hinausziehen als Dateien, ein Bild auf ein Bild ziehen ersetzt es"));
     table_ = new ItemTable(this);
     filter_ = new ItemFilter(table_, this);
     lstitems->setModel(filter_);
-    txtfilter = make(new QLineEdit(this), "txtfilter",
-                     Varnox::tr("Zeigt nur die Einträge, deren Nummer oder Name den Text enthält (Strg+F)"));
+    txtfilter =
+        MakeControl(new QLineEdit(this), "txtfilter",
+                    Varnox::tr("Zeigt nur die Einträge, deren Nummer oder Name den Text enthält (Strg+F)"));
     txtfilter->setPlaceholderText(Varnox::tr("Suchen (Strg+F)"));
     txtfilter->setClearButtonEnabled(true);
-    lblcount = make(new QLabel(this), "lblcount", Varnox::tr("Gezeigte von allen Einträgen"));
+    lblcount = MakeControl(new QLabel(this), "lblcount", Varnox::tr("Gezeigte von allen Einträgen"));
     lblcount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lstitems->setRootIsDecorated(false);
     lstitems->setUniformRowHeights(true);
@@ -341,29 +336,29 @@ void Form1::MakeControls()
     lstitems->setColumnWidth(kNumber, 50);
     lstitems->setColumnWidth(kType, 80);
     lstitems->setColumnWidth(kSize, 70);
-    btnextractall = make(new QPushButton(Varnox::tr("A&lle entpacken…"), this), "btnextractall",
-                         Varnox::tr("Schreibt alle Einträge und archive.txt in einen Ordner"));
+    btnextractall = MakeControl(new QPushButton(Varnox::tr("A&lle entpacken…"), this), "btnextractall",
+                                Varnox::tr("Schreibt alle Einträge und archive.txt in einen Ordner"));
     btnextractsel =
-        make(new QPushButton(Varnox::tr("Aus&wahl entpacken…"), this), "btnextractsel", QString());
-    chkpng = make(new QCheckBox(Varnox::tr("Bilder auch als PN&G"), this), "chkpng",
-                  Varnox::tr("\"Alle entpacken…\" schreibt jedes Bild auch als PNG neben seine GFP; "
-                             "\"Packen…\" übernimmt eine geänderte PNG"));
-    btnpack = make(new QPushButton(Varnox::tr("&Packen…"), this), "btnpack",
-                   Varnox::tr("Packt einen Ordner mit archive.txt in ein Archiv"));
-    btnreplace = make(new QPushButton(Varnox::tr("&Ersetzen…"), this), "btnreplace", QString());
-    btnrestore = make(new QPushButton(Varnox::tr("Wieder&herstellen"), this), "btnrestore", QString());
-    btnedit = make(new QPushButton(Varnox::tr("Bearbe&iten…"), this), "btnedit", QString());
-    preview = make(new PreviewBox(this), "preview", Varnox::tr("Vorschau des gewählten Eintrags"));
-    btnconverter = make(new QPushButton(Varnox::tr("&Konverter"), this), "btnconverter",
-                        Varnox::tr("Zeigt das Fenster zum Umwandeln wieder"));
+        MakeControl(new QPushButton(Varnox::tr("Aus&wahl entpacken…"), this), "btnextractsel", QString());
+    chkpng = MakeControl(new QCheckBox(Varnox::tr("Bilder auch als PN&G"), this), "chkpng",
+                         Varnox::tr("\"Alle entpacken…\" schreibt jedes Bild auch als PNG neben seine GFP; "
+                                    "\"Packen…\" übernimmt eine geänderte PNG"));
+    btnpack = MakeControl(new QPushButton(Varnox::tr("&Packen…"), this), "btnpack",
+                          Varnox::tr("Packt einen Ordner mit archive.txt in ein Archiv"));
+    btnreplace = MakeControl(new QPushButton(Varnox::tr("&Ersetzen…"), this), "btnreplace", QString());
+    btnrestore = MakeControl(new QPushButton(Varnox::tr("Wieder&herstellen"), this), "btnrestore", QString());
+    btnedit = MakeControl(new QPushButton(Varnox::tr("Bearbe&iten…"), this), "btnedit", QString());
+    preview = MakeControl(new PreviewBox(this), "preview", Varnox::tr("Vorschau des gewählten Eintrags"));
+    btnconverter = MakeControl(new QPushButton(Varnox::tr("&Konverter"), this), "btnconverter",
+                               Varnox::tr("Zeigt das Fenster zum Umwandeln wieder"));
     btnconverter->hide();
-    prgjob = make(new QProgressBar(this), "prgjob", Varnox::tr("Fortschritt der laufenden Arbeit"));
+    prgjob = MakeControl(new QProgressBar(this), "prgjob", Varnox::tr("Fortschritt der laufenden Arbeit"));
     prgjob->setRange(0, kBarSteps);
     prgjob->reset();
     prgjob->setTextVisible(false);
-    lblinfo = make(new QLabel(this), "lblinfo", QString());
-    btncancel = make(new QPushButton(Varnox::tr("A&bbrechen"), this), "btncancel",
-                     Varnox::tr("Bricht die laufende Arbeit nach dem Eintrag in Arbeit ab"));
+    lblinfo = MakeControl(new QLabel(this), "lblinfo", QString());
+    btncancel = MakeControl(new QPushButton(Varnox::tr("A&bbrechen"), this), "btncancel",
+                            Varnox::tr("Bricht die laufende Arbeit nach dem Eintrag in Arbeit ab"));
     btncancel->setEnabled(false);
 
     QWidget* const tabOrder[] = {filFile,       txtinfo,    txtfilter, lstitems,     btnextractall,
@@ -662,11 +657,12 @@ void Form1::filFile_Click()
             jobs::ReportOptions options;
             options.extractWanted = [wanted] { return wanted->load(); };
             options.progress = &progress;
-            listing->Read(module_, folder, name, options);
+            listing->Read(folder, name, options);
             if (listing->failure.isEmpty())
                 listing->MakeDocument(font, tabStop, window);
         },
         [this, listing, archive = QDir::cleanPath(folder + u'/' + name)] {
+            jobs::StoreRecords(module_, listing->report.records);
             const bool cancelled = runner_->Progress()->Cancelled();
             reportJob_ = false;
             EndedJob();
@@ -881,33 +877,24 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 });
             };
             try {
-                *result = jobs::ExtractArchive(module_, archive, to, only, ask, pictures);
+                *result = jobs::ExtractArchive(archive, to, only, ask, pictures);
             } catch (const std::exception& error) {
                 result->ok = false;
                 result->refusal = {PathText(archive), Translate(error.what())};
             }
         },
         [this, result, folder] {
-            EndedJob();
-            if (result->ok) {
-                const QString written = result->written == 1
-                                            ? Varnox::tr("1 Eintrag entpackt")
-                                            : Varnox::tr("%1 Einträge entpackt").arg(result->written);
-                const QString replaced = result->replaced.empty()
-                                             ? QString()
-                                             : Varnox::tr(", %1 ersetzt").arg(result->replaced.size());
-                ShowStatus(lblinfo, Varnox::tr("%1 nach %2%3, %4")
-                                        .arg(written, QDir::toNativeSeparators(folder), replaced,
-                                             ToQString(result->status)));
-            } else {
-                ShowStatus(lblinfo, {});
-                EndJobBar(prgjob, Varnox::tr("Abgelehnt"), false);
-                if (!closing_)
-                    ShowMessage(ToQString(jobs::MessageText(result->refusal)));
-            }
-            RefreshLists();
-            if (closing_)
-                deleteLater();
+            jobs::StoreRecords(module_, result->records);
+            const QString written = result->written == 1
+                                        ? Varnox::tr("1 Eintrag entpackt")
+                                        : Varnox::tr("%1 Einträge entpackt").arg(result->written);
+            const QString replaced = result->replaced.empty()
+                                         ? QString()
+                                         : Varnox::tr(", %1 ersetzt").arg(result->replaced.size());
+            ShowFolderJobEnd(
+                result->ok, result->refusal,
+                Varnox::tr("%1 nach %2%3, %4")
+                    .arg(written, QDir::toNativeSeparators(folder), replaced, ToQString(result->status)));
         });
     if (started)
         StartedJob(false);
@@ -962,23 +949,30 @@ void Form1::PackFolder(const QString& folder, const QString& archive)
             }
         },
         [this, result, archive] {
-            EndedJob();
-            if (result->ok) {
-                ShowStatus(lblinfo, Varnox::tr("%1 Einträge nach %2 gepackt")
-                                        .arg(result->items)
-                                        .arg(QDir::toNativeSeparators(archive)));
-            } else {
-                ShowStatus(lblinfo, {});
-                EndJobBar(prgjob, Varnox::tr("Abgelehnt"), false);
-                if (!closing_)
-                    ShowMessage(ToQString(jobs::MessageText(result->refusal)));
-            }
-            RefreshLists();
-            if (closing_)
-                deleteLater();
+            ShowFolderJobEnd(result->ok, result->refusal,
+                             Varnox::tr("%1 Einträge nach %2 gepackt")
+                                 .arg(result->items)
+                                 .arg(QDir::toNativeSeparators(archive)));
         });
     if (started)
         StartedJob(false);
+}
+
+// The end of an extract or a pack: done's text in the status line, or the refusal.
+void Form1::ShowFolderJobEnd(bool ok, const jobs::Refusal& refusal, const QString& done)
+{
+    EndedJob();
+    if (ok) {
+        ShowStatus(lblinfo, done);
+    } else {
+        ShowStatus(lblinfo, {});
+        EndJobBar(prgjob, Varnox::tr("Abgelehnt"), false);
+        if (!closing_)
+            ShowMessage(ToQString(jobs::MessageText(refusal)));
+    }
+    RefreshLists();
+    if (closing_)
+        deleteLater();
 }
 
 void Form1::btnreplace_Click()
@@ -1042,8 +1036,8 @@ void Form1::ReplaceFrom(int index, const QString& picture)
          from = ToPath(picture), font = txtinfo->font(), tabStop = txtinfo->tabStopDistance(),
          window = thread()](jobs::JobProgress& progress) {
             try {
-                *replaced = jobs::ReplaceItem(module_, ToPath(folder + u'/' + file),
-                                              "#" + std::to_string(index), from, GfpPacking::Zlib);
+                *replaced = jobs::ReplaceItem(ToPath(folder + u'/' + file), "#" + std::to_string(index), from,
+                                              GfpPacking::Zlib);
             } catch (const std::exception& error) {
                 replaced->ok = false;
                 replaced->refusal = {PathText(from), Translate(error.what())};
@@ -1052,11 +1046,13 @@ void Form1::ReplaceFrom(int index, const QString& picture)
                 return;
             jobs::ReportOptions options; // a fresh report, without unpacking
             options.progress = &progress;
-            listing->Read(module_, folder, file, options);
+            listing->Read(folder, file, options);
             if (listing->failure.isEmpty())
                 listing->MakeDocument(font, tabStop, window);
         },
         [this, replaced, listing, index, name, path = archive_] {
+            jobs::StoreRecords(module_, replaced->records);
+            jobs::StoreRecords(module_, listing->report.records);
             EndedJob();
             if (!replaced->ok) {
                 ShowStatus(lblinfo, {});
@@ -1134,13 +1130,14 @@ void Form1::StartEdit(int index)
         this,
         [this, start, archive = ToPath(archive_), index, to = *folder](jobs::JobProgress&) {
             try {
-                *start = jobs::StartItemEdit(module_, archive, "#" + std::to_string(index), to);
+                *start = jobs::StartItemEdit(archive, "#" + std::to_string(index), to);
             } catch (const std::exception& error) {
                 start->ok = false;
                 start->refusal = {PathText(archive), Translate(error.what())};
             }
         },
         [this, start] {
+            jobs::StoreRecords(module_, start->records);
             EndedJob();
             if (closing_) {
                 deleteLater();
@@ -1232,16 +1229,18 @@ void Form1::TakeBackEdit(const QString& png)
                     return;
                 outcome->always = answer == jobs::ReplaceAnswer::YesToAll;
             }
-            outcome->result = jobs::ApplyEdit(module_, session, GfpPacking::Zlib);
+            outcome->result = jobs::ApplyEdit(session, GfpPacking::Zlib);
             if (!outcome->result.ok)
                 return;
             jobs::ReportOptions options;
             options.progress = &progress;
-            listing->Read(module_, folder, file, options);
+            listing->Read(folder, file, options);
             if (listing->failure.isEmpty())
                 listing->MakeDocument(font, tabStop, window);
         },
         [this, outcome, listing, png, index = session->index, source = archive.absoluteFilePath()] {
+            jobs::StoreRecords(module_, outcome->result.records);
+            jobs::StoreRecords(module_, listing->report.records);
             EndedJob();
             if (closing_) {
                 deleteLater();

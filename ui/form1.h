@@ -153,6 +153,7 @@ class Form1 : public QWidget {
     void Extract(const std::vector<std::size_t>& only);
     QString ChooseExtractFolder();
     void PackFolder(const QString& folder, const QString& archive);
+    void ShowFolderJobEnd(bool ok, const jobs::Refusal& refusal, const QString& done);
     QString ReplaceToolTip(int selected) const;
     QString SelectedArchive() const;
     void RefreshLists();

@@ -133,11 +133,10 @@ QString SizeText(QSize size)
     return QStringLiteral("%1 \u00d7 %2").arg(size.width()).arg(size.height());
 }
 
-// The name of the file the conversion of gfpName writes.
+// The name of the file the conversion of gfpName writes, by the job's own rule.
 QString PictureName(const QString& gfpName, jobs::PictureFormat format)
 {
-    return gfpName.left(gfpName.size() - 3) +
-           (format == jobs::PictureFormat::Png ? QStringLiteral("png") : QStringLiteral("tga"));
+    return QFile::decodeName(jobs::TargetName(QFile::encodeName(gfpName).toStdString(), format).c_str());
 }
 
 } // namespace
@@ -165,55 +164,50 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
 
 void Form2::MakeControls()
 {
-    const auto make = [](auto* control, const char* name, const QString& tip) {
-        control->setObjectName(QString::fromLatin1(name));
-        control->setToolTip(tip);
-        if constexpr (std::is_base_of_v<QPushButton, std::remove_pointer_t<decltype(control)>>)
-            control->setAutoDefault(false);
-        return control;
-    };
     // In tab order.
-    File1[0] = make(new FileListBox(this), "File1_0", Varnox::tr("Die Quelldateien im Quellordner"));
-    Dir1[0] =
-        make(new DirListBox(this), "Dir1_0", Varnox::tr("Der Quellordner: Doppelklick oder Enter öffnet"));
-    Label1 =
-        make(new QLabel(Varnox::tr("&Quelldatei: "), this), "Label1", Varnox::tr("Quelle der Umwandlung"));
+    File1[0] = MakeControl(new FileListBox(this), "File1_0", Varnox::tr("Die Quelldateien im Quellordner"));
+    Dir1[0] = MakeControl(new DirListBox(this), "Dir1_0",
+                          Varnox::tr("Der Quellordner: Doppelklick oder Enter öffnet"));
+    Label1 = MakeControl(new QLabel(Varnox::tr("&Quelldatei: "), this), "Label1",
+                         Varnox::tr("Quelle der Umwandlung"));
     Label1->setBuddy(File1[0]);
-    Dir1[1] =
-        make(new DirListBox(this), "Dir1_1", Varnox::tr("Der Zielordner: Doppelklick oder Enter öffnet"));
-    File1[1] = make(new FileListBox(this), "File1_1", Varnox::tr("Die GFP-Datei, deren Bild ersetzt wird"));
-    Label2 = make(new QLabel(Varnox::tr("&Zieldatei:"), this), "Label2", Varnox::tr("Ziel der Umwandlung"));
+    Dir1[1] = MakeControl(new DirListBox(this), "Dir1_1",
+                          Varnox::tr("Der Zielordner: Doppelklick oder Enter öffnet"));
+    File1[1] =
+        MakeControl(new FileListBox(this), "File1_1", Varnox::tr("Die GFP-Datei, deren Bild ersetzt wird"));
+    Label2 =
+        MakeControl(new QLabel(Varnox::tr("&Zieldatei:"), this), "Label2", Varnox::tr("Ziel der Umwandlung"));
     Label2->setBuddy(File1[1]);
-    Drive1[0] = make(new DriveListBox(this), "Drive1_0", Varnox::tr("Laufwerk der Quelle"));
-    Drive1[1] = make(new DriveListBox(this), "Drive1_1", Varnox::tr("Laufwerk des Ziels"));
-    btnconvert = make(new QPushButton(QStringLiteral("&Convert"), this), "btnconvert",
-                      Varnox::tr("Wandelt die gewählte Datei um (Enter in einer Dateiliste)"));
-    opgra[0] = make(new QRadioButton(QStringLiteral("&tga->gfp"), this), "opgra_0",
-                    Varnox::tr("TGA oder PNG in eine vorhandene GFP-Datei schreiben"));
-    opgra[1] = make(new QRadioButton(QStringLiteral("g&fp->tga"), this), "opgra_1",
-                    Varnox::tr("GFP als TGA-Datei neben die Quelle schreiben"));
-    opgra[2] = make(new QRadioButton(QStringLiteral("gfp->&png"), this), "opgra_2",
-                    Varnox::tr("GFP als PNG-Datei neben die Quelle schreiben"));
-    lblinfo = make(new QLabel(this), "lblinfo", QString());
-    Command1 = make(new QPushButton(QStringLiteral("&unpack"), this), "Command1",
-                    Varnox::tr("Öffnet das Fenster zum Entpacken von RES-Archiven"));
-    chkuncom = make(new QCheckBox(Varnox::tr("un&komprimiert"), this), "chkuncom",
-                    Varnox::tr("Die Pixel ungepackt in die GFP-Datei schreiben"));
-    chkfast = make(new QCheckBox(Varnox::tr("&schnell packen"), this), "chkfast",
-                   Varnox::tr("Schneller packen, von zlib weiter lesbar"));
-    chkunpackall = make(new QCheckBox(QStringLiteral("convert &all"), this), "chkunpackall",
-                        Varnox::tr("Alle GFP-Dateien der Liste umwandeln"));
+    Drive1[0] = MakeControl(new DriveListBox(this), "Drive1_0", Varnox::tr("Laufwerk der Quelle"));
+    Drive1[1] = MakeControl(new DriveListBox(this), "Drive1_1", Varnox::tr("Laufwerk des Ziels"));
+    btnconvert = MakeControl(new QPushButton(QStringLiteral("&Convert"), this), "btnconvert",
+                             Varnox::tr("Wandelt die gewählte Datei um (Enter in einer Dateiliste)"));
+    opgra[0] = MakeControl(new QRadioButton(QStringLiteral("&tga->gfp"), this), "opgra_0",
+                           Varnox::tr("TGA oder PNG in eine vorhandene GFP-Datei schreiben"));
+    opgra[1] = MakeControl(new QRadioButton(QStringLiteral("g&fp->tga"), this), "opgra_1",
+                           Varnox::tr("GFP als TGA-Datei neben die Quelle schreiben"));
+    opgra[2] = MakeControl(new QRadioButton(QStringLiteral("gfp->&png"), this), "opgra_2",
+                           Varnox::tr("GFP als PNG-Datei neben die Quelle schreiben"));
+    lblinfo = MakeControl(new QLabel(this), "lblinfo", QString());
+    Command1 = MakeControl(new QPushButton(QStringLiteral("&unpack"), this), "Command1",
+                           Varnox::tr("Öffnet das Fenster zum Entpacken von RES-Archiven"));
+    chkuncom = MakeControl(new QCheckBox(Varnox::tr("un&komprimiert"), this), "chkuncom",
+                           Varnox::tr("Die Pixel ungepackt in die GFP-Datei schreiben"));
+    chkfast = MakeControl(new QCheckBox(Varnox::tr("&schnell packen"), this), "chkfast",
+                          Varnox::tr("Schneller packen, von zlib weiter lesbar"));
+    chkunpackall = MakeControl(new QCheckBox(QStringLiteral("convert &all"), this), "chkunpackall",
+                               Varnox::tr("Alle GFP-Dateien der Liste umwandeln"));
     chkunpackall->setEnabled(false);
-    prgjob = make(new QProgressBar(this), "prgjob", Varnox::tr("Fortschritt der Umwandlung"));
+    prgjob = MakeControl(new QProgressBar(this), "prgjob", Varnox::tr("Fortschritt der Umwandlung"));
     prgjob->setRange(0, kBarSteps);
     prgjob->reset();
     prgjob->setTextVisible(false);
-    btncancel = make(new QPushButton(Varnox::tr("A&bbrechen"), this), "btncancel",
-                     Varnox::tr("Bricht die laufende Umwandlung ab"));
+    btncancel = MakeControl(new QPushButton(Varnox::tr("A&bbrechen"), this), "btncancel",
+                            Varnox::tr("Bricht die laufende Umwandlung ab"));
     btncancel->setEnabled(false);
-    picpreview = make(new PreviewBox(this), "picpreview", Varnox::tr("Vorschau der Quelldatei"));
-    btnrestore = make(new QPushButton(Varnox::tr("&Wiederherstellen"), this), "btnrestore", QString());
-    btnedit = make(new QPushButton(Varnox::tr("Bearbe&iten…"), this), "btnedit", QString());
+    picpreview = MakeControl(new PreviewBox(this), "picpreview", Varnox::tr("Vorschau der Quelldatei"));
+    btnrestore = MakeControl(new QPushButton(Varnox::tr("&Wiederherstellen"), this), "btnrestore", QString());
+    btnedit = MakeControl(new QPushButton(Varnox::tr("Bearbe&iten…"), this), "btnedit", QString());
 
     QWidget* const tabOrder[] = {File1[0],   Dir1[0],      Dir1[1],    File1[1], Drive1[0], Drive1[1],
                                  btnconvert, opgra[0],     opgra[1],   opgra[2], Command1,  chkuncom,
@@ -256,10 +250,6 @@ void Form2::ConnectControls()
         });
     connect(File1[0], &FileListBox::Listed, this, &Form2::ShowPreview);
     connect(File1[1], &FileListBox::Listed, this, &Form2::ApplyEnabled);
-    // The source list shows the entry being converted.
-    connect(
-        this, &Form2::Converting, this, [this](int index) { File1[0]->setListIndex(index); },
-        Qt::QueuedConnection);
     connect(btnconvert, &QPushButton::clicked, this, &Form2::btnconvert_Click);
     connect(btncancel, &QPushButton::clicked, this, &Form2::btncancel_Click);
     connect(btnrestore, &QPushButton::clicked, this, &Form2::btnrestore_Click);
@@ -640,6 +630,11 @@ void Form2::ShowProgress()
         prgjob->setRange(0, kBarSteps);
         prgjob->setValue(static_cast<int>(done * kBarSteps / total));
     }
+    if (const std::int64_t current = progress->Current(); convertingFrom_ >= 0 && current >= 0) {
+        const int index = convertingFrom_ + static_cast<int>(current);
+        if (File1[0]->ListIndex() != index)
+            File1[0]->setListIndex(index);
+    }
     if (tgaStage_ && !progress->Cancelled()) {
         const int stage = tgaStage_->load();
         if (stage >= 0)
@@ -673,36 +668,33 @@ void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
     const bool several = last > first;
     const QString written = PictureName(source->FileName(), format);
 
-    std::vector<std::string> names;
-    for (const QString& name : source->FileNames())
-        names.push_back(QFile::encodeName(name).toStdString());
+    const QStringList names = source->FileNames();
+    const Path folder = ToPath(source->path());
+    std::vector<Path> gfps;
+    for (int k = first; k <= last && k < names.size(); ++k)
+        gfps.push_back(folder / QFile::encodeName(names[k]).toStdString());
     auto result = std::make_shared<jobs::GfpToTgaResult>();
     JobRunner* runner = runner_.get();
+    // The source list follows the file in hand (ShowProgress).
+    convertingFrom_ = first;
     StartJob(
-        [this, runner, result, folder = ToPath(source->path()), names, first, last, several, format,
+        [this, runner, result, gfps = std::move(gfps), several, format,
          workers = workers_](jobs::JobProgress& progress) {
-            const jobs::ReplaceQuestion ask = [this, runner, several](const Path& target) {
+            // Several files go to the pool; the answers hold as they do one file at a time.
+            jobs::BatchOptions options;
+            options.format = format;
+            options.workers = several ? workers : 1;
+            options.progress = &progress;
+            options.askReplace = [this, runner, several](const Path& target) {
                 return runner->Ask([this, target, several] { return AskReplace(target, several); });
             };
-            const auto select = [this](int k) { emit Converting(k); };
-            if (several) {
-                // Several files go to the pool; the answers hold as they do one file at a time.
-                jobs::BatchOptions options;
-                options.format = format;
-                options.workers = workers;
-                options.progress = &progress;
-                options.askReplace = ask;
-                *result =
-                    jobs::ConvertGfpFilesParallel(folder, names, first, last, options, select, &module_);
-                return;
-            }
-            jobs::GfpToTgaOptions options;
-            options.format = format;
-            options.progress = &progress;
-            options.askReplace = ask;
-            *result = jobs::ConvertGfpToTga(module_, folder, names, first, last, select, options);
+            *result = jobs::ConvertGfpFilesParallel(gfps, options);
         },
-        [this, result, several, written = QDir(source->path()).filePath(written)] {
+        [this, result, several, first, written = QDir(source->path()).filePath(written)] {
+            convertingFrom_ = -1;
+            jobs::StoreRecords(module_, result->records);
+            if (result->lastIndex >= 0)
+                File1[0]->setListIndex(first + result->lastIndex);
             if (several) {
                 SetInfo(BatchSummary(*result));
                 if (!result->refused.empty())
@@ -768,9 +760,10 @@ void Form2::ConvertTgaToGfp()
             const auto told = [stage](jobs::TgaToGfpStage now) { stage->store(static_cast<int>(now)); };
             const jobs::PictureFormat format =
                 PictureKindOf(from) == PictureKind::Png ? jobs::PictureFormat::Png : jobs::PictureFormat::Tga;
-            *result = jobs::ConvertPictureToGfp(module_, from, format, to, packing, told, {}, &progress);
+            *result = jobs::ConvertPictureToGfp(from, format, to, packing, told, {}, &progress);
         },
         [this, result, declined, target = File1[1]->FileName()] {
+            jobs::StoreRecords(module_, result->records);
             if (*declined) {
                 SetInfo(Varnox::tr("Nicht ersetzt: %1").arg(target));
                 EndBar(Varnox::tr("Nicht ersetzt"), false);
@@ -863,7 +856,8 @@ void Form2::TakeBackEdit(const QString& png)
     auto outcome = std::make_shared<Outcome>();
     const QString name = ToQString(session->source.filename());
     StartJob(
-        [this, outcome, session = *session, always = edits_->Always(png), name](jobs::JobProgress&) mutable {
+        [this, outcome, session = *session, always = edits_->Always(png), name,
+         packing = Packing()](jobs::JobProgress&) mutable {
             outcome->check = jobs::CheckEdit(session);
             if (outcome->check.state != jobs::EditState::Changed || !outcome->check.refusal.reason.empty())
                 return;
@@ -881,9 +875,10 @@ void Form2::TakeBackEdit(const QString& png)
                     return;
                 outcome->always = answer == jobs::ReplaceAnswer::YesToAll;
             }
-            outcome->result = jobs::ApplyEdit(module_, session, Packing());
+            outcome->result = jobs::ApplyEdit(session, packing);
         },
         [this, outcome, png, name] {
+            jobs::StoreRecords(module_, outcome->result.records);
             if (outcome->always)
                 edits_->SetAlways(png);
             const jobs::EditCheck& check = outcome->check;

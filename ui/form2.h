@@ -104,10 +104,6 @@ class Form2 : public QWidget {
     // without, every list starts on the program folder.
     void setFolderMemory(std::shared_ptr<FolderMemory> memory) { memory_ = std::move(memory); }
 
-  signals:
-    // From the worker: entry index of the source list is converted now.
-    void Converting(int index);
-
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -151,6 +147,7 @@ class Form2 : public QWidget {
     bool closed_ = false;
     // While a TGA is read for TGA -> GFP, the caption shows the row; 1 then while it is packed.
     std::shared_ptr<std::atomic<int>> tgaStage_;
+    int convertingFrom_ = -1; // the source list's index of a batch's first file, while it runs
     QPointer<QWidget> focusBeforeJob_;
     EditWatch* edits_ = nullptr;
     QStringList pendingEdits_;

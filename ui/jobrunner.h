@@ -1,6 +1,6 @@
 #pragma once
 // The worker both windows run their jobs on: one job at a time, off the window thread.
-// The windows share one Module1, so while a job runs only that job may touch it.
+// Jobs share no state with the windows: each returns its results, the window stores them.
 
 #include "jobs/convert.h"
 #include "jobs/progress.h"

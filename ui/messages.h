@@ -4,8 +4,10 @@
 #include "jobs/convert.h"
 
 #include <QCoreApplication>
+#include <QPushButton>
 #include <QString>
 #include <functional>
+#include <type_traits>
 
 class QFont;
 class QLabel;
@@ -68,6 +70,17 @@ class WaitCursor {
 // Shows text in a status label, shortened in the middle when it does not fit (the whole text
 // is then its tool tip); with no text, shows the text given last again at the label's width.
 void ShowStatus(QLabel* label, const QString& text);
+
+// control with its object name and tool tip; a button does not become the default one by
+// taking the focus.
+template <class Control> Control* MakeControl(Control* control, const char* name, const QString& tip)
+{
+    control->setObjectName(QString::fromLatin1(name));
+    control->setToolTip(tip);
+    if constexpr (std::is_base_of_v<QPushButton, Control>)
+        control->setAutoDefault(false);
+    return control;
+}
 void ShowStatus(QLabel* label);
 
 // The font of both windows: small enough for captions to fit the fixed layout.

@@ -226,6 +226,14 @@ std::vector<std::string> ListTree(const Path& root)
     return names;
 }
 
+std::vector<Path> PathsOf(const Path& folder, const std::vector<std::string>& names, int first, int last)
+{
+    std::vector<Path> paths;
+    for (int k = std::max(first, 0); k <= last && k < static_cast<int>(names.size()); ++k)
+        paths.push_back(folder / names[static_cast<std::size_t>(k)]);
+    return paths;
+}
+
 std::map<std::string, Bytes> Snapshot(const Path& root)
 {
     std::map<std::string, Bytes> files;

@@ -54,6 +54,15 @@ inline Bytes MakeGfp()
     return MakeGfp(GfpSpec{});
 }
 
+// A compressed 16-bit GFP of width x height with the pattern pixels.
+inline Bytes PlainGfp(std::int32_t width, std::int32_t height)
+{
+    GfpSpec spec;
+    spec.width = width;
+    spec.height = height;
+    return MakeGfp(spec);
+}
+
 struct ResItemSpec {
     std::int32_t type = 14;
     std::string name;                   // raw Latin-1 bytes; cut or padded with NUL to 256
@@ -129,6 +138,10 @@ std::vector<std::string> ListTree(const Path& root);
 // Every file below root with its bytes, and every folder as "name/" with none, to show
 // that a refusal changed, made and removed nothing.
 std::map<std::string, Bytes> Snapshot(const Path& root);
+
+// folder / names[k] for k from first to last, within the names: the files a list's
+// selection from first to last stands for.
+std::vector<Path> PathsOf(const Path& folder, const std::vector<std::string>& names, int first, int last);
 
 // Names TEST_P cases after the name field of their parameter.
 struct CaseName {

@@ -105,4 +105,13 @@ std::vector<Bgra> PatternPicture(int width, int height, std::uint32_t seed)
     return picture;
 }
 
+Bytes PatternTga(std::int16_t width, std::int16_t height)
+{
+    TgaSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.picture = PatternPicture(width, height);
+    return MakeTga(spec);
+}
+
 } // namespace varnox::test

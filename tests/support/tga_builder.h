@@ -50,6 +50,9 @@ Bytes StoredPixels(const TgaSpec& spec);
 // The whole TGA file.
 Bytes MakeTga(const TgaSpec& spec);
 
+// A raw 24-bit TGA of width x height holding PatternPicture.
+Bytes PatternTga(std::int16_t width, std::int16_t height);
+
 // A picture of width x height pixels with distinct, varied colours.
 std::vector<Bgra> PatternPicture(int width, int height, std::uint32_t seed = 1);
 

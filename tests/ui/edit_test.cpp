@@ -22,14 +22,6 @@ using test::Q;
 
 namespace {
 
-Bytes Picture(std::int32_t width)
-{
-    test::GfpSpec spec;
-    spec.width = width;
-    spec.height = 2;
-    return test::MakeGfp(spec);
-}
-
 Bytes Png(std::uint32_t width, std::uint16_t red)
 {
     test::PngSpec spec;
@@ -109,11 +101,11 @@ class EditTest : public QObject {
         dir_ = std::make_unique<test::TempDir>();
         messages_.texts.clear();
         questions_ = {};
-        test::WriteBytes(Archive(), test::MakeRes({{14, "eins", Picture(2)},
+        test::WriteBytes(Archive(), test::MakeRes({{14, "eins", test::PlainGfp(2, 2)},
                                                    {16, "klang", {1, 2, 3}},
-                                                   {14, "zwei", Picture(3)},
-                                                   {14, "drei", Picture(4)}}));
-        test::WriteBytes(*dir_ / "pic.gfp", Picture(2));
+                                                   {14, "zwei", test::PlainGfp(3, 2)},
+                                                   {14, "drei", test::PlainGfp(4, 2)}}));
+        test::WriteBytes(*dir_ / "pic.gfp", test::PlainGfp(2, 2));
         test::MakeFolder(*dir_ / "sub");
         qputenv("VARNOX_EDITOR", "true");
     }
@@ -180,7 +172,7 @@ class EditTest : public QObject {
         QVERIFY(questions_.texts[0].startsWith("Ersetzen?\n#2 zwei in gfx.res durch neu.png"));
         QVERIFY(questions_.texts[0].contains("Das neue Bild ist 5 × 1 groß, das alte 3 × 2"));
         QCOMPARE(ItemGfp(Archive(), 0), first);
-        QVERIFY(ItemGfp(Archive(), 2) != Picture(3));
+        QVERIFY(ItemGfp(Archive(), 2) != test::PlainGfp(3, 2));
         QVERIFY(std::filesystem::exists(*dir_ / "gfx.res.bak"));
     }
 

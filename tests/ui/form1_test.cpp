@@ -31,21 +31,13 @@ using ui::Form1;
 
 namespace {
 
-Bytes Picture(std::int32_t width)
-{
-    test::GfpSpec spec;
-    spec.width = width;
-    spec.height = 2;
-    return test::MakeGfp(spec);
-}
-
 // Three pictures and a sound item.
 Bytes Archive()
 {
-    return test::MakeRes({{14, "eins", Picture(2)},
+    return test::MakeRes({{14, "eins", test::PlainGfp(2, 2)},
                           {16, "klang", {1, 2, 3}},
-                          {14, "zwei", Picture(3)},
-                          {14, "drei", Picture(4)}});
+                          {14, "zwei", test::PlainGfp(3, 2)},
+                          {14, "drei", test::PlainGfp(4, 2)}});
 }
 
 // The GFP of every picture item of the archive at path, by index; empty for other items.
@@ -64,7 +56,7 @@ std::vector<Bytes> ItemGfps(const Path& path)
 QString ExpectedText(const Path& folder, const std::string& name)
 {
     Module1 module;
-    QString text = ui::ToQString(jobs::ReportText(jobs::RunArchiveReport(module, folder, name, {})));
+    QString text = ui::ToQString(jobs::ReportText(jobs::RunArchiveReport(folder, name, {})));
     return text.replace("\r\n", "\n");
 }
 
@@ -110,7 +102,7 @@ class Form1Test : public QObject {
         messages_.texts.clear();
         test::WriteBytes(*dir_ / "gfx.res", Archive());
         test::WriteBytes(*dir_ / "ALT.RES", {'r', 'e', 's', 'f', 0, 0, 0, 0});
-        test::WriteBytes(*dir_ / "pic.gfp", Picture(2));
+        test::WriteBytes(*dir_ / "pic.gfp", test::PlainGfp(2, 2));
         test::MakeFolder(*dir_ / "sub" / "deeper");
         test::WriteBytes(*dir_ / "sub" / "x.res", Archive());
     }
@@ -227,7 +219,7 @@ class Form1Test : public QObject {
     {
         std::vector<test::ResItemSpec> items;
         for (int i = 0; i < 60; ++i)
-            items.push_back({14, "bild" + std::to_string(i), Picture(2)});
+            items.push_back({14, "bild" + std::to_string(i), test::PlainGfp(2, 2)});
         items.push_back({14, "kaputt", {'N', 'O', 'P', 'E'}});
         test::WriteBytes(*dir_ / "many.res", test::MakeRes(items));
         Form1& form = Open();
@@ -257,7 +249,7 @@ class Form1Test : public QObject {
     {
         QTest::addColumn<int>("row");
         QTest::addColumn<QStringList>("rows");
-        const auto size = [](std::int32_t width) { return QString::number(Picture(width).size()); };
+        const auto size = [](std::int32_t width) { return QString::number(test::PlainGfp(width, 2).size()); };
         QTest::newRow("refused") << 0 << QStringList();
         QTest::newRow("gfx.res") << 1
                                  << QStringList({"#0 Grafik(14) eins " + size(2), "#1 Sound(16) klang 3",
@@ -336,7 +328,7 @@ class Form1Test : public QObject {
     void restoreAndUndo()
     {
         const Bytes old = test::ReadBytes(*dir_ / "gfx.res");
-        const Bytes backup = test::MakeRes({{14, "alt", Picture(2)}});
+        const Bytes backup = test::MakeRes({{14, "alt", test::PlainGfp(2, 2)}});
         test::WriteBytes(*dir_ / "gfx.res.bak", backup);
         Form1& form = Open();
         test::Questions questions;
@@ -370,7 +362,7 @@ class Form1Test : public QObject {
         QTest::mouseClick(form.btnextractall, Qt::LeftButton);
         QVERIFY(test::WaitForJob(form.Runner()));
         QCOMPARE(asked, QStringList({Q(jobs::ExtractFolder(*dir_ / "gfx.res"))}));
-        QCOMPARE(test::ReadBytes(*dir_ / "aus" / "zwei.gfp"), Picture(3));
+        QCOMPARE(test::ReadBytes(*dir_ / "aus" / "zwei.gfp"), test::PlainGfp(3, 2));
         QCOMPARE(test::ReadBytes(*dir_ / "aus" / "klang.sound"), Bytes({1, 2, 3}));
         QVERIFY(std::filesystem::exists(*dir_ / "aus" / "archive.txt"));
         QCOMPARE(form.lblinfo->property("statusText").toString(),

@@ -58,15 +58,6 @@ Bytes Gfp(std::int32_t width, std::int32_t height, std::uint8_t rawMark = 0)
     return test::MakeGfp(spec);
 }
 
-Bytes Tga(std::int16_t width, std::int16_t height)
-{
-    test::TgaSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.picture = test::PatternPicture(width, height);
-    return test::MakeTga(spec);
-}
-
 long FileCount(const Path& folder)
 {
     const std::filesystem::directory_iterator entries(folder);
@@ -130,7 +121,7 @@ class Form2Test : public QObject {
         for (const char* name : {"a.gfp", "b.gfp", "c.gfp", "d.gfp"})
             test::WriteBytes(folder / name, Gfp(3, 2));
         Module1 other;
-        (void)jobs::ConvertGfpToTga(other, folder, {"d.gfp"}, 0, 0);
+        (void)jobs::ConvertGfpFiles(test::PathsOf(folder, {"d.gfp"}, 0, 0));
         test::WriteBytes(folder / "a.tga", {'a'});
         test::WriteBytes(folder / "c.tga", {'c'});
         form.Dir1[0]->setPath(Q(folder));
@@ -146,8 +137,8 @@ class Form2Test : public QObject {
         dir_ = std::make_unique<test::TempDir>();
         messages_.texts.clear();
         questions_ = {};
-        test::WriteBytes(*dir_ / "b.tga", Tga(3, 2));
-        test::WriteBytes(*dir_ / "A.TGA", Tga(2, 2));
+        test::WriteBytes(*dir_ / "b.tga", test::PatternTga(3, 2));
+        test::WriteBytes(*dir_ / "A.TGA", test::PatternTga(2, 2));
         test::WriteBytes(*dir_ / "pic.gfp", Gfp(4, 2));
         test::WriteBytes(*dir_ / "notes.txt", {'x'});
         test::MakeFolder(*dir_ / "sub");
@@ -249,7 +240,7 @@ class Form2Test : public QObject {
     {
         Form2& form = Open();
         const QString volume = Q(*dir_ / "sub");
-        test::WriteBytes(*dir_ / "sub" / "x.tga", Tga(1, 1));
+        test::WriteBytes(*dir_ / "sub" / "x.tga", test::PatternTga(1, 1));
         for (int i = 0; i < 2; ++i)
             form.Drive1[i]->setDrives({"/", volume});
 
@@ -455,7 +446,7 @@ class Form2Test : public QObject {
         const Path other = *dir_ / "sub" / "pic.gfp";
         std::filesystem::copy_file(*dir_ / "pic.gfp", other);
         Module1 check;
-        QVERIFY(jobs::ConvertPictureToGfp(check, *dir_ / "b.tga", jobs::PictureFormat::Tga, other,
+        QVERIFY(jobs::ConvertPictureToGfp(*dir_ / "b.tga", jobs::PictureFormat::Tga, other,
                                           static_cast<GfpPacking>(packing))
                     .ok);
         Form2& form = Open();
@@ -500,7 +491,7 @@ class Form2Test : public QObject {
         const auto format = mode == 2 ? jobs::PictureFormat::Png : jobs::PictureFormat::Tga;
         Module1 one;
         for (const std::string& name : names)
-            (void)jobs::ConvertGfpFiles(one, *dir_ / "ref", {name}, 0, 0, format);
+            (void)jobs::ConvertGfpFiles(test::PathsOf(*dir_ / "ref", {name}, 0, 0), {.format = format});
         Form2& form = Open();
         form.setBatchWorkers(workers);
         form.Dir1[0]->setPath(Q(*dir_ / "sub"));
@@ -631,7 +622,7 @@ class Form2Test : public QObject {
         const Path folder = *dir_ / "sub";
         const Bytes old = Gfp(3, 2);
         test::WriteBytes(folder / "ziel.gfp", old);
-        test::WriteBytes(folder / "neu.tga", Tga(static_cast<std::int16_t>(width), 2));
+        test::WriteBytes(folder / "neu.tga", test::PatternTga(static_cast<std::int16_t>(width), 2));
         Form2& form = Open();
         for (int i = 0; i < 2; ++i) {
             form.Dir1[i]->setPath(Q(folder));
