@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "formats/text.h"
 #include "jobs/archive.h"
 #include "jobs/report.h"
 #include "jobs/sidepicture.h"
@@ -22,13 +23,16 @@ std::string ReplacedLine(const std::vector<std::string>& replaced)
     constexpr std::size_t kNamed = 5;
     if (replaced.empty())
         return {};
-    std::string line = "ersetzt: ";
+    std::string names;
     for (std::size_t i = 0; i < replaced.size() && i < kNamed; ++i)
-        line += (i > 0 ? ", " : "") + jobs::DisplayFileName(replaced[i]);
+        names += (i > 0 ? ", " : "") + jobs::DisplayFileName(replaced[i]);
     if (replaced.size() > kNamed)
-        line += ", …";
-    return line + " (" + std::to_string(replaced.size()) +
-           (replaced.size() == 1 ? " Datei)\n" : " Dateien)\n");
+        names += ", …";
+    return (replaced.size() == 1
+                ? TranslateWith(QT_TRANSLATE_NOOP("Varnox", "ersetzt: %1 (1 Datei)"), {names})
+                : TranslateWith(QT_TRANSLATE_NOOP("Varnox", "ersetzt: %1 (%2 Dateien)"),
+                                {names, std::to_string(replaced.size())})) +
+           '\n';
 }
 
 // Takes the options among args (each of them at most one of the group), leaving the others
@@ -63,6 +67,16 @@ const std::vector<std::pair<std::string, GfpPacking>>& Packings()
 
 } // namespace
 
+std::string ReplacedText(const jobs::ReplaceResult& result)
+{
+    // The field word and its number stay as the report writes them.
+    return TranslateWith(
+        result.inPlace
+            ? QT_TRANSLATE_NOOP("Varnox", "#%1 ersetzt, an seinem Platz (Itemdataoffset:%2)")
+            : QT_TRANSLATE_NOOP("Varnox", "#%1 ersetzt, ans Dateiende verlegt (Itemdataoffset:%2)"),
+        {std::to_string(result.index), std::to_string(result.offset)});
+}
+
 int RunExtract(const Args& all)
 {
     jobs::SidePicture pictures = jobs::SidePicture::None;
@@ -76,8 +90,11 @@ int RunExtract(const Args& all)
     const Path archive(args[0]);
     const Path folder = args.size() == 2 ? Path(args[1]) : jobs::ExtractFolder(archive);
     if (folder.empty()) {
-        PrintError(args[0] +
-                   ": Der Name des Archivs ergibt keinen eigenen Ordner; bitte einen ORDNER angeben");
+        PrintError(TranslateWith(
+            QT_TRANSLATE_NOOP(
+                "Varnox",
+                "%1: Der Name des Archivs ergibt keinen eigenen Ordner; bitte einen ORDNER angeben"),
+            {args[0]}));
         return kExitFailed;
     }
     const jobs::ExtractResult result = jobs::ExtractArchive(archive, folder, {}, {}, pictures);
@@ -91,8 +108,10 @@ int RunExtract(const Args& all)
     }
     out += ReplacedLine(result.replaced);
     for (const auto& reason : result.notKept)
-        out += "nicht erhalten: " + reason + '\n';
-    out += std::to_string(result.written) + " Einträge nach " + PathText(folder) + " geschrieben\n";
+        out += TranslateWith(QT_TRANSLATE_NOOP("Varnox", "nicht erhalten: %1"), {reason}) + '\n';
+    out += TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1 Einträge nach %2 geschrieben"),
+                         {std::to_string(result.written), PathText(folder)}) +
+           '\n';
     out += result.status + '\n';
     std::cout << out << std::flush;
     return kExitOk;
@@ -111,7 +130,9 @@ int RunPack(const Args& all)
         PrintError(jobs::MessageText(result.refusal));
         return kExitFailed;
     }
-    std::cout << result.items << " Einträge nach " << args[1] << " gepackt\n";
+    std::cout << TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1 Einträge nach %2 gepackt"),
+                               {std::to_string(result.items), args[1]})
+              << '\n';
     return kExitOk;
 }
 
@@ -128,9 +149,7 @@ int RunReplace(const Args& args)
         PrintError(jobs::MessageText(result.refusal));
         return kExitFailed;
     }
-    std::cout << "#" << result.index << " ersetzt, "
-              << (result.inPlace ? "an seinem Platz" : "ans Dateiende verlegt")
-              << " (Itemdataoffset:" << result.offset << ")\n";
+    std::cout << ReplacedText(result) << '\n';
     return kExitOk;
 }
 

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace varnox::jobs {
+struct ReplaceResult;
+} // namespace varnox::jobs
+
 namespace varnox::cli {
 
 inline constexpr int kExitOk = 0;
@@ -23,6 +27,9 @@ int RunPack(const Args& args);
 int RunReplace(const Args& args);
 int RunEdit(const Args& args);
 int RunThumbnail(const Args& args);
+
+// "#3 ersetzt, an seinem Platz (Itemdataoffset:276)": where replace put the item's data.
+std::string ReplacedText(const jobs::ReplaceResult& result);
 
 // Prints "varnox-cli: message" on stderr.
 void PrintError(const std::string& message);

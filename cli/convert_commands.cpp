@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "formats/text.h"
 #include "jobs/batch.h"
 #include "jobs/convert.h"
 
@@ -39,20 +40,16 @@ int RunGfp2Picture(const Args& args, jobs::PictureFormat format)
             const std::string number = arg.size() > 2 ? arg.substr(2) : k + 1 < args.size() ? args[++k] : "";
             const std::optional<unsigned> count = WorkerCount(number);
             if (!count) {
-                std::string message = command;
-                message += ": -j braucht eine ganze Zahl ab 1 (";
-                message += usage;
-                message += ")";
-                PrintError(message);
+                PrintError(
+                    TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1: -j braucht eine ganze Zahl ab 1 (%2)"),
+                                  {command, usage}));
                 return kExitUsage;
             }
             workers = *count;
         } else if (arg.empty() || IsOption(arg)) {
-            std::string message = command;
-            message += ": unbekannte Option oder leerer Name \"";
-            message += arg;
-            message += "\" (" + usage + ")";
-            PrintError(message);
+            PrintError(TranslateWith(
+                QT_TRANSLATE_NOOP("Varnox", "%1: unbekannte Option oder leerer Name \"%2\" (%3)"),
+                {command, arg, usage}));
             return kExitUsage;
         } else {
             files.emplace_back(arg);

@@ -2,6 +2,8 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "formats/text.h"
+#include "jobs/archive.h"
 #include "jobs/edit.h"
 
 #include <cerrno>
@@ -60,12 +62,20 @@ std::string EditInEditor(const Path& png)
         const int code = RunAndWait({"/bin/sh", "-c", std::string(editor) + " \"$@\"", editor, png.string()});
         if (code == 0)
             return {};
-        return code < 0 ? "Der Bildbearbeiter (VARNOX_EDITOR) lässt sich nicht starten"
-                        : "Der Bildbearbeiter (VARNOX_EDITOR) endete mit " + std::to_string(code);
+        return code < 0 ? Translate(QT_TRANSLATE_NOOP(
+                              "Varnox", "Der Bildbearbeiter (VARNOX_EDITOR) lässt sich nicht starten"))
+                        : TranslateWith(
+                              QT_TRANSLATE_NOOP("Varnox", "Der Bildbearbeiter (VARNOX_EDITOR) endete mit %1"),
+                              {std::to_string(code)});
     }
     if (RunAndWait({"xdg-open", png.string()}) != 0)
-        return "Das Bild lässt sich nicht öffnen (xdg-open); VARNOX_EDITOR nennt sonst den Bildbearbeiter";
-    std::cout << "Geöffnet: " << PathText(png) << "\nNach dem Speichern Enter drücken … " << std::flush;
+        return Translate(QT_TRANSLATE_NOOP(
+            "Varnox",
+            "Das Bild lässt sich nicht öffnen (xdg-open); VARNOX_EDITOR nennt sonst den Bildbearbeiter"));
+    std::cout << TranslateWith(
+                     QT_TRANSLATE_NOOP("Varnox", "Geöffnet: %1\nNach dem Speichern Enter drücken … "),
+                     {PathText(png)})
+              << std::flush;
     std::string line;
     std::getline(std::cin, line);
     return {};
@@ -92,11 +102,10 @@ bool ReadEditArgs(const Args& args, GfpPacking& packing, Args& names)
 std::string DoneText(const jobs::EditSession& session, const jobs::EditResult& result)
 {
     if (session.index < 0)
-        return PathText(session.source) + " geändert (die alte Fassung ist " + PathText(session.source) +
-               ".bak)\n";
-    return "#" + std::to_string(result.replaced.index) + " ersetzt, " +
-           (result.replaced.inPlace ? "an seinem Platz" : "ans Dateiende verlegt") +
-           " (Itemdataoffset:" + std::to_string(result.replaced.offset) + ")\n";
+        return TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1 geändert (die alte Fassung ist %1.bak)"),
+                             {PathText(session.source)}) +
+               '\n';
+    return ReplacedText(result.replaced) + '\n';
 }
 
 // Takes the saved picture back when it changed; the folder is kept when the user's work
@@ -104,20 +113,23 @@ std::string DoneText(const jobs::EditSession& session, const jobs::EditResult& r
 int TakeBack(jobs::EditSession& session, GfpPacking packing, jobs::EditFolder& folder)
 {
     const jobs::EditCheck check = jobs::CheckEdit(session);
-    const std::string kept = "; das bearbeitete Bild bleibt in " + PathText(session.png);
     if (check.state == jobs::EditState::Unreadable || !check.refusal.reason.empty()) {
         folder.Keep();
-        PrintError(jobs::MessageText(check.refusal) + "; nichts übernommen" + kept);
+        PrintError(TranslateWith(
+            QT_TRANSLATE_NOOP("Varnox", "%1; nichts übernommen; das bearbeitete Bild bleibt in %2"),
+            {jobs::MessageText(check.refusal), PathText(session.png)}));
         return kExitFailed;
     }
     if (check.state == jobs::EditState::Unchanged) {
-        std::cout << "Das Bild ist unverändert; nichts geschrieben\n";
+        std::cout << Translate(QT_TRANSLATE_NOOP("Varnox", "Das Bild ist unverändert; nichts geschrieben"))
+                  << '\n';
         return kExitOk;
     }
     const jobs::EditResult result = jobs::ApplyEdit(session, packing);
     if (!result.ok) {
         folder.Keep();
-        PrintError(jobs::MessageText(result.refusal) + kept);
+        PrintError(TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1; das bearbeitete Bild bleibt in %2"),
+                                 {jobs::MessageText(result.refusal), PathText(session.png)}));
         return kExitFailed;
     }
     std::cout << DoneText(session, result);
@@ -149,7 +161,8 @@ int RunEdit(const Args& args)
     }
     if (const std::string failure = EditInEditor(start.session.png); !failure.empty()) {
         folder.Keep();
-        PrintError(failure + "; nichts übernommen; das Bild bleibt in " + PathText(start.session.png));
+        PrintError(TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1; nichts übernommen; das Bild bleibt in %2"),
+                                 {failure, PathText(start.session.png)}));
         return kExitFailed;
     }
     return TakeBack(start.session, packing, folder);

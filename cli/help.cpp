@@ -1,5 +1,7 @@
 #include "cli/help.h"
 
+#include "formats/text.h"
+
 #include <algorithm>
 
 namespace varnox::cli {
@@ -9,64 +11,73 @@ namespace {
 constexpr std::size_t kColumn = 38; // where the overview's descriptions start
 constexpr std::size_t kWidth = 80;  // the longest line of a command's help
 
-constexpr std::string_view kPackingOptions =
-    "  --uncompressed  die Pixel ungepackt speichern\n"
-    "  --fast          schneller und kleiner packen (libdeflate); zlib liest es ebenso\n";
+constexpr const char* kPackingOptions = QT_TRANSLATE_NOOP(
+    "Varnox", "  --uncompressed  die Pixel ungepackt speichern\n"
+              "  --fast          schneller und kleiner packen (libdeflate); zlib liest es ebenso\n");
 
-constexpr std::string_view kExitCodes =
-    "Rückgabewert: 0 alles gut, 1 eine Eingabe wurde abgelehnt oder ist fehlgeschlagen,\n"
-    "2 falscher Aufruf.\n";
+constexpr const char* kExitCodes = QT_TRANSLATE_NOOP(
+    "Varnox", "Rückgabewert: 0 alles gut, 1 eine Eingabe wurde abgelehnt oder ist fehlgeschlagen,\n"
+              "2 falscher Aufruf.\n");
 
+constexpr const char* kJobsOption =
+    QT_TRANSLATE_NOOP("Varnox", "  -j N            N Dateien zugleich umwandeln (Vorgabe: eine je Kern)\n");
+
+// The texts are German and marked for the catalogue; they are translated where printed.
 const std::vector<CommandHelp>& CommandTable()
 {
     static const std::vector<CommandHelp> table = {
-        {"report", "report ARCHIV", "Bericht über Kopf und Verzeichnis eines RES-Archivs", ""},
-        {"unpack", "unpack ARCHIV",
-         "wie report, schreibt dazu jedes Bild als .gfp\n"
-         "in einen Ordner neben dem Archiv",
+        {"report", QT_TRANSLATE_NOOP("Varnox", "report ARCHIV"),
+         QT_TRANSLATE_NOOP("Varnox", "Bericht über Kopf und Verzeichnis eines RES-Archivs"), ""},
+        {"unpack", QT_TRANSLATE_NOOP("Varnox", "unpack ARCHIV"),
+         QT_TRANSLATE_NOOP("Varnox", "wie report, schreibt dazu jedes Bild als .gfp\n"
+                                     "in einen Ordner neben dem Archiv"),
          ""},
         {"gfp2tga", "gfp2tga [-j N] GFP...",
-         "jede GFP als 24-Bit-TGA daneben schreiben,\n"
-         "mit N Dateien zugleich (Vorgabe: ein je Kern)",
-         "  -j N            N Dateien zugleich umwandeln (Vorgabe: eine je Kern)\n"},
-        {"gfp2png", "gfp2png [-j N] GFP...", "jede GFP als 24-Bit-PNG daneben schreiben",
-         "  -j N            N Dateien zugleich umwandeln (Vorgabe: eine je Kern)\n"},
+         QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-TGA daneben schreiben,\n"
+                                     "mit N Dateien zugleich (Vorgabe: ein je Kern)"),
+         kJobsOption},
+        {"gfp2png", "gfp2png [-j N] GFP...",
+         QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-PNG daneben schreiben"), kJobsOption},
         {"tga2gfp", "tga2gfp [--uncompressed | --fast] TGA GFP",
-         "das Bild der GFP durch die TGA ersetzen\n"
-         "(die alte GFP wird nach GFP.bak kopiert);\n"
-         "--fast packt schneller (libdeflate)",
+         QT_TRANSLATE_NOOP("Varnox", "das Bild der GFP durch die TGA ersetzen\n"
+                                     "(die alte GFP wird nach GFP.bak kopiert);\n"
+                                     "--fast packt schneller (libdeflate)"),
          kPackingOptions},
-        {"png2gfp", "png2gfp [--uncompressed | --fast] PNG GFP", "ebenso mit einer PNG", kPackingOptions},
-        {"extract", "extract [--png | --tga] ARCHIV [ORDNER]",
-         "jeden Eintrag als Datei in ORDNER schreiben (sonst\n"
-         "der Ordner von unpack), dazu die Beschreibung\n"
-         "archive.txt; mit --png/--tga jedes Bild auch als\n"
-         "PNG/TGA neben seiner GFP",
-         "  --png           jedes Bild auch als PNG neben seine GFP schreiben\n"
-         "  --tga           jedes Bild auch als TGA neben seine GFP schreiben\n"},
-        {"pack", "pack [--uncompressed | --fast] ORDNER ARCHIV",
-         "aus ORDNER und seiner archive.txt ein Archiv bauen\n"
-         "(ein altes ARCHIV wird nach ARCHIV.bak gesichert);\n"
-         "eine geänderte PNG/TGA neben einer GFP wird\n"
-         "umgewandelt übernommen",
+        {"png2gfp", "png2gfp [--uncompressed | --fast] PNG GFP",
+         QT_TRANSLATE_NOOP("Varnox", "ebenso mit einer PNG"), kPackingOptions},
+        {"extract", QT_TRANSLATE_NOOP("Varnox", "extract [--png | --tga] ARCHIV [ORDNER]"),
+         QT_TRANSLATE_NOOP("Varnox", "jeden Eintrag als Datei in ORDNER schreiben (sonst\n"
+                                     "der Ordner von unpack), dazu die Beschreibung\n"
+                                     "archive.txt; mit --png/--tga jedes Bild auch als\n"
+                                     "PNG/TGA neben seiner GFP"),
+         QT_TRANSLATE_NOOP("Varnox",
+                           "  --png           jedes Bild auch als PNG neben seine GFP schreiben\n"
+                           "  --tga           jedes Bild auch als TGA neben seine GFP schreiben\n")},
+        {"pack", QT_TRANSLATE_NOOP("Varnox", "pack [--uncompressed | --fast] ORDNER ARCHIV"),
+         QT_TRANSLATE_NOOP("Varnox", "aus ORDNER und seiner archive.txt ein Archiv bauen\n"
+                                     "(ein altes ARCHIV wird nach ARCHIV.bak gesichert);\n"
+                                     "eine geänderte PNG/TGA neben einer GFP wird\n"
+                                     "umgewandelt übernommen"),
          kPackingOptions},
-        {"replace", "replace [--uncompressed | --fast] ARCHIV EINTRAG DATEI",
-         "das Bild EINTRAG (Name oder #N) durch eine GFP, TGA\n"
-         "oder PNG ersetzen (altes ARCHIV nach ARCHIV.bak)",
+        {"replace", QT_TRANSLATE_NOOP("Varnox", "replace [--uncompressed | --fast] ARCHIV EINTRAG DATEI"),
+         QT_TRANSLATE_NOOP("Varnox", "das Bild EINTRAG (Name oder #N) durch eine GFP, TGA\n"
+                                     "oder PNG ersetzen (altes ARCHIV nach ARCHIV.bak)"),
          kPackingOptions},
-        {"edit", "edit [--uncompressed | --fast] ARCHIV EINTRAG | GFP",
-         "das Bild EINTRAG (Name oder #N) oder die GFP als PNG\n"
-         "im Bildbearbeiter öffnen (VARNOX_EDITOR, sonst\n"
-         "xdg-open); ein geändert gespeichertes Bild wird\n"
-         "übernommen wie bei replace und png2gfp",
+        {"edit", QT_TRANSLATE_NOOP("Varnox", "edit [--uncompressed | --fast] ARCHIV EINTRAG | GFP"),
+         QT_TRANSLATE_NOOP("Varnox", "das Bild EINTRAG (Name oder #N) oder die GFP als PNG\n"
+                                     "im Bildbearbeiter öffnen (VARNOX_EDITOR, sonst\n"
+                                     "xdg-open); ein geändert gespeichertes Bild wird\n"
+                                     "übernommen wie bei replace und png2gfp"),
          kPackingOptions},
-        {"thumbnail", "thumbnail [-s GRÖSSE] GFP PNG",
-         "die GFP verkleinert als PNG schreiben, in ein Quadrat\n"
-         "von GRÖSSE Pixeln eingepasst (Vorgabe 256, nie\n"
-         "größer als das Bild); eine beschädigte GFP ergibt\n"
-         "keine PNG",
-         "  -s GRÖSSE       die Kantenlänge des Quadrats, 1 bis 4096 (Vorgabe: 256)\n"},
-        {"help", "help [BEFEHL]", "diese Hilfe, oder nur die eines Befehls", ""},
+        {"thumbnail", QT_TRANSLATE_NOOP("Varnox", "thumbnail [-s GRÖSSE] GFP PNG"),
+         QT_TRANSLATE_NOOP("Varnox", "die GFP verkleinert als PNG schreiben, in ein Quadrat\n"
+                                     "von GRÖSSE Pixeln eingepasst (Vorgabe 256, nie\n"
+                                     "größer als das Bild); eine beschädigte GFP ergibt\n"
+                                     "keine PNG"),
+         QT_TRANSLATE_NOOP("Varnox",
+                           "  -s GRÖSSE       die Kantenlänge des Quadrats, 1 bis 4096 (Vorgabe: 256)\n")},
+        {"help", QT_TRANSLATE_NOOP("Varnox", "help [BEFEHL]"),
+         QT_TRANSLATE_NOOP("Varnox", "diese Hilfe, oder nur die eines Befehls"), ""},
     };
     return table;
 }
@@ -93,12 +104,12 @@ std::size_t Columns(std::string_view text)
 std::string OverviewEntry(const CommandHelp& command)
 {
     std::string line = "  ";
-    line += command.synopsis;
+    line += Translate(command.synopsis);
     if (Columns(line) + 1 > kColumn)
         line += '\n' + std::string(kColumn, ' ');
     else
         line.append(kColumn - Columns(line), ' ');
-    return line + Indented(command.summary, kColumn) + '\n';
+    return line + Indented(Translate(command.summary), kColumn) + '\n';
 }
 
 // The summary as one paragraph, its words filled into lines of at most kWidth columns.
@@ -146,28 +157,33 @@ std::optional<CommandHelp> FindCommand(std::string_view name)
 std::string UsageLine(std::string_view command)
 {
     const std::optional<CommandHelp> found = FindCommand(command);
-    return "Aufruf: varnox-cli " + std::string(found ? found->synopsis : command);
+    return TranslateWith(QT_TRANSLATE_NOOP("Varnox", "Aufruf: varnox-cli %1"),
+                         {found ? Translate(found->synopsis) : std::string(command)});
 }
 
 std::string OverviewText()
 {
-    std::string text = "Aufruf: varnox-cli BEFEHL ...\n\nBefehle:\n";
+    std::string text = TranslateWith(QT_TRANSLATE_NOOP("Varnox", "Aufruf: varnox-cli %1"),
+                                     {Translate(QT_TRANSLATE_NOOP("Varnox", "BEFEHL ..."))}) +
+                       "\n\n" + Translate(QT_TRANSLATE_NOOP("Varnox", "Befehle:")) + '\n';
     for (const CommandHelp& command : CommandTable())
         text += OverviewEntry(command);
-    text += "\n"
-            "  --help       diese Hilfe (BEFEHL --help: die Hilfe des Befehls)\n"
-            "  --version    Versionsnummer\n"
-            "\n";
-    text += kExitCodes;
+    text += '\n';
+    text += Translate(QT_TRANSLATE_NOOP("Varnox",
+                                        "  --help       diese Hilfe (BEFEHL --help: die Hilfe des Befehls)\n"
+                                        "  --version    Versionsnummer\n"));
+    text += '\n';
+    text += Translate(kExitCodes);
     return text;
 }
 
 std::string CommandText(const CommandHelp& command)
 {
-    std::string text = UsageLine(command.name) + "\n\n" + Paragraph(command.summary) + ".\n\nOptionen:\n";
-    text += command.options;
-    text += "  --help          diese Hilfe\n\n";
-    text += kExitCodes;
+    std::string text = UsageLine(command.name) + "\n\n" + Paragraph(Translate(command.summary)) + ".\n\n" +
+                       Translate(QT_TRANSLATE_NOOP("Varnox", "Optionen:")) + '\n';
+    text += Translate(command.options);
+    text += Translate(QT_TRANSLATE_NOOP("Varnox", "  --help          diese Hilfe")) + "\n\n";
+    text += Translate(kExitCodes);
     return text;
 }
 

@@ -10,11 +10,13 @@
 
 namespace varnox::cli {
 
+// The texts in German, as marked for the catalogue; Translate() gives them in the user's
+// language.
 struct CommandHelp {
     std::string_view name;
-    std::string_view synopsis; // the call after "varnox-cli "
-    std::string_view summary;  // the lines of the overview, without indentation
-    std::string_view options;  // "  -x  what it does" lines, may be empty
+    const char* synopsis; // the call after "varnox-cli "
+    const char* summary;  // the lines of the overview, without indentation
+    const char* options;  // "  -x  what it does" lines, may be empty
 };
 
 // Every command in the order the overview lists them.
@@ -23,10 +25,10 @@ const std::vector<CommandHelp>& Commands();
 // The command of that name; nullopt for none.
 std::optional<CommandHelp> FindCommand(std::string_view name);
 
-// "Aufruf: varnox-cli " and the command's synopsis.
+// "Aufruf: varnox-cli " and the command's synopsis, in the user's language.
 std::string UsageLine(std::string_view command);
 
-// The whole overview (--help), and the part of one command.
+// The whole overview (--help), and the part of one command, in the user's language.
 std::string OverviewText();
 std::string CommandText(const CommandHelp& command);
 

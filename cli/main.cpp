@@ -3,8 +3,12 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "formats/text.h"
+#include "l10n/language.h"
 
+#include <QString>
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <new>
 #include <optional>
@@ -26,7 +30,8 @@ int RunHelp(const Args& args)
     }
     const std::optional<CommandHelp> command = args.size() == 1 ? FindCommand(args[0]) : std::nullopt;
     if (!command) {
-        PrintError(UsageLine("help") + " (Befehle: siehe varnox-cli --help)");
+        PrintError(varnox::TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1 (Befehle: siehe varnox-cli --help)"),
+                                         {UsageLine("help")}));
         return kExitUsage;
     }
     std::cout << CommandText(*command);
@@ -60,6 +65,14 @@ int RunCommand(const std::string& command, const Args& args)
     return RunHelp(args);
 }
 
+// The texts in the user's language, from the catalogue beside this program.
+void ChooseLanguage()
+{
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    varnox::l10n::UseLanguage(varnox::l10n::ChosenLanguage(), QString::fromStdString(self.parent_path()));
+}
+
 } // namespace
 
 namespace varnox::cli {
@@ -73,6 +86,7 @@ void PrintError(const std::string& message)
 
 int main(int argc, char** argv)
 {
+    ChooseLanguage();
     Args args(argv + 1, argv + argc);
     if (args.empty()) {
         std::cerr << OverviewText();
@@ -97,12 +111,13 @@ int main(int argc, char** argv)
         if (known)
             return RunCommand(command, args);
     } catch (const std::bad_alloc&) {
-        PrintError("Nicht genug Arbeitsspeicher");
+        PrintError(varnox::Translate(QT_TRANSLATE_NOOP("Varnox", "Nicht genug Arbeitsspeicher")));
         return kExitFailed;
     } catch (const std::exception& e) {
-        PrintError(e.what());
+        PrintError(varnox::Translate(e.what()));
         return kExitFailed;
     }
-    PrintError("unbekannter Befehl: " + command + " (siehe varnox-cli --help)");
+    PrintError(varnox::TranslateWith(
+        QT_TRANSLATE_NOOP("Varnox", "unbekannter Befehl: %1 (siehe varnox-cli --help)"), {command}));
     return kExitUsage;
 }

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "formats/text.h"
 #include "jobs/report.h"
 
 #include <iostream>
@@ -30,7 +31,8 @@ int RunReport(const Args& args, bool unpack)
         return kExitFailed;
     }
     if (!result.failures.empty()) {
-        PrintError(args[0] + ": " + std::to_string(result.failures.size()) + " Bilder nicht entpackt");
+        PrintError(TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1: %2 Bilder nicht entpackt"),
+                                 {args[0], std::to_string(result.failures.size())}));
         return kExitFailed;
     }
     return kExitOk;

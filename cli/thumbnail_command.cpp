@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "formats/text.h"
 #include "jobs/thumbnail.h"
 
 #include <charconv>
@@ -38,7 +39,10 @@ int RunThumbnail(const Args& args)
             files.push_back(arg);
     }
     if (!size || !usable || files.size() != 2) {
-        PrintError(UsageLine("thumbnail") + (size ? "" : " (GRÖSSE: eine ganze Zahl von 1 bis 4096)"));
+        PrintError(
+            size ? UsageLine("thumbnail")
+                 : TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1 (GRÖSSE: eine ganze Zahl von 1 bis 4096)"),
+                                 {UsageLine("thumbnail")}));
         return kExitUsage;
     }
     if (auto status = jobs::WriteThumbnail(Path(files[0]), Path(files[1]), *size); !status) {

@@ -20,6 +20,11 @@
 #include <utility>
 #include <vector>
 
+// Marks a text for the catalogue, as Qt's macro of this name does; this layer has no Qt.
+#ifndef QT_TRANSLATE_NOOP
+#define QT_TRANSLATE_NOOP(scope, x) x
+#endif
+
 namespace varnox {
 
 namespace {
@@ -836,26 +841,27 @@ bool Rewrite::CopyBackup(const std::string& backup)
 std::string SystemReason(const std::error_code& error)
 {
     if (!error)
-        return "unbekannter Fehler";
-    // The messages are German; the system's own text only for the rare rest.
+        return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
+    // The messages are German, marked for the catalogue of the programs, which translate them
+    // where shown; the system's own text only for the rare rest.
     if (error.category() == std::generic_category() || error.category() == std::system_category()) {
         switch (error.value()) {
-        case ENOENT: return "Datei oder Ordner nicht gefunden";
+        case ENOENT: return QT_TRANSLATE_NOOP("Varnox", "Datei oder Ordner nicht gefunden");
         case EACCES:
-        case EPERM: return "Keine Berechtigung";
-        case EISDIR: return "Ist ein Ordner";
-        case ENOTDIR: return "Ein Teil des Pfades ist kein Ordner";
-        case ENAMETOOLONG: return "Der Name ist zu lang";
-        case ENOSPC: return "Kein Platz mehr auf dem Datenträger";
-        case EDQUOT: return "Das Speicherkontingent ist erschöpft";
-        case EROFS: return "Der Datenträger ist schreibgeschützt";
-        case EIO: return "Ein- oder Ausgabefehler";
+        case EPERM: return QT_TRANSLATE_NOOP("Varnox", "Keine Berechtigung");
+        case EISDIR: return QT_TRANSLATE_NOOP("Varnox", "Ist ein Ordner");
+        case ENOTDIR: return QT_TRANSLATE_NOOP("Varnox", "Ein Teil des Pfades ist kein Ordner");
+        case ENAMETOOLONG: return QT_TRANSLATE_NOOP("Varnox", "Der Name ist zu lang");
+        case ENOSPC: return QT_TRANSLATE_NOOP("Varnox", "Kein Platz mehr auf dem Datenträger");
+        case EDQUOT: return QT_TRANSLATE_NOOP("Varnox", "Das Speicherkontingent ist erschöpft");
+        case EROFS: return QT_TRANSLATE_NOOP("Varnox", "Der Datenträger ist schreibgeschützt");
+        case EIO: return QT_TRANSLATE_NOOP("Varnox", "Ein- oder Ausgabefehler");
         case EBUSY:
-        case ETXTBSY: return "Die Datei ist in Gebrauch";
+        case ETXTBSY: return QT_TRANSLATE_NOOP("Varnox", "Die Datei ist in Gebrauch");
         case EMFILE:
-        case ENFILE: return "Zu viele offene Dateien";
-        case EINVAL: return "Keine gewöhnliche Datei";
-        case EILSEQ: return "Der Name ist für das Dateisystem ungültig";
+        case ENFILE: return QT_TRANSLATE_NOOP("Varnox", "Zu viele offene Dateien");
+        case EINVAL: return QT_TRANSLATE_NOOP("Varnox", "Keine gewöhnliche Datei");
+        case EILSEQ: return QT_TRANSLATE_NOOP("Varnox", "Der Name ist für das Dateisystem ungültig");
         default: break;
         }
     }

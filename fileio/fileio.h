@@ -261,7 +261,8 @@ bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const
 // bits of source; on disk when it returns, since the caller may next replace source.
 bool CopyFileAtomically(const Path& source, const Path& destination, std::error_code& error);
 
-// The system's description of an error, for messages.
+// The system's description of an error, for messages: German for the common errors (the
+// programs show them translated, through SystemText), the system's own text for the rest.
 std::string SystemReason(const std::error_code& error);
 
 // A path as UTF-8 text, for messages.

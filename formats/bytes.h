@@ -2,6 +2,7 @@
 // Byte strings, little-endian fields and checked signed 32-bit arithmetic.
 
 #include "fileio/fileio.h"
+#include "formats/text.h"
 
 #include <cstddef>
 #include <cstdint>

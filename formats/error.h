@@ -1,7 +1,7 @@
 #pragma once
 // One error value for every failure of the Qt-free code: what went wrong (the code of the
 // format or file operation that found it), on which file, and the system's reason when a
-// system call failed. Described in German by Describe().
+// system call failed. Described in the user's language by Describe().
 
 #include "fileio/fileio.h"
 
@@ -10,6 +10,7 @@
 #include <system_error>
 #include <utility>
 #include <variant>
+#include <vector>
 
 namespace varnox {
 
@@ -44,18 +45,70 @@ enum class PngError {
     PaletteIndex, // a pixel's index beyond the palette
 };
 
-using ErrorCode = std::variant<IoError, ResError, GfpError, TgaError, PngError, ExtractError, ManifestError>;
+// Why a job refused a file or could not finish it, beside the formats' own reasons. The
+// names and numbers the reason names are in Error::args, in the order given here.
+enum class JobError {
+    None,
+    SameNameUnpacked, // a later item of a name already unpacked; args: the earlier item's number from 1
+    FolderNotSynced,  // the unpack folder could not be flushed to disk
+    BitsPerPixel,     // args: bitsPerPixel
+    NegativeSize,     // width or height negative
+    TooLargeForTga,   // width or height beyond 32767
+    NotGfpName,       // a name not ending in ".gfp"
+    LinkNotPacked,    // a symbolic link where a regular file is packed
+    FifoNotPacked,    // a FIFO
+    DeviceNotPacked,  // a device
+    FolderNotPacked,  // a folder
+    NotRegularFile,   // anything else that is no regular file
+    BothChanged,      // args: the item's label, the GFP, the picture beside it
+    // Extract: notes on items and on what a pack would not give back.
+    PictureIntoNext,         // a picture reaching into the data after it
+    RawPicture,              // args: why the picture is none
+    NameTaken,               // args: the file written instead
+    NameUnfit,               // args: the file written instead
+    SidePictureNotWritten,   // args: PNG or TGA, the reason
+    DirectoryOverlapsHeader, // the directory before the end of the file's head
+    DataOverlapsTables,      // an item's data over the head or the directory
+    DataBeforeEarlier,       // an item's data before an earlier item's
+    LayoutNotRebuilt,        // a layout the manifest cannot describe
+    FolderNotMade,           // the extract folder could not be made
+    ItemTakesArchiveName,    // a file of the extract would replace the archive
+    // Pack and replace.
+    ArchiveBusy,         // another writer holds the archive
+    ArchiveChanged,      // someone else changed the archive while it was rewritten
+    PastOffsets,         // data beyond the archive's 32-bit offsets
+    FileMissing,         // a file the manifest names is not there
+    ManifestTooLarge,    // a manifest above 64 MiB
+    ManifestLine,        // args: the line number, the reason
+    NoNameField,         // a file name that gives no name field
+    ChangedWhilePacking, // a file of another size than measured
+    ArchiveInFolder,     // the archive inside the folder packed
+    ItemBeyond,          // args: the text naming the item, the last item's label
+    NoItemNamed,         // args: the name
+    ItemsNamed,          // args: the name, the labels of the items of that name
+    NoSuchItem,          // an index beyond the directory
+    NotPictureItem,      // args: the item's label, its type label
+    DamagedItemHead,     // args: the reason
+    ArchiveTooLarge,     // no room for appended data within the 32-bit offsets
+};
+
+using ErrorCode =
+    std::variant<IoError, ResError, GfpError, TgaError, PngError, ExtractError, ManifestError, JobError>;
 
 struct Error {
     ErrorCode code;
     Path file;
-    std::error_code system; // set when a system call failed
-    std::string detail;     // extra words of a library (libspng's reason), may be empty
-    int line = 0;           // 1-based line of a text file at fault; 0 for the file as a whole
+    std::error_code system;        // set when a system call failed
+    std::string detail;            // extra words of a library (libspng's reason), may be empty
+    std::vector<std::string> args; // the names and numbers the reason names (%1, %2 ...)
+    int line = 0;                  // 1-based line of a text file at fault; 0 for the file as a whole
 };
 
-// German reason: the code's text, then the detail and the system's reason when set.
+// The reason in the user's language: the code's text, then the detail and the system's reason when set.
 std::string Describe(const Error& error);
+
+// The system's reason (SystemReason) in the user's language.
+std::string SystemText(const std::error_code& error);
 
 // "file: reason", as the windows and the command line show a refusal.
 std::string MessageText(const Error& error);

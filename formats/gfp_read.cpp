@@ -1,5 +1,6 @@
 #include "formats/buffer.h"
 #include "formats/module1.h"
+#include "formats/text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -331,7 +332,7 @@ Status GfpSource::Open(const Path& path, GfpPictureHeaderRecord& picture, GfpPix
     info_.width = upright_ ? pixel.width() : 0;
     info_.height = upright_ ? pixel.height() : 0;
     info_.format = RowFormat::Rgb565;
-    info_.description = rawForm_ ? "GFP, unkomprimiert" : "GFP, zlib";
+    info_.description = rawForm_ ? Translate(QT_TRANSLATE_NOOP("Varnox", "GFP, unkomprimiert")) : "GFP, zlib";
     bytesPerPixel_ = upright_ ? static_cast<std::size_t>(bytesPerPixel) : 0;
     storedRowBytes_ = static_cast<std::size_t>(info_.width) * bytesPerPixel_;
     return {};

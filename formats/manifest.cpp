@@ -1,4 +1,5 @@
 #include "formats/manifest.h"
+#include "formats/text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,34 +8,59 @@
 
 namespace varnox {
 
-std::string Describe(ManifestError error)
+namespace {
+
+// German, marked for the catalogue.
+const char* ManifestText(ManifestError error)
 {
     switch (error) {
-    case ManifestError::None: return "kein Fehler";
-    case ManifestError::NotUtf8: return "Die Zeile ist kein gültiger UTF-8-Text";
-    case ManifestError::NoFormatLine: return "Die Beschreibung beginnt nicht mit \"varnox-archiv 1\"";
-    case ManifestError::UnknownLine: return "Unbekannte Zeile";
-    case ManifestError::BadType: return "Der Typ ist keine ganze Zahl im 32-Bit-Bereich";
+    case ManifestError::None: return QT_TRANSLATE_NOOP("Varnox", "kein Fehler");
+    case ManifestError::NotUtf8: return QT_TRANSLATE_NOOP("Varnox", "Die Zeile ist kein gültiger UTF-8-Text");
+    case ManifestError::NoFormatLine:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Beschreibung beginnt nicht mit \"varnox-archiv 1\"");
+    case ManifestError::UnknownLine: return QT_TRANSLATE_NOOP("Varnox", "Unbekannte Zeile");
+    case ManifestError::BadType:
+        return QT_TRANSLATE_NOOP("Varnox", "Der Typ ist keine ganze Zahl im 32-Bit-Bereich");
     case ManifestError::BadFill:
-        return "Die Füllung ist weder eine Byteanzahl bis 2147483647 noch \"hex:\" mit Paaren von Hexziffern "
-               "noch ein Dateiname in Anführungszeichen";
+        return QT_TRANSLATE_NOOP(
+            "Varnox",
+            "Die Füllung ist weder eine Byteanzahl bis 2147483647 noch \"hex:\" mit Paaren von Hexziffern "
+            "noch ein Dateiname in Anführungszeichen");
     case ManifestError::BadString:
-        return "Eine Zeichenkette ist nicht abgeschlossen oder enthält eine ungültige Escape-Folge";
+        return QT_TRANSLATE_NOOP(
+            "Varnox", "Eine Zeichenkette ist nicht abgeschlossen oder enthält eine ungültige Escape-Folge");
     case ManifestError::BadFileName:
-        return "Der Dateiname fehlt, ist \".\" oder \"..\" oder enthält \"/\", \"\\\" oder Steuerzeichen";
+        return QT_TRANSLATE_NOOP(
+            "Varnox",
+            "Der Dateiname fehlt, ist \".\" oder \"..\" oder enthält \"/\", \"\\\" oder Steuerzeichen");
     case ManifestError::BadNameField:
-        return "Das Namensfeld ist länger als 256 Bytes oder enthält Zeichen außerhalb von Latin-1";
-    case ManifestError::BadChecksum: return "Ungültige Prüfsumme (erwartet: 8 Hexziffern-8 Hexziffern)";
-    case ManifestError::BadOption: return "Unbekannte, unvollständige oder doppelte Angabe";
-    case ManifestError::VorspannTwice: return "Die Zeile \"vorspann\" steht mehr als einmal da";
-    case ManifestError::DirectoryTwice: return "Die Zeile \"verzeichnis\" steht mehr als einmal da";
-    case ManifestError::NoDirectory: return "Die Zeile \"verzeichnis\" fehlt";
-    case ManifestError::NoItems: return "Die Beschreibung nennt keinen Eintrag";
-    case ManifestError::TooManyItems: return "Die Beschreibung nennt mehr als 32767 Einträge";
+        return QT_TRANSLATE_NOOP(
+            "Varnox", "Das Namensfeld ist länger als 256 Bytes oder enthält Zeichen außerhalb von Latin-1");
+    case ManifestError::BadChecksum:
+        return QT_TRANSLATE_NOOP("Varnox", "Ungültige Prüfsumme (erwartet: 8 Hexziffern-8 Hexziffern)");
+    case ManifestError::BadOption:
+        return QT_TRANSLATE_NOOP("Varnox", "Unbekannte, unvollständige oder doppelte Angabe");
+    case ManifestError::VorspannTwice:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Zeile \"vorspann\" steht mehr als einmal da");
+    case ManifestError::DirectoryTwice:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Zeile \"verzeichnis\" steht mehr als einmal da");
+    case ManifestError::NoDirectory: return QT_TRANSLATE_NOOP("Varnox", "Die Zeile \"verzeichnis\" fehlt");
+    case ManifestError::NoItems: return QT_TRANSLATE_NOOP("Varnox", "Die Beschreibung nennt keinen Eintrag");
+    case ManifestError::TooManyItems:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Beschreibung nennt mehr als 32767 Einträge");
     case ManifestError::SharedFileWithFill:
-        return "Der Eintrag teilt die Datei eines früheren Eintrags und kann keine eigene Füllung haben";
+        return QT_TRANSLATE_NOOP(
+            "Varnox",
+            "Der Eintrag teilt die Datei eines früheren Eintrags und kann keine eigene Füllung haben");
     }
-    return "unbekannter Fehler";
+    return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
+}
+
+} // namespace
+
+std::string Describe(ManifestError error)
+{
+    return Translate(ManifestText(error));
 }
 
 namespace {
@@ -309,7 +335,7 @@ Error Refused(ManifestError code, int line)
 
 bool IsStatusLine(std::string_view line)
 {
-    return line == kExact || line.rfind("nicht exakt", 0) == 0;
+    return line == kExact || line.rfind(kNotExact, 0) == 0;
 }
 
 } // namespace

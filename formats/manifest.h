@@ -30,7 +30,10 @@ namespace varnox {
 
 inline constexpr const char* kManifestName = "archive.txt";
 inline constexpr const char* kManifestFormatLine = "varnox-archiv 1";
+// The keywords of the last line, the same in every language; the reasons after "nicht exakt: "
+// are in the language of the user who extracted.
 inline constexpr const char* kExact = "exakt";
+inline constexpr const char* kNotExact = "nicht exakt";
 inline constexpr std::int64_t kMaxManifestSize = 64 << 20;
 
 using NameField = std::array<std::uint8_t, kResNameSize>;

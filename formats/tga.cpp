@@ -1,5 +1,6 @@
 #include "formats/module1.h"
 #include "formats/rgb565.h"
+#include "formats/text.h"
 
 #include <algorithm>
 #include <array>
@@ -193,7 +194,9 @@ Status TgaSource::Open(const Path& path, TgaHeaderRecord& header, const Folder* 
     info_.width = width;
     info_.height = height;
     info_.format = RowFormat::Rgb565;
-    info_.description = "TGA " + std::to_string(header.pixelDepth()) + " Bit" + (layout_.rle ? " RLE" : "");
+    info_.description = TranslateWith(layout_.rle ? QT_TRANSLATE_NOOP("Varnox", "TGA %1 Bit RLE")
+                                                  : QT_TRANSLATE_NOOP("Varnox", "TGA %1 Bit"),
+                                      {std::to_string(header.pixelDepth())});
 
     const std::int64_t available = std::max<std::int64_t>(0, file_.Size() - dataAt_);
     if (!layout_.rle) {

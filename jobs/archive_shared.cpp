@@ -1,6 +1,7 @@
 #include "jobs/archive_shared.h"
 
 #include "formats/gfp_length.h"
+#include "formats/text.h"
 #include "jobs/report.h"
 
 #include <algorithm>
@@ -12,21 +13,31 @@ Refusal Because(const Path& file, std::string reason)
     return {PathText(file), std::move(reason)};
 }
 
+Refusal Because(const Path& file, JobError code, std::vector<std::string> args)
+{
+    return RefusalOf(Error{code, file, {}, {}, std::move(args)});
+}
+
+std::string Reason(JobError code, std::vector<std::string> args)
+{
+    return Describe(Error{code, {}, {}, {}, std::move(args)});
+}
+
 std::string CannotWrite(const std::error_code& error)
 {
-    return "Die Datei kann nicht geschrieben werden: " + SystemReason(error);
+    return Describe(Error{IoError::CannotWrite, {}, {}, {}}) + ": " + SystemText(error);
 }
 
 std::string CannotRead(const std::error_code& error)
 {
-    return "Die Datei kann nicht gelesen werden: " +
-           SystemReason(error ? error : std::make_error_code(std::errc::io_error));
+    return Describe(
+        Error{IoError::CannotRead, {}, error ? error : std::make_error_code(std::errc::io_error), {}});
 }
 
 std::string ArchiveReason(const Status& status)
 {
     if (CodeOf<ResError>(status) == ResError::NotRes)
-        return kInvalidRes;
+        return Translate(kInvalidRes);
     return Describe(status.error());
 }
 
@@ -39,14 +50,13 @@ std::string Label(std::size_t index)
 Refusal RewriteRefusal(const Rewrite& rewrite, const Path& archive)
 {
     switch (rewrite.fault()) {
-    case Rewrite::Fault::Busy:
-        return Because(archive, "Das Archiv wird gerade von einem anderen Vorgang geschrieben");
-    case Rewrite::Fault::Changed: return Because(archive, "Das Archiv wurde inzwischen geändert");
+    case Rewrite::Fault::Busy: return Because(archive, JobError::ArchiveBusy);
+    case Rewrite::Fault::Changed: return Because(archive, JobError::ArchiveChanged);
     case Rewrite::Fault::Open:
         return Because(archive, ArchiveReason(Error{ResError::CannotOpen, archive, rewrite.error(), {}}));
     case Rewrite::Fault::Backup:
-        return Because(rewrite.BackupPath(),
-                       "Die Sicherungskopie kann nicht geschrieben werden: " + SystemReason(rewrite.error()));
+        return Because(rewrite.BackupPath(), Describe(Error{IoError::CannotBackUp, {}, {}, {}}) + ": " +
+                                                 SystemText(rewrite.error()));
     case Rewrite::Fault::None:
     case Rewrite::Fault::Write: break;
     }
@@ -89,11 +99,11 @@ ItemPlan PlanItem(InputFile& file, const ArchiveModel& model, std::size_t index,
     const std::size_t got = file.ReadSomeAt(offset, head);
     const Result<std::int64_t> length = MeasureGfp(std::span(head.data(), got), model.fileSize - offset);
     if (!length) {
-        result.notes.push_back(Label(index) + ": kein gültiges Bild (" + Describe(length.error()) +
-                               "), als Rohdaten geschrieben");
+        result.notes.push_back(Label(index) + ": " +
+                               Reason(JobError::RawPicture, {Describe(length.error())}));
     } else if (length.value() > item.extent) {
         plan.data.length = length.value();
-        result.notKept.push_back(Label(index) + ": Das Bild reicht in die folgenden Daten hinein");
+        result.notKept.push_back(Label(index) + ": " + Reason(JobError::PictureIntoNext));
     } else {
         plan.data.length = length.value();
         plan.fill = item.extent - length.value();

@@ -7,12 +7,15 @@
 
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace varnox::jobs {
 
 inline constexpr std::size_t kChunk = 1 << 20;
 
 Refusal Because(const Path& file, std::string reason);
+// The refusal of file for a job's reason, with the names and numbers its text takes.
+Refusal Because(const Path& file, JobError code, std::vector<std::string> args = {});
 
 template <class Result> Result Refused(const Path& file, std::string reason)
 {
@@ -20,6 +23,9 @@ template <class Result> Result Refused(const Path& file, std::string reason)
     result.refusal = Because(file, std::move(reason));
     return result;
 }
+
+// The text of a job's reason in the user's language, for notes and refusals that add to it.
+std::string Reason(JobError code, std::vector<std::string> args = {});
 
 std::string CannotWrite(const std::error_code& error);
 std::string CannotRead(const std::error_code& error);

@@ -17,7 +17,7 @@ using TgaProgress = std::function<void(int row, bool done)>;
 // One file that a conversion refused or failed on.
 struct Refusal {
     std::string file;   // path as UTF-8
-    std::string reason; // German, with the system's reason where a file operation failed
+    std::string reason; // in the user's language, with the system's reason where a file operation failed
 };
 
 // "file: reason", as messages and the command line show a refusal.
@@ -72,7 +72,7 @@ GfpToTgaResult ConvertGfpFiles(const std::vector<Path>& gfps, const GfpToTgaOpti
 
 enum class TgaToGfpStage { Analysing, Packing };
 
-// German status text of a stage: "Analysiere tga und gfp", "Packe Daten".
+// The status text of a stage in the user's language: "Analysiere tga und gfp", "Packe Daten".
 std::string StageText(TgaToGfpStage stage);
 
 struct TgaToGfpResult {

@@ -4,6 +4,7 @@
 #include "formats/gfp_length.h"
 #include "formats/picture.h"
 #include "formats/png.h"
+#include "formats/text.h"
 #include "jobs/report.h"
 #include "jobs/sidepicture.h"
 
@@ -140,13 +141,10 @@ void NameFiles(const ArchiveModel& model, std::vector<ItemPlan>& plans, ExtractR
         if (plans[i].file.empty())
             plans[i].file =
                 namer.Take(fallback + extension) ? fallback + extension : namer.Numbered(fallback, extension);
-        std::string note = Label(i);
-        note += safe && stem.size() + extension.size() <= kMaxFileName
-                    ? ": Name schon vergeben, als \""
-                    : ": Der Name taugt nicht als Dateiname, als \"";
-        note += DisplayFileName(plans[i].file);
-        note += "\" geschrieben";
-        result.notes.push_back(std::move(note));
+        const bool taken = safe && stem.size() + extension.size() <= kMaxFileName;
+        result.notes.push_back(
+            Label(i) + ": " +
+            Reason(taken ? JobError::NameTaken : JobError::NameUnfit, {DisplayFileName(plans[i].file)}));
     }
     for (ItemPlan& plan : plans)
         plan.file = plans[plan.owner].file;
@@ -179,7 +177,7 @@ void PlanLayout(const ArchiveModel& model, const std::vector<ItemPlan>& plans, M
 {
     const std::int64_t directory = model.tables.offset;
     if (directory < static_cast<std::int64_t>(kResHeaderSize))
-        result.notKept.emplace_back("Das Verzeichnis überlappt den Dateikopf");
+        result.notKept.push_back(Reason(JobError::DirectoryOverlapsHeader));
     manifest.directoryAt = plans.size();
     std::int64_t previous = -1;
     for (std::size_t i = 0; i < plans.size(); ++i) {
@@ -190,25 +188,39 @@ void PlanLayout(const ArchiveModel& model, const std::vector<ItemPlan>& plans, M
         if (!item.inFile || plans[i].owner != i)
             continue;
         if (model.OverlapsTables(i))
-            result.notKept.push_back(Label(i) + ": Die Daten überlappen Dateikopf oder Verzeichnis");
+            result.notKept.push_back(Label(i) + ": " + Reason(JobError::DataOverlapsTables));
         else if (offset <= previous)
-            result.notKept.push_back(Label(i) + ": Die Daten liegen vor denen eines früheren Eintrags");
+            result.notKept.push_back(Label(i) + ": " + Reason(JobError::DataBeforeEarlier));
         previous = std::max(previous, offset);
     }
     if (result.notKept.empty() && !LaidOutAsBefore(model, plans, manifest))
-        result.notKept.emplace_back("Die Anordnung der Daten lässt sich nicht nachbauen");
+        result.notKept.push_back(Reason(JobError::LayoutNotRebuilt));
 }
 
+// The first few of what a pack would not give back, in the user's language.
+std::string NotKeptReasons(const std::vector<std::string>& notKept)
+{
+    std::string reasons;
+    for (std::size_t i = 0; i < notKept.size() && i < kStatusReasons; ++i)
+        reasons += (i > 0 ? "; " : "") + notKept[i];
+    if (notKept.size() > kStatusReasons)
+        reasons += TranslateWith(QT_TRANSLATE_NOOP("Varnox", "; und %1 weitere"),
+                                 {std::to_string(notKept.size() - kStatusReasons)});
+    return reasons;
+}
+
+// The manifest's last line: its keyword, which pack reads, then the reasons.
 std::string StatusLine(const std::vector<std::string>& notKept)
 {
-    if (notKept.empty())
-        return kExact;
-    std::string line = "nicht exakt: ";
-    for (std::size_t i = 0; i < notKept.size() && i < kStatusReasons; ++i)
-        line += (i > 0 ? "; " : "") + notKept[i];
-    if (notKept.size() > kStatusReasons)
-        line += "; und " + std::to_string(notKept.size() - kStatusReasons) + " weitere";
-    return line;
+    return notKept.empty() ? std::string(kExact) : std::string(kNotExact) + ": " + NotKeptReasons(notKept);
+}
+
+// The same as the user reads it.
+std::string StatusText(const std::vector<std::string>& notKept)
+{
+    return notKept.empty()
+               ? Translate(QT_TRANSLATE_NOOP("Varnox", "exakt"))
+               : TranslateWith(QT_TRANSLATE_NOOP("Varnox", "nicht exakt: %1"), {NotKeptReasons(notKept)});
 }
 
 struct ExtractPlan {
@@ -268,8 +280,7 @@ std::optional<Refusal> OpenExtractFolder(const Path& given, const Path& archive,
     if (error || !folder.OpenReal(path.parent_path(), path.filename().string())) {
         if (!error && folder.error() == std::errc::not_a_directory)
             return Because(given, Describe(ExtractError::FolderNotReal));
-        return Because(given, "Der Ordner kann nicht angelegt werden: " +
-                                  SystemReason(error ? error : folder.error()));
+        return RefusalOf(Error{JobError::FolderNotMade, given, error ? error : folder.error(), {}});
     }
     struct stat opened {
     }, archiveFolder{};
@@ -284,7 +295,7 @@ std::optional<Refusal> OpenExtractFolder(const Path& given, const Path& archive,
         std::any_of(plan.plans.begin(), plan.plans.end(), [&](const ItemPlan& p) { return isOwn(p.file); }) ||
         std::any_of(plan.fillFiles.begin(), plan.fillFiles.end(),
                     [&](const auto& f) { return isOwn(f.second); }))
-        return Because(archive, "Ein Eintrag hätte im Zielordner den Namen des Archivs");
+        return Because(archive, JobError::ItemTakesArchiveName);
     return std::nullopt;
 }
 
@@ -385,8 +396,9 @@ bool WriteSidePictures(const Folder& folder, const Path& path, SidePicture kind,
             result.refusal = RefusalOf(error);
             return false;
         }
-        result.notes.push_back(Label(i) + ": nicht als " + (kind == SidePicture::Png ? "PNG" : "TGA") +
-                               " geschrieben (" + RefusalOf(error).reason + ")");
+        result.notes.push_back(Label(i) + ": " +
+                               Reason(JobError::SidePictureNotWritten,
+                                      {kind == SidePicture::Png ? "PNG" : "TGA", RefusalOf(error).reason}));
     }
     return true;
 }
@@ -421,7 +433,8 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std:
     if (!PlanManifest(file, plan))
         return Refused<ExtractResult>(archive, CannotRead(file.error()));
     PlanLayout(plan.model, plan.plans, plan.manifest, result);
-    result.status = plan.manifest.status = StatusLine(result.notKept);
+    plan.manifest.status = StatusLine(result.notKept);
+    result.status = StatusText(result.notKept);
 
     Folder out;
     if (const auto refusal = OpenExtractFolder(folder, archive, plan, out)) {
@@ -447,9 +460,11 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std:
     }
     result.ok = true;
     if (outcome != Outcome::Written || !only.empty()) {
-        result.status = outcome == Outcome::Cancelled ? "abgebrochen, ohne archive.txt"
-                        : outcome == Outcome::Kept    ? "vorhandene Dateien behalten, ohne archive.txt"
-                                                      : "Auswahl, ohne archive.txt";
+        result.status = Translate(
+            outcome == Outcome::Cancelled ? QT_TRANSLATE_NOOP("Varnox", "abgebrochen, ohne archive.txt")
+            : outcome == Outcome::Kept
+                ? QT_TRANSLATE_NOOP("Varnox", "vorhandene Dateien behalten, ohne archive.txt")
+                : QT_TRANSLATE_NOOP("Varnox", "Auswahl, ohne archive.txt"));
         return result;
     }
     // Written last, once every file it names is on disk.

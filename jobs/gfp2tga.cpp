@@ -1,4 +1,5 @@
 #include "formats/png.h"
+#include "formats/text.h"
 #include "jobs/convert.h"
 
 #include <algorithm>
@@ -20,15 +21,14 @@ namespace {
 constexpr std::int32_t kMaxTgaSize = 32767;
 
 // The header checks of a GFP that can be converted; empty when it can.
-std::optional<std::string> UnfitPicture(const GfpPixelHeaderRecord& gfp)
+std::optional<Error> UnfitPicture(const GfpPixelHeaderRecord& gfp, const Path& source)
 {
     if (gfp.bitsPerPixel() < 7)
-        return "bitsPerPixel " + std::to_string(gfp.bitsPerPixel()) +
-               " ist kleiner als 7 (keine ganzen Bytes je Pixel)";
+        return Error{JobError::BitsPerPixel, source, {}, {}, {std::to_string(gfp.bitsPerPixel())}};
     if (gfp.width() < 0 || gfp.height() < 0)
-        return "Breite oder Höhe ist negativ";
+        return Error{JobError::NegativeSize, source, {}, {}};
     if (gfp.width() > kMaxTgaSize || gfp.height() > kMaxTgaSize)
-        return "Breite oder Höhe ist größer als 32767, zu groß für eine TGA-Datei";
+        return Error{JobError::TooLargeForTga, source, {}, {}};
     return std::nullopt;
 }
 
@@ -75,10 +75,10 @@ OneResult ConvertOne(const Path& source, const Path& target, Batch& batch, ReadR
     if (auto status = gfp.Open(source, head.picture, head.pixel); !status)
         return Refused(RefusalOf(status.error()));
     records.gfpHead = head;
-    if (auto unfit = UnfitPicture(head.pixel)) {
+    if (auto unfit = UnfitPicture(head.pixel, source)) {
         if (auto status = gfp.Drain(); !status)
             return Refused(RefusalOf(status.error()));
-        return Refused({PathText(source), std::move(*unfit)});
+        return Refused(RefusalOf(*unfit));
     }
     AtomicFile file;
     if (!file.Open(target)) {
@@ -134,7 +134,7 @@ OneResult ConvertNamed(const Path& gfp, Batch& batch)
     const Path source = folder / name;
     const std::string targetName = TargetName(name, batch.options.format);
     if (targetName.empty())
-        return Refused({PathText(source), "Der Dateiname endet nicht auf .gfp"});
+        return Refused(RefusalOf(Error{JobError::NotGfpName, source, {}, {}}));
     OneResult one;
     try {
         ReadRecords records;
@@ -143,7 +143,7 @@ OneResult ConvertNamed(const Path& gfp, Batch& batch)
     } catch (const std::bad_alloc&) {
         return Refused(RefusalOf(Error{IoError::OutOfMemory, source, {}, {}}));
     } catch (const std::exception& e) {
-        return Refused({PathText(source), e.what()});
+        return Refused({PathText(source), Translate(e.what())});
     }
     return one;
 }

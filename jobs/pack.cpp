@@ -93,21 +93,19 @@ class Gatherer {
     Bytes buffer_;
 };
 
-constexpr const char* kPast32Bits = "Die Daten reichen über die 32-Bit-Offsets des Archivs hinaus";
-
 // Why a file of the folder cannot be packed: only regular files are read, never what a link
 // points to, nor a FIFO or a device.
-std::string NotPackable(const struct stat& st)
+JobError NotPackable(const struct stat& st)
 {
     if (S_ISLNK(st.st_mode))
-        return "Ist ein symbolischer Link; gepackt werden nur gewöhnliche Dateien";
+        return JobError::LinkNotPacked;
     if (S_ISFIFO(st.st_mode))
-        return "Ist eine FIFO; gepackt werden nur gewöhnliche Dateien";
+        return JobError::FifoNotPacked;
     if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
-        return "Ist ein Gerät; gepackt werden nur gewöhnliche Dateien";
+        return JobError::DeviceNotPacked;
     if (S_ISDIR(st.st_mode))
-        return "Ist ein Ordner; gepackt werden nur gewöhnliche Dateien";
-    return "Keine gewöhnliche Datei";
+        return JobError::FolderNotPacked;
+    return JobError::NotRegularFile;
 }
 
 // Opens name in folder for packing: a regular file, not reached through a link.
@@ -117,11 +115,11 @@ std::optional<Refusal> OpenPackFile(const Folder& folder, const Path& path, Inpu
         return std::nullopt;
     struct stat st {};
     if (in.error() == std::errc::no_such_file_or_directory)
-        return Because(path, "Die Datei fehlt");
+        return Because(path, JobError::FileMissing);
     if (::fstatat(folder.fd(), path.filename().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
         !S_ISREG(st.st_mode))
         return Because(path, NotPackable(st));
-    return Because(path, Describe(ResError::CannotOpen) + ": " + SystemReason(in.error()));
+    return RefusalOf(Error{ResError::CannotOpen, path, in.error(), {}});
 }
 
 // Reads the manifest of the folder, refusing one larger than 64 MiB or damaged.
@@ -131,7 +129,7 @@ std::optional<Refusal> ReadManifestIn(const Folder& folder, const Path& path, Ma
     if (auto refusal = OpenPackFile(folder, path / kManifestName, in))
         return refusal;
     if (in.Size() > kMaxManifestSize)
-        return Because(path / kManifestName, "Die Beschreibung ist größer als 64 MiB");
+        return Because(path / kManifestName, JobError::ManifestTooLarge);
     std::string text(static_cast<std::size_t>(in.Size()), '\0');
     if (!in.ReadAt(0, std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size())))
         return Because(path / kManifestName, CannotRead(in.error()));
@@ -139,9 +137,11 @@ std::optional<Refusal> ReadManifestIn(const Folder& folder, const Path& path, Ma
     if (parsed)
         return std::nullopt;
     const Error& problem = parsed.error();
-    return Because(path / kManifestName,
-                   (problem.line > 0 ? "Zeile " + std::to_string(problem.line) + ": " : std::string()) +
-                       Describe(problem));
+    const ManifestError code = CodeOf<ManifestError>(parsed);
+    if (problem.line > 0)
+        return Because(path / kManifestName, JobError::ManifestLine,
+                       {std::to_string(problem.line), Describe(code)});
+    return Because(path / kManifestName, Describe(code));
 }
 
 // True when the archive would lie in folder or below it, where it could be one of its files.
@@ -223,9 +223,10 @@ std::optional<Refusal> MeasureFiles(const Folder& folder, const Path& path, cons
             continue;
         struct stat st {};
         if (::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-            return Because(path / name, errno == ENOENT ? std::string("Die Datei fehlt")
-                                                        : Describe(ResError::CannotOpen) + ": " +
-                                                              SystemReason({errno, std::generic_category()}));
+            return errno == ENOENT
+                       ? Because(path / name, JobError::FileMissing)
+                       : RefusalOf(
+                             Error{ResError::CannotOpen, path / name, {errno, std::generic_category()}, {}});
         if (!S_ISREG(st.st_mode))
             return Because(path / name, NotPackable(st));
         plan.sizes.emplace(name, static_cast<std::int64_t>(st.st_size));
@@ -268,15 +269,14 @@ std::optional<Refusal> PlanPack(const Path& path, const Path& archive, const Man
         fits = !laid || (Advance(at, plan.sizes.at(item.file)) && Advance(at, FillLength(item.fill, plan)));
     }
     if (!fits)
-        return Because(archive, kPast32Bits);
+        return Because(archive, JobError::PastOffsets);
 
     plan.tables.assign(count * static_cast<std::size_t>(kTableEntrySize), 0);
     for (std::size_t i = 0; i < count; ++i) {
         const ManifestItem& item = manifest.items[i];
         const auto field = item.nameField ? item.nameField : NameFieldFromFile(item.file, item.type);
         if (!field)
-            return Because(path / item.file, "Der Dateiname gibt kein Namensfeld: mehr als 256 Zeichen oder "
-                                             "Zeichen außerhalb von Latin-1");
+            return Because(path / item.file, JobError::NoNameField);
         PutLe32(plan.tables, i * kResEntrySize, item.type);
         PutLe32(plan.tables, i * kResEntrySize + 4, static_cast<std::int32_t>(plan.offsets[i]));
         std::copy(field->begin(), field->end(),
@@ -294,7 +294,7 @@ std::optional<Refusal> AppendFile(const Folder& folder, const Path& path, std::i
     if (auto refusal = OpenPackFile(folder, path, in))
         return refusal;
     if (in.Size() != size)
-        return Because(path, "Die Datei hat sich während des Packens geändert");
+        return Because(path, JobError::ChangedWhilePacking);
     for (std::int64_t at = 0; at < size;) {
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(size - at, kChunk));
         const std::span<std::uint8_t> room = gather.Reserve(n);
@@ -317,7 +317,7 @@ std::optional<Refusal> AppendConverted(const Folder& folder, const Path& path, c
         if (!gfp.ok)
             return gfp.refusal;
         if (static_cast<std::int64_t>(gfp.gfp.size()) != plan.sizes.at(file))
-            return Because(path / converted.picture, "Die Datei hat sich während des Packens geändert");
+            return Because(path / converted.picture, JobError::ChangedWhilePacking);
         converted.gfp = std::move(gfp.gfp);
     }
     if (!gather.Append(std::span<const std::uint8_t>(converted.gfp)))
@@ -377,10 +377,9 @@ PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packi
 {
     Folder source;
     if (!source.Open(folder))
-        return Refused<PackResult>(folder,
-                                   Describe(ResError::CannotOpen) + ": " + SystemReason(source.error()));
+        return Refused<PackResult>(folder, Describe(Error{ResError::CannotOpen, {}, source.error(), {}}));
     if (LiesInside(archive, folder))
-        return Refused<PackResult>(archive, "Das Archiv liegt im Ordner, der gepackt wird");
+        return Refused<PackResult>(archive, Reason(JobError::ArchiveInFolder));
     // Every file and name checked and every offset worked out before anything is written.
     Manifest manifest;
     PackPlan plan;
@@ -397,7 +396,7 @@ PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packi
     const std::size_t count = manifest.items.size();
     std::error_code error;
     if (std::filesystem::exists(archive, error) && !std::filesystem::is_regular_file(archive, error))
-        return Refused<PackResult>(archive, "Keine gewöhnliche Datei");
+        return Refused<PackResult>(archive, Reason(JobError::NotRegularFile));
 
     if (const std::optional<Refusal> unreadable = FindUnreadablePicture(folder, manifest)) {
         PackResult result;

@@ -31,7 +31,7 @@ std::optional<std::size_t> FindItem(const ArchiveModel& model, const std::string
         const auto index = static_cast<std::size_t>(std::stoll(text.substr(1)));
         if (index < count)
             return index;
-        reason = text + ": Das Archiv hat nur die Einträge #0 bis " + Label(count - 1);
+        reason = Reason(JobError::ItemBeyond, {text, Label(count - 1)});
         return std::nullopt;
     }
     std::vector<std::size_t> found;
@@ -41,12 +41,12 @@ std::optional<std::size_t> FindItem(const ArchiveModel& model, const std::string
     if (found.size() == 1)
         return found.front();
     if (found.empty()) {
-        reason = "Kein Eintrag heißt \"" + text + "\"";
+        reason = Reason(JobError::NoItemNamed, {text});
     } else {
-        reason = "Mehrere Einträge heißen \"" + text + "\" (";
+        std::string labels;
         for (std::size_t k = 0; k < found.size(); ++k)
-            reason += (k > 0 ? ", " : "") + Label(found[k]);
-        reason += "); bitte mit #N wählen";
+            labels += (k > 0 ? ", " : "") + Label(found[k]);
+        reason = Reason(JobError::ItemsNamed, {text, labels});
     }
     return std::nullopt;
 }
@@ -140,13 +140,13 @@ ItemGfp ReadItemGfp(const Path& archive, const ArchiveModel& model, std::size_t 
 {
     ItemGfp result;
     if (index >= model.items.size()) {
-        result.refusal = Because(archive, Label(index) + ": Kein solcher Eintrag");
+        result.refusal = Because(archive, Label(index) + ": " + Reason(JobError::NoSuchItem));
         return result;
     }
     const ArchiveItem& item = model.items[index];
     if (item.entry.itemDataType != kItemTypePicture) {
-        result.refusal = Because(archive, Label(index) + " ist kein Bild, sondern " +
-                                              ItemTypeLabel(item.entry.itemDataType));
+        result.refusal = Because(archive, JobError::NotPictureItem,
+                                 {Label(index), ItemTypeLabel(item.entry.itemDataType)});
         return result;
     }
     if (!item.inFile) {
@@ -155,7 +155,7 @@ ItemGfp ReadItemGfp(const Path& archive, const ArchiveModel& model, std::size_t 
     }
     InputFile in;
     if (!in.Open(archive)) {
-        result.refusal = Because(archive, Describe(ResError::CannotOpen) + ": " + SystemReason(in.error()));
+        result.refusal = RefusalOf(Error{ResError::CannotOpen, archive, in.error(), {}});
         return result;
     }
     std::string reason;
@@ -181,8 +181,7 @@ std::optional<ReplaceResult> NewItemData(const Path& archive, const Path& pictur
     std::string reason;
     InputFile source;
     if (!source.Open(picture))
-        return Refused<ReplaceResult>(picture,
-                                      Describe(ResError::CannotOpen) + ": " + SystemReason(source.error()));
+        return Refused<ReplaceResult>(picture, Describe(Error{ResError::CannotOpen, {}, source.error(), {}}));
     std::array<std::uint8_t, kGfpTagSize> tag{};
     if (source.ReadSomeAt(0, tag) == tag.size() && tag == kGfpTag) {
         if (!ReadGfp(source, 0, source.Size(), data, reason))
@@ -196,10 +195,9 @@ std::optional<ReplaceResult> NewItemData(const Path& archive, const Path& pictur
     const std::int64_t offset = item.entry.itemDataOffset;
     if (!item.inFile || !ReadGfp(in, offset, model.fileSize - offset, itemGfp, reason))
         return Refused<ReplaceResult>(
-            archive, Label(index) +
-                         ": Das Bild im Archiv ist beschädigt, seine "
-                         "Kopfblöcke lassen sich nicht übernehmen (" +
-                         (item.inFile ? reason : Describe(ExtractError::BadItemOffset)) + ")");
+            archive, Label(index) + ": " +
+                         Reason(JobError::DamagedItemHead,
+                                {item.inFile ? reason : Describe(ExtractError::BadItemOffset)}));
     ItemGfp converted = ConvertPictureIntoItemGfp(itemGfp, picture, packing);
     Overlay(records, converted.records);
     if (!converted.ok) {
@@ -233,8 +231,9 @@ ReplaceResult ReplaceItemIn(const Path& archive, const std::string& itemText, co
     const std::size_t index = *found;
     const ArchiveItem& item = model.items[index];
     if (item.entry.itemDataType != kItemTypePicture)
-        return Refused<ReplaceResult>(archive, Label(index) + " ist kein Bild, sondern " +
-                                                   ItemTypeLabel(item.entry.itemDataType));
+        return Refused<ReplaceResult>(
+            archive,
+            Reason(JobError::NotPictureItem, {Label(index), ItemTypeLabel(item.entry.itemDataType)}));
     InputFile in;
     if (!in.Open(rewrite.Target()))
         return Refused<ReplaceResult>(archive,
@@ -251,8 +250,7 @@ ReplaceResult ReplaceItemIn(const Path& archive, const std::string& itemText, co
     result.inPlace = item.inFile && !item.shared && !model.OverlapsTables(index) && length <= item.extent;
     const std::int64_t at = result.inPlace ? item.entry.itemDataOffset : model.fileSize;
     if (at > INT32_MAX)
-        return Refused<ReplaceResult>(archive,
-                                      "Das Archiv ist zu groß, um Daten anzuhängen (32-Bit-Offsets)");
+        return Refused<ReplaceResult>(archive, Reason(JobError::ArchiveTooLarge));
     result.offset = static_cast<std::int32_t>(at);
 
     AtomicFile& out = rewrite.File();

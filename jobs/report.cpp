@@ -24,11 +24,10 @@ std::string DropLastCharacters(const std::string& text, std::size_t n)
 ReportResult Refused(const Path& archive, const std::string& reason)
 {
     ReportResult result;
-    result.lines.push_back(kInvalidRes);
+    result.lines.push_back(Translate(kInvalidRes));
     if (!reason.empty())
         result.lines.push_back(reason);
-    result.error =
-        PathText(archive) + ": " + (reason.empty() ? std::string(kInvalidRes) : result.lines.back());
+    result.error = PathText(archive) + ": " + result.lines.back();
     return result;
 }
 
@@ -84,7 +83,8 @@ ReportResult RunArchiveReport(const Path& folder, const std::string& fileName, c
     const ResHeaderRecord& header = module.ResHeader;
     auto& lines = result.lines;
     lines.reserve(4 + 3 * static_cast<std::size_t>(header.itemCount));
-    lines.push_back("Gültige RES-File");
+    lines.push_back(Translate(QT_TRANSLATE_NOOP("Varnox", "Gültige RES-File")));
+    // The field words are a format that scripts read, the same in every language.
     lines.push_back("Anzahl:" + std::to_string(header.itemCount));
     lines.push_back("Dataoffset:" + std::to_string(header.dataOffset));
     lines.push_back("Infooffset:" + std::to_string(header.infoOffset));
@@ -110,8 +110,9 @@ ReportResult RunArchiveReport(const Path& folder, const std::string& fileName, c
             continue;
         const std::string fileKey = FoldNameCase(Latin1ToUtf8(rawName));
         if (const auto earlier = writtenAs.find(fileKey); earlier != writtenAs.end()) {
-            result.failures.push_back({name, "Gleicher Name wie das schon entpackte " +
-                                                 std::to_string(earlier->second + 1) + ". Item"});
+            result.failures.push_back(
+                {name, Describe(Error{
+                           JobError::SameNameUnpacked, {}, {}, {}, {std::to_string(earlier->second + 1)}})});
         } else if (const Status extracted =
                        module.ExtractItem(archive, unpackFolder, static_cast<std::int16_t>(i));
                    extracted) {
@@ -126,12 +127,12 @@ ReportResult RunArchiveReport(const Path& folder, const std::string& fileName, c
     if (options.progress != nullptr)
         options.progress->SetDone(header.itemCount);
     if (!unpackFolder.Sync())
-        result.failures.push_back(
-            {UnpackFolderName(fileName), "Der Ordner kann nicht auf den Datenträger geschrieben werden: " +
-                                             SystemReason(unpackFolder.error())});
+        result.failures.push_back({UnpackFolderName(fileName),
+                                   Describe(Error{JobError::FolderNotSynced, {}, unpackFolder.error(), {}})});
 
     if (!result.failures.empty()) {
-        lines.push_back("Nicht entpackt: " + std::to_string(result.failures.size()));
+        lines.push_back(TranslateWith(QT_TRANSLATE_NOOP("Varnox", "Nicht entpackt: %1"),
+                                      {std::to_string(result.failures.size())}));
         for (const auto& failure : result.failures)
             lines.push_back("\t" + failure.name + ": " + failure.reason);
     }

@@ -3,6 +3,7 @@
 // window and varnox-cli.
 
 #include "formats/module1.h"
+#include "formats/text.h"
 #include "jobs/progress.h"
 #include "jobs/records.h"
 
@@ -24,19 +25,21 @@ struct ReportOptions {
 
 struct NotUnpacked {
     std::string name;   // UTF-8, control characters as \xNN
-    std::string reason; // German
+    std::string reason; // in the user's language
 };
 
 struct ReportResult {
     bool valid = false;             // the archive could be read
-    std::vector<std::string> lines; // UTF-8, without line ends
+    std::vector<std::string> lines; // UTF-8, without line ends; the field words German, the rest in
+                                    // the user's language
     std::vector<NotUnpacked> failures;
     int written = 0;     // picture items written
     std::string error;   // for a refused file: file and reason, for messages
     ReadRecords records; // the archive's header and directory, as far as read
 };
 
-inline constexpr const char* kInvalidRes = "Keine gültige RES-File";
+// The report's verdict on a file that is no archive, in German; Translate() gives the shown text.
+inline constexpr const char* kInvalidRes = QT_TRANSLATE_NOOP("Varnox", "Keine gültige RES-File");
 
 // The unpack folder's name: the archive's file name less its last four characters. A name
 // that is empty, "." or ".." is refused by the unpack.

@@ -18,7 +18,7 @@ bool IsRegularAt(int folder, const std::string& name)
 RestoreResult Refused(const Path& file, int code)
 {
     RestoreResult result;
-    result.refusal = {PathText(file), SystemReason(std::error_code(code, std::generic_category()))};
+    result.refusal = {PathText(file), SystemText(std::error_code(code, std::generic_category()))};
     return result;
 }
 

@@ -99,13 +99,6 @@ Result<std::uint32_t> SumPixels(const Folder& folder, const Path& file)
     return summing.sum();
 }
 
-SideChoice Refused(const Path& file, std::string reason)
-{
-    SideChoice choice;
-    choice.refusal = {PathText(file), std::move(reason)};
-    return choice;
-}
-
 SideChoice Refused(const Error& error)
 {
     SideChoice choice;
@@ -124,10 +117,10 @@ std::optional<std::string> FindSidePicture(const Folder& folder, const Path& pat
         if (name.empty() || ::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         if (!S_ISREG(st.st_mode)) {
-            refused =
-                Refused(path / name, S_ISLNK(st.st_mode)
-                                         ? "Ist ein symbolischer Link; gepackt werden nur gewöhnliche Dateien"
-                                         : "Keine gewöhnliche Datei");
+            refused = Refused(Error{S_ISLNK(st.st_mode) ? JobError::LinkNotPacked : JobError::NotRegularFile,
+                                    path / name,
+                                    {},
+                                    {}});
             return std::nullopt;
         }
         return name;
@@ -207,9 +200,11 @@ SideChoice ChooseSidePicture(const Folder& folder, const Path& path, const Manif
         if (gfpPixels && *gfpPixels == *pixels)
             return choice; // both show the same picture
         if (item.checksum && gfpChanged)
-            return Refused(path / *picture, label + ": Sowohl " + DisplayFileName(item.file) + " als auch " +
-                                                DisplayFileName(*picture) +
-                                                " wurden geändert; bitte nur eine der beiden Dateien ändern");
+            return Refused(Error{JobError::BothChanged,
+                                 path / *picture,
+                                 {},
+                                 {},
+                                 {label, DisplayFileName(item.file), DisplayFileName(*picture)}});
         choice.picture = *picture;
     } catch (const std::bad_alloc&) {
         return Refused(Error{IoError::OutOfMemory, path / *picture, {}, {}});

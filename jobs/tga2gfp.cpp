@@ -1,5 +1,6 @@
 #include "formats/picture.h"
 #include "formats/png.h"
+#include "formats/text.h"
 #include "jobs/convert.h"
 
 #include <new>
@@ -9,8 +10,8 @@ namespace varnox::jobs {
 std::string StageText(TgaToGfpStage stage)
 {
     switch (stage) {
-    case TgaToGfpStage::Analysing: return "Analysiere tga und gfp";
-    case TgaToGfpStage::Packing: return "Packe Daten";
+    case TgaToGfpStage::Analysing: return Translate(QT_TRANSLATE_NOOP("Varnox", "Analysiere tga und gfp"));
+    case TgaToGfpStage::Packing: return Translate(QT_TRANSLATE_NOOP("Varnox", "Packe Daten"));
     }
     return {};
 }

@@ -71,7 +71,11 @@ in_root varnox-cli --version || fail "varnox-cli --version failed"
 in_root varnox-cli thumbnail -s 64 /usr/share/varnox/demo.gfp /tmp/demo.png || fail "thumbnail failed"
 in_root sh -c 'test -s /tmp/demo.png' || fail "no thumbnail written"
 in_root sh -c 'ls /usr/share/man/man1/varnox.1.gz /usr/share/man/man1/varnox-cli.1.gz \
-  /usr/share/mime/packages/varnox.xml /usr/share/thumbnailers/varnox.thumbnailer' || fail "files missing"
+  /usr/share/mime/packages/varnox.xml /usr/share/thumbnailers/varnox.thumbnailer \
+  /usr/share/varnox/translations/varnox_en.qm' || fail "files missing"
+# The installed program finds its English catalogue.
+in_root sh -c 'LANG=en_US.UTF-8 varnox-cli --help | head -1 | grep -q "^Usage: varnox-cli"' \
+  || fail "varnox-cli does not speak English under LANG=en_US.UTF-8"
 # shared-mime-info came with Qt's libraries; its trigger must have taken in the new types.
 if [ -f "$root/usr/share/mime/globs2" ]; then
   grep -E "image/x-varnox-gfp:\*\.gfp|application/x-varnox-res:\*\.res" "$root/usr/share/mime/globs2" \

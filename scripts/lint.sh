@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [ -f build/compile_commands.json ] || scripts/setup.sh default
-sources=$(git ls-files 'fileio/*.cpp' 'formats/*.cpp' 'jobs/*.cpp' 'cli/*.cpp' 'ui/*.cpp' 'app/*.cpp' 'tools/*.cpp')
+sources=$(git ls-files 'fileio/*.cpp' 'formats/*.cpp' 'jobs/*.cpp' 'l10n/*.cpp' 'cli/*.cpp' 'ui/*.cpp' 'app/*.cpp' 'tools/*.cpp')
 echo "== clang-format"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 echo "== clang-tidy"
@@ -15,5 +15,5 @@ if printf '%s\n' "$findings" | grep -qE 'warning:|error:'; then
 fi
 echo "== cppcheck"
 cppcheck --std=c++20 --enable=warning,performance,portability --inline-suppr --error-exitcode=1 -q -I. \
-  fileio formats jobs cli $(ls -d ui app tools 2>/dev/null)
+  fileio formats jobs l10n cli $(ls -d ui app tools 2>/dev/null)
 echo "lint: clean"

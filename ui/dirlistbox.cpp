@@ -1,5 +1,6 @@
 #include "ui/dirlistbox.h"
 
+#include "formats/text.h"
 #include "ui/folders.h"
 
 #include <QDir>
@@ -104,7 +105,7 @@ void DirListBox::OpenEntry(int row)
     try {
         setPath(folder);
     } catch (const ListError& error) {
-        emit ListFailed(QString::fromStdString(error.what()));
+        emit ListFailed(QString::fromStdString(Translate(error.what())));
         // The folder shown may be gone as well: fall back to the nearest one that exists.
         for (QString at = path_;; at = CleanFolder(at + QStringLiteral("/.."))) {
             try {

@@ -1,6 +1,7 @@
 #include "ui/drivelistbox.h"
 
 #include "ui/folders.h"
+#include "ui/messages.h"
 
 #include <QFileInfo>
 #include <QSignalBlocker>
@@ -69,7 +70,7 @@ void DriveListBox::setDrive(const QString& root)
 {
     const int index = findData(CleanFolder(root));
     if (index < 0)
-        throw ListError(QStringLiteral("Das Laufwerk ist nicht in der Liste: %1").arg(root));
+        throw ListError(Varnox::tr("Das Laufwerk ist nicht in der Liste: %1").arg(root));
     setCurrentIndex(index);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/editwatch.h"
 
 #include "ui/folders.h"
+#include "ui/messages.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -58,14 +59,13 @@ bool StartEditor(const QString& png, QString& failure)
         if (QProcess::startDetached(QStringLiteral("/bin/sh"),
                                     {QStringLiteral("-c"), editor + QStringLiteral(" \"$@\""), editor, png}))
             return true;
-        failure =
-            QStringLiteral("Der Bildbearbeiter (VARNOX_EDITOR) lässt sich nicht starten: %1").arg(editor);
+        failure = Varnox::tr("Der Bildbearbeiter (VARNOX_EDITOR) lässt sich nicht starten: %1").arg(editor);
         return false;
     }
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(png)))
         return true;
-    failure = QStringLiteral(
-        "Kein Programm für PNG-Dateien gefunden; VARNOX_EDITOR nennt sonst den Bildbearbeiter");
+    failure =
+        Varnox::tr("Kein Programm für PNG-Dateien gefunden; VARNOX_EDITOR nennt sonst den Bildbearbeiter");
     return false;
 }
 

@@ -1,5 +1,8 @@
 #include "ui/folders.h"
 
+#include "formats/text.h"
+#include "ui/messages.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,8 +36,8 @@ void CheckListable(const QString& folder)
     // Opening the listing tells a missing folder, a file and a refused one apart.
     std::filesystem::directory_iterator probe(ToPath(folder), error);
     if (error)
-        throw ListError(QStringLiteral("Der Ordner kann nicht gelesen werden: %1: %2")
-                            .arg(folder, ToQString(SystemReason(error))));
+        throw ListError(Varnox::tr("Der Ordner kann nicht gelesen werden: %1: %2")
+                            .arg(folder, ToQString(SystemText(error))));
 }
 
 } // namespace varnox::ui

@@ -1,6 +1,7 @@
 #include "ui/form1.h"
 
 #include "formats/res.h"
+#include "formats/text.h"
 #include "jobs/archive.h"
 #include "jobs/edit.h"
 #include "jobs/report.h"
@@ -55,11 +56,11 @@ constexpr int kBarSteps = 1000;
 // "3 Bilder entpackt, 1 nicht entpackt", "Abgebrochen: 1 Bild entpackt".
 QString UnpackSummary(const jobs::ReportResult& result, bool cancelled)
 {
-    QString text = cancelled ? QStringLiteral("Abgebrochen: ") : QString();
-    text += result.written == 1 ? QStringLiteral("1 Bild entpackt")
-                                : QStringLiteral("%1 Bilder entpackt").arg(result.written);
+    QString text = cancelled ? Varnox::tr("Abgebrochen: ") : QString();
+    text += result.written == 1 ? Varnox::tr("1 Bild entpackt")
+                                : Varnox::tr("%1 Bilder entpackt").arg(result.written);
     if (!result.failures.empty())
-        text += QStringLiteral(", %1 nicht entpackt").arg(result.failures.size());
+        text += Varnox::tr(", %1 nicht entpackt").arg(result.failures.size());
     return text;
 }
 
@@ -74,17 +75,31 @@ QString Grouped(std::int64_t value)
     return digits;
 }
 
+// The type column's label: the report's type label ("Grafik(14)") in the user's language.
+QString ItemTypeText(std::int32_t type)
+{
+    QString name;
+    switch (type) {
+    case 14: name = Varnox::tr("Grafik"); break;
+    case 16: name = Varnox::tr("Sound"); break;
+    case 17: name = Varnox::tr("Schrift"); break;
+    case 40: name = Varnox::tr("Sprite"); break;
+    default: name = Varnox::tr("unbekannt"); break;
+    }
+    return QStringLiteral("%1(%2)").arg(name).arg(type);
+}
+
 // What the preview says of an item that is no picture: "Ton, 12 345 Bytes: keine Vorschau".
 QString ItemKindText(std::int32_t type, std::int64_t length)
 {
     QString kind;
     switch (type) {
-    case 16: kind = QStringLiteral("Ton"); break;
-    case 17: kind = QStringLiteral("Schrift"); break;
-    case 40: kind = QStringLiteral("Sprite"); break;
-    default: kind = QStringLiteral("Eintrag vom Typ %1").arg(type); break;
+    case 16: kind = Varnox::tr("Ton"); break;
+    case 17: kind = Varnox::tr("Schrift"); break;
+    case 40: kind = Varnox::tr("Sprite"); break;
+    default: kind = Varnox::tr("Eintrag vom Typ %1").arg(type); break;
     }
-    return QStringLiteral("%1, %2 Bytes: keine Vorschau").arg(kind, Grouped(length));
+    return Varnox::tr("%1, %2 Bytes: keine Vorschau").arg(kind, Grouped(length));
 }
 
 // A folder dialog that takes the folder it proposes although it does not exist yet: the
@@ -96,7 +111,7 @@ class ProposingFolderDialog : public QFileDialog {
     {
         setFileMode(QFileDialog::Directory);
         setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
-        setLabelText(QFileDialog::Accept, QStringLiteral("Entpacken"));
+        setLabelText(QFileDialog::Accept, Varnox::tr("Entpacken"));
         selectFile(QFileInfo(proposed).fileName());
     }
 
@@ -156,8 +171,8 @@ class ItemTable : public QAbstractTableModel {
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        static const std::array<QString, kColumns> kHeads{QStringLiteral("Nr."), QStringLiteral("Typ"),
-                                                          QStringLiteral("Name"), QStringLiteral("Größe")};
+        static const std::array<QString, kColumns> kHeads{Varnox::tr("Nr."), Varnox::tr("Typ"),
+                                                          Varnox::tr("Name"), Varnox::tr("Größe")};
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumns)
             return QAbstractTableModel::headerData(section, orientation, role);
         return kHeads[static_cast<std::size_t>(section)];
@@ -225,7 +240,7 @@ struct ArchiveListing {
             if (listed)
                 MakeRows();
         } catch (const std::exception& error) {
-            failure = QString::fromStdString(error.what());
+            failure = QString::fromStdString(Translate(error.what()));
         }
     }
 
@@ -240,11 +255,9 @@ struct ArchiveListing {
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         document->setDefaultTextOption(option);
         document->setPlainText(ToQString(jobs::ReportText(report)));
-        for (std::size_t i = 0; i < report.lines.size() && !report.failures.empty(); ++i)
-            if (report.lines[i].starts_with("Nicht entpackt: ")) {
-                firstFailureLine = static_cast<int>(i);
-                break;
-            }
+        // The report ends in that line and one line per failure.
+        if (!report.failures.empty() && report.lines.size() > report.failures.size())
+            firstFailureLine = static_cast<int>(report.lines.size() - report.failures.size() - 1);
         document->moveToThread(windowThread);
     }
 
@@ -254,7 +267,7 @@ struct ArchiveListing {
         rows.texts.reserve(model.items.size());
         for (std::size_t i = 0; i < model.items.size(); ++i) {
             const ResItem& entry = model.items[i].entry;
-            rows.texts.push_back({QStringLiteral("#%1").arg(i), ToQString(ItemTypeLabel(entry.itemDataType)),
+            rows.texts.push_back({QStringLiteral("#%1").arg(i), ItemTypeText(entry.itemDataType),
                                   ToQString(Latin1ToUtf8(ItemName(entry))), QString::number(lengths[i])});
             rows.types.push_back(entry.itemDataType);
         }
@@ -263,7 +276,7 @@ struct ArchiveListing {
 
 QString Form1::Caption()
 {
-    return QStringLiteral("Varnox unpack v0.1") + QString::fromUtf16(kCredit);
+    return QStringLiteral("Varnox unpack v0.1") + Credit();
 }
 
 Form1::Form1(Module1& module, const QString& programFolder, JobRunner* runner, QWidget* parent)
@@ -287,33 +300,31 @@ Form1::Form1(Module1& module, const QString& programFolder, JobRunner* runner, Q
 void Form1::MakeControls()
 {
     filFile = MakeControl(new FileListBox(this), "filFile",
-                          QStringLiteral("Die RES-Archive im Ordner: ein Klick zeigt den Bericht"));
+                          Varnox::tr("Die RES-Archive im Ordner: ein Klick zeigt den Bericht"));
     filFile->setPattern(QStringLiteral("*.res"));
     txtinfo = MakeControl(new QPlainTextEdit(this), "txtinfo",
-                          QStringLiteral("Der Bericht des zuletzt gewählten Archivs"));
+                          Varnox::tr("Der Bericht des zuletzt gewählten Archivs"));
     txtinfo->setReadOnly(true);
     txtinfo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     txtinfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtinfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     txtinfo->setTabStopDistance(4 * txtinfo->fontMetrics().horizontalAdvance(u' '));
-    Check1 = MakeControl(
-        new QCheckBox(QStringLiteral("&Automatic unpack"), this), "Check1",
-        QStringLiteral("Beim Klick auf ein Archiv seine Bilder in einen Ordner daneben schreiben"));
-    Dir1 = MakeControl(new DirListBox(this), "Dir1",
-                       QStringLiteral("Der Ordner: Doppelklick oder Enter öffnet"));
-    lstitems =
-        MakeControl(new ItemView(this), "lstitems",
-                    QStringLiteral("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen, "
-                                   "hinausziehen als Dateien, ein Bild auf ein Bild ziehen ersetzt es"));
+    Check1 =
+        MakeControl(new QCheckBox(QStringLiteral("&Automatic unpack"), this), "Check1",
+                    Varnox::tr("Beim Klick auf ein Archiv seine Bilder in einen Ordner daneben schreiben"));
+    Dir1 = MakeControl(new DirListBox(this), "Dir1", Varnox::tr("Der Ordner: Doppelklick oder Enter öffnet"));
+    lstitems = MakeControl(new ItemView(this), "lstitems",
+                           Varnox::tr("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen, "
+                                      "hinausziehen als Dateien, ein Bild auf ein Bild ziehen ersetzt es"));
     table_ = new ItemTable(this);
     filter_ = new ItemFilter(table_, this);
     lstitems->setModel(filter_);
-    txtfilter = MakeControl(
-        new QLineEdit(this), "txtfilter",
-        QStringLiteral("Zeigt nur die Einträge, deren Nummer oder Name den Text enthält (Strg+F)"));
-    txtfilter->setPlaceholderText(QStringLiteral("Suchen (Strg+F)"));
+    txtfilter =
+        MakeControl(new QLineEdit(this), "txtfilter",
+                    Varnox::tr("Zeigt nur die Einträge, deren Nummer oder Name den Text enthält (Strg+F)"));
+    txtfilter->setPlaceholderText(Varnox::tr("Suchen (Strg+F)"));
     txtfilter->setClearButtonEnabled(true);
-    lblcount = MakeControl(new QLabel(this), "lblcount", QStringLiteral("Gezeigte von allen Einträgen"));
+    lblcount = MakeControl(new QLabel(this), "lblcount", Varnox::tr("Gezeigte von allen Einträgen"));
     lblcount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lstitems->setRootIsDecorated(false);
     lstitems->setUniformRowHeights(true);
@@ -325,32 +336,29 @@ void Form1::MakeControls()
     lstitems->setColumnWidth(kNumber, 50);
     lstitems->setColumnWidth(kType, 80);
     lstitems->setColumnWidth(kSize, 70);
-    btnextractall = MakeControl(new QPushButton(QStringLiteral("A&lle entpacken…"), this), "btnextractall",
-                                QStringLiteral("Schreibt alle Einträge und archive.txt in einen Ordner"));
+    btnextractall = MakeControl(new QPushButton(Varnox::tr("A&lle entpacken…"), this), "btnextractall",
+                                Varnox::tr("Schreibt alle Einträge und archive.txt in einen Ordner"));
     btnextractsel =
-        MakeControl(new QPushButton(QStringLiteral("Aus&wahl entpacken…"), this), "btnextractsel", QString());
-    chkpng =
-        MakeControl(new QCheckBox(QStringLiteral("Bilder auch als PN&G"), this), "chkpng",
-                    QStringLiteral("\"Alle entpacken…\" schreibt jedes Bild auch als PNG neben seine GFP; "
-                                   "\"Packen…\" übernimmt eine geänderte PNG"));
-    btnpack = MakeControl(new QPushButton(QStringLiteral("&Packen…"), this), "btnpack",
-                          QStringLiteral("Packt einen Ordner mit archive.txt in ein Archiv"));
-    btnreplace = MakeControl(new QPushButton(QStringLiteral("&Ersetzen…"), this), "btnreplace", QString());
-    btnrestore =
-        MakeControl(new QPushButton(QStringLiteral("Wieder&herstellen"), this), "btnrestore", QString());
-    btnedit = MakeControl(new QPushButton(QStringLiteral("Bearbe&iten…"), this), "btnedit", QString());
-    preview = MakeControl(new PreviewBox(this), "preview", QStringLiteral("Vorschau des gewählten Eintrags"));
-    btnconverter = MakeControl(new QPushButton(QStringLiteral("&Konverter"), this), "btnconverter",
-                               QStringLiteral("Zeigt das Fenster zum Umwandeln wieder"));
+        MakeControl(new QPushButton(Varnox::tr("Aus&wahl entpacken…"), this), "btnextractsel", QString());
+    chkpng = MakeControl(new QCheckBox(Varnox::tr("Bilder auch als PN&G"), this), "chkpng",
+                         Varnox::tr("\"Alle entpacken…\" schreibt jedes Bild auch als PNG neben seine GFP; "
+                                    "\"Packen…\" übernimmt eine geänderte PNG"));
+    btnpack = MakeControl(new QPushButton(Varnox::tr("&Packen…"), this), "btnpack",
+                          Varnox::tr("Packt einen Ordner mit archive.txt in ein Archiv"));
+    btnreplace = MakeControl(new QPushButton(Varnox::tr("&Ersetzen…"), this), "btnreplace", QString());
+    btnrestore = MakeControl(new QPushButton(Varnox::tr("Wieder&herstellen"), this), "btnrestore", QString());
+    btnedit = MakeControl(new QPushButton(Varnox::tr("Bearbe&iten…"), this), "btnedit", QString());
+    preview = MakeControl(new PreviewBox(this), "preview", Varnox::tr("Vorschau des gewählten Eintrags"));
+    btnconverter = MakeControl(new QPushButton(Varnox::tr("&Konverter"), this), "btnconverter",
+                               Varnox::tr("Zeigt das Fenster zum Umwandeln wieder"));
     btnconverter->hide();
-    prgjob =
-        MakeControl(new QProgressBar(this), "prgjob", QStringLiteral("Fortschritt der laufenden Arbeit"));
+    prgjob = MakeControl(new QProgressBar(this), "prgjob", Varnox::tr("Fortschritt der laufenden Arbeit"));
     prgjob->setRange(0, kBarSteps);
     prgjob->reset();
     prgjob->setTextVisible(false);
     lblinfo = MakeControl(new QLabel(this), "lblinfo", QString());
-    btncancel = MakeControl(new QPushButton(QStringLiteral("A&bbrechen"), this), "btncancel",
-                            QStringLiteral("Bricht die laufende Arbeit nach dem Eintrag in Arbeit ab"));
+    btncancel = MakeControl(new QPushButton(Varnox::tr("A&bbrechen"), this), "btncancel",
+                            Varnox::tr("Bricht die laufende Arbeit nach dem Eintrag in Arbeit ab"));
     btncancel->setEnabled(false);
 
     QWidget* const tabOrder[] = {filFile,       txtinfo,    txtfilter, lstitems,     btnextractall,
@@ -441,7 +449,7 @@ void Form1::ShowCount()
 {
     lblcount->setText(model_ == nullptr
                           ? QString()
-                          : QStringLiteral("%1 von %2").arg(filter_->rowCount()).arg(table_->rowCount()));
+                          : Varnox::tr("%1 von %2").arg(filter_->rowCount()).arg(table_->rowCount()));
 }
 
 void Form1::txtfilter_Change()
@@ -482,41 +490,40 @@ void Form1::ApplyEnabled()
     const bool selection = model_ != nullptr && !SelectedItems().empty();
     btnextractsel->setEnabled(!busy && selection);
     btnextractsel->setToolTip(
-        selection ? QStringLiteral("Schreibt die gewählten Einträge in einen Ordner, ohne archive.txt")
-                  : QStringLiteral("Erst Einträge in der Liste wählen"));
+        selection ? Varnox::tr("Schreibt die gewählten Einträge in einen Ordner, ohne archive.txt")
+                  : Varnox::tr("Erst Einträge in der Liste wählen"));
     const int selected = SelectedItem();
     btnreplace->setEnabled(!busy && selected >= 0 &&
                            model_->items[static_cast<std::size_t>(selected)].entry.itemDataType ==
                                kItemTypePicture);
     btnreplace->setToolTip(ReplaceToolTip(selected));
     btnedit->setEnabled(btnreplace->isEnabled());
-    btnedit->setToolTip(btnedit->isEnabled()
-                            ? QStringLiteral("Öffnet das Bild als PNG im Bildbearbeiter; "
-                                             "jede Speicherung wird auf Nachfrage übernommen")
-                            : ReplaceToolTip(selected));
+    btnedit->setToolTip(btnedit->isEnabled() ? Varnox::tr("Öffnet das Bild als PNG im Bildbearbeiter; "
+                                                          "jede Speicherung wird auf Nachfrage übernommen")
+                                             : ReplaceToolTip(selected));
     const QString archive = SelectedArchive();
     const bool backup = !archive.isEmpty() && jobs::HasBackup(ToPath(archive));
     btnrestore->setEnabled(!busy && backup);
     btnrestore->setToolTip(
-        backup ? QStringLiteral("Holt %1.bak zurück; das jetzige Archiv wird zur .bak")
+        backup ? Varnox::tr("Holt %1.bak zurück; das jetzige Archiv wird zur .bak")
                      .arg(QFileInfo(archive).fileName())
         : archive.isEmpty()
-            ? QStringLiteral("Stellt ein Archiv aus seiner .bak wieder her; erst ein Archiv wählen")
-            : QStringLiteral("Zum gewählten Archiv gibt es keine .bak"));
+            ? Varnox::tr("Stellt ein Archiv aus seiner .bak wieder her; erst ein Archiv wählen")
+            : Varnox::tr("Zum gewählten Archiv gibt es keine .bak"));
 }
 
 // Why "Ersetzen…" is disabled, or what it does.
 QString Form1::ReplaceToolTip(int selected) const
 {
     if (runner_->IsBusy())
-        return QStringLiteral("Während einer laufenden Arbeit nicht möglich");
+        return Varnox::tr("Während einer laufenden Arbeit nicht möglich");
     if (model_ == nullptr)
-        return QStringLiteral("Erst ein Archiv wählen");
+        return Varnox::tr("Erst ein Archiv wählen");
     if (selected < 0)
-        return QStringLiteral("Genau einen Bild-Eintrag wählen");
+        return Varnox::tr("Genau einen Bild-Eintrag wählen");
     if (model_->items[static_cast<std::size_t>(selected)].entry.itemDataType != kItemTypePicture)
-        return QStringLiteral("Nur Bilder (Grafik) lassen sich ersetzen");
-    return QStringLiteral("Ersetzt das Bild durch eine GFP-, TGA- oder PNG-Datei");
+        return Varnox::tr("Nur Bilder (Grafik) lassen sich ersetzen");
+    return Varnox::tr("Ersetzt das Bild durch eine GFP-, TGA- oder PNG-Datei");
 }
 
 QString Form1::SelectedArchive() const
@@ -587,7 +594,7 @@ void Form1::btncancel_Click()
 {
     if (runner_->IsRunningFor(this)) {
         runner_->Cancel();
-        ShowStatus(lblinfo, QStringLiteral("Breche ab …"));
+        ShowStatus(lblinfo, Varnox::tr("Breche ab …"));
     }
 }
 
@@ -602,7 +609,7 @@ void Form1::Form_Load()
         filFile->setPath(programFolder_);
         Dir1->setPath(programFolder_);
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromStdString(error.what()));
+        ShowMessage(QString::fromStdString(Translate(error.what())));
     }
 }
 
@@ -613,7 +620,7 @@ void Form1::Dir1_Change()
         if (memory_)
             memory_->Remember(FolderKey::Unpacker, Dir1->path());
     } catch (const std::exception& error) {
-        ShowMessage(QString::fromStdString(error.what()));
+        ShowMessage(QString::fromStdString(Translate(error.what())));
     }
     ApplyEnabled();
 }
@@ -668,21 +675,20 @@ void Form1::filFile_Click()
             const jobs::ReportResult& result = listing->report;
             if (!listing->failure.isEmpty()) {
                 ShowStatus(lblinfo, {});
-                EndJobBar(prgjob, QStringLiteral("Fehlgeschlagen"), false);
+                EndJobBar(prgjob, Varnox::tr("Fehlgeschlagen"), false);
                 if (!closing_)
-                    ShowMessage(QStringLiteral("Das Archiv kann nicht ausgewertet werden: %1: %2")
+                    ShowMessage(Varnox::tr("Das Archiv kann nicht ausgewertet werden: %1: %2")
                                     .arg(archive, listing->failure));
             } else {
                 ShowListing(listing);
                 if (listing->listed)
                     archive_ = archive;
                 if (!result.valid)
-                    EndJobBar(prgjob, QStringLiteral("Kein Archiv"), false);
+                    EndJobBar(prgjob, Varnox::tr("Kein Archiv"), false);
                 else
-                    ShowStatus(lblinfo,
-                               result.written > 0 || !result.failures.empty() || cancelled
-                                   ? UnpackSummary(result, cancelled)
-                                   : QStringLiteral("Fertig: %1").arg(QFileInfo(archive).fileName()));
+                    ShowStatus(lblinfo, result.written > 0 || !result.failures.empty() || cancelled
+                                            ? UnpackSummary(result, cancelled)
+                                            : Varnox::tr("Fertig: %1").arg(QFileInfo(archive).fileName()));
             }
             RefreshLists();
             if (closing_)
@@ -708,7 +714,7 @@ void Form1::EndedJob()
     poll_->stop();
     unsetCursor();
     const bool cancelled = runner_->Progress()->Cancelled();
-    EndJobBar(prgjob, cancelled ? QStringLiteral("Abgebrochen") : QStringLiteral("Fertig"), !cancelled);
+    EndJobBar(prgjob, cancelled ? Varnox::tr("Abgebrochen") : Varnox::tr("Fertig"), !cancelled);
 }
 
 // The report and the items of listing, both made on the worker: here they are only handed
@@ -809,7 +815,7 @@ void Form1::ShowItemPreview(int index)
         const QString reason = previewDir_->isValid() ? file.errorString() : previewDir_->errorString();
         file.remove();
         preview->Clear();
-        ShowStatus(lblinfo, QStringLiteral("Die Vorschau kann nicht geschrieben werden: %1").arg(reason));
+        ShowStatus(lblinfo, Varnox::tr("Die Vorschau kann nicht geschrieben werden: %1").arg(reason));
         return;
     }
     file.close();
@@ -823,7 +829,7 @@ QString Form1::ChooseExtractFolder()
 {
     const QString proposed = ToQString(jobs::ExtractFolder(ToPath(archive_)));
     const QString start = proposed.isEmpty() ? QFileInfo(archive_).path() : proposed;
-    const QString caption = QStringLiteral("Entpacken nach");
+    const QString caption = Varnox::tr("Entpacken nach");
     if (chooseFolder_)
         return chooseFolder_(caption, start);
     ProposingFolderDialog dialog(this, caption, start);
@@ -852,7 +858,7 @@ void Form1::Extract(const std::vector<std::size_t>& only)
     const QString folder = ChooseExtractFolder();
     if (folder.isEmpty())
         return;
-    ShowStatus(lblinfo, QStringLiteral("Entpacke …"));
+    ShowStatus(lblinfo, Varnox::tr("Entpacke …"));
     auto result = std::make_shared<jobs::ExtractResult>();
     const bool started = runner_->Start(
         this,
@@ -864,7 +870,7 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 return runner_->Ask([this, target] {
                     return AskQuestion(
                         this, questions_,
-                        QStringLiteral(
+                        Varnox::tr(
                             "Die Datei gibt es schon, mit anderem Inhalt:\n%1\n\nSoll sie ersetzt werden?")
                             .arg(ToQString(target)),
                         true);
@@ -874,20 +880,20 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 *result = jobs::ExtractArchive(archive, to, only, ask, pictures);
             } catch (const std::exception& error) {
                 result->ok = false;
-                result->refusal = {PathText(archive), error.what()};
+                result->refusal = {PathText(archive), Translate(error.what())};
             }
         },
         [this, result, folder] {
             jobs::StoreRecords(module_, result->records);
             const QString written = result->written == 1
-                                        ? QStringLiteral("1 Eintrag entpackt")
-                                        : QStringLiteral("%1 Einträge entpackt").arg(result->written);
+                                        ? Varnox::tr("1 Eintrag entpackt")
+                                        : Varnox::tr("%1 Einträge entpackt").arg(result->written);
             const QString replaced = result->replaced.empty()
                                          ? QString()
-                                         : QStringLiteral(", %1 ersetzt").arg(result->replaced.size());
+                                         : Varnox::tr(", %1 ersetzt").arg(result->replaced.size());
             ShowFolderJobEnd(
                 result->ok, result->refusal,
-                QStringLiteral("%1 nach %2%3, %4")
+                Varnox::tr("%1 nach %2%3, %4")
                     .arg(written, QDir::toNativeSeparators(folder), replaced, ToQString(result->status)));
         });
     if (started)
@@ -899,18 +905,17 @@ void Form1::btnpack_Click()
     if (runner_->IsBusy())
         return;
     const QString start = archive_.isEmpty() ? Dir1->path() : QFileInfo(archive_).path();
-    const QString caption = QStringLiteral("Ordner mit archive.txt packen");
+    const QString caption = Varnox::tr("Ordner mit archive.txt packen");
     const QString folder = chooseFolder_ ? chooseFolder_(caption, start)
                                          : QFileDialog::getExistingDirectory(this, caption, start);
     if (folder.isEmpty())
         return;
     if (!QFileInfo(QDir(folder).filePath(QString::fromUtf8(kManifestName))).isFile()) {
-        ShowMessage(
-            QStringLiteral("%1: Der Ordner hat keine archive.txt").arg(QDir::toNativeSeparators(folder)));
+        ShowMessage(Varnox::tr("%1: Der Ordner hat keine archive.txt").arg(QDir::toNativeSeparators(folder)));
         return;
     }
-    const QString saveCaption = QStringLiteral("Archiv schreiben");
-    const QString filter = QStringLiteral("RES-Archive (*.res)");
+    const QString saveCaption = Varnox::tr("Archiv schreiben");
+    const QString filter = Varnox::tr("RES-Archive (*.res)");
     const QString proposed = QDir(folder).absolutePath() + QStringLiteral(".res");
     const QString archive = chooseFile_
                                 ? chooseFile_(saveCaption, proposed, filter)
@@ -920,8 +925,8 @@ void Form1::btnpack_Click()
         return;
     if (QFileInfo::exists(archive) &&
         AskQuestion(this, questions_,
-                    QStringLiteral("Das Archiv gibt es schon:\n%1\n\nSoll es ersetzt werden? "
-                                   "Das alte wird als %2.bak aufbewahrt.")
+                    Varnox::tr("Das Archiv gibt es schon:\n%1\n\nSoll es ersetzt werden? "
+                               "Das alte wird als %2.bak aufbewahrt.")
                         .arg(QDir::toNativeSeparators(archive), QFileInfo(archive).fileName()),
                     false) != jobs::ReplaceAnswer::Yes)
         return;
@@ -931,7 +936,7 @@ void Form1::btnpack_Click()
 // Packs folder into archive on the worker.
 void Form1::PackFolder(const QString& folder, const QString& archive)
 {
-    ShowStatus(lblinfo, QStringLiteral("Packe …"));
+    ShowStatus(lblinfo, Varnox::tr("Packe …"));
     auto result = std::make_shared<jobs::PackResult>();
     const bool started = runner_->Start(
         this,
@@ -940,12 +945,12 @@ void Form1::PackFolder(const QString& folder, const QString& archive)
                 *result = jobs::PackArchive(from, to);
             } catch (const std::exception& error) {
                 result->ok = false;
-                result->refusal = {PathText(to), error.what()};
+                result->refusal = {PathText(to), Translate(error.what())};
             }
         },
         [this, result, archive] {
             ShowFolderJobEnd(result->ok, result->refusal,
-                             QStringLiteral("%1 Einträge nach %2 gepackt")
+                             Varnox::tr("%1 Einträge nach %2 gepackt")
                                  .arg(result->items)
                                  .arg(QDir::toNativeSeparators(archive)));
         });
@@ -961,7 +966,7 @@ void Form1::ShowFolderJobEnd(bool ok, const jobs::Refusal& refusal, const QStrin
         ShowStatus(lblinfo, done);
     } else {
         ShowStatus(lblinfo, {});
-        EndJobBar(prgjob, QStringLiteral("Abgelehnt"), false);
+        EndJobBar(prgjob, Varnox::tr("Abgelehnt"), false);
         if (!closing_)
             ShowMessage(ToQString(jobs::MessageText(refusal)));
     }
@@ -975,15 +980,15 @@ void Form1::btnreplace_Click()
     const int index = SelectedItem();
     if (runner_->IsBusy() || index < 0)
         return;
-    const QString caption = QStringLiteral("Neues Bild wählen");
+    const QString caption = Varnox::tr("Neues Bild wählen");
     const QString start = QFileInfo(archive_).path();
-    const QString filter = QStringLiteral("Bilder (*.gfp *.tga *.png)");
+    const QString filter = Varnox::tr("Bilder (*.gfp *.tga *.png)");
     const QString picture = chooseFile_ ? chooseFile_(caption, start, filter)
                                         : QFileDialog::getOpenFileName(this, caption, start, filter);
     if (picture.isEmpty())
         return;
     const QString name = table_->data(table_->index(index, kName), Qt::DisplayRole).toString();
-    const QString question = QStringLiteral("Ersetzen?\n#%1 %2 in %3 durch %4")
+    const QString question = Varnox::tr("Ersetzen?\n#%1 %2 in %3 durch %4")
                                  .arg(index)
                                  .arg(name, QFileInfo(archive_).fileName(), QFileInfo(picture).fileName());
     if (AskQuestion(this, questions_, question, false) != jobs::ReplaceAnswer::Yes)
@@ -996,17 +1001,17 @@ void Form1::lstitems_Drop(int item, const QString& picture)
     if (runner_->IsBusy() || model_ == nullptr || item < 0 || item >= table_->rowCount())
         return;
     if (model_->items[static_cast<std::size_t>(item)].entry.itemDataType != kItemTypePicture) {
-        ShowMessage(QStringLiteral("Nur Bilder (Grafik) lassen sich ersetzen"), MessageKind::Information);
+        ShowMessage(Varnox::tr("Nur Bilder (Grafik) lassen sich ersetzen"), MessageKind::Information);
         return;
     }
     const QString name = table_->data(table_->index(item, kName), Qt::DisplayRole).toString();
-    QString question = QStringLiteral("Ersetzen?\n#%1 %2 in %3 durch %4")
+    QString question = Varnox::tr("Ersetzen?\n#%1 %2 in %3 durch %4")
                            .arg(item)
                            .arg(name, QFileInfo(archive_).fileName(), QFileInfo(picture).fileName());
     const auto now = jobs::SizeOfItemPicture(ToPath(archive_), *model_, static_cast<std::size_t>(item));
     const auto next = jobs::SizeOfPicture(ToPath(picture));
     if (now && next && !(*now == *next))
-        question += QStringLiteral("\n\nDas neue Bild ist %1 \u00d7 %2 groß, das alte %3 \u00d7 %4.")
+        question += Varnox::tr("\n\nDas neue Bild ist %1 \u00d7 %2 groß, das alte %3 \u00d7 %4.")
                         .arg(next->width)
                         .arg(next->height)
                         .arg(now->width)
@@ -1021,7 +1026,7 @@ void Form1::lstitems_Drop(int item, const QString& picture)
 void Form1::ReplaceFrom(int index, const QString& picture)
 {
     const QString name = table_->data(table_->index(index, kName), Qt::DisplayRole).toString();
-    ShowStatus(lblinfo, QStringLiteral("Ersetze …"));
+    ShowStatus(lblinfo, Varnox::tr("Ersetze …"));
     auto replaced = std::make_shared<jobs::ReplaceResult>();
     auto listing = std::make_shared<ArchiveListing>();
     const QFileInfo archive(archive_);
@@ -1035,7 +1040,7 @@ void Form1::ReplaceFrom(int index, const QString& picture)
                                               GfpPacking::Zlib);
             } catch (const std::exception& error) {
                 replaced->ok = false;
-                replaced->refusal = {PathText(from), error.what()};
+                replaced->refusal = {PathText(from), Translate(error.what())};
             }
             if (!replaced->ok)
                 return;
@@ -1058,7 +1063,7 @@ void Form1::ReplaceFrom(int index, const QString& picture)
                 if (listing->listed)
                     archive_ = path;
                 lstitems_SelectionChanged();
-                ShowStatus(lblinfo, QStringLiteral("Fertig: #%1 %2 ersetzt").arg(index).arg(name));
+                ShowStatus(lblinfo, Varnox::tr("Fertig: #%1 %2 ersetzt").arg(index).arg(name));
             }
             if (closing_)
                 deleteLater();
@@ -1081,7 +1086,7 @@ void Form1::btnrestore_Click()
             EndedJob();
             const QString name = QFileInfo(archive).fileName();
             if (!result->ok) {
-                EndJobBar(prgjob, QStringLiteral("Abgelehnt"), false);
+                EndJobBar(prgjob, Varnox::tr("Abgelehnt"), false);
                 if (!closing_)
                     ShowMessage(ToQString(jobs::MessageText(result->refusal)));
             }
@@ -1096,7 +1101,7 @@ void Form1::btnrestore_Click()
             if (result->ok)
                 ShowStatus(
                     lblinfo,
-                    QStringLiteral("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
+                    Varnox::tr("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
         });
     if (started)
         StartedJob(false);
@@ -1128,7 +1133,7 @@ void Form1::StartEdit(int index)
                 *start = jobs::StartItemEdit(archive, "#" + std::to_string(index), to);
             } catch (const std::exception& error) {
                 start->ok = false;
-                start->refusal = {PathText(archive), error.what()};
+                start->refusal = {PathText(archive), Translate(error.what())};
             }
         },
         [this, start] {
@@ -1148,7 +1153,7 @@ void Form1::StartEdit(int index)
                 return;
             }
             edits_->Watch(start->session);
-            ShowStatus(lblinfo, QStringLiteral("Im Bildbearbeiter: %1").arg(QDir::toNativeSeparators(png)));
+            ShowStatus(lblinfo, Varnox::tr("Im Bildbearbeiter: %1").arg(QDir::toNativeSeparators(png)));
         });
     if (started)
         StartedJob(false);
@@ -1183,11 +1188,11 @@ struct EditOutcome {
 // "Änderung an #3 verlauf in demo.res übernehmen?", and the new size when it differs.
 QString EditQuestion(const jobs::EditSession& session, const jobs::EditCheck& check)
 {
-    QString text = QStringLiteral("Änderung an #%1 %2 in %3 übernehmen?")
+    QString text = Varnox::tr("Änderung an #%1 %2 in %3 übernehmen?")
                        .arg(session.index)
                        .arg(ToQString(session.itemName), ToQString(session.source.filename()));
     if (check.SizeChanged())
-        text += QStringLiteral("\n\nDas Bild ist jetzt %1 \u00d7 %2 groß, bisher %3 \u00d7 %4.")
+        text += Varnox::tr("\n\nDas Bild ist jetzt %1 \u00d7 %2 groß, bisher %3 \u00d7 %4.")
                     .arg(check.newWidth)
                     .arg(check.newHeight)
                     .arg(check.oldWidth)
@@ -1246,18 +1251,18 @@ void Form1::TakeBackEdit(const QString& png)
             const jobs::EditCheck& check = outcome->check;
             if (check.state == jobs::EditState::Unreadable || !check.refusal.reason.empty()) {
                 ShowMessage(
-                    QStringLiteral("%1\nNichts übernommen; das Bild bleibt in %2")
+                    Varnox::tr("%1\nNichts übernommen; das Bild bleibt in %2")
                         .arg(ToQString(jobs::MessageText(check.refusal)), QDir::toNativeSeparators(png)));
             } else if (check.state == jobs::EditState::Changed && !outcome->result.ok) {
                 if (!outcome->result.refusal.reason.empty())
                     ShowMessage(ToQString(jobs::MessageText(outcome->result.refusal)));
-                ShowStatus(lblinfo, QStringLiteral("Nicht übernommen: #%1").arg(index));
+                ShowStatus(lblinfo, Varnox::tr("Nicht übernommen: #%1").arg(index));
             } else if (outcome->result.ok) {
                 if (listing->listed && QDir::cleanPath(source) == archive_) {
                     ShowListing(listing, index);
                     lstitems_SelectionChanged();
                 }
-                ShowStatus(lblinfo, QStringLiteral("Fertig: Änderung an #%1 übernommen").arg(index));
+                ShowStatus(lblinfo, Varnox::tr("Fertig: Änderung an #%1 übernommen").arg(index));
             }
         });
     if (started)
@@ -1295,7 +1300,7 @@ void Form1::OpenArchive(const QString& path)
     Dir1->setPath(archive.absolutePath());
     const int index = static_cast<int>(filFile->FileNames().indexOf(archive.fileName()));
     if (index < 0) {
-        ShowMessage(QStringLiteral("Das Archiv wird nicht angezeigt: %1").arg(archive.fileName()));
+        ShowMessage(Varnox::tr("Das Archiv wird nicht angezeigt: %1").arg(archive.fileName()));
         return;
     }
     filFile->setListIndex(index);

@@ -1,6 +1,7 @@
 #include "ui/form2.h"
 
 #include "formats/picture.h"
+#include "formats/text.h"
 #include "jobs/batch.h"
 #include "jobs/convert.h"
 #include "jobs/edit.h"
@@ -74,7 +75,7 @@ constexpr int kBarSteps = 1000;
 
 QString What(const std::exception& error)
 {
-    return QString::fromStdString(error.what());
+    return QString::fromStdString(Translate(error.what()));
 }
 
 // Resets a flag when the scope ends, however it ends.
@@ -96,25 +97,24 @@ QString KeptText(const jobs::GfpToTgaResult& result)
     QStringList names;
     for (std::size_t i = 0; i < result.keptNames.size() && i < kNamed; ++i)
         names.append(QFile::decodeName(QByteArray::fromStdString(result.keptNames[i])));
-    QString text =
-        QStringLiteral("%1 nicht ersetzt: %2").arg(result.kept).arg(names.join(QStringLiteral(", ")));
+    QString text = Varnox::tr("%1 nicht ersetzt: %2").arg(result.kept).arg(names.join(QStringLiteral(", ")));
     const auto more = result.kept - static_cast<int>(names.size());
     if (more > 0)
-        text += QStringLiteral(" und %1 weitere").arg(more);
+        text += Varnox::tr(" und %1 weitere").arg(more);
     return text;
 }
 
 // "1 Datei konvertiert", "3 Dateien konvertiert, 1 abgelehnt, abgebrochen".
 QString BatchSummary(const jobs::GfpToTgaResult& result)
 {
-    QString text = result.written == 1 ? QStringLiteral("1 Datei konvertiert")
-                                       : QStringLiteral("%1 Dateien konvertiert").arg(result.written);
+    QString text = result.written == 1 ? Varnox::tr("1 Datei konvertiert")
+                                       : Varnox::tr("%1 Dateien konvertiert").arg(result.written);
     if (!result.refused.empty())
-        text += QStringLiteral(", %1 abgelehnt").arg(result.refused.size());
+        text += Varnox::tr(", %1 abgelehnt").arg(result.refused.size());
     if (result.kept > 0)
         text += QStringLiteral(", ") + KeptText(result);
     if (result.cancelled)
-        text += QStringLiteral(", abgebrochen");
+        text += Varnox::tr(", abgebrochen");
     return text;
 }
 
@@ -143,7 +143,7 @@ QString PictureName(const QString& gfpName, jobs::PictureFormat format)
 
 QString Form2::Caption()
 {
-    return QStringLiteral("Varnox Convert  v0.1") + QString::fromUtf16(kCredit);
+    return QStringLiteral("Varnox Convert  v0.1") + Credit();
 }
 
 Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
@@ -165,51 +165,49 @@ Form2::Form2(Module1& module, const QString& programFolder, QWidget* parent)
 void Form2::MakeControls()
 {
     // In tab order.
-    File1[0] =
-        MakeControl(new FileListBox(this), "File1_0", QStringLiteral("Die Quelldateien im Quellordner"));
+    File1[0] = MakeControl(new FileListBox(this), "File1_0", Varnox::tr("Die Quelldateien im Quellordner"));
     Dir1[0] = MakeControl(new DirListBox(this), "Dir1_0",
-                          QStringLiteral("Der Quellordner: Doppelklick oder Enter öffnet"));
-    Label1 = MakeControl(new QLabel(QStringLiteral("&Quelldatei: "), this), "Label1",
-                         QStringLiteral("Quelle der Umwandlung"));
+                          Varnox::tr("Der Quellordner: Doppelklick oder Enter öffnet"));
+    Label1 = MakeControl(new QLabel(Varnox::tr("&Quelldatei: "), this), "Label1",
+                         Varnox::tr("Quelle der Umwandlung"));
     Label1->setBuddy(File1[0]);
     Dir1[1] = MakeControl(new DirListBox(this), "Dir1_1",
-                          QStringLiteral("Der Zielordner: Doppelklick oder Enter öffnet"));
-    File1[1] = MakeControl(new FileListBox(this), "File1_1",
-                           QStringLiteral("Die GFP-Datei, deren Bild ersetzt wird"));
-    Label2 = MakeControl(new QLabel(QStringLiteral("&Zieldatei:"), this), "Label2",
-                         QStringLiteral("Ziel der Umwandlung"));
+                          Varnox::tr("Der Zielordner: Doppelklick oder Enter öffnet"));
+    File1[1] =
+        MakeControl(new FileListBox(this), "File1_1", Varnox::tr("Die GFP-Datei, deren Bild ersetzt wird"));
+    Label2 =
+        MakeControl(new QLabel(Varnox::tr("&Zieldatei:"), this), "Label2", Varnox::tr("Ziel der Umwandlung"));
     Label2->setBuddy(File1[1]);
-    Drive1[0] = MakeControl(new DriveListBox(this), "Drive1_0", QStringLiteral("Laufwerk der Quelle"));
-    Drive1[1] = MakeControl(new DriveListBox(this), "Drive1_1", QStringLiteral("Laufwerk des Ziels"));
+    Drive1[0] = MakeControl(new DriveListBox(this), "Drive1_0", Varnox::tr("Laufwerk der Quelle"));
+    Drive1[1] = MakeControl(new DriveListBox(this), "Drive1_1", Varnox::tr("Laufwerk des Ziels"));
     btnconvert = MakeControl(new QPushButton(QStringLiteral("&Convert"), this), "btnconvert",
-                             QStringLiteral("Wandelt die gewählte Datei um (Enter in einer Dateiliste)"));
+                             Varnox::tr("Wandelt die gewählte Datei um (Enter in einer Dateiliste)"));
     opgra[0] = MakeControl(new QRadioButton(QStringLiteral("&tga->gfp"), this), "opgra_0",
-                           QStringLiteral("TGA oder PNG in eine vorhandene GFP-Datei schreiben"));
+                           Varnox::tr("TGA oder PNG in eine vorhandene GFP-Datei schreiben"));
     opgra[1] = MakeControl(new QRadioButton(QStringLiteral("g&fp->tga"), this), "opgra_1",
-                           QStringLiteral("GFP als TGA-Datei neben die Quelle schreiben"));
+                           Varnox::tr("GFP als TGA-Datei neben die Quelle schreiben"));
     opgra[2] = MakeControl(new QRadioButton(QStringLiteral("gfp->&png"), this), "opgra_2",
-                           QStringLiteral("GFP als PNG-Datei neben die Quelle schreiben"));
+                           Varnox::tr("GFP als PNG-Datei neben die Quelle schreiben"));
     lblinfo = MakeControl(new QLabel(this), "lblinfo", QString());
     Command1 = MakeControl(new QPushButton(QStringLiteral("&unpack"), this), "Command1",
-                           QStringLiteral("Öffnet das Fenster zum Entpacken von RES-Archiven"));
-    chkuncom = MakeControl(new QCheckBox(QStringLiteral("un&komprimiert"), this), "chkuncom",
-                           QStringLiteral("Die Pixel ungepackt in die GFP-Datei schreiben"));
-    chkfast = MakeControl(new QCheckBox(QStringLiteral("&schnell packen"), this), "chkfast",
-                          QStringLiteral("Schneller packen, von zlib weiter lesbar"));
+                           Varnox::tr("Öffnet das Fenster zum Entpacken von RES-Archiven"));
+    chkuncom = MakeControl(new QCheckBox(Varnox::tr("un&komprimiert"), this), "chkuncom",
+                           Varnox::tr("Die Pixel ungepackt in die GFP-Datei schreiben"));
+    chkfast = MakeControl(new QCheckBox(Varnox::tr("&schnell packen"), this), "chkfast",
+                          Varnox::tr("Schneller packen, von zlib weiter lesbar"));
     chkunpackall = MakeControl(new QCheckBox(QStringLiteral("convert &all"), this), "chkunpackall",
-                               QStringLiteral("Alle GFP-Dateien der Liste umwandeln"));
+                               Varnox::tr("Alle GFP-Dateien der Liste umwandeln"));
     chkunpackall->setEnabled(false);
-    prgjob = MakeControl(new QProgressBar(this), "prgjob", QStringLiteral("Fortschritt der Umwandlung"));
+    prgjob = MakeControl(new QProgressBar(this), "prgjob", Varnox::tr("Fortschritt der Umwandlung"));
     prgjob->setRange(0, kBarSteps);
     prgjob->reset();
     prgjob->setTextVisible(false);
-    btncancel = MakeControl(new QPushButton(QStringLiteral("A&bbrechen"), this), "btncancel",
-                            QStringLiteral("Bricht die laufende Umwandlung ab"));
+    btncancel = MakeControl(new QPushButton(Varnox::tr("A&bbrechen"), this), "btncancel",
+                            Varnox::tr("Bricht die laufende Umwandlung ab"));
     btncancel->setEnabled(false);
-    picpreview = MakeControl(new PreviewBox(this), "picpreview", QStringLiteral("Vorschau der Quelldatei"));
-    btnrestore =
-        MakeControl(new QPushButton(QStringLiteral("&Wiederherstellen"), this), "btnrestore", QString());
-    btnedit = MakeControl(new QPushButton(QStringLiteral("Bearbe&iten…"), this), "btnedit", QString());
+    picpreview = MakeControl(new PreviewBox(this), "picpreview", Varnox::tr("Vorschau der Quelldatei"));
+    btnrestore = MakeControl(new QPushButton(Varnox::tr("&Wiederherstellen"), this), "btnrestore", QString());
+    btnedit = MakeControl(new QPushButton(Varnox::tr("Bearbe&iten…"), this), "btnedit", QString());
 
     QWidget* const tabOrder[] = {File1[0],   Dir1[0],      Dir1[1],    File1[1], Drive1[0], Drive1[1],
                                  btnconvert, opgra[0],     opgra[1],   opgra[2], Command1,  chkuncom,
@@ -382,16 +380,15 @@ void Form2::ApplyEnabled()
     const bool backup = targetSide && selected && jobs::HasBackup(ToPath(SelectedPath(1)));
     btnrestore->setEnabled(backup && !runner_->IsBusy());
     btnrestore->setToolTip(
-        backup
-            ? QStringLiteral("Holt %1.bak zurück; die jetzige Datei wird zur .bak").arg(File1[1]->FileName())
-        : selected ? QStringLiteral("Zur gewählten Zieldatei gibt es keine .bak")
-                   : QStringLiteral("Stellt eine Zieldatei aus ihrer .bak wieder her; "
-                                    "erst eine Zieldatei wählen"));
+        backup ? Varnox::tr("Holt %1.bak zurück; die jetzige Datei wird zur .bak").arg(File1[1]->FileName())
+        : selected ? Varnox::tr("Zur gewählten Zieldatei gibt es keine .bak")
+                   : Varnox::tr("Stellt eine Zieldatei aus ihrer .bak wieder her; "
+                                "erst eine Zieldatei wählen"));
     const bool editable = !EditableGfp().isEmpty() && !runner_->IsBusy();
     btnedit->setEnabled(editable);
-    btnedit->setToolTip(editable ? QStringLiteral("Öffnet die gewählte GFP als PNG im Bildbearbeiter; jede "
-                                                  "Speicherung wird auf Nachfrage übernommen")
-                                 : QStringLiteral("Erst eine GFP-Datei wählen"));
+    btnedit->setToolTip(editable ? Varnox::tr("Öffnet die gewählte GFP als PNG im Bildbearbeiter; jede "
+                                              "Speicherung wird auf Nachfrage übernommen")
+                                 : Varnox::tr("Erst eine GFP-Datei wählen"));
 }
 
 void Form2::ShowMessage(const QString& text, MessageKind kind)
@@ -537,7 +534,7 @@ void Form2::Command1_Click()
         unpacker_->raise();
         unpacker_->activateWindow();
     } catch (const std::exception& error) {
-        ShowMessage(QStringLiteral("Das Entpack-Fenster kann nicht geöffnet werden: %1").arg(What(error)));
+        ShowMessage(Varnox::tr("Das Entpack-Fenster kann nicht geöffnet werden: %1").arg(What(error)));
     }
 }
 
@@ -560,7 +557,7 @@ void Form2::btnconvert_Click()
             ConvertGfpToPicture(opgra[2]->isChecked() ? jobs::PictureFormat::Png : jobs::PictureFormat::Tga);
     } catch (const std::exception& error) {
         ShowMessage(
-            QStringLiteral("Die Umwandlung ist fehlgeschlagen: %1: %2").arg(SelectedPath(0), What(error)));
+            Varnox::tr("Die Umwandlung ist fehlgeschlagen: %1: %2").arg(SelectedPath(0), What(error)));
     }
 }
 
@@ -569,7 +566,7 @@ void Form2::btncancel_Click()
     if (!runner_->IsRunningFor(this))
         return;
     runner_->Cancel();
-    SetInfo(QStringLiteral("Breche ab …"));
+    SetInfo(Varnox::tr("Breche ab …"));
 }
 
 void Form2::StartJob(std::function<void(jobs::JobProgress&)> work, std::function<void()> done)
@@ -597,14 +594,14 @@ void Form2::StartJob(std::function<void(jobs::JobProgress&)> work, std::function
                 done();
                 // A job that told no end of its own ran to its end or was cancelled.
                 if (prgjob->format() == QString::fromUtf16(kRunningFormat))
-                    EndBar(progress->Cancelled() ? QStringLiteral("Abgebrochen") : QStringLiteral("Fertig"),
+                    EndBar(progress->Cancelled() ? Varnox::tr("Abgebrochen") : Varnox::tr("Fertig"),
                            !progress->Cancelled());
             } else {
-                EndBar(QStringLiteral("Fehlgeschlagen"), false);
+                EndBar(Varnox::tr("Fehlgeschlagen"), false);
                 SetInfo({});
                 if (!closed_)
                     ShowMessage(
-                        QStringLiteral("Die Umwandlung ist fehlgeschlagen: %1: %2").arg(source, *failure));
+                        Varnox::tr("Die Umwandlung ist fehlgeschlagen: %1: %2").arg(source, *failure));
             }
             RefreshLists();
         });
@@ -652,7 +649,7 @@ jobs::ReplaceAnswer Form2::AskReplace(const Path& target, bool offerAll)
 {
     return AskQuestion(
         this, questionSink_,
-        QStringLiteral("Die Datei gibt es schon, mit anderem Inhalt:\n%1\n\nSoll sie ersetzt werden?")
+        Varnox::tr("Die Datei gibt es schon, mit anderem Inhalt:\n%1\n\nSoll sie ersetzt werden?")
             .arg(ToQString(target)),
         offerAll);
 }
@@ -662,7 +659,7 @@ void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
     FileListBox* source = File1[0];
     const int selected = source->ListIndex();
     if (selected < 0) {
-        ShowMessage(QStringLiteral("Bitte eine Quelldatei auswählen"), MessageKind::Information);
+        ShowMessage(Varnox::tr("Bitte eine Quelldatei auswählen"), MessageKind::Information);
         return;
     }
     const bool all = chkunpackall->checkState() != Qt::Unchecked;
@@ -701,20 +698,20 @@ void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
             if (several) {
                 SetInfo(BatchSummary(*result));
                 if (!result->refused.empty())
-                    EndBar(QStringLiteral("%1 abgelehnt").arg(result->refused.size()), !result->cancelled);
+                    EndBar(Varnox::tr("%1 abgelehnt").arg(result->refused.size()), !result->cancelled);
             } else if (result->cancelled) {
-                SetInfo(QStringLiteral("Abgebrochen"));
-                EndBar(QStringLiteral("Abgebrochen"), false);
+                SetInfo(Varnox::tr("Abgebrochen"));
+                EndBar(Varnox::tr("Abgebrochen"), false);
             } else if (result->kept > 0) {
-                SetInfo(QStringLiteral("Nicht ersetzt: %1").arg(QDir::toNativeSeparators(written)));
-                EndBar(QStringLiteral("Nicht ersetzt"), false);
+                SetInfo(Varnox::tr("Nicht ersetzt: %1").arg(QDir::toNativeSeparators(written)));
+                EndBar(Varnox::tr("Nicht ersetzt"), false);
             } else if (result->written > 0) {
-                SetInfo(QStringLiteral("Fertig: %1").arg(QDir::toNativeSeparators(written)));
+                SetInfo(Varnox::tr("Fertig: %1").arg(QDir::toNativeSeparators(written)));
             } else {
-                EndBar(QStringLiteral("Abgelehnt"), false);
+                EndBar(Varnox::tr("Abgelehnt"), false);
             }
             if (!result->refused.empty() && !closed_) {
-                QString text = QStringLiteral("Nicht umgewandelt:");
+                QString text = Varnox::tr("Nicht umgewandelt:");
                 for (const jobs::Refusal& refusal : result->refused)
                     text += u'\n' + ToQString(jobs::MessageText(refusal));
                 ShowMessage(text, MessageKind::Warning);
@@ -736,7 +733,7 @@ bool Form2::AskPictureSize(const Path& from, const Path& to)
     const std::optional<QSize> next = PictureSize(from);
     if (!now || !next || *now == *next)
         return true;
-    const QString text = QStringLiteral("Das Bild in %1 ist %2 groß, das neue %3. Trotzdem ersetzen?")
+    const QString text = Varnox::tr("Das Bild in %1 ist %2 groß, das neue %3. Trotzdem ersetzen?")
                              .arg(ToQString(to.filename()), SizeText(*now), SizeText(*next));
     return runner_->Ask([this, text] { return AskQuestion(this, questionSink_, text, false); }) ==
            jobs::ReplaceAnswer::Yes;
@@ -745,7 +742,7 @@ bool Form2::AskPictureSize(const Path& from, const Path& to)
 void Form2::ConvertTgaToGfp()
 {
     if (File1[1]->ListIndex() < 0 || File1[0]->ListIndex() < 0) {
-        ShowMessage(QStringLiteral("Bitte eine Quell- und Zieldatei auswählen"), MessageKind::Information);
+        ShowMessage(Varnox::tr("Bitte eine Quell- und Zieldatei auswählen"), MessageKind::Information);
         return;
     }
     const QString source = SelectedPath(0);
@@ -768,15 +765,15 @@ void Form2::ConvertTgaToGfp()
         [this, result, declined, target = File1[1]->FileName()] {
             jobs::StoreRecords(module_, result->records);
             if (*declined) {
-                SetInfo(QStringLiteral("Nicht ersetzt: %1").arg(target));
-                EndBar(QStringLiteral("Nicht ersetzt"), false);
+                SetInfo(Varnox::tr("Nicht ersetzt: %1").arg(target));
+                EndBar(Varnox::tr("Nicht ersetzt"), false);
             } else if (result->ok) {
-                SetInfo(QStringLiteral("Fertig: %1").arg(target));
+                SetInfo(Varnox::tr("Fertig: %1").arg(target));
             } else if (result->cancelled) {
-                SetInfo(QStringLiteral("Abgebrochen"));
+                SetInfo(Varnox::tr("Abgebrochen"));
             } else {
                 SetInfo({});
-                EndBar(QStringLiteral("Abgelehnt"), false);
+                EndBar(Varnox::tr("Abgelehnt"), false);
                 if (!closed_)
                     ShowMessage(ToQString(jobs::MessageText(result->refusal)), MessageKind::Warning);
             }
@@ -793,21 +790,20 @@ void Form2::btnrestore_Click()
     if (AskQuestion(this, questionSink_, RestoreQuestion(target), false) != jobs::ReplaceAnswer::Yes)
         return;
     auto result = std::make_shared<jobs::RestoreResult>();
-    StartJob(
-        [result, file = ToPath(target)](jobs::JobProgress&) { *result = jobs::RestoreBackup(file); },
-        [this, result, name = File1[1]->FileName()] {
-            if (result->ok) {
-                SetInfo(
-                    QStringLiteral("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
-            } else {
-                SetInfo({});
-                EndBar(QStringLiteral("Abgelehnt"), false);
-                if (!closed_)
-                    ShowMessage(ToQString(jobs::MessageText(result->refusal)), MessageKind::Warning);
-            }
-            picpreview->Clear();
-            ShowPreview();
-        });
+    StartJob([result, file = ToPath(target)](jobs::JobProgress&) { *result = jobs::RestoreBackup(file); },
+             [this, result, name = File1[1]->FileName()] {
+                 if (result->ok) {
+                     SetInfo(
+                         Varnox::tr("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
+                 } else {
+                     SetInfo({});
+                     EndBar(Varnox::tr("Abgelehnt"), false);
+                     if (!closed_)
+                         ShowMessage(ToQString(jobs::MessageText(result->refusal)), MessageKind::Warning);
+                 }
+                 picpreview->Clear();
+                 ShowPreview();
+             });
 }
 
 QString Form2::EditableGfp() const
@@ -842,7 +838,7 @@ void Form2::btnedit_Click()
         return;
     }
     edits_->Watch(start.session);
-    SetInfo(QStringLiteral("Im Bildbearbeiter: %1").arg(QDir::toNativeSeparators(png)));
+    SetInfo(Varnox::tr("Im Bildbearbeiter: %1").arg(QDir::toNativeSeparators(png)));
 }
 
 // Compares the saved PNG with the GFP on the worker and, once asked, puts it into the GFP
@@ -866,9 +862,9 @@ void Form2::TakeBackEdit(const QString& png)
             if (outcome->check.state != jobs::EditState::Changed || !outcome->check.refusal.reason.empty())
                 return;
             if (!always) {
-                QString text = QStringLiteral("Änderung an %1 übernehmen?").arg(name);
+                QString text = Varnox::tr("Änderung an %1 übernehmen?").arg(name);
                 if (outcome->check.SizeChanged())
-                    text += QStringLiteral("\n\nDas Bild ist jetzt %1 \u00d7 %2 groß, bisher %3 \u00d7 %4.")
+                    text += Varnox::tr("\n\nDas Bild ist jetzt %1 \u00d7 %2 groß, bisher %3 \u00d7 %4.")
                                 .arg(outcome->check.newWidth)
                                 .arg(outcome->check.newHeight)
                                 .arg(outcome->check.oldWidth)
@@ -889,10 +885,10 @@ void Form2::TakeBackEdit(const QString& png)
             if (check.state == jobs::EditState::Unreadable || !check.refusal.reason.empty()) {
                 if (!closed_)
                     ShowMessage(
-                        QStringLiteral("%1\nNichts übernommen; das Bild bleibt in %2")
+                        Varnox::tr("%1\nNichts übernommen; das Bild bleibt in %2")
                             .arg(ToQString(jobs::MessageText(check.refusal)), QDir::toNativeSeparators(png)));
             } else if (outcome->result.ok) {
-                SetInfo(QStringLiteral("Fertig: Änderung an %1 übernommen").arg(name));
+                SetInfo(Varnox::tr("Fertig: Änderung an %1 übernommen").arg(name));
                 picpreview->Clear();
                 ShowPreview();
             } else if (!outcome->result.refusal.reason.empty() && !closed_) {

@@ -28,8 +28,8 @@ void ShowMessageBox(QWidget* parent, const MessageSink& sink, const QString& tex
 QString RestoreQuestion(const QString& file)
 {
     const QString name = QFileInfo(file).fileName();
-    return QStringLiteral("%1 aus %1.bak wiederherstellen?\n\nDie jetzige Fassung wird dabei zu %1.bak; "
-                          "ein zweites Wiederherstellen macht den Schritt rückgängig.")
+    return Varnox::tr("%1 aus %1.bak wiederherstellen?\n\nDie jetzige Fassung wird dabei zu %1.bak; "
+                      "ein zweites Wiederherstellen macht den Schritt rückgängig.")
         .arg(name);
 }
 
@@ -66,12 +66,11 @@ jobs::ReplaceAnswer AskQuestion(QWidget* parent, const QuestionSink& sink, const
     if (sink)
         return sink(text, offerAll);
     QMessageBox box(QMessageBox::Question, QStringLiteral("Varnox"), text, QMessageBox::NoButton, parent);
-    QAbstractButton* yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
-    QAbstractButton* no = box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
-    QAbstractButton* all =
-        offerAll ? box.addButton(QStringLiteral("Ja, alle"), QMessageBox::YesRole) : nullptr;
+    QAbstractButton* yes = box.addButton(Varnox::tr("Ja"), QMessageBox::YesRole);
+    QAbstractButton* no = box.addButton(Varnox::tr("Nein"), QMessageBox::NoRole);
+    QAbstractButton* all = offerAll ? box.addButton(Varnox::tr("Ja, alle"), QMessageBox::YesRole) : nullptr;
     QAbstractButton* cancel =
-        offerAll ? box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole) : nullptr;
+        offerAll ? box.addButton(Varnox::tr("Abbrechen"), QMessageBox::RejectRole) : nullptr;
     box.setEscapeButton(offerAll ? cancel : no);
     box.setDefaultButton(qobject_cast<QPushButton*>(no));
     box.exec();
@@ -91,9 +90,9 @@ jobs::ReplaceAnswer AskEditQuestion(QWidget* parent, const QuestionSink& sink, c
     if (sink)
         return sink(text, true);
     QMessageBox box(QMessageBox::Question, QStringLiteral("Varnox"), text, QMessageBox::NoButton, parent);
-    QAbstractButton* yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
-    QAbstractButton* no = box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
-    QAbstractButton* always = box.addButton(QStringLiteral("Immer für dieses Bild"), QMessageBox::YesRole);
+    QAbstractButton* yes = box.addButton(Varnox::tr("Ja"), QMessageBox::YesRole);
+    QAbstractButton* no = box.addButton(Varnox::tr("Nein"), QMessageBox::NoRole);
+    QAbstractButton* always = box.addButton(Varnox::tr("Immer für dieses Bild"), QMessageBox::YesRole);
     box.setEscapeButton(no);
     box.setDefaultButton(qobject_cast<QPushButton*>(yes));
     box.exec();
@@ -114,6 +113,11 @@ void ShowStatus(QLabel* label, const QString& text)
 void ShowStatus(QLabel* label)
 {
     ShowStatus(label, label->property("statusText").toString());
+}
+
+QString Credit()
+{
+    return Varnox::tr(" – Werkzeug für Modder");
 }
 
 QFont WindowFont()

@@ -3,6 +3,7 @@
 
 #include "jobs/convert.h"
 
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QString>
 #include <functional>
@@ -14,6 +15,12 @@ class QProgressBar;
 class QWidget;
 
 namespace varnox::ui {
+
+// The one context of the catalogue, shared with the Qt-free code and varnox-cli:
+// Varnox::tr("German text") is the text in the user's language.
+class Varnox {
+    Q_DECLARE_TR_FUNCTIONS(Varnox)
+};
 
 using MessageSink = std::function<void(const QString& text)>;
 
@@ -80,6 +87,6 @@ void ShowStatus(QLabel* label);
 QFont WindowFont();
 
 // The credit text after each window's title.
-inline constexpr char16_t kCredit[] = u" \u2013 Werkzeug f\u00fcr Modder";
+QString Credit();
 
 } // namespace varnox::ui

@@ -2,7 +2,9 @@
 
 #include "formats/picture.h"
 #include "formats/reduce.h"
+#include "formats/text.h"
 #include "ui/folders.h"
+#include "ui/messages.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -34,7 +36,7 @@ PreviewImage Refused(const QString& reason)
 
 QString NoMemory()
 {
-    return QStringLiteral("Nicht genug Arbeitsspeicher für die Vorschau");
+    return Varnox::tr("Nicht genug Arbeitsspeicher für die Vorschau");
 }
 
 // The side of the square box that makes a width x height picture fit area, the aspect
@@ -89,11 +91,11 @@ PreviewImage LoadPreview(const QString& path, const std::atomic<bool>& cancel, Q
         if (suffix == QStringLiteral("gfp") || suffix == QStringLiteral("tga") ||
             suffix == QStringLiteral("png"))
             return LoadRows(path, cancel, area);
-        return Refused(QStringLiteral("Unbekanntes Bildformat"));
+        return Refused(Varnox::tr("Unbekanntes Bildformat"));
     } catch (const std::bad_alloc&) {
         return Refused(NoMemory());
     } catch (const std::exception& error) {
-        return Refused(QString::fromStdString(error.what()));
+        return Refused(QString::fromStdString(Translate(error.what())));
     }
 }
 
@@ -129,7 +131,7 @@ void PreviewBox::Show(const QString& path)
     // The old picture goes at once, so that it is never taken for the new one.
     display_ = QImage();
     scaled_ = QPixmap();
-    info_->setText(QStringLiteral("Lade …"));
+    info_->setText(Varnox::tr("Lade …"));
     update();
     Decode();
 }

@@ -1,10 +1,12 @@
 #include "ui/startup.h"
 
+#include "formats/text.h"
 #include "ui/dirlistbox.h"
 #include "ui/filelistbox.h"
 #include "ui/folders.h"
 #include "ui/form1.h"
 #include "ui/form2.h"
+#include "ui/messages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -59,7 +61,7 @@ void OpenPicture(Form2& converter, const StartArgument& argument)
     converter.opgra[suffix == QStringLiteral("gfp") ? 1 : 0]->setChecked(true);
     converter.Dir1[0]->setPath(argument.folder);
     if (!SelectFile(converter.File1[0], argument.file))
-        converter.ShowMessage(QStringLiteral("Das Bild wird nicht angezeigt: %1").arg(argument.file));
+        converter.ShowMessage(Varnox::tr("Das Bild wird nicht angezeigt: %1").arg(argument.file));
 }
 
 } // namespace
@@ -138,12 +140,12 @@ void OpenStartArgument(Form2& converter, const StartArgument& argument)
         case StartKind::Picture: OpenPicture(converter, argument); return;
         case StartKind::Unknown:
             converter.ShowMessage(
-                QStringLiteral("Kein Ordner, kein Archiv (.res) und kein Bild (.gfp, .tga, .png): %1")
+                Varnox::tr("Kein Ordner, kein Archiv (.res) und kein Bild (.gfp, .tga, .png): %1")
                     .arg(QDir(argument.folder).filePath(argument.file)));
             return;
         }
     } catch (const std::exception& error) {
-        converter.ShowMessage(QString::fromStdString(error.what()));
+        converter.ShowMessage(QString::fromStdString(Translate(error.what())));
     }
 }
 

@@ -19,9 +19,23 @@ std::string Text(const Bytes& b)
     return std::string(b.begin(), b.end());
 }
 
+// This process's environment less its locale variables, then locale.
+std::vector<std::string> Environment(const Locale& locale)
+{
+    std::vector<std::string> variables;
+    for (char** at = environ; *at != nullptr; ++at) {
+        const std::string variable(*at);
+        const std::string name = variable.substr(0, variable.find('='));
+        if (name != "LANGUAGE" && name != "LC_ALL" && name != "LC_MESSAGES" && name != "LANG")
+            variables.push_back(variable);
+    }
+    variables.insert(variables.end(), locale.begin(), locale.end());
+    return variables;
+}
+
 } // namespace
 
-CliRun RunCli(const std::vector<std::string>& args, const Path& cwd, RunAs user)
+CliRun RunCli(const std::vector<std::string>& args, const Path& cwd, RunAs user, const Locale& locale)
 {
     TempDir capture;
     const std::string outPath = capture / "out", errPath = capture / "err";
@@ -41,9 +55,14 @@ CliRun RunCli(const std::vector<std::string>& args, const Path& cwd, RunAs user)
     for (auto& a : argv)
         pointers.push_back(a.data());
     pointers.push_back(nullptr);
+    std::vector<std::string> environment = Environment(locale);
+    std::vector<char*> variables;
+    for (auto& v : environment)
+        variables.push_back(v.data());
+    variables.push_back(nullptr);
     pid_t pid = 0;
     CliRun run;
-    if (posix_spawn(&pid, argv.front().c_str(), &actions, nullptr, pointers.data(), environ) == 0) {
+    if (posix_spawn(&pid, argv.front().c_str(), &actions, nullptr, pointers.data(), variables.data()) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
