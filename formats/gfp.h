@@ -117,6 +117,9 @@ Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPa
 // A whole GFP in memory from a head and RGB565 pixels (width x height of the pixel block).
 Bytes MakeGfp(GfpHead head, std::span<const std::uint8_t> pixels, GfpPacking packing);
 
+// Inflates a zlib stream a piece at a time, from a file or from memory, as uncompress() would.
+struct StreamInflater;
+
 // A GFP as a source of RGB565 rows, top row first: the stream is inflated whole when it is
 // short enough to be held beside the picture, else a piece at a time. The head
 // is read into the records given (blocks not reached keep their content); any problem
@@ -142,8 +145,18 @@ class GfpSource final : public RowSource {
     // Reads the pixel data not yet read, with the checks of a whole read.
     Status Drain();
 
+    // Reads path's head into the records and all its pixel bytes as stored into pixels,
+    // whatever the outcome: rawSize bytes, zero where the data ends early, whenever rawSize
+    // is usable; else the stream as read. The status names the first problem found.
+    Status ReadWhole(const Path& path, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel,
+                     Bytes& pixels);
+
   private:
-    struct Inflater;
+    // Opens the file, reads its head and finds its pixel data; the first problem found,
+    // with everything found before and after it kept for ReadWhole.
+    Status Locate(const Path& path, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel,
+                  const Folder* in);
+    Status ReadAll(Bytes& pixels);
     Status Fault(GfpError code) const;
     // Inflates the whole stream at once with libdeflate where it is short enough and
     // libdeflate reads it; else gets zlib ready to inflate a piece at a time, which then
@@ -161,7 +174,7 @@ class GfpSource final : public RowSource {
     std::size_t bytesPerPixel_ = 0;
     std::int64_t consumed_ = 0; // pixel bytes handed on or drained
     std::int64_t streamLength_ = 0;
-    std::unique_ptr<Inflater> inflater_;
+    std::unique_ptr<StreamInflater> inflater_;
     bool whole_ = false; // the picture is inflated whole into picture_
     PictureBuffer picture_;
     std::size_t produced_ = 0; // bytes the stream gave

@@ -24,33 +24,6 @@ std::int64_t ZlibBufferSize(std::int64_t n)
     return static_cast<std::int64_t>(std::nearbyint(size)); // default rounding: half to even
 }
 
-int UncompressBlock(Bytes& data, std::int32_t rawSize, std::size_t& produced)
-{
-    produced = 0;
-    if (rawSize < 0)
-        return Z_BUF_ERROR;
-    Bytes out;
-    try {
-        out.resize(static_cast<std::size_t>(ZlibBufferSize(rawSize)));
-    } catch (const std::bad_alloc&) {
-        return Z_MEM_ERROR;
-    }
-    uLongf destLen = static_cast<uLongf>(out.size());
-    const std::uint8_t none = 0;
-    const int code = ::uncompress(out.data(), &destLen, data.empty() ? &none : data.data(),
-                                  static_cast<uLong>(data.size()));
-    produced = static_cast<std::size_t>(destLen);
-    out.resize(static_cast<std::size_t>(rawSize));
-    data = std::move(out);
-    return code;
-}
-
-int UncompressBlock(Bytes& data, std::int32_t rawSize)
-{
-    std::size_t produced = 0;
-    return UncompressBlock(data, rawSize, produced);
-}
-
 namespace {
 
 bool UsableRawSize(std::int32_t rawSize)
@@ -141,56 +114,6 @@ GfpLayout ReadGfpLayout(InputFile& file, GfpPictureHeaderRecord& picture, GfpPix
 
 } // namespace
 
-Status Module1::ReadGfpPixels(const Path& path, Bytes& out)
-{
-    FirstError fail;
-
-    InputFile file;
-    if (!file.Open(path))
-        fail(GfpError::CannotOpen);
-    const GfpLayout layout = ReadGfpLayout(file, GfpPictureHeader, GfpPixelHeader, fail);
-    Bytes payload;
-    if (!layout.rawForm) {
-        payload.resize(static_cast<std::size_t>(layout.streamLength));
-        file.ReadSomeAt(kGfpStreamAt, payload);
-    }
-
-    const std::int32_t rawSize = GfpPixelHeader.rawSize();
-    if (!UsableRawSize(rawSize)) {
-        // A negative size cannot be decompressed; the payload goes back as read.
-        fail(GfpError::RawSize);
-        if (layout.rawForm)
-            payload.clear();
-    } else if (layout.rawForm) {
-        payload.assign(static_cast<std::size_t>(rawSize), 0);
-        if (file.ReadSomeAt(kGfpPayloadAt, payload) < payload.size())
-            fail(GfpError::PayloadPastEnd);
-    } else if (Bytes pixels(static_cast<std::size_t>(rawSize));
-               const auto produced = InflateWhole(payload, pixels)) {
-        // Bytes past the end of a short stream are zero, as zlib's buffer leaves them.
-        std::fill(pixels.begin() + static_cast<std::ptrdiff_t>(*produced), pixels.end(), std::uint8_t{0});
-        payload = std::move(pixels);
-        if (*produced < static_cast<std::size_t>(rawSize))
-            fail(GfpError::ShortPixels);
-    } else {
-        // zlib decides whatever libdeflate could not vouch for.
-        file.Close();
-        pixels = Bytes();
-        std::size_t given = 0;
-        const std::size_t bufferSize = static_cast<std::size_t>(ZlibBufferSize(rawSize));
-        const int code = UncompressBlock(payload, rawSize, given);
-        if (code == Z_DATA_ERROR || code == Z_MEM_ERROR || (code == Z_BUF_ERROR && given < bufferSize))
-            fail(GfpError::ZlibData);
-        else if (given < static_cast<std::size_t>(rawSize))
-            fail(GfpError::ShortPixels);
-    }
-    out = std::move(payload);
-    if (fail.status == GfpError::None)
-        return {};
-    return Error{
-        fail.status, path, fail.status == GfpError::CannotOpen ? file.error() : std::error_code(), {}};
-}
-
 Status ParseGfpBlocks(std::span<const std::uint8_t> bytes, GfpPictureHeaderRecord& picture,
                       GfpPixelHeaderRecord& pixel)
 {
@@ -243,33 +166,49 @@ constexpr std::int64_t kWholeStreamLimit = 12 * 1024 * 1024;
 
 } // namespace
 
-// Inflates the stream a piece at a time, with the outcome uncompress() gives for an output
-// buffer of ZlibBufferSize(rawSize) bytes: a stream longer than that buffer is cut, not
-// refused.
-struct GfpSource::Inflater {
+// Inflates a stream a piece at a time, from the file or from memory, with the outcome
+// uncompress() gives for an output buffer of ZlibBufferSize(rawSize) bytes: a stream longer
+// than that buffer is cut, not refused.
+struct StreamInflater {
     z_stream z{};
     bool ready = false;
+    InputFile* file = nullptr;          // the stream lies at kGfpStreamAt of this file
+    std::span<const std::uint8_t> held; // or in memory
+    std::int64_t streamLength = 0;
     Bytes piece;
     std::int64_t streamRead = 0;
     int code = Z_OK;
 
-    Inflater() = default;
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
-    ~Inflater()
+    StreamInflater(InputFile& in, std::int64_t length) : file(&in), streamLength(length)
+    {
+        piece.resize(static_cast<std::size_t>(std::min<std::int64_t>(length, kStreamPiece)));
+    }
+    explicit StreamInflater(std::span<const std::uint8_t> stream)
+        : held(stream), streamLength(static_cast<std::int64_t>(stream.size()))
+    {
+    }
+    StreamInflater(const StreamInflater&) = delete;
+    StreamInflater& operator=(const StreamInflater&) = delete;
+    ~StreamInflater()
     {
         if (ready)
             inflateEnd(&z);
     }
 
+    bool Start()
+    {
+        ready = inflateInit(&z) == Z_OK;
+        return ready;
+    }
+
     // Fills out from the stream as far as it goes; the bytes produced.
-    std::size_t Fill(InputFile& file, std::int64_t streamLength, std::span<std::uint8_t> out)
+    std::size_t Fill(std::span<std::uint8_t> out)
     {
         z.next_out = out.data();
         z.avail_out = static_cast<uInt>(out.size());
         while (code == Z_OK && z.avail_out > 0) {
             if (z.avail_in == 0 && streamRead < streamLength)
-                Refill(file, streamLength);
+                Refill();
             code = inflate(&z, Z_NO_FLUSH);
         }
         return out.size() - z.avail_out;
@@ -277,28 +216,80 @@ struct GfpSource::Inflater {
 
     // Goes on with no room left, as uncompress() does once its buffer is full: the rest
     // of the stream may still break (a bad code, a wrong check value) before it stalls.
-    void Settle(InputFile& file, std::int64_t streamLength)
+    void Settle()
     {
         z.avail_out = 0;
         while (code == Z_OK) {
             if (z.avail_in == 0 && streamRead < streamLength)
-                Refill(file, streamLength);
+                Refill();
             code = inflate(&z, Z_NO_FLUSH);
         }
     }
 
-    void Refill(InputFile& file, std::int64_t streamLength)
+    // Fills up to bufferSize bytes in all, a scratch piece at a time, then settles: the
+    // verdict of uncompress() on the whole stream.
+    void Finish(std::uint64_t bufferSize)
+    {
+        Bytes scratch(static_cast<std::size_t>(std::min<std::uint64_t>(kRowChunk, bufferSize)));
+        while (code == Z_OK && z.total_out < bufferSize) {
+            const auto window =
+                static_cast<std::size_t>(std::min<std::uint64_t>(scratch.size(), bufferSize - z.total_out));
+            Fill(std::span<std::uint8_t>(scratch.data(), window));
+        }
+        Settle();
+    }
+
+    void Refill()
     {
         const auto length =
             static_cast<std::size_t>(std::min<std::int64_t>(streamLength - streamRead, kStreamPiece));
-        const std::span<std::uint8_t> into(piece.data(), length);
-        const std::size_t got = file.ReadSomeAt(kGfpStreamAt + streamRead, into);
-        std::fill(into.begin() + static_cast<std::ptrdiff_t>(got), into.end(), std::uint8_t{0});
+        if (file == nullptr) {
+            z.next_in = const_cast<Bytef*>(held.data() + streamRead); // zlib does not write through it
+        } else {
+            const std::span<std::uint8_t> into(piece.data(), length);
+            const std::size_t got = file->ReadSomeAt(kGfpStreamAt + streamRead, into);
+            std::fill(into.begin() + static_cast<std::ptrdiff_t>(got), into.end(), std::uint8_t{0});
+            z.next_in = piece.data();
+        }
         streamRead += static_cast<std::int64_t>(length);
-        z.next_in = piece.data();
         z.avail_in = static_cast<uInt>(length);
     }
 };
+
+int UncompressBlock(Bytes& data, std::int32_t rawSize, std::size_t& produced)
+{
+    produced = 0;
+    if (rawSize < 0)
+        return Z_BUF_ERROR;
+    const auto bufferSize = static_cast<std::size_t>(ZlibBufferSize(rawSize));
+    Bytes out;
+    try {
+        out.resize(bufferSize);
+    } catch (const std::bad_alloc&) {
+        return Z_MEM_ERROR;
+    }
+    StreamInflater inflater(data);
+    if (!inflater.Start())
+        return Z_MEM_ERROR;
+    inflater.Fill(out);
+    inflater.Settle();
+    produced = static_cast<std::size_t>(inflater.z.total_out);
+    out.resize(static_cast<std::size_t>(rawSize));
+    data = std::move(out);
+    // uncompress()'s codes: a stream that ends before the buffer is full is damaged.
+    const int code = inflater.code;
+    if (code == Z_STREAM_END)
+        return Z_OK;
+    if (code == Z_NEED_DICT || (code == Z_BUF_ERROR && produced < bufferSize))
+        return Z_DATA_ERROR;
+    return code;
+}
+
+int UncompressBlock(Bytes& data, std::int32_t rawSize)
+{
+    std::size_t produced = 0;
+    return UncompressBlock(data, rawSize, produced);
+}
 
 GfpSource::GfpSource() = default;
 GfpSource::~GfpSource() = default;
@@ -308,21 +299,27 @@ Status GfpSource::Fault(GfpError code) const
     return Error{code, path_, code == GfpError::CannotOpen ? file_.error() : std::error_code(), {}};
 }
 
-Status GfpSource::Open(const Path& path, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel,
-                       const Folder* in)
+Status GfpSource::Locate(const Path& path, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel,
+                         const Folder* in)
 {
     path_ = path;
-    if (!(in != nullptr ? file_.OpenIn(*in, path.filename().string()) : file_.Open(path)))
-        return Fault(GfpError::CannotOpen);
     FirstError fail;
+    if (!(in != nullptr ? file_.OpenIn(*in, path.filename().string()) : file_.Open(path)))
+        fail(GfpError::CannotOpen);
     const GfpLayout layout = ReadGfpLayout(file_, picture, pixel, fail);
+    rawForm_ = layout.rawForm;
+    streamLength_ = layout.streamLength;
     rawSize_ = pixel.rawSize();
     if (!UsableRawSize(rawSize_))
         fail(GfpError::RawSize);
-    if (fail.status != GfpError::None)
-        return Fault(fail.status);
-    rawForm_ = layout.rawForm;
-    streamLength_ = layout.streamLength;
+    return fail.status == GfpError::None ? Status() : Fault(fail.status);
+}
+
+Status GfpSource::Open(const Path& path, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel,
+                       const Folder* in)
+{
+    if (auto status = Locate(path, picture, pixel, in); !status)
+        return status;
     if (rawForm_ && file_.Size() - kGfpPayloadAt < std::int64_t{rawSize_})
         return Fault(GfpError::PayloadPastEnd);
 
@@ -359,11 +356,9 @@ Status GfpSource::Inflate()
             // Inflating a piece at a time needs far less memory.
         }
     }
-    inflater_ = std::make_unique<Inflater>();
-    if (inflateInit(&inflater_->z) != Z_OK)
+    inflater_ = std::make_unique<StreamInflater>(file_, streamLength_);
+    if (!inflater_->Start())
         return Fault(GfpError::ZlibData);
-    inflater_->ready = true;
-    inflater_->piece.resize(static_cast<std::size_t>(std::min<std::int64_t>(streamLength_, kStreamPiece)));
     return {};
 }
 
@@ -378,7 +373,7 @@ Status GfpSource::Fill(std::span<std::uint8_t> out)
         if (static_cast<std::size_t>(consumed_) + out.size() > produced_)
             return Fault(GfpError::ShortPixels);
         std::copy_n(picture_.data() + consumed_, out.size(), out.begin());
-    } else if (inflater_->Fill(file_, streamLength_, out) < out.size()) {
+    } else if (inflater_->Fill(out) < out.size()) {
         // The stream ended, or broke, before the picture was whole.
         return Fault(inflater_->code == Z_STREAM_END ? GfpError::ShortPixels : GfpError::ZlibData);
     }
@@ -449,16 +444,10 @@ Status GfpSource::Drain()
         return status;
     if (whole_)
         return produced_ < static_cast<std::size_t>(rawSize_) ? Fault(GfpError::ShortPixels) : Status();
-    Inflater& inflater = *inflater_;
+    StreamInflater& inflater = *inflater_;
     const auto raw = static_cast<std::uint64_t>(rawSize_);
     const auto bufferSize = static_cast<std::uint64_t>(ZlibBufferSize(rawSize_));
-    Bytes scratch(static_cast<std::size_t>(std::min<std::uint64_t>(kRowChunk, bufferSize)));
-    while (inflater.code == Z_OK && inflater.z.total_out < bufferSize) {
-        const auto window = static_cast<std::size_t>(
-            std::min<std::uint64_t>(scratch.size(), bufferSize - inflater.z.total_out));
-        inflater.Fill(file_, streamLength_, std::span<std::uint8_t>(scratch.data(), window));
-    }
-    inflater.Settle(file_, streamLength_);
+    inflater.Finish(bufferSize);
     const std::uint64_t produced = inflater.z.total_out;
     const bool broken =
         inflater.code == Z_DATA_ERROR || inflater.code == Z_NEED_DICT || inflater.code == Z_MEM_ERROR;
@@ -467,6 +456,37 @@ Status GfpSource::Drain()
     if (produced < raw)
         return Fault(GfpError::ShortPixels);
     return {};
+}
+
+Status GfpSource::ReadWhole(const Path& path, GfpPictureHeaderRecord& picture, GfpPixelHeaderRecord& pixel,
+                            Bytes& pixels)
+{
+    const Status found = Locate(path, picture, pixel, nullptr);
+    const Status read = ReadAll(pixels);
+    return found ? read : found;
+}
+
+Status GfpSource::ReadAll(Bytes& pixels)
+{
+    if (!UsableRawSize(rawSize_)) {
+        // A size that cannot be made: the stream goes back as read.
+        pixels.assign(rawForm_ ? 0 : static_cast<std::size_t>(streamLength_), 0);
+        file_.ReadSomeAt(kGfpStreamAt, pixels);
+        return Fault(GfpError::RawSize);
+    }
+    // Bytes past the end of short pixel data are zero, as zlib's buffer leaves them.
+    pixels.assign(static_cast<std::size_t>(rawSize_), 0);
+    if (rawForm_)
+        return file_.ReadSomeAt(kGfpPayloadAt, pixels) < pixels.size() ? Fault(GfpError::PayloadPastEnd)
+                                                                       : Status();
+    if (auto status = Inflate(); !status)
+        return status;
+    if (whole_)
+        std::copy_n(picture_.data(), std::min(produced_, pixels.size()), pixels.begin());
+    else
+        inflater_->Fill(pixels);
+    consumed_ = rawSize_;
+    return Drain();
 }
 
 Result<std::unique_ptr<RowSource>> OpenGfpSource(const Path& path, GfpHead* head, const Folder* in)
@@ -483,6 +503,12 @@ Result<std::unique_ptr<RowSource>> OpenGfpSource(const Path& path, GfpHead* head
         return Error{GfpError::RawSize, path, {}, {}};
     }
     return std::unique_ptr<RowSource>(std::move(source));
+}
+
+Status Module1::ReadGfpPixels(const Path& path, Bytes& pixels)
+{
+    GfpSource source;
+    return source.ReadWhole(path, GfpPictureHeader, GfpPixelHeader, pixels);
 }
 
 Status Module1::ReadGfpPixelRows(const Path& path, const GfpRowsWanted& wanted, const GfpRowSink& sink)

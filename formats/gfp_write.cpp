@@ -20,18 +20,6 @@ void PutGfpHead(const GfpPictureHeaderRecord& picture, const GfpPixelHeaderRecor
     std::copy(pixel.bytes.begin(), pixel.bytes.end(), out.begin() + kGfpPixelHeaderAt);
 }
 
-int CompressBlock(Bytes& data, std::int16_t level)
-{
-    Bytes out(static_cast<std::size_t>(ZlibBufferSize(static_cast<std::int64_t>(data.size()))));
-    uLongf destLen = static_cast<uLongf>(out.size());
-    const std::uint8_t none = 0;
-    const int code = ::compress2(out.data(), &destLen, data.empty() ? &none : data.data(),
-                                 static_cast<uLong>(data.size()), static_cast<int>(level));
-    out.resize(static_cast<std::size_t>(destLen));
-    data = std::move(out);
-    return code;
-}
-
 namespace {
 
 constexpr std::size_t kPackChunk = 1024 * 1024; // stream bytes written at a time
@@ -146,6 +134,34 @@ Result<std::int64_t> PackFast(const ByteWriter& write, std::int32_t rawSize, std
 }
 
 } // namespace
+
+int CompressBlock(Bytes& data, std::int16_t level)
+{
+    if (level < Z_DEFAULT_COMPRESSION || level > Z_BEST_COMPRESSION)
+        return Z_STREAM_ERROR;
+    // The packer that writes GFPs, with the whole block as one row; compress2()'s codes.
+    const auto bufferSize = static_cast<std::size_t>(ZlibBufferSize(static_cast<std::int64_t>(data.size())));
+    Bytes out;
+    const auto write = [&](std::int64_t at, std::span<const std::uint8_t> bytes) {
+        const auto from = static_cast<std::size_t>(at - kGfpStreamAt);
+        out.resize(std::max(out.size(), from + bytes.size()));
+        std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(from));
+        return true;
+    };
+    const auto wholeBlock = [&data](std::span<const std::uint8_t>& row) -> Status {
+        row = data;
+        return {};
+    };
+    if (data.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        return Z_BUF_ERROR;
+    const auto length = PackZlib(write, static_cast<std::int32_t>(data.size()), 1, wholeBlock, level);
+    if (!length)
+        return Z_MEM_ERROR;
+    const bool fits = out.size() <= bufferSize;
+    out.resize(std::min(out.size(), bufferSize));
+    data = std::move(out);
+    return fits ? Z_OK : Z_BUF_ERROR;
+}
 
 namespace {
 

@@ -95,12 +95,18 @@ inline std::optional<Bytes> ZlibPixels(std::span<const std::uint8_t> file)
     const std::size_t streamEnd = std::size_t(kGfpStreamAt) + std::size_t(head.pixel.storedSize()) - 8;
     if (streamEnd > file.size())
         return std::nullopt;
-    Bytes data(file.begin() + kGfpStreamAt, file.begin() + static_cast<std::ptrdiff_t>(streamEnd));
-    std::size_t produced = 0;
-    const int code = UncompressBlock(data, rawSize, produced);
-    const bool cut = code == Z_BUF_ERROR && produced == static_cast<std::size_t>(ZlibBufferSize(rawSize));
-    if ((code != Z_OK && !cut) || produced < static_cast<std::size_t>(rawSize))
+    // zlib's own uncompress(), not the readers' inflater, so that it judges them.
+    const auto bufferSize = static_cast<std::size_t>(ZlibBufferSize(rawSize));
+    Bytes data(bufferSize);
+    uLongf produced = bufferSize;
+    const std::uint8_t none = 0;
+    const int code = ::uncompress(data.data(), &produced,
+                                  streamEnd > std::size_t(kGfpStreamAt) ? &file[kGfpStreamAt] : &none,
+                                  static_cast<uLong>(streamEnd - std::size_t(kGfpStreamAt)));
+    const bool cut = code == Z_BUF_ERROR && produced == bufferSize;
+    if ((code != Z_OK && !cut) || produced < static_cast<uLongf>(rawSize))
         return std::nullopt;
+    data.resize(static_cast<std::size_t>(rawSize));
     return data;
 }
 
