@@ -6,7 +6,6 @@
 #include "formats/picture.h"
 #include "formats/reduce.h"
 #include "formats/rgb565.h"
-#include "jobs/batch.h"
 #include "jobs/convert.h"
 
 #include <benchmark/benchmark.h>

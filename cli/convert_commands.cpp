@@ -1,7 +1,6 @@
 #include "cli/commands.h"
 #include "cli/help.h"
 #include "formats/text.h"
-#include "jobs/batch.h"
 #include "jobs/convert.h"
 
 #include <charconv>
@@ -31,7 +30,6 @@ std::optional<unsigned> WorkerCount(const std::string& text)
 int RunGfp2Picture(const Args& args, jobs::PictureFormat format)
 {
     const std::string command = format == jobs::PictureFormat::Png ? "gfp2png" : "gfp2tga";
-    const std::string usage = UsageLine(command);
     unsigned workers = jobs::DefaultWorkers();
     std::vector<Path> files;
     for (std::size_t k = 0; k < args.size(); ++k) {
@@ -42,21 +40,21 @@ int RunGfp2Picture(const Args& args, jobs::PictureFormat format)
             if (!count) {
                 PrintError(
                     TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1: -j braucht eine ganze Zahl ab 1 (%2)"),
-                                  {command, usage}));
+                                  {command, UsageLine(command)}));
                 return kExitUsage;
             }
             workers = *count;
         } else if (arg.empty() || IsOption(arg)) {
             PrintError(TranslateWith(
                 QT_TRANSLATE_NOOP("Varnox", "%1: unbekannte Option oder leerer Name \"%2\" (%3)"),
-                {command, arg, usage}));
+                {command, arg, UsageLine(command)}));
             return kExitUsage;
         } else {
             files.emplace_back(arg);
         }
     }
     if (files.empty()) {
-        PrintError(usage);
+        PrintError(UsageLine(command));
         return kExitUsage;
     }
     // The refusals are printed in the files' order.

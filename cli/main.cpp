@@ -38,7 +38,8 @@ int RunHelp(const Args& args)
     return kExitOk;
 }
 
-int RunCommand(const std::string& command, const Args& args)
+// The command's exit code; nullopt for a command there is none of.
+std::optional<int> RunCommand(const std::string& command, const Args& args)
 {
     if (command == "report")
         return RunReport(args, false);
@@ -62,7 +63,9 @@ int RunCommand(const std::string& command, const Args& args)
         return RunEdit(args);
     if (command == "thumbnail")
         return RunThumbnail(args);
-    return RunHelp(args);
+    if (command == "help")
+        return RunHelp(args);
+    return std::nullopt;
 }
 
 // The texts in the user's language, from the catalogue beside this program.
@@ -103,13 +106,14 @@ int main(int argc, char** argv)
             std::cout << "varnox-cli " << VARNOX_VERSION << '\n';
             return kExitOk;
         }
-        const std::optional<CommandHelp> known = FindCommand(command);
-        if (known && std::find(args.begin(), args.end(), "--help") != args.end()) {
-            std::cout << CommandText(*known);
-            return kExitOk;
+        if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+            if (const std::optional<CommandHelp> known = FindCommand(command)) {
+                std::cout << CommandText(*known);
+                return kExitOk;
+            }
         }
-        if (known)
-            return RunCommand(command, args);
+        if (const std::optional<int> code = RunCommand(command, args))
+            return *code;
     } catch (const std::bad_alloc&) {
         PrintError(varnox::Translate(QT_TRANSLATE_NOOP("Varnox", "Nicht genug Arbeitsspeicher")));
         return kExitFailed;

@@ -2,7 +2,6 @@
 
 #include "formats/picture.h"
 #include "formats/text.h"
-#include "jobs/batch.h"
 #include "jobs/convert.h"
 #include "jobs/edit.h"
 #include "jobs/restore.h"

@@ -1,6 +1,5 @@
 // The converter window: start state, modes, drive lists, the unpacker window, "Convert".
 
-#include "jobs/batch.h"
 #include "jobs/convert.h"
 #include "tests/support/tga_builder.h"
 #include "tests/ui/ui_support.h"
