@@ -652,7 +652,7 @@ void Form1::filFile_Click()
     reportJob_ = true;
     const bool started = runner_->Start(
         this,
-        [this, listing, wanted = unpackWanted_, folder, name, font = txtinfo->font(),
+        [listing, wanted = unpackWanted_, folder, name, font = txtinfo->font(),
          tabStop = txtinfo->tabStopDistance(), window = thread()](jobs::JobProgress& progress) {
             jobs::ReportOptions options;
             options.extractWanted = [wanted] { return wanted->load(); };
@@ -1032,8 +1032,8 @@ void Form1::ReplaceFrom(int index, const QString& picture)
     const QFileInfo archive(archive_);
     const bool started = runner_->Start(
         this,
-        [this, replaced, listing, folder = archive.path(), file = archive.fileName(), index,
-         from = ToPath(picture), font = txtinfo->font(), tabStop = txtinfo->tabStopDistance(),
+        [replaced, listing, folder = archive.path(), file = archive.fileName(), index, from = ToPath(picture),
+         font = txtinfo->font(), tabStop = txtinfo->tabStopDistance(),
          window = thread()](jobs::JobProgress& progress) {
             try {
                 *replaced = jobs::ReplaceItem(ToPath(folder + u'/' + file), "#" + std::to_string(index), from,
@@ -1128,7 +1128,7 @@ void Form1::StartEdit(int index)
     auto start = std::make_shared<jobs::EditStart>();
     const bool started = runner_->Start(
         this,
-        [this, start, archive = ToPath(archive_), index, to = *folder](jobs::JobProgress&) {
+        [start, archive = ToPath(archive_), index, to = *folder](jobs::JobProgress&) {
             try {
                 *start = jobs::StartItemEdit(archive, "#" + std::to_string(index), to);
             } catch (const std::exception& error) {
