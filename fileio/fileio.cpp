@@ -123,11 +123,6 @@ bool CanReplaceFile(int folderFd, const std::string& name, std::error_code& erro
     return true;
 }
 
-bool IsDotName(const std::string& name)
-{
-    return name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos;
-}
-
 // Reads exactly out.size() bytes at offset; false at the end of the file or on an error.
 bool ReadFully(int fd, std::int64_t offset, std::span<std::uint8_t> out)
 {
@@ -144,6 +139,12 @@ bool ReadFully(int fd, std::int64_t offset, std::span<std::uint8_t> out)
 }
 
 } // namespace
+
+bool IsPlainFileName(std::string_view name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
 
 bool InputFile::Open(const Path& path)
 {
@@ -256,7 +257,7 @@ bool Folder::OpenReal(const Path& parent, const std::string& name)
 {
     Close();
     error_.clear();
-    if (IsDotName(name)) {
+    if (!IsPlainFileName(name)) {
         error_ = std::make_error_code(std::errc::invalid_argument);
         return false;
     }

@@ -9,6 +9,7 @@
 #include <initializer_list>
 #include <span>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -19,6 +20,11 @@ using Path = std::filesystem::path;
 using Bytes = std::vector<std::uint8_t>;
 
 class Folder;
+
+// True for a name that stands for one entry directly inside a held folder: not empty, not
+// "." or ".." (the folder itself or its parent), without "/" (which would reach into another
+// folder) and without NUL (where the system would end the name early).
+bool IsPlainFileName(std::string_view name);
 
 // A file opened for reading raw bytes; closed when the object goes.
 class InputFile {
@@ -72,7 +78,7 @@ class Folder {
     bool Open(const Path& path);
     // Opens the folder name inside parent, made (one level) when missing. Refuses with
     // not_a_directory anything else standing there, a link to a folder included, and with
-    // invalid_argument a name that is empty, ".", ".." or holds "/".
+    // invalid_argument a name that is no plain file name (IsPlainFileName).
     bool OpenReal(const Path& parent, const std::string& name);
     void Close();
     // Flushes the file system the folder is on to disk, so that every file written into

@@ -104,14 +104,17 @@ std::string TypeExtension(std::int32_t type)
     }
 }
 
-bool IsUnsafeFileName(std::string_view name)
+bool HasControlCharacter(std::string_view name)
 {
-    if (name.empty() || name == "." || name == "..")
-        return true;
     return std::any_of(name.begin(), name.end(), [](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return c == '/' || c == '\\' || u < 0x20 || u == 0x7F;
+        return u < 0x20 || u == 0x7F;
     });
+}
+
+bool IsUnsafeFileName(std::string_view name)
+{
+    return !IsPlainFileName(name) || name.find('\\') != std::string_view::npos || HasControlCharacter(name);
 }
 
 std::string FoldNameCase(std::string_view name)

@@ -51,8 +51,13 @@ Status ReadArchive(Module1& module, InputFile& file, const Path& path, ArchiveMo
 // ".type<code>" otherwise.
 std::string TypeExtension(std::int32_t type);
 
-// True for a name that may not become a file name: empty, "." or "..", or holding "/",
-// "\" or a control byte (0x00-0x1F, 0x7F).
+// True for a name holding a control byte (0x00-0x1F, 0x7F): written into a report or a
+// listing, it would forge lines or reach a terminal as a command.
+bool HasControlCharacter(std::string_view name);
+
+// True for an item or manifest name that may not become a file name: no plain file name
+// (IsPlainFileName), or holding "\" (a folder separator where the archives are made) or a
+// control byte.
 bool IsUnsafeFileName(std::string_view name);
 
 // A UTF-8 file name with its ASCII and Latin-1 capitals (A-Z, À-Þ but ×) made small: names

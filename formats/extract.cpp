@@ -1,3 +1,4 @@
+#include "formats/archive.h"
 #include "formats/gfp_length.h"
 #include "formats/module1.h"
 #include "formats/text.h"
@@ -55,25 +56,6 @@ std::string Describe(ExtractError error)
 
 namespace {
 
-bool IsUnsafeName(std::string_view name)
-{
-    return name == "." || name == ".." || name.find('/') != std::string_view::npos ||
-           name.find('\\') != std::string_view::npos;
-}
-
-// Control characters would forge report lines and reach the terminal as commands.
-bool HasControlCharacter(std::string_view name)
-{
-    return std::any_of(name.begin(), name.end(), [](char c) {
-        const auto b = static_cast<unsigned char>(c);
-        return b < 0x20 || b == 0x7F;
-    });
-}
-
-} // namespace
-
-namespace {
-
 // What a refused head means for an item: a head cut short (the second tag included) is
 // truncated.
 ExtractError HeadRefusal(GfpError code, std::size_t got)
@@ -98,7 +80,9 @@ Status Module1::ExtractItem(const Path& archive, FolderOnFirstUse& unpackFolder,
         return Refused(ExtractError::NoSuchItem, archive);
     const ResItem& item = ResItems[static_cast<std::size_t>(index)];
     const std::string_view name = ItemName(item);
-    if (IsUnsafeName(name))
+    // The file is the name with ".gfp" appended, so an empty name still makes one of its own;
+    // "\" is refused as in every item name. Control characters have a refusal of their own.
+    if (!name.empty() && (!IsPlainFileName(name) || name.find('\\') != std::string_view::npos))
         return Refused(ExtractError::UnsafeName, archive);
     if (HasControlCharacter(name))
         return Refused(ExtractError::ControlCharacter, archive);

@@ -11,9 +11,6 @@
 
 namespace varnox::jobs {
 
-// Told each row number before the row is built, and once more with done = true at the end.
-using TgaProgress = std::function<void(int row, bool done)>;
-
 // One file that a conversion refused or failed on.
 struct Refusal {
     std::string file;   // path as UTF-8
@@ -70,6 +67,7 @@ struct GfpToTgaOptions {
 // converted.
 GfpToTgaResult ConvertGfpFiles(const std::vector<Path>& gfps, const GfpToTgaOptions& options = {});
 
+// The stages of TGA/PNG -> GFP, told through JobProgress::SetStage.
 enum class TgaToGfpStage { Analysing, Packing };
 
 // The status text of a stage in the user's language: "Analysiere tga und gfp", "Packe Daten".
@@ -85,19 +83,17 @@ struct TgaToGfpResult {
 // Replaces the picture of the GFP target by the TGA source, after copying the target to
 // target + ".bak" (with its permissions). A target that holds the new bytes already is left
 // as it is, and so is its backup. Refuses, touching no file, a target without both tags or
-// that may not be rewritten, and a source the TGA reader refuses. stage() is told each
-// stage, progress() each row read. A source ending in ".png" (any case) is read as a PNG,
-// any other as a TGA. job, when given, counts the rows read; a cancel before the backup is
-// made leaves every file as it was.
+// that may not be rewritten, and a source the TGA reader refuses. A source ending in ".png"
+// (any case) is read as a PNG, any other as a TGA. progress, when given, is told each stage
+// (TgaToGfpStage) and counts the rows read; a cancel before the backup is made leaves every
+// file as it was.
 TgaToGfpResult ConvertTgaToGfp(const Path& source, const Path& target, bool uncompressed,
-                               const std::function<void(TgaToGfpStage)>& stage = {},
-                               const TgaProgress& progress = {}, JobProgress* job = nullptr);
+                               JobProgress* progress = nullptr);
 
 // The same with the source's format given: the picture written for a PNG equals the one
 // written for a TGA of the same pixels.
 TgaToGfpResult ConvertPictureToGfp(const Path& source, PictureFormat format, const Path& target,
-                                   GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage = {},
-                                   const TgaProgress& progress = {}, JobProgress* job = nullptr);
+                                   GfpPacking packing, JobProgress* progress = nullptr);
 
 // GFP -> TGA or PNG of many files on a pool of worker threads, with the results in the
 // order of the files.

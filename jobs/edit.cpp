@@ -67,7 +67,9 @@ Status WritePng(const Path& gfp, const Path& folder, const std::string& name)
     return {};
 }
 
-// The file name of item index: its own name where that is safe, else its number.
+// The file name of item index: its own name where that is safe, else its number. A name
+// past 200 bytes takes its number too, so that the name and its extension stay well within
+// the system's 255 bytes.
 std::string ItemFileName(const std::string& itemName, std::size_t index, const std::string& extension)
 {
     if (IsUnsafeFileName(itemName) || itemName.size() > 200)

@@ -409,7 +409,7 @@ Path ExtractFolder(const Path& archive)
 {
     // As for unpack: a name that is no folder of its own ("", ".", "..") is not taken.
     const std::string name = UnpackFolderName(archive.filename().string());
-    if (name.empty() || name == "." || name == "..")
+    if (!IsPlainFileName(name))
         return {};
     return archive.parent_path() / name;
 }

@@ -121,8 +121,6 @@ ReportResult RunArchiveReport(const Path& folder, const std::string& fileName, c
         } else {
             result.failures.push_back({name, Describe(extracted.error())});
         }
-        if (options.afterItemWritten)
-            options.afterItemWritten();
     }
     if (options.progress != nullptr)
         options.progress->SetDone(header.itemCount);

@@ -17,9 +17,8 @@ namespace varnox::jobs {
 struct ReportOptions {
     // Asked before each picture item: extract it? (the window reads its check box afresh)
     std::function<bool()> extractWanted;
-    // Called after each item written.
-    std::function<void()> afterItemWritten;
-    // Counts the directory entries walked; once cancelled, no further item is written.
+    // Counts the directory entries walked (item i in hand at Done() == i); once cancelled, no
+    // further item is written.
     JobProgress* progress = nullptr;
 };
 

@@ -47,12 +47,16 @@ TgaToGfpResult CancelledResult()
     return result;
 }
 
+void SetStage(JobProgress* job, TgaToGfpStage stage)
+{
+    if (job != nullptr)
+        job->SetStage(static_cast<int>(stage));
+}
+
 TgaToGfpResult ConvertInto(const Path& source, PictureFormat format, const Path& target, GfpPacking packing,
-                           const std::function<void(TgaToGfpStage)>& stage, const TgaProgress& progress,
                            JobProgress* job, ReadRecords& records)
 {
-    if (stage)
-        stage(TgaToGfpStage::Analysing);
+    SetStage(job, TgaToGfpStage::Analysing);
     if (Cancelled(job))
         return CancelledResult();
     // Held from reading the target's head to the rename, so that no other writer's update is lost.
@@ -77,14 +81,12 @@ TgaToGfpResult ConvertInto(const Path& source, PictureFormat format, const Path&
     // headers in front. Only when the old target is kept as target.bak does the new file
     // replace it.
     AtomicFile& file = rewrite.File();
-    if (stage && packing != GfpPacking::Uncompressed)
-        stage(TgaToGfpStage::Packing);
+    if (packing != GfpPacking::Uncompressed)
+        SetStage(job, TgaToGfpStage::Packing);
     const std::int32_t height = picture.Info().height;
     if (job != nullptr)
         job->Start(height);
     const auto rowDone = [&](std::int32_t row) {
-        if (progress)
-            progress(row, false);
         if (job != nullptr)
             job->SetDone(row);
         return !Cancelled(job);
@@ -102,8 +104,6 @@ TgaToGfpResult ConvertInto(const Path& source, PictureFormat format, const Path&
             error.file = source;
         return Refused(error);
     }
-    if (progress)
-        progress(height, true);
     if (Cancelled(job))
         return CancelledResult();
 
@@ -118,24 +118,21 @@ TgaToGfpResult ConvertInto(const Path& source, PictureFormat format, const Path&
 } // namespace
 
 TgaToGfpResult ConvertTgaToGfp(const Path& source, const Path& target, bool uncompressed,
-                               const std::function<void(TgaToGfpStage)>& stage, const TgaProgress& progress,
-                               JobProgress* job)
+                               JobProgress* progress)
 {
     const PictureFormat format =
         PictureKindOf(source) == PictureKind::Png ? PictureFormat::Png : PictureFormat::Tga;
     return ConvertPictureToGfp(source, format, target,
-                               uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib, stage, progress,
-                               job);
+                               uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib, progress);
 }
 
 TgaToGfpResult ConvertPictureToGfp(const Path& source, PictureFormat format, const Path& target,
-                                   GfpPacking packing, const std::function<void(TgaToGfpStage)>& stage,
-                                   const TgaProgress& progress, JobProgress* job)
+                                   GfpPacking packing, JobProgress* progress)
 {
     ReadRecords records;
     TgaToGfpResult result;
     try {
-        result = ConvertInto(source, format, target, packing, stage, progress, job, records);
+        result = ConvertInto(source, format, target, packing, progress, records);
     } catch (const std::bad_alloc&) {
         result = Refused(Error{IoError::OutOfMemory, source, {}, {}});
     }

@@ -233,6 +233,27 @@ TEST(ArchiveModel, ExtentsAndUnclaimedBytes)
     EXPECT_EQ(model.unclaimed[1].length, 4);
 }
 
+// One rule for a name in a held folder; item and manifest names refuse "\" and control
+// bytes on top of it.
+TEST(FileNames, PlainAndSafe)
+{
+    struct Row {
+        std::string name;
+        bool plain;
+        bool safe;
+    };
+    const Row rows[] = {
+        {"a", true, true},      {"...", true, true},         {".gfp", true, true},  {"\xE4", true, true},
+        {"", false, false},     {".", false, false},         {"..", false, false},  {"a/b", false, false},
+        {"/", false, false},    {{"a\0b", 3}, false, false}, {"a\\b", true, false}, {"a\x01", true, false},
+        {"a\x7F", true, false}, {"\x1B[2J", true, false},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(IsPlainFileName(row.name), row.plain) << testing::PrintToString(row.name);
+        EXPECT_EQ(!IsUnsafeFileName(row.name), row.safe) << testing::PrintToString(row.name);
+    }
+}
+
 TEST(Extract, RefusedWithoutWriting)
 {
     test::TempDir dir;

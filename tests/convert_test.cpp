@@ -258,9 +258,13 @@ TEST_P(TgaToGfpLayouts, ThreeByTwo)
     test::WriteBytes(dir / "t.gfp.bak", Bytes{'o', 'l', 'd'});
     Module1 module;
     std::vector<std::string> stages;
-    const auto result =
-        jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", c.uncompressed,
-                              [&](jobs::TgaToGfpStage s) { stages.push_back(jobs::StageText(s)); });
+    jobs::JobProgress progress;
+    progress.SetListener([&](const jobs::JobProgress& p) {
+        const std::string now = jobs::StageText(static_cast<jobs::TgaToGfpStage>(p.Stage()));
+        if (stages.empty() || stages.back() != now)
+            stages.push_back(now);
+    });
+    const auto result = jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", c.uncompressed, &progress);
     ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
     EXPECT_EQ(test::ReadBytes(dir / "t.gfp.bak"), old);
 

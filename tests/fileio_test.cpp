@@ -10,7 +10,6 @@
 #include <thread>
 
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -21,12 +20,9 @@ using namespace varnox;
 using Names = std::vector<std::string>;
 namespace fs = std::filesystem;
 
-namespace {
+using test::Text;
 
-Bytes Text(const char* s)
-{
-    return Bytes(s, s + std::strlen(s));
-}
+namespace {
 
 // Every test of the writes runs with an anonymous file and with a named temporary file.
 class AtomicFileTest : public testing::TestWithParam<bool> {

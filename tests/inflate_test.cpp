@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <zlib.h>
 
 using namespace varnox;
@@ -130,15 +129,6 @@ Bytes Gradient(std::int32_t width, std::int32_t height)
     return pixels;
 }
 
-Bytes Noise(std::size_t count)
-{
-    std::mt19937 random(5);
-    Bytes bytes(count);
-    for (auto& b : bytes)
-        b = static_cast<std::uint8_t>(random());
-    return bytes;
-}
-
 class FastPackingTest : public testing::TestWithParam<Picture> {};
 
 TEST_P(FastPackingTest, ZlibReadsTheSamePixels)
@@ -159,7 +149,8 @@ INSTANTIATE_TEST_SUITE_P(Pictures, FastPackingTest,
                                          Picture{"Pattern", 33, 17, test::PatternPixels(33, 17, 2, 9)},
                                          Picture{"Gradient", 700, 500, Gradient(700, 500)},
                                          // Noise: a stream longer than fast packing holds.
-                                         Picture{"NoiseBeyondItsRoom", 2800, 2700, Noise(2800 * 2700 * 2)}),
+                                         Picture{"NoiseBeyondItsRoom", 2800, 2700,
+                                                 test::RandomBytes(2800 * 2700 * 2, 5)}),
                          test::CaseName());
 
 } // namespace

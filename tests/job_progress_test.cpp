@@ -68,11 +68,15 @@ bool GfpToTga(const test::TempDir& dir, jobs::JobProgress& progress, int last,
     return jobs::ConvertGfpFiles(test::PathsOf(dir.path(), {"a.gfp", "b.gfp"}, 0, last), options).cancelled;
 }
 
+// Converts s.tga into a.gfp, cancelling when the progress first meets the condition.
 bool TgaToGfp(const test::TempDir& dir, jobs::JobProgress& progress, bool uncompressed,
-              const std::function<void(jobs::TgaToGfpStage)>& stage, const jobs::TgaProgress& rows)
+              const std::function<bool(const jobs::JobProgress&)>& cancelWhen)
 {
-    return jobs::ConvertTgaToGfp(dir / "s.tga", dir / "a.gfp", uncompressed, stage, rows, &progress)
-        .cancelled;
+    progress.SetListener([&cancelWhen](jobs::JobProgress& p) {
+        if (cancelWhen(p))
+            p.Cancel();
+    });
+    return jobs::ConvertTgaToGfp(dir / "s.tga", dir / "a.gfp", uncompressed, &progress).cancelled;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -91,25 +95,21 @@ INSTANTIATE_TEST_SUITE_P(
                                  }},
                       CancelCase{"TgaToGfpWhileReadingRows",
                                  [](const test::TempDir& d, jobs::JobProgress& p) {
-                                     return TgaToGfp(d, p, false, {}, [&p](int row, bool) {
-                                         if (row == 100)
-                                             p.Cancel();
+                                     return TgaToGfp(d, p, false, [](const jobs::JobProgress& q) {
+                                         return q.Done() == 100;
                                      });
                                  }},
                       CancelCase{"TgaToGfpWhilePacking",
                                  [](const test::TempDir& d, jobs::JobProgress& p) {
-                                     return TgaToGfp(d, p, false,
-                                                     [&p](jobs::TgaToGfpStage s) {
-                                                         if (s == jobs::TgaToGfpStage::Packing)
-                                                             p.Cancel();
-                                                     },
-                                                     {});
+                                     return TgaToGfp(d, p, false, [](const jobs::JobProgress& q) {
+                                         return q.Stage() == static_cast<int>(jobs::TgaToGfpStage::Packing);
+                                     });
                                  }},
                       CancelCase{"TgaToGfpUncompressed",
                                  [](const test::TempDir& d, jobs::JobProgress& p) {
-                                     return TgaToGfp(d, p, true, {}, [&p](int, bool done) {
-                                         if (done)
-                                             p.Cancel();
+                                     // When the last row is read.
+                                     return TgaToGfp(d, p, true, [](const jobs::JobProgress& q) {
+                                         return q.Total() > 0 && q.Done() == q.Total();
                                      });
                                  }},
                       CancelCase{"UnpackBeforeTheFirstItem",
@@ -149,10 +149,11 @@ TEST(Progress, CountsRowsFilesBytesAndItems)
 
     jobs::JobProgress packed;
     std::vector<std::int64_t> rowTotals;
-    ASSERT_TRUE(jobs::ConvertTgaToGfp(
-                    dir / "s.tga", dir / "a.gfp", false, {},
-                    [&](int, bool) { rowTotals.push_back(packed.Total()); }, &packed)
-                    .ok);
+    packed.SetListener([&](const jobs::JobProgress& p) {
+        if (p.Done() > 0)
+            rowTotals.push_back(p.Total());
+    });
+    ASSERT_TRUE(jobs::ConvertTgaToGfp(dir / "s.tga", dir / "a.gfp", false, &packed).ok);
     EXPECT_EQ(rowTotals.front(), 7);
     EXPECT_EQ(counted(packed), Count(7, 7)); // rows are packed as they are read
 

@@ -20,6 +20,8 @@ using namespace varnox;
 using test::PngColorType;
 namespace fs = std::filesystem;
 
+using test::RandomBytes;
+
 namespace {
 
 // Every row of the PNG at path (Rgb24, top row first), or the first error met.
@@ -36,15 +38,6 @@ Result<Bytes> ReadPng(const Path& path)
         if (Status status = (*source)->ReadRow(std::span(rows).subspan(at, info.RowBytes())); !status)
             return status.error();
     return rows;
-}
-
-Bytes RandomBytes(std::size_t count, std::uint32_t seed)
-{
-    std::mt19937 random(seed);
-    Bytes bytes(count);
-    for (auto& b : bytes)
-        b = static_cast<std::uint8_t>(random());
-    return bytes;
 }
 
 struct Variant {

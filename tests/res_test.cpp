@@ -12,12 +12,9 @@
 using namespace varnox;
 using test::ResItemSpec;
 
-namespace {
+using test::Text;
 
-Bytes Text(std::string_view s)
-{
-    return Bytes(s.begin(), s.end());
-}
+namespace {
 
 // The reading order of the report: magic, header, directory; the first refusal.
 ResError ReadArchive(Module1& module, const Path& path)

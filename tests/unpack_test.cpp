@@ -136,7 +136,9 @@ TEST(Unpack, UntickedDuringTheUnpackStopsTheRest)
     int asked = 0;
     jobs::ReportOptions options;
     options.extractWanted = [&] { return ++asked, ticked; };
-    options.afterItemWritten = [&] { ticked = false; };
+    jobs::JobProgress progress;
+    progress.SetListener([&](const jobs::JobProgress& p) { ticked = ticked && p.Done() < 1; }); // after "one"
+    options.progress = &progress;
     const auto result = jobs::RunArchiveReport(dir.path(), "a.res", options);
     EXPECT_EQ(result.lines.size(), 16u);
     EXPECT_EQ(asked, 3); // once for each picture item
@@ -349,12 +351,14 @@ TEST(Unpack, FolderSwappedForALinkMeanwhile)
                      test::MakeRes({{14, "one", test::MakeGfp()}, {14, "two", test::MakeGfp()}}));
     jobs::ReportOptions options;
     options.extractWanted = [] { return true; };
-    options.afterItemWritten = [&dir] {
-        if (std::filesystem::is_symlink(dir / "a"))
-            return;
+    jobs::JobProgress progress;
+    progress.SetListener([&dir](const jobs::JobProgress& p) {
+        if (p.Done() != 1 || std::filesystem::is_symlink(dir / "a"))
+            return; // once, after the first item
         std::filesystem::rename(dir / "a", dir / "moved");
         std::filesystem::create_directory_symlink(dir / "elsewhere", dir / "a");
-    };
+    });
+    options.progress = &progress;
     Module1 module;
     EXPECT_EQ(jobs::RunArchiveReport(dir.path(), "a.res", options).written, 2);
     EXPECT_EQ(test::ListTree(dir / "moved"), (Names{"one.gfp", "two.gfp"}));

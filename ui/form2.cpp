@@ -585,10 +585,8 @@ void Form2::StartJob(std::function<void(jobs::JobProgress&)> work, std::function
             poll_->stop();
             unsetCursor();
             const jobs::JobProgress* progress = runner_->Progress();
-            if (tgaStage_) {
-                tgaStage_.reset();
+            if (progress->Stage() >= 0)
                 setWindowTitle(Caption());
-            }
             if (failure->isEmpty()) {
                 done();
                 // A job that told no end of its own ran to its end or was cancelled.
@@ -634,10 +632,9 @@ void Form2::ShowProgress()
         if (File1[0]->ListIndex() != index)
             File1[0]->setListIndex(index);
     }
-    if (tgaStage_ && !progress->Cancelled()) {
-        const int stage = tgaStage_->load();
-        if (stage >= 0)
-            SetInfo(ToQString(jobs::StageText(static_cast<jobs::TgaToGfpStage>(stage))));
+    // Of this window's jobs only TGA/PNG -> GFP has stages.
+    if (const int stage = progress->Stage(); stage >= 0 && !progress->Cancelled()) {
+        SetInfo(ToQString(jobs::StageText(static_cast<jobs::TgaToGfpStage>(stage))));
         // The caption carries the row the TGA reader is on, as it always has.
         if (stage == static_cast<int>(jobs::TgaToGfpStage::Analysing) && done > 0)
             setWindowTitle(QString::number(done));
@@ -747,19 +744,16 @@ void Form2::ConvertTgaToGfp()
     const QString source = SelectedPath(0);
     auto result = std::make_shared<jobs::TgaToGfpResult>();
     auto declined = std::make_shared<bool>(false);
-    auto stage = std::make_shared<std::atomic<int>>(-1);
-    tgaStage_ = stage;
     StartJob(
-        [this, result, declined, stage, from = ToPath(source), to = ToPath(SelectedPath(1)),
+        [this, result, declined, from = ToPath(source), to = ToPath(SelectedPath(1)),
          packing = Packing()](jobs::JobProgress& progress) {
             if (!AskPictureSize(from, to)) {
                 *declined = true;
                 return;
             }
-            const auto told = [stage](jobs::TgaToGfpStage now) { stage->store(static_cast<int>(now)); };
             const jobs::PictureFormat format =
                 PictureKindOf(from) == PictureKind::Png ? jobs::PictureFormat::Png : jobs::PictureFormat::Tga;
-            *result = jobs::ConvertPictureToGfp(from, format, to, packing, told, {}, &progress);
+            *result = jobs::ConvertPictureToGfp(from, format, to, packing, &progress);
         },
         [this, result, declined, target = File1[1]->FileName()] {
             jobs::StoreRecords(module_, result->records);

@@ -11,7 +11,6 @@
 #include <QStringList>
 #include <QWidget>
 #include <array>
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -145,8 +144,6 @@ class Form2 : public QWidget {
     int mode_ = -1;
     unsigned workers_ = 1;
     bool closed_ = false;
-    // While a TGA is read for TGA -> GFP, the caption shows the row; 1 then while it is packed.
-    std::shared_ptr<std::atomic<int>> tgaStage_;
     int convertingFrom_ = -1; // the source list's index of a batch's first file, while it runs
     QPointer<QWidget> focusBeforeJob_;
     EditWatch* edits_ = nullptr;

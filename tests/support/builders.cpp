@@ -12,6 +12,15 @@
 
 namespace varnox::test {
 
+Bytes RandomBytes(std::size_t count, std::uint32_t seed)
+{
+    std::mt19937 random(seed);
+    Bytes bytes(count);
+    for (auto& b : bytes)
+        b = static_cast<std::uint8_t>(random());
+    return bytes;
+}
+
 TempDir::TempDir()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "varnox-test-XXXXXX").string();

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace varnox::test {
@@ -26,6 +27,15 @@ class TempDir {
   private:
     Path path_;
 };
+
+// The bytes of a text, for file contents written and compared by the tests.
+inline Bytes Text(std::string_view s)
+{
+    return Bytes(s.begin(), s.end());
+}
+
+// count bytes of a fixed pseudo-random sequence: the same for the same seed in every run.
+Bytes RandomBytes(std::size_t count, std::uint32_t seed);
 
 void WriteBytes(const Path& path, const Bytes& bytes);
 Bytes ReadBytes(const Path& path); // empty when missing

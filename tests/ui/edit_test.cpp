@@ -19,6 +19,7 @@
 
 using namespace varnox;
 using test::Q;
+using test::SelectItem;
 
 namespace {
 
@@ -75,13 +76,6 @@ class EditTest : public QObject {
         ui::Form1* form = converter_->Unpacker();
         [&] { QVERIFY(form != nullptr && test::WaitForJob(form->Runner())); }();
         return *form;
-    }
-
-    static void SelectItem(ui::Form1& form, int row)
-    {
-        form.lstitems->selectionModel()->setCurrentIndex(form.lstitems->model()->index(row, 0),
-                                                         QItemSelectionModel::ClearAndSelect |
-                                                             QItemSelectionModel::Rows);
     }
 
     // Saves the watched PNG and waits until the watch has taken it (or 600 ms more went by).

@@ -27,6 +27,7 @@
 
 using namespace varnox;
 using test::Q;
+using test::SelectItem;
 using ui::Form1;
 
 namespace {
@@ -77,14 +78,6 @@ class Form1Test : public QObject {
         form_->setMessageSink(messages_.Sink());
         form_->Form_Load();
         return *form_;
-    }
-
-    // Selects item row alone in the item list.
-    static void SelectItem(Form1& form, int row)
-    {
-        form.lstitems->selectionModel()->setCurrentIndex(form.lstitems->model()->index(row, 0),
-                                                         QItemSelectionModel::ClearAndSelect |
-                                                             QItemSelectionModel::Rows);
     }
 
     // Clicks entry row of the file list with the mouse, and waits for the report to end.

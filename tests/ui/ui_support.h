@@ -4,11 +4,13 @@
 #include "fileio/fileio.h"
 #include "tests/support/builders.h"
 #include "ui/folders.h"
+#include "ui/form1.h"
 #include "ui/jobrunner.h"
 #include "ui/messages.h"
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QItemSelectionModel>
 #include <QStringList>
 #include <QTest>
 #include <QThreadPool>
@@ -86,6 +88,14 @@ class WorkerGate {
     std::promise<void> opened_;
     bool released_ = false;
 };
+
+// Selects item row alone in the unpacker's item list.
+inline void SelectItem(ui::Form1& form, int row)
+{
+    form.lstitems->selectionModel()->setCurrentIndex(form.lstitems->model()->index(row, 0),
+                                                     QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
+}
 
 // Runs the deletions that closed windows asked for.
 inline void RunDeferredDeletes()
