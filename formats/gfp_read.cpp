@@ -239,6 +239,17 @@ struct StreamInflater {
         Settle();
     }
 
+    // uncompress()'s code for the stream inflated so far into a buffer of bufferSize bytes:
+    // a stream that stops before the buffer is full is damaged.
+    int UncompressCode(std::uint64_t bufferSize) const
+    {
+        if (code == Z_STREAM_END)
+            return Z_OK;
+        if (code == Z_NEED_DICT || (code == Z_BUF_ERROR && z.total_out < bufferSize))
+            return Z_DATA_ERROR;
+        return code;
+    }
+
     void Refill()
     {
         const auto length =
@@ -276,13 +287,7 @@ int UncompressBlock(Bytes& data, std::int32_t rawSize, std::size_t& produced)
     produced = static_cast<std::size_t>(inflater.z.total_out);
     out.resize(static_cast<std::size_t>(rawSize));
     data = std::move(out);
-    // uncompress()'s codes: a stream that ends before the buffer is full is damaged.
-    const int code = inflater.code;
-    if (code == Z_STREAM_END)
-        return Z_OK;
-    if (code == Z_NEED_DICT || (code == Z_BUF_ERROR && produced < bufferSize))
-        return Z_DATA_ERROR;
-    return code;
+    return inflater.UncompressCode(bufferSize);
 }
 
 int UncompressBlock(Bytes& data, std::int32_t rawSize)
@@ -448,12 +453,10 @@ Status GfpSource::Drain()
     const auto raw = static_cast<std::uint64_t>(rawSize_);
     const auto bufferSize = static_cast<std::uint64_t>(ZlibBufferSize(rawSize_));
     inflater.Finish(bufferSize);
-    const std::uint64_t produced = inflater.z.total_out;
-    const bool broken =
-        inflater.code == Z_DATA_ERROR || inflater.code == Z_NEED_DICT || inflater.code == Z_MEM_ERROR;
-    if (broken || (inflater.code != Z_STREAM_END && produced < bufferSize))
+    // A stream cut at the end of the buffer (Z_BUF_ERROR) is read as far as the buffer goes.
+    if (const int code = inflater.UncompressCode(bufferSize); code != Z_OK && code != Z_BUF_ERROR)
         return Fault(GfpError::ZlibData);
-    if (produced < raw)
+    if (inflater.z.total_out < raw)
         return Fault(GfpError::ShortPixels);
     return {};
 }
@@ -485,7 +488,6 @@ Status GfpSource::ReadAll(Bytes& pixels)
         std::copy_n(picture_.data(), std::min(produced_, pixels.size()), pixels.begin());
     else
         inflater_->Fill(pixels);
-    consumed_ = rawSize_;
     return Drain();
 }
 

@@ -97,7 +97,6 @@ TgaToGfpResult ConvertPictureToGfp(const Path& source, PictureFormat format, con
 
 // GFP -> TGA or PNG of many files on a pool of worker threads, with the results in the
 // order of the files.
-
 struct BatchOptions {
     PictureFormat format = PictureFormat::Tga;
     unsigned workers = 1;
