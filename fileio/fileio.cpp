@@ -34,6 +34,72 @@ std::error_code LastError()
     return {errno, std::generic_category()};
 }
 
+FileIdentity IdentityFromStat(const struct stat& st)
+{
+    FileIdentity identity;
+    identity.present = true;
+    identity.device = st.st_dev;
+    identity.inode = st.st_ino;
+    identity.size = st.st_size;
+    identity.mtimeSeconds = st.st_mtim.tv_sec;
+    identity.mtimeNanoseconds = st.st_mtim.tv_nsec;
+    identity.ctimeSeconds = st.st_ctim.tv_sec;
+    identity.ctimeNanoseconds = st.st_ctim.tv_nsec;
+    return identity;
+}
+
+// The identity of a stat call's result: not present for ENOENT, one no file has for other faults.
+FileIdentity IdentityFromCall(int result, const struct stat& st)
+{
+    if (result == 0)
+        return IdentityFromStat(st);
+    FileIdentity unknown;
+    unknown.present = errno != ENOENT;
+    unknown.inode = ~0ULL;
+    return errno == ENOENT ? FileIdentity{} : unknown;
+}
+
+FileIdentity IdentityAtFd(int folderFd, const std::string& name)
+{
+    struct stat st {};
+    const int result = ::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    return IdentityFromCall(result, st);
+}
+
+// Errors of link() where the file system has no hard links (FAT, exFAT, some FUSE and
+// network file systems), as opposed to a name that is taken or a folder that is not ours.
+bool NoHardLinks(int error)
+{
+    return error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK || error == EXDEV;
+}
+
+// Errors of renameat2() where the file system lacks the flag asked for.
+bool NoRenameFlag(int error)
+{
+    return error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// Renames from over to. Where both are names of one file, rename() does nothing and
+// succeeds, so from is then removed: no second name of the file stays behind.
+bool RenameOver(int folderFd, const std::string& from, const std::string& to)
+{
+    if (::renameat(folderFd, from.c_str(), folderFd, to.c_str()) != 0)
+        return false;
+    struct stat left {};
+    if (::fstatat(folderFd, from.c_str(), &left, AT_SYMLINK_NOFOLLOW) == 0)
+        ::unlinkat(folderFd, from.c_str(), 0);
+    return true;
+}
+
+class FileLayerCategory : public std::error_category {
+  public:
+    const char* name() const noexcept override { return "varnox.fileio"; }
+    std::string message(int value) const override
+    {
+        return value == static_cast<int>(FileLayerError::Changed) ? "changed by someone else" : "unknown";
+    }
+};
+
 constexpr std::string_view kTempPrefix = ".varnox-";
 constexpr std::string_view kTempSuffix = ".tmp";
 // A temporary file of a process that no longer exists is left this long, since one of a
@@ -105,12 +171,15 @@ void RemoveStaleTemporaryFiles(int folderFd, const Path& path)
 bool CanReplaceFile(int folderFd, const std::string& name, std::error_code& error)
 {
     struct stat existing {};
-    if (::fstatat(folderFd, name.c_str(), &existing, 0) != 0) {
+    if (::fstatat(folderFd, name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT)
             return true;
         error = LastError();
         return false;
     }
+    // A link at the name is replaced itself; what it leads to is not written.
+    if (S_ISLNK(existing.st_mode))
+        return true;
     // A write-protected file stays as it is, as it would if it were written in place.
     if ((existing.st_mode & 0222) == 0) {
         error = std::make_error_code(std::errc::permission_denied);
@@ -139,6 +208,55 @@ bool ReadFully(int fd, std::int64_t offset, std::span<std::uint8_t> out)
 }
 
 } // namespace
+
+std::error_code make_error_code(FileLayerError error)
+{
+    static const FileLayerCategory category;
+    return {static_cast<int>(error), category};
+}
+
+FileIdentity IdentityOf(const Path& path)
+{
+    struct stat st {};
+    const int result = ::stat(path.c_str(), &st);
+    return IdentityFromCall(result, st);
+}
+
+FileIdentity IdentityAt(const Folder& folder, const std::string& name)
+{
+    return IdentityAtFd(folder.fd(), name);
+}
+
+bool SwapNames(const Folder& folder, const std::string& name, const std::string& other,
+               std::error_code& error)
+{
+    const int fd = folder.fd();
+    error.clear();
+    if (::renameat2(fd, name.c_str(), fd, other.c_str(), RENAME_EXCHANGE) == 0)
+        return true;
+    if (!NoRenameFlag(errno)) {
+        error = LastError();
+        return false;
+    }
+    // Three renames through a name of our own; each step undone when a later one fails.
+    const std::string aside = NewTemporaryName();
+    if (::renameat(fd, name.c_str(), fd, aside.c_str()) != 0) {
+        error = LastError();
+        return false;
+    }
+    if (::renameat(fd, other.c_str(), fd, name.c_str()) != 0) {
+        error = LastError();
+        ::renameat(fd, aside.c_str(), fd, name.c_str());
+        return false;
+    }
+    if (::renameat(fd, aside.c_str(), fd, other.c_str()) != 0) {
+        error = LastError();
+        ::renameat(fd, name.c_str(), fd, other.c_str());
+        ::renameat(fd, aside.c_str(), fd, name.c_str());
+        return false;
+    }
+    return true;
+}
 
 bool IsPlainFileName(std::string_view name)
 {
@@ -366,10 +484,13 @@ bool AtomicFile::OpenIn(int folderFd, const std::string& name)
         temp_.clear();
         return Fail();
     }
-    // Keep the permissions of a file that is being replaced.
+    // Keep the permissions of a regular file that is being replaced, but not what a link
+    // leads to, and never setuid, setgid or sticky: those a new file must not inherit.
     struct stat existing {};
-    if (::fstatat(folderFd_, name_.c_str(), &existing, 0) == 0 && S_ISREG(existing.st_mode))
-        ::fchmod(fd_, existing.st_mode & 07777);
+    expected_ =
+        IdentityFromCall(::fstatat(folderFd_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW), existing);
+    if (expected_.present && S_ISREG(existing.st_mode))
+        ::fchmod(fd_, existing.st_mode & 0777);
     return true;
 }
 
@@ -434,7 +555,7 @@ bool AtomicFile::SetPermissions(unsigned mode)
 {
     if (fd_ < 0 || error_)
         return false;
-    if (::fchmod(fd_, static_cast<mode_t>(mode & 07777)) != 0) {
+    if (::fchmod(fd_, static_cast<mode_t>(mode & 0777)) != 0) {
         error_ = LastError();
         return false;
     }
@@ -488,6 +609,9 @@ bool AtomicFile::Commit(Flush flush)
     const bool flushNow = flush == Flush::Always || (flush == Flush::WhenReplacing && replacing);
     if (flushNow && ::fsync(fd_) != 0)
         return Fail();
+    // Checked last, so that little time is left for another program to change the target.
+    if (!TargetAsExpected())
+        return false;
     if (!PutInPlace(replacing))
         return Fail();
     // The rename itself is on disk only once the folder is; a folder held only as a place
@@ -498,6 +622,17 @@ bool AtomicFile::Commit(Flush flush)
     return true;
 }
 
+// False (error Changed) when the target is no longer the file found at Open or given to
+// ExpectTarget: the new file then stays out, and the caller keeps it elsewhere if it must.
+bool AtomicFile::TargetAsExpected()
+{
+    if (IdentityAtFd(folderFd_, name_) == expected_)
+        return true;
+    Discard();
+    error_ = FileLayerError::Changed;
+    return false;
+}
+
 // Links the anonymous file into the folder as name; false (errno set) when it cannot.
 bool AtomicFile::LinkAs(const std::string& name)
 {
@@ -505,7 +640,45 @@ bool AtomicFile::LinkAs(const std::string& name)
     if (::linkat(AT_FDCWD, self.c_str(), folderFd_, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return true;
     // Without /proc, the system's own way (which may need privileges).
-    return errno == ENOENT && ::linkat(fd_, "", folderFd_, name.c_str(), AT_EMPTY_PATH) == 0;
+    if (errno == ENOENT && ::linkat(fd_, "", folderFd_, name.c_str(), AT_EMPTY_PATH) == 0)
+        return true;
+    return false;
+}
+
+// Copies the anonymous file into a new named temporary file, which takes its place.
+bool AtomicFile::SpillToNamed()
+{
+    int named = -1;
+    for (int attempt = 0; attempt < 100 && named < 0; ++attempt) {
+        temp_ = NewTemporaryName();
+        named = ::openat(folderFd_, temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (named < 0 && errno != EEXIST)
+            break;
+    }
+    if (named < 0) {
+        temp_.clear();
+        return false;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd_, &st) == 0 && ::fchmod(named, st.st_mode & 0777) == 0;
+    Bytes block(kCopyBlock);
+    for (std::int64_t at = 0; ok && at < st.st_size;) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(st.st_size - at, kCopyBlock));
+        const std::span<std::uint8_t> piece(block.data(), n);
+        ok = ReadFully(fd_, at, piece) &&
+             ::pwrite(named, piece.data(), n, static_cast<off_t>(at)) == static_cast<ssize_t>(n);
+        at += static_cast<std::int64_t>(n);
+    }
+    if (!ok) {
+        const int why = errno;
+        ::close(named);
+        ::unlinkat(folderFd_, std::exchange(temp_, {}).c_str(), 0);
+        errno = why;
+        return false;
+    }
+    ::close(std::exchange(fd_, named));
+    anonymous_ = false;
+    return true;
 }
 
 // Gives the file the target's name; false (errno set) when it cannot.
@@ -516,24 +689,30 @@ bool AtomicFile::PutInPlace(bool replacing)
         // whose name was taken meanwhile, under a temporary name that is then renamed.
         if (!replacing && LinkAs(name_))
             return true;
-        if ((!replacing && errno != EEXIST) || !NameTemporarily())
+        if (!replacing && errno != EEXIST && !NoHardLinks(errno))
             return false;
-    } else if (::close(std::exchange(fd_, -1)) != 0) {
-        return false;
+        if (!NameTemporarily())
+            return false;
     }
+    // A named file is closed first, so that a write the system deferred fails here.
+    if (!anonymous_ && ::close(std::exchange(fd_, -1)) != 0)
+        return false;
     if (::renameat(folderFd_, temp_.c_str(), folderFd_, name_.c_str()) != 0)
         return false;
     temp_.clear();
     return true;
 }
 
-// Gives an anonymous file a temporary name; false (errno set) when it cannot.
+// Gives an anonymous file a temporary name; false (errno set) when it cannot. Where the
+// file system links no files, its bytes move to a new named file instead.
 bool AtomicFile::NameTemporarily()
 {
     for (int attempt = 0; attempt < 100 && temp_.empty(); ++attempt) {
         temp_ = NewTemporaryName();
         if (!LinkAs(temp_)) {
             temp_.clear();
+            if (NoHardLinks(errno))
+                return SpillToNamed();
             if (errno != EEXIST)
                 return false;
         }
@@ -545,11 +724,32 @@ bool AtomicFile::NameTemporarily()
 // someone took it meanwhile) otherwise.
 bool AtomicFile::PutNew()
 {
-    if (anonymous_)
-        return LinkAs(name_);
-    if (::linkat(folderFd_, temp_.c_str(), folderFd_, name_.c_str(), 0) != 0)
+    if (anonymous_) {
+        if (LinkAs(name_))
+            return true;
+        if (!NoHardLinks(errno) || !SpillToNamed())
+            return false;
+    }
+    if (::linkat(folderFd_, temp_.c_str(), folderFd_, name_.c_str(), 0) == 0) {
+        ::unlinkat(folderFd_, std::exchange(temp_, {}).c_str(), 0);
+        return true;
+    }
+    if (!NoHardLinks(errno))
         return false;
-    ::unlinkat(folderFd_, std::exchange(temp_, {}).c_str(), 0);
+    // Without links, a rename that refuses a taken name; without that, a rename once the
+    // name was seen free.
+    if (::renameat2(folderFd_, temp_.c_str(), folderFd_, name_.c_str(), RENAME_NOREPLACE) != 0) {
+        if (!NoRenameFlag(errno))
+            return false;
+        struct stat taken {};
+        if (::fstatat(folderFd_, name_.c_str(), &taken, AT_SYMLINK_NOFOLLOW) == 0) {
+            errno = EEXIST;
+            return false;
+        }
+        if (::renameat(folderFd_, temp_.c_str(), folderFd_, name_.c_str()) != 0)
+            return false;
+    }
+    temp_.clear();
     return true;
 }
 
@@ -666,9 +866,6 @@ bool Rewrite::Begin(const Path& path, std::chrono::milliseconds wait)
 bool Rewrite::Lock(std::chrono::milliseconds wait)
 {
     const auto deadline = std::chrono::steady_clock::now() + wait;
-    const auto stateOf = [](const struct stat& st) {
-        return FileState{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-    };
     for (;;) {
         const int fd = ::openat(folder_.fd(), name_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0 && errno == ENOENT) {
@@ -696,7 +893,7 @@ bool Rewrite::Lock(std::chrono::milliseconds wait)
         if (::fstat(fd, &held) == 0 &&
             ::fstatat(folder_.fd(), name_.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             named.st_dev == held.st_dev && named.st_ino == held.st_ino) {
-            state_ = stateOf(named);
+            state_ = IdentityFromStat(named);
             return true;
         }
         ::close(std::exchange(lockFd_, -1));
@@ -706,14 +903,40 @@ bool Rewrite::Lock(std::chrono::milliseconds wait)
 }
 
 // True when the name holds the very file found when the lock was taken, with its size and
-// time of last change, or is still free. Writers that ignore the lock show here.
+// times of last change, or is still free. Writers that ignore the lock show here.
 bool Rewrite::Unchanged() const
 {
-    struct stat now {};
-    if (::fstatat(folder_.fd(), name_.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0)
-        return missing_ && errno == ENOENT;
-    return !missing_ &&
-           FileState{now.st_dev, now.st_ino, now.st_size, now.st_mtim.tv_sec, now.st_mtim.tv_nsec} == state_;
+    return IdentityAtFd(folder_.fd(), name_) == state_;
+}
+
+bool Rewrite::Expect(const FileIdentity& identity)
+{
+    if (fault_ != Fault::None)
+        return false;
+    return state_ == identity || Refuse(Fault::Changed, {});
+}
+
+// True when the old file is to be dropped instead of kept: NAME.bak exists and was asked to stay.
+bool Rewrite::KeepsBackup() const
+{
+    struct stat backup {};
+    return backup_ == Backup::KeepFirst &&
+           ::fstatat(folder_.fd(), (name_ + ".bak").c_str(), &backup, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(backup.st_mode);
+}
+
+// After the new file took the name: the folder on disk, the state of the new file kept for
+// a writer that comes back to it, the lock let go.
+bool Rewrite::Finish()
+{
+    if (::fsync(folder_.fd()) != 0 && errno != EBADF && errno != EINVAL)
+        return Refuse(Fault::Write, LastError());
+    state_ = IdentityAtFd(folder_.fd(), name_);
+    missing_ = !state_.present;
+    file_.Discard();
+    if (lockFd_ >= 0)
+        ::close(std::exchange(lockFd_, -1));
+    return true;
 }
 
 bool Rewrite::Commit()
@@ -730,11 +953,7 @@ bool Rewrite::Commit()
         return Refuse(Fault::Changed, {});
     if (!file_.PutNew())
         return Refuse(errno == EEXIST ? Fault::Changed : Fault::Write, LastError());
-    ::fsync(folder_.fd());
-    file_.Discard();
-    if (lockFd_ >= 0)
-        ::close(std::exchange(lockFd_, -1));
-    return true;
+    return Finish();
 }
 
 // The new file takes the old one's place in one exchange of names, and the old one leaves
@@ -746,6 +965,8 @@ bool Rewrite::CommitOver()
         file_.Discard();
         return true;
     }
+    if (KeepsBackup())
+        return CommitKeepingBackup();
     const std::string backup = name_ + ".bak";
     std::error_code error;
     struct stat existing {};
@@ -762,24 +983,32 @@ bool Rewrite::CommitOver()
     const int folder = folder_.fd();
     if (::renameat2(folder, file_.temp_.c_str(), folder, name_.c_str(), RENAME_EXCHANGE) == 0) {
         const std::string old = std::exchange(file_.temp_, {});
-        if (::renameat(folder, old.c_str(), folder, backup.c_str()) != 0) {
+        if (!RenameOver(folder, old, backup)) {
             const std::error_code why = LastError();
             // Without its backup the old file goes back in place.
             if (::renameat2(folder, old.c_str(), folder, name_.c_str(), RENAME_EXCHANGE) == 0)
                 ::unlinkat(folder, old.c_str(), 0);
             return Refuse(Fault::Backup, why);
         }
-    } else if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+    } else if (!NoRenameFlag(errno)) {
         return Refuse(Fault::Write, LastError());
     } else if (!CommitByLink(backup)) {
         return false;
     }
-    if (::fsync(folder) != 0 && errno != EBADF && errno != EINVAL)
+    return Finish();
+}
+
+// The new file replaces the old one, which goes: NAME.bak holds an older state, the
+// original of an edit session, that must not be replaced by an intermediate one.
+bool Rewrite::CommitKeepingBackup()
+{
+    if (::fsync(file_.fd_) != 0)
         return Refuse(Fault::Write, LastError());
-    file_.Discard();
-    if (lockFd_ >= 0)
-        ::close(std::exchange(lockFd_, -1));
-    return true;
+    if (!Unchanged())
+        return Refuse(Fault::Changed, {});
+    if (!file_.PutInPlace(true))
+        return Refuse(Fault::Write, LastError());
+    return Finish();
 }
 
 // Where names cannot be exchanged: the old file gets a second, temporary name first, which
@@ -804,7 +1033,7 @@ bool Rewrite::CommitByLink(const std::string& backup)
             ::unlinkat(folder, old.c_str(), 0);
         return Refuse(Fault::Write, why);
     }
-    if (!old.empty() && ::renameat(folder, old.c_str(), folder, backup.c_str()) != 0) {
+    if (!old.empty() && !RenameOver(folder, old, backup)) {
         const std::error_code why = LastError();
         ::renameat(folder, old.c_str(), folder, name_.c_str());
         return Refuse(Fault::Backup, why);
@@ -843,6 +1072,8 @@ std::string SystemReason(const std::error_code& error)
 {
     if (!error)
         return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
+    if (error == FileLayerError::Changed)
+        return QT_TRANSLATE_NOOP("Varnox", "Die Datei wurde inzwischen geändert");
     // The messages are German, marked for the catalogue of the programs, which translate them
     // where shown; the system's own text only for the rare rest.
     if (error.category() == std::generic_category() || error.category() == std::system_category()) {

@@ -21,6 +21,30 @@ using Bytes = std::vector<std::uint8_t>;
 
 class Folder;
 
+// What tells one state of a file from another: the file itself (device and inode), its size,
+// and the times of its last change of content (mtime) and of its entry (ctime). A rewrite in
+// place that sets the mtime back (cp -p, touch -r) still moves the ctime.
+struct FileIdentity {
+    bool present = false; // false: no file at that name
+    unsigned long long device = 0, inode = 0;
+    long long size = 0;
+    long long mtimeSeconds = 0, mtimeNanoseconds = 0;
+    long long ctimeSeconds = 0, ctimeNanoseconds = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of what path names, links followed; not present when nothing is there. A
+// path that cannot be examined gives an identity no file has, so it never passes as unchanged.
+FileIdentity IdentityOf(const Path& path);
+// The same for name in folder, a link there taken as itself.
+FileIdentity IdentityAt(const Folder& folder, const std::string& name);
+
+// The file layer's own reasons, beside the system's.
+enum class FileLayerError {
+    Changed = 1, // the file was changed by someone else since it was read
+};
+std::error_code make_error_code(FileLayerError error);
+
 // True for a name that stands for one entry directly inside a held folder: not empty, not
 // "." or ".." (the folder itself or its parent), without "/" (which would reach into another
 // folder) and without NUL (where the system would end the name early).
@@ -123,6 +147,11 @@ class FolderOnFirstUse {
     bool tried_ = false;
 };
 
+// Gives name in folder the file that stands at other and other the file at name, in one step
+// where the file system can, else in three renames that are undone when one fails.
+bool SwapNames(const Folder& folder, const std::string& name, const std::string& other,
+               std::error_code& error);
+
 // How a commit makes the new file safe from a power cut.
 enum class Flush {
     WhenReplacing, // a file that replaces another is on disk before the rename, its folder after
@@ -130,16 +159,20 @@ enum class Flush {
     ByCaller,      // nothing; the caller syncs the folder once after writing many files
 };
 
-// A file written as an anonymous file (or, where the file system has none, under a
-// temporary name) in its target's folder and put in place of the target when complete, so
-// that the target holds either its old content or the whole new one. A file dropped (or
-// discarded) before Commit leaves no trace. After the first failure every call returns
-// false and error() tells why.
 // How the new file of an AtomicFile is made before it is put in place.
 enum class TemporaryFile {
     Anonymous, // O_TMPFILE where the file system has it, else a named one
     Named,     // always a named temporary file, as on a file system without anonymous ones
 };
+
+// A file written as an anonymous file (or, where the file system has none, under a
+// temporary name) in its target's folder and put in place of the target when complete, so
+// that the target holds either its old content or the whole new one. A file dropped (or
+// discarded) before Commit leaves no trace. After the first failure every call returns
+// false and error() tells why. The new file takes the permission bits of a regular file it
+// replaces (never setuid, setgid or sticky), else 0666 less the umask; it replaces only the
+// target found at Open (or the one given to ExpectTarget), and fails with
+// FileLayerError::Changed when another program changed that meanwhile.
 
 class AtomicFile {
   public:
@@ -158,8 +191,12 @@ class AtomicFile {
     bool Write(std::initializer_list<std::span<const std::uint8_t>> pieces);
     // Writes bytes at offset (the file grows as needed).
     bool WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes);
-    // Gives the new file these permission bits instead of those of the file it replaces.
+    // Gives the new file these permission bits (setuid, setgid and sticky dropped) instead of
+    // those of the file it replaces.
     bool SetPermissions(unsigned mode);
+    // Puts the file in place only over this state of the target (as it was when the caller
+    // read it, or asked the user), instead of the one found at Open.
+    void ExpectTarget(const FileIdentity& identity) { expected_ = identity; }
     // True when the target is a regular file holding exactly the bytes written so far.
     bool MatchesTarget();
     // Puts the file in place of the target. A target that holds the same bytes already is
@@ -179,6 +216,8 @@ class AtomicFile {
     bool PutNew();
     bool NameTemporarily();
     bool LinkAs(const std::string& name);
+    bool SpillToNamed();
+    bool TargetAsExpected();
 
     enum class Match { Unknown, Same, Differs };
     TemporaryFile temporary_ = TemporaryFile::Anonymous;
@@ -189,6 +228,7 @@ class AtomicFile {
     bool anonymous_ = false;
     int fd_ = -1;
     Match match_ = Match::Unknown;
+    FileIdentity expected_;
     std::error_code error_;
 };
 
@@ -203,6 +243,12 @@ inline constexpr std::chrono::milliseconds kWriterWait{2000};
 // followed to the file itself, other writers of this program kept out from Begin to Commit
 // by an advisory lock, and the new file put in place only when nobody changed the old one
 // meanwhile, the old one kept as NAME.bak beside it.
+// How a rewrite treats NAME.bak.
+enum class Backup {
+    Make,      // the file replaced becomes NAME.bak
+    KeepFirst, // an existing NAME.bak (the original of an edit session) stays; else as Make
+};
+
 class Rewrite {
   public:
     enum class Fault {
@@ -223,6 +269,12 @@ class Rewrite {
     // Takes the lock (waiting up to wait for another writer) and opens the new file. A
     // missing file is made at Commit, unless someone made it meanwhile.
     bool Begin(const Path& path, std::chrono::milliseconds wait = kWriterWait);
+    // Refuses (Fault::Changed) unless the file found at Begin is this state of it, as when
+    // it was handed out to an editor.
+    bool Expect(const FileIdentity& identity);
+    // The file's state found at Begin, and after Commit the state of the file in its place.
+    const FileIdentity& Identity() const { return state_; }
+    void SetBackup(Backup backup) { backup_ = backup; }
     // The file itself (links followed): what the writer reads, and what it replaces.
     const Path& Target() const { return target_; }
     Path BackupPath() const;
@@ -238,6 +290,9 @@ class Rewrite {
   private:
     bool Lock(std::chrono::milliseconds wait);
     bool Unchanged() const;
+    bool KeepsBackup() const;
+    bool Finish();
+    bool CommitKeepingBackup();
     bool Refuse(Fault fault, std::error_code error);
     bool CommitOver();
     bool CommitByLink(const std::string& backup);
@@ -248,11 +303,8 @@ class Rewrite {
     Folder folder_;
     int lockFd_ = -1;
     bool missing_ = false;
-    struct FileState {
-        unsigned long long device = 0, inode = 0;
-        long long size = 0, seconds = 0, nanoseconds = 0;
-        bool operator==(const FileState&) const = default;
-    } state_;
+    FileIdentity state_;
+    Backup backup_ = Backup::Make;
     AtomicFile file_;
     Fault fault_ = Fault::None;
     std::error_code error_;
@@ -264,7 +316,8 @@ bool WriteFileAtomically(const Path& path, std::initializer_list<std::span<const
                          std::error_code& error);
 
 // Copies source over destination the same way, a block at a time, keeping the permission
-// bits of source; on disk when it returns, since the caller may next replace source.
+// bits of source (setuid, setgid and sticky dropped); on disk when it returns, since the caller may next
+// replace source.
 bool CopyFileAtomically(const Path& source, const Path& destination, std::error_code& error);
 
 // The system's description of an error, for messages: German for the common errors (the
@@ -275,3 +328,6 @@ std::string SystemReason(const std::error_code& error);
 std::string PathText(const Path& path);
 
 } // namespace varnox
+
+template <> struct std::is_error_code_enum<varnox::FileLayerError> : std::true_type {
+};
