@@ -133,7 +133,7 @@ TEST(CopyFileAtomically, KeepsTheModeOfTheSource)
         fs::permissions(dir / "t", mode);
         fs::permissions(dir / "t.bak", fs::perms(0666));
         std::error_code error;
-        ASSERT_TRUE(CopyFileAtomically(dir / "t", dir / "t.bak", error)) << SystemReason(error);
+        ASSERT_TRUE(CopyFileAtomically(dir / "t", dir / "t.bak", error)) << error.message();
         EXPECT_EQ(fs::status(dir / "t.bak").permissions(), mode);
         EXPECT_EQ(test::ReadBytes(dir / "t.bak"), content);
     }
@@ -490,14 +490,14 @@ TEST(FileSystemWithoutLinks, WritersFallBack)
         fs::remove(dir / "probe");
     }
     std::error_code error;
-    ASSERT_TRUE(WriteFileAtomically(dir / "new", {Text("one")}, error)) << SystemReason(error);
+    ASSERT_TRUE(WriteFileAtomically(dir / "new", {Text("one")}, error)) << error.message();
     ASSERT_TRUE(Rewrites(dir / "made", Text("made")));
     ASSERT_TRUE(Rewrites(dir / "new", Text("two")));
     EXPECT_EQ(test::ReadBytes(dir / "new"), Text("two"));
     EXPECT_EQ(test::ReadBytes(dir / "new.bak"), Text("one"));
     Folder folder;
     ASSERT_TRUE(folder.Open(dir.path()));
-    ASSERT_TRUE(SwapNames(folder, "new", "new.bak", error)) << SystemReason(error);
+    ASSERT_TRUE(SwapNames(folder, "new", "new.bak", error)) << error.message();
     EXPECT_EQ(test::ReadBytes(dir / "new"), Text("one"));
     EXPECT_EQ(test::ReadBytes(dir / "new.bak"), Text("two"));
     const jobs::RestoreResult restored = jobs::RestoreBackup(dir / "new");
