@@ -507,3 +507,37 @@ TEST(FileSystemWithoutLinks, WritersFallBack)
 }
 
 } // namespace
+
+namespace {
+
+bool IsOpenDescriptor(int fd)
+{
+    return ::fcntl(fd, F_GETFD) != -1;
+}
+
+// A descriptor is closed exactly once: when its owner goes or takes another, never after
+// it was moved away or released.
+TEST(Descriptor, ClosesWhatItOwnsOnce)
+{
+    int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    {
+        Descriptor owner(fd);
+        Descriptor moved = std::move(owner);
+        EXPECT_FALSE(owner.IsOpen()); // NOLINT(bugprone-use-after-move): moved-from is empty
+        EXPECT_TRUE(IsOpenDescriptor(fd));
+    }
+    EXPECT_FALSE(IsOpenDescriptor(fd));
+    fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    {
+        Descriptor owner(fd);
+        EXPECT_EQ(owner.Release(), fd);
+    }
+    EXPECT_TRUE(IsOpenDescriptor(fd));
+    Descriptor owner(fd);
+    owner.Reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    EXPECT_FALSE(IsOpenDescriptor(fd));
+    EXPECT_TRUE(owner.Close());
+    EXPECT_FALSE(owner.IsOpen());
+}
+
+} // namespace
