@@ -161,8 +161,6 @@ namespace {
 
 constexpr std::size_t kRowChunk = 1024 * 1024;   // pixel bytes inflated at a time (fits the L2 cache)
 constexpr std::size_t kStreamPiece = 256 * 1024; // stream bytes read from the file at a time
-// Longest stream inflated whole: the stream is held beside the picture while it is.
-constexpr std::int64_t kWholeStreamLimit = 12 * 1024 * 1024;
 
 } // namespace
 
@@ -344,7 +342,9 @@ Status GfpSource::Inflate()
 {
     if (rawForm_ || whole_ || inflater_)
         return {};
-    if (rawSize_ > 0 && streamLength_ <= kWholeStreamLimit) {
+    // The whole stream is held beside the picture while libdeflate inflates it: zlib reads
+    // only streams that libdeflate refuses, to name their damage.
+    if (rawSize_ > 0) {
         try {
             PictureBuffer picture(static_cast<std::size_t>(rawSize_));
             const PictureBuffer stream(static_cast<std::size_t>(streamLength_));

@@ -72,6 +72,18 @@ struct Damage {
 
 class InflateCrossCheckTest : public testing::TestWithParam<Damage> {};
 
+// A photograph, whose stream is long beside its picture, read by every reader as zlib reads it.
+TEST(InflateCrossCheck, Photo)
+{
+    test::GfpSpec spec;
+    spec.width = 1500;
+    spec.height = 1500;
+    spec.pixels = test::PhotoPixels(spec.width, spec.height, 7);
+    const test::TempDir dir;
+    test::WriteBytes(dir / "p.gfp", test::MakeGfp(spec));
+    ExpectZlibsPixels(dir / "p.gfp");
+}
+
 // Pictures of more than a mebibyte, inflated whole.
 TEST_P(InflateCrossCheckTest, ZlibsPixels)
 {
@@ -144,13 +156,16 @@ TEST_P(FastPackingTest, ZlibReadsTheSamePixels)
     EXPECT_EQ(ZlibPixels(gfp, static_cast<std::int32_t>(p.pixels.size())), p.pixels);
 }
 
-INSTANTIATE_TEST_SUITE_P(Pictures, FastPackingTest,
-                         testing::Values(Picture{"Empty", 0, 0, {}}, Picture{"OnePixel", 1, 1, {0x34, 0x12}},
-                                         Picture{"Pattern", 33, 17, test::PatternPixels(33, 17, 2, 9)},
-                                         Picture{"Gradient", 700, 500, Gradient(700, 500)},
-                                         // Noise: a stream longer than fast packing holds.
-                                         Picture{"NoiseBeyondItsRoom", 2800, 2700,
-                                                 test::RandomBytes(2800 * 2700 * 2, 5)}),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Pictures, FastPackingTest,
+    testing::Values(Picture{"Empty", 0, 0, {}}, Picture{"OnePixel", 1, 1, {0x34, 0x12}},
+                    Picture{"Pattern", 33, 17, test::PatternPixels(33, 17, 2, 9)},
+                    Picture{"Gradient", 700, 500, Gradient(700, 500)},
+                    // Noise: a stream longer than its picture.
+                    Picture{"Noise", 2800, 2700, test::RandomBytes(2800 * 2700 * 2, 5)},
+                    // Photographs below and above the size that packs at the quicker level.
+                    Picture{"SmallPhoto", 600, 400, test::PhotoPixels(600, 400)},
+                    Picture{"LargePhoto", 1500, 1500, test::PhotoPixels(1500, 1500)}),
+    test::CaseName());
 
 } // namespace

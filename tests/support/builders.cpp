@@ -4,6 +4,7 @@
 #include "formats/res.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -76,6 +77,31 @@ Bytes PatternPixels(std::int32_t width, std::int32_t height, std::int32_t bytesP
     Bytes pixels(count);
     for (std::size_t i = 0; i < count; ++i)
         pixels[i] = static_cast<std::uint8_t>((i / 7 + (random() & 3)) & 0xFF); // compressible, not trivial
+    return pixels;
+}
+
+Bytes PhotoPixels(std::int32_t width, std::int32_t height, std::uint32_t seed, int noise)
+{
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> grain(-noise, noise);
+    const auto w = static_cast<std::size_t>(std::max(0, width));
+    const auto h = static_cast<std::size_t>(std::max(0, height));
+    const auto channel = [&](double field) {
+        return std::clamp(static_cast<int>(128 + 100 * field) + grain(random), 0, 255);
+    };
+    Bytes pixels(w * h * 2);
+    for (std::size_t y = 0; y < h; ++y) {
+        for (std::size_t x = 0; x < w; ++x) {
+            const double fx = static_cast<double>(x) / static_cast<double>(w);
+            const double fy = static_cast<double>(y) / static_cast<double>(h);
+            const int r = channel(std::sin(6.3 * fx + 2 * fy));
+            const int g = channel(std::sin(4.1 * fy + 3 * fx * fy));
+            const int b = channel(std::cos(5.2 * (fx - fy)));
+            const auto pixel = static_cast<std::uint16_t>((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3));
+            pixels[(y * w + x) * 2] = static_cast<std::uint8_t>(pixel);
+            pixels[(y * w + x) * 2 + 1] = static_cast<std::uint8_t>(pixel >> 8);
+        }
+    }
     return pixels;
 }
 

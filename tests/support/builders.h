@@ -45,6 +45,11 @@ Bytes Concat(std::initializer_list<Bytes> parts);
 Bytes PatternPixels(std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel,
                     std::uint32_t seed = 1);
 
+// RGB565 pixel bytes of a photograph's likeness: smooth colour fields with noise of up to
+// noise steps of 8 bits in each channel, which zlib packs to about two thirds (at 4096 x 4096,
+// a stream of more than 20 MB with the default noise).
+Bytes PhotoPixels(std::int32_t width, std::int32_t height, std::uint32_t seed = 1, int noise = 8);
+
 struct GfpSpec {
     std::int32_t width = 4;
     std::int32_t height = 2;
