@@ -103,10 +103,4 @@ PictureBuffer::~PictureBuffer()
         KeepMapping({data_, mapped_});
 }
 
-void ReleaseKeptBuffers()
-{
-    for (Mapping& mapping : gKept.mappings)
-        Unmap(mapping);
-}
-
 } // namespace varnox

@@ -42,7 +42,4 @@ class PictureBuffer {
     std::size_t mapped_ = 0; // bytes of the mapping, at least size_
 };
 
-// Gives back the mappings the calling thread keeps for later pictures.
-void ReleaseKeptBuffers();
-
 } // namespace varnox

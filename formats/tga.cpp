@@ -173,7 +173,7 @@ Status TgaSource::Open(const Path& path, TgaHeaderRecord& header, const Folder* 
 
     const std::int32_t width = header.width();
     const std::int32_t height = header.height();
-    // Both sizes are at most 32767, so these products fit in 64 bits with room to spare.
+    // Both sizes are at most kMaxTgaSize, so these products fit in 64 bits with room to spare.
     const std::int64_t pixelCount = std::int64_t(width) * height;
     if (pixelCount * 2 > kMaxRawSize)
         return TgaFault(TgaError::TooLarge, path);
@@ -351,7 +351,7 @@ class TgaSink final : public RowSink {
 
     Status Start(std::int32_t width, std::int32_t height) override
     {
-        if (width < 0 || height < 0 || width > 32767 || height > 32767)
+        if (width < 0 || height < 0 || width > kMaxTgaSize || height > kMaxTgaSize)
             return Error{TgaError::TooLarge, {}, {}, {}};
         width_ = static_cast<std::size_t>(width);
         height_ = static_cast<std::size_t>(height);

@@ -13,6 +13,8 @@
 namespace varnox {
 
 constexpr std::size_t kTgaHeaderSize = 18;
+// The largest width and height a TGA header holds (signed 16-bit).
+constexpr std::int32_t kMaxTgaSize = 32767;
 
 // Byte-exact image of the 18-byte TGA header.
 struct TgaHeaderRecord {

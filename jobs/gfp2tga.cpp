@@ -1,5 +1,6 @@
 #include "formats/png.h"
 #include "formats/text.h"
+#include "formats/tga.h"
 #include "jobs/convert.h"
 
 #include <algorithm>
@@ -21,8 +22,6 @@ std::string MessageText(const Refusal& refusal)
 }
 
 namespace {
-
-constexpr std::int32_t kMaxTgaSize = 32767;
 
 // The header checks of a GFP that can be converted; empty when it can.
 std::optional<Error> UnfitPicture(const GfpPixelHeaderRecord& gfp, const Path& source)

