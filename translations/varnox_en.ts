@@ -1612,5 +1612,9 @@ Shall it be replaced?</translation>
         <source>Der Ordner der Liste: einen Pfad tippen oder einfügen, Enter geht hin; die Liste bietet die zuletzt benutzten Ordner und die Orte des Spiels</source>
         <translation>The folder of the list: type or paste a path, Enter goes there; the list offers the folders used last and the places of the game</translation>
     </message>
+    <message>
+        <source>Filter leeren</source>
+        <translation>Clear filter</translation>
+    </message>
 </context>
 </TS>

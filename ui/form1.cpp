@@ -46,6 +46,7 @@
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <algorithm>
 
@@ -482,6 +483,8 @@ void Form1::NameControls()
     lstitems->setAccessibleName(Varnox::tr("Einträge"));
     txtinfo->setAccessibleName(Varnox::tr("Bericht"));
     txtfilter->setAccessibleName(Varnox::tr("Filter"));
+    for (QToolButton* clear : txtfilter->findChildren<QToolButton*>())
+        clear->setAccessibleName(Varnox::tr("Filter leeren"));
     preview->setAccessibleName(Varnox::tr("Vorschau"));
     txtbytes->setAccessibleName(Varnox::tr("Bytes"));
     cbotype->setAccessibleName(Varnox::tr("Typ"));

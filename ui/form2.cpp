@@ -25,6 +25,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -242,7 +243,9 @@ void Form2::NameControls()
     Drive1[0]->setAccessibleName(Varnox::tr("Laufwerk der Quelle"));
     Drive1[1]->setAccessibleName(Varnox::tr("Laufwerk des Ziels"));
     txtpath[0]->setAccessibleName(Varnox::tr("Pfad der Quelle"));
+    txtpath[0]->lineEdit()->setAccessibleName(txtpath[0]->accessibleName());
     txtpath[1]->setAccessibleName(Varnox::tr("Pfad des Ziels"));
+    txtpath[1]->lineEdit()->setAccessibleName(txtpath[1]->accessibleName());
     picpreview->setAccessibleName(Varnox::tr("Vorschau"));
     prgjob->setAccessibleName(Varnox::tr("Fortschritt"));
     lblinfo->setAccessibleName(Varnox::tr("Status"));
