@@ -1616,5 +1616,17 @@ Shall it be replaced?</translation>
         <source>Filter leeren</source>
         <translation>Clear filter</translation>
     </message>
+    <message>
+        <source>Originalgröße</source>
+        <translation>Actual size</translation>
+    </message>
+    <message>
+        <source>Zeigt das Bild Pixel für Pixel oder eingepasst (Strg+1)</source>
+        <translation>Shows the picture pixel for pixel or fitted (Ctrl+1)</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>Zoom</translation>
+    </message>
 </context>
 </TS>
