@@ -1628,5 +1628,9 @@ Shall it be replaced?</translation>
         <source>Zoom</source>
         <translation>Zoom</translation>
     </message>
+    <message>
+        <source>Den Pfad gibt es nicht: %1</source>
+        <translation>The path does not exist: %1</translation>
+    </message>
 </context>
 </TS>

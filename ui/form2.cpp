@@ -18,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -32,6 +33,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QTimer>
+#include <QUrl>
 #include <optional>
 #include <type_traits>
 
@@ -292,6 +294,8 @@ void Form2::ConnectControls()
     connect(btnedit, &QPushButton::clicked, this, &Form2::btnedit_Click);
     connect(chkhidden, &QCheckBox::clicked, this, &Form2::chkhidden_Click);
     connect(btnopen, &QPushButton::clicked, this, &Form2::btnopen_Click);
+    connect(lblinfo, &QLabel::linkActivated, this,
+            [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
     auto* hidden = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
     connect(hidden, &QShortcut::activated, this, [this] {
         chkhidden->toggle();
@@ -401,12 +405,28 @@ void Form2::PlaceControls()
     at(btnedit, kEdit, 0, dy, 0, 0);
     at(lblinfo, kInfo, 0, dy, dx, 0);
     at(picpreview, kPreview, lists, 0, dx - lists, dy);
-    ShowStatus(lblinfo);
+    if (lblinfo->textFormat() != Qt::RichText) // a link is short and stays whole
+        ShowStatus(lblinfo);
 }
 
 void Form2::SetInfo(const QString& text)
 {
+    lblinfo->setTextFormat(Qt::PlainText);
     ShowStatus(lblinfo, text);
+}
+
+// "Fertig: name" with the name a link that shows the file's folder in the file manager.
+void Form2::ShowWrittenFile(const QString& file)
+{
+    const QFileInfo info(file);
+    lblinfo->setTextFormat(Qt::RichText);
+    // The plain text stays the label's status text, for a later look at it.
+    lblinfo->setProperty("statusText", Varnox::tr("Fertig: %1").arg(QDir::toNativeSeparators(file)));
+    lblinfo->setText(Varnox::tr("Fertig: %1")
+                         .arg(QStringLiteral("<a href=\"%1\">%2</a>")
+                                  .arg(QUrl::fromLocalFile(info.absolutePath()).toString().toHtmlEscaped(),
+                                       info.fileName().toHtmlEscaped())));
+    lblinfo->setToolTip(QDir::toNativeSeparators(info.absoluteFilePath()));
 }
 
 void Form2::ApplyEnabled()
@@ -431,14 +451,16 @@ void Form2::ApplyEnabled()
     File1[1]->setEnabled(targetSide);
     btncancel->setEnabled(own);
 
-    const bool selected = File1[1]->ListIndex() >= 0;
-    const bool backup = targetSide && selected && jobs::HasBackup(ToPath(SelectedPath(1)));
+    // Restore takes the target of tga->gfp, else the GFP that "Bearbeiten…" changes.
+    const QString restorable = RestorableFile();
+    const bool selected = !restorable.isEmpty();
+    const bool backup = !own && selected && jobs::HasBackup(ToPath(restorable));
     btnrestore->setEnabled(backup && !runner_->IsBusy());
-    btnrestore->setToolTip(
-        backup ? Varnox::tr("Holt %1.bak zurück; die jetzige Datei wird zur .bak").arg(File1[1]->FileName())
-        : selected ? Varnox::tr("Zur gewählten Zieldatei gibt es keine .bak")
-                   : Varnox::tr("Stellt eine Zieldatei aus ihrer .bak wieder her; "
-                                "erst eine Zieldatei wählen"));
+    btnrestore->setToolTip(backup ? Varnox::tr("Holt %1.bak zurück; die jetzige Datei wird zur .bak")
+                                        .arg(QFileInfo(restorable).fileName())
+                           : selected ? Varnox::tr("Zur gewählten Zieldatei gibt es keine .bak")
+                                      : Varnox::tr("Stellt eine Zieldatei aus ihrer .bak wieder her; "
+                                                   "erst eine Zieldatei wählen"));
     const bool editable = !EditableGfp().isEmpty() && !runner_->IsBusy();
     btnedit->setEnabled(editable);
     btnedit->setToolTip(editable ? Varnox::tr("Öffnet die gewählte GFP als PNG im Bildbearbeiter; jede "
@@ -818,7 +840,7 @@ void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
                 SetInfo(Varnox::tr("Nicht ersetzt: %1").arg(QDir::toNativeSeparators(written)));
                 EndBar(Varnox::tr("Nicht ersetzt"), false);
             } else if (result->written > 0) {
-                SetInfo(Varnox::tr("Fertig: %1").arg(QDir::toNativeSeparators(written)));
+                ShowWrittenFile(written);
             } else {
                 EndBar(Varnox::tr("Abgelehnt"), false);
             }
@@ -891,16 +913,16 @@ void Form2::ConvertTgaToGfp()
 
 void Form2::btnrestore_Click()
 {
-    if (runner_->IsBusy() || mode_ != 0 || File1[1]->ListIndex() < 0)
+    const QString target = RestorableFile();
+    if (runner_->IsBusy() || target.isEmpty())
         return;
-    const QString target = SelectedPath(1);
     if (!jobs::HasBackup(ToPath(target)))
         return;
     if (AskQuestion(this, questionSink_, RestoreQuestion(target), false) != jobs::ReplaceAnswer::Yes)
         return;
     auto result = std::make_shared<jobs::RestoreResult>();
     StartJob([result, file = ToPath(target)](jobs::JobProgress&) { *result = jobs::RestoreBackup(file); },
-             [this, result, name = File1[1]->FileName()] {
+             [this, result, name = QFileInfo(target).fileName()] {
                  if (result->ok) {
                      SetInfo(
                          Varnox::tr("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
@@ -913,6 +935,13 @@ void Form2::btnrestore_Click()
                  picpreview->Clear();
                  ShowPreview();
              });
+}
+
+QString Form2::RestorableFile() const
+{
+    if (mode_ != 0)
+        return EditableGfp();
+    return File1[1]->ListIndex() >= 0 ? SelectedPath(1) : QString();
 }
 
 QString Form2::EditableGfp() const

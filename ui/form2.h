@@ -128,6 +128,9 @@ class Form2 : public QWidget {
   private:
     // The GFP "Bearbeiten…" takes: the selected source in the GFP directions, else the target.
     QString EditableGfp() const;
+    // The file "Wiederherstellen" puts back; empty when none is selected.
+    QString RestorableFile() const;
+    void ShowWrittenFile(const QString& file);
     void TakeBackEdit(const QString& png);
     void ConvertGfpToPicture(jobs::PictureFormat format);
     void ConvertTgaToGfp();

@@ -154,7 +154,7 @@ StartArgument ReadStartArgument(const QStringList& arguments)
     const QString suffix = named.suffix().toLower();
     const bool picture =
         suffix == QStringLiteral("gfp") || suffix == QStringLiteral("tga") || suffix == QStringLiteral("png");
-    argument.kind = StartKind::Unknown;
+    argument.kind = named.exists() ? StartKind::Unknown : StartKind::Missing;
     if (named.isFile() && suffix == QStringLiteral("res"))
         argument.kind = StartKind::Archive;
     else if (named.isFile() && picture)
@@ -173,6 +173,11 @@ void OpenStartArgument(Form2& converter, const StartArgument& argument)
             return;
         case StartKind::Archive: OpenArchive(converter, argument); return;
         case StartKind::Picture: OpenPicture(converter, argument); return;
+        case StartKind::Missing:
+            converter.ShowMessage(
+                Varnox::tr("Den Pfad gibt es nicht: %1")
+                    .arg(QDir::toNativeSeparators(QDir(argument.folder).filePath(argument.file))));
+            return;
         case StartKind::Unknown:
             converter.ShowMessage(
                 Varnox::tr("Kein Ordner, kein Archiv (.res) und kein Bild (.gfp, .tga, .png): %1")

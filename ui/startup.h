@@ -42,7 +42,7 @@ class FolderMemory {
 QStringList GamePlaces();
 
 // What a start argument names.
-enum class StartKind { None, Folder, Archive, Picture, Unknown };
+enum class StartKind { None, Folder, Archive, Picture, Unknown, Missing };
 
 struct StartArgument {
     StartKind kind = StartKind::None;
