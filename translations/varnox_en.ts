@@ -719,10 +719,6 @@ than the picture); a damaged GFP gives no PNG</translation>
         <translation>The folder: double click or Enter opens</translation>
     </message>
     <message>
-        <source>Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen, hinausziehen als Dateien, ein Bild auf ein Bild ziehen ersetzt es</source>
-        <translation>The items of the archive; choose several with Ctrl or Shift, drag them out as files, drop a picture on a picture to replace it</translation>
-    </message>
-    <message>
         <source>Zeigt nur die Einträge, deren Nummer oder Name den Text enthält (Strg+F)</source>
         <translation>Shows only the items whose number or name contains the text (Ctrl+F)</translation>
     </message>
@@ -1631,6 +1627,14 @@ Shall it be replaced?</translation>
     <message>
         <source>Den Pfad gibt es nicht: %1</source>
         <translation>The path does not exist: %1</translation>
+    </message>
+    <message>
+        <source>Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen. Hinausziehen gibt Bilder als PNG, andere Einträge als Dateien; ein Bild auf ein Bild ziehen ersetzt es</source>
+        <translation>The items of the archive; select several with Ctrl or Shift. Dragging out gives pictures as PNG, other items as files; a picture dragged onto a picture replaces it</translation>
+    </message>
+    <message>
+        <source>Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen. Hinausziehen gibt Bilder als GFP, andere Einträge als Dateien; ein Bild auf ein Bild ziehen ersetzt es</source>
+        <translation>The items of the archive; select several with Ctrl or Shift. Dragging out gives pictures as GFP, other items as files; a picture dragged onto a picture replaces it</translation>
     </message>
 </context>
 </TS>

@@ -201,6 +201,12 @@ class ItemTable : public QAbstractTableModel {
         return parent.isValid() ? 0 : static_cast<int>(rows_.texts.size());
     }
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kColumns; }
+    // Rows are dragged out as files.
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        return QAbstractTableModel::flags(index) |
+               (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
+    }
     QVariant data(const QModelIndex& index, int role) const override
     {
         if (!index.isValid())
@@ -400,9 +406,7 @@ void Form1::MakeControls()
                             Varnox::tr("Zeigt auch versteckte Ordner (Strg+H)"));
     btnopen = MakeControl(new QPushButton(Varnox::tr("Ö&ffnen…"), this), "btnopen",
                           Varnox::tr("Öffnet ein Archiv über den Dateidialog (Strg+O)"));
-    lstitems = MakeControl(new ItemView(this), "lstitems",
-                           Varnox::tr("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen, "
-                                      "hinausziehen als Dateien, ein Bild auf ein Bild ziehen ersetzt es"));
+    lstitems = MakeControl(new ItemView(this), "lstitems", QString());
     table_ = new ItemTable(this);
     filter_ = new ItemFilter(table_, this);
     lstitems->setModel(filter_);
@@ -465,6 +469,7 @@ void Form1::MakeControls()
                             Varnox::tr("Bricht die laufende Arbeit nach dem Eintrag in Arbeit ab"));
     btncancel->setEnabled(false);
     NameControls();
+    ShowItemsTip();
 
     QWidget* const tabOrder[] = {filFile,       txtinfo,       txtfilter,    cbotype,  lstitems,
                                  btnextractall, btnextractsel, btnreplace,   btnedit,  btnrestore,
@@ -529,6 +534,7 @@ void Form1::ConnectControls()
     connect(btnedit, &QPushButton::clicked, this, &Form1::btnedit_Click);
     connect(txtfilter, &QLineEdit::textChanged, this, &Form1::txtfilter_Change);
     connect(cbotype, &QComboBox::currentIndexChanged, this, &Form1::txtfilter_Change);
+    connect(chkpng, &QCheckBox::toggled, this, &Form1::ShowItemsTip);
     connect(lstitems, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         if (model_ == nullptr || SelectedItems().empty())
             return;
@@ -567,6 +573,18 @@ void Form1::ConnectControls()
     });
     connect(runner_, &JobRunner::BusyChanged, this, &Form1::ApplyEnabled);
     AddWindowKeys(this, [this] { RefreshLists(); });
+}
+
+// The item list's tool tip says what a drag out gives, as "Bilder auch als PNG" stands.
+void Form1::ShowItemsTip()
+{
+    lstitems->setToolTip(chkpng->isChecked()
+                             ? Varnox::tr("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen. "
+                                          "Hinausziehen gibt Bilder als PNG, andere Einträge als Dateien; "
+                                          "ein Bild auf ein Bild ziehen ersetzt es")
+                             : Varnox::tr("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen. "
+                                          "Hinausziehen gibt Bilder als GFP, andere Einträge als Dateien; "
+                                          "ein Bild auf ein Bild ziehen ersetzt es"));
 }
 
 void Form1::setConverter(std::function<void()> show)
@@ -1546,8 +1564,9 @@ void Form1::TakeBackEdit(const QString& png)
         StartedJob(false);
 }
 
-// The rows dragged out as files in a private folder: pictures as PNG, other items as their
-// bytes. Nothing when no file can be written (the reason goes to the status line).
+// The rows dragged out as files in a new private folder, removed when the program ends: the
+// items as extract writes them (a picture as its GFP), or, with "Bilder auch als PNG", each
+// picture as a PNG. Nothing when no file can be written (the reason goes to the status line).
 QList<QUrl> Form1::DragFiles(const QModelIndexList& rows)
 {
     QList<QUrl> files;
@@ -1555,16 +1574,26 @@ QList<QUrl> Form1::DragFiles(const QModelIndexList& rows)
         return files;
     QString failure;
     const std::optional<Path> folder = MakePrivateFolder(failure);
-    for (const QModelIndex& row : rows) {
-        if (!folder)
-            break;
-        const auto index = static_cast<std::size_t>(filter_->mapToSource(row).row());
-        const jobs::ItemFile file = jobs::WriteItemFile(ToPath(archive_), *model_, index, *folder);
-        if (!file.ok) {
-            failure = ToQString(jobs::MessageText(file.refusal));
-            continue;
+    std::vector<std::size_t> items;
+    for (const QModelIndex& row : rows)
+        items.push_back(static_cast<std::size_t>(filter_->mapToSource(row).row()));
+    std::sort(items.begin(), items.end());
+    if (folder && chkpng->isChecked()) {
+        for (const std::size_t index : items) {
+            const jobs::ItemFile file = jobs::WriteItemFile(ToPath(archive_), *model_, index, *folder);
+            if (file.ok)
+                files.append(QUrl::fromLocalFile(ToQString(file.file)));
+            else
+                failure = ToQString(jobs::MessageText(file.refusal));
         }
-        files.append(QUrl::fromLocalFile(ToQString(file.file)));
+    } else if (folder) {
+        const jobs::ExtractResult result = jobs::ExtractArchive(ToPath(archive_), *folder, items);
+        if (!result.ok)
+            failure = ToQString(jobs::MessageText(result.refusal));
+        // The folder is new: what is in it is what the extract wrote.
+        const QDir written(ToQString(*folder));
+        for (const QString& name : written.entryList(QDir::Files | QDir::Hidden, QDir::Name))
+            files.append(QUrl::fromLocalFile(written.filePath(name)));
     }
     if (!failure.isEmpty())
         ShowStatus(lblinfo, failure);

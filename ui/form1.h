@@ -162,6 +162,7 @@ class Form1 : public QWidget {
     void EndEdits();
     void ShowCount();
     void ShowPlaces();
+    void ShowItemsTip();
     QList<QUrl> DragFiles(const QModelIndexList& rows);
     void ApplyEnabled();
     void PlaceControls();

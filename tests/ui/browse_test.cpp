@@ -339,6 +339,36 @@ class BrowseTest : public QObject {
         QVERIFY(!std::filesystem::exists(base / "varnox-edit-empty1"));
         QVERIFY(std::filesystem::exists(base / "other"));
     }
+
+    // Rows drag out as files: the items as extract writes them, or pictures as PNG.
+    void dragOutGivesFiles_data()
+    {
+        QTest::addColumn<bool>("png");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("GFP") << false << QStringList{"eins.gfp", "klang.sound"};
+        QTest::newRow("PNG") << true << QStringList{"eins.png", "klang.sound"};
+    }
+
+    void dragOutGivesFiles()
+    {
+        QFETCH(bool, png);
+        QFETCH(QStringList, names);
+        Form1& form = OpenArchive();
+        form.chkpng->setChecked(png);
+        const QModelIndex first = form.lstitems->model()->index(0, 0);
+        QVERIFY(form.lstitems->model()->flags(first) & Qt::ItemIsDragEnabled);
+        form.lstitems->selectionModel()->select(QItemSelection(first, form.lstitems->model()->index(1, 0)),
+                                                QItemSelectionModel::ClearAndSelect |
+                                                    QItemSelectionModel::Rows);
+        QStringList dragged;
+        for (const QUrl& url : form.lstitems->DragUrls()) {
+            QVERIFY(QFileInfo(url.toLocalFile()).isFile());
+            dragged.append(url.fileName());
+        }
+        dragged.sort();
+        QCOMPARE(dragged, names);
+        QVERIFY(form.lstitems->toolTip().contains(png ? "als PNG" : "als GFP"));
+    }
 };
 
 QTEST_MAIN(BrowseTest)
