@@ -4,6 +4,7 @@
 
 #include "formats/module1.h"
 #include "l10n/language.h"
+#include "ui/editwatch.h"
 #include "ui/form2.h"
 #include "ui/startup.h"
 
@@ -23,6 +24,8 @@ int main(int argc, char** argv)
     converter.setFolderMemory(std::make_shared<varnox::ui::FolderMemory>(programFolder, QDir::homePath()));
     converter.Form_Load();
     converter.show();
+    // Pictures a killed run left in the editor's folders are offered; empty folders go.
+    varnox::ui::OfferLeftEdits(&converter, {});
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     varnox::ui::OpenStartArgument(converter, varnox::ui::ReadStartArgument(arguments));

@@ -34,7 +34,7 @@ Path ExtractFolder(const Path& archive);
 // items are written, and no manifest, since the folder could not be packed into the archive
 // again. askReplace, when given, is asked before a file of different content is replaced; a
 // file kept or a cancel leaves the folder without manifest.
-// With pictures given, a whole extract also writes each picture item as a PNG or TGA of the
+// With pictures given, an extract also writes each picture item it writes as a PNG or TGA of the
 // same stem beside its GFP (SidePicture), and the manifest keeps the checksums pack compares.
 enum class SidePicture;
 ExtractResult ExtractArchive(const Path& archive, const Path& folder,

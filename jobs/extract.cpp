@@ -375,14 +375,15 @@ Outcome WriteExtract(ExtractWriter& writer, const ExtractPlan& plan, const std::
     return kept > 0 ? Outcome::Kept : Outcome::Written;
 }
 
-// Writes every picture item's GFP also as a picture beside it and keeps the checksums in the
-// manifest; a GFP that is no readable picture is named in a note. False when a file cannot
-// be written.
+// Writes every picture item's GFP (only those of only, when given) also as a picture beside
+// it and keeps the checksums in the manifest; a GFP that is no readable picture is named in a
+// note. False when a file cannot be written.
 bool WriteSidePictures(const Folder& folder, const Path& path, SidePicture kind, ExtractPlan& plan,
-                       ExtractResult& result)
+                       const std::vector<std::size_t>& only, ExtractResult& result)
 {
     for (std::size_t i = 0; i < plan.plans.size(); ++i) {
-        if (plan.plans[i].owner != i || plan.model.items[i].entry.itemDataType != kItemTypePicture)
+        if (plan.plans[i].owner != i || plan.model.items[i].entry.itemDataType != kItemTypePicture ||
+            (!only.empty() && std::find(only.begin(), only.end(), i) == only.end()))
             continue;
         PictureChecksum sums;
         const Status written = WriteSidePicture(folder, path, plan.plans[i].file, kind, sums);
@@ -451,8 +452,8 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std:
     const Outcome outcome = WriteExtract(writer, plan, only, result);
     if (outcome == Outcome::Failed)
         return result;
-    if (outcome == Outcome::Written && only.empty() && pictures != SidePicture::None &&
-        !WriteSidePictures(out, folder, pictures, plan, result))
+    if (outcome == Outcome::Written && pictures != SidePicture::None &&
+        !WriteSidePictures(out, folder, pictures, plan, only, result))
         return result;
     if (!out.Sync()) {
         result.refusal = Because(folder, CannotWrite(out.error()));

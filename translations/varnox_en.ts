@@ -681,10 +681,6 @@ than the picture); a damaged GFP gives no PNG</translation>
         <translation>Unpack</translation>
     </message>
     <message>
-        <source>Nr.</source>
-        <translation>No.</translation>
-    </message>
-    <message>
         <source>Typ</source>
         <translation>Type</translation>
     </message>
@@ -711,10 +707,6 @@ than the picture); a damaged GFP gives no PNG</translation>
     <message>
         <source>Der Ordner: Doppelklick oder Enter öffnet</source>
         <translation>The folder: double click or Enter opens</translation>
-    </message>
-    <message>
-        <source>Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen, hinausziehen als Dateien, ein Bild auf ein Bild ziehen ersetzt es</source>
-        <translation>The items of the archive; choose several with Ctrl or Shift, drag them out as files, drop a picture on a picture to replace it</translation>
     </message>
     <message>
         <source>Zeigt nur die Einträge, deren Nummer oder Name den Text enthält (Strg+F)</source>
@@ -1197,26 +1189,6 @@ Die jetzige Fassung wird dabei zu %1.bak; ein zweites Wiederherstellen macht den
 The current version becomes %1.bak; restoring a second time undoes the step.</translation>
     </message>
     <message>
-        <source>Ja</source>
-        <translation>Yes</translation>
-    </message>
-    <message>
-        <source>Nein</source>
-        <translation>No</translation>
-    </message>
-    <message>
-        <source>Ja, alle</source>
-        <translation>Yes to all</translation>
-    </message>
-    <message>
-        <source>Abbrechen</source>
-        <translation>Cancel</translation>
-    </message>
-    <message>
-        <source>Immer für dieses Bild</source>
-        <translation>Always for this picture</translation>
-    </message>
-    <message>
         <source> – Werkzeug für Modder</source>
         <translation> – a tool for modders</translation>
     </message>
@@ -1469,6 +1441,230 @@ undoes it)</translation>
     <message>
         <source>%1 wiederhergestellt (die ersetzte Fassung ist jetzt %1.bak)</source>
         <translation>%1 restored (the replaced version is now %1.bak)</translation>
+        <source>Noch im Bildbearbeiter:
+%1
+
+Trotzdem schließen? Spätere Speicherungen werden nicht mehr übernommen; das Bild bleibt an dieser Stelle.</source>
+        <translation>Still in the picture editor:
+%1
+
+Close anyway? Later saves will no longer be taken; the picture stays where it is.</translation>
+    </message>
+    <message>
+        <source>Von einem früheren Lauf sind Bilder aus dem Bildbearbeiter übrig:
+%1
+
+Im Dateimanager zeigen?</source>
+        <translation>Pictures from the picture editor are left from an earlier run:
+%1
+
+Show them in the file manager?</translation>
+    </message>
+    <message>
+        <source>Offset</source>
+        <translation>Offset</translation>
+    </message>
+    <message>
+        <source>Versteckte Ordner</source>
+        <translation>Hidden folders</translation>
+    </message>
+    <message>
+        <source>Zeigt auch versteckte Ordner (Strg+H)</source>
+        <translation>Also shows hidden folders (Ctrl+H)</translation>
+    </message>
+    <message>
+        <source>Ö&amp;ffnen…</source>
+        <translation>Op&amp;en…</translation>
+    </message>
+    <message>
+        <source>Öffnet ein Archiv über den Dateidialog (Strg+O)</source>
+        <translation>Opens an archive through the file dialog (Ctrl+O)</translation>
+    </message>
+    <message>
+        <source>Zeigt nur die Einträge eines Typs</source>
+        <translation>Shows only the items of one type</translation>
+    </message>
+    <message>
+        <source>alle</source>
+        <translation>all</translation>
+    </message>
+    <message>
+        <source>andere</source>
+        <translation>other</translation>
+    </message>
+    <message>
+        <source>Die Bytes des gewählten Eintrags: Offset, Hex und Text (Latin-1)</source>
+        <translation>The bytes of the selected item: offset, hex and text (Latin-1)</translation>
+    </message>
+    <message>
+        <source>Ordner</source>
+        <translation>Folders</translation>
+    </message>
+    <message>
+        <source>Dateien</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>Einträge</source>
+        <translation>Items</translation>
+    </message>
+    <message>
+        <source>Bericht</source>
+        <translation>Report</translation>
+    </message>
+    <message>
+        <source>Filter</source>
+        <translation>Filter</translation>
+    </message>
+    <message>
+        <source>Vorschau</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Bytes</source>
+        <translation>Bytes</translation>
+    </message>
+    <message>
+        <source>Anzahl</source>
+        <translation>Count</translation>
+    </message>
+    <message>
+        <source>Fortschritt</source>
+        <translation>Progress</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Archiv öffnen</source>
+        <translation>Open archive</translation>
+    </message>
+    <message>
+        <source>… die ersten %1 von %2 Bytes</source>
+        <translation>… the first %1 of %2 bytes</translation>
+    </message>
+    <message>
+        <source>&amp;Vorschau</source>
+        <translation>&amp;Preview</translation>
+    </message>
+    <message>
+        <source>Als P&amp;NG speichern…</source>
+        <translation>Save as P&amp;NG…</translation>
+    </message>
+    <message>
+        <source>E&amp;ntpacken…</source>
+        <translation>E&amp;xtract…</translation>
+    </message>
+    <message>
+        <source>Als PNG speichern in</source>
+        <translation>Save as PNG into</translation>
+    </message>
+    <message>
+        <source>Die Datei gibt es schon:
+%1
+
+Soll sie ersetzt werden?</source>
+        <translation>The file exists already:
+%1
+
+Shall it be replaced?</translation>
+    </message>
+    <message>
+        <source>Gespeichert: %1</source>
+        <translation>Saved: %1</translation>
+    </message>
+    <message>
+        <source>Öffn&amp;en…</source>
+        <translation>Op&amp;en…</translation>
+    </message>
+    <message>
+        <source>Wählt ein Bild als Quelle oder öffnet ein Archiv, über den Dateidialog (Strg+O)</source>
+        <translation>Selects a picture as the source or opens an archive, through the file dialog (Ctrl+O)</translation>
+    </message>
+    <message>
+        <source>Quelldatei</source>
+        <translation>Source file</translation>
+    </message>
+    <message>
+        <source>Zieldatei</source>
+        <translation>Target file</translation>
+    </message>
+    <message>
+        <source>Quellordner</source>
+        <translation>Source folders</translation>
+    </message>
+    <message>
+        <source>Zielordner</source>
+        <translation>Target folders</translation>
+    </message>
+    <message>
+        <source>Pfad der Quelle</source>
+        <translation>Source path</translation>
+    </message>
+    <message>
+        <source>Pfad des Ziels</source>
+        <translation>Target path</translation>
+    </message>
+    <message>
+        <source>Bild oder Archiv öffnen</source>
+        <translation>Open picture or archive</translation>
+    </message>
+    <message>
+        <source>Bilder und Archive (*.gfp *.tga *.png *.res)</source>
+        <translation>Pictures and archives (*.gfp *.tga *.png *.res)</translation>
+    </message>
+    <message>
+        <source>&amp;Ja</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>&amp;Nein</source>
+        <translation>&amp;No</translation>
+    </message>
+    <message>
+        <source>Ja, &amp;alle</source>
+        <translation>Yes to &amp;all</translation>
+    </message>
+    <message>
+        <source>&amp;Immer für dieses Bild</source>
+        <translation>&amp;Always for this picture</translation>
+    </message>
+    <message>
+        <source>Pfad</source>
+        <translation>Path</translation>
+    </message>
+    <message>
+        <source>Der Ordner der Liste: einen Pfad tippen oder einfügen, Enter geht hin; die Liste bietet die zuletzt benutzten Ordner und die Orte des Spiels</source>
+        <translation>The folder of the list: type or paste a path, Enter goes there; the list offers the folders used last and the places of the game</translation>
+    </message>
+    <message>
+        <source>Filter leeren</source>
+        <translation>Clear filter</translation>
+    </message>
+    <message>
+        <source>Originalgröße</source>
+        <translation>Actual size</translation>
+    </message>
+    <message>
+        <source>Zeigt das Bild Pixel für Pixel oder eingepasst (Strg+1)</source>
+        <translation>Shows the picture pixel for pixel or fitted (Ctrl+1)</translation>
+    </message>
+    <message>
+        <source>Zoom</source>
+        <translation>Zoom</translation>
+    </message>
+    <message>
+        <source>Den Pfad gibt es nicht: %1</source>
+        <translation>The path does not exist: %1</translation>
+    </message>
+    <message>
+        <source>Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen. Hinausziehen gibt Bilder als PNG, andere Einträge als Dateien; ein Bild auf ein Bild ziehen ersetzt es</source>
+        <translation>The items of the archive; select several with Ctrl or Shift. Dragging out gives pictures as PNG, other items as files; a picture dragged onto a picture replaces it</translation>
+    </message>
+    <message>
+        <source>Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen. Hinausziehen gibt Bilder als GFP, andere Einträge als Dateien; ein Bild auf ein Bild ziehen ersetzt es</source>
+        <translation>The items of the archive; select several with Ctrl or Shift. Dragging out gives pictures as GFP, other items as files; a picture dragged onto a picture replaces it</translation>
     </message>
 </context>
 </TS>

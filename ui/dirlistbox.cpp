@@ -171,7 +171,8 @@ void DirListBox::Fill(const QString& keep)
     }
     const QDir dir(path_);
     const auto subfolders =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | (showHidden_ ? QDir::Hidden : QDir::Filters()),
+                      QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
     for (const QString& name : subfolders) {
         auto* entry = new QListWidgetItem(closed, name, this);
         entry->setData(kPathRole, dir.filePath(name));
@@ -183,6 +184,15 @@ void DirListBox::Fill(const QString& keep)
         if (EntryPath(row) == keep)
             current = row;
     setCurrentRow(current);
+}
+
+void DirListBox::setShowHidden(bool show)
+{
+    if (show == showHidden_)
+        return;
+    showHidden_ = show;
+    if (!path_.isEmpty())
+        Fill(currentRow() >= 0 ? EntryPath(currentRow()) : QString());
 }
 
 } // namespace varnox::ui

@@ -29,6 +29,10 @@ class DirListBox : public QListWidget {
     // exists. A current folder that went is left for the nearest one that exists, with Change.
     void Refresh();
 
+    // Hidden folders listed too; lists the folder again when it changes.
+    void setShowHidden(bool show);
+    bool ShowHidden() const { return showHidden_; }
+
   signals:
     void Change();
     void ListFailed(const QString& message);
@@ -42,6 +46,7 @@ class DirListBox : public QListWidget {
     QFileSystemWatcher* watcher_ = nullptr;
     QTimer* settle_ = nullptr; // a burst of changes on disk gives one refresh
     QString path_;
+    bool showHidden_ = false;
 };
 
 } // namespace varnox::ui

@@ -11,9 +11,12 @@
 #include <QProcess>
 #include <QTimer>
 #include <QUrl>
+#include <fcntl.h>
 #include <memory>
 #include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace varnox::ui {
@@ -24,11 +27,22 @@ namespace {
 // the last change settles after this long.
 constexpr int kSettleMilliseconds = 250;
 
-// The private folders of this run; each is removed, with its files, when the program ends.
+// The private folders of this run; each is removed, with its files, when the program ends,
+// unless kept. Each is held open with a shared lock for as long as the run lasts: the next
+// start tells a folder of a run that still works from one a killed run left.
 struct PrivateFolders {
     std::mutex mutex;
     std::vector<std::unique_ptr<jobs::EditFolder>> folders;
+    std::vector<int> locks;
+    ~PrivateFolders()
+    {
+        folders.clear();
+        for (const int fd : locks)
+            ::close(fd);
+    }
 };
+
+constexpr char kEditFolderPrefix[] = "varnox-edit-";
 
 PrivateFolders& Folders()
 {
@@ -46,10 +60,89 @@ std::optional<Path> MakePrivateFolder(QString& failure)
         return std::nullopt;
     }
     Path path = folder->path();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0)
+        ::flock(fd, LOCK_SH);
     PrivateFolders& all = Folders();
     const std::lock_guard lock(all.mutex);
     all.folders.push_back(std::move(folder));
+    if (fd >= 0)
+        all.locks.push_back(fd);
     return path;
+}
+
+void KeepPrivateFolder(const QString& png)
+{
+    const Path folder = ToPath(png).parent_path();
+    PrivateFolders& all = Folders();
+    const std::lock_guard lock(all.mutex);
+    for (const auto& made : all.folders)
+        if (made->path() == folder)
+            made->Keep();
+}
+
+QStringList FindLeftEdits(const QString& base)
+{
+    QStringList left;
+    const QDir dir(base);
+    const QStringList names = dir.entryList({QString::fromLatin1(kEditFolderPrefix) + u'*'},
+                                            QDir::Dirs | QDir::NoSymLinks | QDir::Hidden, QDir::Name);
+    for (const QString& name : names) {
+        const QString folder = dir.filePath(name);
+        const int fd = ::open(ToPath(folder).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat info {};
+        // Only the user's own folders, and none that a running program holds.
+        const bool leftOver =
+            ::fstat(fd, &info) == 0 && info.st_uid == ::getuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if (leftOver && QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+            QDir(base).rmdir(name);
+        else if (leftOver)
+            left.append(folder);
+        ::close(fd);
+    }
+    return left;
+}
+
+bool ConfirmClose(QWidget* parent, const QuestionSink& sink, const std::vector<const EditWatch*>& edits)
+{
+    QStringList pngs;
+    for (const EditWatch* watch : edits)
+        if (watch != nullptr)
+            for (const QString& png : watch->Pictures())
+                pngs.append(QDir::toNativeSeparators(png));
+    if (pngs.isEmpty())
+        return true;
+    const QString text =
+        Varnox::tr("Noch im Bildbearbeiter:\n%1\n\nTrotzdem schließen? Spätere Speicherungen "
+                   "werden nicht mehr übernommen; das Bild bleibt an dieser Stelle.")
+            .arg(pngs.join(u'\n'));
+    if (AskQuestion(parent, sink, text, false) != jobs::ReplaceAnswer::Yes)
+        return false;
+    for (const EditWatch* watch : edits)
+        if (watch != nullptr)
+            for (const QString& png : watch->Pictures())
+                KeepPrivateFolder(png);
+    return true;
+}
+
+void OfferLeftEdits(QWidget* parent, const QuestionSink& sink)
+{
+    const QStringList left = FindLeftEdits(QDir::tempPath());
+    if (left.isEmpty())
+        return;
+    QStringList shown;
+    for (const QString& folder : left)
+        shown.append(QDir::toNativeSeparators(folder));
+    const QString text =
+        Varnox::tr("Von einem früheren Lauf sind Bilder aus dem Bildbearbeiter übrig:\n%1\n\n"
+                   "Im Dateimanager zeigen?")
+            .arg(shown.join(u'\n'));
+    if (AskQuestion(parent, sink, text, false) != jobs::ReplaceAnswer::Yes)
+        return;
+    for (const QString& folder : left)
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 bool StartEditor(const QString& png, QString& failure)

@@ -4,6 +4,7 @@
 // told once through Saved.
 
 #include "jobs/edit.h"
+#include "ui/messages.h"
 
 #include <QObject>
 #include <QString>
@@ -11,6 +12,7 @@
 #include <map>
 #include <optional>
 #include <tuple>
+#include <vector>
 
 class QFileSystemWatcher;
 class QTimer;
@@ -20,6 +22,21 @@ namespace varnox::ui {
 // A new private folder (0700) under the system's temporary folder, removed with its files
 // when the program ends; nullopt (with the reason in failure) when it cannot be made.
 std::optional<Path> MakePrivateFolder(QString& failure);
+
+// Leaves png's private folder, with its files, on disk when the program ends.
+void KeepPrivateFolder(const QString& png);
+
+// The private folders under base that a run which has ended left with files in them; those
+// it left empty are removed. Folders of a run still going are not touched.
+QStringList FindLeftEdits(const QString& base);
+// Offers the folders FindLeftEdits finds under the system's temporary folder: asks whether
+// to show them in the file manager.
+void OfferLeftEdits(QWidget* parent, const QuestionSink& sink);
+
+class EditWatch;
+// Before a window closes with pictures out in the editor: asks, and when the user closes
+// anyway keeps the pictures on disk (named in the question). False: the window stays.
+bool ConfirmClose(QWidget* parent, const QuestionSink& sink, const std::vector<const EditWatch*>& edits);
 
 // Starts the user's editor on png: the command in VARNOX_EDITOR run through the shell with
 // the path, else the desktop's program for PNG files. False (with the reason) when neither starts.

@@ -4,6 +4,7 @@
 #include "formats/text.h"
 #include "jobs/archive.h"
 #include "jobs/edit.h"
+#include "jobs/itembytes.h"
 #include "jobs/report.h"
 #include "jobs/restore.h"
 #include "jobs/sidepicture.h"
@@ -13,21 +14,26 @@
 #include "ui/folders.h"
 #include "ui/itemview.h"
 #include "ui/jobrunner.h"
+#include "ui/pathbox.h"
 #include "ui/preview.h"
 #include "ui/startup.h"
 
 #include <QAbstractTableModel>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
@@ -40,6 +46,7 @@
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <algorithm>
 
@@ -64,7 +71,15 @@ QString UnpackSummary(const jobs::ReportResult& result, bool cancelled)
     return text;
 }
 
-enum ItemColumn { kNumber, kType, kName, kSize, kColumns };
+enum ItemColumn { kNumber, kName, kType, kOffset, kSize, kColumns };
+
+// The type combo's choices beside "alle" (kAllTypes); kOtherTypes keeps the types without a name.
+constexpr int kAllTypes = -1;
+constexpr int kOtherTypes = -2;
+constexpr std::array<std::int32_t, 4> kNamedTypes{14, 16, 17, 40};
+
+// How much of an item the byte view shows.
+constexpr std::size_t kByteViewLimit = 64 * 1024;
 
 // "12 345": digits grouped by threes, for sizes in the preview's line.
 QString Grouped(std::int64_t value)
@@ -113,6 +128,25 @@ class ProposingFolderDialog : public QFileDialog {
         setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
         setLabelText(QFileDialog::Accept, Varnox::tr("Entpacken"));
         selectFile(QFileInfo(proposed).fileName());
+        // The file dialog greys its button for a folder that does not exist; for the proposed
+        // one it stays usable, as Enter is.
+        if (auto* buttons = findChild<QDialogButtonBox*>(); buttons != nullptr)
+            for (QAbstractButton* button : buttons->buttons())
+                if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                    accept_ = button;
+        if (accept_ != nullptr) {
+            accept_->installEventFilter(this);
+            if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); name != nullptr)
+                connect(name, &QLineEdit::textChanged, this, &ProposingFolderDialog::EnableForProposed);
+            EnableForProposed();
+        }
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == accept_ && event->type() == QEvent::EnabledChange && !accept_->isEnabled())
+            QTimer::singleShot(0, this, &ProposingFolderDialog::EnableForProposed);
+        return QFileDialog::eventFilter(watched, event);
     }
 
     void accept() override
@@ -129,7 +163,15 @@ class ProposingFolderDialog : public QFileDialog {
     }
 
   private:
+    void EnableForProposed()
+    {
+        const QStringList chosen = selectedFiles();
+        if (accept_ != nullptr && chosen.size() == 1 && CleanFolder(chosen.front()) == CleanFolder(proposed_))
+            accept_->setEnabled(true);
+    }
+
     QString proposed_;
+    QAbstractButton* accept_ = nullptr;
 };
 
 } // namespace
@@ -138,6 +180,9 @@ class ProposingFolderDialog : public QFileDialog {
 struct ItemRows {
     std::vector<std::array<QString, kColumns>> texts;
     std::vector<std::int32_t> types;
+    std::vector<std::int64_t> offsets;
+    std::vector<std::int64_t> sizes;
+    std::vector<QString> foldedNames; // for the sort by name
 };
 
 // The item list's model over rows made off the window thread.
@@ -156,11 +201,17 @@ class ItemTable : public QAbstractTableModel {
         return parent.isValid() ? 0 : static_cast<int>(rows_.texts.size());
     }
     int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kColumns; }
+    // Rows are dragged out as files.
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        return QAbstractTableModel::flags(index) |
+               (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
+    }
     QVariant data(const QModelIndex& index, int role) const override
     {
         if (!index.isValid())
             return {};
-        const bool number = index.column() == kNumber || index.column() == kSize;
+        const bool number = index.column() != kName && index.column() != kType;
         if (role == Qt::DisplayRole)
             return rows_
                 .texts[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
@@ -171,19 +222,39 @@ class ItemTable : public QAbstractTableModel {
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        static const std::array<QString, kColumns> kHeads{Varnox::tr("Nr."), Varnox::tr("Typ"),
-                                                          Varnox::tr("Name"), Varnox::tr("Größe")};
+        const std::array<QString, kColumns> kHeads{QStringLiteral("#"), Varnox::tr("Name"), Varnox::tr("Typ"),
+                                                   Varnox::tr("Offset"), Varnox::tr("Größe")};
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kColumns)
             return QAbstractTableModel::headerData(section, orientation, role);
         return kHeads[static_cast<std::size_t>(section)];
     }
 
-    // True when the row's number or name holds text, in any case.
-    bool Matches(int row, const QString& text) const
+    // True when the row's number or name holds text, in any case, and its type is type
+    // (kAllTypes: any; kOtherTypes: one without a name).
+    bool Matches(int row, const QString& text, int type) const
     {
-        const auto& texts = rows_.texts[static_cast<std::size_t>(row)];
-        return texts[kNumber].contains(text, Qt::CaseInsensitive) ||
+        const auto at = static_cast<std::size_t>(row);
+        const auto& texts = rows_.texts[at];
+        const std::int32_t own = rows_.types[at];
+        const bool named = std::find(kNamedTypes.begin(), kNamedTypes.end(), own) != kNamedTypes.end();
+        if (type == kOtherTypes ? named : type != kAllTypes && type != own)
+            return false;
+        return text.isEmpty() || texts[kNumber].contains(text, Qt::CaseInsensitive) ||
                texts[kName].contains(text, Qt::CaseInsensitive);
+    }
+
+    // True when row left comes before row right in column's order.
+    bool Less(int left, int right, int column) const
+    {
+        const auto l = static_cast<std::size_t>(left);
+        const auto r = static_cast<std::size_t>(right);
+        switch (column) {
+        case kName: return rows_.foldedNames[l] < rows_.foldedNames[r];
+        case kType: return rows_.types[l] < rows_.types[r];
+        case kOffset: return rows_.offsets[l] < rows_.offsets[r];
+        case kSize: return rows_.sizes[l] < rows_.sizes[r];
+        default: return left < right;
+        }
     }
 
   private:
@@ -197,21 +268,32 @@ class ItemFilter : public QSortFilterProxyModel {
     {
         setSourceModel(table);
     }
-    void SetText(const QString& text)
+    void SetText(const QString& text, int type)
     {
         text_ = text;
+        type_ = type;
         invalidateRowsFilter();
     }
 
   protected:
     bool filterAcceptsRow(int row, const QModelIndex& parent) const override
     {
-        return text_.isEmpty() || parent.isValid() || table_->Matches(row, text_);
+        return (text_.isEmpty() && type_ == kAllTypes) || parent.isValid() ||
+               table_->Matches(row, text_, type_);
+    }
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
+    {
+        // Equal keys keep the archive's order.
+        const int column = left.column();
+        if (table_->Less(left.row(), right.row(), column))
+            return true;
+        return !table_->Less(right.row(), left.row(), column) && left.row() < right.row();
     }
 
   private:
     ItemTable* table_;
     QString text_;
+    int type_ = kAllTypes;
 };
 
 // What a job on the worker found of an archive: its report, ready to be shown, and its items
@@ -265,11 +347,17 @@ struct ArchiveListing {
     void MakeRows()
     {
         rows.texts.reserve(model.items.size());
+        rows.foldedNames.reserve(model.items.size());
         for (std::size_t i = 0; i < model.items.size(); ++i) {
             const ResItem& entry = model.items[i].entry;
-            rows.texts.push_back({QStringLiteral("#%1").arg(i), ItemTypeText(entry.itemDataType),
-                                  ToQString(Latin1ToUtf8(ItemName(entry))), QString::number(lengths[i])});
+            QString name = ToQString(Latin1ToUtf8(ItemName(entry)));
+            rows.foldedNames.push_back(name.toCaseFolded());
+            rows.texts.push_back({QStringLiteral("#%1").arg(i), std::move(name),
+                                  ItemTypeText(entry.itemDataType), QString::number(entry.itemDataOffset),
+                                  QString::number(lengths[i])});
             rows.types.push_back(entry.itemDataType);
+            rows.offsets.push_back(entry.itemDataOffset);
+            rows.sizes.push_back(lengths[i]);
         }
     }
 };
@@ -313,9 +401,12 @@ void Form1::MakeControls()
         MakeControl(new QCheckBox(QStringLiteral("&Automatic unpack"), this), "Check1",
                     Varnox::tr("Beim Klick auf ein Archiv seine Bilder in einen Ordner daneben schreiben"));
     Dir1 = MakeControl(new DirListBox(this), "Dir1", Varnox::tr("Der Ordner: Doppelklick oder Enter öffnet"));
-    lstitems = MakeControl(new ItemView(this), "lstitems",
-                           Varnox::tr("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen, "
-                                      "hinausziehen als Dateien, ein Bild auf ein Bild ziehen ersetzt es"));
+    txtpath = MakeControl(new PathBox(this), "txtpath", PathBox::ToolTip());
+    chkhidden = MakeControl(new QCheckBox(Varnox::tr("Versteckte Ordner"), this), "chkhidden",
+                            Varnox::tr("Zeigt auch versteckte Ordner (Strg+H)"));
+    btnopen = MakeControl(new QPushButton(Varnox::tr("Ö&ffnen…"), this), "btnopen",
+                          Varnox::tr("Öffnet ein Archiv über den Dateidialog (Strg+O)"));
+    lstitems = MakeControl(new ItemView(this), "lstitems", QString());
     table_ = new ItemTable(this);
     filter_ = new ItemFilter(table_, this);
     lstitems->setModel(filter_);
@@ -324,6 +415,11 @@ void Form1::MakeControls()
                     Varnox::tr("Zeigt nur die Einträge, deren Nummer oder Name den Text enthält (Strg+F)"));
     txtfilter->setPlaceholderText(Varnox::tr("Suchen (Strg+F)"));
     txtfilter->setClearButtonEnabled(true);
+    cbotype = MakeControl(new QComboBox(this), "cbotype", Varnox::tr("Zeigt nur die Einträge eines Typs"));
+    cbotype->addItem(Varnox::tr("alle"), kAllTypes);
+    for (const std::int32_t type : kNamedTypes)
+        cbotype->addItem(ItemTypeText(type).section(u'(', 0, 0), type);
+    cbotype->addItem(Varnox::tr("andere"), kOtherTypes);
     lblcount = MakeControl(new QLabel(this), "lblcount", Varnox::tr("Gezeigte von allen Einträgen"));
     lblcount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lstitems->setRootIsDecorated(false);
@@ -335,7 +431,13 @@ void Form1::MakeControls()
     lstitems->header()->setSectionResizeMode(kName, QHeaderView::Stretch);
     lstitems->setColumnWidth(kNumber, 50);
     lstitems->setColumnWidth(kType, 80);
+    lstitems->setColumnWidth(kOffset, 70);
     lstitems->setColumnWidth(kSize, 70);
+    // Sorted by a click on a header; until then in the archive's order.
+    lstitems->setSortingEnabled(true);
+    lstitems->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    filter_->sort(-1);
+    lstitems->setContextMenuPolicy(Qt::CustomContextMenu);
     btnextractall = MakeControl(new QPushButton(Varnox::tr("A&lle entpacken…"), this), "btnextractall",
                                 Varnox::tr("Schreibt alle Einträge und archive.txt in einen Ordner"));
     btnextractsel =
@@ -349,6 +451,12 @@ void Form1::MakeControls()
     btnrestore = MakeControl(new QPushButton(Varnox::tr("Wieder&herstellen"), this), "btnrestore", QString());
     btnedit = MakeControl(new QPushButton(Varnox::tr("Bearbe&iten…"), this), "btnedit", QString());
     preview = MakeControl(new PreviewBox(this), "preview", Varnox::tr("Vorschau des gewählten Eintrags"));
+    txtbytes = MakeControl(new QPlainTextEdit(this), "txtbytes",
+                           Varnox::tr("Die Bytes des gewählten Eintrags: Offset, Hex und Text (Latin-1)"));
+    txtbytes->setReadOnly(true);
+    txtbytes->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtbytes->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    txtbytes->hide();
     btnconverter = MakeControl(new QPushButton(Varnox::tr("&Konverter"), this), "btnconverter",
                                Varnox::tr("Zeigt das Fenster zum Umwandeln wieder"));
     btnconverter->hide();
@@ -360,13 +468,34 @@ void Form1::MakeControls()
     btncancel = MakeControl(new QPushButton(Varnox::tr("A&bbrechen"), this), "btncancel",
                             Varnox::tr("Bricht die laufende Arbeit nach dem Eintrag in Arbeit ab"));
     btncancel->setEnabled(false);
+    NameControls();
+    ShowItemsTip();
 
-    QWidget* const tabOrder[] = {filFile,       txtinfo,    txtfilter, lstitems,     btnextractall,
-                                 btnextractsel, btnreplace, btnedit,   btnrestore,   btnpack,
-                                 chkpng,        Check1,     Dir1,      btnconverter, btncancel};
+    QWidget* const tabOrder[] = {filFile,       txtinfo,       txtfilter,    cbotype,  lstitems,
+                                 btnextractall, btnextractsel, btnreplace,   btnedit,  btnrestore,
+                                 btnpack,       chkpng,        Check1,       txtpath,  Dir1,
+                                 chkhidden,     btnopen,       btnconverter, btncancel};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     filFile->setFocus();
+}
+
+// The names a screen reader tells for the controls without a visible label.
+void Form1::NameControls()
+{
+    Dir1->setAccessibleName(Varnox::tr("Ordner"));
+    filFile->setAccessibleName(Varnox::tr("Dateien"));
+    lstitems->setAccessibleName(Varnox::tr("Einträge"));
+    txtinfo->setAccessibleName(Varnox::tr("Bericht"));
+    txtfilter->setAccessibleName(Varnox::tr("Filter"));
+    for (QToolButton* clear : txtfilter->findChildren<QToolButton*>())
+        clear->setAccessibleName(Varnox::tr("Filter leeren"));
+    preview->setAccessibleName(Varnox::tr("Vorschau"));
+    txtbytes->setAccessibleName(Varnox::tr("Bytes"));
+    cbotype->setAccessibleName(Varnox::tr("Typ"));
+    lblcount->setAccessibleName(Varnox::tr("Anzahl"));
+    prgjob->setAccessibleName(Varnox::tr("Fortschritt"));
+    lblinfo->setAccessibleName(Varnox::tr("Status"));
 }
 
 void Form1::ConnectControls()
@@ -375,6 +504,16 @@ void Form1::ConnectControls()
     poll_->setInterval(kPollMilliseconds);
     connect(poll_, &QTimer::timeout, this, &Form1::ShowProgress);
     connect(Dir1, &DirListBox::Change, this, &Form1::Dir1_Change);
+    connect(txtpath, &PathBox::PathEntered, this, &Form1::txtpath_Enter);
+    connect(chkhidden, &QCheckBox::clicked, this, &Form1::chkhidden_Click);
+    connect(btnopen, &QPushButton::clicked, this, &Form1::btnopen_Click);
+    auto* hidden = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
+    connect(hidden, &QShortcut::activated, this, [this] {
+        chkhidden->toggle();
+        chkhidden_Click();
+    });
+    auto* open = new QShortcut(QKeySequence::Open, this);
+    connect(open, &QShortcut::activated, this, &Form1::btnopen_Click);
     connect(Dir1, &DirListBox::ListFailed, this, [this](const QString& text) { ShowMessage(text); });
     connect(filFile, &FileListBox::Click, this, &Form1::filFile_Click);
     connect(filFile, &FileListBox::Listed, this, &Form1::ApplyEnabled);
@@ -394,6 +533,14 @@ void Form1::ConnectControls()
     connect(btnrestore, &QPushButton::clicked, this, &Form1::btnrestore_Click);
     connect(btnedit, &QPushButton::clicked, this, &Form1::btnedit_Click);
     connect(txtfilter, &QLineEdit::textChanged, this, &Form1::txtfilter_Change);
+    connect(cbotype, &QComboBox::currentIndexChanged, this, &Form1::txtfilter_Change);
+    connect(chkpng, &QCheckBox::toggled, this, &Form1::ShowItemsTip);
+    connect(lstitems, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (model_ == nullptr || SelectedItems().empty())
+            return;
+        std::unique_ptr<QMenu> menu(MakeItemMenu());
+        menu->exec(lstitems->viewport()->mapToGlobal(at));
+    });
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
         txtfilter->setFocus(Qt::ShortcutFocusReason);
@@ -428,6 +575,18 @@ void Form1::ConnectControls()
     AddWindowKeys(this, [this] { RefreshLists(); });
 }
 
+// The item list's tool tip says what a drag out gives, as "Bilder auch als PNG" stands.
+void Form1::ShowItemsTip()
+{
+    lstitems->setToolTip(chkpng->isChecked()
+                             ? Varnox::tr("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen. "
+                                          "Hinausziehen gibt Bilder als PNG, andere Einträge als Dateien; "
+                                          "ein Bild auf ein Bild ziehen ersetzt es")
+                             : Varnox::tr("Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen. "
+                                          "Hinausziehen gibt Bilder als GFP, andere Einträge als Dateien; "
+                                          "ein Bild auf ein Bild ziehen ersetzt es"));
+}
+
 void Form1::setConverter(std::function<void()> show)
 {
     showConverter_ = std::move(show);
@@ -454,7 +613,7 @@ void Form1::ShowCount()
 
 void Form1::txtfilter_Change()
 {
-    filter_->SetText(txtfilter->text().trimmed());
+    filter_->SetText(txtfilter->text().trimmed(), cbotype->currentData().toInt());
     ShowCount();
 }
 
@@ -553,13 +712,17 @@ void Form1::PlaceControls()
     const auto at = [](QWidget* control, QRect where, int x, int y, int w, int h) {
         control->setGeometry(where.translated(x, y).adjusted(0, 0, w, h));
     };
-    at(Dir1, Twips(120, 120, 1935, 1890), 0, 0, lists, half);
+    at(txtpath, Twips(120, 120, 2055, 315), 0, 0, lists, 0);
+    at(Dir1, Twips(120, 480, 2055, 1215), 0, 0, lists, half);
+    at(chkhidden, Twips(120, 1725, 2055, 300), 0, half, lists, 0);
     at(filFile, Twips(120, 2040, 2055, 2040), 0, half, lists, dy - half);
     at(Check1, Twips(120, 4080, 2055, 375), 0, dy, lists, 0);
     at(btnconverter, Twips(120, 4560, 2055, 375), 0, dy, 0, 0);
+    at(btnopen, Twips(120, 5040, 2055, 375), 0, dy, 0, 0);
     at(txtinfo, Twips(2280, 120, 4575, 5955), lists, 0, report, dy);
     const int right = lists + report;
-    at(txtfilter, Twips(6960, 120, 3480, 300), right, 0, items, 0);
+    at(txtfilter, Twips(6960, 120, 2280, 300), right, 0, items, 0);
+    at(cbotype, Twips(9300, 120, 1140, 300), right + items, 0, 0, 0);
     at(lblcount, Twips(10500, 120, 1260, 300), right + items, 0, 0, 0);
     at(lstitems, Twips(6960, 480, 4800, 2040), right, 0, items, half);
     at(btnextractall, Twips(6960, 2640, 2340, 375), right, half, 0, 0);
@@ -570,6 +733,8 @@ void Form1::PlaceControls()
     at(btnpack, Twips(9420, 3480, 2340, 375), right, half, 0, 0);
     at(chkpng, Twips(6960, 3900, 4800, 300), right, half, items, 0);
     at(preview, Twips(6960, 4260, 4800, 1815), right, half, items, dy - half);
+    // Over the preview's picture, leaving its line below.
+    txtbytes->setGeometry(preview->geometry().adjusted(0, 0, 0, -(fontMetrics().height() + 6)));
     at(prgjob, Twips(120, 6195, 2055, 345), 0, dy, lists, 0);
     at(lblinfo, Twips(2280, 6210, 8265, 300), lists, dy, dx - lists, 0);
     at(btncancel, Twips(10665, 6180, 1095, 375), dx, dy, 0, 0);
@@ -608,17 +773,68 @@ void Form1::Form_Load()
     try {
         filFile->setPath(programFolder_);
         Dir1->setPath(programFolder_);
+        ShowPlaces();
     } catch (const std::exception& error) {
         ShowMessage(QString::fromStdString(Translate(error.what())));
     }
 }
 
+void Form1::setFolderMemory(std::shared_ptr<FolderMemory> memory)
+{
+    memory_ = std::move(memory);
+    if (memory_)
+        chkhidden->setChecked(memory_->ShowHidden());
+    Dir1->setShowHidden(chkhidden->isChecked());
+    txtpath->setShowHidden(chkhidden->isChecked());
+    ShowPlaces();
+}
+
+// The path field's list: the folders used last and the game's places.
+void Form1::ShowPlaces()
+{
+    txtpath->setPlaces(memory_ ? memory_->RecentFolders() : QStringList(), GamePlaces());
+}
+
+void Form1::txtpath_Enter(const QString& folder)
+{
+    try {
+        CheckListable(folder);
+        Dir1->setPath(folder);
+    } catch (const ListError& error) {
+        txtpath->setPath(Dir1->path());
+        ShowMessage(QString::fromStdString(error.what()));
+    }
+}
+
+void Form1::chkhidden_Click()
+{
+    Dir1->setShowHidden(chkhidden->isChecked());
+    txtpath->setShowHidden(chkhidden->isChecked());
+    if (memory_)
+        memory_->SetShowHidden(chkhidden->isChecked());
+}
+
+void Form1::btnopen_Click()
+{
+    if (runner_->IsBusy())
+        return;
+    const QString caption = Varnox::tr("Archiv öffnen");
+    const QString filter = Varnox::tr("RES-Archive (*.res)");
+    const QString archive = chooseFile_ ? chooseFile_(caption, Dir1->path(), filter)
+                                        : QFileDialog::getOpenFileName(this, caption, Dir1->path(), filter);
+    if (!archive.isEmpty())
+        OpenArchive(archive);
+}
+
 void Form1::Dir1_Change()
 {
     try {
+        txtpath->setPath(Dir1->path());
         filFile->setPath(Dir1->path());
-        if (memory_)
+        if (memory_) {
             memory_->Remember(FolderKey::Unpacker, Dir1->path());
+            ShowPlaces();
+        }
     } catch (const std::exception& error) {
         ShowMessage(QString::fromStdString(Translate(error.what())));
     }
@@ -782,6 +998,7 @@ void Form1::lstitems_SelectionChanged()
     if (!previewFile_.isEmpty())
         QFile::remove(previewFile_);
     previewFile_.clear();
+    txtbytes->hide();
     const int index = SelectedItem();
     if (index < 0) {
         preview->Clear();
@@ -791,9 +1008,85 @@ void Form1::lstitems_SelectionChanged()
     if (type != kItemTypePicture) {
         const QString length = table_->data(table_->index(index, kSize), Qt::DisplayRole).toString();
         preview->ShowText(ItemKindText(type, length.toLongLong()));
+        ShowItemBytes(index);
         return;
     }
     ShowItemPreview(index);
+}
+
+// The item's first bytes in the byte view over the preview.
+void Form1::ShowItemBytes(int index)
+{
+    const jobs::ItemBytes item =
+        jobs::ReadItemBytes(ToPath(archive_), *model_, static_cast<std::size_t>(index), kByteViewLimit);
+    if (!item.ok) {
+        ShowStatus(lblinfo, ToQString(jobs::MessageText(item.refusal)));
+        return;
+    }
+    QString text = ToQString(jobs::HexDump(item.bytes));
+    if (item.length > static_cast<std::int64_t>(item.bytes.size()))
+        text += Varnox::tr("… die ersten %1 von %2 Bytes")
+                    .arg(Grouped(static_cast<std::int64_t>(item.bytes.size())), Grouped(item.length));
+    txtbytes->setPlainText(text);
+    txtbytes->show();
+}
+
+QMenu* Form1::MakeItemMenu()
+{
+    auto* menu = new QMenu(lstitems);
+    const int index = SelectedItem();
+    const auto add = [menu](const QString& text, const char* name, bool enabled, auto slot) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setEnabled(enabled);
+        QObject::connect(action, &QAction::triggered, menu, slot);
+    };
+    const bool idle = !runner_->IsBusy();
+    add(Varnox::tr("&Vorschau"), "actpreview", idle && index >= 0, [this] {
+        lstitems_SelectionChanged();
+        (txtbytes->isVisible() ? static_cast<QWidget*>(txtbytes) : preview)->setFocus();
+    });
+    add(Varnox::tr("Bearbe&iten…"), "actedit", btnedit->isEnabled(), [this] { btnedit_Click(); });
+    add(Varnox::tr("&Ersetzen…"), "actreplace", btnreplace->isEnabled(), [this] { btnreplace_Click(); });
+    add(Varnox::tr("Als P&NG speichern…"), "actsavepng", btnreplace->isEnabled(), [this] { SaveItemPng(); });
+    add(Varnox::tr("E&ntpacken…"), "actextract", btnextractsel->isEnabled(),
+        [this] { btnextractsel_Click(); });
+    return menu;
+}
+
+void Form1::SaveItemPng()
+{
+    const int index = SelectedItem();
+    if (runner_->IsBusy() || index < 0 || !btnreplace->isEnabled())
+        return;
+    const QString caption = Varnox::tr("Als PNG speichern in");
+    const QString start = QFileInfo(archive_).path();
+    const QString folder = chooseFolder_ ? chooseFolder_(caption, start)
+                                         : QFileDialog::getExistingDirectory(this, caption, start);
+    if (folder.isEmpty())
+        return;
+    // Written first where nobody else writes, to learn its name and ask before one is replaced.
+    QString failure;
+    const std::optional<Path> scratch = MakePrivateFolder(failure);
+    const auto item = static_cast<std::size_t>(index);
+    const jobs::ItemFile probe =
+        scratch ? jobs::WriteItemFile(ToPath(archive_), *model_, item, *scratch) : jobs::ItemFile{};
+    if (!probe.ok) {
+        ShowMessage(failure.isEmpty() ? ToQString(jobs::MessageText(probe.refusal)) : failure);
+        return;
+    }
+    const QString target = QDir(folder).filePath(ToQString(probe.file.filename()));
+    if (QFileInfo::exists(target) &&
+        AskQuestion(this, questions_,
+                    Varnox::tr("Die Datei gibt es schon:\n%1\n\nSoll sie ersetzt werden?").arg(target),
+                    false) != jobs::ReplaceAnswer::Yes)
+        return;
+    const jobs::ItemFile written = jobs::WriteItemFile(ToPath(archive_), *model_, item, ToPath(folder));
+    if (!written.ok) {
+        ShowMessage(ToQString(jobs::MessageText(written.refusal)));
+        return;
+    }
+    ShowStatus(lblinfo, Varnox::tr("Gespeichert: %1").arg(QDir::toNativeSeparators(ToQString(written.file))));
 }
 
 void Form1::ShowItemPreview(int index)
@@ -863,8 +1156,8 @@ void Form1::Extract(const std::vector<std::size_t>& only)
     const bool started = runner_->Start(
         this,
         [this, result, archive = ToPath(archive_), to = ToPath(folder), only,
-         pictures = only.empty() && chkpng->isChecked() ? jobs::SidePicture::Png
-                                                        : jobs::SidePicture::None](jobs::JobProgress&) {
+         pictures =
+             chkpng->isChecked() ? jobs::SidePicture::Png : jobs::SidePicture::None](jobs::JobProgress&) {
             // As the conversions do: a file of other content is replaced only when the user says so.
             const jobs::ReplaceQuestion ask = [this](const Path& target) {
                 return runner_->Ask([this, target] {
@@ -987,11 +1280,7 @@ void Form1::btnreplace_Click()
                                         : QFileDialog::getOpenFileName(this, caption, start, filter);
     if (picture.isEmpty())
         return;
-    const QString name = table_->data(table_->index(index, kName), Qt::DisplayRole).toString();
-    const QString question = Varnox::tr("Ersetzen?\n#%1 %2 in %3 durch %4")
-                                 .arg(index)
-                                 .arg(name, QFileInfo(archive_).fileName(), QFileInfo(picture).fileName());
-    if (AskQuestion(this, questions_, question, false) != jobs::ReplaceAnswer::Yes)
+    if (AskQuestion(this, questions_, ReplaceQuestion(index, picture), false) != jobs::ReplaceAnswer::Yes)
         return;
     ReplaceFrom(index, picture);
 }
@@ -1004,6 +1293,14 @@ void Form1::lstitems_Drop(int item, const QString& picture)
         ShowMessage(Varnox::tr("Nur Bilder (Grafik) lassen sich ersetzen"), MessageKind::Information);
         return;
     }
+    if (AskQuestion(this, questions_, ReplaceQuestion(item, picture), false) != jobs::ReplaceAnswer::Yes)
+        return;
+    ReplaceFrom(item, picture);
+}
+
+// "Ersetzen?" for item by picture, with both sizes when they differ.
+QString Form1::ReplaceQuestion(int item, const QString& picture) const
+{
     const QString name = table_->data(table_->index(item, kName), Qt::DisplayRole).toString();
     QString question = Varnox::tr("Ersetzen?\n#%1 %2 in %3 durch %4")
                            .arg(item)
@@ -1016,9 +1313,7 @@ void Form1::lstitems_Drop(int item, const QString& picture)
                         .arg(next->height)
                         .arg(now->width)
                         .arg(now->height);
-    if (AskQuestion(this, questions_, question, false) != jobs::ReplaceAnswer::Yes)
-        return;
-    ReplaceFrom(item, picture);
+    return question;
 }
 
 // Replaces item index of the archive shown by picture on the worker; the report, the list
@@ -1271,8 +1566,9 @@ void Form1::TakeBackEdit(const QString& png)
         StartedJob(false);
 }
 
-// The rows dragged out as files in a private folder: pictures as PNG, other items as their
-// bytes. Nothing when no file can be written (the reason goes to the status line).
+// The rows dragged out as files in a new private folder, removed when the program ends: the
+// items as extract writes them (a picture as its GFP), or, with "Bilder auch als PNG", each
+// picture as a PNG. Nothing when no file can be written (the reason goes to the status line).
 QList<QUrl> Form1::DragFiles(const QModelIndexList& rows)
 {
     QList<QUrl> files;
@@ -1280,16 +1576,26 @@ QList<QUrl> Form1::DragFiles(const QModelIndexList& rows)
         return files;
     QString failure;
     const std::optional<Path> folder = MakePrivateFolder(failure);
-    for (const QModelIndex& row : rows) {
-        if (!folder)
-            break;
-        const auto index = static_cast<std::size_t>(filter_->mapToSource(row).row());
-        const jobs::ItemFile file = jobs::WriteItemFile(ToPath(archive_), *model_, index, *folder);
-        if (!file.ok) {
-            failure = ToQString(jobs::MessageText(file.refusal));
-            continue;
+    std::vector<std::size_t> items;
+    for (const QModelIndex& row : rows)
+        items.push_back(static_cast<std::size_t>(filter_->mapToSource(row).row()));
+    std::sort(items.begin(), items.end());
+    if (folder && chkpng->isChecked()) {
+        for (const std::size_t index : items) {
+            const jobs::ItemFile file = jobs::WriteItemFile(ToPath(archive_), *model_, index, *folder);
+            if (file.ok)
+                files.append(QUrl::fromLocalFile(ToQString(file.file)));
+            else
+                failure = ToQString(jobs::MessageText(file.refusal));
         }
-        files.append(QUrl::fromLocalFile(ToQString(file.file)));
+    } else if (folder) {
+        const jobs::ExtractResult result = jobs::ExtractArchive(ToPath(archive_), *folder, items);
+        if (!result.ok)
+            failure = ToQString(jobs::MessageText(result.refusal));
+        // The folder is new: what is in it is what the extract wrote.
+        const QDir written(ToQString(*folder));
+        for (const QString& name : written.entryList(QDir::Files | QDir::Hidden, QDir::Name))
+            files.append(QUrl::fromLocalFile(written.filePath(name)));
     }
     if (!failure.isEmpty())
         ShowStatus(lblinfo, failure);
@@ -1336,6 +1642,10 @@ void Form1::dropEvent(QDropEvent* event)
 
 void Form1::closeEvent(QCloseEvent* event)
 {
+    if (!closing_ && !ConfirmClose(this, questions_, {edits_})) {
+        event->ignore();
+        return;
+    }
     // A running unpack stops after its current item; the window goes once the job has ended.
     closing_ = true;
     EndEdits();

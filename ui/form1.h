@@ -17,6 +17,8 @@
 #include <memory>
 
 class QCheckBox;
+class QComboBox;
+class QMenu;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -34,6 +36,7 @@ class FolderMemory;
 class ItemFilter;
 class ItemTable;
 class JobRunner;
+class PathBox;
 class PreviewBox;
 struct ArchiveListing;
 
@@ -63,6 +66,12 @@ class Form1 : public QWidget {
     QPlainTextEdit* txtinfo = nullptr;
     QCheckBox* Check1 = nullptr;
     DirListBox* Dir1 = nullptr;
+    // The folder of the lists as a path to type or paste, with the folders used last.
+    PathBox* txtpath = nullptr;
+    // "Versteckte Ordner" (Ctrl+H): the folder list shows hidden folders too.
+    QCheckBox* chkhidden = nullptr;
+    // "Öffnen…" (Ctrl+O): an archive chosen in the file dialog.
+    QPushButton* btnopen = nullptr;
     // Progress of the running unpack, its cancel button and how it ended.
     QProgressBar* prgjob = nullptr;
     QPushButton* btncancel = nullptr;
@@ -73,6 +82,10 @@ class Form1 : public QWidget {
     // Keeps the rows whose number or name holds its text (Ctrl+F); the count beside it.
     QLineEdit* txtfilter = nullptr;
     QLabel* lblcount = nullptr;
+    // Keeps the rows of one type: "alle", "Grafik", "Sound", "Schrift", "Sprite", "andere".
+    QComboBox* cbotype = nullptr;
+    // The bytes of the selected item that is no picture, in hex and as Latin-1 text.
+    QPlainTextEdit* txtbytes = nullptr;
     // "Bearbeiten…": the selected picture in the user's editor, each save taken back on asking.
     QPushButton* btnedit = nullptr;
     // The selected picture item.
@@ -91,6 +104,9 @@ class Form1 : public QWidget {
 
     void Form_Load();
     void Dir1_Change();
+    void txtpath_Enter(const QString& folder);
+    void chkhidden_Click();
+    void btnopen_Click();
     void filFile_Click();
     void btncancel_Click();
     void lstitems_SelectionChanged();
@@ -101,6 +117,10 @@ class Form1 : public QWidget {
     void btnrestore_Click();
     void btnedit_Click();
     void txtfilter_Change();
+    // The item list's context menu for the selected items, made anew; the caller owns it.
+    QMenu* MakeItemMenu();
+    // "Als PNG speichern…": the one selected picture item as a PNG into a folder chosen.
+    void SaveItemPng();
     // A picture file dropped on item (directory index): asks, then replaces the item.
     void lstitems_Drop(int item, const QString& picture);
     // Shows the archive at path: its folder in the lists, the archive clicked.
@@ -112,7 +132,7 @@ class Form1 : public QWidget {
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
     void ShowMessage(const QString& text, MessageKind kind = MessageKind::Warning);
     // Remembers the folder of the list as it changes; none: nothing is remembered.
-    void setFolderMemory(std::shared_ptr<FolderMemory> memory) { memory_ = std::move(memory); }
+    void setFolderMemory(std::shared_ptr<FolderMemory> memory);
     // What "Konverter" runs: shows the converter window; unset, the button is hidden.
     void setConverter(std::function<void()> show);
     // The number of items of the archive, and of those the filter keeps.
@@ -135,21 +155,26 @@ class Form1 : public QWidget {
 
   private:
     void ReplaceFrom(int index, const QString& picture);
+    QString ReplaceQuestion(int item, const QString& picture) const;
     void StartEdit(int index);
     void EditSaved(const QString& png);
     void TakeBackEdit(const QString& png);
     void EndEdits();
     void ShowCount();
+    void ShowPlaces();
+    void ShowItemsTip();
     QList<QUrl> DragFiles(const QModelIndexList& rows);
     void ApplyEnabled();
     void PlaceControls();
     void ShowProgress();
     void MakeControls();
+    void NameControls();
     void ConnectControls();
     // The report and items of listing, item select selected (-1: none).
     void ShowListing(const std::shared_ptr<ArchiveListing>& listing, int select = -1);
     void ShowItems(const std::shared_ptr<ArchiveListing>& listing, int select);
     void ShowItemPreview(int index);
+    void ShowItemBytes(int index);
     void Extract(const std::vector<std::size_t>& only);
     QString ChooseExtractFolder();
     void PackFolder(const QString& folder, const QString& archive);

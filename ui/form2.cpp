@@ -12,22 +12,28 @@
 #include "ui/folders.h"
 #include "ui/form1.h"
 #include "ui/jobrunner.h"
+#include "ui/pathbox.h"
 #include "ui/preview.h"
 #include "ui/startup.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTimer>
+#include <QUrl>
 #include <optional>
 #include <type_traits>
 
@@ -52,8 +58,12 @@ constexpr TwipsRect kLabel1{0, 120, 1455, 255};
 constexpr TwipsRect kDir1{0, 2640, 1935, 1890};
 constexpr TwipsRect kFile1{2040, 2640, 4455, 1845};
 constexpr TwipsRect kLabel2{0, 2400, 1935, 255};
-constexpr TwipsRect kDrive0{2040, 0, 4455, 315};
-constexpr TwipsRect kDrive1{2040, 2280, 4455, 315};
+constexpr TwipsRect kDrive0{2040, 0, 1335, 315};
+constexpr TwipsRect kDrive1{2040, 2280, 1335, 315};
+constexpr TwipsRect kPath0{3420, 0, 3075, 315};
+constexpr TwipsRect kPath1{3420, 2280, 3075, 315};
+constexpr TwipsRect kHidden{6705, 4140, 2235, 300};
+constexpr TwipsRect kOpen{9000, 4080, 1545, 375};
 constexpr TwipsRect kUnpack{1200, 0, 735, 315};
 constexpr std::array<TwipsRect, 3> kOption{
     {{0, 4680, 1200, 255}, {1200, 4680, 1200, 255}, {2400, 4680, 1200, 255}}};
@@ -66,7 +76,7 @@ constexpr TwipsRect kRestore{2280, 5040, 1380, 375};
 constexpr TwipsRect kCancel{3720, 5040, 1335, 375};
 constexpr TwipsRect kEdit{5160, 5040, 1380, 375};
 constexpr TwipsRect kInfo{6600, 5070, 3945, 300};
-constexpr TwipsRect kPreview{6705, 120, 3840, 4320};
+constexpr TwipsRect kPreview{6705, 120, 3840, 3900};
 
 // The progress bar and the caption are brought up to date this often while a job runs.
 constexpr int kPollMilliseconds = 50;
@@ -207,13 +217,40 @@ void Form2::MakeControls()
     picpreview = MakeControl(new PreviewBox(this), "picpreview", Varnox::tr("Vorschau der Quelldatei"));
     btnrestore = MakeControl(new QPushButton(Varnox::tr("&Wiederherstellen"), this), "btnrestore", QString());
     btnedit = MakeControl(new QPushButton(Varnox::tr("Bearbe&iten…"), this), "btnedit", QString());
+    for (std::size_t i = 0; i < 2; ++i)
+        txtpath[i] = MakeControl(new PathBox(this), i == 0 ? "txtpath_0" : "txtpath_1", PathBox::ToolTip());
+    chkhidden = MakeControl(new QCheckBox(Varnox::tr("Versteckte Ordner"), this), "chkhidden",
+                            Varnox::tr("Zeigt auch versteckte Ordner (Strg+H)"));
+    btnopen = MakeControl(new QPushButton(Varnox::tr("Öffn&en…"), this), "btnopen",
+                          Varnox::tr("Wählt ein Bild als Quelle oder öffnet ein Archiv, über den Dateidialog "
+                                     "(Strg+O)"));
+    NameControls();
 
-    QWidget* const tabOrder[] = {File1[0],   Dir1[0],      Dir1[1],    File1[1], Drive1[0], Drive1[1],
-                                 btnconvert, opgra[0],     opgra[1],   opgra[2], Command1,  chkuncom,
-                                 chkfast,    chkunpackall, btnrestore, btnedit,  btncancel};
+    QWidget* const tabOrder[] = {File1[0],  txtpath[0], Dir1[0],    Dir1[1],      txtpath[1], File1[1],
+                                 Drive1[0], Drive1[1],  btnconvert, opgra[0],     opgra[1],   opgra[2],
+                                 Command1,  chkuncom,   chkfast,    chkunpackall, btnrestore, btnedit,
+                                 btncancel, chkhidden,  btnopen};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
     File1[0]->setFocus();
+}
+
+// The names a screen reader tells: a list's visible label, else what it holds.
+void Form2::NameControls()
+{
+    File1[0]->setAccessibleName(Varnox::tr("Quelldatei"));
+    File1[1]->setAccessibleName(Varnox::tr("Zieldatei"));
+    Dir1[0]->setAccessibleName(Varnox::tr("Quellordner"));
+    Dir1[1]->setAccessibleName(Varnox::tr("Zielordner"));
+    Drive1[0]->setAccessibleName(Varnox::tr("Laufwerk der Quelle"));
+    Drive1[1]->setAccessibleName(Varnox::tr("Laufwerk des Ziels"));
+    txtpath[0]->setAccessibleName(Varnox::tr("Pfad der Quelle"));
+    txtpath[0]->lineEdit()->setAccessibleName(txtpath[0]->accessibleName());
+    txtpath[1]->setAccessibleName(Varnox::tr("Pfad des Ziels"));
+    txtpath[1]->lineEdit()->setAccessibleName(txtpath[1]->accessibleName());
+    picpreview->setAccessibleName(Varnox::tr("Vorschau"));
+    prgjob->setAccessibleName(Varnox::tr("Fortschritt"));
+    lblinfo->setAccessibleName(Varnox::tr("Status"));
 }
 
 void Form2::ConnectControls()
@@ -238,6 +275,8 @@ void Form2::ConnectControls()
     for (int i = 0; i < 2; ++i) {
         connect(Drive1[i], &DriveListBox::Change, this, [this, i] { Drive1_Change(i); });
         connect(Dir1[i], &DirListBox::Change, this, [this, i] { Dir1_Change(i); });
+        connect(txtpath[i], &PathBox::PathEntered, this,
+                [this, i](const QString& folder) { txtpath_Enter(i, folder); });
         connect(Dir1[i], &DirListBox::ListFailed, this, [this](const QString& text) { ShowMessage(text); });
         connect(File1[i], &FileListBox::Click, this, [this, i] { File1_Click(i); });
         connect(File1[i], &FileListBox::EnterPressed, this, &Form2::File1_Enter);
@@ -253,6 +292,17 @@ void Form2::ConnectControls()
     connect(btncancel, &QPushButton::clicked, this, &Form2::btncancel_Click);
     connect(btnrestore, &QPushButton::clicked, this, &Form2::btnrestore_Click);
     connect(btnedit, &QPushButton::clicked, this, &Form2::btnedit_Click);
+    connect(chkhidden, &QCheckBox::clicked, this, &Form2::chkhidden_Click);
+    connect(btnopen, &QPushButton::clicked, this, &Form2::btnopen_Click);
+    connect(lblinfo, &QLabel::linkActivated, this,
+            [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
+    auto* hidden = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
+    connect(hidden, &QShortcut::activated, this, [this] {
+        chkhidden->toggle();
+        chkhidden_Click();
+    });
+    auto* open = new QShortcut(QKeySequence::Open, this);
+    connect(open, &QShortcut::activated, this, &Form2::btnopen_Click);
     edits_ = new EditWatch(this);
     connect(edits_, &EditWatch::Saved, this, [this](const QString& png) {
         if (!runner_->IsBusy())
@@ -293,6 +343,12 @@ Form2::~Form2()
 
 void Form2::closeEvent(QCloseEvent* event)
 {
+    // Pictures out in the editor, this window's or the unpacker's, are kept when the user closes anyway.
+    if (!ConfirmClose(this, questionSink_,
+                      {edits_, Unpacker() != nullptr ? &Unpacker()->Edits() : nullptr})) {
+        event->ignore();
+        return;
+    }
     // A conversion still running stops at once and leaves its file as it was; it tells nothing.
     closed_ = true;
     edits_->Stop();
@@ -326,11 +382,15 @@ void Form2::PlaceControls()
     };
     at(Label1, kLabel1, 0, 0, 0, 0);
     at(Command1, kUnpack, 0, 0, 0, 0);
-    at(Drive1[0], kDrive0, dirs, 0, files, 0);
+    at(Drive1[0], kDrive0, dirs, 0, 0, 0);
     at(Dir1[0], kDir0, 0, 0, dirs, top);
     at(File1[0], kFile0, dirs, 0, files, top);
     at(Label2, kLabel2, 0, top, 0, 0);
-    at(Drive1[1], kDrive1, dirs, top, files, 0);
+    at(Drive1[1], kDrive1, dirs, top, 0, 0);
+    at(txtpath[0], kPath0, dirs, 0, files, 0);
+    at(txtpath[1], kPath1, dirs, top, files, 0);
+    at(chkhidden, kHidden, lists, dy, 0, 0);
+    at(btnopen, kOpen, dx, dy, 0, 0);
     at(Dir1[1], kDir1, 0, top, dirs, bottom);
     at(File1[1], kFile1, dirs, top, files, bottom);
     for (std::size_t i = 0; i < opgra.size(); ++i)
@@ -345,12 +405,28 @@ void Form2::PlaceControls()
     at(btnedit, kEdit, 0, dy, 0, 0);
     at(lblinfo, kInfo, 0, dy, dx, 0);
     at(picpreview, kPreview, lists, 0, dx - lists, dy);
-    ShowStatus(lblinfo);
+    if (lblinfo->textFormat() != Qt::RichText) // a link is short and stays whole
+        ShowStatus(lblinfo);
 }
 
 void Form2::SetInfo(const QString& text)
 {
+    lblinfo->setTextFormat(Qt::PlainText);
     ShowStatus(lblinfo, text);
+}
+
+// "Fertig: name" with the name a link that shows the file's folder in the file manager.
+void Form2::ShowWrittenFile(const QString& file)
+{
+    const QFileInfo info(file);
+    lblinfo->setTextFormat(Qt::RichText);
+    // The plain text stays the label's status text, for a later look at it.
+    lblinfo->setProperty("statusText", Varnox::tr("Fertig: %1").arg(QDir::toNativeSeparators(file)));
+    lblinfo->setText(Varnox::tr("Fertig: %1")
+                         .arg(QStringLiteral("<a href=\"%1\">%2</a>")
+                                  .arg(QUrl::fromLocalFile(info.absolutePath()).toString().toHtmlEscaped(),
+                                       info.fileName().toHtmlEscaped())));
+    lblinfo->setToolTip(QDir::toNativeSeparators(info.absoluteFilePath()));
 }
 
 void Form2::ApplyEnabled()
@@ -375,14 +451,16 @@ void Form2::ApplyEnabled()
     File1[1]->setEnabled(targetSide);
     btncancel->setEnabled(own);
 
-    const bool selected = File1[1]->ListIndex() >= 0;
-    const bool backup = targetSide && selected && jobs::HasBackup(ToPath(SelectedPath(1)));
+    // Restore takes the target of tga->gfp, else the GFP that "Bearbeiten…" changes.
+    const QString restorable = RestorableFile();
+    const bool selected = !restorable.isEmpty();
+    const bool backup = !own && selected && jobs::HasBackup(ToPath(restorable));
     btnrestore->setEnabled(backup && !runner_->IsBusy());
-    btnrestore->setToolTip(
-        backup ? Varnox::tr("Holt %1.bak zurück; die jetzige Datei wird zur .bak").arg(File1[1]->FileName())
-        : selected ? Varnox::tr("Zur gewählten Zieldatei gibt es keine .bak")
-                   : Varnox::tr("Stellt eine Zieldatei aus ihrer .bak wieder her; "
-                                "erst eine Zieldatei wählen"));
+    btnrestore->setToolTip(backup ? Varnox::tr("Holt %1.bak zurück; die jetzige Datei wird zur .bak")
+                                        .arg(QFileInfo(restorable).fileName())
+                           : selected ? Varnox::tr("Zur gewählten Zieldatei gibt es keine .bak")
+                                      : Varnox::tr("Stellt eine Zieldatei aus ihrer .bak wieder her; "
+                                                   "erst eine Zieldatei wählen"));
     const bool editable = !EditableGfp().isEmpty() && !runner_->IsBusy();
     btnedit->setEnabled(editable);
     btnedit->setToolTip(editable ? Varnox::tr("Öffnet die gewählte GFP als PNG im Bildbearbeiter; jede "
@@ -405,6 +483,7 @@ void Form2::Form_Load()
             Dir1[i]->setPath(folder);
         }
         opgra[0]->setChecked(true);
+        ShowPlaces();
     } catch (const std::exception& error) {
         ShowMessage(What(error));
     }
@@ -458,13 +537,72 @@ void Form2::Drive1_Change(int Index)
     }
 }
 
+void Form2::setFolderMemory(std::shared_ptr<FolderMemory> memory)
+{
+    memory_ = std::move(memory);
+    if (memory_)
+        chkhidden->setChecked(memory_->ShowHidden());
+    for (std::size_t i = 0; i < 2; ++i) {
+        Dir1[i]->setShowHidden(chkhidden->isChecked());
+        txtpath[i]->setShowHidden(chkhidden->isChecked());
+    }
+    ShowPlaces();
+}
+
+// The path fields' lists: the folders used last and the game's places.
+void Form2::ShowPlaces()
+{
+    const QStringList recent = memory_ ? memory_->RecentFolders() : QStringList();
+    const QStringList places = GamePlaces();
+    for (PathBox* box : txtpath)
+        box->setPlaces(recent, places);
+}
+
+void Form2::txtpath_Enter(int Index, const QString& folder)
+{
+    const auto i = static_cast<std::size_t>(Index);
+    try {
+        CheckListable(folder);
+        Dir1[i]->setPath(folder);
+        Drive1[i]->setDrive(Drive1[i]->DriveOf(folder));
+    } catch (const std::exception& error) {
+        txtpath[i]->setPath(Dir1[i]->path());
+        ShowMessage(What(error));
+    }
+}
+
+void Form2::chkhidden_Click()
+{
+    for (std::size_t i = 0; i < 2; ++i) {
+        Dir1[i]->setShowHidden(chkhidden->isChecked());
+        txtpath[i]->setShowHidden(chkhidden->isChecked());
+    }
+    if (memory_)
+        memory_->SetShowHidden(chkhidden->isChecked());
+}
+
+void Form2::btnopen_Click()
+{
+    if (runner_->IsBusy())
+        return;
+    const QString caption = Varnox::tr("Bild oder Archiv öffnen");
+    const QString filter = Varnox::tr("Bilder und Archive (*.gfp *.tga *.png *.res)");
+    const QString file = chooseFile_ ? chooseFile_(caption, Dir1[0]->path(), filter)
+                                     : QFileDialog::getOpenFileName(this, caption, Dir1[0]->path(), filter);
+    if (!file.isEmpty())
+        OpenDropped(file);
+}
+
 void Form2::Dir1_Change(int Index)
 {
     const auto i = static_cast<std::size_t>(Index);
     try {
+        txtpath[i]->setPath(Dir1[i]->path());
         File1[i]->setPath(Dir1[i]->path());
-        if (memory_)
+        if (memory_) {
             memory_->Remember(Index == 0 ? FolderKey::Source : FolderKey::Target, Dir1[i]->path());
+            ShowPlaces();
+        }
     } catch (const std::exception& error) {
         ShowMessage(What(error));
     }
@@ -702,7 +840,7 @@ void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
                 SetInfo(Varnox::tr("Nicht ersetzt: %1").arg(QDir::toNativeSeparators(written)));
                 EndBar(Varnox::tr("Nicht ersetzt"), false);
             } else if (result->written > 0) {
-                SetInfo(Varnox::tr("Fertig: %1").arg(QDir::toNativeSeparators(written)));
+                ShowWrittenFile(written);
             } else {
                 EndBar(Varnox::tr("Abgelehnt"), false);
             }
@@ -775,16 +913,16 @@ void Form2::ConvertTgaToGfp()
 
 void Form2::btnrestore_Click()
 {
-    if (runner_->IsBusy() || mode_ != 0 || File1[1]->ListIndex() < 0)
+    const QString target = RestorableFile();
+    if (runner_->IsBusy() || target.isEmpty())
         return;
-    const QString target = SelectedPath(1);
     if (!jobs::HasBackup(ToPath(target)))
         return;
     if (AskQuestion(this, questionSink_, RestoreQuestion(target), false) != jobs::ReplaceAnswer::Yes)
         return;
     auto result = std::make_shared<jobs::RestoreResult>();
     StartJob([result, file = ToPath(target)](jobs::JobProgress&) { *result = jobs::RestoreBackup(file); },
-             [this, result, name = File1[1]->FileName()] {
+             [this, result, name = QFileInfo(target).fileName()] {
                  if (result->ok) {
                      SetInfo(
                          Varnox::tr("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
@@ -797,6 +935,13 @@ void Form2::btnrestore_Click()
                  picpreview->Clear();
                  ShowPreview();
              });
+}
+
+QString Form2::RestorableFile() const
+{
+    if (mode_ != 0)
+        return EditableGfp();
+    return File1[1]->ListIndex() >= 0 ? SelectedPath(1) : QString();
 }
 
 QString Form2::EditableGfp() const

@@ -30,6 +30,7 @@ class FileListBox;
 class FolderMemory;
 class Form1;
 class JobRunner;
+class PathBox;
 class PreviewBox;
 
 class Form2 : public QWidget {
@@ -50,6 +51,13 @@ class Form2 : public QWidget {
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     std::array<DriveListBox*, 2> Drive1{};
+    // Each side's folder as a path to type or paste, with the folders used last.
+    std::array<PathBox*, 2> txtpath{};
+    // "Versteckte Ordner" (Ctrl+H): both folder lists show hidden folders too.
+    QCheckBox* chkhidden = nullptr;
+    // "Öffnen…" (Ctrl+O): a picture chosen in the file dialog is selected as the source; an
+    // archive opens in the unpacker.
+    QPushButton* btnopen = nullptr;
     QPushButton* btnconvert = nullptr;
     // 0 "tga->gfp", 1 "gfp->tga", 2 "gfp->png".
     std::array<QRadioButton*, 3> opgra{};
@@ -72,6 +80,9 @@ class Form2 : public QWidget {
     void opgra_Click(int Index);
     void Drive1_Change(int Index);
     void Dir1_Change(int Index);
+    void txtpath_Enter(int Index, const QString& folder);
+    void chkhidden_Click();
+    void btnopen_Click();
     void File1_Click(int Index);
     void Command1_Click();
     void btnconvert_Click();
@@ -97,11 +108,16 @@ class Form2 : public QWidget {
     void ShowMessage(const QString& text, MessageKind kind = MessageKind::Warning);
     // Questions of this window go to sink when set.
     void setQuestionSink(QuestionSink sink) { questionSink_ = std::move(sink); }
+    // What "Öffnen…" asks with (caption, folder to start in, name filter); unset, the file dialog.
+    void setFileChooser(std::function<QString(const QString&, const QString&, const QString&)> chooser)
+    {
+        chooseFile_ = std::move(chooser);
+    }
     // The workers "convert all" runs on; one per core unless set.
     void setBatchWorkers(unsigned workers) { workers_ = workers; }
     // With a memory, the lists start on the folders used last and remember each new one;
     // without, every list starts on the program folder.
-    void setFolderMemory(std::shared_ptr<FolderMemory> memory) { memory_ = std::move(memory); }
+    void setFolderMemory(std::shared_ptr<FolderMemory> memory);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -112,6 +128,9 @@ class Form2 : public QWidget {
   private:
     // The GFP "Bearbeiten…" takes: the selected source in the GFP directions, else the target.
     QString EditableGfp() const;
+    // The file "Wiederherstellen" puts back; empty when none is selected.
+    QString RestorableFile() const;
+    void ShowWrittenFile(const QString& file);
     void TakeBackEdit(const QString& png);
     void ConvertGfpToPicture(jobs::PictureFormat format);
     void ConvertTgaToGfp();
@@ -130,12 +149,15 @@ class Form2 : public QWidget {
     void RefreshLists();
     void PlaceControls();
     void MakeControls();
+    void NameControls();
+    void ShowPlaces();
     void ConnectControls();
 
     Module1& module_;
     QString programFolder_;
     MessageSink sink_;
     QuestionSink questionSink_;
+    std::function<QString(const QString&, const QString&, const QString&)> chooseFile_;
     std::shared_ptr<FolderMemory> memory_;
     std::unique_ptr<JobRunner> runner_;
     QPointer<Form1> unpacker_;

@@ -28,11 +28,14 @@ QString ItemView::DroppedPicture(const QMimeData* data)
     return path;
 }
 
+QList<QUrl> ItemView::DragUrls() const
+{
+    return dragFiles_ ? dragFiles_(selectionModel()->selectedRows()) : QList<QUrl>();
+}
+
 void ItemView::startDrag(Qt::DropActions)
 {
-    if (!dragFiles_)
-        return;
-    const QList<QUrl> files = dragFiles_(selectionModel()->selectedRows());
+    const QList<QUrl> files = DragUrls();
     if (files.isEmpty())
         return;
     auto* mime = new QMimeData;

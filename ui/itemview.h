@@ -18,6 +18,8 @@ class ItemView : public QTreeView {
     // The files of the rows dragged out, written when the drag starts; none: no drag.
     using DragFiles = std::function<QList<QUrl>(const QModelIndexList& rows)>;
     void setDragFiles(DragFiles files) { dragFiles_ = std::move(files); }
+    // The files a drag of the selected rows gives, written now.
+    QList<QUrl> DragUrls() const;
 
     // A local file dropped: the file ".gfp", ".tga" or ".png" it names, else empty.
     static QString DroppedPicture(const QMimeData* data);

@@ -66,11 +66,11 @@ jobs::ReplaceAnswer AskQuestion(QWidget* parent, const QuestionSink& sink, const
     if (sink)
         return sink(text, offerAll);
     QMessageBox box(QMessageBox::Question, QStringLiteral("Varnox"), text, QMessageBox::NoButton, parent);
-    QAbstractButton* yes = box.addButton(Varnox::tr("Ja"), QMessageBox::YesRole);
-    QAbstractButton* no = box.addButton(Varnox::tr("Nein"), QMessageBox::NoRole);
-    QAbstractButton* all = offerAll ? box.addButton(Varnox::tr("Ja, alle"), QMessageBox::YesRole) : nullptr;
+    QAbstractButton* yes = box.addButton(Varnox::tr("&Ja"), QMessageBox::YesRole);
+    QAbstractButton* no = box.addButton(Varnox::tr("&Nein"), QMessageBox::NoRole);
+    QAbstractButton* all = offerAll ? box.addButton(Varnox::tr("Ja, &alle"), QMessageBox::YesRole) : nullptr;
     QAbstractButton* cancel =
-        offerAll ? box.addButton(Varnox::tr("Abbrechen"), QMessageBox::RejectRole) : nullptr;
+        offerAll ? box.addButton(Varnox::tr("A&bbrechen"), QMessageBox::RejectRole) : nullptr;
     box.setEscapeButton(offerAll ? cancel : no);
     box.setDefaultButton(qobject_cast<QPushButton*>(no));
     box.exec();
@@ -90,9 +90,9 @@ jobs::ReplaceAnswer AskEditQuestion(QWidget* parent, const QuestionSink& sink, c
     if (sink)
         return sink(text, true);
     QMessageBox box(QMessageBox::Question, QStringLiteral("Varnox"), text, QMessageBox::NoButton, parent);
-    QAbstractButton* yes = box.addButton(Varnox::tr("Ja"), QMessageBox::YesRole);
-    QAbstractButton* no = box.addButton(Varnox::tr("Nein"), QMessageBox::NoRole);
-    QAbstractButton* always = box.addButton(Varnox::tr("Immer für dieses Bild"), QMessageBox::YesRole);
+    QAbstractButton* yes = box.addButton(Varnox::tr("&Ja"), QMessageBox::YesRole);
+    QAbstractButton* no = box.addButton(Varnox::tr("&Nein"), QMessageBox::NoRole);
+    QAbstractButton* always = box.addButton(Varnox::tr("&Immer für dieses Bild"), QMessageBox::YesRole);
     box.setEscapeButton(no);
     box.setDefaultButton(qobject_cast<QPushButton*>(yes));
     box.exec();

@@ -9,8 +9,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QToolButton>
+#include <QWheelEvent>
 #include <QtConcurrent/QtConcurrentRun>
 #include <array>
 #include <new>
@@ -79,7 +82,8 @@ PreviewImage LoadRows(const QString& path, const std::atomic<bool>& cancel, QSiz
         for (std::int32_t y = 0; y < reducer.Height(); ++y)
             std::copy_n(reducer.Row(y).data(), rowBytes, image.scanLine(y));
     }
-    return {image, SizeText(info.width, info.height, QString::fromStdString(info.description))};
+    return {image, SizeText(info.width, info.height, QString::fromStdString(info.description)),
+            QSize(info.width, info.height)};
 }
 
 } // namespace
@@ -106,6 +110,94 @@ PreviewBox::PreviewBox(QWidget* parent) : QWidget(parent), info_(new QLabel(this
     info_->setWordWrap(true);
     cancel_ = std::make_shared<std::atomic<bool>>(false);
     connect(&watcher_, &QFutureWatcher<PreviewImage>::finished, this, &PreviewBox::Decoded);
+    zoomButton_ = new QToolButton(this);
+    zoomButton_->setObjectName(QStringLiteral("btnzoom"));
+    zoomButton_->setText(QStringLiteral("1:1"));
+    zoomButton_->setCheckable(true);
+    zoomButton_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+    zoomButton_->setAccessibleName(Varnox::tr("Originalgröße"));
+    zoomButton_->setToolTip(Varnox::tr("Zeigt das Bild Pixel für Pixel oder eingepasst (Strg+1)"));
+    connect(zoomButton_, &QToolButton::toggled, this,
+            [this](bool on) { setZoom(on ? PreviewZoom::Actual : PreviewZoom::Fit); });
+    zoomLabel_ = new QLabel(this);
+    zoomLabel_->setObjectName(QStringLiteral("lblzoom"));
+    zoomLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    zoomLabel_->setAccessibleName(Varnox::tr("Zoom"));
+    zoomLabel_->hide();
+    for (std::size_t i = 0; i < bars_.size(); ++i) {
+        bars_[i] = new QScrollBar(i == 0 ? Qt::Horizontal : Qt::Vertical, this);
+        bars_[i]->hide();
+        connect(bars_[i], &QScrollBar::valueChanged, this, qOverload<>(&QWidget::update));
+    }
+}
+
+void PreviewBox::setZoom(PreviewZoom zoom)
+{
+    if (zoom == zoom_)
+        return;
+    zoom_ = zoom;
+    const QSignalBlocker blocker(zoomButton_);
+    zoomButton_->setChecked(zoom == PreviewZoom::Actual);
+    scaled_ = QPixmap();
+    // Pixel for pixel needs the picture as it is; fitted, reduced to the area.
+    if (!path_.isEmpty() && !display_.isNull())
+        Decode();
+    PlaceBars();
+    ShowInfo();
+    update();
+}
+
+// The size the picture is drawn at.
+QSize PreviewBox::DrawnSize() const
+{
+    if (display_.isNull())
+        return {};
+    if (zoom_ == PreviewZoom::Actual)
+        return display_.size();
+    return display_.size().scaled(PictureArea().size(), Qt::KeepAspectRatio);
+}
+
+QString PreviewBox::ZoomText() const
+{
+    const QSize drawn = DrawnSize();
+    if (drawn.isEmpty() || size_.isEmpty())
+        return {};
+    return QStringLiteral("%1 %").arg(qRound(100.0 * drawn.width() / size_.width()));
+}
+
+void PreviewBox::ShowInfo()
+{
+    info_->setText(loadedInfo_);
+    zoomLabel_->setText(ZoomText());
+    zoomLabel_->setVisible(!zoomLabel_->text().isEmpty());
+}
+
+// Scroll bars along the area's right and bottom edges while a picture shown 1:1 exceeds it.
+void PreviewBox::PlaceBars()
+{
+    const QRect area = PictureArea();
+    const QSize drawn = zoom_ == PreviewZoom::Actual ? DrawnSize() : QSize();
+    const int thickness = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const std::array<int, 2> over{drawn.width() - area.width(), drawn.height() - area.height()};
+    bars_[0]->setGeometry(area.left(), area.bottom() - thickness + 1, area.width() - thickness, thickness);
+    bars_[1]->setGeometry(area.right() - thickness + 1, area.top(), thickness, area.height() - thickness);
+    for (std::size_t i = 0; i < bars_.size(); ++i) {
+        bars_[i]->setRange(0, std::max(0, over[i] + thickness));
+        bars_[i]->setPageStep(i == 0 ? area.width() : area.height());
+        bars_[i]->setVisible(over[i] > 0);
+    }
+    zoomButton_->setGeometry(area.right() - 28, area.top(), 28, 20);
+    zoomButton_->raise();
+    zoomLabel_->setGeometry(area.right() - 28 - 50, area.top(), 48, 20);
+    zoomLabel_->raise();
+}
+
+void PreviewBox::wheelEvent(QWheelEvent* event)
+{
+    if (bars_[1]->isVisible())
+        QCoreApplication::sendEvent(bars_[1], event);
+    else
+        QWidget::wheelEvent(event);
 }
 
 PreviewBox::~PreviewBox()
@@ -131,7 +223,10 @@ void PreviewBox::Show(const QString& path)
     // The old picture goes at once, so that it is never taken for the new one.
     display_ = QImage();
     scaled_ = QPixmap();
-    info_->setText(Varnox::tr("Lade …"));
+    loadedInfo_ = Varnox::tr("Lade …");
+    size_ = QSize();
+    ShowInfo();
+    PlaceBars();
     update();
     Decode();
 }
@@ -141,7 +236,7 @@ void PreviewBox::Decode()
 {
     *cancel_ = true;
     cancel_ = std::make_shared<std::atomic<bool>>(false);
-    area_ = PictureArea().size();
+    area_ = zoom_ == PreviewZoom::Actual ? QSize(kMaxPreviewSide, kMaxPreviewSide) : PictureArea().size();
     watcher_.setFuture(QtConcurrent::run(
         [path = path_, cancel = cancel_, area = area_] { return LoadPreview(path, *cancel, area); }));
 }
@@ -153,13 +248,17 @@ void PreviewBox::Clear()
     stamp_.clear();
     display_ = QImage();
     scaled_ = QPixmap();
+    loadedInfo_.clear();
+    size_ = QSize();
     info_->clear();
+    PlaceBars();
     update();
 }
 
 void PreviewBox::ShowText(const QString& text)
 {
     Clear();
+    loadedInfo_ = text;
     info_->setText(text);
 }
 
@@ -170,7 +269,10 @@ void PreviewBox::Decoded()
     PreviewImage loaded = watcher_.result();
     display_ = std::move(loaded.image);
     scaled_ = QPixmap();
-    info_->setText(loaded.info);
+    loadedInfo_ = loaded.info;
+    size_ = loaded.size;
+    PlaceBars();
+    ShowInfo();
     update();
     emit Shown();
 }
@@ -190,10 +292,13 @@ void PreviewBox::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     info_->setGeometry(0, height() - kInfoHeight, width(), kInfoHeight);
     scaled_ = QPixmap();
+    PlaceBars();
     // A picture reduced for the old area is reduced again for the new one; until then Qt
     // scales the one shown.
-    if (!path_.isEmpty() && area_ != PictureArea().size() && (IsLoading() || !display_.isNull()))
+    if (zoom_ == PreviewZoom::Fit && !path_.isEmpty() && area_ != PictureArea().size() &&
+        (IsLoading() || !display_.isNull()))
         Decode();
+    ShowInfo();
 }
 
 void PreviewBox::paintEvent(QPaintEvent*)
@@ -209,6 +314,16 @@ void PreviewBox::paintEvent(QPaintEvent*)
     if (display_.isNull())
         return;
     const QRect area = PictureArea();
+    if (zoom_ == PreviewZoom::Actual) {
+        // Pixel for pixel: centred when smaller than the area, else scrolled.
+        painter.setClipRect(area);
+        const int x = display_.width() <= area.width() ? area.x() + (area.width() - display_.width()) / 2
+                                                       : area.x() - bars_[0]->value();
+        const int y = display_.height() <= area.height() ? area.y() + (area.height() - display_.height()) / 2
+                                                         : area.y() - bars_[1]->value();
+        painter.drawImage(QPoint(x, y), display_);
+        return;
+    }
     // The picture comes reduced to the area; a smaller one is enlarged pixel for pixel, so
     // that small pictures stay sharp.
     const QSize fit = display_.size().scaled(area.size(), Qt::KeepAspectRatio);

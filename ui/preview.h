@@ -7,17 +7,25 @@
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <atomic>
 #include <memory>
 
 class QLabel;
+class QScrollBar;
+class QToolButton;
 
 namespace varnox::ui {
 
 struct PreviewImage {
     QImage image; // RGB888; null when the picture cannot be shown
     QString info; // "W × H, description", or the reason the picture cannot be shown
+    QSize size;   // the picture's own size; empty when it cannot be shown
 };
+
+// How the preview shows a picture: reduced or enlarged to fit its area, or pixel for pixel
+// (up to kMaxPreviewSide a side) with scroll bars.
+enum class PreviewZoom { Fit, Actual };
 
 // The largest side of a preview picture: enough for a screen.
 inline constexpr int kMaxPreviewSide = 2048;
@@ -53,6 +61,15 @@ class PreviewBox : public QWidget {
     // The line under the picture.
     QString Info() const;
 
+    // "1:1" (Ctrl+1) switches between the two; the factor shown is on the line below.
+    void setZoom(PreviewZoom zoom);
+    PreviewZoom Zoom() const { return zoom_; }
+    // The factor of the picture as drawn to the picture's own size: "100 %", "38 %"; shown
+    // beside the "1:1" button.
+    QString ZoomText() const;
+    QScrollBar* HorizontalBar() const { return bars_[0]; }
+    QScrollBar* VerticalBar() const { return bars_[1]; }
+
   signals:
     // The picture (or its reason) for path() is shown.
     void Shown();
@@ -60,14 +77,24 @@ class PreviewBox : public QWidget {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     QRect PictureRect() const;
     QRect PictureArea() const; // inside the frame
     void Decode();
     void Decoded();
+    QSize DrawnSize() const;
+    void PlaceBars();
+    void ShowInfo();
 
     QLabel* info_ = nullptr;
+    QToolButton* zoomButton_ = nullptr;
+    QLabel* zoomLabel_ = nullptr;
+    std::array<QScrollBar*, 2> bars_{};
+    PreviewZoom zoom_ = PreviewZoom::Fit;
+    QString loadedInfo_; // the loader's line, before the factor is added
+    QSize size_;         // the picture's own size
     QFutureWatcher<PreviewImage> watcher_;
     std::shared_ptr<std::atomic<bool>> cancel_;
     QString path_;

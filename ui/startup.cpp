@@ -1,6 +1,7 @@
 #include "ui/startup.h"
 
 #include "formats/text.h"
+#include "jobs/gameplaces.h"
 #include "ui/dirlistbox.h"
 #include "ui/filelistbox.h"
 #include "ui/folders.h"
@@ -26,6 +27,10 @@ QString SettingsKey(FolderKey key)
     }
     return QStringLiteral("folders/unpacker");
 }
+
+constexpr int kRecentFolders = 10;
+const QString kRecentKey = QStringLiteral("folders/recent");
+const QString kHiddenKey = QStringLiteral("folders/hidden");
 
 bool IsListable(const QString& folder)
 {
@@ -100,7 +105,37 @@ void FolderMemory::Remember(FolderKey key, const QString& folder)
     if (settings.value(SettingsKey(key)).toString() == folder)
         return;
     settings.setValue(SettingsKey(key), folder);
+    QStringList recent = settings.value(kRecentKey).toStringList();
+    recent.removeAll(folder);
+    recent.prepend(folder);
+    settings.setValue(kRecentKey, recent.mid(0, kRecentFolders));
     settings.sync();
+}
+
+QStringList FolderMemory::RecentFolders() const
+{
+    return QSettings().value(kRecentKey).toStringList().mid(0, kRecentFolders);
+}
+
+bool FolderMemory::ShowHidden() const
+{
+    return QSettings().value(kHiddenKey, false).toBool();
+}
+
+void FolderMemory::SetShowHidden(bool show)
+{
+    QSettings settings;
+    settings.setValue(kHiddenKey, show);
+    settings.sync();
+}
+
+QStringList GamePlaces()
+{
+    QStringList places;
+    for (const Path& place :
+         jobs::FindGamePlaces(ToPath(QDir::homePath()), qEnvironmentVariable("WINEPREFIX").toStdString()))
+        places.append(ToQString(place));
+    return places;
 }
 
 StartArgument ReadStartArgument(const QStringList& arguments)
@@ -119,7 +154,7 @@ StartArgument ReadStartArgument(const QStringList& arguments)
     const QString suffix = named.suffix().toLower();
     const bool picture =
         suffix == QStringLiteral("gfp") || suffix == QStringLiteral("tga") || suffix == QStringLiteral("png");
-    argument.kind = StartKind::Unknown;
+    argument.kind = named.exists() ? StartKind::Unknown : StartKind::Missing;
     if (named.isFile() && suffix == QStringLiteral("res"))
         argument.kind = StartKind::Archive;
     else if (named.isFile() && picture)
@@ -138,6 +173,11 @@ void OpenStartArgument(Form2& converter, const StartArgument& argument)
             return;
         case StartKind::Archive: OpenArchive(converter, argument); return;
         case StartKind::Picture: OpenPicture(converter, argument); return;
+        case StartKind::Missing:
+            converter.ShowMessage(
+                Varnox::tr("Den Pfad gibt es nicht: %1")
+                    .arg(QDir::toNativeSeparators(QDir(argument.folder).filePath(argument.file))));
+            return;
         case StartKind::Unknown:
             converter.ShowMessage(
                 Varnox::tr("Kein Ordner, kein Archiv (.res) und kein Bild (.gfp, .tga, .png): %1")

@@ -28,13 +28,21 @@ class FolderMemory {
     // The folder remembered for key while it can still be listed, else the first folder.
     QString Folder(FolderKey key) const;
     void Remember(FolderKey key, const QString& folder);
+    // The last ten folders remembered by any list, the newest first.
+    QStringList RecentFolders() const;
+    // Whether the folder lists show hidden folders (Ctrl+H).
+    bool ShowHidden() const;
+    void SetShowHidden(bool show);
 
   private:
     QString first_;
 };
 
+// The game's usual places on this machine that exist: Steam libraries, Wine drives.
+QStringList GamePlaces();
+
 // What a start argument names.
-enum class StartKind { None, Folder, Archive, Picture, Unknown };
+enum class StartKind { None, Folder, Archive, Picture, Unknown, Missing };
 
 struct StartArgument {
     StartKind kind = StartKind::None;

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QUrl>
 #include <QtTest>
 #include <algorithm>
 #include <memory>
@@ -352,6 +353,10 @@ class Form2Test : public QObject {
         Convert(form);
         QVERIFY2(messages_.texts.isEmpty(), qPrintable(messages_.texts.join('\n')));
         QCOMPARE(Status(form), summary);
+        // The one file written is a link to its folder.
+        QCOMPARE(form.lblinfo->text().contains("<a href=\"" + QUrl::fromLocalFile(Q(folder)).toString() +
+                                               "\">b.tga</a>"),
+                 !all);
         QCOMPARE(form.prgjob->value(), form.prgjob->maximum());
         for (const char* name : {"a.tga", "b.tga", "c.tga"}) {
             const Bytes tga = test::ReadBytes(folder / name);
@@ -762,6 +767,21 @@ class Form2Test : public QObject {
         QVERIFY(form.picpreview->Picture().isNull());
         form.File1[0]->setListIndex(0);
         QTRY_COMPARE_WITH_TIMEOUT(form.picpreview->Info(), QString("4 × 2, GFP, zlib"), 10000);
+    }
+
+    // In the GFP directions "Wiederherstellen" puts back the selected GFP that "Bearbeiten…" changes.
+    void restoreOfTheSourceGfp()
+    {
+        test::WriteBytes(*dir_ / "pic.gfp.bak", Gfp(2, 2));
+        Form2& form = Open();
+        form.opgra[2]->setChecked(true);
+        QVERIFY(!form.btnrestore->isEnabled());
+        form.File1[0]->setListIndex(int(form.File1[0]->FileNames().indexOf("pic.gfp")));
+        QVERIFY(form.btnrestore->isEnabled());
+        QTest::mouseClick(form.btnrestore, Qt::LeftButton);
+        QVERIFY(test::WaitForJob(form.Runner()));
+        QCOMPARE(test::ReadBytes(*dir_ / "pic.gfp"), Gfp(2, 2));
+        QCOMPARE(test::ReadBytes(*dir_ / "pic.gfp.bak"), Gfp(4, 2));
     }
 };
 

@@ -5,6 +5,7 @@
 #include "tests/ui/ui_support.h"
 #include "ui/preview.h"
 
+#include <QScrollBar>
 #include <QtTest>
 
 using namespace varnox;
@@ -154,6 +155,35 @@ class PreviewTest : public QObject {
         const ui::PreviewImage preview = ui::LoadPreview(test::Q(dir / "a.gfp"), cancel);
         QVERIFY(preview.image.isNull());
         QVERIFY(preview.info.isEmpty());
+    }
+
+    // Fitted, a 300 x 200 picture is reduced to the area; 1:1 (Ctrl+1) it is whole, scrolled.
+    void zoomFitAndActual()
+    {
+        test::TempDir dir;
+        const Path file = dir / "wide.png";
+        test::WriteBytes(
+            file, test::MakePng({300, 200, test::kRgb, 8, false, std::vector<std::uint16_t>(300 * 200 * 3)}));
+        ui::PreviewBox box;
+        box.resize(154, 134); // a picture area of about 150 x 100
+        box.show();
+        box.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        box.Show(test::Q(file));
+        QTRY_VERIFY_WITH_TIMEOUT(!box.Picture().isNull(), 10000);
+        const int fitted = box.Picture().width();
+        QVERIFY(fitted > 100 && fitted <= 150);
+        QCOMPARE(box.ZoomText(), QString("%1 %").arg(qRound(fitted / 3.0)));
+        QVERIFY(!box.HorizontalBar()->isVisible());
+        QTest::keySequence(&box, QKeySequence(Qt::CTRL | Qt::Key_1));
+        QTRY_COMPARE_WITH_TIMEOUT(box.Zoom(), ui::PreviewZoom::Actual, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(box.Picture().size(), QSize(300, 200), 10000);
+        QCOMPARE(box.ZoomText(), QString("100 %"));
+        QVERIFY(box.HorizontalBar()->isVisible() && box.VerticalBar()->isVisible());
+        QVERIFY(box.HorizontalBar()->maximum() >= 150);
+        box.setZoom(ui::PreviewZoom::Fit);
+        QTRY_COMPARE_WITH_TIMEOUT(box.Picture().width(), fitted, 10000);
+        QVERIFY(!box.VerticalBar()->isVisible());
     }
 };
 

@@ -134,18 +134,19 @@ class StartupTest : public QObject {
         QTest::addColumn<QString>("selected"); // in the converter's source list
         QTest::addColumn<QString>("archive");  // clicked in the unpacker window
         QTest::addColumn<int>("messages");
+        QTest::addColumn<QString>("told"); // how the message begins
         QTest::newRow("folder") << "work" << 0 << ""
-                                << "" << 0;
+                                << "" << 0 << QString("");
         QTest::newRow("archive") << "work/x.res" << 0 << ""
-                                 << "x.res" << 0;
+                                 << "x.res" << 0 << QString("");
         QTest::newRow("GFP") << "work/b.gfp" << 1 << "b.gfp"
-                             << "" << 0;
+                             << "" << 0 << QString("");
         QTest::newRow("PNG") << "work/c.png" << 0 << "c.png"
-                             << "" << 0;
+                             << "" << 0 << QString("");
         QTest::newRow("missing file") << "work/nichts.gfp" << 0 << ""
-                                      << "" << 1;
+                                      << "" << 1 << QString("Den Pfad gibt es nicht: ");
         QTest::newRow("other file") << "bin/varnox" << 0 << ""
-                                    << "" << 1;
+                                    << "" << 1 << QString("Kein Ordner, kein Archiv");
     }
 
     void startArgument()
@@ -155,6 +156,7 @@ class StartupTest : public QObject {
         QFETCH(QString, selected);
         QFETCH(QString, archive);
         QFETCH(int, messages);
+        QFETCH(QString, told);
         ui::Form2& form = Start();
         const QString path = Q(dir_->path()) + '/' + argument;
         ui::OpenStartArgument(form, ui::ReadStartArgument({path}));
@@ -173,6 +175,7 @@ class StartupTest : public QObject {
             QVERIFY(form.Unpacker()->txtinfo->toPlainText().startsWith("Gültige RES-File"));
         }
         QCOMPARE(messages_.texts.size(), messages);
+        QVERIFY(messages_.texts.value(0, QString("")).startsWith(told));
     }
 };
 
