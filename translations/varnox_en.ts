@@ -1439,8 +1439,6 @@ version becomes FILE.bak (a second restore
 undoes it)</translation>
     </message>
     <message>
-        <source>%1 wiederhergestellt (die ersetzte Fassung ist jetzt %1.bak)</source>
-        <translation>%1 restored (the replaced version is now %1.bak)</translation>
         <source>Noch im Bildbearbeiter:
 %1
 
@@ -1665,6 +1663,10 @@ Shall it be replaced?</translation>
     <message>
         <source>Die Einträge des Archivs; mehrere mit Strg oder Umschalt wählen. Hinausziehen gibt Bilder als GFP, andere Einträge als Dateien; ein Bild auf ein Bild ziehen ersetzt es</source>
         <translation>The items of the archive; select several with Ctrl or Shift. Dragging out gives pictures as GFP, other items as files; a picture dragged onto a picture replaces it</translation>
+    </message>
+    <message>
+        <source>%1 wiederhergestellt (die ersetzte Fassung ist jetzt %1.bak)</source>
+        <translation>%1 restored (the replaced version is now %1.bak)</translation>
     </message>
 </context>
 </TS>
