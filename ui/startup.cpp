@@ -29,8 +29,8 @@ QString SettingsKey(FolderKey key)
 }
 
 constexpr int kRecentFolders = 10;
-const QString kRecentKey = QStringLiteral("folders/recent");
-const QString kHiddenKey = QStringLiteral("folders/hidden");
+constexpr char kRecentKey[] = "folders/recent";
+constexpr char kHiddenKey[] = "folders/hidden";
 
 bool IsListable(const QString& folder)
 {
