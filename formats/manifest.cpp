@@ -38,6 +38,7 @@ const char* ManifestText(ManifestError error)
             "Varnox", "Das Namensfeld ist länger als 256 Bytes oder enthält Zeichen außerhalb von Latin-1");
     case ManifestError::BadChecksum:
         return QT_TRANSLATE_NOOP("Varnox", "Ungültige Prüfsumme (erwartet: 8 Hexziffern-8 Hexziffern)");
+    case ManifestError::LineTooLong: return QT_TRANSLATE_NOOP("Varnox", "Die Zeile ist länger als 1 MiB");
     case ManifestError::BadOption:
         return QT_TRANSLATE_NOOP("Varnox", "Unbekannte, unvollständige oder doppelte Angabe");
     case ManifestError::VorspannTwice:
@@ -355,6 +356,8 @@ Status ParseManifest(std::string_view text, Manifest& out)
         text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
         if (!raw.empty() && raw.back() == '\r')
             raw.remove_suffix(1);
+        if (raw.size() > kMaxManifestLine)
+            return Refused(ManifestError::LineTooLong, number);
         const auto decoded = DecodeUtf8(raw);
         if (!decoded)
             return Refused(ManifestError::NotUtf8, number);

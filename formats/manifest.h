@@ -35,6 +35,9 @@ inline constexpr const char* kManifestFormatLine = "varnox-archiv 1";
 inline constexpr const char* kExact = "exakt";
 inline constexpr const char* kNotExact = "nicht exakt";
 inline constexpr std::int64_t kMaxManifestSize = 64 << 20;
+// The longest line read, in bytes: far above any line extract writes (hex fills stop at 4 KiB),
+// and it bounds what one line takes while it is parsed.
+inline constexpr std::size_t kMaxManifestLine = 1 << 20;
 
 using NameField = std::array<std::uint8_t, kResNameSize>;
 
@@ -91,6 +94,7 @@ enum class ManifestError {
     TooManyItems,
     SharedFileWithFill,
     BadChecksum,
+    LineTooLong,
 };
 
 // German reason for a refused manifest.

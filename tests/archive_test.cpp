@@ -450,7 +450,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadManifest{"OptionTwice", kHead + "eintrag 14 a füllung 1 füllung 2\n", ManifestError::BadOption, 3},
         BadManifest{"DirectoryTwice", kHead + "verzeichnis\n", ManifestError::DirectoryTwice, 3},
         BadManifest{"NoDirectory", "varnox-archiv 1\neintrag 14 a\n", ManifestError::NoDirectory, 0},
-        BadManifest{"NoItems", kHead + "exakt\n", ManifestError::NoItems, 0}),
+        BadManifest{"NoItems", kHead + "exakt\n", ManifestError::NoItems, 0},
+        BadManifest{"LineOverLimit",
+                    kHead + "eintrag 14 a füllung hex:" + std::string(kMaxManifestLine, '0') + "\n",
+                    ManifestError::LineTooLong, 3}),
     testing::PrintToStringParamName());
 
 TEST(Manifest, WrittenTextReadsBackAndHandWrittenFormsAreRead)
