@@ -73,6 +73,7 @@ enum class JobError {
     LayoutNotRebuilt,        // a layout the manifest cannot describe
     FolderNotMade,           // the extract folder could not be made
     ItemTakesArchiveName,    // a file of the extract would replace the archive
+    FilesEdited,             // args: how many pictures changed since extract wrote them
     // Pack and replace.
     ArchiveBusy,         // another writer holds the archive
     ArchiveChanged,      // someone else changed the archive while it was rewritten
@@ -148,7 +149,9 @@ template <class T> class [[nodiscard]] Result {
     T& value() { return std::get<0>(value_); }
     const T& value() const { return std::get<0>(value_); }
     T& operator*() { return value(); }
+    const T& operator*() const { return value(); }
     T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
     // The value, or fallback when there is none.
     T value_or(T fallback) const { return ok() ? value() : std::move(fallback); }
     const Error& error() const { return std::get<1>(value_); }
