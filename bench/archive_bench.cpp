@@ -86,7 +86,7 @@ struct Archive {
         }
         std::error_code error;
         if (!WriteFileAtomically(folder / "bench.res", {std::span<const std::uint8_t>(file)}, error))
-            throw std::runtime_error("cannot write the archive: " + SystemReason(error));
+            throw std::runtime_error("cannot write the archive: " + error.message());
     }
     ~Archive()
     {

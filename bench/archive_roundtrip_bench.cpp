@@ -115,7 +115,7 @@ struct Folder {
     {
         std::error_code error;
         if (!WriteFileAtomically(path / name, {std::span<const std::uint8_t>(bytes)}, error))
-            throw std::runtime_error("cannot write " + name + ": " + SystemReason(error));
+            throw std::runtime_error("cannot write " + name + ": " + error.message());
     }
 };
 

@@ -46,7 +46,7 @@ void WriteRunLengthTga(const Path& path, std::int32_t side)
                     {0xFF, static_cast<std::uint8_t>(k), static_cast<std::uint8_t>(k >> 8), 0x80});
     std::error_code error;
     if (!WriteFileAtomically(path, {std::span<const std::uint8_t>(file)}, error))
-        throw std::runtime_error("cannot write the RLE TGA: " + SystemReason(error));
+        throw std::runtime_error("cannot write the RLE TGA: " + error.message());
 }
 
 // A folder under the temporary folder holding a GFP of a side x side picture, its TGA, and
@@ -89,7 +89,7 @@ struct PictureFiles {
         const Bytes gfp = MakeGfp(head, pixels, GfpPacking::Zlib);
         std::error_code error;
         if (!WriteFileAtomically(folder / "pic.gfp", {std::span<const std::uint8_t>(gfp)}, error))
-            throw std::runtime_error("cannot write the GFP: " + SystemReason(error));
+            throw std::runtime_error("cannot write the GFP: " + error.message());
         if (!jobs::ConvertGfpFiles({folder / "pic.gfp"}).refused.empty() ||
             !jobs::ConvertGfpFiles({folder / "pic.gfp"}, {.format = jobs::PictureFormat::Png})
                  .refused.empty())
@@ -99,7 +99,7 @@ struct PictureFiles {
         WriteRunLengthTga(folder / "rle.tga", side);
         tga.assign(kTgaHeaderSize + n * n * 3, 0x5A);
         if (!WriteFileAtomically(folder / "floor.tga", {std::span<const std::uint8_t>(tga)}, error))
-            throw std::runtime_error("cannot write the floor TGA: " + SystemReason(error));
+            throw std::runtime_error("cannot write the floor TGA: " + error.message());
     }
     ~PictureFiles()
     {

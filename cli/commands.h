@@ -26,6 +26,7 @@ int RunExtract(const Args& args);
 int RunPack(const Args& args);
 int RunReplace(const Args& args);
 int RunEdit(const Args& args);
+int RunRestore(const Args& args);
 int RunThumbnail(const Args& args);
 
 // "#3 ersetzt, an seinem Platz (Itemdataoffset:276)": where replace put the item's data.

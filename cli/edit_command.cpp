@@ -52,6 +52,17 @@ int RunAndWait(const std::vector<std::string>& argv)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+// Shows prompt and waits for Enter; false when standard input is no terminal or ends, since
+// then nobody can say that the picture is saved.
+bool WaitForEnter(const std::string& prompt)
+{
+    if (isatty(STDIN_FILENO) == 0)
+        return false;
+    std::cout << prompt << std::flush;
+    std::string line;
+    return static_cast<bool>(std::getline(std::cin, line));
+}
+
 // Opens png in the user's editor and waits until the user is done: the command in
 // VARNOX_EDITOR run through the shell with the path (as git runs $EDITOR) until it ends,
 // else the desktop's program for PNG files, then Enter. The empty text when all went well.
@@ -72,13 +83,32 @@ std::string EditInEditor(const Path& png)
         return Translate(QT_TRANSLATE_NOOP(
             "Varnox",
             "Das Bild lässt sich nicht öffnen (xdg-open); VARNOX_EDITOR nennt sonst den Bildbearbeiter"));
-    std::cout << TranslateWith(
-                     QT_TRANSLATE_NOOP("Varnox", "Geöffnet: %1\nNach dem Speichern Enter drücken … "),
-                     {PathText(png)})
-              << std::flush;
-    std::string line;
-    std::getline(std::cin, line);
+    if (!WaitForEnter(
+            TranslateWith(QT_TRANSLATE_NOOP("Varnox", "Geöffnet: %1\nNach dem Speichern Enter drücken … "),
+                          {PathText(png)})))
+        return Translate(QT_TRANSLATE_NOOP(
+            "Varnox", "Ohne Terminal lässt sich nicht auf das Speichern warten (VARNOX_EDITOR nennt einen "
+                      "Bildbearbeiter, der bis zum Schließen läuft)"));
     return {};
+}
+
+// An unchanged picture after an editor that ended at once may be one the editor has not
+// saved yet (a running instance took it): on a terminal the user says when it is saved;
+// without one the picture stays, since its save may still come. True to look again.
+bool AskAgainWhenUnchanged(const jobs::EditSession& session, jobs::EditFolder& folder, bool& asked)
+{
+    if (asked || IdentityOf(session.png) != session.pngWritten)
+        return false;
+    asked = true;
+    const char* editor = std::getenv("VARNOX_EDITOR");
+    if (editor == nullptr || *editor == '\0')
+        return false; // Enter was pressed after the save already
+    if (WaitForEnter(Translate(QT_TRANSLATE_NOOP(
+            "Varnox", "Das Bild ist unverändert. Ist der Bildbearbeiter noch offen? Nach dem Speichern Enter "
+                      "drücken … "))))
+        return true;
+    folder.Keep();
+    return false;
 }
 
 // Reads [--uncompressed | --fast] and the names; false for a wrong call.
@@ -112,12 +142,23 @@ std::string DoneText(const jobs::EditSession& session, const jobs::EditResult& r
 // could not be taken.
 int TakeBack(jobs::EditSession& session, GfpPacking packing, jobs::EditFolder& folder)
 {
-    const jobs::EditCheck check = jobs::CheckEdit(session);
+    jobs::EditCheck check = jobs::CheckEdit(session);
+    for (bool asked = false; check.state == jobs::EditState::Unchanged && check.refusal.reason.empty() &&
+                             AskAgainWhenUnchanged(session, folder, asked);)
+        check = jobs::CheckEdit(session);
     if (check.state == jobs::EditState::Unreadable || !check.refusal.reason.empty()) {
         folder.Keep();
         PrintError(TranslateWith(
             QT_TRANSLATE_NOOP("Varnox", "%1; nichts übernommen; das bearbeitete Bild bleibt in %2"),
             {jobs::MessageText(check.refusal), PathText(session.png)}));
+        return kExitFailed;
+    }
+    if (check.state == jobs::EditState::Unchanged && folder.IsKept()) {
+        PrintError(TranslateWith(
+            QT_TRANSLATE_NOOP("Varnox",
+                              "Das Bild ist unverändert (der Bildbearbeiter endete vielleicht vor dem "
+                              "Speichern); nichts übernommen; das Bild bleibt in %1"),
+            {PathText(session.png)}));
         return kExitFailed;
     }
     if (check.state == jobs::EditState::Unchanged) {

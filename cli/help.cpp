@@ -69,8 +69,15 @@ const std::vector<CommandHelp>& CommandTable()
          QT_TRANSLATE_NOOP("Varnox", "das Bild EINTRAG (Name oder #N) oder die GFP als PNG\n"
                                      "im Bildbearbeiter öffnen (VARNOX_EDITOR, sonst\n"
                                      "xdg-open); ein geändert gespeichertes Bild wird\n"
-                                     "übernommen wie bei replace und png2gfp"),
+                                     "übernommen wie bei replace und png2gfp; die erste\n"
+                                     "Übernahme legt GFP.bak oder ARCHIV.bak an, spätere\n"
+                                     "behalten dieses Original"),
          kPackingOptions},
+        {"restore", QT_TRANSLATE_NOOP("Varnox", "restore DATEI"),
+         QT_TRANSLATE_NOOP("Varnox", "DATEI aus DATEI.bak zurückholen; die ersetzte\n"
+                                     "Fassung wird DATEI.bak (ein zweites restore\n"
+                                     "macht es rückgängig)"),
+         ""},
         {"thumbnail", QT_TRANSLATE_NOOP("Varnox", "thumbnail [-s GRÖSSE] GFP PNG"),
          QT_TRANSLATE_NOOP("Varnox", "die GFP verkleinert als PNG schreiben, in ein Quadrat\n"
                                      "von GRÖSSE Pixeln eingepasst (Vorgabe 256, nie\n"

@@ -61,6 +61,8 @@ std::optional<int> RunCommand(const std::string& command, const Args& args)
         return RunReplace(args);
     if (command == "edit")
         return RunEdit(args);
+    if (command == "restore")
+        return RunRestore(args);
     if (command == "thumbnail")
         return RunThumbnail(args);
     if (command == "help")

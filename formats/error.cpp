@@ -6,9 +6,43 @@
 #include "formats/text.h"
 #include "formats/tga.h"
 
+#include <cerrno>
+
 namespace varnox {
 
 namespace {
+
+// The system's reason, German and marked for the catalogue, for the common errors; nullptr
+// for the rare rest, whose text the system gives.
+const char* SystemReasonText(const std::error_code& error)
+{
+    if (!error)
+        return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
+    if (error == FileLayerError::Changed)
+        return QT_TRANSLATE_NOOP("Varnox", "Die Datei wurde inzwischen geändert");
+    if (error.category() == std::generic_category() || error.category() == std::system_category()) {
+        switch (error.value()) {
+        case ENOENT: return QT_TRANSLATE_NOOP("Varnox", "Datei oder Ordner nicht gefunden");
+        case EACCES:
+        case EPERM: return QT_TRANSLATE_NOOP("Varnox", "Keine Berechtigung");
+        case EISDIR: return QT_TRANSLATE_NOOP("Varnox", "Ist ein Ordner");
+        case ENOTDIR: return QT_TRANSLATE_NOOP("Varnox", "Ein Teil des Pfades ist kein Ordner");
+        case ENAMETOOLONG: return QT_TRANSLATE_NOOP("Varnox", "Der Name ist zu lang");
+        case ENOSPC: return QT_TRANSLATE_NOOP("Varnox", "Kein Platz mehr auf dem Datenträger");
+        case EDQUOT: return QT_TRANSLATE_NOOP("Varnox", "Das Speicherkontingent ist erschöpft");
+        case EROFS: return QT_TRANSLATE_NOOP("Varnox", "Der Datenträger ist schreibgeschützt");
+        case EIO: return QT_TRANSLATE_NOOP("Varnox", "Ein- oder Ausgabefehler");
+        case EBUSY:
+        case ETXTBSY: return QT_TRANSLATE_NOOP("Varnox", "Die Datei ist in Gebrauch");
+        case EMFILE:
+        case ENFILE: return QT_TRANSLATE_NOOP("Varnox", "Zu viele offene Dateien");
+        case EINVAL: return QT_TRANSLATE_NOOP("Varnox", "Keine gewöhnliche Datei");
+        case EILSEQ: return QT_TRANSLATE_NOOP("Varnox", "Der Name ist für das Dateisystem ungültig");
+        default: break;
+        }
+    }
+    return nullptr;
+}
 
 // German, marked for the catalogue.
 const char* GfpText(GfpError code)
@@ -232,7 +266,8 @@ std::string Describe(const Error& error)
 
 std::string SystemText(const std::error_code& error)
 {
-    return Translate(SystemReason(error).c_str());
+    const char* text = SystemReasonText(error);
+    return text != nullptr ? Translate(text) : error.message();
 }
 
 std::string MessageText(const Error& error)

@@ -108,7 +108,8 @@ struct Error {
 // The reason in the user's language: the code's text, then the detail and the system's reason when set.
 std::string Describe(const Error& error);
 
-// The system's reason (SystemReason) in the user's language.
+// The system's reason in the user's language (the system's own text for the rare errors
+// without one of ours).
 std::string SystemText(const std::error_code& error);
 
 // "file: reason", as the windows and the command line show a refusal.

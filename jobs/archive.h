@@ -71,6 +71,7 @@ struct ReplaceResult {
     bool inPlace = false;    // the new data fit the item's extent
     std::int32_t offset = 0; // where the item's data lie now
     ReadRecords records;     // the archive's, and the picture's as far as converted
+    FileIdentity written;    // when ok: the state of the archive as it is now
 };
 
 // The index that text names: "#N" from 0, else the one item of that name; reason says why not.
@@ -81,7 +82,7 @@ std::optional<std::size_t> FindItem(const ArchiveModel& model, const std::string
 // there (the rest of it zeroed); others go to the end of the file and the entry points there.
 // Every other byte stays; the old archive is kept as archive.bak; refusals touch nothing.
 ReplaceResult ReplaceItem(const Path& archive, const std::string& item, const Path& picture,
-                          GfpPacking packing);
+                          GfpPacking packing, const WriteGuard& guard = {});
 
 struct ItemGfp {
     bool ok = false;

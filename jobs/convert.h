@@ -6,10 +6,19 @@
 #include "jobs/records.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace varnox::jobs {
+
+// What a writer of a whole file must find before it replaces it, and what it keeps.
+struct WriteGuard {
+    // Replace only this state of the file (as it was handed out to an editor); unset: the
+    // state found when the writer began.
+    std::optional<FileIdentity> expected;
+    Backup backup = Backup::Make; // KeepFirst: an existing .bak (a session's original) stays
+};
 
 // One file that a conversion refused or failed on.
 struct Refusal {
@@ -78,6 +87,7 @@ struct TgaToGfpResult {
     bool cancelled = false; // stopped by JobProgress::Cancel; every file as it was
     Refusal refusal;        // when !ok and not cancelled
     ReadRecords records;    // the GFP's head and the TGA's header, as far as read
+    FileIdentity written;   // when ok: the state of the target as it is now
 };
 
 // Replaces the picture of the GFP target by the TGA source, after copying the target to
@@ -93,7 +103,8 @@ TgaToGfpResult ConvertTgaToGfp(const Path& source, const Path& target, bool unco
 // The same with the source's format given: the picture written for a PNG equals the one
 // written for a TGA of the same pixels.
 TgaToGfpResult ConvertPictureToGfp(const Path& source, PictureFormat format, const Path& target,
-                                   GfpPacking packing, JobProgress* progress = nullptr);
+                                   GfpPacking packing, JobProgress* progress = nullptr,
+                                   const WriteGuard& guard = {});
 
 // GFP -> TGA or PNG of many files on a pool of worker threads, with the results in the
 // order of the files.

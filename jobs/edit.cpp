@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <new>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace varnox::jobs {
 
@@ -77,6 +79,28 @@ std::string ItemFileName(const std::string& itemName, std::size_t index, const s
     return itemName + extension;
 }
 
+// Refuses a file that could not be written back after the user's work: one that this user
+// may not write or that is write-protected, or one in a folder where no file can be made.
+Status CheckWritable(const Path& file)
+{
+    Path target;
+    std::error_code error;
+    if (!FollowLinks(file, target, error))
+        return Error{IoError::CannotOpen, file, error, {}};
+    const auto lastError = [] { return std::error_code(errno, std::generic_category()); };
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0)
+        return Error{IoError::CannotOpen, file, lastError(), {}};
+    if ((info.st_mode & 0222) == 0)
+        return Error{IoError::CannotReplace, file, std::make_error_code(std::errc::permission_denied), {}};
+    if (::access(target.c_str(), W_OK) != 0)
+        return Error{IoError::CannotReplace, file, lastError(), {}};
+    const Path folder = target.has_parent_path() ? target.parent_path() : Path(".");
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return Error{IoError::CannotReplace, file, lastError(), {}};
+    return {};
+}
+
 // Writes the item's GFP as the session's original; tells why it could not.
 EditStart WriteOriginal(const Path& archive, const ArchiveModel& model, std::size_t index, EditStart start)
 {
@@ -113,6 +137,10 @@ Status EditFolder::Make(const Path& base)
 
 EditStart StartItemEdit(const Path& archive, const std::string& item, const Path& folder)
 {
+    if (auto status = CheckWritable(archive); !status)
+        return Refused(status.error());
+    // Taken before the read: a change made meanwhile then shows as one when the picture comes back.
+    const FileIdentity handedOut = IdentityOf(archive);
     ArchiveModel model;
     Module1 module;
     if (auto status = ReadArchive(module, archive, model); !status)
@@ -129,6 +157,7 @@ EditStart StartItemEdit(const Path& archive, const std::string& item, const Path
     session.itemName = Latin1ToUtf8(ItemName(model.items[*index].entry));
     session.original = folder / kOriginalName;
     session.png = folder / ItemFileName(session.itemName, *index, ".png");
+    session.handedOut = handedOut;
     start = WriteOriginal(archive, model, *index, std::move(start));
     start.records = records;
     if (!start.ok)
@@ -136,22 +165,46 @@ EditStart StartItemEdit(const Path& archive, const std::string& item, const Path
     if (auto status = WritePng(start.session.original, folder, start.session.png.filename().string());
         !status)
         return Refused(status.error());
+    start.session.pngWritten = IdentityOf(start.session.png);
     return start;
+}
+
+// Copies the GFP gfp as the session's original into folder; the picture is then made from
+// that copy, so the saved picture is compared with what was handed out, whatever happens to
+// the GFP meanwhile.
+Status CopyOriginal(const Path& gfp, const Path& folder)
+{
+    Bytes bytes;
+    std::error_code error;
+    if (!ReadWholeFile(gfp, bytes, error))
+        return Error{IoError::CannotRead, gfp, error, {}};
+    return WriteInto(folder, kOriginalName, bytes);
 }
 
 EditStart StartGfpEdit(const Path& gfp, const Path& folder)
 {
+    if (auto status = CheckWritable(gfp); !status)
+        return Refused(status.error());
     EditStart start;
     start.session.source = gfp;
-    start.session.original = gfp;
+    start.session.original = folder / kOriginalName;
     start.session.png = folder / gfp.filename();
     start.session.png.replace_extension(".png");
+    start.session.handedOut = IdentityOf(gfp);
     try {
-        if (auto status = WritePng(gfp, folder, start.session.png.filename().string()); !status)
+        if (auto status = CopyOriginal(gfp, folder); !status)
             return Refused(status.error());
+        if (auto status = WritePng(start.session.original, folder, start.session.png.filename().string());
+            !status) {
+            Error error = status.error();
+            if (error.file == start.session.original)
+                error.file = gfp;
+            return Refused(error);
+        }
     } catch (const std::bad_alloc&) {
         return Refused(Error{IoError::OutOfMemory, gfp, {}, {}});
     }
+    start.session.pngWritten = IdentityOf(start.session.png);
     start.ok = true;
     return start;
 }
@@ -228,24 +281,38 @@ EditCheck CheckEdit(const EditSession& session)
     }
 }
 
-EditResult ApplyEdit(EditSession& session, GfpPacking packing)
+namespace {
+
+// The GFP file's picture put back; the session's original then holds the GFP as written.
+void ApplyToGfp(EditSession& session, GfpPacking packing, const WriteGuard& guard, EditResult& result)
 {
-    EditResult result;
-    if (session.index < 0) {
-        const TgaToGfpResult converted =
-            ConvertPictureToGfp(session.png, PictureFormat::Png, session.source, packing);
-        result.ok = converted.ok;
-        result.refusal = converted.refusal;
-        result.records = converted.records;
-        return result;
-    }
-    result.replaced = ReplaceItem(session.source, "#" + std::to_string(session.index), session.png, packing);
+    const TgaToGfpResult converted =
+        ConvertPictureToGfp(session.png, PictureFormat::Png, session.source, packing, nullptr, guard);
+    result.ok = converted.ok;
+    result.refusal = converted.refusal;
+    result.records = converted.records;
+    if (!converted.ok)
+        return;
+    session.handedOut = converted.written;
+    ++session.saves;
+    // Should the copy fail, the next save is compared with the older picture: at worst an
+    // unchanged picture is taken back once more.
+    (void)CopyOriginal(session.source, session.original.parent_path());
+}
+
+// The item's picture put back, into the item as it was handed out and under its name then.
+void ApplyToItem(EditSession& session, GfpPacking packing, const WriteGuard& guard, EditResult& result)
+{
+    result.replaced =
+        ReplaceItem(session.source, "#" + std::to_string(session.index), session.png, packing, guard);
     result.records = result.replaced.records;
     if (!result.replaced.ok) {
         result.refusal = result.replaced.refusal;
-        return result;
+        return;
     }
     result.ok = true;
+    session.handedOut = result.replaced.written;
+    ++session.saves;
     // The next save is compared with the picture the item holds now.
     ArchiveModel model;
     EditStart start;
@@ -254,6 +321,22 @@ EditResult ApplyEdit(EditSession& session, GfpPacking packing)
         Overlay(result.records, ArchiveRecords(module));
         WriteOriginal(session.source, model, static_cast<std::size_t>(session.index), std::move(start));
     }
+}
+
+} // namespace
+
+EditResult ApplyEdit(EditSession& session, GfpPacking packing)
+{
+    EditResult result;
+    WriteGuard guard;
+    guard.expected = session.handedOut;
+    // The first save's backup is the original; later saves of the session keep it.
+    guard.backup = session.saves > 0 ? Backup::KeepFirst : Backup::Make;
+    if (session.index < 0)
+        ApplyToGfp(session, packing, guard, result);
+    else
+        ApplyToItem(session, packing, guard, result);
+    result.session = session;
     return result;
 }
 

@@ -27,6 +27,7 @@ class EditFolder {
     const Path& path() const { return path_; }
     // Leaves the folder and its files on disk when the object goes.
     void Keep() { kept_ = true; }
+    bool IsKept() const { return kept_; }
 
   private:
     Path path_;
@@ -39,7 +40,10 @@ struct EditSession {
     std::int32_t index = -1; // the item's directory index; -1 for a GFP file
     std::string itemName;    // the item's name as UTF-8; empty for a GFP file
     Path png;                // the picture the editor gets
-    Path original;           // the GFP the picture was made from, as last written or taken back
+    Path original;           // a copy of the GFP the picture was made from, as last handed out or taken back
+    FileIdentity handedOut;  // the source's state when the picture was handed out or last taken back
+    FileIdentity pngWritten; // the PNG's state as written: the same later means nobody saved it
+    int saves = 0;           // saves taken back so far; after the first, source.bak is the original
 };
 
 struct EditStart {
@@ -50,7 +54,9 @@ struct EditStart {
 };
 
 // Writes the picture of archive's item (a name, or "#N" from 0) as a PNG into folder, each
-// file written whole or not at all. Refuses an item that is no picture or is damaged.
+// file written whole or not at all. Refuses an item that is no picture or is damaged, and an
+// archive that could not be written back (write-protected, or in a folder that can't be
+// written), before the user does any work on the picture.
 EditStart StartItemEdit(const Path& archive, const std::string& item, const Path& folder);
 // The same for the GFP file gfp.
 EditStart StartGfpEdit(const Path& gfp, const Path& folder);
@@ -79,11 +85,15 @@ struct EditResult {
     Refusal refusal;        // when !ok; the archive or GFP stays as it was
     ReplaceResult replaced; // for an archive item
     ReadRecords records;    // what the conversion and the archive's read left
+    EditSession session;    // the session as it stands after the apply, for the next save
 };
 
 // Puts the saved picture back: into the item through ReplaceItem (backup first, every other
-// byte kept), into a GFP file through the conversion png2gfp runs. The session's original
-// then holds the new picture, so that the next save is compared with it.
+// byte kept), into a GFP file through the conversion png2gfp runs. Refuses, writing nothing,
+// when the archive or GFP is no longer as it was handed out (another program changed it).
+// The first save of a session keeps the source as source.bak; later ones keep that backup,
+// the original. The session's original then holds the new picture, so that the next save
+// is compared with it.
 EditResult ApplyEdit(EditSession& session, GfpPacking packing);
 
 struct PictureSize {

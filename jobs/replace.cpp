@@ -210,11 +210,12 @@ std::optional<ReplaceResult> NewItemData(const Path& archive, const Path& pictur
 }
 
 ReplaceResult ReplaceItemIn(const Path& archive, const std::string& itemText, const Path& picture,
-                            GfpPacking packing, ReadRecords& records)
+                            GfpPacking packing, const WriteGuard& guard, ReadRecords& records)
 {
     // Held from the read to the rename, so that no other writer's update is lost.
     Rewrite rewrite;
-    if (!rewrite.Begin(archive)) {
+    rewrite.SetBackup(guard.backup);
+    if (!rewrite.Begin(archive) || (guard.expected && !rewrite.Expect(*guard.expected))) {
         ReplaceResult result;
         result.refusal = RewriteRefusal(rewrite, archive);
         return result;
@@ -276,16 +277,17 @@ ReplaceResult ReplaceItemIn(const Path& archive, const std::string& itemText, co
         return result;
     }
     result.ok = true;
+    result.written = rewrite.Identity();
     return result;
 }
 
 } // namespace
 
 ReplaceResult ReplaceItem(const Path& archive, const std::string& item, const Path& picture,
-                          GfpPacking packing)
+                          GfpPacking packing, const WriteGuard& guard)
 {
     ReadRecords records;
-    ReplaceResult result = ReplaceItemIn(archive, item, picture, packing, records);
+    ReplaceResult result = ReplaceItemIn(archive, item, picture, packing, guard, records);
     result.records = std::move(records);
     return result;
 }

@@ -13,12 +13,14 @@ struct RestoreResult {
 // file + ".bak".
 Path BackupOf(const Path& file);
 
-// True when file and its ".bak" are both regular files (links not followed).
+// True when the file that file names (links followed, as writers follow them) and its
+// ".bak" beside it are both regular files.
 bool HasBackup(const Path& file);
 
-// Swaps file and file.bak in one step, so that the restore can be undone by another and
-// a crash leaves either both as they were or both swapped. Refuses links and anything but
-// regular files.
+// Swaps the file that file names (links followed) and its .bak, so that the restore can be
+// undone by another: in one step where the file system can, so that a crash leaves either
+// both as they were or both swapped, else in three renames undone on failure. Refuses a
+// .bak that is missing, a link, or no regular file, with that reason.
 RestoreResult RestoreBackup(const Path& file);
 
 } // namespace varnox::jobs

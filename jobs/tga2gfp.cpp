@@ -54,14 +54,15 @@ void SetStage(JobProgress* job, TgaToGfpStage stage)
 }
 
 TgaToGfpResult ConvertInto(const Path& source, PictureFormat format, const Path& target, GfpPacking packing,
-                           JobProgress* job, ReadRecords& records)
+                           JobProgress* job, const WriteGuard& guard, ReadRecords& records)
 {
     SetStage(job, TgaToGfpStage::Analysing);
     if (Cancelled(job))
         return CancelledResult();
     // Held from reading the target's head to the rename, so that no other writer's update is lost.
     Rewrite rewrite;
-    if (!rewrite.Begin(target))
+    rewrite.SetBackup(guard.backup);
+    if (!rewrite.Begin(target) || (guard.expected && !rewrite.Expect(*guard.expected)))
         return RewriteRefused(rewrite, target);
     // Both tags are required, since the rewritten file carries the target's own header bytes.
     auto head = ReadGfpHead(rewrite.Target());
@@ -112,6 +113,7 @@ TgaToGfpResult ConvertInto(const Path& source, PictureFormat format, const Path&
         return RewriteRefused(rewrite, target);
     TgaToGfpResult result;
     result.ok = true;
+    result.written = rewrite.Identity();
     return result;
 }
 
@@ -127,12 +129,12 @@ TgaToGfpResult ConvertTgaToGfp(const Path& source, const Path& target, bool unco
 }
 
 TgaToGfpResult ConvertPictureToGfp(const Path& source, PictureFormat format, const Path& target,
-                                   GfpPacking packing, JobProgress* progress)
+                                   GfpPacking packing, JobProgress* progress, const WriteGuard& guard)
 {
     ReadRecords records;
     TgaToGfpResult result;
     try {
-        result = ConvertInto(source, format, target, packing, progress, records);
+        result = ConvertInto(source, format, target, packing, progress, guard, records);
     } catch (const std::bad_alloc&) {
         result = Refused(Error{IoError::OutOfMemory, source, {}, {}});
     }

@@ -2,6 +2,7 @@
 // was opened; backups that keep their permissions; temporary files of killed runs removed.
 
 #include "fileio/fileio.h"
+#include "jobs/restore.h"
 #include "tests/support/builders.h"
 #include "tests/support/unprivileged.h"
 
@@ -132,7 +133,7 @@ TEST(CopyFileAtomically, KeepsTheModeOfTheSource)
         fs::permissions(dir / "t", mode);
         fs::permissions(dir / "t.bak", fs::perms(0666));
         std::error_code error;
-        ASSERT_TRUE(CopyFileAtomically(dir / "t", dir / "t.bak", error)) << SystemReason(error);
+        ASSERT_TRUE(CopyFileAtomically(dir / "t", dir / "t.bak", error)) << error.message();
         EXPECT_EQ(fs::status(dir / "t.bak").permissions(), mode);
         EXPECT_EQ(test::ReadBytes(dir / "t.bak"), content);
     }
@@ -253,6 +254,14 @@ struct ChangedMeanwhile {
 
 class ChangedMeanwhileTest : public testing::TestWithParam<ChangedMeanwhile> {};
 
+// The files of a folder but a writer's own temporary one, which a refusal removes.
+std::map<std::string, Bytes> OthersFiles(const Path& folder)
+{
+    std::map<std::string, Bytes> files = test::Snapshot(folder);
+    std::erase_if(files, [](const auto& file) { return file.first.starts_with(".varnox-"); });
+    return files;
+}
+
 // A program that ignores the lock and changes the file between a writer's read and its
 // rename: the writer refuses and leaves that program's file and the backup as they are.
 TEST_P(ChangedMeanwhileTest, Refused)
@@ -266,10 +275,41 @@ TEST_P(ChangedMeanwhileTest, Refused)
     ASSERT_TRUE(rewrite.Begin(dir / "t"));
     ASSERT_TRUE(rewrite.File().Write({Text("ours")}));
     c.change(dir / "t");
-    const auto after = test::Snapshot(dir.path());
+    const auto after = OthersFiles(dir.path());
     EXPECT_FALSE(rewrite.Commit());
     EXPECT_EQ(rewrite.fault(), Rewrite::Fault::Changed);
     EXPECT_EQ(test::Snapshot(dir.path()), after);
+}
+
+// Every writer of a whole file does the same: a file it did not read is not replaced.
+TEST_P(ChangedMeanwhileTest, RefusedByEveryWriter)
+{
+    const ChangedMeanwhile& c = GetParam();
+    test::TempDir dir;
+    if (c.existing)
+        test::WriteBytes(dir / "t", Text("old"));
+    AtomicFile file;
+    ASSERT_TRUE(file.Open(dir / "t"));
+    ASSERT_TRUE(file.Write({Text("ours")}));
+    c.change(dir / "t");
+    const auto after = OthersFiles(dir.path());
+    EXPECT_FALSE(file.Commit());
+    EXPECT_EQ(file.error(), FileLayerError::Changed);
+    EXPECT_EQ(test::Snapshot(dir.path()), after);
+}
+
+// As cp -p, touch -r and rsync --inplace -t leave a file: new bytes of the same length,
+// the old time of change; only the time of the entry's change tells.
+void RewriteWithOldTimes(const Path& path)
+{
+    struct stat before {};
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    ASSERT_EQ(::pwrite(fd, "new", 3, 0), 3);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::futimens(fd, times), 0);
+    ::close(fd);
 }
 
 void WriteInPlace(const Path& path)
@@ -284,6 +324,7 @@ void WriteInPlace(const Path& path)
 INSTANTIATE_TEST_SUITE_P(
     Cases, ChangedMeanwhileTest,
     testing::Values(ChangedMeanwhile{"WrittenInPlace", true, WriteInPlace},
+                    ChangedMeanwhile{"RewrittenWithOldTimes", true, RewriteWithOldTimes},
                     ChangedMeanwhile{"ReplacedByRename", true,
                                      [](const Path& file) {
                                          test::WriteBytes(Path(file) += "x", Text("new"));
@@ -343,6 +384,160 @@ TEST(Rewrite, KilledRunsLeaveNothingForGood)
     ASSERT_EQ(::utimensat(AT_FDCWD, temp.c_str(), old, 0), 0);
     ASSERT_TRUE(Rewrites(dir / "t", Text("new")));
     EXPECT_EQ(test::ListTree(dir.path()), (Names{"t", "t.bak"}));
+}
+
+} // namespace
+
+namespace {
+
+struct PlantedMode {
+    const char* name;
+    bool link;     // the output name is a link to a file of this mode, else that file itself
+    unsigned mode; // of the file found there
+    unsigned expected;
+    friend std::ostream& operator<<(std::ostream& os, const PlantedMode& c) { return os << c.name; }
+};
+
+class NewFileModeTest : public testing::TestWithParam<PlantedMode> {};
+
+// A new file takes the mode of the regular file it replaces, never through a link and never
+// setuid, setgid or sticky; else 0666 less the umask. Run as the user and as root.
+TEST_P(NewFileModeTest, TakenOnlyFromTheFileReplaced)
+{
+    const PlantedMode& c = GetParam();
+    for (const bool unprivileged : {false, true}) {
+        if (unprivileged && !c.link)
+            continue; // a user's own file is the case above; another's is refused
+        test::TempDir dir;
+        test::WriteBytes(dir / "elsewhere", Text("program"));
+        test::OpenToAll(dir.path());
+        ::chmod((dir / "elsewhere").c_str(), c.mode);
+        if (c.link)
+            fs::create_symlink(dir / "elsewhere", dir / "out");
+        else
+            fs::rename(dir / "elsewhere", dir / "out");
+        const auto write = [&] {
+            ::umask(022);
+            std::error_code error;
+            return WriteFileAtomically(dir / "out", {Text("archive bytes")}, error) ? 0 : 1;
+        };
+        ASSERT_EQ(unprivileged ? test::RunUnprivileged(write) : write(), 0) << unprivileged;
+        struct stat st {};
+        ASSERT_EQ(::lstat((dir / "out").c_str(), &st), 0);
+        EXPECT_TRUE(S_ISREG(st.st_mode));
+        EXPECT_EQ(st.st_mode & 07777, c.expected) << unprivileged;
+        if (c.link) {
+            EXPECT_EQ(test::ReadBytes(dir / "elsewhere"), Text("program"));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, NewFileModeTest,
+                         testing::Values(PlantedMode{"LinkToSetuidProgram", true, 04755, 0644},
+                                         PlantedMode{"LinkToWorldWritable", true, 0666, 0644},
+                                         PlantedMode{"SetuidFile", false, 04755, 0755},
+                                         PlantedMode{"SetgidStickyFile", false, 03775, 0775},
+                                         PlantedMode{"PrivateFile", false, 0600, 0600},
+                                         PlantedMode{"WorldWritableFile", false, 0666, 0666}),
+                         test::CaseName());
+
+// An edit session keeps its first backup, the original; a backup that is a second name of
+// the file leaves no temporary name behind.
+TEST(Rewrite, BackupRules)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "t", Text("original"));
+    ASSERT_TRUE(Rewrites(dir / "t", Text("first save")));
+    for (const char* save : {"second save", "third save"}) {
+        Rewrite rewrite;
+        rewrite.SetBackup(Backup::KeepFirst);
+        ASSERT_TRUE(rewrite.Begin(dir / "t") && rewrite.File().Write({Text(save)}) && rewrite.Commit());
+        EXPECT_EQ(test::ReadBytes(dir / "t"), Text(save));
+        EXPECT_EQ(test::ReadBytes(dir / "t.bak"), Text("original"));
+        EXPECT_EQ(rewrite.Identity(), IdentityOf(dir / "t"));
+    }
+    fs::remove(dir / "t.bak");
+    fs::create_hard_link(dir / "t", dir / "t.bak");
+    ASSERT_TRUE(Rewrites(dir / "t", Text("after a link")));
+    EXPECT_EQ(test::ReadBytes(dir / "t.bak"), Text("third save"));
+    EXPECT_EQ(test::ListTree(dir.path()), (Names{"t", "t.bak"}));
+}
+
+// A writer pinned to the state it handed out refuses any later state, its own name's too.
+TEST(Rewrite, ExpectsTheStateHandedOut)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "t", Text("old"));
+    const FileIdentity handedOut = IdentityOf(dir / "t");
+    RewriteWithOldTimes(dir / "t");
+    Rewrite rewrite;
+    ASSERT_TRUE(rewrite.Begin(dir / "t"));
+    EXPECT_FALSE(rewrite.Expect(handedOut));
+    EXPECT_EQ(rewrite.fault(), Rewrite::Fault::Changed);
+    EXPECT_EQ(test::ListTree(dir.path()), Names{"t"});
+}
+
+// On a file system without hard links, anonymous files or renameat2's flags (FAT, exFAT,
+// FUSE; the test runs once more with such calls failing), every writer still writes and
+// restores, and leaves no temporary file.
+TEST(FileSystemWithoutLinks, WritersFallBack)
+{
+    test::TempDir dir;
+    if (std::getenv("VARNOX_EXPECT_NO_LINKS") != nullptr) {
+        test::WriteBytes(dir / "probe", Text("x"));
+        ASSERT_NE(::link((dir / "probe").c_str(), (dir / "probe2").c_str()), 0)
+            << "the stand-in is not loaded";
+        fs::remove(dir / "probe");
+    }
+    std::error_code error;
+    ASSERT_TRUE(WriteFileAtomically(dir / "new", {Text("one")}, error)) << error.message();
+    ASSERT_TRUE(Rewrites(dir / "made", Text("made")));
+    ASSERT_TRUE(Rewrites(dir / "new", Text("two")));
+    EXPECT_EQ(test::ReadBytes(dir / "new"), Text("two"));
+    EXPECT_EQ(test::ReadBytes(dir / "new.bak"), Text("one"));
+    Folder folder;
+    ASSERT_TRUE(folder.Open(dir.path()));
+    ASSERT_TRUE(SwapNames(folder, "new", "new.bak", error)) << error.message();
+    EXPECT_EQ(test::ReadBytes(dir / "new"), Text("one"));
+    EXPECT_EQ(test::ReadBytes(dir / "new.bak"), Text("two"));
+    const jobs::RestoreResult restored = jobs::RestoreBackup(dir / "new");
+    ASSERT_TRUE(restored.ok) << restored.refusal.reason;
+    EXPECT_EQ(test::ReadBytes(dir / "new"), Text("two"));
+    EXPECT_EQ(test::ListTree(dir.path()), (Names{"made", "new", "new.bak"}));
+}
+
+} // namespace
+
+namespace {
+
+bool IsOpenDescriptor(int fd)
+{
+    return ::fcntl(fd, F_GETFD) != -1;
+}
+
+// A descriptor is closed exactly once: when its owner goes or takes another, never after
+// it was moved away or released.
+TEST(Descriptor, ClosesWhatItOwnsOnce)
+{
+    int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    {
+        Descriptor owner(fd);
+        Descriptor moved = std::move(owner);
+        EXPECT_FALSE(owner.IsOpen()); // NOLINT(bugprone-use-after-move): moved-from is empty
+        EXPECT_TRUE(IsOpenDescriptor(fd));
+    }
+    EXPECT_FALSE(IsOpenDescriptor(fd));
+    fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    {
+        Descriptor owner(fd);
+        EXPECT_EQ(owner.Release(), fd);
+    }
+    EXPECT_TRUE(IsOpenDescriptor(fd));
+    Descriptor owner(fd);
+    owner.Reset(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+    EXPECT_FALSE(IsOpenDescriptor(fd));
+    EXPECT_TRUE(owner.Close());
+    EXPECT_FALSE(owner.IsOpen());
 }
 
 } // namespace

@@ -153,8 +153,7 @@ bool Write(const Path& path, const Bytes& bytes)
     std::error_code error;
     if (varnox::WriteFileAtomically(path, {std::span<const std::uint8_t>(bytes)}, error))
         return true;
-    std::fprintf(stderr, "varnox-demo: %s: %s\n", varnox::PathText(path).c_str(),
-                 varnox::SystemReason(error).c_str());
+    std::fprintf(stderr, "varnox-demo: %s: %s\n", varnox::PathText(path).c_str(), error.message().c_str());
     return false;
 }
 

@@ -504,16 +504,6 @@ TGA or PNG (the old ARCHIVE to ARCHIVE.bak)</translation>
         <translation>edit [--uncompressed | --fast] ARCHIVE ITEM | GFP</translation>
     </message>
     <message>
-        <source>das Bild EINTRAG (Name oder #N) oder die GFP als PNG
-im Bildbearbeiter öffnen (VARNOX_EDITOR, sonst
-xdg-open); ein geändert gespeichertes Bild wird
-übernommen wie bei replace und png2gfp</source>
-        <translation>open the picture ITEM (a name or #N) or the GFP as
-a PNG in the picture editor (VARNOX_EDITOR, else
-xdg-open); a picture saved changed is taken
-as replace and png2gfp take it</translation>
-    </message>
-    <message>
         <source>thumbnail [-s GRÖSSE] GFP PNG</source>
         <translation>thumbnail [-s SIZE] GFP PNG</translation>
     </message>
@@ -1457,6 +1447,48 @@ since the last extract is not replaced</translation>
   --tga           write each picture also as a TGA beside its GFP
   --overwrite     replace a PNG/TGA changed since the last extract too
 </translation>
+    </message>
+    <message>
+        <source>Ohne Terminal lässt sich nicht auf das Speichern warten (VARNOX_EDITOR nennt einen Bildbearbeiter, der bis zum Schließen läuft)</source>
+        <translation>Without a terminal there is no waiting for the save (VARNOX_EDITOR names a picture editor that runs until it is closed)</translation>
+    </message>
+    <message>
+        <source>Das Bild ist unverändert. Ist der Bildbearbeiter noch offen? Nach dem Speichern Enter drücken … </source>
+        <translation>The picture is unchanged. Is the picture editor still open? Press Enter after saving … </translation>
+    </message>
+    <message>
+        <source>Das Bild ist unverändert (der Bildbearbeiter endete vielleicht vor dem Speichern); nichts übernommen; das Bild bleibt in %1</source>
+        <translation>The picture is unchanged (the picture editor may have ended before saving); nothing taken; the picture stays in %1</translation>
+    </message>
+    <message>
+        <source>das Bild EINTRAG (Name oder #N) oder die GFP als PNG
+im Bildbearbeiter öffnen (VARNOX_EDITOR, sonst
+xdg-open); ein geändert gespeichertes Bild wird
+übernommen wie bei replace und png2gfp; die erste
+Übernahme legt GFP.bak oder ARCHIV.bak an, spätere
+behalten dieses Original</source>
+        <translation>open the picture ITEM (a name or #N) or the GFP as
+a PNG in the picture editor (VARNOX_EDITOR, else
+xdg-open); a picture saved changed is taken
+as replace and png2gfp take it; the first save
+makes GFP.bak or ARCHIVE.bak, later ones keep
+that original</translation>
+    </message>
+    <message>
+        <source>restore DATEI</source>
+        <translation>restore FILE</translation>
+    </message>
+    <message>
+        <source>DATEI aus DATEI.bak zurückholen; die ersetzte
+Fassung wird DATEI.bak (ein zweites restore
+macht es rückgängig)</source>
+        <translation>put FILE back from FILE.bak; the replaced
+version becomes FILE.bak (a second restore
+undoes it)</translation>
+    </message>
+    <message>
+        <source>%1 wiederhergestellt (die ersetzte Fassung ist jetzt %1.bak)</source>
+        <translation>%1 restored (the replaced version is now %1.bak)</translation>
     </message>
 </context>
 </TS>

@@ -130,6 +130,12 @@ bool EditWatch::Always(const QString& png) const
     return found != pictures_.end() && found->second.always;
 }
 
+void EditWatch::Update(const jobs::EditSession& session)
+{
+    if (const auto found = pictures_.find(ToQString(session.png)); found != pictures_.end())
+        found->second.session = session;
+}
+
 void EditWatch::SetAlways(const QString& png)
 {
     if (const auto found = pictures_.find(png); found != pictures_.end())

@@ -43,6 +43,9 @@ class EditWatch : public QObject {
     // "Immer für dieses Bild": later saves of the PNG are taken without asking.
     bool Always(const QString& png) const;
     void SetAlways(const QString& png);
+    // Takes the session as a save left it (the state handed out, the backup made), so
+    // that the next save is checked against it.
+    void Update(const jobs::EditSession& session);
 
   signals:
     // The PNG was saved with new content (once per save, after it has settled).

@@ -1246,6 +1246,8 @@ void Form1::TakeBackEdit(const QString& png)
                 deleteLater();
                 return;
             }
+            if (outcome->result.ok)
+                edits_->Update(outcome->result.session);
             if (outcome->always)
                 edits_->SetAlways(png);
             const jobs::EditCheck& check = outcome->check;

@@ -872,6 +872,8 @@ void Form2::TakeBackEdit(const QString& png)
         },
         [this, outcome, png, name] {
             jobs::StoreRecords(module_, outcome->result.records);
+            if (outcome->result.ok)
+                edits_->Update(outcome->result.session);
             if (outcome->always)
                 edits_->SetAlways(png);
             const jobs::EditCheck& check = outcome->check;

@@ -142,6 +142,7 @@ class EditTest : public QObject {
         Save(form, Png(3, 10), 3); // taken without asking
         QVERIFY(test::ReadBytes(Archive()) != third);
         QVERIFY(messages_.texts.isEmpty());
+        QCOMPARE(test::ReadBytes(*dir_ / "gfx.res.bak"), before); // every save kept the original
 
         Save(form, {'k', 'a', 'p', 'u', 't', 't'}, 3); // garbage: refused, named
         QCOMPARE(messages_.texts.size(), 1);

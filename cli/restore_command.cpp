@@ -1,0 +1,31 @@
+// "restore": a file put back from its .bak, the current file becoming the .bak.
+
+#include "cli/commands.h"
+#include "cli/help.h"
+#include "formats/text.h"
+#include "jobs/restore.h"
+
+#include <iostream>
+
+namespace varnox::cli {
+
+int RunRestore(const Args& args)
+{
+    if (args.size() != 1 || args[0].empty() || args[0].front() == '-') {
+        PrintError(UsageLine("restore"));
+        return kExitUsage;
+    }
+    const Path file(args[0]);
+    const jobs::RestoreResult result = jobs::RestoreBackup(file);
+    if (!result.ok) {
+        PrintError(jobs::MessageText(result.refusal));
+        return kExitFailed;
+    }
+    std::cout << TranslateWith(QT_TRANSLATE_NOOP(
+                                   "Varnox", "%1 wiederhergestellt (die ersetzte Fassung ist jetzt %1.bak)"),
+                               {PathText(file)})
+              << '\n';
+    return kExitOk;
+}
+
+} // namespace varnox::cli
