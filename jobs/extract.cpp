@@ -229,6 +229,7 @@ struct ExtractPlan {
     Manifest manifest;
     std::vector<std::pair<ByteRange, std::string>> fillFiles;      // bytes kept in files of their own
     std::vector<std::pair<std::size_t, std::string>> sidePictures; // picture item and its PNG or TGA
+    std::unordered_map<std::string, FileIdentity> examined;        // each PNG or TGA as first examined
 };
 
 // The PNG or TGA each picture item gets beside its GFP in a whole extract with pictures.
@@ -364,11 +365,14 @@ bool IsEdited(const Folder& folder, const Path& path, const std::string& name,
 
 // The pictures beside the GFPs this extract would replace that were changed since the last
 // extract wrote them.
-std::vector<std::string> FindEditedPictures(const Folder& folder, const Path& path, const ExtractPlan& plan)
+// Each is replaced later only as it was found here.
+std::vector<std::string> FindEditedPictures(const Folder& folder, const Path& path, ExtractPlan& plan)
 {
     std::vector<std::string> edited;
     if (plan.sidePictures.empty())
         return edited;
+    for (const auto& [i, name] : plan.sidePictures)
+        plan.examined[name] = IdentityAt(folder, name);
     const std::unordered_map<std::string, PictureChecksum> recorded = ReadRecordedPictures(folder);
     for (const auto& [i, name] : plan.sidePictures)
         if (const auto found = recorded.find(name);
@@ -470,6 +474,7 @@ Outcome WriteSidePictures(ExtractWriter& writer, const Folder& folder, const Pat
         std::uint32_t pixels = 0;
         const Status written = WriteSidePicture(folder, path, plan.plans[i].file, kind, out, pixels);
         if (written) {
+            out.ExpectTarget(plan.examined.at(name));
             const Outcome outcome = writer.Put(out, name);
             if (outcome == Outcome::Cancelled || outcome == Outcome::Failed)
                 return outcome;

@@ -429,6 +429,31 @@ INSTANTIATE_TEST_SUITE_P(Cases, UnfinishedExtractTest,
                                                     jobs::ReplaceAnswer::Yes}),
                          testing::PrintToStringParamName());
 
+// A file another program changes while extract asks about it is left as that program left it.
+TEST(Extract, FileChangedWhileAskedIsKept)
+{
+    test::TempDir dir;
+    const Bytes gfp = test::MakeGfp({.width = 3, .height = 2});
+    test::WriteBytes(dir / "old.res", test::MakeRes({{14, "a", Gfp(2)}, {16, "b", Junk(4)}}));
+    test::WriteBytes(dir / "new.res", test::MakeRes({{14, "a", gfp}, {16, "b", Junk(4)}}));
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "old.res", dir / "x", {}, {}, jobs::SidePicture::Png).ok);
+    for (const char* file : {"a.gfp", "a.png"}) {
+        const jobs::ReplaceQuestion ask = [&](const Path& target) {
+            if (target.filename() == file)
+                test::WriteBytes(target, Bytes{'n', 'e', 'u'});
+            return jobs::ReplaceAnswer::Yes;
+        };
+        const auto result = jobs::ExtractArchive(dir / "new.res", dir / "x", {}, ask, jobs::SidePicture::Png);
+        EXPECT_FALSE(result.ok) << file;
+        EXPECT_NE(result.refusal.reason.find("inzwischen geändert"), std::string::npos)
+            << result.refusal.reason;
+        EXPECT_EQ(test::ReadBytes(dir / "x" / file), (Bytes{'n', 'e', 'u'})) << file;
+        ASSERT_TRUE(jobs::ExtractArchive(dir / "old.res", dir / "x", {}, {}, jobs::SidePicture::Png,
+                                         jobs::EditedFiles::Replace)
+                        .ok);
+    }
+}
+
 // ---- the manifest reader ----
 
 struct BadManifest {
