@@ -191,8 +191,6 @@ const char* JobText(JobError code)
     case JobError::FolderNotMade: return QT_TRANSLATE_NOOP("Varnox", "Der Ordner kann nicht angelegt werden");
     case JobError::ItemTakesArchiveName:
         return QT_TRANSLATE_NOOP("Varnox", "Ein Eintrag hätte im Zielordner den Namen des Archivs");
-    case JobError::FilesEdited:
-        return QT_TRANSLATE_NOOP("Varnox", "Seit dem Entpacken geänderte Bilder werden nicht ersetzt (%1)");
     case JobError::ArchiveBusy:
         return QT_TRANSLATE_NOOP("Varnox", "Das Archiv wird gerade von einem anderen Vorgang geschrieben");
     case JobError::ArchiveChanged: return QT_TRANSLATE_NOOP("Varnox", "Das Archiv wurde inzwischen geändert");

@@ -73,7 +73,6 @@ enum class JobError {
     LayoutNotRebuilt,        // a layout the manifest cannot describe
     FolderNotMade,           // the extract folder could not be made
     ItemTakesArchiveName,    // a file of the extract would replace the archive
-    FilesEdited,             // args: how many pictures changed since extract wrote them
     // Pack and replace.
     ArchiveBusy,         // another writer holds the archive
     ArchiveChanged,      // someone else changed the archive while it was rewritten

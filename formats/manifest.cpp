@@ -323,14 +323,12 @@ ManifestError ParseOptions(const std::vector<Token>& tokens, std::size_t first, 
                 return ManifestError::BadFill;
             fill = *parsed;
             sawFill = true;
-        } else if (item == nullptr) {
-            return ManifestError::BadOption;
-        } else if (word == "name" && !sawName) {
+        } else if (item != nullptr && word == "name" && !sawName) {
             item->nameField = NameFieldOf(value.value);
             if (!item->nameField)
                 return ManifestError::BadNameField;
             sawName = true;
-        } else if (word == kChecksumWord && !sawSum) {
+        } else if (item != nullptr && word == kChecksumWord && !sawSum) {
             if (!ParseItemChecksum(value, *item))
                 return ManifestError::BadChecksum;
             sawSum = true;
@@ -422,6 +420,17 @@ bool IsStatusLine(std::string_view line)
     return line == kExact || line.rfind(kNotExact, 0) == 0;
 }
 
+// The next line of text, without its line end, taken off text.
+std::string_view TakeLine(std::string_view& text)
+{
+    const std::size_t newline = text.find('\n');
+    std::string_view line = text.substr(0, newline);
+    text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
 } // namespace
 
 Status ParseManifest(std::string_view text, Manifest& out)
@@ -435,11 +444,7 @@ Status ParseManifest(std::string_view text, Manifest& out)
     int number = 0;
     while (!text.empty()) {
         ++number;
-        const std::size_t newline = text.find('\n');
-        std::string_view raw = text.substr(0, newline);
-        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-        if (!raw.empty() && raw.back() == '\r')
-            raw.remove_suffix(1);
+        const std::string_view raw = TakeLine(text);
         if (raw.size() > kMaxManifestLine)
             return Refused(ManifestError::LineTooLong, number);
         const auto decoded = DecodeUtf8(raw);

@@ -556,7 +556,11 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std:
     }
     result.edited = FindEditedPictures(out, folder, plan);
     if (!result.edited.empty() && edited == EditedFiles::Refuse) {
-        result.refusal = Because(folder, JobError::FilesEdited, {std::to_string(result.edited.size())});
+        result.refusal = Because(
+            folder,
+            TranslateWith(QT_TRANSLATE_NOOP("Varnox", "Seit dem Entpacken geänderte Bilder werden nicht "
+                                                      "ersetzt (%1)"),
+                          {std::to_string(result.edited.size())}));
         return result;
     }
     // The old manifest goes before the first file changes: a folder whose extract did not
