@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <iterator>
 
 namespace varnox::cli {
 
@@ -77,11 +78,27 @@ std::string ReplacedText(const jobs::ReplaceResult& result)
         {std::to_string(result.index), std::to_string(result.offset)});
 }
 
-int RunExtract(const Args& all)
+// The refusal of an extract that would replace edited files: the reason, each file, and the way out.
+void PrintEdited(const jobs::ExtractResult& result)
+{
+    std::string text = jobs::MessageText(result.refusal);
+    for (const std::string& file : result.edited)
+        text += "\n  " + jobs::DisplayFileName(file);
+    text += "\n" + Translate(QT_TRANSLATE_NOOP("Varnox", "Mit --overwrite werden sie trotzdem ersetzt."));
+    PrintError(text);
+}
+
+int RunExtract(const Args& given)
 {
     jobs::SidePicture pictures = jobs::SidePicture::None;
-    Args args;
-    if (!TakeOption<jobs::SidePicture>(
+    jobs::EditedFiles edited = jobs::EditedFiles::Refuse;
+    Args all, args;
+    std::copy_if(given.begin(), given.end(), std::back_inserter(all),
+                 [](const std::string& arg) { return arg != "--overwrite"; });
+    if (all.size() + 1 == given.size())
+        edited = jobs::EditedFiles::Replace;
+    if (all.size() + 1 < given.size() ||
+        !TakeOption<jobs::SidePicture>(
             all, {{"--png", jobs::SidePicture::Png}, {"--tga", jobs::SidePicture::Tga}}, pictures, args) ||
         args.empty() || args.size() > 2) {
         PrintError(UsageLine("extract"));
@@ -97,13 +114,16 @@ int RunExtract(const Args& all)
             {args[0]}));
         return kExitFailed;
     }
-    const jobs::ExtractResult result = jobs::ExtractArchive(archive, folder, {}, {}, pictures);
+    const jobs::ExtractResult result = jobs::ExtractArchive(archive, folder, {}, {}, pictures, edited);
     std::string out;
     for (const auto& note : result.notes)
         out += note + '\n';
     if (!result.ok) {
         std::cout << out << std::flush;
-        PrintError(jobs::MessageText(result.refusal));
+        if (!result.edited.empty() && edited == jobs::EditedFiles::Refuse)
+            PrintEdited(result);
+        else
+            PrintError(jobs::MessageText(result.refusal));
         return kExitFailed;
     }
     out += ReplacedLine(result.replaced);

@@ -45,14 +45,16 @@ const std::vector<CommandHelp>& CommandTable()
          kPackingOptions},
         {"png2gfp", "png2gfp [--uncompressed | --fast] PNG GFP",
          QT_TRANSLATE_NOOP("Varnox", "ebenso mit einer PNG"), kPackingOptions},
-        {"extract", QT_TRANSLATE_NOOP("Varnox", "extract [--png | --tga] ARCHIV [ORDNER]"),
+        {"extract", QT_TRANSLATE_NOOP("Varnox", "extract [--png | --tga] [--overwrite] ARCHIV [ORDNER]"),
          QT_TRANSLATE_NOOP("Varnox", "jeden Eintrag als Datei in ORDNER schreiben (sonst\n"
                                      "der Ordner von unpack), dazu die Beschreibung\n"
                                      "archive.txt; mit --png/--tga jedes Bild auch als\n"
-                                     "PNG/TGA neben seiner GFP"),
+                                     "PNG/TGA neben seiner GFP; seit dem letzten Entpacken\n"
+                                     "geänderte PNG/TGA werden nicht ersetzt"),
          QT_TRANSLATE_NOOP("Varnox",
                            "  --png           jedes Bild auch als PNG neben seine GFP schreiben\n"
-                           "  --tga           jedes Bild auch als TGA neben seine GFP schreiben\n")},
+                           "  --tga           jedes Bild auch als TGA neben seine GFP schreiben\n"
+                           "  --overwrite     auch seit dem letzten Entpacken geänderte PNG/TGA ersetzen\n")},
         {"pack", QT_TRANSLATE_NOOP("Varnox", "pack [--uncompressed | --fast] ORDNER ARCHIV"),
          QT_TRANSLATE_NOOP("Varnox", "aus ORDNER und seiner archive.txt ein Archiv bauen\n"
                                      "(ein altes ARCHIV wird nach ARCHIV.bak gesichert);\n"

@@ -149,7 +149,9 @@ template <class T> class [[nodiscard]] Result {
     T& value() { return std::get<0>(value_); }
     const T& value() const { return std::get<0>(value_); }
     T& operator*() { return value(); }
+    const T& operator*() const { return value(); }
     T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
     // The value, or fallback when there is none.
     T value_or(T fallback) const { return ok() ? value() : std::move(fallback); }
     const Error& error() const { return std::get<1>(value_); }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace varnox {
@@ -37,7 +38,12 @@ const char* ManifestText(ManifestError error)
         return QT_TRANSLATE_NOOP(
             "Varnox", "Das Namensfeld ist länger als 256 Bytes oder enthält Zeichen außerhalb von Latin-1");
     case ManifestError::BadChecksum:
-        return QT_TRANSLATE_NOOP("Varnox", "Ungültige Prüfsumme (erwartet: 8 Hexziffern-8 Hexziffern)");
+        return QT_TRANSLATE_NOOP("Varnox", "Ungültige Prüfsumme (erwartet: 8 Hexziffern, bei einem Bild "
+                                           "8 Hexziffern-8 Hexziffern oder fehlt)");
+    case ManifestError::ChecksumOfNoFile:
+        return QT_TRANSLATE_NOOP("Varnox",
+                                 "Die Prüfsumme nennt keine Datei eines Eintrags oder Bilds daneben");
+    case ManifestError::LineTooLong: return QT_TRANSLATE_NOOP("Varnox", "Die Zeile ist länger als 1 MiB");
     case ManifestError::BadOption:
         return QT_TRANSLATE_NOOP("Varnox", "Unbekannte, unvollständige oder doppelte Angabe");
     case ManifestError::VorspannTwice:
@@ -68,6 +74,8 @@ namespace {
 constexpr std::string_view kFillWord = "füllung";
 constexpr std::string_view kChecksumWord = "prüfsumme";
 constexpr std::string_view kHexPrefix = "hex:";
+constexpr std::string_view kMissingWord = "fehlt";
+constexpr std::string_view kPictureWord = "bild";
 
 // Code points of UTF-8 text; nullopt for malformed, overlong or surrogate sequences.
 std::optional<std::u32string> DecodeUtf8(std::string_view text)
@@ -257,56 +265,130 @@ std::optional<NameField> NameFieldOf(std::u32string_view points)
     return field;
 }
 
-// "GGGGGGGG-PPPPPPPP": the CRC-32 of a picture's GFP file and of its pixels, in hex.
-std::optional<PictureChecksum> ParseChecksum(const Token& token)
+std::optional<std::uint32_t> ParseHex32(std::string_view text)
 {
-    const std::string text = token.quoted ? std::string() : token.Text();
-    if (text.size() != 17 || text[8] != '-')
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (text.size() != 8 || error != std::errc() || end != text.data() + text.size() || text[0] == '+' ||
+        text[0] == '-')
         return std::nullopt;
-    const auto word = [&](std::size_t at) -> std::optional<std::uint32_t> {
-        std::uint32_t value = 0;
-        const auto [end, error] = std::from_chars(text.data() + at, text.data() + at + 8, value, 16);
-        if (error != std::errc() || end != text.data() + at + 8 || text[at] == '+' || text[at] == '-')
-            return std::nullopt;
-        return value;
-    };
-    const auto gfp = word(0), pixels = word(9);
-    if (!gfp || !pixels)
-        return std::nullopt;
-    return PictureChecksum{*gfp, *pixels};
+    return value;
 }
 
-// Reads "füllung FILL", "name NAME" and "prüfsumme SUMS" pairs from tokens[first] on, each at
-// most once; the last two only for an item.
+// "FFFFFFFF-PPPPPPPP": the CRC-32 of a picture file and of its pixels, in hex.
+std::optional<PictureChecksum> ParsePictureSums(const Token& token)
+{
+    const std::string text = token.quoted ? std::string() : token.Text();
+    if (text == kMissingWord)
+        return PictureChecksum{};
+    if (text.size() != 17 || text[8] != '-')
+        return std::nullopt;
+    const auto file = ParseHex32(std::string_view(text).substr(0, 8));
+    const auto pixels = ParseHex32(std::string_view(text).substr(9));
+    if (!file || !pixels)
+        return std::nullopt;
+    return PictureChecksum{file, pixels};
+}
+
+// "prüfsumme CCCCCCCC", or an older manifest's "prüfsumme GGGGGGGG-PPPPPPPP": the GFP's CRC-32
+// and the pixels of the picture beside it, which was a PNG or a TGA.
+bool ParseItemChecksum(const Token& token, ManifestItem& item)
+{
+    if (const auto crc = token.quoted ? std::nullopt : ParseHex32(token.Text())) {
+        item.crc = crc;
+        return true;
+    }
+    const auto old = ParsePictureSums(token);
+    if (!old || !old->file)
+        return false;
+    item.crc = old->file;
+    item.png = item.tga = PictureChecksum{std::nullopt, old->pixels};
+    return true;
+}
+
+// Reads "füllung FILL" and, for an item, "name NAME" and "prüfsumme CRC" pairs from
+// tokens[first] on, each at most once.
 ManifestError ParseOptions(const std::vector<Token>& tokens, std::size_t first, Fill& fill,
-                           std::optional<NameField>* nameField,
-                           std::optional<PictureChecksum>* checksum = nullptr)
+                           ManifestItem* item = nullptr)
 {
     bool sawFill = false, sawName = false, sawSum = false;
     for (std::size_t i = first; i < tokens.size(); i += 2) {
         const std::string word = tokens[i].quoted ? std::string() : tokens[i].Text();
         if (i + 1 >= tokens.size())
             return ManifestError::BadOption;
+        const Token& value = tokens[i + 1];
         if (word == kFillWord && !sawFill) {
-            const auto parsed = ParseFill(tokens[i + 1]);
+            const auto parsed = ParseFill(value);
             if (!parsed)
                 return ManifestError::BadFill;
             fill = *parsed;
             sawFill = true;
-        } else if (word == "name" && nameField != nullptr && !sawName) {
-            *nameField = NameFieldOf(tokens[i + 1].value);
-            if (!*nameField)
+        } else if (item != nullptr && word == "name" && !sawName) {
+            item->nameField = NameFieldOf(value.value);
+            if (!item->nameField)
                 return ManifestError::BadNameField;
             sawName = true;
-        } else if (word == kChecksumWord && checksum != nullptr && !sawSum) {
-            *checksum = ParseChecksum(tokens[i + 1]);
-            if (!*checksum)
+        } else if (item != nullptr && word == kChecksumWord && !sawSum) {
+            if (!ParseItemChecksum(value, *item))
                 return ManifestError::BadChecksum;
             sawSum = true;
         } else {
             return ManifestError::BadOption;
         }
     }
+    return ManifestError::None;
+}
+
+// The checksum lines, kept until every entry is read.
+struct Checksums {
+    struct Line {
+        int number = 0;
+        std::string file;
+        std::optional<std::uint32_t> crc;    // "prüfsumme"
+        std::optional<PictureChecksum> sums; // "bild"
+    };
+    std::vector<Line> lines;
+
+    // Gives each line's checksum to the first entry of its file (or GFP beside its picture); the
+    // number of a line that names no such file, else 0.
+    int Apply(std::vector<ManifestItem>& items) const
+    {
+        std::unordered_map<std::string, std::size_t> first;
+        for (std::size_t i = items.size(); i-- > 0;) {
+            first[items[i].file] = i;
+            for (const bool png : {true, false})
+                if (const std::string side = SidePictureFile(items[i].file, png); !side.empty())
+                    first[side] = i;
+        }
+        for (const Line& line : lines) {
+            const auto found = first.find(line.file);
+            if (found == first.end() || (line.sums && found->first == items[found->second].file))
+                return line.number;
+            ManifestItem& item = items[found->second];
+            if (line.crc && line.file == item.file)
+                item.crc = line.crc;
+            else if (line.sums)
+                (line.file == SidePictureFile(item.file, true) ? item.png : item.tga) = line.sums;
+            else
+                return line.number;
+        }
+        return 0;
+    }
+};
+
+// "prüfsumme "FILE" CCCCCCCC" or "bild "PICTURE" FFFFFFFF-PPPPPPPP|fehlt".
+ManifestError ParseChecksumLine(const std::vector<Token>& tokens, int number, Checksums& sums)
+{
+    if (tokens.size() != 3 || IsUnsafeFileName(tokens[1].Text()))
+        return tokens.size() == 3 ? ManifestError::BadFileName : ManifestError::BadChecksum;
+    Checksums::Line line{number, tokens[1].Text(), {}, {}};
+    if (tokens[0].Text() == kChecksumWord)
+        line.crc = tokens[2].quoted ? std::nullopt : ParseHex32(tokens[2].Text());
+    else
+        line.sums = ParsePictureSums(tokens[2]);
+    if (!line.crc && !line.sums)
+        return ManifestError::BadChecksum;
+    sums.lines.push_back(std::move(line));
     return ManifestError::None;
 }
 
@@ -323,7 +405,7 @@ ManifestError ParseItem(const std::vector<Token>& tokens, ManifestItem& item)
     item.file = tokens[2].Text();
     if (IsUnsafeFileName(item.file))
         return ManifestError::BadFileName;
-    return ParseOptions(tokens, 3, item.fill, &item.nameField, &item.checksum);
+    return ParseOptions(tokens, 3, item.fill, &item);
 }
 
 Error Refused(ManifestError code, int line)
@@ -338,6 +420,17 @@ bool IsStatusLine(std::string_view line)
     return line == kExact || line.rfind(kNotExact, 0) == 0;
 }
 
+// The next line of text, without its line end, taken off text.
+std::string_view TakeLine(std::string_view& text)
+{
+    const std::size_t newline = text.find('\n');
+    std::string_view line = text.substr(0, newline);
+    text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
 } // namespace
 
 Status ParseManifest(std::string_view text, Manifest& out)
@@ -346,15 +439,14 @@ Status ParseManifest(std::string_view text, Manifest& out)
         text.remove_prefix(3);
     Manifest manifest;
     std::unordered_set<std::string> files;
+    Checksums sums;
     bool sawFormat = false, sawVorspann = false, sawDirectory = false;
     int number = 0;
     while (!text.empty()) {
         ++number;
-        const std::size_t newline = text.find('\n');
-        std::string_view raw = text.substr(0, newline);
-        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-        if (!raw.empty() && raw.back() == '\r')
-            raw.remove_suffix(1);
+        const std::string_view raw = TakeLine(text);
+        if (raw.size() > kMaxManifestLine)
+            return Refused(ManifestError::LineTooLong, number);
         const auto decoded = DecodeUtf8(raw);
         if (!decoded)
             return Refused(ManifestError::NotUtf8, number);
@@ -390,11 +482,14 @@ Status ParseManifest(std::string_view text, Manifest& out)
         } else if (keyword == "verzeichnis") {
             if (sawDirectory)
                 return Refused(ManifestError::DirectoryTwice, number);
-            if (const auto error = ParseOptions(*tokens, 1, manifest.afterDirectory, nullptr);
+            if (const auto error = ParseOptions(*tokens, 1, manifest.afterDirectory);
                 error != ManifestError::None)
                 return Refused(error, number);
             manifest.directoryAt = manifest.items.size();
             sawDirectory = true;
+        } else if (keyword == kChecksumWord || keyword == kPictureWord) {
+            if (const auto error = ParseChecksumLine(*tokens, number, sums); error != ManifestError::None)
+                return Refused(error, number);
         } else if (keyword == "eintrag") {
             if (manifest.items.size() >= static_cast<std::size_t>(kMaxResItems))
                 return Refused(ManifestError::TooManyItems, number);
@@ -414,6 +509,8 @@ Status ParseManifest(std::string_view text, Manifest& out)
         return Refused(ManifestError::NoItems, 0);
     if (!sawDirectory)
         return Refused(ManifestError::NoDirectory, 0);
+    if (const int line = sums.Apply(manifest.items); line > 0)
+        return Refused(ManifestError::ChecksumOfNoFile, line);
     out = std::move(manifest);
     return {};
 }
@@ -487,6 +584,45 @@ void AppendFillOption(std::string& line, const Fill& fill)
         line += " " + std::string(kFillWord) + " " + FillText(fill);
 }
 
+std::string Hex32(std::uint32_t value)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%08x", value);
+    return text;
+}
+
+// An older manifest's pair (the GFP's CRC-32, the same pixels for PNG and TGA), written back
+// into the entry as it was read.
+void AppendOlderChecksum(std::string& line, const ManifestItem& item)
+{
+    if (item.crc && item.png && item.png == item.tga && !item.png->file && item.png->pixels)
+        line += " " + std::string(kChecksumWord) + " " + Hex32(*item.crc) + "-" + Hex32(*item.png->pixels);
+}
+
+// The checksum lines of the entries: each file's CRC-32 once, and the pictures beside the GFPs.
+std::string ChecksumLines(const std::vector<ManifestItem>& items)
+{
+    std::string text;
+    for (const ManifestItem& item : items) {
+        std::string older;
+        AppendOlderChecksum(older, item);
+        if (!older.empty())
+            continue;
+        if (item.crc)
+            text += std::string(kChecksumWord) + " " + QuotedFile(item.file) + " " + Hex32(*item.crc) + "\n";
+        for (const bool png : {true, false}) {
+            const std::optional<PictureChecksum>& sums = png ? item.png : item.tga;
+            if (!sums)
+                continue;
+            text += std::string(kPictureWord) + " " + QuotedFile(SidePictureFile(item.file, png)) + " ";
+            text += sums->file && sums->pixels ? Hex32(*sums->file) + "-" + Hex32(*sums->pixels)
+                                               : std::string(kMissingWord);
+            text += "\n";
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 std::string WriteManifest(const Manifest& manifest)
@@ -497,7 +633,9 @@ std::string WriteManifest(const Manifest& manifest)
         "Verzeichnisreihenfolge.\n"
         "# füllung: Bytes nach den Daten (N Nullbytes, die Bytes in Hex oder \"DATEI\" mit den Bytes);\n"
         "# name: das ganze Namensfeld, wenn es nicht der Dateiname ohne die Endung des Typs ist.\n"
-        "# prüfsumme: CRC-32 der GFP-Datei und ihrer Pixel, wenn das Bild auch als PNG/TGA daneben liegt.\n"
+        "# prüfsumme \"DATEI\": CRC-32 der Datei, wie extract sie schrieb; bild \"BILD\": ein PNG/TGA, das\n"
+        "# extract neben eine GFP-Datei schrieb (CRC-32 der Datei und ihrer Pixel, oder fehlt);\n"
+        "# pack nimmt nur diese Bilder an Stelle der GFP-Datei.\n"
         "# Einträge, die dieselbe Datei nennen, teilen sich ihre Daten. verzeichnis: hier liegen\n"
         "# Verzeichnis und Namenstabelle. vorspann: Bytes nach den 12 Bytes des Dateikopfs.\n";
     text += kManifestFormatLine;
@@ -515,18 +653,23 @@ std::string WriteManifest(const Manifest& manifest)
         AppendFillOption(line, item.fill);
         if (item.nameField)
             line += " name " + QuotedNameField(*item.nameField);
-        if (item.checksum) {
-            char sums[18];
-            std::snprintf(sums, sizeof sums, "%08x-%08x", item.checksum->gfp, item.checksum->pixels);
-            line += " " + std::string(kChecksumWord) + " " + sums;
-        }
+        AppendOlderChecksum(line, item);
         text += line + "\n";
     }
     if (manifest.directoryAt >= manifest.items.size())
         directoryLine();
+    text += ChecksumLines(manifest.items);
     if (!manifest.status.empty())
         text += manifest.status + "\n";
     return text;
+}
+
+std::string SidePictureFile(const std::string& gfpFile, bool png)
+{
+    constexpr std::string_view kGfp = ".gfp";
+    if (gfpFile.size() <= kGfp.size() || FoldNameCase(gfpFile.substr(gfpFile.size() - kGfp.size())) != kGfp)
+        return {};
+    return gfpFile.substr(0, gfpFile.size() - kGfp.size()) + (png ? ".png" : ".tga");
 }
 
 std::optional<NameField> NameFieldFromFile(std::string_view file, std::int32_t type)

@@ -8,15 +8,19 @@
 //   verzeichnis füllung 0
 //   eintrag 16 "klick.sound" name "klick\x00alt" füllung "füllung-3.bin"
 //   eintrag 16 "klick.sound" name "echo"
+//   prüfsumme "titel.gfp" 1c291ca3
+//   bild "titel.png" 5e0c3b2a-8a7d1f40
 //   exakt
 //
 // "vorspann": the bytes after the 12 header bytes; "verzeichnis": where the directory and the
 // name table lie among the items' data; "füllung": bytes after a part, a count of zero bytes,
 // hex:<bytes>, or a "file" of the folder holding them; "name": the whole name field
-// (NUL-padded) when the file name does not give it; "prüfsumme": CRC-32 of a picture's GFP file
-// and of its pixels, written when extract also wrote the picture as PNG or TGA. Entries naming the same file
-// share its data, laid down once. The last line tells whether packing the folder unchanged gives the archive
-// back.
+// (NUL-padded) when the file name does not give it. Entries naming the same file share its
+// data, laid down once. After the entries, what extract wrote: "prüfsumme": the CRC-32 of an
+// item's file; "bild": a PNG or TGA beside a GFP, as the CRC-32 of its file and of its RGB565
+// rows, or "fehlt" where the GFP gave none. The last line tells whether packing the folder
+// unchanged gives the archive back. Older manifests give "prüfsumme GFP-PIXELS" in an entry
+// for a picture beside the GFP of either kind.
 
 #include "formats/archive.h"
 #include "formats/error.h"
@@ -35,6 +39,9 @@ inline constexpr const char* kManifestFormatLine = "varnox-archiv 1";
 inline constexpr const char* kExact = "exakt";
 inline constexpr const char* kNotExact = "nicht exakt";
 inline constexpr std::int64_t kMaxManifestSize = 64 << 20;
+// The longest line read, in bytes: far above any line extract writes (hex fills stop at 4 KiB),
+// and it bounds what one line takes while it is parsed.
+inline constexpr std::size_t kMaxManifestLine = 1 << 20;
 
 using NameField = std::array<std::uint8_t, kResNameSize>;
 
@@ -47,11 +54,12 @@ struct Fill {
     bool IsEmpty() const { return length == 0 && bytes.empty() && file.empty(); }
 };
 
-// What extract wrote for a picture it also gave as a PNG or TGA: the CRC-32 of the GFP file and
-// of the picture's RGB565 rows, so that pack tells which of the two the user changed.
+// What extract wrote beside a picture's GFP: the CRC-32 of the picture file (none in older
+// manifests) and of the picture's RGB565 rows; neither when it could write no picture there
+// ("fehlt"), so that a picture put there later is new.
 struct PictureChecksum {
-    std::uint32_t gfp = 0;
-    std::uint32_t pixels = 0;
+    std::optional<std::uint32_t> file;
+    std::optional<std::uint32_t> pixels;
     bool operator==(const PictureChecksum&) const = default;
 };
 
@@ -60,7 +68,9 @@ struct ManifestItem {
     std::string file;                   // UTF-8, a plain name in the folder
     std::optional<NameField> nameField; // when the file name does not give it
     Fill fill;                          // after the item's data
-    std::optional<PictureChecksum> checksum;
+    std::optional<std::uint32_t> crc;   // of the file's bytes as extract wrote it
+    std::optional<PictureChecksum> png; // the picture written beside the GFP, as x.png
+    std::optional<PictureChecksum> tga; // ... as x.tga
     bool operator==(const ManifestItem&) const = default;
 };
 
@@ -91,6 +101,8 @@ enum class ManifestError {
     TooManyItems,
     SharedFileWithFill,
     BadChecksum,
+    LineTooLong,
+    ChecksumOfNoFile,
 };
 
 // German reason for a refused manifest.
@@ -103,6 +115,10 @@ Status ParseManifest(std::string_view text, Manifest& out);
 
 // The manifest as text, which ParseManifest reads back to the same value.
 std::string WriteManifest(const Manifest& manifest);
+
+// "x.png" (png) or "x.tga" beside "x.gfp" (its extension in any case); empty for a file that is
+// no ".gfp".
+std::string SidePictureFile(const std::string& gfpFile, bool png);
 
 // The name field a file name gives an item: the name less the type's extension, as Latin-1,
 // NUL-padded; nullopt when a character is beyond Latin-1 or the name is longer than 256 bytes.

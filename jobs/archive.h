@@ -18,6 +18,7 @@ struct ExtractResult {
     std::vector<std::string> notes;    // items written under another name or as raw bytes
     std::vector<std::string> replaced; // files of the folder replaced by different content
     std::vector<std::string> notKept;  // what packing the folder unchanged would not give back
+    std::vector<std::string> edited;   // pictures changed since extract wrote them (EditedFiles)
     std::string status;                // the manifest's last line: "exakt" or what is not kept
     ReadRecords records;               // the archive's header and directory
 };
@@ -36,10 +37,16 @@ Path ExtractFolder(const Path& archive);
 // file kept or a cancel leaves the folder without manifest.
 // With pictures given, an extract also writes each picture item it writes as a PNG or TGA of the
 // same stem beside its GFP (SidePicture), and the manifest keeps the checksums pack compares.
+// A picture beside a GFP that the folder's manifest says extract wrote and that was changed
+// since (its bytes and its pixels differ from those recorded), or one put where extract could
+// write none, is edited: with EditedFiles::Refuse the extract names them all in edited and
+// refuses before anything is written; with Replace they are replaced as any file that differs.
 enum class SidePicture;
+enum class EditedFiles { Refuse, Replace };
 ExtractResult ExtractArchive(const Path& archive, const Path& folder,
                              const std::vector<std::size_t>& only = {},
-                             const ReplaceQuestion& askReplace = {}, SidePicture pictures = {});
+                             const ReplaceQuestion& askReplace = {}, SidePicture pictures = {},
+                             EditedFiles edited = EditedFiles::Refuse);
 
 struct PackResult {
     bool ok = false;

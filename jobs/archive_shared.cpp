@@ -5,6 +5,7 @@
 #include "jobs/report.h"
 
 #include <algorithm>
+#include <zlib.h>
 
 namespace varnox::jobs {
 
@@ -63,17 +64,23 @@ Refusal RewriteRefusal(const Rewrite& rewrite, const Path& archive)
     return Because(archive, CannotWrite(rewrite.error()));
 }
 
-// A picture file of the folder that is a GFP zlib cannot read, with the reason; pictures
-
-// Copies range of in to the end of out in pieces of a mebibyte at most, through chunk.
-bool CopyRange(InputFile& in, const ByteRange& range, AtomicFile& out, Bytes& chunk)
+std::uint32_t Crc32(std::uint32_t crc, std::span<const std::uint8_t> bytes)
 {
+    return static_cast<std::uint32_t>(::crc32_z(crc, bytes.data(), bytes.size()));
+}
+
+bool CopyRange(InputFile& in, const ByteRange& range, AtomicFile& out, Bytes& chunk, std::uint32_t* crc)
+{
+    if (crc != nullptr)
+        *crc = 0;
     chunk.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(range.length, 0, kChunk)));
     for (std::int64_t at = range.offset; at < range.end();) {
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(range.end() - at, kChunk));
         const std::span<std::uint8_t> piece(chunk.data(), n);
         if (!in.ReadAt(at, piece) || !out.Write({piece}))
             return false;
+        if (crc != nullptr)
+            *crc = Crc32(*crc, piece);
         at += static_cast<std::int64_t>(n);
     }
     return true;

@@ -47,7 +47,12 @@ struct ItemPlan {
 // damaged picture and every other type, its extent.
 ItemPlan PlanItem(InputFile& file, const ArchiveModel& model, std::size_t index, ExtractResult& result);
 
-// Copies range of in to the end of out in pieces of a mebibyte at most, through chunk.
-bool CopyRange(InputFile& in, const ByteRange& range, AtomicFile& out, Bytes& chunk);
+// Copies range of in to the end of out in pieces of a mebibyte at most, through chunk; with
+// crc given, also gives the CRC-32 of the bytes copied.
+bool CopyRange(InputFile& in, const ByteRange& range, AtomicFile& out, Bytes& chunk,
+               std::uint32_t* crc = nullptr);
+
+// The CRC-32 of bytes continued from crc (0 to start).
+std::uint32_t Crc32(std::uint32_t crc, std::span<const std::uint8_t> bytes);
 
 } // namespace varnox::jobs

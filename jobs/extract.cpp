@@ -227,8 +227,23 @@ struct ExtractPlan {
     ArchiveModel model;
     std::vector<ItemPlan> plans;
     Manifest manifest;
-    std::vector<std::pair<ByteRange, std::string>> fillFiles; // bytes kept in files of their own
+    std::vector<std::pair<ByteRange, std::string>> fillFiles;      // bytes kept in files of their own
+    std::vector<std::pair<std::size_t, std::string>> sidePictures; // picture item and its PNG or TGA
+    std::unordered_map<std::string, FileIdentity> examined;        // each PNG or TGA as first examined
 };
+
+// The PNG or TGA each picture item gets beside its GFP in an extract with pictures (only those
+// of only, when given).
+void PlanSidePictures(SidePicture kind, const std::vector<std::size_t>& only, ExtractPlan& plan)
+{
+    for (std::size_t i = 0; i < plan.plans.size() && kind != SidePicture::None; ++i) {
+        if (plan.plans[i].owner != i || plan.model.items[i].entry.itemDataType != kItemTypePicture ||
+            (!only.empty() && std::find(only.begin(), only.end(), i) == only.end()))
+            continue;
+        if (std::string name = SidePictureName(plan.plans[i].file, kind); !name.empty())
+            plan.sidePictures.emplace_back(i, std::move(name));
+    }
+}
 
 // The manifest's lines and the bytes between the parts; false when the archive cannot be read.
 bool PlanManifest(InputFile& file, ExtractPlan& plan)
@@ -291,15 +306,82 @@ std::optional<Refusal> OpenExtractFolder(const Path& given, const Path& archive,
     // In its own folder the archive would be replaced by a file of its name.
     const std::string own = FoldNameCase(archive.filename().string());
     const auto isOwn = [&](const std::string& file) { return FoldNameCase(file) == own; };
+    const auto isOwnSecond = [&](const auto& named) { return isOwn(named.second); };
     if (isOwn(kManifestName) ||
         std::any_of(plan.plans.begin(), plan.plans.end(), [&](const ItemPlan& p) { return isOwn(p.file); }) ||
-        std::any_of(plan.fillFiles.begin(), plan.fillFiles.end(),
-                    [&](const auto& f) { return isOwn(f.second); }))
+        std::any_of(plan.fillFiles.begin(), plan.fillFiles.end(), isOwnSecond) ||
+        std::any_of(plan.sidePictures.begin(), plan.sidePictures.end(), isOwnSecond))
         return Because(archive, JobError::ItemTakesArchiveName);
     return std::nullopt;
 }
 
 enum class Outcome { Written, Kept, Cancelled, Failed };
+
+// The items whose files are written: every one, or those of only with the items they share data with.
+std::vector<bool> WantedItems(const ExtractPlan& plan, const std::vector<std::size_t>& only)
+{
+    std::vector<bool> wanted(plan.plans.size(), only.empty());
+    for (const std::size_t i : only)
+        if (i < wanted.size())
+            wanted[plan.plans[i].owner] = true;
+    return wanted;
+}
+
+// The pictures beside the GFPs that the folder's manifest says extract wrote, with the CRC-32
+// of their files and pixels; none when it is missing or damaged.
+std::unordered_map<std::string, PictureChecksum> ReadRecordedPictures(const Folder& folder)
+{
+    InputFile in;
+    Manifest manifest;
+    if (!in.OpenIn(folder, kManifestName) || in.Size() > kMaxManifestSize)
+        return {};
+    std::string text(static_cast<std::size_t>(in.Size()), '\0');
+    if (!in.ReadAt(0, std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size())) ||
+        !ParseManifest(text, manifest))
+        return {};
+    std::unordered_map<std::string, PictureChecksum> recorded;
+    for (const ManifestItem& item : manifest.items)
+        for (const SidePicture kind : {SidePicture::Png, SidePicture::Tga})
+            if (const auto sums = RecordedSidePicture(item, kind))
+                recorded.emplace(SidePictureName(item.file, kind), *sums);
+    return recorded;
+}
+
+// True when the picture name of the folder is not what extract wrote there: its bytes and its
+// pixels changed, or it was put where extract wrote none. One that cannot be read as a picture
+// counts as changed; one that cannot be read at all is left to the writer, which refuses it.
+bool IsEdited(const Folder& folder, const Path& path, const std::string& name,
+              const PictureChecksum& recorded)
+{
+    struct stat st {};
+    if (::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    const Result<std::uint32_t> bytes = FileCrc(folder, path, name);
+    if (!bytes || (recorded.file && *bytes == *recorded.file))
+        return false;
+    if (!recorded.pixels)
+        return true;
+    const Result<std::uint32_t> pixels = PixelCrc(folder, path, name);
+    return !pixels || *pixels != *recorded.pixels;
+}
+
+// The pictures beside the GFPs this extract would replace that were changed since the last
+// extract wrote them.
+// Each is replaced later only as it was found here.
+std::vector<std::string> FindEditedPictures(const Folder& folder, const Path& path, ExtractPlan& plan)
+{
+    std::vector<std::string> edited;
+    if (plan.sidePictures.empty())
+        return edited;
+    for (const auto& [i, name] : plan.sidePictures)
+        plan.examined[name] = IdentityAt(folder, name);
+    const std::unordered_map<std::string, PictureChecksum> recorded = ReadRecordedPictures(folder);
+    for (const auto& [i, name] : plan.sidePictures)
+        if (const auto found = recorded.find(name);
+            found != recorded.end() && IsEdited(folder, path, name, found->second))
+            edited.push_back(name);
+    return edited;
+}
 
 // Writes the files of an extract into its folder, asking before a file that differs is replaced.
 class ExtractWriter {
@@ -310,12 +392,19 @@ class ExtractWriter {
     {
     }
 
-    // Copies range of the archive into the file name of the folder.
-    Outcome Write(const ByteRange& range, const std::string& name)
+    // Copies range of the archive into the file name of the folder; crc, when given, gets
+    // the CRC-32 of the bytes.
+    Outcome Write(const ByteRange& range, const std::string& name, std::uint32_t* crc = nullptr)
     {
         AtomicFile out;
-        if (!out.Open(folder_, name) || !CopyRange(in_, range, out, chunk_))
+        if (!out.Open(folder_, name) || !CopyRange(in_, range, out, chunk_, crc))
             return Failed(out, name);
+        return Put(out, name);
+    }
+
+    // Puts the file written into out in place of name, asking first when name holds other bytes.
+    Outcome Put(AtomicFile& out, const std::string& name)
+    {
         struct stat existing {};
         if (::fstatat(folder_.fd(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
             !out.MatchesTarget()) {
@@ -350,18 +439,17 @@ class ExtractWriter {
 
 // Writes the wanted items and, for a whole extract, the fill files; the outcome of the first
 // file not written, else Written.
-Outcome WriteExtract(ExtractWriter& writer, const ExtractPlan& plan, const std::vector<std::size_t>& only,
+Outcome WriteExtract(ExtractWriter& writer, ExtractPlan& plan, const std::vector<std::size_t>& only,
                      ExtractResult& result)
 {
-    std::vector<bool> wanted(plan.plans.size(), only.empty());
-    for (const std::size_t i : only)
-        if (i < wanted.size())
-            wanted[plan.plans[i].owner] = true;
+    const std::vector<bool> wanted = WantedItems(plan, only);
     int kept = 0;
     for (std::size_t i = 0; i < plan.plans.size(); ++i) {
         if (!wanted[i] || plan.plans[i].owner != i)
             continue;
-        const Outcome outcome = writer.Write(plan.plans[i].data, plan.plans[i].file);
+        std::uint32_t crc = 0;
+        const Outcome outcome = writer.Write(plan.plans[i].data, plan.plans[i].file, &crc);
+        plan.manifest.items[i].crc = crc;
         if (outcome == Outcome::Cancelled || outcome == Outcome::Failed)
             return outcome;
         (outcome == Outcome::Kept ? kept : result.written) += 1;
@@ -375,33 +463,57 @@ Outcome WriteExtract(ExtractWriter& writer, const ExtractPlan& plan, const std::
     return kept > 0 ? Outcome::Kept : Outcome::Written;
 }
 
-// Writes every picture item's GFP (only those of only, when given) also as a picture beside
-// it and keeps the checksums in the manifest; a GFP that is no readable picture is named in a
-// note. False when a file cannot be written.
-bool WriteSidePictures(const Folder& folder, const Path& path, SidePicture kind, ExtractPlan& plan,
-                       const std::vector<std::size_t>& only, ExtractResult& result)
+// Writes every picture item's GFP also as a picture beside it, asking as for the items, and
+// keeps the checksums in the manifest; a GFP that is no readable picture is named in a note.
+// The outcome of the first picture not written, else Written.
+Outcome WriteSidePictures(ExtractWriter& writer, const Folder& folder, const Path& path, SidePicture kind,
+                          ExtractPlan& plan, ExtractResult& result)
 {
-    for (std::size_t i = 0; i < plan.plans.size(); ++i) {
-        if (plan.plans[i].owner != i || plan.model.items[i].entry.itemDataType != kItemTypePicture ||
-            (!only.empty() && std::find(only.begin(), only.end(), i) == only.end()))
-            continue;
+    bool kept = false;
+    for (const auto& [i, name] : plan.sidePictures) {
+        AtomicFile out;
         PictureChecksum sums;
-        const Status written = WriteSidePicture(folder, path, plan.plans[i].file, kind, sums);
+        std::uint32_t pixels = 0;
+        const Status written = WriteSidePicture(folder, path, plan.plans[i].file, kind, out, pixels);
         if (written) {
-            plan.manifest.items[i].checksum = sums;
+            out.ExpectTarget(plan.examined.at(name));
+            const Outcome outcome = writer.Put(out, name);
+            if (outcome == Outcome::Cancelled || outcome == Outcome::Failed)
+                return outcome;
+            kept = kept || outcome == Outcome::Kept;
+            const Result<std::uint32_t> crc = FileCrc(folder, path, name);
+            if (!crc) {
+                result.refusal = RefusalOf(crc.error());
+                return Outcome::Failed;
+            }
+            sums = {*crc, pixels};
+            (kind == SidePicture::Png ? plan.manifest.items[i].png : plan.manifest.items[i].tga) = sums;
             continue;
         }
         const Error& error = written.error();
         if (CodeOf<IoError>(written) == IoError::CannotWrite ||
             CodeOf<IoError>(written) == IoError::OutOfMemory) {
             result.refusal = RefusalOf(error);
-            return false;
+            return Outcome::Failed;
         }
+        (kind == SidePicture::Png ? plan.manifest.items[i].png : plan.manifest.items[i].tga) =
+            PictureChecksum{};
         result.notes.push_back(Label(i) + ": " +
                                Reason(JobError::SidePictureNotWritten,
                                       {kind == SidePicture::Png ? "PNG" : "TGA", RefusalOf(error).reason}));
     }
-    return true;
+    return kept ? Outcome::Kept : Outcome::Written;
+}
+
+std::optional<Refusal> WriteManifestIn(const Folder& out, const Path& folder, const Manifest& lines)
+{
+    const std::string text = WriteManifest(lines);
+    AtomicFile manifest;
+    if (!manifest.Open(out, kManifestName) ||
+        !manifest.Write({std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())}) ||
+        !manifest.Commit(Flush::Always))
+        return Because(folder / kManifestName, CannotWrite(manifest.error()));
+    return std::nullopt;
 }
 
 } // namespace
@@ -416,7 +528,7 @@ Path ExtractFolder(const Path& archive)
 }
 
 ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std::vector<std::size_t>& only,
-                             const ReplaceQuestion& askReplace, SidePicture pictures)
+                             const ReplaceQuestion& askReplace, SidePicture pictures, EditedFiles edited)
 {
     // Opened once: every read sees the same version of the archive.
     InputFile file;
@@ -434,12 +546,22 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std:
     if (!PlanManifest(file, plan))
         return Refused<ExtractResult>(archive, CannotRead(file.error()));
     PlanLayout(plan.model, plan.plans, plan.manifest, result);
+    PlanSidePictures(pictures, only, plan);
     plan.manifest.status = StatusLine(result.notKept);
     result.status = StatusText(result.notKept);
 
     Folder out;
     if (const auto refusal = OpenExtractFolder(folder, archive, plan, out)) {
         result.refusal = *refusal;
+        return result;
+    }
+    result.edited = FindEditedPictures(out, folder, plan);
+    if (!result.edited.empty() && edited == EditedFiles::Refuse) {
+        result.refusal = Because(
+            folder,
+            TranslateWith(QT_TRANSLATE_NOOP("Varnox", "Seit dem Entpacken geänderte Bilder werden nicht "
+                                                      "ersetzt (%1)"),
+                          {std::to_string(result.edited.size())}));
         return result;
     }
     // The old manifest goes before the first file changes: a folder whose extract did not
@@ -449,11 +571,10 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std:
         return result;
     }
     ExtractWriter writer(file, archive, out, folder, askReplace, result);
-    const Outcome outcome = WriteExtract(writer, plan, only, result);
+    Outcome outcome = WriteExtract(writer, plan, only, result);
+    if (outcome == Outcome::Written)
+        outcome = WriteSidePictures(writer, out, folder, pictures, plan, result);
     if (outcome == Outcome::Failed)
-        return result;
-    if (outcome == Outcome::Written && pictures != SidePicture::None &&
-        !WriteSidePictures(out, folder, pictures, plan, only, result))
         return result;
     if (!out.Sync()) {
         result.refusal = Because(folder, CannotWrite(out.error()));
@@ -469,13 +590,9 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std:
         return result;
     }
     // Written last, once every file it names is on disk.
-    const std::string text = WriteManifest(plan.manifest);
-    AtomicFile manifest;
-    if (!manifest.Open(out, kManifestName) ||
-        !manifest.Write({std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())}) ||
-        !manifest.Commit(Flush::Always)) {
+    if (const auto refusal = WriteManifestIn(out, folder, plan.manifest)) {
         result.ok = false;
-        result.refusal = Because(folder / kManifestName, CannotWrite(manifest.error()));
+        result.refusal = *refusal;
     }
     return result;
 }

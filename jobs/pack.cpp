@@ -26,23 +26,17 @@ namespace {
 
 constexpr std::int64_t kTableEntrySize = kResEntrySize + kResNameSize;
 
-std::optional<Refusal> FindUnreadablePicture(const Path& folder, const Manifest& manifest)
+// A GFP that zlib cannot read, as the game reads it, with the reason; a file that is no GFP
+// at all is taken as raw bytes.
+std::optional<Refusal> CheckPicture(InputFile& in, const Path& path)
 {
-    for (const ManifestItem& item : manifest.items) {
-        const Path path = folder / item.file;
-        struct stat st {};
-        InputFile in;
-        if (item.type != kItemTypePicture || ::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-            !in.Open(path))
-            continue;
-        std::array<std::uint8_t, kGfpPayloadAt> head{};
-        const std::size_t got = in.ReadSomeAt(0, head);
-        const Result<std::int64_t> length = MeasureGfp(std::span(head.data(), got), in.Size());
-        if (!length)
-            continue;
-        if (auto status = CheckGfpPixels(in, 0, length.value()); !status)
-            return Because(path, Describe(status.error()));
-    }
+    std::array<std::uint8_t, kGfpPayloadAt> head{};
+    const std::size_t got = in.ReadSomeAt(0, head);
+    const Result<std::int64_t> length = MeasureGfp(std::span(head.data(), got), in.Size());
+    if (!length)
+        return std::nullopt;
+    if (auto status = CheckGfpPixels(in, 0, length.value()); !status)
+        return Because(path, Describe(status.error()));
     return std::nullopt;
 }
 
@@ -169,6 +163,8 @@ struct PackPlan {
         Bytes gfp;
     };
     std::unordered_map<std::string, Converted> converted;
+    std::unordered_map<std::string, std::uint32_t> crcs; // of the files as extract wrote them
+    std::unordered_set<std::string> pictures;            // files a picture item names
     GfpPacking packing = GfpPacking::Zlib;
 };
 
@@ -217,6 +213,10 @@ std::optional<Refusal> MeasureFiles(const Folder& folder, const Path& path, cons
     for (const ManifestItem& item : manifest.items) {
         names.push_back(item.file);
         names.push_back(item.fill.file);
+        if (item.crc)
+            plan.crcs.emplace(item.file, *item.crc);
+        if (item.type == kItemTypePicture)
+            plan.pictures.insert(item.file);
     }
     for (const std::string& name : names) {
         if (name.empty() || plan.sizes.contains(name))
@@ -286,11 +286,11 @@ std::optional<Refusal> PlanPack(const Path& path, const Path& archive, const Man
     return std::nullopt;
 }
 
-// Appends the file name of the folder, whose size was found to be size, a piece at a time.
+// Appends the file name of the folder, whose size was found to be size, a piece at a time,
+// read through in; crc, when given, gets the CRC-32 of its bytes.
 std::optional<Refusal> AppendFile(const Folder& folder, const Path& path, std::int64_t size, Gatherer& gather,
-                                  const AtomicFile& out)
+                                  const AtomicFile& out, InputFile& in, std::uint32_t* crc = nullptr)
 {
-    InputFile in;
     if (auto refusal = OpenPackFile(folder, path, in))
         return refusal;
     if (in.Size() != size)
@@ -302,9 +302,27 @@ std::optional<Refusal> AppendFile(const Folder& folder, const Path& path, std::i
             return Because(path, CannotWrite(out.error()));
         if (!in.ReadAt(at, room))
             return Because(path, CannotRead(in.error()));
+        if (crc != nullptr)
+            *crc = Crc32(*crc, room);
         at += static_cast<std::int64_t>(n);
     }
     return std::nullopt;
+}
+
+// Appends an item's file as it is. A picture's GFP whose bytes are not those extract wrote (by
+// the manifest's CRC), being new or changed, must be one zlib reads; the others are taken
+// byte for byte, as the archive had them.
+std::optional<Refusal> AppendItemFile(const Folder& folder, const Path& path, const std::string& name,
+                                      const PackPlan& plan, Gatherer& gather, const AtomicFile& out)
+{
+    InputFile in;
+    std::uint32_t crc = 0;
+    if (auto refusal = AppendFile(folder, path / name, plan.sizes.at(name), gather, out, in, &crc))
+        return refusal;
+    const auto expected = plan.crcs.find(name);
+    if (!plan.pictures.contains(name) || (expected != plan.crcs.end() && expected->second == crc))
+        return std::nullopt;
+    return CheckPicture(in, path / name);
 }
 
 // Appends the GFP file converted from the picture beside it, as measured before.
@@ -329,8 +347,9 @@ std::optional<Refusal> AppendConverted(const Folder& folder, const Path& path, c
 std::optional<Refusal> AppendFill(const Folder& folder, const Path& path, const Fill& fill,
                                   const PackPlan& plan, Gatherer& gather, const AtomicFile& out)
 {
+    InputFile in;
     if (!fill.file.empty())
-        return AppendFile(folder, path / fill.file, plan.sizes.at(fill.file), gather, out);
+        return AppendFile(folder, path / fill.file, plan.sizes.at(fill.file), gather, out, in);
     if (!gather.Append(fill))
         return Because(path, CannotWrite(out.error()));
     return std::nullopt;
@@ -363,7 +382,7 @@ std::optional<Refusal> WritePack(const Folder& folder, const Path& path, const M
         const ManifestItem& item = manifest.items[i];
         if (auto refusal = plan.converted.contains(item.file)
                                ? AppendConverted(folder, path, item.file, plan, gather, out)
-                               : AppendFile(folder, path / item.file, plan.sizes.at(item.file), gather, out))
+                               : AppendItemFile(folder, path, item.file, plan, gather, out))
             return refusal;
         if (auto refusal = AppendFill(folder, path, item.fill, plan, gather, out))
             return refusal;
@@ -397,12 +416,6 @@ PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packi
     std::error_code error;
     if (std::filesystem::exists(archive, error) && !std::filesystem::is_regular_file(archive, error))
         return Refused<PackResult>(archive, Reason(JobError::NotRegularFile));
-
-    if (const std::optional<Refusal> unreadable = FindUnreadablePicture(folder, manifest)) {
-        PackResult result;
-        result.refusal = *unreadable;
-        return result;
-    }
 
     Rewrite rewrite;
     if (!rewrite.Begin(archive)) {

@@ -4,24 +4,18 @@
 #include "formats/picture.h"
 #include "formats/png.h"
 #include "formats/tga.h"
+#include "jobs/archive_shared.h"
 #include "jobs/report.h"
 
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
-#include <zlib.h>
 
 namespace varnox::jobs {
 
 namespace {
 
-constexpr std::string_view kGfpExtension = ".gfp";
 constexpr std::size_t kPiece = 1 << 20;
-
-std::uint32_t Crc(std::uint32_t crc, std::span<const std::uint8_t> bytes)
-{
-    return static_cast<std::uint32_t>(::crc32_z(crc, bytes.data(), bytes.size()));
-}
 
 // Hands on the rows of a source as they are, keeping the CRC-32 of their RGB565 form.
 class SummingSource final : public RowSource {
@@ -40,7 +34,7 @@ class SummingSource final : public RowSource {
             ConvertRow(Info().format, row, RowFormat::Rgb565, narrowed_.data());
             rgb565 = narrowed_;
         }
-        sum_ = Crc(sum_, rgb565);
+        sum_ = Crc32(sum_, rgb565);
         return {};
     }
     // Reads the rows not yet read.
@@ -77,7 +71,7 @@ bool SumFile(const Folder& folder, const std::string& name, std::uint32_t& sum, 
             error = in.error() ? in.error() : std::make_error_code(std::errc::io_error);
             return false;
         }
-        sum = Crc(sum, std::span(piece.data(), n));
+        sum = Crc32(sum, std::span(piece.data(), n));
         at += static_cast<std::int64_t>(n);
     }
     return true;
@@ -106,52 +100,109 @@ SideChoice Refused(const Error& error)
     return choice;
 }
 
-// The picture beside gfpFile: its name, empty when there is none; refuses one that is no
-// regular file.
-std::optional<std::string> FindSidePicture(const Folder& folder, const Path& path, const std::string& gfpFile,
-                                           SideChoice& refused)
+Error BothChanged(const std::string& label, const Path& path, const std::string& first,
+                  const std::string& second)
 {
-    for (const SidePicture kind : {SidePicture::Png, SidePicture::Tga}) {
-        const std::string name = SidePictureName(gfpFile, kind);
-        struct stat st {};
-        if (name.empty() || ::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
-        if (!S_ISREG(st.st_mode)) {
-            refused = Refused(Error{S_ISLNK(st.st_mode) ? JobError::LinkNotPacked : JobError::NotRegularFile,
-                                    path / name,
-                                    {},
-                                    {}});
-            return std::nullopt;
-        }
-        return name;
+    return Error{JobError::BothChanged,
+                 path / second,
+                 {},
+                 {},
+                 {label, DisplayFileName(first), DisplayFileName(second)}};
+}
+
+// Whether the recorded picture name beside item's GFP was changed: its bytes differ from what
+// extract wrote, and its pixels from those it wrote and from the GFP's (gfpPixels, summed on
+// first use). Refuses a picture that is no regular file or cannot be read.
+Result<bool> SidePictureChanged(const Folder& folder, const Path& path, const ManifestItem& item,
+                                const std::string& name, const PictureChecksum& sums,
+                                std::optional<Result<std::uint32_t>>& gfpPixels)
+{
+    if (sums.file) {
+        const Result<std::uint32_t> bytes = FileCrc(folder, path, name);
+        if (!bytes)
+            return bytes.error();
+        if (*bytes == *sums.file)
+            return false;
     }
-    return std::string();
+    if (!sums.pixels)
+        return true; // put there after extract, which could write none
+    const Result<std::uint32_t> pixels = SumPixels(folder, path / name);
+    if (!pixels)
+        return pixels.error();
+    if (*pixels == *sums.pixels)
+        return false;
+    if (!gfpPixels)
+        gfpPixels = SumPixels(folder, path / item.file);
+    return !(*gfpPixels && **gfpPixels == *pixels); // else both show the same picture
+}
+
+// The recorded pictures beside item's GFP that were changed; refuses one that is no regular file.
+Result<std::vector<std::string>> ChangedSidePictures(const Folder& folder, const Path& path,
+                                                     const ManifestItem& item)
+{
+    std::vector<std::string> changed;
+    std::optional<Result<std::uint32_t>> gfpPixels;
+    for (const SidePicture kind : {SidePicture::Png, SidePicture::Tga}) {
+        const std::optional<PictureChecksum> sums = RecordedSidePicture(item, kind);
+        const std::string name = SidePictureName(item.file, kind);
+        struct stat st {};
+        if (!sums || name.empty() || ::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (!S_ISREG(st.st_mode))
+            return Error{S_ISLNK(st.st_mode) ? JobError::LinkNotPacked : JobError::NotRegularFile,
+                         path / name,
+                         {},
+                         {}};
+        const Result<bool> isChanged = SidePictureChanged(folder, path, item, name, *sums, gfpPixels);
+        if (!isChanged)
+            return isChanged.error();
+        if (*isChanged)
+            changed.push_back(name);
+    }
+    return changed;
 }
 
 } // namespace
 
 std::string SidePictureName(const std::string& gfpFile, SidePicture kind)
 {
-    if (kind == SidePicture::None || gfpFile.size() <= kGfpExtension.size() ||
-        FoldNameCase(gfpFile.substr(gfpFile.size() - kGfpExtension.size())) != kGfpExtension)
-        return {};
-    return gfpFile.substr(0, gfpFile.size() - kGfpExtension.size()) +
-           (kind == SidePicture::Png ? ".png" : ".tga");
+    return kind == SidePicture::None ? std::string() : SidePictureFile(gfpFile, kind == SidePicture::Png);
+}
+
+std::optional<PictureChecksum> RecordedSidePicture(const ManifestItem& item, SidePicture kind)
+{
+    return kind == SidePicture::Png ? item.png : kind == SidePicture::Tga ? item.tga : std::nullopt;
+}
+
+Result<std::uint32_t> FileCrc(const Folder& folder, const Path& path, const std::string& name)
+{
+    std::uint32_t sum = 0;
+    std::error_code error;
+    if (!SumFile(folder, name, sum, error))
+        return Error{IoError::CannotRead, path / name, error, {}};
+    return sum;
+}
+
+Result<std::uint32_t> PixelCrc(const Folder& folder, const Path& path, const std::string& name)
+{
+    try {
+        return SumPixels(folder, path / name);
+    } catch (const std::bad_alloc&) {
+        return Error{IoError::OutOfMemory, path / name, {}, {}};
+    }
 }
 
 Status WriteSidePicture(const Folder& folder, const Path& path, const std::string& gfpFile, SidePicture kind,
-                        PictureChecksum& sums)
+                        AtomicFile& out, std::uint32_t& pixels)
 {
     const std::string name = SidePictureName(gfpFile, kind);
-    std::error_code error;
-    if (name.empty() || !SumFile(folder, gfpFile, sums.gfp, error))
-        return Error{IoError::CannotRead, path / gfpFile, error, {}};
+    if (name.empty())
+        return Error{IoError::CannotRead, path / gfpFile, {}, {}};
     try {
         auto source = OpenGfpSource(path / gfpFile, nullptr, &folder);
         if (!source)
             return source.error();
         SummingSource summing(**source);
-        AtomicFile out;
         if (!out.Open(folder, name))
             return Error{IoError::CannotWrite, path / name, out.error(), {}};
         const std::unique_ptr<RowSink> sink = kind == SidePicture::Png ? MakePngSink(out) : MakeTgaSink(out);
@@ -163,9 +214,7 @@ Status WriteSidePicture(const Folder& folder, const Path& path, const std::strin
                 failed.file = path / gfpFile;
             return failed;
         }
-        if (!out.Commit(Flush::ByCaller))
-            return Error{IoError::CannotWrite, path / name, out.error(), {}};
-        sums.pixels = summing.sum();
+        pixels = summing.sum();
     } catch (const std::bad_alloc&) {
         return Error{IoError::OutOfMemory, path / gfpFile, {}, {}};
     }
@@ -176,38 +225,27 @@ SideChoice ChooseSidePicture(const Folder& folder, const Path& path, const Manif
                              const std::string& label)
 {
     SideChoice choice;
-    const std::optional<std::string> picture = FindSidePicture(folder, path, item.file, choice);
-    if (!picture)
-        return choice;
-    choice.ok = true;
-    if (picture->empty())
-        return choice;
     try {
-        Result<std::uint32_t> pixels = SumPixels(folder, path / *picture);
-        if (!pixels)
-            return Refused(pixels.error());
-        bool gfpChanged = true;
-        if (item.checksum) {
-            std::uint32_t sum = 0;
-            std::error_code error;
-            if (!SumFile(folder, item.file, sum, error))
-                return Refused(Error{IoError::CannotRead, path / item.file, error, {}});
-            gfpChanged = sum != item.checksum->gfp;
-            if (*pixels == item.checksum->pixels)
-                return choice; // the picture as extract wrote it
+        const Result<std::vector<std::string>> changed = ChangedSidePictures(folder, path, item);
+        if (!changed)
+            return Refused(changed.error());
+        if (changed->size() > 1)
+            return Refused(BothChanged(label, path, (*changed)[0], (*changed)[1]));
+        if (changed->empty()) {
+            choice.ok = true;
+            return choice;
         }
-        Result<std::uint32_t> gfpPixels = SumPixels(folder, path / item.file);
-        if (gfpPixels && *gfpPixels == *pixels)
-            return choice; // both show the same picture
-        if (item.checksum && gfpChanged)
-            return Refused(Error{JobError::BothChanged,
-                                 path / *picture,
-                                 {},
-                                 {},
-                                 {label, DisplayFileName(item.file), DisplayFileName(*picture)}});
-        choice.picture = *picture;
+        if (item.crc) {
+            const Result<std::uint32_t> gfp = FileCrc(folder, path, item.file);
+            if (!gfp)
+                return Refused(gfp.error());
+            if (*gfp != *item.crc)
+                return Refused(BothChanged(label, path, item.file, changed->front()));
+        }
+        choice.ok = true;
+        choice.picture = changed->front();
     } catch (const std::bad_alloc&) {
-        return Refused(Error{IoError::OutOfMemory, path / *picture, {}, {}});
+        return Refused(Error{IoError::OutOfMemory, path / item.file, {}, {}});
     }
     return choice;
 }

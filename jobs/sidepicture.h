@@ -15,10 +15,19 @@ enum class SidePicture { None = 0, Png, Tga };
 // "x.png" or "x.tga" for "x.gfp"; empty for a file that is no ".gfp".
 std::string SidePictureName(const std::string& gfpFile, SidePicture kind);
 
-// Writes the GFP gfpFile of folder (path names it in errors) as the picture kind beside it,
-// whole or not at all, and gives the CRC-32 of the GFP file and of its RGB565 rows.
+// The side picture of that kind the manifest's item records; nullopt when extract wrote none.
+std::optional<PictureChecksum> RecordedSidePicture(const ManifestItem& item, SidePicture kind);
+
+// Writes the GFP gfpFile of folder (path names it in errors) as the picture kind beside it
+// into out, left for the caller to commit, and gives the CRC-32 of its RGB565 rows.
 Status WriteSidePicture(const Folder& folder, const Path& path, const std::string& gfpFile, SidePicture kind,
-                        PictureChecksum& sums);
+                        AtomicFile& out, std::uint32_t& pixels);
+
+// The CRC-32 of the bytes of the regular file name of folder (path names the folder in errors).
+Result<std::uint32_t> FileCrc(const Folder& folder, const Path& path, const std::string& name);
+
+// The CRC-32 of the RGB565 rows of the picture file name of folder.
+Result<std::uint32_t> PixelCrc(const Folder& folder, const Path& path, const std::string& name);
 
 // What pack lays down for a picture item's file.
 struct SideChoice {
@@ -27,11 +36,11 @@ struct SideChoice {
     std::string picture; // the PNG or TGA taken; empty when the GFP is taken as it is
 };
 
-// Decides for item's GFP of folder: the picture beside it when its pixels changed and the GFP
-// did not (by the manifest's checksum; without one, when its pixels differ from the GFP's),
-// the GFP when the picture is unchanged or shows the GFP's pixels. Refuses both changed, a
-// picture that is no regular file of the folder and one that cannot be read. label names the
-// item ("#3").
+// Decides for item's GFP of folder among the pictures beside it that the manifest records:
+// a picture whose bytes and pixels changed (and do not show the GFP's pixels) is taken when
+// the GFP is as extract wrote it (by its CRC; without one, it counts as unchanged); else the
+// GFP. Refuses two changed (the GFP and a picture, or both pictures), a recorded picture that
+// is no regular file of the folder and one that cannot be read. label names the item ("#3").
 SideChoice ChooseSidePicture(const Folder& folder, const Path& path, const ManifestItem& item,
                              const std::string& label);
 

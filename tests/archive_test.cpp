@@ -4,6 +4,7 @@
 #include "formats/gfp_length.h"
 #include "jobs/archive.h"
 #include "jobs/report.h"
+#include "jobs/sidepicture.h"
 #include "tests/support/builders.h"
 #include "tests/support/cli_runner.h"
 #include "tests/support/png_builder.h"
@@ -168,6 +169,19 @@ INSTANTIATE_TEST_SUITE_P(
                       return b;
                   },
                   nullptr},
+        RoundTrip{"DamagedStreamsAndPictureSharingASound",
+                  [] {
+                      Bytes broken = Gfp(3);
+                      broken.back() ^= 0x55;
+                      const Bytes cut = test::MakeGfp({.width = 4, .height = 3, .pixels = Bytes(10, 3)});
+                      test::ResBuilder b;
+                      b.Directory();
+                      const std::size_t sound = b.Data(test::Concat({Junk(9), Gfp(2)}));
+                      b.Entry(16, "klang", sound).Entry(14, "auch", sound).Item(14, "kaputt", broken);
+                      b.Item(14, "kurz", cut);
+                      return b;
+                  },
+                  nullptr},
         RoundTrip{"DataNotInDirectoryOrder",
                   [] {
                       test::ResBuilder b;
@@ -260,15 +274,21 @@ TEST(Extract, RefusedWithoutWriting)
     test::WriteBytes(dir / "kein.res", Junk(40));
     test::WriteBytes(dir / "p.gfp", test::MakeRes({{14, "p", Gfp(2)}}));
     test::WriteBytes(dir / "datei", Bytes{1});
+    test::WriteBytes(dir / "game.png", test::MakeRes({{14, "game", Gfp(2)}}));
     const auto before = test::Snapshot(dir.path());
     Module1 module;
-    const std::pair<const char*, const char*> cases[][2] = {
-        {{"kein.res", "x"}, {"kein.res", "Keine gültige RES-File"}},
-        {{"p.gfp", "datei/x"}, {"datei/x", "Der Ordner kann nicht angelegt werden"}},
-        {{"p.gfp", "."}, {"p.gfp", "den Namen des Archivs"}},
-    };
-    for (const auto& [args, refusal] : cases) {
-        const auto result = jobs::ExtractArchive(dir / args.first, dir / args.second);
+    const std::tuple<std::pair<const char*, const char*>, std::pair<const char*, const char*>,
+                     jobs::SidePicture>
+        cases[] = {
+            {{"kein.res", "x"}, {"kein.res", "Keine gültige RES-File"}, jobs::SidePicture::None},
+            {{"p.gfp", "datei/x"},
+             {"datei/x", "Der Ordner kann nicht angelegt werden"},
+             jobs::SidePicture::None},
+            {{"p.gfp", "."}, {"p.gfp", "den Namen des Archivs"}, jobs::SidePicture::None},
+            {{"game.png", "."}, {"game.png", "den Namen des Archivs"}, jobs::SidePicture::Png},
+        };
+    for (const auto& [args, refusal, pictures] : cases) {
+        const auto result = jobs::ExtractArchive(dir / args.first, dir / args.second, {}, {}, pictures);
         EXPECT_FALSE(result.ok) << args.second;
         EXPECT_EQ(result.refusal.file, (dir / refusal.first).string());
         EXPECT_NE(result.refusal.reason.find(refusal.second), std::string::npos) << result.refusal.reason;
@@ -409,6 +429,31 @@ INSTANTIATE_TEST_SUITE_P(Cases, UnfinishedExtractTest,
                                                     jobs::ReplaceAnswer::Yes}),
                          testing::PrintToStringParamName());
 
+// A file another program changes while extract asks about it is left as that program left it.
+TEST(Extract, FileChangedWhileAskedIsKept)
+{
+    test::TempDir dir;
+    const Bytes gfp = test::MakeGfp({.width = 3, .height = 2});
+    test::WriteBytes(dir / "old.res", test::MakeRes({{14, "a", Gfp(2)}, {16, "b", Junk(4)}}));
+    test::WriteBytes(dir / "new.res", test::MakeRes({{14, "a", gfp}, {16, "b", Junk(4)}}));
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "old.res", dir / "x", {}, {}, jobs::SidePicture::Png).ok);
+    for (const char* file : {"a.gfp", "a.png"}) {
+        const jobs::ReplaceQuestion ask = [&](const Path& target) {
+            if (target.filename() == file)
+                test::WriteBytes(target, Bytes{'n', 'e', 'u'});
+            return jobs::ReplaceAnswer::Yes;
+        };
+        const auto result = jobs::ExtractArchive(dir / "new.res", dir / "x", {}, ask, jobs::SidePicture::Png);
+        EXPECT_FALSE(result.ok) << file;
+        EXPECT_NE(result.refusal.reason.find("inzwischen geändert"), std::string::npos)
+            << result.refusal.reason;
+        EXPECT_EQ(test::ReadBytes(dir / "x" / file), (Bytes{'n', 'e', 'u'})) << file;
+        ASSERT_TRUE(jobs::ExtractArchive(dir / "old.res", dir / "x", {}, {}, jobs::SidePicture::Png,
+                                         jobs::EditedFiles::Replace)
+                        .ok);
+    }
+}
+
 // ---- the manifest reader ----
 
 struct BadManifest {
@@ -450,7 +495,16 @@ INSTANTIATE_TEST_SUITE_P(
         BadManifest{"OptionTwice", kHead + "eintrag 14 a füllung 1 füllung 2\n", ManifestError::BadOption, 3},
         BadManifest{"DirectoryTwice", kHead + "verzeichnis\n", ManifestError::DirectoryTwice, 3},
         BadManifest{"NoDirectory", "varnox-archiv 1\neintrag 14 a\n", ManifestError::NoDirectory, 0},
-        BadManifest{"NoItems", kHead + "exakt\n", ManifestError::NoItems, 0}),
+        BadManifest{"NoItems", kHead + "exakt\n", ManifestError::NoItems, 0},
+        BadManifest{"ChecksumOfNoFile", kHead + "eintrag 14 a.gfp\nprüfsumme \"b.gfp\" 0123abcd\n",
+                    ManifestError::ChecksumOfNoFile, 4},
+        BadManifest{"PictureChecksumOfAnItem", kHead + "eintrag 14 a.gfp\nbild \"a.gfp\" fehlt\n",
+                    ManifestError::ChecksumOfNoFile, 4},
+        BadManifest{"ChecksumNotHex", kHead + "eintrag 14 a.gfp\nbild \"a.png\" 0123abcd-xyz\n",
+                    ManifestError::BadChecksum, 4},
+        BadManifest{"LineOverLimit",
+                    kHead + "eintrag 14 a füllung hex:" + std::string(kMaxManifestLine, '0') + "\n",
+                    ManifestError::LineTooLong, 3}),
     testing::PrintToStringParamName());
 
 TEST(Manifest, WrittenTextReadsBackAndHandWrittenFormsAreRead)
@@ -463,6 +517,10 @@ TEST(Manifest, WrittenTextReadsBackAndHandWrittenFormsAreRead)
     for (std::size_t i = 0; i < all.size(); ++i)
         all[i] = static_cast<std::uint8_t>(i + 1);
     m.items = {{14, "\"a\" b.gfp", all, {}}, {-3, "ä.type-3", NameField{}, {2, {}}}};
+    m.items[0].crc = 0xfedcba98;
+    m.items[0].png = PictureChecksum{1, 2};
+    m.items[0].tga = PictureChecksum{}; // none written
+    m.items[1].crc = 0;
     m.status = "nicht exakt: #1: Gründe";
     Manifest back;
     ASSERT_EQ(CodeOf<ManifestError>(ParseManifest(WriteManifest(m), back)), ManifestError::None)

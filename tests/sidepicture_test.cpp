@@ -1,11 +1,13 @@
 // extract --png / --tga and pack taking the pictures beside the GFPs, run as a program.
 
+#include "formats/manifest.h"
 #include "tests/support/builders.h"
 #include "tests/support/cli_runner.h"
 
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <regex>
 
 using namespace varnox;
 
@@ -126,5 +128,155 @@ TEST_P(SidePictureTest, PackTakesWhatWasChanged)
 
 INSTANTIATE_TEST_SUITE_P(Cases, SidePictureTest, ::testing::ValuesIn(kCases),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// The same items, the pictures of a and b swapped.
+const Bytes kSecond = test::MakeRes(
+    {{14, "a", Picture(2)}, {14, "b", Picture(1)}, {16, "klick", Bytes(9, 7)}, {14, "c", Picture(3)}});
+
+// An extract into the folder of an earlier one, after the user's changes, then a pack.
+struct Again {
+    const char* name;
+    std::vector<std::string> first;               // extract's options for x.res
+    std::function<void(const Path& folder)> edit; // what the user does to the folder
+    std::vector<std::string> second;              // extract's options for y.res into the same folder
+    int exitCode;
+    std::string part; // in stdout (replaced files) or stderr (refusal)
+    friend std::ostream& operator<<(std::ostream& os, const Again& c) { return os << c.name; }
+};
+
+const auto kNothing = [](const Path&) {};
+const auto kEditB = [](const Path& f) { Copy(f / "c.png", f / "b.png"); };
+
+const Again kAgain[] = {
+    {"stale_png_not_packed", {"--png"}, kNothing, {}, 0, ""},
+    {"stale_tga_not_packed", {"--tga"}, kNothing, {"--png"}, 0, "ersetzt: a.gfp, b.gfp (2 Dateien)"},
+    {"changed_png_named_replaced",
+     {"--png"},
+     kNothing,
+     {"--png"},
+     0,
+     "a.gfp, b.gfp, a.png, b.png (4 Dateien)"},
+    {"edited_png_refused",
+     {"--png"},
+     kEditB,
+     {"--png"},
+     1,
+     "Seit dem Entpacken geänderte Bilder werden nicht ersetzt (1)"},
+    {"edited_gfp_replaced",
+     {},
+     [](const Path& f) { Copy(f / "c.gfp", f / "a.gfp"); },
+     {},
+     0,
+     "ersetzt: a.gfp, b"},
+    {"edited_tga_listed",
+     {"--tga"},
+     [](const Path& f) { Copy(f / "c.tga", f / "a.tga"); },
+     {"--tga"},
+     1,
+     "\n  a.tga\n"},
+    {"edited_png_overwritten", {"--png"}, kEditB, {"--png", "--overwrite"}, 0, "b.png"},
+    {"edited_png_kept_without_png", {"--png"}, kEditB, {}, 0, "ersetzt: a.gfp, b.gfp (2"},
+};
+
+class AgainTest : public ::testing::TestWithParam<Again> {};
+
+TEST_P(AgainTest, EditedFilesKeptAndOnlyRecordedPicturesPacked)
+{
+    const Again& c = GetParam();
+    test::TempDir dir;
+    test::WriteBytes(dir / "x.res", kArchive);
+    test::WriteBytes(dir / "y.res", kSecond);
+    std::vector<std::string> first = {"extract"}, second = {"extract"};
+    first.insert(first.end(), c.first.begin(), c.first.end());
+    second.insert(second.end(), c.second.begin(), c.second.end());
+    for (const std::string part : {"x.res", "x"})
+        first.push_back(part);
+    ASSERT_EQ(RunCli(first, dir.path()).exitCode, 0);
+    c.edit(dir / "x");
+    const auto before = test::Snapshot(dir.path());
+    second.insert(second.end(), {"y.res", "x"});
+    const test::CliRun run = RunCli(second, dir.path());
+    ASSERT_EQ(run.exitCode, c.exitCode) << run.err;
+    EXPECT_NE((c.exitCode == 0 ? run.out : run.err).find(c.part), std::string::npos) << run.out << run.err;
+    if (c.exitCode != 0) {
+        EXPECT_NE(run.err.find("--overwrite"), std::string::npos);
+        EXPECT_EQ(test::Snapshot(dir.path()), before); // nothing written, the manifest kept
+        return;
+    }
+    // Pictures left from the first extract, edited or not, are not packed.
+    const test::CliRun pack = RunCli({"pack", "x", "z.res"}, dir.path());
+    ASSERT_EQ(pack.exitCode, 0) << pack.err;
+    EXPECT_EQ(test::ReadBytes(dir / "z.res"), kSecond);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AgainTest, ::testing::ValuesIn(kAgain),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+} // namespace
+
+namespace {
+
+// The manifest of folder as text.
+std::string ManifestText(const Path& folder)
+{
+    const Bytes bytes = test::ReadBytes(folder / kManifestName);
+    return {bytes.begin(), bytes.end()};
+}
+
+// A manifest of the earlier form ("prüfsumme GFP-PIXELS", either kind of picture beside the
+// GFP) packs as before: the picture that changed is taken, two changed are refused.
+TEST(SidePictureRecords, OlderManifest)
+{
+    test::TempDir dir;
+    test::WriteBytes(dir / "x.res", kArchive);
+    ASSERT_EQ(RunCli({"extract", "--tga", "x.res", "t"}, dir.path()).exitCode, 0);
+    ASSERT_EQ(RunCli({"extract", "--png", "x.res", "x"}, dir.path()).exitCode, 0);
+    Manifest manifest;
+    ASSERT_TRUE(ParseManifest(ManifestText(dir / "x"), manifest).ok());
+    for (ManifestItem& item : manifest.items)
+        if (item.png)
+            item.png = item.tga = PictureChecksum{std::nullopt, item.png->pixels};
+    const std::string older = WriteManifest(manifest);
+    ASSERT_TRUE(
+        std::regex_search(older, std::regex("\neintrag 14 \"b.gfp\" prüfsumme [0-9a-f]{8}-[0-9a-f]{8}\n")))
+        << older;
+    ASSERT_EQ(older.find("\nbild "), std::string::npos) << older;
+    test::WriteBytes(dir / "x" / kManifestName, Bytes(older.begin(), older.end()));
+    Copy(dir / "t" / "b.tga", dir / "x" / "b.tga");
+    ASSERT_EQ(RunCli({"pack", "x", "same.res"}, dir.path()).exitCode, 0);
+    EXPECT_EQ(test::ReadBytes(dir / "same.res"), kArchive);
+
+    Copy(dir / "t" / "c.tga", dir / "x" / "b.tga"); // the TGA changed, the PNG not
+    ASSERT_EQ(RunCli({"pack", "x", "tga.res"}, dir.path()).exitCode, 0);
+    ASSERT_EQ(RunCli({"extract", "--tga", "tga.res", "y"}, dir.path()).exitCode, 0);
+    EXPECT_EQ(test::ReadBytes(dir / "y" / "b.tga"), test::ReadBytes(dir / "t" / "c.tga"));
+
+    Copy(dir / "x" / "a.png", dir / "x" / "b.png"); // both changed
+    const test::CliRun both = RunCli({"pack", "x", "both.res"}, dir.path());
+    EXPECT_EQ(both.exitCode, 1);
+    EXPECT_NE(both.err.find("#1: Sowohl b.png als auch b.tga wurden geändert"), std::string::npos)
+        << both.err;
+}
+
+// A PNG put beside a GFP whose stream is damaged, where extract could write none, is taken.
+TEST(SidePictureRecords, NewPictureBesideDamagedGfp)
+{
+    test::TempDir dir;
+    Bytes damaged = Picture(1);
+    damaged.back() ^= 0x55; // the stream's checksum
+    test::WriteBytes(dir / "x.res", test::MakeRes({{14, "a", damaged}, {14, "b", Picture(2)}}));
+    const test::CliRun extract = RunCli({"extract", "--png", "x.res", "x"}, dir.path());
+    ASSERT_EQ(extract.exitCode, 0) << extract.err;
+    EXPECT_NE(ManifestText(dir / "x").find("bild \"a.png\" fehlt"), std::string::npos)
+        << ManifestText(dir / "x");
+    ASSERT_EQ(RunCli({"pack", "x", "same.res"}, dir.path()).exitCode, 0);
+    EXPECT_EQ(test::ReadBytes(dir / "same.res"), test::ReadBytes(dir / "x.res"));
+
+    Copy(dir / "x" / "b.png", dir / "x" / "a.png");
+    const test::CliRun pack = RunCli({"pack", "x", "y.res"}, dir.path());
+    ASSERT_EQ(pack.exitCode, 0) << pack.err;
+    ASSERT_EQ(RunCli({"extract", "--png", "y.res", "y"}, dir.path()).exitCode, 0);
+    EXPECT_EQ(test::ReadBytes(dir / "y" / "a.png"), test::ReadBytes(dir / "x" / "b.png"));
+}
 
 } // namespace

@@ -260,10 +260,6 @@
         <translation>The name field is longer than 256 bytes or holds characters outside Latin-1</translation>
     </message>
     <message>
-        <source>Ungültige Prüfsumme (erwartet: 8 Hexziffern-8 Hexziffern)</source>
-        <translation>Invalid checksum (expected: 8 hex digits-8 hex digits)</translation>
-    </message>
-    <message>
         <source>Unbekannte, unvollständige oder doppelte Angabe</source>
         <translation>Unknown, incomplete or repeated setting</translation>
     </message>
@@ -478,28 +474,6 @@ N files at a time (default: one per core)</translation>
     <message>
         <source>ebenso mit einer PNG</source>
         <translation>the same from a PNG</translation>
-    </message>
-    <message>
-        <source>extract [--png | --tga] ARCHIV [ORDNER]</source>
-        <translation>extract [--png | --tga] ARCHIVE [FOLDER]</translation>
-    </message>
-    <message>
-        <source>jeden Eintrag als Datei in ORDNER schreiben (sonst
-der Ordner von unpack), dazu die Beschreibung
-archive.txt; mit --png/--tga jedes Bild auch als
-PNG/TGA neben seiner GFP</source>
-        <translation>write every item as a file into FOLDER (else
-the folder of unpack), and the manifest
-archive.txt; with --png/--tga each picture also
-as a PNG/TGA beside its GFP</translation>
-    </message>
-    <message>
-        <source>  --png           jedes Bild auch als PNG neben seine GFP schreiben
-  --tga           jedes Bild auch als TGA neben seine GFP schreiben
-</source>
-        <translation>  --png           write each picture also as a PNG beside its GFP
-  --tga           write each picture also as a TGA beside its GFP
-</translation>
     </message>
     <message>
         <source>pack [--uncompressed | --fast] ORDNER ARCHIV</source>
@@ -1399,6 +1373,52 @@ The current version becomes %1.bak; restoring a second time undoes the step.</tr
     <message>
         <source>Das Archiv hat keinen Eintrag mit dieser Nummer</source>
         <translation>The archive has no item of this number</translation>
+    </message>
+    <message>
+        <source>Seit dem Entpacken geänderte Bilder werden nicht ersetzt (%1)</source>
+        <translation>Pictures changed since the extract are not replaced (%1)</translation>
+    </message>
+    <message>
+        <source>Ungültige Prüfsumme (erwartet: 8 Hexziffern, bei einem Bild 8 Hexziffern-8 Hexziffern oder fehlt)</source>
+        <translation>Invalid checksum (expected: 8 hex digits, for a picture 8 hex digits-8 hex digits or fehlt)</translation>
+    </message>
+    <message>
+        <source>Die Prüfsumme nennt keine Datei eines Eintrags oder Bilds daneben</source>
+        <translation>The checksum names no file of an item nor a picture beside one</translation>
+    </message>
+    <message>
+        <source>Die Zeile ist länger als 1 MiB</source>
+        <translation>The line is longer than 1 MiB</translation>
+    </message>
+    <message>
+        <source>Mit --overwrite werden sie trotzdem ersetzt.</source>
+        <translation>With --overwrite they are replaced anyway.</translation>
+    </message>
+    <message>
+        <source>extract [--png | --tga] [--overwrite] ARCHIV [ORDNER]</source>
+        <translation>extract [--png | --tga] [--overwrite] ARCHIVE [FOLDER]</translation>
+    </message>
+    <message>
+        <source>jeden Eintrag als Datei in ORDNER schreiben (sonst
+der Ordner von unpack), dazu die Beschreibung
+archive.txt; mit --png/--tga jedes Bild auch als
+PNG/TGA neben seiner GFP; seit dem letzten Entpacken
+geänderte PNG/TGA werden nicht ersetzt</source>
+        <translation>write every item as a file into FOLDER (else
+the folder of unpack), and the manifest
+archive.txt; with --png/--tga each picture also
+as a PNG/TGA beside its GFP; a PNG/TGA changed
+since the last extract is not replaced</translation>
+    </message>
+    <message>
+        <source>  --png           jedes Bild auch als PNG neben seine GFP schreiben
+  --tga           jedes Bild auch als TGA neben seine GFP schreiben
+  --overwrite     auch seit dem letzten Entpacken geänderte PNG/TGA ersetzen
+</source>
+        <translation>  --png           write each picture also as a PNG beside its GFP
+  --tga           write each picture also as a TGA beside its GFP
+  --overwrite     replace a PNG/TGA changed since the last extract too
+</translation>
     </message>
     <message>
         <source>Ohne Terminal lässt sich nicht auf das Speichern warten (VARNOX_EDITOR nennt einen Bildbearbeiter, der bis zum Schließen läuft)</source>
