@@ -701,7 +701,7 @@ void Form1::PlaceControls()
     const int items = dx - lists - report;
     const int half = dy / 2;
     const auto at = [](QWidget* control, QRect where, int x, int y, int w, int h) {
-        control->setGeometry(where.translated(x, y).adjusted(0, 0, w, h));
+        control->setGeometry(FieldPlace(*control, where.translated(x, y).adjusted(0, 0, w, h)));
     };
     at(txtpath, Twips(120, 120, 2055, 315), 0, 0, lists, 0);
     at(Dir1, Twips(120, 480, 2055, 1215), 0, 0, lists, half);
