@@ -3,9 +3,12 @@
 #include "formats/text.h"
 #include "ui/messages.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <algorithm>
 #include <filesystem>
 
 namespace varnox::ui {
@@ -38,6 +41,14 @@ void CheckListable(const QString& folder)
     if (error)
         throw ListError(Varnox::tr("Der Ordner kann nicht gelesen werden: %1: %2")
                             .arg(folder, ToQString(SystemText(error))));
+}
+
+QRect FieldPlace(const QWidget& control, QRect where)
+{
+    if (qobject_cast<const QLineEdit*>(&control) != nullptr ||
+        qobject_cast<const QComboBox*>(&control) != nullptr)
+        where.setHeight(std::max(where.height(), control.sizeHint().height()));
+    return where;
 }
 
 } // namespace varnox::ui

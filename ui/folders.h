@@ -7,6 +7,8 @@
 #include <QString>
 #include <stdexcept>
 
+class QWidget;
+
 namespace varnox::ui {
 
 // A folder or drive that cannot be listed; what() is German UTF-8 with the folder and the
@@ -33,5 +35,9 @@ inline QRect Twips(int left, int top, int width, int height)
 {
     return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel};
 }
+
+// A control's place where: a text field or combo box made as tall as its font needs (accents
+// over capitals included) when where gives it less; any other control as given.
+QRect FieldPlace(const QWidget& control, QRect where);
 
 } // namespace varnox::ui

@@ -35,7 +35,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -43,7 +42,6 @@
 #include <QSortFilterProxyModel>
 #include <QTemporaryDir>
 #include <QTextBlock>
-#include <QTextDocument>
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
@@ -190,11 +188,13 @@ class ItemTable : public QAbstractTableModel {
   public:
     explicit ItemTable(QObject* parent) : QAbstractTableModel(parent) {}
 
+    // Shows rows; the old ones are freed on a pooled thread.
     void Reset(ItemRows rows)
     {
         beginResetModel();
-        rows_ = std::move(rows);
+        std::swap(rows_, rows);
         endResetModel();
+        DisposeOffThread(std::move(rows));
     }
     int rowCount(const QModelIndex& parent = {}) const override
     {
@@ -305,8 +305,8 @@ struct ArchiveListing {
     ArchiveModel model;
     std::vector<std::int64_t> lengths;
     ItemRows rows;
-    std::unique_ptr<QTextDocument> document; // the report; moved to the window thread
-    int firstFailureLine = -1;               // the line "Nicht entpackt: …", if any
+    std::vector<std::string> lines; // the report
+    int firstFailureLine = -1;      // the line "Nicht entpackt: …", if any
 
     // Reads the report (extracting while wanted says so) and the items of folder/file.
     void Read(const QString& folder, const QString& file, const jobs::ReportOptions& options)
@@ -326,21 +326,16 @@ struct ArchiveListing {
         }
     }
 
-    // The report as a document for the text box, laid out for its font and tab width.
-    void MakeDocument(const QFont& font, qreal tabStop, QThread* windowThread)
+    // The report's lines for the report box, taken from report: its text ends in a line break
+    // when the archive was read.
+    void TakeLines()
     {
-        document = std::make_unique<QTextDocument>();
-        document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
-        document->setDefaultFont(font);
-        QTextOption option = document->defaultTextOption();
-        option.setTabStopDistance(tabStop);
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        document->setDefaultTextOption(option);
-        document->setPlainText(ToQString(jobs::ReportText(report)));
         // The report ends in that line and one line per failure.
         if (!report.failures.empty() && report.lines.size() > report.failures.size())
             firstFailureLine = static_cast<int>(report.lines.size() - report.failures.size() - 1);
-        document->moveToThread(windowThread);
+        lines = std::move(report.lines);
+        if (report.valid)
+            lines.emplace_back();
     }
 
   private:
@@ -390,13 +385,9 @@ void Form1::MakeControls()
     filFile = MakeControl(new FileListBox(this), "filFile",
                           Varnox::tr("Die RES-Archive im Ordner: ein Klick zeigt den Bericht"));
     filFile->setPattern(QStringLiteral("*.res"));
-    txtinfo = MakeControl(new QPlainTextEdit(this), "txtinfo",
-                          Varnox::tr("Der Bericht des zuletzt gewählten Archivs"));
-    txtinfo->setReadOnly(true);
-    txtinfo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    txtinfo =
+        MakeControl(new ReportView(this), "txtinfo", Varnox::tr("Der Bericht des zuletzt gewählten Archivs"));
     txtinfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    txtinfo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    txtinfo->setTabStopDistance(4 * txtinfo->fontMetrics().horizontalAdvance(u' '));
     Check1 =
         MakeControl(new QCheckBox(QStringLiteral("&Automatic unpack"), this), "Check1",
                     Varnox::tr("Beim Klick auf ein Archiv seine Bilder in einen Ordner daneben schreiben"));
@@ -710,7 +701,7 @@ void Form1::PlaceControls()
     const int items = dx - lists - report;
     const int half = dy / 2;
     const auto at = [](QWidget* control, QRect where, int x, int y, int w, int h) {
-        control->setGeometry(where.translated(x, y).adjusted(0, 0, w, h));
+        control->setGeometry(FieldPlace(*control, where.translated(x, y).adjusted(0, 0, w, h)));
     };
     at(txtpath, Twips(120, 120, 2055, 315), 0, 0, lists, 0);
     at(Dir1, Twips(120, 480, 2055, 1215), 0, 0, lists, half);
@@ -868,14 +859,13 @@ void Form1::filFile_Click()
     reportJob_ = true;
     const bool started = runner_->Start(
         this,
-        [listing, wanted = unpackWanted_, folder, name, font = txtinfo->font(),
-         tabStop = txtinfo->tabStopDistance(), window = thread()](jobs::JobProgress& progress) {
+        [listing, wanted = unpackWanted_, folder, name](jobs::JobProgress& progress) {
             jobs::ReportOptions options;
             options.extractWanted = [wanted] { return wanted->load(); };
             options.progress = &progress;
             listing->Read(folder, name, options);
             if (listing->failure.isEmpty())
-                listing->MakeDocument(font, tabStop, window);
+                listing->TakeLines();
         },
         [this, listing, archive = QDir::cleanPath(folder + u'/' + name)] {
             jobs::StoreRecords(module_, listing->report.records);
@@ -937,19 +927,12 @@ void Form1::EndedJob()
 // to the text box and the list.
 void Form1::ShowListing(const std::shared_ptr<ArchiveListing>& listing, int select)
 {
-    if (listing->document) {
-        QTextDocument* document = listing->document.release();
-        // A child of the box: the box deletes the document it showed before, its child too.
-        document->setParent(txtinfo);
-        txtinfo->setDocument(document);
-        if (listing->firstFailureLine >= 0) {
-            // The box opens on the lines of the items that were not written.
-            txtinfo->moveCursor(QTextCursor::End);
-            txtinfo->setTextCursor(QTextCursor(document->findBlockByNumber(listing->firstFailureLine)));
-            txtinfo->ensureCursorVisible();
-        }
-    }
+    listing->report.records.resItems.reset(); // stored in the module already
+    // The items first: the report box lays out the lines in sight only, later.
     ShowItems(listing->listed ? listing : nullptr, select);
+    txtinfo->SetLines(std::move(listing->lines));
+    if (listing->firstFailureLine >= 0)
+        txtinfo->ShowLine(listing->firstFailureLine); // the lines of the items not written
 }
 
 // Fills the item list from listing (empties it for null) and selects item select, if any,
@@ -960,12 +943,13 @@ void Form1::ShowItems(const std::shared_ptr<ArchiveListing>& listing, int select
     preview->Clear();
     if (listing == nullptr) {
         archive_.clear();
-        model_.reset();
+        DisposeOffThread(std::move(model_));
+        model_ = nullptr;
         table_->Reset({});
         ApplyEnabled();
         return;
     }
-    model_ = std::shared_ptr<const ArchiveModel>(listing, &listing->model);
+    DisposeOffThread(std::exchange(model_, std::shared_ptr<const ArchiveModel>(listing, &listing->model)));
     table_->Reset(std::move(listing->rows));
     const QModelIndex shown = filter_->mapFromSource(table_->index(select, 0));
     if (select >= 0 && shown.isValid())
@@ -1327,9 +1311,8 @@ void Form1::ReplaceFrom(int index, const QString& picture)
     const QFileInfo archive(archive_);
     const bool started = runner_->Start(
         this,
-        [replaced, listing, folder = archive.path(), file = archive.fileName(), index, from = ToPath(picture),
-         font = txtinfo->font(), tabStop = txtinfo->tabStopDistance(),
-         window = thread()](jobs::JobProgress& progress) {
+        [replaced, listing, folder = archive.path(), file = archive.fileName(), index,
+         from = ToPath(picture)](jobs::JobProgress& progress) {
             try {
                 *replaced = jobs::ReplaceItem(ToPath(folder + u'/' + file), "#" + std::to_string(index), from,
                                               GfpPacking::Zlib);
@@ -1343,7 +1326,7 @@ void Form1::ReplaceFrom(int index, const QString& picture)
             options.progress = &progress;
             listing->Read(folder, file, options);
             if (listing->failure.isEmpty())
-                listing->MakeDocument(font, tabStop, window);
+                listing->TakeLines();
         },
         [this, replaced, listing, index, name, path = archive_] {
             jobs::StoreRecords(module_, replaced->records);
@@ -1510,8 +1493,7 @@ void Form1::TakeBackEdit(const QString& png)
     const bool started = runner_->Start(
         this,
         [this, outcome, listing, session = *session, always = edits_->Always(png), folder = archive.path(),
-         file = archive.fileName(), font = txtinfo->font(), tabStop = txtinfo->tabStopDistance(),
-         window = thread()](jobs::JobProgress& progress) mutable {
+         file = archive.fileName()](jobs::JobProgress& progress) mutable {
             outcome->check = jobs::CheckEdit(session);
             if (outcome->check.state != jobs::EditState::Changed || !outcome->check.refusal.reason.empty())
                 return;
@@ -1531,7 +1513,7 @@ void Form1::TakeBackEdit(const QString& png)
             options.progress = &progress;
             listing->Read(folder, file, options);
             if (listing->failure.isEmpty())
-                listing->MakeDocument(font, tabStop, window);
+                listing->TakeLines();
         },
         [this, outcome, listing, png, index = session->index, source = archive.absoluteFilePath()] {
             jobs::StoreRecords(module_, outcome->result.records);

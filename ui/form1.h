@@ -7,6 +7,7 @@
 #include "formats/module1.h"
 #include "ui/itemview.h"
 #include "ui/messages.h"
+#include "ui/reportview.h"
 
 #include <QAbstractItemModel>
 #include <QList>
@@ -63,7 +64,7 @@ class Form1 : public QWidget {
 
     // The controls, by their design names.
     FileListBox* filFile = nullptr;
-    QPlainTextEdit* txtinfo = nullptr;
+    ReportView* txtinfo = nullptr;
     QCheckBox* Check1 = nullptr;
     DirListBox* Dir1 = nullptr;
     // The folder of the lists as a path to type or paste, with the folders used last.

@@ -378,7 +378,7 @@ void Form2::PlaceControls()
     const int top = dy / 2;
     const int bottom = dy - top;
     const auto at = [](QWidget* control, const TwipsRect& where, int x, int y, int w, int h) {
-        control->setGeometry(where.Pixels().translated(x, y).adjusted(0, 0, w, h));
+        control->setGeometry(FieldPlace(*control, where.Pixels().translated(x, y).adjusted(0, 0, w, h)));
     };
     at(Label1, kLabel1, 0, 0, 0, 0);
     at(Command1, kUnpack, 0, 0, 0, 0);

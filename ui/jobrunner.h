@@ -8,6 +8,7 @@
 #include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
+#include <QThreadPool>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -66,5 +67,12 @@ class JobRunner : public QObject {
     bool stopping_ = false;
     std::shared_ptr<PendingQuestion> question_;
 };
+
+// Lets value go on a pooled thread: a large container is freed off the window thread.
+template <class T> void DisposeOffThread(T value)
+{
+    auto held = std::make_shared<T>(std::move(value));
+    QThreadPool::globalInstance()->start([held = std::move(held)]() mutable { held.reset(); });
+}
 
 } // namespace varnox::ui

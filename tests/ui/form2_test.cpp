@@ -13,7 +13,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -176,6 +178,18 @@ class Form2Test : public QObject {
         QVERIFY(form.picpreview->Info().isEmpty());
         QCOMPARE(form.focusWidget(), form.File1[0]);
         QVERIFY(messages_.texts.isEmpty());
+    }
+
+    // No text field or combo box of either window is lower than its font needs.
+    void fieldsAreTallEnoughForTheirFont()
+    {
+        Form2& form = Open();
+        form.Command1_Click();
+        QVERIFY(form.Unpacker() != nullptr);
+        for (QWidget* window : {static_cast<QWidget*>(&form), static_cast<QWidget*>(form.Unpacker())})
+            for (QWidget* field : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (qobject_cast<QLineEdit*>(field) != nullptr || qobject_cast<QComboBox*>(field) != nullptr)
+                    QVERIFY2(field->height() >= field->sizeHint().height(), qPrintable(field->objectName()));
     }
 
     void modeSwitchAndBack()
