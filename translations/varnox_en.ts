@@ -1688,5 +1688,15 @@ Shall it be replaced?</translation>
         <source>%1 wiederhergestellt (die ersetzte Fassung ist jetzt %1.bak)</source>
         <translation>%1 restored (the replaced version is now %1.bak)</translation>
     </message>
+    <message>
+        <source>%1 Bilder wurden seit dem Entpacken bearbeitet:
+%2
+
+Sollen sie durch die Bilder des Archivs ersetzt werden?</source>
+        <translation>%1 pictures were edited since they were extracted:
+%2
+
+Shall they be replaced by the pictures of the archive?</translation>
+    </message>
 </context>
 </TS>

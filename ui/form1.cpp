@@ -132,6 +132,8 @@ class ProposingFolderDialog : public QFileDialog {
             for (QAbstractButton* button : buttons->buttons())
                 if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
                     accept_ = button;
+        enable_->setSingleShot(true);
+        connect(enable_, &QTimer::timeout, this, &ProposingFolderDialog::EnableForProposed);
         if (accept_ != nullptr) {
             accept_->installEventFilter(this);
             if (auto* name = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); name != nullptr)
@@ -143,7 +145,7 @@ class ProposingFolderDialog : public QFileDialog {
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (watched == accept_ && event->type() == QEvent::EnabledChange && !accept_->isEnabled())
-            QTimer::singleShot(0, this, &ProposingFolderDialog::EnableForProposed);
+            enable_->start(0);
         return QFileDialog::eventFilter(watched, event);
     }
 
@@ -170,6 +172,7 @@ class ProposingFolderDialog : public QFileDialog {
 
     QString proposed_;
     QAbstractButton* accept_ = nullptr;
+    QTimer* enable_ = new QTimer(this); // enables the button again once the dialog has greyed it
 };
 
 } // namespace
@@ -380,6 +383,27 @@ Form1::Form1(Module1& module, const QString& programFolder, JobRunner* runner, Q
     PlaceControls();
 }
 
+// The item list: whole rows selected, columns of fitting widths, sorted by a header click.
+void Form1::ShapeItemList()
+{
+    lstitems->setRootIsDecorated(false);
+    lstitems->setUniformRowHeights(true);
+    lstitems->setItemsExpandable(false);
+    lstitems->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstitems->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lstitems->header()->setStretchLastSection(false);
+    lstitems->header()->setSectionResizeMode(kName, QHeaderView::Stretch);
+    lstitems->setColumnWidth(kNumber, 50);
+    lstitems->setColumnWidth(kType, 80);
+    lstitems->setColumnWidth(kOffset, 70);
+    lstitems->setColumnWidth(kSize, 70);
+    // Sorted by a click on a header; until then in the archive's order.
+    lstitems->setSortingEnabled(true);
+    lstitems->header()->setSortIndicator(-1, Qt::AscendingOrder);
+    filter_->sort(-1);
+    lstitems->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
 void Form1::MakeControls()
 {
     filFile = MakeControl(new FileListBox(this), "filFile",
@@ -413,22 +437,7 @@ void Form1::MakeControls()
     cbotype->addItem(Varnox::tr("andere"), kOtherTypes);
     lblcount = MakeControl(new QLabel(this), "lblcount", Varnox::tr("Gezeigte von allen Einträgen"));
     lblcount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lstitems->setRootIsDecorated(false);
-    lstitems->setUniformRowHeights(true);
-    lstitems->setItemsExpandable(false);
-    lstitems->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstitems->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lstitems->header()->setStretchLastSection(false);
-    lstitems->header()->setSectionResizeMode(kName, QHeaderView::Stretch);
-    lstitems->setColumnWidth(kNumber, 50);
-    lstitems->setColumnWidth(kType, 80);
-    lstitems->setColumnWidth(kOffset, 70);
-    lstitems->setColumnWidth(kSize, 70);
-    // Sorted by a click on a header; until then in the archive's order.
-    lstitems->setSortingEnabled(true);
-    lstitems->header()->setSortIndicator(-1, Qt::AscendingOrder);
-    filter_->sort(-1);
-    lstitems->setContextMenuPolicy(Qt::CustomContextMenu);
+    ShapeItemList();
     btnextractall = MakeControl(new QPushButton(Varnox::tr("A&lle entpacken…"), this), "btnextractall",
                                 Varnox::tr("Schreibt alle Einträge und archive.txt in einen Ordner"));
     btnextractsel =
@@ -1155,6 +1164,13 @@ void Form1::Extract(const std::vector<std::size_t>& only)
             };
             try {
                 *result = jobs::ExtractArchive(archive, to, only, ask, pictures);
+                // Pictures the user edited since they were extracted are replaced only when
+                // the user says so; the refusal wrote nothing, so the extract runs again.
+                if (!result->ok && !result->edited.empty() && runner_->Ask([this, edited = result->edited] {
+                        return AskEditedPictures(edited);
+                    }) == jobs::ReplaceAnswer::Yes)
+                    *result =
+                        jobs::ExtractArchive(archive, to, only, ask, pictures, jobs::EditedFiles::Replace);
             } catch (const std::exception& error) {
                 result->ok = false;
                 result->refusal = {PathText(archive), Translate(error.what())};
@@ -1283,6 +1299,23 @@ void Form1::lstitems_Drop(int item, const QString& picture)
 }
 
 // "Ersetzen?" for item by picture, with both sizes when they differ.
+jobs::ReplaceAnswer Form1::AskEditedPictures(const std::vector<std::string>& edited)
+{
+    constexpr std::size_t kNamed = 5;
+    QStringList names;
+    for (std::size_t i = 0; i < edited.size() && i < kNamed; ++i)
+        names << ToQString(Path(edited[i]).filename());
+    if (edited.size() > kNamed)
+        names << QStringLiteral("…");
+    return AskQuestion(
+        this, questions_,
+        Varnox::tr("%1 Bilder wurden seit dem Entpacken bearbeitet:\n%2\n\nSollen sie durch die "
+                   "Bilder des Archivs ersetzt werden?")
+            .arg(edited.size())
+            .arg(names.join(u'\n')),
+        false);
+}
+
 QString Form1::ReplaceQuestion(int item, const QString& picture) const
 {
     const QString name = table_->data(table_->index(item, kName), Qt::DisplayRole).toString();

@@ -156,6 +156,7 @@ class Form1 : public QWidget {
 
   private:
     void ReplaceFrom(int index, const QString& picture);
+    jobs::ReplaceAnswer AskEditedPictures(const std::vector<std::string>& edited);
     QString ReplaceQuestion(int item, const QString& picture) const;
     void StartEdit(int index);
     void EditSaved(const QString& png);
@@ -169,6 +170,7 @@ class Form1 : public QWidget {
     void PlaceControls();
     void ShowProgress();
     void MakeControls();
+    void ShapeItemList();
     void NameControls();
     void ConnectControls();
     // The report and items of listing, item select selected (-1: none).

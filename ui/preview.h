@@ -67,7 +67,9 @@ class PreviewBox : public QWidget {
     // The factor of the picture as drawn to the picture's own size: "100 %", "38 %"; shown
     // beside the "1:1" button.
     QString ZoomText() const;
+    // cppcheck-suppress CastIntegerToAddressAtReturn
     QScrollBar* HorizontalBar() const { return bars_[0]; }
+    // cppcheck-suppress CastIntegerToAddressAtReturn
     QScrollBar* VerticalBar() const { return bars_[1]; }
 
   signals:
