@@ -46,11 +46,12 @@ enum class EditedFiles { Refuse, Replace };
 ExtractResult ExtractArchive(const Path& archive, const Path& folder,
                              const std::vector<std::size_t>& only = {},
                              const ReplaceQuestion& askReplace = {}, SidePicture pictures = {},
-                             EditedFiles edited = EditedFiles::Refuse);
+                             EditedFiles edited = EditedFiles::Refuse, JobProgress* progress = nullptr);
 
 struct PackResult {
     bool ok = false;
-    Refusal refusal; // when !ok
+    bool cancelled = false; // stopped by JobProgress::Cancel; the archive as it was
+    Refusal refusal;        // when !ok and not cancelled
     int items = 0;
 };
 
@@ -62,7 +63,9 @@ struct PackResult {
 // A picture item's GFP with a PNG or TGA of the same stem beside it is laid down as
 // ChooseSidePicture decides: the GFP as it is, or the picture converted into the GFP's head
 // with packing.
-PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packing = GfpPacking::Zlib);
+// progress, when given, counts the items laid down; a cancel leaves the archive as it was.
+PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packing = GfpPacking::Zlib,
+                       JobProgress* progress = nullptr);
 
 struct ReplaceResult {
     bool ok = false;

@@ -387,8 +387,9 @@ std::vector<std::string> FindEditedPictures(const Folder& folder, const Path& pa
 class ExtractWriter {
   public:
     ExtractWriter(InputFile& in, const Path& archive, const Folder& folder, const Path& folderPath,
-                  const ReplaceQuestion& ask, ExtractResult& result)
-        : in_(in), archive_(archive), folder_(folder), folderPath_(folderPath), ask_(ask), result_(result)
+                  const ReplaceQuestion& ask, JobProgress* progress, ExtractResult& result)
+        : in_(in), archive_(archive), folder_(folder), folderPath_(folderPath), ask_(ask),
+          progress_(progress), result_(result)
     {
     }
 
@@ -396,6 +397,10 @@ class ExtractWriter {
     // the CRC-32 of the bytes.
     Outcome Write(const ByteRange& range, const std::string& name, std::uint32_t* crc = nullptr)
     {
+        if (Cancelled(progress_))
+            return Outcome::Cancelled;
+        if (progress_ != nullptr)
+            progress_->Advance();
         AtomicFile out;
         if (!out.Open(folder_, name) || !CopyRange(in_, range, out, chunk_, crc))
             return Failed(out, name);
@@ -432,6 +437,7 @@ class ExtractWriter {
     const Folder& folder_;
     const Path& folderPath_;
     const ReplaceQuestion& ask_;
+    JobProgress* progress_;
     ExtractResult& result_;
     Bytes chunk_;
     bool replaceAll_ = false;
@@ -528,7 +534,8 @@ Path ExtractFolder(const Path& archive)
 }
 
 ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std::vector<std::size_t>& only,
-                             const ReplaceQuestion& askReplace, SidePicture pictures, EditedFiles edited)
+                             const ReplaceQuestion& askReplace, SidePicture pictures, EditedFiles edited,
+                             JobProgress* progress)
 {
     // Opened once: every read sees the same version of the archive.
     InputFile file;
@@ -570,7 +577,9 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std:
         result.refusal = Because(folder / kManifestName, CannotWrite(out.error()));
         return result;
     }
-    ExtractWriter writer(file, archive, out, folder, askReplace, result);
+    if (progress != nullptr)
+        progress->Start(static_cast<std::int64_t>(plan.plans.size() + plan.fillFiles.size()));
+    ExtractWriter writer(file, archive, out, folder, askReplace, progress, result);
     Outcome outcome = WriteExtract(writer, plan, only, result);
     if (outcome == Outcome::Written)
         outcome = WriteSidePictures(writer, out, folder, pictures, plan, result);

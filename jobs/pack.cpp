@@ -151,6 +151,7 @@ bool LiesInside(const Path& archive, const Path& folder)
 }
 
 struct PackPlan {
+    JobProgress* progress = nullptr;                     // counts the items laid down, and may cancel
     std::unordered_map<std::string, std::int64_t> sizes; // of every file named, as found
     std::vector<std::int64_t> offsets;                   // of each item's data
     std::vector<bool> laysData;                          // the first item naming its file
@@ -377,6 +378,10 @@ std::optional<Refusal> WritePack(const Folder& folder, const Path& path, const M
         }
         if (i == count)
             break;
+        if (Cancelled(plan.progress))
+            return Refusal{};
+        if (plan.progress != nullptr)
+            plan.progress->SetDone(static_cast<std::int64_t>(i));
         if (!plan.laysData[i])
             continue;
         const ManifestItem& item = manifest.items[i];
@@ -392,7 +397,7 @@ std::optional<Refusal> WritePack(const Folder& folder, const Path& path, const M
 
 } // namespace
 
-PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packing)
+PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packing, JobProgress* progress)
 {
     Folder source;
     if (!source.Open(folder))
@@ -403,6 +408,7 @@ PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packi
     Manifest manifest;
     PackPlan plan;
     plan.packing = packing;
+    plan.progress = progress;
     std::optional<Refusal> refusal = ReadManifestIn(source, folder, manifest);
     refusal = refusal ? refusal : MeasureFiles(source, folder, manifest, plan);
     refusal = refusal ? refusal : ChoosePictures(source, folder, manifest, plan);
@@ -425,7 +431,16 @@ PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packi
     }
     AtomicFile& out = rewrite.File();
     Gatherer gather(out);
-    if (auto failed = WritePack(source, folder, manifest, plan, gather, out)) {
+    if (progress != nullptr)
+        progress->Start(static_cast<std::int64_t>(count));
+    auto failed = WritePack(source, folder, manifest, plan, gather, out);
+    if (Cancelled(progress)) {
+        // The new archive is dropped with the rewrite; the old one was never touched.
+        PackResult result;
+        result.cancelled = true;
+        return result;
+    }
+    if (failed) {
         PackResult result;
         result.refusal = out.error() ? Because(archive, CannotWrite(out.error())) : *failed;
         return result;

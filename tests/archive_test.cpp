@@ -992,3 +992,30 @@ TEST(ArchiveCli, ExtractPackReplace)
 }
 
 } // namespace
+
+namespace {
+
+// Cancelled from their start, an extract leaves no manifest and a pack the archive as it was.
+TEST(Cancel, ExtractAndPackLeaveWhatTheyPromise)
+{
+    test::TempDir dir;
+    const Bytes archive = test::MakeRes({{14, "eins", test::PlainGfp(2, 2)}, {16, "klang", {1, 2, 3}}});
+    test::WriteBytes(dir / "g.res", archive);
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "g.res", dir / "out").ok);
+    jobs::JobProgress cancelled;
+    cancelled.Cancel();
+    const jobs::ExtractResult extract =
+        jobs::ExtractArchive(dir / "g.res", dir / "again", {}, {}, {}, jobs::EditedFiles::Refuse, &cancelled);
+    EXPECT_TRUE(extract.ok);
+    EXPECT_EQ(extract.written, 0);
+    EXPECT_FALSE(fs::exists(dir / "again" / "archive.txt"));
+    test::WriteBytes(dir / "new.res", Bytes{'o', 'l', 'd'});
+    const jobs::PackResult pack =
+        jobs::PackArchive(dir / "out", dir / "new.res", GfpPacking::Zlib, &cancelled);
+    EXPECT_FALSE(pack.ok);
+    EXPECT_TRUE(pack.cancelled);
+    EXPECT_EQ(test::ReadBytes(dir / "new.res"), (Bytes{'o', 'l', 'd'}));
+    EXPECT_FALSE(fs::exists(dir / "new.res.bak"));
+}
+
+} // namespace

@@ -1698,5 +1698,9 @@ Sollen sie durch die Bilder des Archivs ersetzt werden?</source>
 
 Shall they be replaced by the pictures of the archive?</translation>
     </message>
+    <message>
+        <source>Packen abgebrochen; %1 bleibt, wie es war</source>
+        <translation>Packing cancelled; %1 stays as it was</translation>
+    </message>
 </context>
 </TS>

@@ -1149,8 +1149,8 @@ void Form1::Extract(const std::vector<std::size_t>& only)
     const bool started = runner_->Start(
         this,
         [this, result, archive = ToPath(archive_), to = ToPath(folder), only,
-         pictures =
-             chkpng->isChecked() ? jobs::SidePicture::Png : jobs::SidePicture::None](jobs::JobProgress&) {
+         pictures = chkpng->isChecked() ? jobs::SidePicture::Png
+                                        : jobs::SidePicture::None](jobs::JobProgress& progress) {
             // As the conversions do: a file of other content is replaced only when the user says so.
             const jobs::ReplaceQuestion ask = [this](const Path& target) {
                 return runner_->Ask([this, target] {
@@ -1163,14 +1163,15 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 });
             };
             try {
-                *result = jobs::ExtractArchive(archive, to, only, ask, pictures);
+                *result = jobs::ExtractArchive(archive, to, only, ask, pictures, jobs::EditedFiles::Refuse,
+                                               &progress);
                 // Pictures the user edited since they were extracted are replaced only when
                 // the user says so; the refusal wrote nothing, so the extract runs again.
                 if (!result->ok && !result->edited.empty() && runner_->Ask([this, edited = result->edited] {
                         return AskEditedPictures(edited);
                     }) == jobs::ReplaceAnswer::Yes)
-                    *result =
-                        jobs::ExtractArchive(archive, to, only, ask, pictures, jobs::EditedFiles::Replace);
+                    *result = jobs::ExtractArchive(archive, to, only, ask, pictures,
+                                                   jobs::EditedFiles::Replace, &progress);
             } catch (const std::exception& error) {
                 result->ok = false;
                 result->refusal = {PathText(archive), Translate(error.what())};
@@ -1189,8 +1190,9 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 Varnox::tr("%1 nach %2%3, %4")
                     .arg(written, QDir::toNativeSeparators(folder), replaced, ToQString(result->status)));
         });
+    // Cancelled, an extract stops before its next file and writes no archive.txt.
     if (started)
-        StartedJob(false);
+        StartedJob(true);
 }
 
 void Form1::btnpack_Click()
@@ -1233,22 +1235,29 @@ void Form1::PackFolder(const QString& folder, const QString& archive)
     auto result = std::make_shared<jobs::PackResult>();
     const bool started = runner_->Start(
         this,
-        [result, from = ToPath(folder), to = ToPath(archive)](jobs::JobProgress&) {
+        [result, from = ToPath(folder), to = ToPath(archive)](jobs::JobProgress& progress) {
             try {
-                *result = jobs::PackArchive(from, to);
+                *result = jobs::PackArchive(from, to, GfpPacking::Zlib, &progress);
             } catch (const std::exception& error) {
                 result->ok = false;
                 result->refusal = {PathText(to), Translate(error.what())};
             }
         },
         [this, result, archive] {
+            if (result->cancelled) {
+                ShowFolderJobEnd(true, {},
+                                 Varnox::tr("Packen abgebrochen; %1 bleibt, wie es war")
+                                     .arg(QDir::toNativeSeparators(archive)));
+                return;
+            }
             ShowFolderJobEnd(result->ok, result->refusal,
                              Varnox::tr("%1 Einträge nach %2 gepackt")
                                  .arg(result->items)
                                  .arg(QDir::toNativeSeparators(archive)));
         });
+    // Cancelled, a pack drops its new archive; the old one stays as it was.
     if (started)
-        StartedJob(false);
+        StartedJob(true);
 }
 
 // The end of an extract or a pack: done's text in the status line, or the refusal.
