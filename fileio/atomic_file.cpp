@@ -56,16 +56,10 @@ bool AtomicFile::OpenIn(int folderFd, const std::string& name)
             return Fail();
         anonymous_ = fd_.IsOpen();
     }
-    for (int attempt = 0; attempt < 100 && !fd_.IsOpen(); ++attempt) {
-        temp_ = NewTemporaryName();
-        fd_.Reset(::openat(folderFd_, temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!fd_.IsOpen() && errno != EEXIST)
-            break;
-    }
-    if (!fd_.IsOpen()) {
-        temp_.clear();
+    if (!fd_.IsOpen())
+        fd_ = CreateTemporaryFile(folderFd_, temp_);
+    if (!fd_.IsOpen())
         return Fail();
-    }
     // Keep the permissions of a regular file that is being replaced, but not what a link
     // leads to, and never setuid, setgid or sticky: those a new file must not inherit.
     struct stat existing {};
@@ -182,8 +176,8 @@ bool AtomicFile::Commit(Flush flush)
 {
     if (!fd_.IsOpen() || error_)
         return false;
-    struct stat existing {};
-    const bool replacing = ::fstatat(folderFd_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+    const FileIdentity found = IdentityAtFd(folderFd_, name_);
+    const bool replacing = found.present;
     if (replacing && MatchesTarget()) {
         Discard();
         return true;
@@ -191,8 +185,9 @@ bool AtomicFile::Commit(Flush flush)
     const bool flushNow = flush == Flush::Always || (flush == Flush::WhenReplacing && replacing);
     if (flushNow && ::fsync(fd_.Get()) != 0)
         return Fail();
-    // Checked last, so that little time is left for another program to change the target.
-    if (!TargetAsExpected())
+    // Looked at again after a flush or a comparison, which take a while, so that little time
+    // is left for another program to change the target; a new file of many needs one look.
+    if (!TargetAsExpected(flushNow || replacing ? IdentityAtFd(folderFd_, name_) : found))
         return false;
     if (!PutInPlace(replacing))
         return Fail();
@@ -206,9 +201,9 @@ bool AtomicFile::Commit(Flush flush)
 
 // False (error Changed) when the target is no longer the file found at Open or given to
 // ExpectTarget: the new file then stays out, and the caller keeps it elsewhere if it must.
-bool AtomicFile::TargetAsExpected()
+bool AtomicFile::TargetAsExpected(const FileIdentity& found)
 {
-    if (IdentityAtFd(folderFd_, name_) == expected_)
+    if (found == expected_)
         return true;
     Discard();
     error_ = FileLayerError::Changed;
@@ -230,17 +225,9 @@ bool AtomicFile::LinkAs(const std::string& name)
 // Copies the anonymous file into a new named temporary file, which takes its place.
 bool AtomicFile::SpillToNamed()
 {
-    Descriptor named;
-    for (int attempt = 0; attempt < 100 && !named.IsOpen(); ++attempt) {
-        temp_ = NewTemporaryName();
-        named.Reset(::openat(folderFd_, temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-        if (!named.IsOpen() && errno != EEXIST)
-            break;
-    }
-    if (!named.IsOpen()) {
-        temp_.clear();
+    Descriptor named = CreateTemporaryFile(folderFd_, temp_);
+    if (!named.IsOpen())
         return false;
-    }
     struct stat st {};
     bool ok = ::fstat(fd_.Get(), &st) == 0 && ::fchmod(named.Get(), st.st_mode & 0777) == 0;
     Bytes block(kCopyBlock);

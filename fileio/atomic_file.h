@@ -71,7 +71,7 @@ class AtomicFile {
     bool NameTemporarily();
     bool LinkAs(const std::string& name);
     bool SpillToNamed();
-    bool TargetAsExpected();
+    bool TargetAsExpected(const FileIdentity& found);
 
     enum class Match { Unknown, Same, Differs };
     TemporaryFile temporary_ = TemporaryFile::Anonymous;

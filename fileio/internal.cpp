@@ -68,9 +68,11 @@ FileIdentity IdentityFromCall(int result, const struct stat& st)
     if (result == 0)
         return IdentityFromStat(st);
     FileIdentity unknown;
-    unknown.present = errno != ENOENT;
+    if (errno == ENOENT)
+        return unknown;
+    unknown.present = true;
     unknown.inode = ~0ULL;
-    return errno == ENOENT ? FileIdentity{} : unknown;
+    return unknown;
 }
 
 FileIdentity IdentityAtFd(int folderFd, const std::string& name)
@@ -113,6 +115,21 @@ std::string NewTemporaryName()
     static std::atomic<unsigned> counter{0};
     return std::string(kTempPrefix) + std::to_string(getpid()) + "-" + std::to_string(counter++) +
            std::string(kTempSuffix);
+}
+
+Descriptor CreateTemporaryFile(int folderFd, std::string& name)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = NewTemporaryName();
+        Descriptor fd(::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (fd.IsOpen() || errno != EEXIST) {
+            if (!fd.IsOpen())
+                name.clear();
+            return fd;
+        }
+    }
+    name.clear();
+    return Descriptor();
 }
 
 // Removes the temporary files of ours in the folder whose process no longer exists; each

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers the classes of the file layer share; not for use outside it.
 
+#include "fileio/descriptor.h"
 #include "fileio/paths.h"
 
 #include <cstddef>
@@ -30,6 +31,9 @@ bool NoRenameFlag(int error);
 bool RenameOver(int folderFd, const std::string& from, const std::string& to);
 // A new name of our temporary files: ".varnox-PID-N.tmp".
 std::string NewTemporaryName();
+// Makes a new temporary file in the folder (mode 0666 less the umask) under a free name of
+// ours, put into name; not open (errno set, name empty) when none can be made.
+Descriptor CreateTemporaryFile(int folderFd, std::string& name);
 // Removes the temporary files of ours in the folder whose process no longer exists.
 void RemoveStaleTemporaryFiles(int folderFd, const Path& path);
 // False (with error set) when name is an existing file in the folder that may not be replaced.

@@ -44,6 +44,22 @@ Bytes OtherPicturePng()
     return test::MakePng(spec);
 }
 
+// Runs "edit bild.gfp" (or "edit demo.res #0") in dir with script as the editor; the private
+// folder is made in dir/tmp.
+test::CliRun RunEdit(const Path& dir, const std::string& script, bool gfpFile)
+{
+    test::WriteBytes(dir / "edit.sh", Bytes(script.begin(), script.end()));
+    std::filesystem::create_directory(dir / "tmp");
+    ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
+    ::setenv("VARNOX_EDITOR", ("sh '" + (dir / "edit.sh").string() + "'").c_str(), 1);
+    const test::CliRun run = RunCli(gfpFile ? std::vector<std::string>{"edit", "bild.gfp"}
+                                            : std::vector<std::string>{"edit", "demo.res", "#0"},
+                                    dir);
+    ::unsetenv("VARNOX_EDITOR");
+    ::unsetenv("TMPDIR");
+    return run;
+}
+
 struct EditCase {
     std::string name;
     std::string script; // the editor; $1 is the PNG
@@ -68,17 +84,8 @@ TEST_P(EditTest, TakesBackOnlyChangedPictures)
     test::WriteBytes(dir / "bild.gfp", gfp);
     test::WriteBytes(dir / "neu.png", OtherPicturePng());
     test::WriteBytes(dir / "gleich.png", SamePicturePng());
-    test::WriteBytes(dir / "edit.sh", Bytes(c.script.begin(), c.script.end()));
-    std::filesystem::create_directory(dir / "tmp");
-    ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
-    ::setenv("VARNOX_EDITOR", ("sh '" + (dir / "edit.sh").string() + "'").c_str(), 1);
-
     const Path target = dir / (c.gfpFile ? "bild.gfp" : "demo.res");
-    const std::vector<std::string> args = c.gfpFile ? std::vector<std::string>{"edit", "bild.gfp"}
-                                                    : std::vector<std::string>{"edit", "demo.res", "#0"};
-    const test::CliRun run = RunCli(args, dir.path());
-    ::unsetenv("VARNOX_EDITOR");
-    ::unsetenv("TMPDIR");
+    const test::CliRun run = RunEdit(dir.path(), c.script, c.gfpFile);
 
     EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
     const Bytes before = c.gfpFile ? gfp : archive;
@@ -136,15 +143,7 @@ TEST_P(ChangedMeanwhileTest, EditRefusedAndPictureKept)
     test::WriteBytes(dir / "bild.gfp", gfp);
     test::WriteBytes(dir / "other.res", test::MakeRes({{14, "anders", test::PlainGfp(4, 2), {}, false}}));
     test::WriteBytes(dir / "neu.png", OtherPicturePng());
-    test::WriteBytes(dir / "edit.sh", Bytes(c.script.begin(), c.script.end()));
-    std::filesystem::create_directory(dir / "tmp");
-    ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
-    ::setenv("VARNOX_EDITOR", ("sh '" + (dir / "edit.sh").string() + "'").c_str(), 1);
-    const test::CliRun run = RunCli(c.gfpFile ? std::vector<std::string>{"edit", "bild.gfp"}
-                                              : std::vector<std::string>{"edit", "demo.res", "#0"},
-                                    dir.path());
-    ::unsetenv("VARNOX_EDITOR");
-    ::unsetenv("TMPDIR");
+    const test::CliRun run = RunEdit(dir.path(), c.script, c.gfpFile);
     const Path target = dir / (c.gfpFile ? "bild.gfp" : "demo.res");
     const Bytes left = test::ReadBytes(target);
     EXPECT_EQ(run.exitCode, 1) << run.err;

@@ -3,29 +3,15 @@ field, table, combo box, preview and button has a name, and the unpacker's path 
 a hidden folder typed into it. Run by xvfb_run.sh with the program as argument."""
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
-import time
 
 import pyatspi
 
-TIMEOUT = 60  # seconds for anything to appear
+from atspi_support import TIMEOUT, environment, start, wait_for, window
+
 NAMED_ROLES = {"list", "table", "tree table", "text", "combo box", "push button", "filler", "check box",
                "radio button", "progress bar"}
-
-
-def wait_for(what, find):
-    end = time.monotonic() + TIMEOUT
-    while time.monotonic() < end:
-        try:
-            found = find()
-        except Exception:  # the tree changes while it is read
-            found = None
-        if found:
-            return found
-        time.sleep(0.1)
-    sys.exit(f"not found in {TIMEOUT} s: {what}")
 
 
 def nodes(node, inside=False):
@@ -43,17 +29,6 @@ def find(node, role, name):
     return next((n for n, _ in nodes(node) if n.getRoleName() == role and n.name == name), None)
 
 
-def application():
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "varnox" and app.childCount > 0:
-            return app
-    return None
-
-
-def window(app, title):
-    return next((w for w in app if w is not None and w.name.startswith(title)), None)
-
-
 def unnamed(win):
     return [f"{n.getRoleName()} in {n.parent.getRoleName()} '{n.parent.name}'" for n, part in nodes(win)
             if not part and n.getRoleName() in NAMED_ROLES and not n.name.strip()]
@@ -66,19 +41,9 @@ def main():
     os.makedirs(hidden)
     os.makedirs(os.path.join(home, "tmp"))
     shutil.copy(archive, os.path.join(hidden, "game.res"))
-    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", HOME=home, TMPDIR=os.path.join(home, "tmp"),
-               XDG_CONFIG_HOME=os.path.join(home, "config"), XDG_DATA_HOME=os.path.join(home, "data"),
-               LANGUAGE="", LC_ALL="C.UTF-8", LANG="C.UTF-8")
     varnox = None
     try:
-        # A loaded X server may refuse a connection now and then (EAGAIN); the program, which
-        # then ends at once, is started again.
-        for _ in range(5):
-            varnox = subprocess.Popen([program], env=env, cwd=home)
-            app = wait_for("the program", lambda: application() or varnox.poll() is not None)
-            if varnox.poll() is None:
-                break
-        app = wait_for("the program", application)
+        app, varnox = start([program], environment(home), home)
         converter = wait_for("the converter window", lambda: window(app, "Varnox Convert"))
         wait_for("the unpack button", lambda: find(converter, "push button", "unpack")).queryAction().doAction(0)
         unpacker = wait_for("the unpacker window", lambda: window(app, "Varnox unpack"))

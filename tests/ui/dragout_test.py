@@ -11,26 +11,9 @@ from urllib.parse import unquote, urlparse
 
 import pyatspi
 
-TIMEOUT = 60  # seconds for anything to appear
+from atspi_support import TIMEOUT, environment, poll, start, wait_for, window
+
 ATTEMPTS = 3  # drags tried before giving up
-
-
-def poll(find, timeout):
-    """What find gives first within timeout seconds, else None."""
-    end = time.monotonic() + timeout
-    while time.monotonic() < end:
-        try:
-            found = find()
-        except Exception:  # the tree changes while it is read
-            found = None
-        if found:
-            return found
-        time.sleep(0.1)
-    return None
-
-
-def wait_for(what, find):
-    return poll(find, TIMEOUT) or sys.exit(f"not found in {TIMEOUT} s: {what}")
 
 
 def nodes(node):
@@ -40,17 +23,6 @@ def nodes(node):
         yield child
         if child.getRoleName() not in ("list item", "table cell", "tree item"):
             yield from nodes(child)
-
-
-def application():
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "varnox" and app.childCount > 0:
-            return app
-    return None
-
-
-def window(app, title):
-    return next((w for w in app if w is not None and w.name.startswith(title)), None)
 
 
 def loaded_items(unpacker):
@@ -113,21 +85,13 @@ def main():
     os.makedirs(os.path.join(home, "tmp"))
     game = os.path.join(home, "game.res")
     shutil.copy(archive, game)
-    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", HOME=home, TMPDIR=os.path.join(home, "tmp"),
-               XDG_CONFIG_HOME=os.path.join(home, "config"), XDG_DATA_HOME=os.path.join(home, "data"),
-               LANGUAGE="", LC_ALL="C.UTF-8", LANG="C.UTF-8")
+    env = environment(home)
     expected = os.path.join(home, "extracted")
     subprocess.run([cli, "extract", game, expected], env=env, check=True, stdout=subprocess.DEVNULL)
     listing = os.path.join(home, "dropped.txt")
     varnox = target = None
     try:
-        # A loaded X server may refuse a connection now and then; the program is started again.
-        for _ in range(5):
-            varnox = subprocess.Popen([program, game], env=env, cwd=home)
-            wait_for("the program", lambda: application() or varnox.poll() is not None)
-            if varnox.poll() is None:
-                break
-        app = wait_for("the program", application)
+        app, varnox = start([program, game], env, home)
         unpacker = wait_for("the unpacker window", lambda: window(app, "Varnox unpack"))
         table = wait_for("the items of game.res", lambda: loaded_items(unpacker))
         first, second = centre(table, 0), centre(table, 1)
