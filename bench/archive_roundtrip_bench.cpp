@@ -103,7 +103,7 @@ struct Folder {
         Write("large.res", MakeArchive(kLargeItems, kLargeSide, largeItems));
         Write("new.gfp", RawGfp(kLargeSide, 99));
         std::filesystem::create_directory(path / "plain");
-        if (!jobs::ExtractArchive(path / "many.res", path / "extracted").ok)
+        if (!jobs::ExtractArchive(path / "many.res", path / "extracted").status.ok())
             throw std::runtime_error("cannot extract");
     }
     ~Folder()
@@ -138,7 +138,7 @@ void Extract(benchmark::State& state)
 {
     Folder& folder = TheFolder();
     for (auto _ : state) {
-        if (!jobs::ExtractArchive(folder.path / "many.res", folder.path / "again").ok)
+        if (!jobs::ExtractArchive(folder.path / "many.res", folder.path / "again").status.ok())
             state.SkipWithError("extract failed");
     }
     state.SetItemsProcessed(state.iterations() * kItems);
@@ -148,7 +148,7 @@ void ExtractOneName(benchmark::State& state)
 {
     Folder& folder = TheFolder();
     for (auto _ : state) {
-        if (!jobs::ExtractArchive(folder.path / "one-name.res", folder.path / "one-name").ok)
+        if (!jobs::ExtractArchive(folder.path / "one-name.res", folder.path / "one-name").status.ok())
             state.SkipWithError("extract failed");
     }
     state.SetItemsProcessed(state.iterations() * kItems);
@@ -177,7 +177,7 @@ void Pack(benchmark::State& state)
 {
     Folder& folder = TheFolder();
     for (auto _ : state) {
-        if (!jobs::PackArchive(folder.path / "extracted", folder.path / "packed.res").ok)
+        if (!jobs::PackArchive(folder.path / "extracted", folder.path / "packed.res").status.ok())
             state.SkipWithError("pack failed");
     }
     state.SetItemsProcessed(state.iterations() * kItems);
@@ -210,7 +210,7 @@ void ExtractPng(benchmark::State& state)
     for (auto _ : state) {
         if (!jobs::ExtractArchive(folder.path / "many.res", folder.path / "again-png", {}, {},
                                   jobs::SidePicture::Png)
-                 .ok)
+                 .status.ok())
             state.SkipWithError("extract --png failed");
     }
     state.SetItemsProcessed(state.iterations() * kItems);
@@ -222,7 +222,7 @@ const Path& ChangedFolder()
     static const Path changed = [] {
         Folder& folder = TheFolder();
         const Path to = folder.path / "changed";
-        if (!jobs::ExtractArchive(folder.path / "many.res", to, {}, {}, jobs::SidePicture::Png).ok)
+        if (!jobs::ExtractArchive(folder.path / "many.res", to, {}, {}, jobs::SidePicture::Png).status.ok())
             throw std::runtime_error("cannot extract with PNGs");
         folder.Write("other.gfp", RawGfp(9, 7));
         auto source = OpenGfpSource(folder.path / "other.gfp");
@@ -244,7 +244,7 @@ void PackChanged(benchmark::State& state)
 {
     const Path& changed = ChangedFolder();
     for (auto _ : state) {
-        if (!jobs::PackArchive(changed, TheFolder().path / "packed-changed.res").ok)
+        if (!jobs::PackArchive(changed, TheFolder().path / "packed-changed.res").status.ok())
             state.SkipWithError("pack failed");
     }
     state.SetItemsProcessed(state.iterations() * kItems);
@@ -256,7 +256,7 @@ void Replace(benchmark::State& state)
     for (auto _ : state) {
         const auto result =
             jobs::ReplaceItem(folder.path / "large.res", "#50", folder.path / "new.gfp", GfpPacking::Zlib);
-        if (!result.ok || !result.inPlace)
+        if (!result.status.ok() || !result.inPlace)
             state.SkipWithError("replace failed");
     }
     state.SetBytesProcessed(state.iterations() * TheFolder().largeItems.back().end());
@@ -332,9 +332,9 @@ void WriteLargeItemArchive(const Path& path)
 bool RunArchiveJob(const std::string& job, const Path& folder)
 {
     if (job == "extract-large")
-        return jobs::ExtractArchive(folder / "large.res", folder / "large").ok;
+        return jobs::ExtractArchive(folder / "large.res", folder / "large").status.ok();
     if (job == "pack-large")
-        return jobs::PackArchive(folder / "large", folder / "packed.res").ok;
+        return jobs::PackArchive(folder / "large", folder / "packed.res").status.ok();
     return false;
 }
 

@@ -3,6 +3,7 @@
 
 #include "bench/floor.h"
 #include "bench/ratio.h"
+#include "formats/describe.h"
 #include "formats/picture.h"
 #include "formats/reduce.h"
 #include "formats/rgb565.h"
@@ -151,7 +152,7 @@ void GfpToTga(benchmark::State& state)
         ChangeUntimed(state, files.folder / "pic.tga");
         const auto result = jobs::ConvertGfpFiles({files.folder / "pic.gfp"});
         if (!result.refused.empty())
-            state.SkipWithError(jobs::MessageText(result.refused.front()).c_str());
+            state.SkipWithError(MessageText(result.refused.front()).c_str());
     }
     CountPixelBytes(state, files);
 }
@@ -166,7 +167,7 @@ void GfpToNewTga(benchmark::State& state)
         state.ResumeTiming();
         const auto result = jobs::ConvertGfpFiles({files.folder / "pic.gfp"});
         if (!result.refused.empty())
-            state.SkipWithError(jobs::MessageText(result.refused.front()).c_str());
+            state.SkipWithError(MessageText(result.refused.front()).c_str());
     }
     CountPixelBytes(state, files);
 }
@@ -254,10 +255,10 @@ void TgaToGfp(benchmark::State& state)
     PictureFiles& files = Files(state.range(0));
     for (auto _ : state) {
         ChangeUntimed(state, files.folder / "target.gfp");
-        const auto result =
-            jobs::ConvertTgaToGfp(files.folder / "pic.tga", files.folder / "target.gfp", false);
-        if (!result.ok)
-            state.SkipWithError(jobs::MessageText(result.refusal).c_str());
+        const auto result = jobs::ConvertPictureToGfp(files.folder / "pic.tga", jobs::PictureFormat::Tga,
+                                                      files.folder / "target.gfp", GfpPacking::Zlib);
+        if (!result.status.ok())
+            state.SkipWithError(MessageText(result.status.error()).c_str());
     }
     CountPixelBytes(state, files);
 }
@@ -271,7 +272,7 @@ void GfpToPng(benchmark::State& state)
         const auto result =
             jobs::ConvertGfpFiles({files.folder / "pic.gfp"}, {.format = jobs::PictureFormat::Png});
         if (!result.refused.empty())
-            state.SkipWithError(jobs::MessageText(result.refused.front()).c_str());
+            state.SkipWithError(MessageText(result.refused.front()).c_str());
     }
     CountPixelBytes(state, files);
 }
@@ -283,8 +284,8 @@ void PngToGfp(benchmark::State& state)
         ChangeUntimed(state, files.folder / "target.gfp");
         const auto result = jobs::ConvertPictureToGfp(files.folder / "pic.png", jobs::PictureFormat::Png,
                                                       files.folder / "target.gfp", GfpPacking::Zlib);
-        if (!result.ok)
-            state.SkipWithError(jobs::MessageText(result.refusal).c_str());
+        if (!result.status.ok())
+            state.SkipWithError(MessageText(result.status.error()).c_str());
     }
     CountPixelBytes(state, files);
 }
@@ -311,8 +312,8 @@ void TgaToGfpFast(benchmark::State& state)
     for (auto _ : state) {
         const auto result = jobs::ConvertPictureToGfp(files.folder / "pic.tga", jobs::PictureFormat::Tga,
                                                       files.folder / "fast.gfp", GfpPacking::Fast);
-        if (!result.ok)
-            state.SkipWithError(jobs::MessageText(result.refusal).c_str());
+        if (!result.status.ok())
+            state.SkipWithError(MessageText(result.status.error()).c_str());
     }
     CountPixelBytes(state, files);
 }
@@ -360,7 +361,7 @@ void GfpBatch(benchmark::State& state)
         RemoveBatchTgas(state);
         jobs::BatchOptions options;
         options.workers = static_cast<unsigned>(state.range(0));
-        if (!jobs::ConvertGfpFilesParallel(batch.gfps, options).refused.empty())
+        if (!jobs::ConvertGfpFiles(batch.gfps, options).refused.empty())
             state.SkipWithError("a file was refused");
     }
 }
@@ -521,20 +522,24 @@ int PrintPeakOf(const std::string& job, const Path& folder)
     if (job == "gfp2tga")
         ok = jobs::ConvertGfpFiles({folder / "pic.gfp"}).refused.empty();
     else if (job == "tga2gfp")
-        ok = jobs::ConvertTgaToGfp(folder / "pic.tga", folder / "target.gfp", false).ok;
+        ok = jobs::ConvertPictureToGfp(folder / "pic.tga", jobs::PictureFormat::Tga, folder / "target.gfp",
+                                       GfpPacking::Zlib)
+                 .status.ok();
     else if (job == "gfp2png")
         ok =
             jobs::ConvertGfpFiles({folder / "pic.gfp"}, {.format = jobs::PictureFormat::Png}).refused.empty();
     else if (job == "png2gfp")
         ok = jobs::ConvertPictureToGfp(folder / "pic.png", jobs::PictureFormat::Png, folder / "target.gfp",
                                        GfpPacking::Zlib)
-                 .ok;
+                 .status.ok();
     else if (job == "fasttga2gfp")
         ok = jobs::ConvertPictureToGfp(folder / "pic.tga", jobs::PictureFormat::Tga, folder / "target.gfp",
                                        GfpPacking::Fast)
-                 .ok;
+                 .status.ok();
     else if (job == "rletga2gfp")
-        ok = jobs::ConvertTgaToGfp(folder / "rle.tga", folder / "target.gfp", false).ok;
+        ok = jobs::ConvertPictureToGfp(folder / "rle.tga", jobs::PictureFormat::Tga, folder / "target.gfp",
+                                       GfpPacking::Zlib)
+                 .status.ok();
     else
         ok = RunArchiveJob(job, folder);
     const std::int64_t peak = StatusBytes("VmHWM");
@@ -551,7 +556,7 @@ void PrintStreamSizes()
         PictureFiles& files = Files(side);
         const bool ok = jobs::ConvertPictureToGfp(files.folder / "pic.tga", jobs::PictureFormat::Tga,
                                                   files.folder / "fast.gfp", GfpPacking::Fast)
-                            .ok;
+                            .status.ok();
         const auto fast =
             static_cast<std::int64_t>(std::filesystem::file_size(files.folder / "fast.gfp")) - kGfpStreamAt;
         std::printf("  %dx%d: %zu / %lld bytes (%.3f x)%s\n", side, side, files.stream.size(),

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "formats/describe.h"
 #include "formats/text.h"
 #include "jobs/archive.h"
 #include "jobs/report.h"
@@ -81,7 +82,7 @@ std::string ReplacedText(const jobs::ReplaceResult& result)
 // The refusal of an extract that would replace edited files: the reason, each file, and the way out.
 void PrintEdited(const jobs::ExtractResult& result)
 {
-    std::string text = jobs::MessageText(result.refusal);
+    std::string text = MessageText(result.status.error());
     for (const std::string& file : result.edited)
         text += "\n  " + jobs::DisplayFileName(file);
     text += "\n" + Translate(QT_TRANSLATE_NOOP("Varnox", "Mit --overwrite werden sie trotzdem ersetzt."));
@@ -118,12 +119,12 @@ int RunExtract(const Args& given)
     std::string out;
     for (const auto& note : result.notes)
         out += note + '\n';
-    if (!result.ok) {
+    if (!result.status) {
         std::cout << out << std::flush;
         if (!result.edited.empty() && edited == jobs::EditedFiles::Refuse)
             PrintEdited(result);
         else
-            PrintError(jobs::MessageText(result.refusal));
+            PrintError(MessageText(result.status.error()));
         return kExitFailed;
     }
     out += ReplacedLine(result.replaced);
@@ -132,7 +133,7 @@ int RunExtract(const Args& given)
     out += TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1 Einträge nach %2 geschrieben"),
                          {std::to_string(result.written), PathText(folder)}) +
            '\n';
-    out += result.status + '\n';
+    out += result.summary + '\n';
     std::cout << out << std::flush;
     return kExitOk;
 }
@@ -146,8 +147,8 @@ int RunPack(const Args& all)
         return kExitUsage;
     }
     const jobs::PackResult result = jobs::PackArchive(Path(args[0]), Path(args[1]), packing);
-    if (!result.ok) {
-        PrintError(jobs::MessageText(result.refusal));
+    if (!result.status) {
+        PrintError(MessageText(result.status.error()));
         return kExitFailed;
     }
     std::cout << TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1 Einträge nach %2 gepackt"),
@@ -165,8 +166,8 @@ int RunReplace(const Args& args)
         return kExitUsage;
     }
     const jobs::ReplaceResult result = jobs::ReplaceItem(Path(rest[0]), rest[1], Path(rest[2]), packing);
-    if (!result.ok) {
-        PrintError(jobs::MessageText(result.refusal));
+    if (!result.status) {
+        PrintError(MessageText(result.status.error()));
         return kExitFailed;
     }
     std::cout << ReplacedText(result) << '\n';

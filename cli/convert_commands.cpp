@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "formats/describe.h"
 #include "formats/text.h"
 #include "jobs/convert.h"
 
@@ -61,9 +62,9 @@ int RunGfp2Picture(const Args& args, jobs::PictureFormat format)
     jobs::BatchOptions options;
     options.format = format;
     options.workers = workers;
-    const jobs::GfpToTgaResult result = jobs::ConvertGfpFilesParallel(files, options);
-    for (const jobs::Refusal& refusal : result.refused)
-        PrintError(jobs::MessageText(refusal));
+    const jobs::GfpToTgaResult result = jobs::ConvertGfpFiles(files, options);
+    for (const Error& error : result.refused)
+        PrintError(MessageText(error));
     const bool anyRefused = !result.refused.empty();
     return anyRefused ? kExitFailed : kExitOk;
 }
@@ -91,8 +92,8 @@ int RunPicture2Gfp(const Args& args, jobs::PictureFormat format)
     }
     const jobs::TgaToGfpResult result =
         jobs::ConvertPictureToGfp(Path(files[0]), format, Path(files[1]), packing);
-    if (!result.ok) {
-        PrintError(jobs::MessageText(result.refusal));
+    if (!result.status) {
+        PrintError(MessageText(result.status.error()));
         return kExitFailed;
     }
     return kExitOk;

@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "formats/describe.h"
 #include "formats/text.h"
 #include "jobs/archive.h"
 #include "jobs/edit.h"
@@ -66,29 +67,23 @@ bool WaitForEnter(const std::string& prompt)
 // Opens png in the user's editor and waits until the user is done: the command in
 // VARNOX_EDITOR run through the shell with the path (as git runs $EDITOR) until it ends,
 // else the desktop's program for PNG files, then Enter. The empty text when all went well.
-std::string EditInEditor(const Path& png)
+Status EditInEditor(const Path& png)
 {
     const char* editor = std::getenv("VARNOX_EDITOR");
     if (editor != nullptr && *editor != '\0') {
         const int code = RunAndWait({"/bin/sh", "-c", std::string(editor) + " \"$@\"", editor, png.string()});
         if (code == 0)
             return {};
-        return code < 0 ? Translate(QT_TRANSLATE_NOOP(
-                              "Varnox", "Der Bildbearbeiter (VARNOX_EDITOR) lässt sich nicht starten"))
-                        : TranslateWith(
-                              QT_TRANSLATE_NOOP("Varnox", "Der Bildbearbeiter (VARNOX_EDITOR) endete mit %1"),
-                              {std::to_string(code)});
+        if (code < 0)
+            return Error{JobError::EditorNotStarted, png, {}, {}};
+        return Error{JobError::EditorFailed, png, {}, {}, {std::to_string(code)}};
     }
     if (RunAndWait({"xdg-open", png.string()}) != 0)
-        return Translate(QT_TRANSLATE_NOOP(
-            "Varnox",
-            "Das Bild lässt sich nicht öffnen (xdg-open); VARNOX_EDITOR nennt sonst den Bildbearbeiter"));
+        return Error{JobError::PictureNotOpened, png, {}, {}};
     if (!WaitForEnter(
             TranslateWith(QT_TRANSLATE_NOOP("Varnox", "Geöffnet: %1\nNach dem Speichern Enter drücken … "),
                           {PathText(png)})))
-        return Translate(QT_TRANSLATE_NOOP(
-            "Varnox", "Ohne Terminal lässt sich nicht auf das Speichern warten (VARNOX_EDITOR nennt einen "
-                      "Bildbearbeiter, der bis zum Schließen läuft)"));
+        return Error{JobError::NoTerminal, png, {}, {}};
     return {};
 }
 
@@ -143,14 +138,14 @@ std::string DoneText(const jobs::EditSession& session, const jobs::EditResult& r
 int TakeBack(jobs::EditSession& session, GfpPacking packing, jobs::EditFolder& folder)
 {
     jobs::EditCheck check = jobs::CheckEdit(session);
-    for (bool asked = false; check.state == jobs::EditState::Unchanged && check.refusal.reason.empty() &&
+    for (bool asked = false; check.state == jobs::EditState::Unchanged && check.status.ok() &&
                              AskAgainWhenUnchanged(session, folder, asked);)
         check = jobs::CheckEdit(session);
-    if (check.state == jobs::EditState::Unreadable || !check.refusal.reason.empty()) {
+    if (check.state == jobs::EditState::Unreadable || !check.status) {
         folder.Keep();
         PrintError(TranslateWith(
             QT_TRANSLATE_NOOP("Varnox", "%1; nichts übernommen; das bearbeitete Bild bleibt in %2"),
-            {jobs::MessageText(check.refusal), PathText(session.png)}));
+            {MessageText(check.status.error()), PathText(session.png)}));
         return kExitFailed;
     }
     if (check.state == jobs::EditState::Unchanged && folder.IsKept()) {
@@ -167,10 +162,10 @@ int TakeBack(jobs::EditSession& session, GfpPacking packing, jobs::EditFolder& f
         return kExitOk;
     }
     const jobs::EditResult result = jobs::ApplyEdit(session, packing);
-    if (!result.ok) {
+    if (!result.status) {
         folder.Keep();
         PrintError(TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1; das bearbeitete Bild bleibt in %2"),
-                                 {jobs::MessageText(result.refusal), PathText(session.png)}));
+                                 {MessageText(result.status.error()), PathText(session.png)}));
         return kExitFailed;
     }
     std::cout << DoneText(session, result);
@@ -196,14 +191,14 @@ int RunEdit(const Args& args)
     }
     jobs::EditStart start = names.size() == 2 ? jobs::StartItemEdit(Path(names[0]), names[1], folder.path())
                                               : jobs::StartGfpEdit(Path(names[0]), folder.path());
-    if (!start.ok) {
-        PrintError(jobs::MessageText(start.refusal));
+    if (!start.status) {
+        PrintError(MessageText(start.status.error()));
         return kExitFailed;
     }
-    if (const std::string failure = EditInEditor(start.session.png); !failure.empty()) {
+    if (const Status edited = EditInEditor(start.session.png); !edited) {
         folder.Keep();
         PrintError(TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1; nichts übernommen; das Bild bleibt in %2"),
-                                 {failure, PathText(start.session.png)}));
+                                 {Describe(edited.error()), PathText(start.session.png)}));
         return kExitFailed;
     }
     return TakeBack(start.session, packing, folder);

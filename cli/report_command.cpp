@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "formats/describe.h"
 #include "formats/text.h"
 #include "jobs/report.h"
 
@@ -27,7 +28,7 @@ int RunReport(const Args& args, bool unpack)
     }
     std::cout << out << std::flush;
     if (!result.valid) {
-        PrintError(result.error);
+        PrintError(MessageText(result.status.error()));
         return kExitFailed;
     }
     if (!result.failures.empty()) {

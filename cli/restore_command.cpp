@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "formats/describe.h"
 #include "formats/text.h"
 #include "jobs/restore.h"
 
@@ -16,9 +17,8 @@ int RunRestore(const Args& args)
         return kExitUsage;
     }
     const Path file(args[0]);
-    const jobs::RestoreResult result = jobs::RestoreBackup(file);
-    if (!result.ok) {
-        PrintError(jobs::MessageText(result.refusal));
+    if (const Status restored = jobs::RestoreBackup(file); !restored) {
+        PrintError(MessageText(restored.error()));
         return kExitFailed;
     }
     std::cout << TranslateWith(QT_TRANSLATE_NOOP(

@@ -3,6 +3,7 @@
 // lie, and the bytes that nothing claims. Made by the validating reader; no offset stored in
 // the archive is trusted beyond the file.
 
+#include "fileio/fileio.h"
 #include "formats/module1.h"
 
 #include <string>

@@ -1,10 +1,11 @@
 #pragma once
 // One error value for every failure of the Qt-free code: what went wrong (the code of the
 // format or file operation that found it), on which file, and the system's reason when a
-// system call failed. Described in the user's language by Describe().
+// system call failed. Made into text only where it is shown (formats/describe.h).
 
-#include "fileio/fileio.h"
+#include "fileio/paths.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -32,6 +33,7 @@ enum class IoError {
     Cancelled,
     Busy,    // another writer holds the file
     Changed, // someone else changed the file while it was being rewritten
+    System,  // a system call failed, and its reason is all there is to tell
 };
 
 // Why a PNG was refused.
@@ -55,6 +57,7 @@ enum class JobError {
     NegativeSize,     // width or height negative
     TooLargeForTga,   // width or height beyond 32767
     NotGfpName,       // a name not ending in ".gfp"
+    NotResArchive,    // an archive that does not begin with "RESF", as a job names it
     LinkNotPacked,    // a symbolic link where a regular file is packed
     FifoNotPacked,    // a FIFO
     DeviceNotPacked,  // a device
@@ -73,6 +76,7 @@ enum class JobError {
     LayoutNotRebuilt,        // a layout the manifest cannot describe
     FolderNotMade,           // the extract folder could not be made
     ItemTakesArchiveName,    // a file of the extract would replace the archive
+    EditedNotReplaced,       // args: how many pictures were edited since the extract
     // Pack and replace.
     ArchiveBusy,         // another writer holds the archive
     ArchiveChanged,      // someone else changed the archive while it was rewritten
@@ -90,6 +94,11 @@ enum class JobError {
     NotPictureItem,      // args: the item's label, its type label
     DamagedItemHead,     // args: the reason
     ArchiveTooLarge,     // no room for appended data within the 32-bit offsets
+    // Edit.
+    EditorNotStarted, // the editor VARNOX_EDITOR names cannot be started
+    EditorFailed,     // args: the editor's exit code
+    PictureNotOpened, // xdg-open could not open the picture
+    NoTerminal,       // no terminal to wait on for the save
 };
 
 using ErrorCode =
@@ -98,21 +107,13 @@ using ErrorCode =
 struct Error {
     ErrorCode code;
     Path file;
-    std::error_code system;        // set when a system call failed
-    std::string detail;            // extra words of a library (libspng's reason), may be empty
-    std::vector<std::string> args; // the names and numbers the reason names (%1, %2 ...)
-    int line = 0;                  // 1-based line of a text file at fault; 0 for the file as a whole
+    std::error_code system;             // set when a system call failed
+    std::string detail;                 // extra words of a library (libspng's reason), may be empty
+    std::vector<std::string> args;      // the names and numbers the reason names (%1, %2 ...)
+    int line = 0;                       // 1-based line of a text file at fault; 0 for the file as a whole
+    std::string item;                   // the archive item at fault ("#3"); empty for the file as a whole
+    std::shared_ptr<const Error> cause; // what the reason names as its last %N, when it names one
 };
-
-// The reason in the user's language: the code's text, then the detail and the system's reason when set.
-std::string Describe(const Error& error);
-
-// The system's reason in the user's language (the system's own text for the rare errors
-// without one of ours).
-std::string SystemText(const std::error_code& error);
-
-// "file: reason", as the windows and the command line show a refusal.
-std::string MessageText(const Error& error);
 
 // The outcome of work that yields nothing but success or an error.
 class [[nodiscard]] Status {
@@ -128,14 +129,31 @@ class [[nodiscard]] Status {
     std::optional<Error> error_;
 };
 
-// The code of kind Code that status carries; Code{} (each kind's None) when status is ok
-// or carries a code of another kind.
+// The code of kind Code that status carries; Code{} when status is ok or carries a code of
+// another kind. Code{} is None for the kinds that have one; IoError and PngError have none,
+// so for them Code{} is their first code (CannotOpen, Signature): test those with Is().
 template <class Code> Code CodeOf(const Status& status)
 {
     if (status.ok())
         return Code{};
     const Code* code = std::get_if<Code>(&status.error().code);
     return code != nullptr ? *code : Code{};
+}
+
+// Whether status failed with code.
+template <class Code> bool Is(const Status& status, Code code)
+{
+    if (status.ok())
+        return false;
+    const Code* found = std::get_if<Code>(&status.error().code);
+    return found != nullptr && *found == code;
+}
+
+// error with cause as the reason it names last.
+inline Error WithCause(Error error, Error cause)
+{
+    error.cause = std::make_shared<const Error>(std::move(cause));
+    return error;
 }
 
 // A value or the error that kept it from being made.

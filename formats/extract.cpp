@@ -10,52 +10,6 @@ namespace varnox {
 
 namespace {
 
-// German, marked for the catalogue.
-const char* ExtractText(ExtractError error)
-{
-    switch (error) {
-    case ExtractError::None: return QT_TRANSLATE_NOOP("Varnox", "kein Fehler");
-    case ExtractError::UnsafeName:
-        return QT_TRANSLATE_NOOP("Varnox", "Der Name enthält \"/\" oder \"\\\" oder ist \".\" oder \"..\"");
-    case ExtractError::ControlCharacter: return QT_TRANSLATE_NOOP("Varnox", "Der Name enthält Steuerzeichen");
-    case ExtractError::CannotOpenArchive:
-        return QT_TRANSLATE_NOOP("Varnox", "Das Archiv kann nicht geöffnet werden");
-    case ExtractError::BadItemOffset:
-        return QT_TRANSLATE_NOOP("Varnox", "Itemdataoffset liegt außerhalb der Datei");
-    case ExtractError::NoTag: return QT_TRANSLATE_NOOP("Varnox", "Die Daten beginnen nicht mit \"NALP\"");
-    case ExtractError::NoSecondTag:
-        return QT_TRANSLATE_NOOP("Varnox", "Vor dem Pixelkopf steht kein \"NALP\"");
-    case ExtractError::HeaderTruncated:
-        return QT_TRANSLATE_NOOP("Varnox", "Die Kopfblöcke reichen über das Dateiende hinaus");
-    case ExtractError::PayloadLength:
-        return QT_TRANSLATE_NOOP("Varnox", "Die Länge der Bilddaten ist negativ oder zu groß");
-    case ExtractError::PayloadPastEnd:
-        return QT_TRANSLATE_NOOP("Varnox", "Die Bilddaten reichen über das Dateiende hinaus");
-    case ExtractError::FolderName:
-        return QT_TRANSLATE_NOOP(
-            "Varnox",
-            "Der Archivname ohne seine letzten vier Zeichen ist kein Ordnername (leer, \".\" oder \"..\")");
-    case ExtractError::FolderNotReal:
-        return QT_TRANSLATE_NOOP(
-            "Varnox",
-            "Der Entpackordner ist kein echter Ordner, sondern eine Datei oder ein symbolischer Link");
-    case ExtractError::WriteFailed:
-        return QT_TRANSLATE_NOOP("Varnox", "Die Datei kann nicht geschrieben werden");
-    case ExtractError::NoSuchItem:
-        return QT_TRANSLATE_NOOP("Varnox", "Das Archiv hat keinen Eintrag mit dieser Nummer");
-    }
-    return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
-}
-
-} // namespace
-
-std::string Describe(ExtractError error)
-{
-    return Translate(ExtractText(error));
-}
-
-namespace {
-
 // What a refused head means for an item: a head cut short (the second tag included) is
 // truncated.
 ExtractError HeadRefusal(GfpError code, std::size_t got)

@@ -1,6 +1,7 @@
 #pragma once
 // GFP picture: two tagged header blocks and an RGB565 payload, normally zlib-compressed.
 
+#include "fileio/fileio.h"
 #include "formats/buffer.h"
 #include "formats/bytes.h"
 #include "formats/rows.h"
@@ -72,8 +73,6 @@ enum class GfpError {
     ZlibData,       // damaged zlib stream
     ShortPixels,    // the stream holds fewer bytes than the picture
 };
-
-std::string Describe(GfpError error);
 
 // Both header blocks of a GFP, as the file holds them.
 struct GfpHead {

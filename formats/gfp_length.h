@@ -1,6 +1,7 @@
 #pragma once
 // The length of a GFP at the start of a longer byte string: an archive item or a file.
 
+#include "fileio/fileio.h"
 #include "formats/module1.h"
 
 #include <optional>

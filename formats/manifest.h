@@ -105,9 +105,6 @@ enum class ManifestError {
     ChecksumOfNoFile,
 };
 
-// German reason for a refused manifest.
-std::string Describe(ManifestError error);
-
 // Reads manifest text. Every line is checked before anything is kept, so a refusal leaves
 // out as it was. A refusal's ManifestError names the line at fault (Error::line), or 0 when
 // the manifest as a whole is.

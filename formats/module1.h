@@ -30,8 +30,6 @@ enum class ExtractError {
     NoSuchItem, // an index beyond ResItems
 };
 
-std::string Describe(ExtractError error);
-
 class Module1 {
   public:
     ResHeaderRecord ResHeader;

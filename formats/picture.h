@@ -1,6 +1,7 @@
 #pragma once
 // Any picture file the tool reads, as a source of rows: GFP, TGA or PNG by its extension.
 
+#include "fileio/fileio.h"
 #include "formats/rows.h"
 
 #include <memory>

@@ -2,6 +2,7 @@
 // PNG pictures through libspng: a source that yields a PNG's rows as 24-bit RGB one at a
 // time, and a sink that writes 24-bit RGB PNGs row by row.
 
+#include "fileio/fileio.h"
 #include "formats/rows.h"
 
 #include <cstdint>

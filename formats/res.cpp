@@ -7,38 +7,6 @@
 
 namespace varnox {
 
-namespace {
-
-// German, marked for the catalogue.
-const char* ResText(ResError error)
-{
-    switch (error) {
-    case ResError::None: return QT_TRANSLATE_NOOP("Varnox", "kein Fehler");
-    case ResError::CannotOpen: return QT_TRANSLATE_NOOP("Varnox", "Die Datei kann nicht geöffnet werden");
-    case ResError::NotRes: return QT_TRANSLATE_NOOP("Varnox", "Die Datei beginnt nicht mit \"RESF\"");
-    case ResError::HeaderTruncated:
-        return QT_TRANSLATE_NOOP("Varnox", "Der Dateikopf ist kürzer als 12 Bytes");
-    case ResError::InfoOffsetOverflow:
-        return QT_TRANSLATE_NOOP("Varnox", "Infooffset liegt außerhalb des 32-Bit-Bereichs");
-    case ResError::ItemCountRange:
-        return QT_TRANSLATE_NOOP("Varnox", "Die Anzahl der Einträge liegt nicht zwischen 1 und 32767");
-    case ResError::DataOffsetNegative: return QT_TRANSLATE_NOOP("Varnox", "Dataoffset ist negativ");
-    case ResError::DirectoryPastEnd:
-        return QT_TRANSLATE_NOOP("Varnox", "Das Verzeichnis reicht über das Dateiende hinaus");
-    case ResError::NamesPastEnd:
-        return QT_TRANSLATE_NOOP("Varnox", "Die Namenstabelle reicht über das Dateiende hinaus");
-    case ResError::ReadFailed: return QT_TRANSLATE_NOOP("Varnox", "Die Datei kann nicht gelesen werden");
-    }
-    return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
-}
-
-} // namespace
-
-std::string Describe(ResError error)
-{
-    return Translate(ResText(error));
-}
-
 std::string ItemTypeLabel(std::int32_t code)
 {
     const char* text = "unbekannt";

@@ -39,9 +39,6 @@ enum class ResError {
     ReadFailed,
 };
 
-// German reason for a refused archive.
-std::string Describe(ResError error);
-
 // Display label of a type code: "Grafik(14)", "unbekannt(-1)".
 std::string ItemTypeLabel(std::int32_t code);
 

@@ -1,6 +1,7 @@
 #pragma once
 // TGA header record and the reader's error values.
 
+#include "fileio/fileio.h"
 #include "formats/bytes.h"
 #include "formats/rows.h"
 
@@ -54,8 +55,6 @@ enum class TgaError {
     PixelData,   // pixel data shorter than the picture
     RleData,     // a run-length packet reaches past the end of the picture
 };
-
-std::string Describe(TgaError error);
 
 // Opens a TGA as a source of RGB565 rows, top row first: true colour (15, 16, 24, 32 bits),
 // grey (8 bits, or 16 with alpha), colour-mapped (8 bits), raw or run-length encoded, in

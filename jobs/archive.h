@@ -5,6 +5,7 @@
 #include "formats/archive.h"
 #include "formats/manifest.h"
 #include "jobs/convert.h"
+#include "jobs/items.h"
 
 #include <string>
 #include <vector>
@@ -12,14 +13,13 @@
 namespace varnox::jobs {
 
 struct ExtractResult {
-    bool ok = false;
-    Refusal refusal;                   // when !ok; item files already written stay
+    Status status;                     // failed: item files already written stay
     int written = 0;                   // item files written
     std::vector<std::string> notes;    // items written under another name or as raw bytes
     std::vector<std::string> replaced; // files of the folder replaced by different content
     std::vector<std::string> notKept;  // what packing the folder unchanged would not give back
     std::vector<std::string> edited;   // pictures changed since extract wrote them (EditedFiles)
-    std::string status;                // the manifest's last line: "exakt" or what is not kept
+    std::string summary;               // the manifest's last line: "exakt" or what is not kept
     ReadRecords records;               // the archive's header and directory
 };
 
@@ -49,9 +49,8 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder,
                              EditedFiles edited = EditedFiles::Refuse, JobProgress* progress = nullptr);
 
 struct PackResult {
-    bool ok = false;
+    Status status;          // failed; IoError::Cancelled when cancelled
     bool cancelled = false; // stopped by JobProgress::Cancel; the archive as it was
-    Refusal refusal;        // when !ok and not cancelled
     int items = 0;
 };
 
@@ -68,17 +67,13 @@ PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packi
                        JobProgress* progress = nullptr);
 
 struct ReplaceResult {
-    bool ok = false;
-    Refusal refusal; // when !ok
+    Status status; // failed: why
     std::int32_t index = -1;
     bool inPlace = false;    // the new data fit the item's extent
     std::int32_t offset = 0; // where the item's data lie now
     ReadRecords records;     // the archive's, and the picture's as far as converted
     FileIdentity written;    // when ok: the state of the archive as it is now
 };
-
-// The index that text names: "#N" from 0, else the one item of that name; reason says why not.
-std::optional<std::size_t> FindItem(const ArchiveModel& model, const std::string& text, std::string& reason);
 
 // Replaces the data of picture item (a name, or "#N" from 0) by picture: a GFP taken as it
 // is, or a TGA or PNG converted into the item's own GFP. Data that fit the item's extent are written
@@ -87,26 +82,10 @@ std::optional<std::size_t> FindItem(const ArchiveModel& model, const std::string
 ReplaceResult ReplaceItem(const Path& archive, const std::string& item, const Path& picture,
                           GfpPacking packing, const WriteGuard& guard = {});
 
-struct ItemGfp {
-    bool ok = false;
-    Bytes gfp;
-    Refusal refusal;     // when !ok
-    ReadRecords records; // the TGA's header and the GFP's head, as far as read
-};
-
 // The item's GFP with its picture replaced by the one in pictureFile, its header bytes kept,
 // as tga2gfp makes it.
 // With in given, pictureFile names a file of that held folder, opened without following a link.
 ItemGfp ConvertPictureIntoItemGfp(const Bytes& itemGfp, const Path& pictureFile, GfpPacking packing,
                                   const Folder* in = nullptr);
-
-// The length of each item's data in archive, which model describes: a picture's own GFP
-// length, as extract takes it, else (and for a damaged picture) its extent; 0 outside the file.
-// Empty when archive cannot be opened.
-std::vector<std::int64_t> ItemDataLengths(const Path& archive, const ArchiveModel& model);
-
-// The GFP of picture item index of archive, which model describes, up to its own length.
-// Refuses another type, an offset outside the file and a damaged picture.
-ItemGfp ReadItemGfp(const Path& archive, const ArchiveModel& model, std::size_t index);
 
 } // namespace varnox::jobs

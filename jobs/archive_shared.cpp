@@ -1,5 +1,6 @@
 #include "jobs/archive_shared.h"
 
+#include "formats/describe.h"
 #include "formats/gfp_length.h"
 #include "formats/text.h"
 #include "jobs/report.h"
@@ -9,14 +10,9 @@
 
 namespace varnox::jobs {
 
-Refusal Because(const Path& file, std::string reason)
+Error Because(const Path& file, JobError code, std::vector<std::string> args)
 {
-    return {PathText(file), std::move(reason)};
-}
-
-Refusal Because(const Path& file, JobError code, std::vector<std::string> args)
-{
-    return RefusalOf(Error{code, file, {}, {}, std::move(args)});
+    return Error{code, file, {}, {}, std::move(args)};
 }
 
 std::string Reason(JobError code, std::vector<std::string> args)
@@ -24,22 +20,21 @@ std::string Reason(JobError code, std::vector<std::string> args)
     return Describe(Error{code, {}, {}, {}, std::move(args)});
 }
 
-std::string CannotWrite(const std::error_code& error)
+Error WriteFailed(const Path& file, const std::error_code& error)
 {
-    return Describe(Error{IoError::CannotWrite, {}, {}, {}}) + ": " + SystemText(error);
+    return Error{IoError::CannotWrite, file, error, {}};
 }
 
-std::string CannotRead(const std::error_code& error)
+Error ReadFailed(const Path& file, const std::error_code& error)
 {
-    return Describe(
-        Error{IoError::CannotRead, {}, error ? error : std::make_error_code(std::errc::io_error), {}});
+    return Error{IoError::CannotRead, file, error ? error : std::make_error_code(std::errc::io_error), {}};
 }
 
-std::string ArchiveReason(const Status& status)
+Error ArchiveError(Error error)
 {
-    if (CodeOf<ResError>(status) == ResError::NotRes)
-        return Translate(kInvalidRes);
-    return Describe(status.error());
+    if (CodeOf<ResError>(Status(error)) == ResError::NotRes)
+        error = Error{JobError::NotResArchive, error.file, {}, {}};
+    return error;
 }
 
 std::string Label(std::size_t index)
@@ -47,21 +42,18 @@ std::string Label(std::size_t index)
     return "#" + std::to_string(index);
 }
 
-// The refusal of a rewrite of archive that did not go through.
-Refusal RewriteRefusal(const Rewrite& rewrite, const Path& archive)
+Error RewriteError(const Rewrite& rewrite, const Path& archive)
 {
     switch (rewrite.fault()) {
     case Rewrite::Fault::Busy: return Because(archive, JobError::ArchiveBusy);
     case Rewrite::Fault::Changed: return Because(archive, JobError::ArchiveChanged);
-    case Rewrite::Fault::Open:
-        return Because(archive, ArchiveReason(Error{ResError::CannotOpen, archive, rewrite.error(), {}}));
+    case Rewrite::Fault::Open: return ArchiveError(Error{ResError::CannotOpen, archive, rewrite.error(), {}});
     case Rewrite::Fault::Backup:
-        return Because(rewrite.BackupPath(), Describe(Error{IoError::CannotBackUp, {}, {}, {}}) + ": " +
-                                                 SystemText(rewrite.error()));
+        return Error{IoError::CannotBackUp, rewrite.BackupPath(), rewrite.error(), {}};
     case Rewrite::Fault::None:
     case Rewrite::Fault::Write: break;
     }
-    return Because(archive, CannotWrite(rewrite.error()));
+    return WriteFailed(archive, rewrite.error());
 }
 
 std::uint32_t Crc32(std::uint32_t crc, std::span<const std::uint8_t> bytes)

@@ -13,28 +13,35 @@ namespace varnox::jobs {
 
 inline constexpr std::size_t kChunk = 1 << 20;
 
-Refusal Because(const Path& file, std::string reason);
-// The refusal of file for a job's reason, with the names and numbers its text takes.
-Refusal Because(const Path& file, JobError code, std::vector<std::string> args = {});
+// A job's refusal of file, with the names and numbers its text takes.
+Error Because(const Path& file, JobError code, std::vector<std::string> args = {});
 
-template <class Result> Result Refused(const Path& file, std::string reason)
+// A job's result that failed with error.
+template <class Result> Result Refused(Error error)
 {
     Result result;
-    result.refusal = Because(file, std::move(reason));
+    result.status = std::move(error);
     return result;
 }
 
-// The text of a job's reason in the user's language, for notes and refusals that add to it.
+// The text of a job's reason in the user's language, for the notes a report or manifest holds.
 std::string Reason(JobError code, std::vector<std::string> args = {});
 
-std::string CannotWrite(const std::error_code& error);
-std::string CannotRead(const std::error_code& error);
-// The reason an archive was refused; "Keine gültige RES-File" for one that is no RES.
-std::string ArchiveReason(const Status& status);
+// A write or read of file that failed with the system's error (an I/O error when none).
+Error WriteFailed(const Path& file, const std::error_code& error);
+Error ReadFailed(const Path& file, const std::error_code& error);
+// error as it concerns file.
+inline Error OnFile(Error error, const Path& file)
+{
+    error.file = file;
+    return error;
+}
+// An archive's refusal as the jobs give it: one that is no RES is "Keine gültige RES-File".
+Error ArchiveError(Error error);
 // "#N"
 std::string Label(std::size_t index);
-// The refusal of a rewrite of archive that did not go through.
-Refusal RewriteRefusal(const Rewrite& rewrite, const Path& archive);
+// The failure of a rewrite of archive that did not go through.
+Error RewriteError(const Rewrite& rewrite, const Path& archive);
 // Where an item's file comes from in the archive.
 struct ItemPlan {
     ByteRange data;        // the bytes written to the item's file

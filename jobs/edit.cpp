@@ -19,17 +19,10 @@ namespace {
 
 constexpr char kOriginalName[] = "original.gfp";
 
-EditStart Refused(const Error& error)
+EditStart Refused(Error error)
 {
     EditStart start;
-    start.refusal = RefusalOf(error);
-    return start;
-}
-
-EditStart Refused(const Path& file, std::string reason)
-{
-    EditStart start;
-    start.refusal = {PathText(file), std::move(reason)};
+    start.status = std::move(error);
     return start;
 }
 
@@ -101,19 +94,14 @@ Status CheckWritable(const Path& file)
     return {};
 }
 
-// Writes the item's GFP as the session's original; tells why it could not.
-EditStart WriteOriginal(const Path& archive, const ArchiveModel& model, std::size_t index, EditStart start)
+// Writes the GFP of the archive's item index as the session's original.
+Status WriteOriginal(InputFile& archive, const EditSession& session, const ArchiveModel& model,
+                     std::size_t index)
 {
-    const ItemGfp item = ReadItemGfp(archive, model, index);
-    if (!item.ok) {
-        start.ok = false;
-        start.refusal = item.refusal;
-        return start;
-    }
-    if (auto status = WriteInto(start.session.original.parent_path(), kOriginalName, item.gfp); !status)
-        return Refused(status.error());
-    start.ok = true;
-    return start;
+    const ItemGfp item = ReadItemGfp(archive, session.source, model, index);
+    if (!item.status)
+        return item.status;
+    return WriteInto(session.original.parent_path(), kOriginalName, item.gfp);
 }
 
 } // namespace
@@ -141,16 +129,22 @@ EditStart StartItemEdit(const Path& archive, const std::string& item, const Path
         return Refused(status.error());
     // Taken before the read: a change made meanwhile then shows as one when the picture comes back.
     const FileIdentity handedOut = IdentityOf(archive);
+    // Opened once: the item is read from the version whose directory was read.
+    InputFile file;
+    if (!file.Open(archive))
+        return Refused(Error{ResError::CannotOpen, archive, file.error(), {}});
     ArchiveModel model;
     Module1 module;
-    if (auto status = ReadArchive(module, archive, model); !status)
+    if (auto status = ReadArchive(module, file, archive, model); !status)
         return Refused(status.error());
-    const ReadRecords records = ArchiveRecords(module);
-    std::string reason;
-    const std::optional<std::size_t> index = FindItem(model, item, reason);
-    if (!index)
-        return Refused(archive, reason);
+    const Result<std::size_t> index = FindItem(model, item);
+    if (!index) {
+        Error error = index.error();
+        error.file = archive;
+        return Refused(error);
+    }
     EditStart start;
+    start.records = ArchiveRecords(module);
     EditSession& session = start.session;
     session.source = archive;
     session.index = static_cast<std::int32_t>(*index);
@@ -158,9 +152,7 @@ EditStart StartItemEdit(const Path& archive, const std::string& item, const Path
     session.original = folder / kOriginalName;
     session.png = folder / ItemFileName(session.itemName, *index, ".png");
     session.handedOut = handedOut;
-    start = WriteOriginal(archive, model, *index, std::move(start));
-    start.records = records;
-    if (!start.ok)
+    if (start.status = WriteOriginal(file, session, model, *index); !start.status)
         return start;
     if (auto status = WritePng(start.session.original, folder, start.session.png.filename().string());
         !status)
@@ -205,7 +197,6 @@ EditStart StartGfpEdit(const Path& gfp, const Path& folder)
         return Refused(Error{IoError::OutOfMemory, gfp, {}, {}});
     }
     start.session.pngWritten = IdentityOf(start.session.png);
-    start.ok = true;
     return start;
 }
 
@@ -249,12 +240,12 @@ EditCheck CheckPictures(const EditSession& session)
     auto saved = OpenPngSource(session.png);
     if (!saved) {
         check.state = EditState::Unreadable;
-        check.refusal = RefusalOf(saved.error());
+        check.status = saved.error();
         return check;
     }
     auto original = OpenGfpSource(session.original);
     if (!original) {
-        check.refusal = RefusalOf(original.error());
+        check.status = original.error();
         return check;
     }
     if (auto status = ComparePictures(**original, **saved, check); !status) {
@@ -263,7 +254,7 @@ EditCheck CheckPictures(const EditSession& session)
         if (error.file.empty())
             error.file = session.png;
         check.state = error.file == session.original ? EditState::Unchanged : EditState::Unreadable;
-        check.refusal = RefusalOf(error);
+        check.status = error;
     }
     return check;
 }
@@ -276,7 +267,7 @@ EditCheck CheckEdit(const EditSession& session)
         return CheckPictures(session);
     } catch (const std::bad_alloc&) {
         EditCheck check;
-        check.refusal = RefusalOf(Error{IoError::OutOfMemory, session.png, {}, {}});
+        check.status = Error{IoError::OutOfMemory, session.png, {}, {}};
         return check;
     }
 }
@@ -288,10 +279,9 @@ void ApplyToGfp(EditSession& session, GfpPacking packing, const WriteGuard& guar
 {
     const TgaToGfpResult converted =
         ConvertPictureToGfp(session.png, PictureFormat::Png, session.source, packing, nullptr, guard);
-    result.ok = converted.ok;
-    result.refusal = converted.refusal;
+    result.status = converted.status;
     result.records = converted.records;
-    if (!converted.ok)
+    if (!converted.status)
         return;
     session.handedOut = converted.written;
     ++session.saves;
@@ -306,20 +296,18 @@ void ApplyToItem(EditSession& session, GfpPacking packing, const WriteGuard& gua
     result.replaced =
         ReplaceItem(session.source, "#" + std::to_string(session.index), session.png, packing, guard);
     result.records = result.replaced.records;
-    if (!result.replaced.ok) {
-        result.refusal = result.replaced.refusal;
+    result.status = result.replaced.status;
+    if (!result.status)
         return;
-    }
-    result.ok = true;
     session.handedOut = result.replaced.written;
     ++session.saves;
     // The next save is compared with the picture the item holds now.
+    InputFile file;
     ArchiveModel model;
-    EditStart start;
-    start.session = session;
-    if (Module1 module; ReadArchive(module, session.source, model).ok()) {
+    if (Module1 module; file.Open(session.source) && ReadArchive(module, file, session.source, model).ok()) {
         Overlay(result.records, ArchiveRecords(module));
-        WriteOriginal(session.source, model, static_cast<std::size_t>(session.index), std::move(start));
+        // Should the copy fail, the next save is compared with the older picture, as for a GFP.
+        (void)WriteOriginal(file, session, model, static_cast<std::size_t>(session.index));
     }
 }
 
@@ -357,7 +345,7 @@ std::optional<PictureSize> SizeOfItemPicture(const Path& archive, const ArchiveM
 {
     const ItemGfp item = ReadItemGfp(archive, model, index);
     const auto head =
-        item.ok ? ParseGfpHead(item.gfp) : Result<GfpHead>(Error{GfpError::FirstTag, {}, {}, {}});
+        item.status ? ParseGfpHead(item.gfp) : Result<GfpHead>(Error{GfpError::FirstTag, {}, {}, {}});
     if (!head)
         return std::nullopt;
     return PictureSize{head.value().pixel.width(), head.value().pixel.height()};
@@ -365,43 +353,31 @@ std::optional<PictureSize> SizeOfItemPicture(const Path& archive, const ArchiveM
 
 namespace {
 
-ItemFile RefusedFile(const Error& error)
-{
-    ItemFile file;
-    file.refusal = RefusalOf(error);
-    return file;
-}
-
-ItemFile WriteItemPng(const Path& archive, const ArchiveModel& model, std::size_t index, const Path& folder,
-                      const std::string& name)
+Result<Path> WriteItemPng(const Path& archive, const ArchiveModel& model, std::size_t index,
+                          const Path& folder, const std::string& name)
 {
     const ItemGfp item = ReadItemGfp(archive, model, index);
-    if (!item.ok) {
-        ItemFile file;
-        file.refusal = item.refusal;
-        return file;
-    }
+    if (!item.status)
+        return item.status.error();
     // The PNG is made from the item's GFP, written beside it for the reader and removed after.
     const std::string gfpName = "." + name + ".gfp";
     if (auto status = WriteInto(folder, gfpName, item.gfp); !status)
-        return RefusedFile(status.error());
+        return status.error();
     const Status written = WritePng(folder / gfpName, folder, name);
     std::error_code ignored;
     std::filesystem::remove(folder / gfpName, ignored);
     if (!written)
-        return RefusedFile(written.error());
-    ItemFile file;
-    file.ok = true;
-    file.file = folder / name;
-    return file;
+        return written.error();
+    return folder / name;
 }
 
 } // namespace
 
-ItemFile WriteItemFile(const Path& archive, const ArchiveModel& model, std::size_t index, const Path& folder)
+Result<Path> WriteItemFile(const Path& archive, const ArchiveModel& model, std::size_t index,
+                           const Path& folder)
 {
     if (index >= model.items.size())
-        return RefusedFile(Error{ExtractError::BadItemOffset, archive, {}, {}});
+        return Error{ExtractError::BadItemOffset, archive, {}, {}};
     const ArchiveItem& item = model.items[index];
     const std::string itemName = Latin1ToUtf8(ItemName(item.entry));
     try {
@@ -411,15 +387,12 @@ ItemFile WriteItemFile(const Path& archive, const ArchiveModel& model, std::size
         Bytes bytes(static_cast<std::size_t>(item.inFile ? item.extent : 0));
         InputFile in;
         if (!in.Open(archive) || !in.ReadAt(item.entry.itemDataOffset, bytes))
-            return RefusedFile(Error{IoError::CannotRead, archive, in.error(), {}});
+            return Error{IoError::CannotRead, archive, in.error(), {}};
         if (auto status = WriteInto(folder, name, bytes); !status)
-            return RefusedFile(status.error());
-        ItemFile file;
-        file.ok = true;
-        file.file = folder / name;
-        return file;
+            return status.error();
+        return folder / name;
     } catch (const std::bad_alloc&) {
-        return RefusedFile(Error{IoError::OutOfMemory, archive, {}, {}});
+        return Error{IoError::OutOfMemory, archive, {}, {}};
     }
 }
 

@@ -47,8 +47,7 @@ struct EditSession {
 };
 
 struct EditStart {
-    bool ok = false;
-    Refusal refusal; // when !ok
+    Status status; // failed: why
     EditSession session;
     ReadRecords records; // the archive's header and directory
 };
@@ -69,7 +68,7 @@ enum class EditState {
 
 struct EditCheck {
     EditState state = EditState::Unchanged;
-    Refusal refusal; // for Unreadable, and when the original cannot be read (then Unchanged)
+    Status status; // failed for Unreadable, and when the original cannot be read (then Unchanged)
     std::int32_t oldWidth = 0, oldHeight = 0;
     std::int32_t newWidth = 0, newHeight = 0;
 
@@ -81,8 +80,7 @@ struct EditCheck {
 EditCheck CheckEdit(const EditSession& session);
 
 struct EditResult {
-    bool ok = false;
-    Refusal refusal;        // when !ok; the archive or GFP stays as it was
+    Status status;          // the archive or GFP stays as it was
     ReplaceResult replaced; // for an archive item
     ReadRecords records;    // what the conversion and the archive's read left
     EditSession session;    // the session as it stands after the apply, for the next save
@@ -108,15 +106,10 @@ std::optional<PictureSize> SizeOfPicture(const Path& file);
 std::optional<PictureSize> SizeOfItemPicture(const Path& archive, const ArchiveModel& model,
                                              std::size_t index);
 
-struct ItemFile {
-    bool ok = false;
-    Refusal refusal; // when !ok
-    Path file;
-};
-
 // Writes archive's item index, which model describes, as a file into folder, for another
 // program to take: a picture as a PNG named after the item, any other item as the bytes of
-// its extent with its type's extension.
-ItemFile WriteItemFile(const Path& archive, const ArchiveModel& model, std::size_t index, const Path& folder);
+// its extent with its type's extension. Gives the file written.
+Result<Path> WriteItemFile(const Path& archive, const ArchiveModel& model, std::size_t index,
+                           const Path& folder);
 
 } // namespace varnox::jobs

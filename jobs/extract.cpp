@@ -1,6 +1,7 @@
 #include "jobs/archive.h"
 #include "jobs/archive_shared.h"
 
+#include "formats/describe.h"
 #include "formats/gfp_length.h"
 #include "formats/picture.h"
 #include "formats/png.h"
@@ -283,8 +284,7 @@ bool PlanManifest(InputFile& file, ExtractPlan& plan)
 // Opens the folder as unpack opens its own: a real folder (made when missing, the levels above
 // it too), never a link, held open for every file written. Refuses the archive's own folder
 // when a file written there would take the archive's name.
-std::optional<Refusal> OpenExtractFolder(const Path& given, const Path& archive, const ExtractPlan& plan,
-                                         Folder& folder)
+Status OpenExtractFolder(const Path& given, const Path& archive, const ExtractPlan& plan, Folder& folder)
 {
     std::error_code error;
     Path path = std::filesystem::absolute(given, error).lexically_normal();
@@ -294,15 +294,15 @@ std::optional<Refusal> OpenExtractFolder(const Path& given, const Path& archive,
         std::filesystem::create_directories(path.parent_path(), error);
     if (error || !folder.OpenReal(path.parent_path(), path.filename().string())) {
         if (!error && folder.error() == std::errc::not_a_directory)
-            return Because(given, Describe(ExtractError::FolderNotReal));
-        return RefusalOf(Error{JobError::FolderNotMade, given, error ? error : folder.error(), {}});
+            return Error{ExtractError::FolderNotReal, given, {}, {}};
+        return Error{JobError::FolderNotMade, given, error ? error : folder.error(), {}};
     }
     struct stat opened {
     }, archiveFolder{};
     const Path above = archive.has_parent_path() ? archive.parent_path() : Path(".");
     if (::fstat(folder.fd(), &opened) != 0 || ::stat(above.c_str(), &archiveFolder) != 0 ||
         opened.st_dev != archiveFolder.st_dev || opened.st_ino != archiveFolder.st_ino)
-        return std::nullopt;
+        return {};
     // In its own folder the archive would be replaced by a file of its name.
     const std::string own = FoldNameCase(archive.filename().string());
     const auto isOwn = [&](const std::string& file) { return FoldNameCase(file) == own; };
@@ -312,7 +312,7 @@ std::optional<Refusal> OpenExtractFolder(const Path& given, const Path& archive,
         std::any_of(plan.fillFiles.begin(), plan.fillFiles.end(), isOwnSecond) ||
         std::any_of(plan.sidePictures.begin(), plan.sidePictures.end(), isOwnSecond))
         return Because(archive, JobError::ItemTakesArchiveName);
-    return std::nullopt;
+    return {};
 }
 
 enum class Outcome { Written, Kept, Cancelled, Failed };
@@ -427,8 +427,8 @@ class ExtractWriter {
   private:
     Outcome Failed(const AtomicFile& out, const std::string& name)
     {
-        result_.refusal = out.error() ? Because(folderPath_ / name, CannotWrite(out.error()))
-                                      : Because(archive_, CannotRead(in_.error()));
+        result_.status =
+            out.error() ? WriteFailed(folderPath_ / name, out.error()) : ReadFailed(archive_, in_.error());
         return Outcome::Failed;
     }
 
@@ -489,7 +489,7 @@ Outcome WriteSidePictures(ExtractWriter& writer, const Folder& folder, const Pat
             kept = kept || outcome == Outcome::Kept;
             const Result<std::uint32_t> crc = FileCrc(folder, path, name);
             if (!crc) {
-                result.refusal = RefusalOf(crc.error());
+                result.status = crc.error();
                 return Outcome::Failed;
             }
             sums = {*crc, pixels};
@@ -499,27 +499,27 @@ Outcome WriteSidePictures(ExtractWriter& writer, const Folder& folder, const Pat
         const Error& error = written.error();
         if (CodeOf<IoError>(written) == IoError::CannotWrite ||
             CodeOf<IoError>(written) == IoError::OutOfMemory) {
-            result.refusal = RefusalOf(error);
+            result.status = error;
             return Outcome::Failed;
         }
         (kind == SidePicture::Png ? plan.manifest.items[i].png : plan.manifest.items[i].tga) =
             PictureChecksum{};
         result.notes.push_back(Label(i) + ": " +
                                Reason(JobError::SidePictureNotWritten,
-                                      {kind == SidePicture::Png ? "PNG" : "TGA", RefusalOf(error).reason}));
+                                      {kind == SidePicture::Png ? "PNG" : "TGA", Describe(error)}));
     }
     return kept ? Outcome::Kept : Outcome::Written;
 }
 
-std::optional<Refusal> WriteManifestIn(const Folder& out, const Path& folder, const Manifest& lines)
+Status WriteManifestIn(const Folder& out, const Path& folder, const Manifest& lines)
 {
     const std::string text = WriteManifest(lines);
     AtomicFile manifest;
     if (!manifest.Open(out, kManifestName) ||
         !manifest.Write({std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size())}) ||
         !manifest.Commit(Flush::Always))
-        return Because(folder / kManifestName, CannotWrite(manifest.error()));
-    return std::nullopt;
+        return WriteFailed(folder / kManifestName, manifest.error());
+    return {};
 }
 
 } // namespace
@@ -541,40 +541,33 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std:
     InputFile file;
     ExtractPlan plan;
     if (!file.Open(archive))
-        return Refused<ExtractResult>(archive,
-                                      ArchiveReason(Error{ResError::CannotOpen, archive, file.error(), {}}));
+        return Refused<ExtractResult>(ArchiveError(Error{ResError::CannotOpen, archive, file.error(), {}}));
     Module1 module;
     if (auto status = ReadArchive(module, file, archive, plan.model); !status)
-        return Refused<ExtractResult>(archive, ArchiveReason(status));
+        return Refused<ExtractResult>(ArchiveError(status.error()));
     ExtractResult result;
     result.records = ArchiveRecords(module);
     plan.plans = PlanItems(file, plan.model, result);
     NameFiles(plan.model, plan.plans, result);
     if (!PlanManifest(file, plan))
-        return Refused<ExtractResult>(archive, CannotRead(file.error()));
+        return Refused<ExtractResult>(ReadFailed(archive, file.error()));
     PlanLayout(plan.model, plan.plans, plan.manifest, result);
     PlanSidePictures(pictures, only, plan);
     plan.manifest.status = StatusLine(result.notKept);
-    result.status = StatusText(result.notKept);
+    result.summary = StatusText(result.notKept);
 
     Folder out;
-    if (const auto refusal = OpenExtractFolder(folder, archive, plan, out)) {
-        result.refusal = *refusal;
+    if (result.status = OpenExtractFolder(folder, archive, plan, out); !result.status)
         return result;
-    }
     result.edited = FindEditedPictures(out, folder, plan);
     if (!result.edited.empty() && edited == EditedFiles::Refuse) {
-        result.refusal = Because(
-            folder,
-            TranslateWith(QT_TRANSLATE_NOOP("Varnox", "Seit dem Entpacken geänderte Bilder werden nicht "
-                                                      "ersetzt (%1)"),
-                          {std::to_string(result.edited.size())}));
+        result.status = Because(folder, JobError::EditedNotReplaced, {std::to_string(result.edited.size())});
         return result;
     }
     // The old manifest goes before the first file changes: a folder whose extract did not
     // end has none, so that it is never packed as a mix of two archives.
     if (!out.Remove(kManifestName)) {
-        result.refusal = Because(folder / kManifestName, CannotWrite(out.error()));
+        result.status = WriteFailed(folder / kManifestName, out.error());
         return result;
     }
     if (progress != nullptr)
@@ -586,12 +579,11 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std:
     if (outcome == Outcome::Failed)
         return result;
     if (!out.Sync()) {
-        result.refusal = Because(folder, CannotWrite(out.error()));
+        result.status = WriteFailed(folder, out.error());
         return result;
     }
-    result.ok = true;
     if (outcome != Outcome::Written || !only.empty()) {
-        result.status = Translate(
+        result.summary = Translate(
             outcome == Outcome::Cancelled ? QT_TRANSLATE_NOOP("Varnox", "abgebrochen, ohne archive.txt")
             : outcome == Outcome::Kept
                 ? QT_TRANSLATE_NOOP("Varnox", "vorhandene Dateien behalten, ohne archive.txt")
@@ -599,10 +591,7 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std:
         return result;
     }
     // Written last, once every file it names is on disk.
-    if (const auto refusal = WriteManifestIn(out, folder, plan.manifest)) {
-        result.ok = false;
-        result.refusal = *refusal;
-    }
+    result.status = WriteManifestIn(out, folder, plan.manifest);
     return result;
 }
 

@@ -1,5 +1,4 @@
 #include "formats/png.h"
-#include "formats/text.h"
 #include "formats/tga.h"
 #include "jobs/convert.h"
 
@@ -16,15 +15,10 @@
 
 namespace varnox::jobs {
 
-std::string MessageText(const Refusal& refusal)
-{
-    return refusal.file + ": " + refusal.reason;
-}
-
 namespace {
 
-// The header checks of a GFP that can be converted; empty when it can.
-std::optional<Error> UnfitPicture(const GfpPixelHeaderRecord& gfp, const Path& source)
+// The header checks of a GFP that can be converted.
+Status FitPicture(const GfpPixelHeaderRecord& gfp, const Path& source)
 {
     if (gfp.bitsPerPixel() < 7)
         return Error{JobError::BitsPerPixel, source, {}, {}, {std::to_string(gfp.bitsPerPixel())}};
@@ -32,12 +26,12 @@ std::optional<Error> UnfitPicture(const GfpPixelHeaderRecord& gfp, const Path& s
         return Error{JobError::NegativeSize, source, {}, {}};
     if (gfp.width() > kMaxTgaSize || gfp.height() > kMaxTgaSize)
         return Error{JobError::TooLargeForTga, source, {}, {}};
-    return std::nullopt;
+    return {};
 }
 
-Refusal CannotWrite(const Path& target, const std::error_code& error)
+Error CannotWrite(const Path& target, const std::error_code& error)
 {
-    return RefusalOf(Error{IoError::CannotWrite, target, error, {}});
+    return Error{IoError::CannotWrite, target, error, {}};
 }
 
 std::unique_ptr<RowSink> MakeSink(PictureFormat format, AtomicFile& file)
@@ -47,47 +41,60 @@ std::unique_ptr<RowSink> MakeSink(PictureFormat format, AtomicFile& file)
     return MakeTgaSink(file);
 }
 
-enum class Outcome { Written, Kept, Cancelled, Refused };
-
 struct OneResult {
-    Outcome outcome = Outcome::Written;
-    Refusal refusal;     // when Refused
+    FileOutcome outcome = FileOutcome::Written;
+    Status status;       // failed when Refused
     ReadRecords records; // the headers read
 };
 
-OneResult Refused(Refusal refusal)
+OneResult Refused(Error error)
 {
-    return {Outcome::Refused, std::move(refusal)};
+    return {FileOutcome::Refused, std::move(error), {}};
 }
 
-// What one batch carries from file to file.
+// What converting one file takes from its batch.
 struct Batch {
-    const GfpToTgaOptions& options;
-    bool severalFiles = false;
-    bool replaceAll = false; // the answer YesToAll was given
+    PictureFormat format = PictureFormat::Tga;
+    JobProgress* progress = nullptr; // its cancel stops the file
+    bool countRows = false;          // progress counts the file's rows (a batch of one file)
+    ReplaceQuestion ask;             // unset: an existing file is replaced without asking
+    bool replaceAll = false;         // the answer YesToAll was given
 };
+
+// The answer to replacing target, asked when it exists and differs from the file written.
+FileOutcome AskReplace(const Path& target, AtomicFile& file, Batch& batch)
+{
+    std::error_code ignored;
+    if (!batch.ask || batch.replaceAll || !std::filesystem::exists(target, ignored) || file.MatchesTarget())
+        return FileOutcome::Written;
+    switch (batch.ask(target)) {
+    case ReplaceAnswer::Yes: break;
+    case ReplaceAnswer::YesToAll: batch.replaceAll = true; break;
+    case ReplaceAnswer::No: return FileOutcome::Kept;
+    case ReplaceAnswer::Cancel: return FileOutcome::Cancelled;
+    }
+    return Cancelled(batch.progress) ? FileOutcome::Cancelled : FileOutcome::Written;
+}
 
 // Converts one GFP; a refusal, a cancel or the answer No leaves every file as it was. A
 // damaged GFP is named before a target that cannot be written.
 OneResult ConvertOne(const Path& source, const Path& target, Batch& batch, ReadRecords& records)
 {
-    JobProgress* progress = batch.options.progress;
-    JobProgress* rows = batch.severalFiles ? nullptr : progress;
+    JobProgress* progress = batch.progress;
+    JobProgress* rows = batch.countRows ? progress : nullptr;
     GfpSource gfp;
     GfpHead head;
     if (auto status = gfp.Open(source, head.picture, head.pixel); !status)
-        return Refused(RefusalOf(status.error()));
+        return Refused(status.error());
     records.gfpHead = head;
-    if (auto unfit = UnfitPicture(head.pixel, source)) {
-        if (auto status = gfp.Drain(); !status)
-            return Refused(RefusalOf(status.error()));
-        return Refused(RefusalOf(*unfit));
-    }
     AtomicFile file;
-    if (!file.Open(target)) {
+    Status ready = FitPicture(head.pixel, source);
+    if (ready && !file.Open(target))
+        ready = CannotWrite(target, file.error());
+    if (!ready) {
         if (auto status = gfp.Drain(); !status)
-            return Refused(RefusalOf(status.error()));
-        return Refused(CannotWrite(target, file.error()));
+            return Refused(status.error());
+        return Refused(ready.error());
     }
     if (rows != nullptr)
         rows->Start(gfp.Info().height);
@@ -96,33 +103,23 @@ OneResult ConvertOne(const Path& source, const Path& target, Batch& batch, ReadR
             rows->SetDone(row);
         return !Cancelled(progress);
     };
-    const std::unique_ptr<RowSink> sink = MakeSink(batch.options.format, file);
+    const std::unique_ptr<RowSink> sink = MakeSink(batch.format, file);
     if (auto status = CopyRows(gfp, *sink, rowDone); !status) {
-        if (status.error().code == ErrorCode{IoError::Cancelled})
-            return {Outcome::Cancelled, {}};
+        if (Is(status, IoError::Cancelled))
+            return {FileOutcome::Cancelled, {}, {}};
         if (std::holds_alternative<IoError>(status.error().code))
             return Refused(CannotWrite(target, file.error() ? file.error() : status.error().system));
         Error error = status.error();
         error.file = source;
-        return Refused(RefusalOf(error));
+        return Refused(error);
     }
     if (Cancelled(progress))
-        return {Outcome::Cancelled, {}};
-    std::error_code ignored;
-    if (batch.options.askReplace && !batch.replaceAll && std::filesystem::exists(target, ignored) &&
-        !file.MatchesTarget()) {
-        switch (batch.options.askReplace(target)) {
-        case ReplaceAnswer::Yes: break;
-        case ReplaceAnswer::YesToAll: batch.replaceAll = true; break;
-        case ReplaceAnswer::No: return {Outcome::Kept, {}};
-        case ReplaceAnswer::Cancel: return {Outcome::Cancelled, {}};
-        }
-        if (Cancelled(progress))
-            return {Outcome::Cancelled, {}};
-    }
+        return {FileOutcome::Cancelled, {}, {}};
+    if (const FileOutcome answer = AskReplace(target, file, batch); answer != FileOutcome::Written)
+        return {answer, {}, {}};
     if (!file.Commit())
         return Refused(CannotWrite(target, file.error()));
-    if (batch.options.format == PictureFormat::Tga)
+    if (batch.format == PictureFormat::Tga)
         records.tgaHeader = TgaHeaderFor(static_cast<std::int16_t>(gfp.Info().width),
                                          static_cast<std::int16_t>(gfp.Info().height));
     return {};
@@ -135,31 +132,63 @@ OneResult ConvertNamed(const Path& gfp, Batch& batch)
     const Path folder = gfp.parent_path();
     const std::string name = gfp.filename().string();
     const Path source = folder / name;
-    const std::string targetName = TargetName(name, batch.options.format);
+    const std::string targetName = TargetName(name, batch.format);
     if (targetName.empty())
-        return Refused(RefusalOf(Error{JobError::NotGfpName, source, {}, {}}));
+        return Refused(Error{JobError::NotGfpName, source, {}, {}});
     OneResult one;
     try {
         ReadRecords records;
         one = ConvertOne(source, folder / targetName, batch, records);
         one.records = std::move(records);
     } catch (const std::bad_alloc&) {
-        return Refused(RefusalOf(Error{IoError::OutOfMemory, source, {}, {}}));
+        return Refused(Error{IoError::OutOfMemory, source, {}, {}});
     } catch (const std::exception& e) {
-        return Refused({PathText(source), Translate(e.what())});
+        return Refused(Error{IoError::CannotRead, source, {}, e.what()});
     }
     return one;
 }
 
-FileOutcome OutcomeOf(Outcome outcome)
+// Adds what became of file k of gfps to result.
+void Record(GfpToTgaResult& result, const std::vector<Path>& gfps, std::size_t k, PictureFormat format,
+            OneResult& one)
 {
-    switch (outcome) {
-    case Outcome::Written: return FileOutcome::Written;
-    case Outcome::Kept: return FileOutcome::Kept;
-    case Outcome::Cancelled: return FileOutcome::Cancelled;
-    case Outcome::Refused: break;
+    result.outcomes[k] = one.outcome;
+    switch (one.outcome) {
+    case FileOutcome::Written: ++result.written; break;
+    case FileOutcome::Kept:
+        ++result.kept;
+        result.keptNames.push_back(TargetName(gfps[k].filename().string(), format));
+        break;
+    case FileOutcome::Refused: result.refused.push_back(one.status.error()); break;
+    case FileOutcome::Cancelled:
+    case FileOutcome::NotStarted: result.cancelled = true; break;
     }
-    return FileOutcome::Refused;
+}
+
+// The files one after another on the calling thread.
+GfpToTgaResult ConvertInTurn(const std::vector<Path>& gfps, const BatchOptions& options)
+{
+    GfpToTgaResult result;
+    const std::size_t count = gfps.size();
+    result.outcomes.assign(count, FileOutcome::NotStarted);
+    Batch batch{options.format, options.progress, count == 1, options.askReplace};
+    if (count > 1 && options.progress != nullptr)
+        options.progress->Start(static_cast<std::int64_t>(count));
+    for (std::size_t k = 0; k < count && !result.cancelled; ++k) {
+        if (Cancelled(options.progress)) {
+            result.cancelled = true;
+            break;
+        }
+        if (options.progress != nullptr)
+            options.progress->SetCurrent(static_cast<std::int64_t>(k));
+        result.lastIndex = static_cast<int>(k);
+        OneResult one = ConvertNamed(gfps[k], batch);
+        if (count > 1 && options.progress != nullptr)
+            options.progress->Advance();
+        Overlay(result.records, one.records);
+        Record(result, gfps, k, options.format, one);
+    }
+    return result;
 }
 
 } // namespace
@@ -174,49 +203,6 @@ std::string TargetName(const std::string& gfpName, PictureFormat format)
     if (ending != ".gfp")
         return {};
     return gfpName.substr(0, gfpName.size() - 3) + (format == PictureFormat::Png ? "png" : "tga");
-}
-
-Refusal RefusalOf(const Error& error)
-{
-    return Refusal{PathText(error.file), Describe(error)};
-}
-
-GfpToTgaResult ConvertGfpFiles(const std::vector<Path>& gfps, const GfpToTgaOptions& options)
-{
-    GfpToTgaResult result;
-    const int count = static_cast<int>(gfps.size());
-    result.outcomes.assign(gfps.size(), FileOutcome::NotStarted);
-    Batch batch{options};
-    batch.severalFiles = count > 1;
-    if (batch.severalFiles && options.progress != nullptr)
-        options.progress->Start(count);
-    for (int k = 0; k < count; ++k) {
-        if (Cancelled(options.progress)) {
-            result.cancelled = true;
-            break;
-        }
-        if (options.progress != nullptr)
-            options.progress->SetCurrent(k);
-        result.lastIndex = k;
-        const auto file = static_cast<std::size_t>(k);
-        OneResult one = ConvertNamed(gfps[file], batch);
-        if (batch.severalFiles && options.progress != nullptr)
-            options.progress->Advance();
-        result.outcomes[file] = OutcomeOf(one.outcome);
-        Overlay(result.records, one.records);
-        switch (one.outcome) {
-        case Outcome::Written: ++result.written; break;
-        case Outcome::Kept:
-            ++result.kept;
-            result.keptNames.push_back(TargetName(gfps[file].filename().string(), batch.options.format));
-            break;
-        case Outcome::Refused: result.refused.push_back(std::move(one.refusal)); break;
-        case Outcome::Cancelled: result.cancelled = true; break;
-        }
-        if (result.cancelled)
-            break;
-    }
-    return result;
 }
 
 // GFP -> TGA or PNG of many files on a pool of worker threads.
@@ -250,7 +236,7 @@ class ParallelBatch {
     const BatchOptions& options_;
     const std::size_t count_;
     const std::size_t threads_;
-    std::vector<GfpToTgaResult> outcomes_;
+    std::vector<OneResult> outcomes_;
     std::vector<char> started_;
     std::vector<char> finished_;
     std::vector<char> mayAsk_;        // a file whose target exists: only those may ask
@@ -333,12 +319,10 @@ void ParallelBatch::Work(std::size_t worker)
 {
     std::size_t k = 0;
     while (TakeNext(k)) {
-        GfpToTgaOptions one;
-        one.format = options_.format;
-        one.progress = &inHand_[worker];
+        Batch one{options_.format, &inHand_[worker], false, {}};
         if (options_.askReplace)
-            one.askReplace = [this](const Path& target) { return Ask(target); };
-        GfpToTgaResult outcome = ConvertGfpFiles({gfps_[k]}, one);
+            one.ask = [this](const Path& target) { return Ask(target); };
+        OneResult outcome = ConvertNamed(gfps_[k], one);
         const std::lock_guard<std::mutex> lock(mutex_);
         outcomes_[k] = std::move(outcome);
         finished_[k] = 1;
@@ -376,16 +360,7 @@ GfpToTgaResult ParallelBatch::Collect()
             result.cancelled = true;
             continue;
         }
-        GfpToTgaResult& one = outcomes_[k];
-        result.written += one.written;
-        result.kept += one.kept;
-        for (std::string& kept : one.keptNames)
-            result.keptNames.push_back(std::move(kept));
-        result.cancelled = result.cancelled || one.cancelled;
-        for (Refusal& refusal : one.refused)
-            result.refused.push_back(std::move(refusal));
-        if (!one.outcomes.empty())
-            result.outcomes[k] = one.outcomes.front();
+        Record(result, gfps_, k, options_.format, outcomes_[k]);
     }
     if (lastIndex_ >= 0)
         result.records = outcomes_[static_cast<std::size_t>(lastIndex_)].records;
@@ -414,16 +389,11 @@ unsigned DefaultWorkers()
     return std::max(1U, std::thread::hardware_concurrency());
 }
 
-GfpToTgaResult ConvertGfpFilesParallel(const std::vector<Path>& gfps, const BatchOptions& options)
+GfpToTgaResult ConvertGfpFiles(const std::vector<Path>& gfps, const BatchOptions& options)
 {
     const std::size_t threads = std::min<std::size_t>(options.workers, gfps.size());
-    if (threads <= 1) {
-        GfpToTgaOptions sequential;
-        sequential.format = options.format;
-        sequential.progress = options.progress;
-        sequential.askReplace = options.askReplace;
-        return ConvertGfpFiles(gfps, sequential);
-    }
+    if (threads <= 1)
+        return ConvertInTurn(gfps, options);
     ParallelBatch batch(gfps, options, threads);
     return batch.Run();
 }

@@ -25,22 +25,25 @@ void AppendLatin1(std::string& out, std::uint8_t byte)
 
 } // namespace
 
-ItemBytes ReadItemBytes(const Path& archive, const ArchiveModel& model, std::size_t index, std::size_t limit)
+Result<ItemBytes> ReadItemBytes(const Path& archive, const ArchiveModel& model, std::size_t index,
+                                std::size_t limit)
 {
     ItemBytes result;
-    if (index >= model.items.size())
-        return Refused<ItemBytes>(archive, Label(index));
+    if (index >= model.items.size()) {
+        Error error = Because(archive, JobError::NoSuchItem);
+        error.item = Label(index);
+        return error;
+    }
     const ArchiveItem& item = model.items[index];
     result.length = item.inFile ? item.extent : 0;
     InputFile file;
     if (!file.Open(archive))
-        return Refused<ItemBytes>(archive, CannotRead(file.error()));
+        return ReadFailed(archive, file.error());
     const auto count =
         static_cast<std::size_t>(std::min<std::int64_t>(result.length, static_cast<std::int64_t>(limit)));
     result.bytes.resize(count);
     if (count > 0 && !file.ReadAt(item.entry.itemDataOffset, result.bytes))
-        return Refused<ItemBytes>(archive, CannotRead(file.error()));
-    result.ok = true;
+        return ReadFailed(archive, file.error());
     return result;
 }
 

@@ -28,16 +28,17 @@ constexpr std::int64_t kTableEntrySize = kResEntrySize + kResNameSize;
 
 // A GFP that zlib cannot read, as the game reads it, with the reason; a file that is no GFP
 // at all is taken as raw bytes.
-std::optional<Refusal> CheckPicture(InputFile& in, const Path& path)
+Status CheckPicture(InputFile& in, const Path& path)
 {
     std::array<std::uint8_t, kGfpPayloadAt> head{};
     const std::size_t got = in.ReadSomeAt(0, head);
     const Result<std::int64_t> length = MeasureGfp(std::span(head.data(), got), in.Size());
     if (!length)
-        return std::nullopt;
+        return {};
     if (auto status = CheckGfpPixels(in, 0, length.value()); !status)
-        return Because(path, Describe(status.error()));
-    return std::nullopt;
+        return Error{status.error().code, path, status.error().system, status.error().detail,
+                     status.error().args};
+    return {};
 }
 
 // Gathers small pieces into writes of about a mebibyte.
@@ -103,39 +104,34 @@ JobError NotPackable(const struct stat& st)
 }
 
 // Opens name in folder for packing: a regular file, not reached through a link.
-std::optional<Refusal> OpenPackFile(const Folder& folder, const Path& path, InputFile& in)
+Status OpenPackFile(const Folder& folder, const Path& path, InputFile& in)
 {
     if (in.OpenIn(folder, path.filename().string()))
-        return std::nullopt;
+        return {};
     struct stat st {};
     if (in.error() == std::errc::no_such_file_or_directory)
         return Because(path, JobError::FileMissing);
     if (::fstatat(folder.fd(), path.filename().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
         !S_ISREG(st.st_mode))
         return Because(path, NotPackable(st));
-    return RefusalOf(Error{ResError::CannotOpen, path, in.error(), {}});
+    return Error{ResError::CannotOpen, path, in.error(), {}};
 }
 
 // Reads the manifest of the folder, refusing one larger than 64 MiB or damaged.
-std::optional<Refusal> ReadManifestIn(const Folder& folder, const Path& path, Manifest& manifest)
+Status ReadManifestIn(const Folder& folder, const Path& path, Manifest& manifest)
 {
     InputFile in;
-    if (auto refusal = OpenPackFile(folder, path / kManifestName, in))
-        return refusal;
+    if (Status opened = OpenPackFile(folder, path / kManifestName, in); !opened)
+        return opened;
     if (in.Size() > kMaxManifestSize)
         return Because(path / kManifestName, JobError::ManifestTooLarge);
     std::string text(static_cast<std::size_t>(in.Size()), '\0');
     if (!in.ReadAt(0, std::span(reinterpret_cast<std::uint8_t*>(text.data()), text.size())))
-        return Because(path / kManifestName, CannotRead(in.error()));
+        return ReadFailed(path / kManifestName, in.error());
     const Status parsed = ParseManifest(text, manifest);
     if (parsed)
-        return std::nullopt;
-    const Error& problem = parsed.error();
-    const ManifestError code = CodeOf<ManifestError>(parsed);
-    if (problem.line > 0)
-        return Because(path / kManifestName, JobError::ManifestLine,
-                       {std::to_string(problem.line), Describe(code)});
-    return Because(path / kManifestName, Describe(code));
+        return {};
+    return Error{CodeOf<ManifestError>(parsed), path / kManifestName, {}, {}, {}, parsed.error().line};
 }
 
 // True when the archive would lie in folder or below it, where it could be one of its files.
@@ -173,8 +169,7 @@ constexpr std::size_t kConvertedKept = 8 << 20;
 
 // Takes, for each picture item's GFP with a PNG or TGA beside it, what ChooseSidePicture
 // decides, and converts a changed picture to learn its size; one picture at a time.
-std::optional<Refusal> ChoosePictures(const Folder& folder, const Path& path, const Manifest& manifest,
-                                      PackPlan& plan)
+Status ChoosePictures(const Folder& folder, const Path& path, const Manifest& manifest, PackPlan& plan)
 {
     std::unordered_set<std::string> seen;
     std::size_t kept = 0;
@@ -182,23 +177,23 @@ std::optional<Refusal> ChoosePictures(const Folder& folder, const Path& path, co
         const ManifestItem& item = manifest.items[i];
         if (item.type != kItemTypePicture || !seen.insert(item.file).second)
             continue;
-        const SideChoice choice = ChooseSidePicture(folder, path, item, Label(i));
-        if (!choice.ok)
-            return choice.refusal;
-        if (choice.picture.empty())
+        const Result<std::string> choice = ChooseSidePicture(folder, path, item, Label(i));
+        if (!choice)
+            return choice.status();
+        if (choice->empty())
             continue;
-        ItemGfp gfp = ConvertSidePicture(folder, path, item.file, choice.picture, plan.packing);
-        if (!gfp.ok)
-            return gfp.refusal;
+        ItemGfp gfp = ConvertSidePicture(folder, path, item.file, *choice, plan.packing);
+        if (!gfp.status)
+            return gfp.status;
         plan.sizes[item.file] = static_cast<std::int64_t>(gfp.gfp.size());
         PackPlan::Converted& converted = plan.converted[item.file];
-        converted.picture = choice.picture;
+        converted.picture = *choice;
         if (kept + gfp.gfp.size() <= kConvertedKept) {
             kept += gfp.gfp.size();
             converted.gfp = std::move(gfp.gfp);
         }
     }
-    return std::nullopt;
+    return {};
 }
 
 std::int64_t FillLength(const Fill& fill, const PackPlan& plan)
@@ -207,8 +202,7 @@ std::int64_t FillLength(const Fill& fill, const PackPlan& plan)
 }
 
 // The size of every file the manifest names, each checked to be a regular file of the folder.
-std::optional<Refusal> MeasureFiles(const Folder& folder, const Path& path, const Manifest& manifest,
-                                    PackPlan& plan)
+Status MeasureFiles(const Folder& folder, const Path& path, const Manifest& manifest, PackPlan& plan)
 {
     std::vector<std::string> names = {manifest.afterHeader.file, manifest.afterDirectory.file};
     for (const ManifestItem& item : manifest.items) {
@@ -226,13 +220,12 @@ std::optional<Refusal> MeasureFiles(const Folder& folder, const Path& path, cons
         if (::fstatat(folder.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             return errno == ENOENT
                        ? Because(path / name, JobError::FileMissing)
-                       : RefusalOf(
-                             Error{ResError::CannotOpen, path / name, {errno, std::generic_category()}, {}});
+                       : Error{ResError::CannotOpen, path / name, {errno, std::generic_category()}, {}};
         if (!S_ISREG(st.st_mode))
             return Because(path / name, NotPackable(st));
         plan.sizes.emplace(name, static_cast<std::int64_t>(st.st_size));
     }
-    return std::nullopt;
+    return {};
 }
 
 // Adds size to at unless the sum passes the archive's 32-bit offsets.
@@ -246,8 +239,7 @@ bool Advance(std::int64_t& at, std::int64_t size)
 
 // Every offset and the directory with its name table, checked against the 32-bit limits
 // before anything is read or written.
-std::optional<Refusal> PlanPack(const Path& path, const Path& archive, const Manifest& manifest,
-                                PackPlan& plan)
+Status PlanPack(const Path& path, const Path& archive, const Manifest& manifest, PackPlan& plan)
 {
     const std::size_t count = manifest.items.size();
     std::unordered_map<std::string, std::int64_t> laidAt;
@@ -284,81 +276,82 @@ std::optional<Refusal> PlanPack(const Path& path, const Path& archive, const Man
                   plan.tables.begin() +
                       static_cast<std::ptrdiff_t>(count * kResEntrySize + i * kResNameSize));
     }
-    return std::nullopt;
+    return {};
 }
 
 // Appends the file name of the folder, whose size was found to be size, a piece at a time,
 // read through in; crc, when given, gets the CRC-32 of its bytes.
-std::optional<Refusal> AppendFile(const Folder& folder, const Path& path, std::int64_t size, Gatherer& gather,
-                                  const AtomicFile& out, InputFile& in, std::uint32_t* crc = nullptr)
+Status AppendFile(const Folder& folder, const Path& path, std::int64_t size, Gatherer& gather,
+                  const AtomicFile& out, InputFile& in, std::uint32_t* crc = nullptr)
 {
-    if (auto refusal = OpenPackFile(folder, path, in))
-        return refusal;
+    if (Status opened = OpenPackFile(folder, path, in); !opened)
+        return opened;
     if (in.Size() != size)
         return Because(path, JobError::ChangedWhilePacking);
     for (std::int64_t at = 0; at < size;) {
         const auto n = static_cast<std::size_t>(std::min<std::int64_t>(size - at, kChunk));
         const std::span<std::uint8_t> room = gather.Reserve(n);
         if (room.size() != n)
-            return Because(path, CannotWrite(out.error()));
+            return WriteFailed(path, out.error());
         if (!in.ReadAt(at, room))
-            return Because(path, CannotRead(in.error()));
+            return ReadFailed(path, in.error());
         if (crc != nullptr)
             *crc = Crc32(*crc, room);
         at += static_cast<std::int64_t>(n);
     }
-    return std::nullopt;
+    return {};
 }
 
 // Appends an item's file as it is. A picture's GFP whose bytes are not those extract wrote (by
 // the manifest's CRC), being new or changed, must be one zlib reads; the others are taken
 // byte for byte, as the archive had them.
-std::optional<Refusal> AppendItemFile(const Folder& folder, const Path& path, const std::string& name,
-                                      const PackPlan& plan, Gatherer& gather, const AtomicFile& out)
+Status AppendItemFile(const Folder& folder, const Path& path, const std::string& name, const PackPlan& plan,
+                      Gatherer& gather, const AtomicFile& out)
 {
     InputFile in;
     std::uint32_t crc = 0;
-    if (auto refusal = AppendFile(folder, path / name, plan.sizes.at(name), gather, out, in, &crc))
-        return refusal;
+    if (Status appended = AppendFile(folder, path / name, plan.sizes.at(name), gather, out, in, &crc);
+        !appended)
+        return appended;
     const auto expected = plan.crcs.find(name);
     if (!plan.pictures.contains(name) || (expected != plan.crcs.end() && expected->second == crc))
-        return std::nullopt;
+        return {};
     return CheckPicture(in, path / name);
 }
 
 // Appends the GFP file converted from the picture beside it, as measured before.
-std::optional<Refusal> AppendConverted(const Folder& folder, const Path& path, const std::string& file,
-                                       PackPlan& plan, Gatherer& gather, const AtomicFile& out)
+Status AppendConverted(const Folder& folder, const Path& path, const std::string& file, PackPlan& plan,
+                       Gatherer& gather, const AtomicFile& out)
 {
     PackPlan::Converted& converted = plan.converted.at(file);
     if (converted.gfp.empty()) {
         ItemGfp gfp = ConvertSidePicture(folder, path, file, converted.picture, plan.packing);
-        if (!gfp.ok)
-            return gfp.refusal;
+        if (!gfp.status)
+            return gfp.status;
         if (static_cast<std::int64_t>(gfp.gfp.size()) != plan.sizes.at(file))
             return Because(path / converted.picture, JobError::ChangedWhilePacking);
         converted.gfp = std::move(gfp.gfp);
     }
     if (!gather.Append(std::span<const std::uint8_t>(converted.gfp)))
-        return Because(path / file, CannotWrite(out.error()));
+        return WriteFailed(path / file, out.error());
     Bytes().swap(converted.gfp);
-    return std::nullopt;
+    return {};
 }
 
-std::optional<Refusal> AppendFill(const Folder& folder, const Path& path, const Fill& fill,
-                                  const PackPlan& plan, Gatherer& gather, const AtomicFile& out)
+Status AppendFill(const Folder& folder, const Path& path, const Fill& fill, const PackPlan& plan,
+                  Gatherer& gather, const AtomicFile& out)
 {
     InputFile in;
     if (!fill.file.empty())
         return AppendFile(folder, path / fill.file, plan.sizes.at(fill.file), gather, out, in);
     if (!gather.Append(fill))
-        return Because(path, CannotWrite(out.error()));
-    return std::nullopt;
+        return WriteFailed(path, out.error());
+    return {};
 }
 
 // Lays down the header, the parts and the tables in manifest order.
-std::optional<Refusal> WritePack(const Folder& folder, const Path& path, const Manifest& manifest,
-                                 PackPlan& plan, Gatherer& gather, const AtomicFile& out)
+Status WritePack(const Folder& folder, const Path& path, const Manifest& manifest, PackPlan& plan,
+                 Gatherer& gather, const AtomicFile& out)
 {
     const std::size_t count = manifest.items.size();
     Bytes header(kResHeaderSize);
@@ -366,33 +359,34 @@ std::optional<Refusal> WritePack(const Folder& folder, const Path& path, const M
     PutLe32(header, 4, static_cast<std::int32_t>(count));
     PutLe32(header, 8, static_cast<std::int32_t>(plan.directory));
     if (!gather.Append(header))
-        return Because(path, CannotWrite(out.error()));
-    if (auto refusal = AppendFill(folder, path, manifest.afterHeader, plan, gather, out))
-        return refusal;
+        return WriteFailed(path, out.error());
+    if (Status filled = AppendFill(folder, path, manifest.afterHeader, plan, gather, out); !filled)
+        return filled;
     for (std::size_t i = 0; i <= count; ++i) {
         if (i == std::min(manifest.directoryAt, count)) {
             if (!gather.Append(plan.tables))
-                return Because(path, CannotWrite(out.error()));
-            if (auto refusal = AppendFill(folder, path, manifest.afterDirectory, plan, gather, out))
-                return refusal;
+                return WriteFailed(path, out.error());
+            if (Status filled = AppendFill(folder, path, manifest.afterDirectory, plan, gather, out); !filled)
+                return filled;
         }
         if (i == count)
             break;
         if (Cancelled(plan.progress))
-            return Refusal{};
+            return Error{IoError::Cancelled, path, {}, {}};
         if (plan.progress != nullptr)
             plan.progress->SetDone(static_cast<std::int64_t>(i));
         if (!plan.laysData[i])
             continue;
         const ManifestItem& item = manifest.items[i];
-        if (auto refusal = plan.converted.contains(item.file)
-                               ? AppendConverted(folder, path, item.file, plan, gather, out)
-                               : AppendItemFile(folder, path, item.file, plan, gather, out))
-            return refusal;
-        if (auto refusal = AppendFill(folder, path, item.fill, plan, gather, out))
-            return refusal;
+        Status laid = plan.converted.contains(item.file)
+                          ? AppendConverted(folder, path, item.file, plan, gather, out)
+                          : AppendItemFile(folder, path, item.file, plan, gather, out);
+        if (laid)
+            laid = AppendFill(folder, path, item.fill, plan, gather, out);
+        if (!laid)
+            return laid;
     }
-    return std::nullopt;
+    return {};
 }
 
 } // namespace
@@ -401,59 +395,46 @@ PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packi
 {
     Folder source;
     if (!source.Open(folder))
-        return Refused<PackResult>(folder, Describe(Error{ResError::CannotOpen, {}, source.error(), {}}));
+        return Refused<PackResult>(Error{ResError::CannotOpen, folder, source.error(), {}});
     if (LiesInside(archive, folder))
-        return Refused<PackResult>(archive, Reason(JobError::ArchiveInFolder));
+        return Refused<PackResult>(Because(archive, JobError::ArchiveInFolder));
     // Every file and name checked and every offset worked out before anything is written.
     Manifest manifest;
     PackPlan plan;
     plan.packing = packing;
     plan.progress = progress;
-    std::optional<Refusal> refusal = ReadManifestIn(source, folder, manifest);
-    refusal = refusal ? refusal : MeasureFiles(source, folder, manifest, plan);
-    refusal = refusal ? refusal : ChoosePictures(source, folder, manifest, plan);
-    refusal = refusal ? refusal : PlanPack(folder, archive, manifest, plan);
-    if (refusal) {
-        PackResult result;
-        result.refusal = *refusal;
-        return result;
-    }
+    Status planned = ReadManifestIn(source, folder, manifest);
+    planned = planned ? MeasureFiles(source, folder, manifest, plan) : planned;
+    planned = planned ? ChoosePictures(source, folder, manifest, plan) : planned;
+    planned = planned ? PlanPack(folder, archive, manifest, plan) : planned;
+    if (!planned)
+        return Refused<PackResult>(planned.error());
     const std::size_t count = manifest.items.size();
     std::error_code error;
     if (std::filesystem::exists(archive, error) && !std::filesystem::is_regular_file(archive, error))
-        return Refused<PackResult>(archive, Reason(JobError::NotRegularFile));
+        return Refused<PackResult>(Because(archive, JobError::NotRegularFile));
 
     Rewrite rewrite;
-    if (!rewrite.Begin(archive)) {
-        PackResult result;
-        result.refusal = RewriteRefusal(rewrite, archive);
-        return result;
-    }
+    if (!rewrite.Begin(archive))
+        return Refused<PackResult>(RewriteError(rewrite, archive));
     AtomicFile& out = rewrite.File();
     Gatherer gather(out);
     if (progress != nullptr)
         progress->Start(static_cast<std::int64_t>(count));
-    auto failed = WritePack(source, folder, manifest, plan, gather, out);
+    const Status laid = WritePack(source, folder, manifest, plan, gather, out);
     if (Cancelled(progress)) {
         // The new archive is dropped with the rewrite; the old one was never touched.
-        PackResult result;
+        PackResult result = Refused<PackResult>(Error{IoError::Cancelled, archive, {}, {}});
         result.cancelled = true;
         return result;
     }
-    if (failed) {
-        PackResult result;
-        result.refusal = out.error() ? Because(archive, CannotWrite(out.error())) : *failed;
-        return result;
-    }
-    const bool ok = gather.Flush();
-    if (!ok)
-        return Refused<PackResult>(archive, CannotWrite(out.error()));
+    if (!laid)
+        return Refused<PackResult>(out.error() ? WriteFailed(archive, out.error()) : laid.error());
+    if (!gather.Flush())
+        return Refused<PackResult>(WriteFailed(archive, out.error()));
+    if (!rewrite.Commit())
+        return Refused<PackResult>(RewriteError(rewrite, archive));
     PackResult result;
-    if (!rewrite.Commit()) {
-        result.refusal = RewriteRefusal(rewrite, archive);
-        return result;
-    }
-    result.ok = true;
     result.items = static_cast<int>(count);
     return result;
 }

@@ -1,5 +1,6 @@
 #include "jobs/archive.h"
 #include "jobs/archive_shared.h"
+#include "jobs/items.h"
 
 #include "formats/gfp_length.h"
 #include "formats/picture.h"
@@ -22,54 +23,7 @@
 
 namespace varnox::jobs {
 
-// The index that text names: "#N" from 0, else the one item of that name.
-std::optional<std::size_t> FindItem(const ArchiveModel& model, const std::string& text, std::string& reason)
-{
-    const std::size_t count = model.items.size();
-    if (text.size() > 1 && text.size() <= 11 && text[0] == '#' &&
-        std::all_of(text.begin() + 1, text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        const auto index = static_cast<std::size_t>(std::stoll(text.substr(1)));
-        if (index < count)
-            return index;
-        reason = Reason(JobError::ItemBeyond, {text, Label(count - 1)});
-        return std::nullopt;
-    }
-    std::vector<std::size_t> found;
-    for (std::size_t i = 0; i < count; ++i)
-        if (Latin1ToUtf8(ItemName(model.items[i].entry)) == text)
-            found.push_back(i);
-    if (found.size() == 1)
-        return found.front();
-    if (found.empty()) {
-        reason = Reason(JobError::NoItemNamed, {text});
-    } else {
-        std::string labels;
-        for (std::size_t k = 0; k < found.size(); ++k)
-            labels += (k > 0 ? ", " : "") + Label(found[k]);
-        reason = Reason(JobError::ItemsNamed, {text, labels});
-    }
-    return std::nullopt;
-}
-
 namespace {
-
-// Reads the GFP at the start of file (both tags, payload within the file), up to its own length.
-bool ReadGfp(InputFile& file, std::int64_t offset, std::int64_t available, Bytes& gfp, std::string& reason)
-{
-    std::array<std::uint8_t, kGfpPayloadAt> head{};
-    const std::size_t got = file.ReadSomeAt(offset, head);
-    const Result<std::int64_t> length = MeasureGfp(std::span(head.data(), got), available);
-    if (!length) {
-        reason = Describe(length.error());
-        return false;
-    }
-    gfp.resize(static_cast<std::size_t>(length.value()));
-    if (!file.ReadAt(offset, gfp)) {
-        reason = CannotRead(file.error());
-        return false;
-    }
-    return true;
-}
 
 // Copies the first size bytes of in to out, a mebibyte at a time.
 bool CopyInto(InputFile& in, std::int64_t size, AtomicFile& out)
@@ -87,17 +41,14 @@ ItemGfp ConvertPictureIntoItemGfp(const Bytes& itemGfp, const Path& pictureFile,
     // The item's own head is kept, as tga2gfp keeps the target's.
     auto parsed = ParseGfpHead(itemGfp);
     if (!parsed) {
-        result.refusal = RefusalOf(Error{parsed.error().code, pictureFile, {}, {}});
-        return result;
+        return Refused<ItemGfp>(Error{parsed.error().code, pictureFile, {}, {}});
     }
     GfpHead& head = *parsed;
     const bool png = PictureKindOf(pictureFile) == PictureKind::Png;
     TgaHeaderRecord tgaHeader;
     auto source = png ? OpenPngSource(pictureFile, in) : OpenTgaSource(pictureFile, &tgaHeader, in);
-    if (!source) {
-        result.refusal = RefusalOf(source.error());
-        return result;
-    }
+    if (!source)
+        return Refused<ItemGfp>(source.error());
     if (!png)
         result.records.tgaHeader = tgaHeader;
     const auto write = [&result](std::int64_t at, std::span<const std::uint8_t> bytes) {
@@ -111,102 +62,50 @@ ItemGfp ConvertPictureIntoItemGfp(const Bytes& itemGfp, const Path& pictureFile,
         if (auto status = WriteGfp(write, head, **source, packing); !status) {
             Error error = status.error();
             error.file = pictureFile;
-            result.refusal = RefusalOf(error);
+            result.status = error;
             return result;
         }
     } catch (const std::bad_alloc&) {
-        result.refusal = RefusalOf(Error{IoError::OutOfMemory, pictureFile, {}, {}});
-        return result;
+        return Refused<ItemGfp>(Error{IoError::OutOfMemory, pictureFile, {}, {}});
     }
     result.records.gfpHead = head;
-    result.ok = true;
-    return result;
-}
-
-std::vector<std::int64_t> ItemDataLengths(const Path& archive, const ArchiveModel& model)
-{
-    std::vector<std::int64_t> lengths;
-    InputFile in;
-    if (!in.Open(archive))
-        return lengths;
-    ExtractResult unused;
-    lengths.reserve(model.items.size());
-    for (std::size_t i = 0; i < model.items.size(); ++i)
-        lengths.push_back(PlanItem(in, model, i, unused).data.length);
-    return lengths;
-}
-
-ItemGfp ReadItemGfp(const Path& archive, const ArchiveModel& model, std::size_t index)
-{
-    ItemGfp result;
-    if (index >= model.items.size()) {
-        result.refusal = Because(archive, Label(index) + ": " + Reason(JobError::NoSuchItem));
-        return result;
-    }
-    const ArchiveItem& item = model.items[index];
-    if (item.entry.itemDataType != kItemTypePicture) {
-        result.refusal = Because(archive, JobError::NotPictureItem,
-                                 {Label(index), ItemTypeLabel(item.entry.itemDataType)});
-        return result;
-    }
-    if (!item.inFile) {
-        result.refusal = Because(archive, Label(index) + ": " + Describe(ExtractError::BadItemOffset));
-        return result;
-    }
-    InputFile in;
-    if (!in.Open(archive)) {
-        result.refusal = RefusalOf(Error{ResError::CannotOpen, archive, in.error(), {}});
-        return result;
-    }
-    std::string reason;
-    const std::int64_t offset = item.entry.itemDataOffset;
-    if (!ReadGfp(in, offset, in.Size() - offset, result.gfp, reason)) {
-        result.gfp.clear();
-        result.refusal = Because(archive, Label(index) + ": " + reason);
-        return result;
-    }
-    result.ok = true;
     return result;
 }
 
 namespace {
 
 // The GFP that takes the item's place into data: picture as it is when it is a GFP, else
-// converted into the item's own head; the refusal when neither can be had.
-std::optional<ReplaceResult> NewItemData(const Path& archive, const Path& picture, InputFile& in,
-                                         const ArchiveModel& model, std::size_t index, GfpPacking packing,
-                                         Bytes& data, ReadRecords& records)
+// converted into the item's own head.
+Result<Bytes> NewItemData(const Path& archive, const Path& picture, InputFile& in, const ArchiveModel& model,
+                          std::size_t index, GfpPacking packing, ReadRecords& records)
 {
     const ArchiveItem& item = model.items[index];
-    std::string reason;
     InputFile source;
     if (!source.Open(picture))
-        return Refused<ReplaceResult>(picture, Describe(Error{ResError::CannotOpen, {}, source.error(), {}}));
+        return Error{ResError::CannotOpen, picture, source.error(), {}};
     std::array<std::uint8_t, kGfpTagSize> tag{};
     if (source.ReadSomeAt(0, tag) == tag.size() && tag == kGfpTag) {
-        if (!ReadGfp(source, 0, source.Size(), data, reason))
-            return Refused<ReplaceResult>(picture, reason);
+        Result<Bytes> data = ReadGfpAt(source, 0, source.Size());
+        if (!data)
+            return OnFile(data.error(), picture);
         // Taken as it is, so zlib itself must read it as the game will.
-        if (auto status = CheckGfpPixels(source, 0, static_cast<std::int64_t>(data.size())); !status)
-            return Refused<ReplaceResult>(picture, Describe(status.error()));
-        return std::nullopt;
+        if (auto status = CheckGfpPixels(source, 0, static_cast<std::int64_t>(data->size())); !status)
+            return OnFile(status.error(), picture);
+        return data;
     }
-    Bytes itemGfp;
     const std::int64_t offset = item.entry.itemDataOffset;
-    if (!item.inFile || !ReadGfp(in, offset, model.fileSize - offset, itemGfp, reason))
-        return Refused<ReplaceResult>(
-            archive, Label(index) + ": " +
-                         Reason(JobError::DamagedItemHead,
-                                {item.inFile ? reason : Describe(ExtractError::BadItemOffset)}));
-    ItemGfp converted = ConvertPictureIntoItemGfp(itemGfp, picture, packing);
-    Overlay(records, converted.records);
-    if (!converted.ok) {
-        ReplaceResult result;
-        result.refusal = converted.refusal;
-        return result;
+    Result<Bytes> itemGfp = item.inFile ? ReadGfpAt(in, offset, model.fileSize - offset)
+                                        : Result<Bytes>(Error{ExtractError::BadItemOffset, {}, {}, {}});
+    if (!itemGfp) {
+        Error damaged = WithCause(Because(archive, JobError::DamagedItemHead), itemGfp.error());
+        damaged.item = Label(index);
+        return damaged;
     }
-    data = std::move(converted.gfp);
-    return std::nullopt;
+    ItemGfp converted = ConvertPictureIntoItemGfp(*itemGfp, picture, packing);
+    Overlay(records, converted.records);
+    if (!converted.status)
+        return converted.status.error();
+    return std::move(converted.gfp);
 }
 
 ReplaceResult ReplaceItemIn(const Path& archive, const std::string& itemText, const Path& picture,
@@ -215,35 +114,29 @@ ReplaceResult ReplaceItemIn(const Path& archive, const std::string& itemText, co
     // Held from the read to the rename, so that no other writer's update is lost.
     Rewrite rewrite;
     rewrite.SetBackup(guard.backup);
-    if (!rewrite.Begin(archive) || (guard.expected && !rewrite.Expect(*guard.expected))) {
-        ReplaceResult result;
-        result.refusal = RewriteRefusal(rewrite, archive);
-        return result;
-    }
+    if (!rewrite.Begin(archive) || (guard.expected && !rewrite.Expect(*guard.expected)))
+        return Refused<ReplaceResult>(RewriteError(rewrite, archive));
     ArchiveModel model;
     Module1 module;
     if (auto status = ReadArchive(module, rewrite.Target(), model); !status)
-        return Refused<ReplaceResult>(archive, ArchiveReason(status));
+        return Refused<ReplaceResult>(ArchiveError(status.error()));
     records = ArchiveRecords(module);
-    std::string reason;
-    const std::optional<std::size_t> found = FindItem(model, itemText, reason);
+    const Result<std::size_t> found = FindItem(model, itemText);
     if (!found)
-        return Refused<ReplaceResult>(archive, reason);
+        return Refused<ReplaceResult>(OnFile(found.error(), archive));
     const std::size_t index = *found;
     const ArchiveItem& item = model.items[index];
     if (item.entry.itemDataType != kItemTypePicture)
-        return Refused<ReplaceResult>(
-            archive,
-            Reason(JobError::NotPictureItem, {Label(index), ItemTypeLabel(item.entry.itemDataType)}));
+        return Refused<ReplaceResult>(Because(archive, JobError::NotPictureItem,
+                                              {Label(index), ItemTypeLabel(item.entry.itemDataType)}));
     InputFile in;
     if (!in.Open(rewrite.Target()))
-        return Refused<ReplaceResult>(archive,
-                                      ArchiveReason(Error{ResError::CannotOpen, archive, in.error(), {}}));
+        return Refused<ReplaceResult>(ArchiveError(Error{ResError::CannotOpen, archive, in.error(), {}}));
 
-    Bytes data;
-    if (std::optional<ReplaceResult> refused =
-            NewItemData(archive, picture, in, model, index, packing, data, records))
-        return std::move(*refused);
+    Result<Bytes> made = NewItemData(archive, picture, in, model, index, packing, records);
+    if (!made)
+        return Refused<ReplaceResult>(made.error());
+    const Bytes& data = *made;
 
     ReplaceResult result;
     result.index = static_cast<std::int32_t>(index);
@@ -251,12 +144,12 @@ ReplaceResult ReplaceItemIn(const Path& archive, const std::string& itemText, co
     result.inPlace = item.inFile && !item.shared && !model.OverlapsTables(index) && length <= item.extent;
     const std::int64_t at = result.inPlace ? item.entry.itemDataOffset : model.fileSize;
     if (at > INT32_MAX)
-        return Refused<ReplaceResult>(archive, Reason(JobError::ArchiveTooLarge));
+        return Refused<ReplaceResult>(Because(archive, JobError::ArchiveTooLarge));
     result.offset = static_cast<std::int32_t>(at);
 
     AtomicFile& out = rewrite.File();
     if (!CopyInto(in, model.fileSize, out) && !out.error())
-        return Refused<ReplaceResult>(archive, CannotRead(in.error()));
+        return Refused<ReplaceResult>(ReadFailed(archive, in.error()));
     out.WriteAt(at, data);
     if (result.inPlace) {
         const Bytes zeros(static_cast<std::size_t>(std::min<std::int64_t>(item.extent - length, kChunk)), 0);
@@ -271,12 +164,9 @@ ReplaceResult ReplaceItemIn(const Path& archive, const std::string& itemText, co
         out.WriteAt(model.tables.offset + static_cast<std::int64_t>(index * kResEntrySize) + 4, entry);
     }
     if (out.error())
-        return Refused<ReplaceResult>(archive, CannotWrite(out.error()));
-    if (!rewrite.Commit()) {
-        result.refusal = RewriteRefusal(rewrite, archive);
-        return result;
-    }
-    result.ok = true;
+        return Refused<ReplaceResult>(WriteFailed(archive, out.error()));
+    if (!rewrite.Commit())
+        return Refused<ReplaceResult>(RewriteError(rewrite, archive));
     result.written = rewrite.Identity();
     return result;
 }

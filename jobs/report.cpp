@@ -1,12 +1,19 @@
 #include "jobs/report.h"
 
 #include "formats/archive.h"
+#include "formats/describe.h"
 
 #include <unordered_map>
 
 namespace varnox::jobs {
 
 namespace {
+
+Error OnArchive(Error error, const Path& archive)
+{
+    error.file = archive;
+    return error;
+}
 
 // Removes the last n characters of UTF-8 text.
 std::string DropLastCharacters(const std::string& text, std::size_t n)
@@ -21,13 +28,18 @@ std::string DropLastCharacters(const std::string& text, std::size_t n)
     return text.substr(0, end);
 }
 
-ReportResult Refused(const Path& archive, const std::string& reason)
+// The report of a file that is no readable archive: the verdict, then the reason when there
+// is more to say than that.
+ReportResult Refused(const Path& archive, const Status& status)
 {
     ReportResult result;
     result.lines.push_back(Translate(kInvalidRes));
-    if (!reason.empty())
-        result.lines.push_back(reason);
-    result.error = PathText(archive) + ": " + result.lines.back();
+    if (status.ok()) {
+        result.status = Error{JobError::NotResArchive, archive, {}, {}};
+        return result;
+    }
+    result.lines.push_back(Describe(status.error()));
+    result.status = OnArchive(status.error(), archive);
     return result;
 }
 
@@ -66,13 +78,12 @@ ReportResult RunArchiveReport(const Path& folder, const std::string& fileName, c
     const Path archive = folder / fileName;
     Module1 module;
     if (const Status magic = module.IsResFile(archive); !magic)
-        return Refused(archive,
-                       CodeOf<ResError>(magic) == ResError::CannotOpen ? Describe(magic.error()) : "");
+        return Refused(archive, CodeOf<ResError>(magic) == ResError::CannotOpen ? magic : Status());
     Status read = module.ReadResHeader(archive);
     if (!read)
-        return Refused(archive, Describe(read.error()));
+        return Refused(archive, read);
     if (read = module.ReadResDirectory(archive); !read) {
-        ReportResult refused = Refused(archive, Describe(read.error()));
+        ReportResult refused = Refused(archive, read);
         refused.records.resHeader = module.ResHeader;
         return refused;
     }

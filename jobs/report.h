@@ -33,7 +33,7 @@ struct ReportResult {
                                     // the user's language
     std::vector<NotUnpacked> failures;
     int written = 0;     // picture items written
-    std::string error;   // for a refused file: file and reason, for messages
+    Status status;       // failed: the archive could not be read
     ReadRecords records; // the archive's header and directory, as far as read
 };
 

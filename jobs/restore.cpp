@@ -8,11 +8,9 @@ namespace varnox::jobs {
 
 namespace {
 
-RestoreResult Refused(const Path& file, const std::error_code& error)
+Error Refused(const Path& file, const std::error_code& error)
 {
-    RestoreResult result;
-    result.refusal = {PathText(file), SystemText(error)};
-    return result;
+    return Error{IoError::System, file, error, {}};
 }
 
 // Why name in folder cannot take part in a restore: missing, a link, or no regular file.
@@ -51,7 +49,7 @@ bool HasBackup(const Path& file)
            S_ISREG(info.st_mode);
 }
 
-RestoreResult RestoreBackup(const Path& file)
+Status RestoreBackup(const Path& file)
 {
     // Through links to the file itself, as the writers write; both names are then taken
     // relative to the folder held open, so a link swapped in for the folder's path cannot
@@ -73,9 +71,7 @@ RestoreResult RestoreBackup(const Path& file)
         return Refused(target, error);
     if (!folder.Sync())
         return Refused(target, folder.error());
-    RestoreResult result;
-    result.ok = true;
-    return result;
+    return {};
 }
 
 } // namespace varnox::jobs

@@ -5,11 +5,6 @@
 
 namespace varnox::jobs {
 
-struct RestoreResult {
-    bool ok = false;
-    Refusal refusal; // when !ok; both files as they were
-};
-
 // file + ".bak".
 Path BackupOf(const Path& file);
 
@@ -20,7 +15,8 @@ bool HasBackup(const Path& file);
 // Swaps the file that file names (links followed) and its .bak, so that the restore can be
 // undone by another: in one step where the file system can, so that a crash leaves either
 // both as they were or both swapped, else in three renames undone on failure. Refuses a
-// .bak that is missing, a link, or no regular file, with that reason.
-RestoreResult RestoreBackup(const Path& file);
+// .bak that is missing, a link, or no regular file, with that reason; a failure leaves both
+// files as they were.
+Status RestoreBackup(const Path& file);
 
 } // namespace varnox::jobs

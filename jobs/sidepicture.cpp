@@ -93,13 +93,6 @@ Result<std::uint32_t> SumPixels(const Folder& folder, const Path& file)
     return summing.sum();
 }
 
-SideChoice Refused(const Error& error)
-{
-    SideChoice choice;
-    choice.refusal = RefusalOf(error);
-    return choice;
-}
-
 Error BothChanged(const std::string& label, const Path& path, const std::string& first,
                   const std::string& second)
 {
@@ -221,33 +214,28 @@ Status WriteSidePicture(const Folder& folder, const Path& path, const std::strin
     return {};
 }
 
-SideChoice ChooseSidePicture(const Folder& folder, const Path& path, const ManifestItem& item,
-                             const std::string& label)
+Result<std::string> ChooseSidePicture(const Folder& folder, const Path& path, const ManifestItem& item,
+                                      const std::string& label)
 {
-    SideChoice choice;
     try {
         const Result<std::vector<std::string>> changed = ChangedSidePictures(folder, path, item);
         if (!changed)
-            return Refused(changed.error());
+            return changed.error();
         if (changed->size() > 1)
-            return Refused(BothChanged(label, path, (*changed)[0], (*changed)[1]));
-        if (changed->empty()) {
-            choice.ok = true;
-            return choice;
-        }
+            return BothChanged(label, path, (*changed)[0], (*changed)[1]);
+        if (changed->empty())
+            return std::string();
         if (item.crc) {
             const Result<std::uint32_t> gfp = FileCrc(folder, path, item.file);
             if (!gfp)
-                return Refused(gfp.error());
+                return gfp.error();
             if (*gfp != *item.crc)
-                return Refused(BothChanged(label, path, item.file, changed->front()));
+                return BothChanged(label, path, item.file, changed->front());
         }
-        choice.ok = true;
-        choice.picture = changed->front();
+        return changed->front();
     } catch (const std::bad_alloc&) {
-        return Refused(Error{IoError::OutOfMemory, path / item.file, {}, {}});
+        return Error{IoError::OutOfMemory, path / item.file, {}, {}};
     }
-    return choice;
 }
 
 ItemGfp ConvertSidePicture(const Folder& folder, const Path& path, const std::string& gfpFile,
@@ -256,13 +244,13 @@ ItemGfp ConvertSidePicture(const Folder& folder, const Path& path, const std::st
     ItemGfp result;
     InputFile in;
     if (!in.OpenIn(folder, gfpFile)) {
-        result.refusal = RefusalOf(Error{IoError::CannotOpen, path / gfpFile, in.error(), {}});
+        result.status = Error{IoError::CannotOpen, path / gfpFile, in.error(), {}};
         return result;
     }
     // The head is all that is kept of the GFP; a picture's head lies in its first bytes.
     Bytes head(static_cast<std::size_t>(std::min<std::int64_t>(in.Size(), kGfpPayloadAt)));
     if (!in.ReadAt(0, head)) {
-        result.refusal = RefusalOf(Error{IoError::CannotRead, path / gfpFile, in.error(), {}});
+        result.status = Error{IoError::CannotRead, path / gfpFile, in.error(), {}};
         return result;
     }
     return ConvertPictureIntoItemGfp(head, path / picture, packing, &folder);

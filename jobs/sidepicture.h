@@ -29,20 +29,14 @@ Result<std::uint32_t> FileCrc(const Folder& folder, const Path& path, const std:
 // The CRC-32 of the RGB565 rows of the picture file name of folder.
 Result<std::uint32_t> PixelCrc(const Folder& folder, const Path& path, const std::string& name);
 
-// What pack lays down for a picture item's file.
-struct SideChoice {
-    bool ok = false;
-    Refusal refusal;     // when !ok
-    std::string picture; // the PNG or TGA taken; empty when the GFP is taken as it is
-};
-
-// Decides for item's GFP of folder among the pictures beside it that the manifest records:
+// What pack lays down for a picture item's file: the PNG or TGA taken, or empty when the GFP
+// is taken as it is. Decides for item's GFP of folder among the pictures beside it that the manifest records:
 // a picture whose bytes and pixels changed (and do not show the GFP's pixels) is taken when
 // the GFP is as extract wrote it (by its CRC; without one, it counts as unchanged); else the
 // GFP. Refuses two changed (the GFP and a picture, or both pictures), a recorded picture that
 // is no regular file of the folder and one that cannot be read. label names the item ("#3").
-SideChoice ChooseSidePicture(const Folder& folder, const Path& path, const ManifestItem& item,
-                             const std::string& label);
+Result<std::string> ChooseSidePicture(const Folder& folder, const Path& path, const ManifestItem& item,
+                                      const std::string& label);
 
 // The item's GFP of folder with its picture replaced by the picture beside it, converted as
 // replace converts.

@@ -18,10 +18,10 @@ std::string StageText(TgaToGfpStage stage)
 
 namespace {
 
-TgaToGfpResult Refused(const Error& error)
+TgaToGfpResult Refused(Error error)
 {
     TgaToGfpResult result;
-    result.refusal = RefusalOf(error);
+    result.status = std::move(error);
     return result;
 }
 
@@ -40,9 +40,9 @@ TgaToGfpResult RewriteRefused(const Rewrite& rewrite, const Path& target)
     return Refused(Error{IoError::CannotWrite, target, rewrite.error(), {}});
 }
 
-TgaToGfpResult CancelledResult()
+TgaToGfpResult CancelledResult(const Path& target)
 {
-    TgaToGfpResult result;
+    TgaToGfpResult result = Refused(Error{IoError::Cancelled, target, {}, {}});
     result.cancelled = true;
     return result;
 }
@@ -58,7 +58,7 @@ TgaToGfpResult ConvertInto(const Path& source, PictureFormat format, const Path&
 {
     SetStage(job, TgaToGfpStage::Analysing);
     if (Cancelled(job))
-        return CancelledResult();
+        return CancelledResult(target);
     // Held from reading the target's head to the rename, so that no other writer's update is lost.
     Rewrite rewrite;
     rewrite.SetBackup(guard.backup);
@@ -97,7 +97,7 @@ TgaToGfpResult ConvertInto(const Path& source, PictureFormat format, const Path&
     };
     if (auto status = WriteGfp(write, *head, picture, packing, rowDone); !status) {
         if (status.error().code == ErrorCode{IoError::Cancelled})
-            return CancelledResult();
+            return CancelledResult(target);
         if (file.error())
             return Refused(Error{IoError::CannotWrite, target, file.error(), {}});
         Error error = status.error();
@@ -106,27 +106,17 @@ TgaToGfpResult ConvertInto(const Path& source, PictureFormat format, const Path&
         return Refused(error);
     }
     if (Cancelled(job))
-        return CancelledResult();
+        return CancelledResult(target);
 
     // A repeated conversion leaves the file and the backup of the original as they are.
     if (!rewrite.Commit())
         return RewriteRefused(rewrite, target);
     TgaToGfpResult result;
-    result.ok = true;
     result.written = rewrite.Identity();
     return result;
 }
 
 } // namespace
-
-TgaToGfpResult ConvertTgaToGfp(const Path& source, const Path& target, bool uncompressed,
-                               JobProgress* progress)
-{
-    const PictureFormat format =
-        PictureKindOf(source) == PictureKind::Png ? PictureFormat::Png : PictureFormat::Tga;
-    return ConvertPictureToGfp(source, format, target,
-                               uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib, progress);
-}
 
 TgaToGfpResult ConvertPictureToGfp(const Path& source, PictureFormat format, const Path& target,
                                    GfpPacking packing, JobProgress* progress, const WriteGuard& guard)

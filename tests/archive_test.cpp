@@ -1,6 +1,7 @@
 // The archive round trip: extract -> pack on every layout, replace in place and at the end,
 // and refusals that touch nothing.
 
+#include "formats/describe.h"
 #include "formats/gfp_length.h"
 #include "jobs/archive.h"
 #include "jobs/report.h"
@@ -74,19 +75,19 @@ TEST_P(RoundTripTest, ExtractThenPack)
     test::WriteBytes(dir / "b.res", Bytes{'o', 'l', 'd'});
     Module1 module;
     const auto extracted = jobs::ExtractArchive(dir / "a.res", dir / "x");
-    ASSERT_TRUE(extracted.ok) << jobs::MessageText(extracted.refusal);
+    ASSERT_TRUE(extracted.status.ok()) << MessageText(extracted.status.error());
     const std::string manifest = Text(test::ReadBytes(dir / "x" / kManifestName));
-    EXPECT_TRUE(manifest.ends_with(extracted.status + "\n")) << manifest;
+    EXPECT_TRUE(manifest.ends_with(extracted.summary + "\n")) << manifest;
     EXPECT_LT(manifest.size(), 8192u); // long runs of bytes go into files of their own
     const auto packed = jobs::PackArchive(dir / "x", dir / "b.res");
-    ASSERT_TRUE(packed.ok) << jobs::MessageText(packed.refusal);
+    ASSERT_TRUE(packed.status.ok()) << MessageText(packed.status.error());
     EXPECT_EQ(test::ReadBytes(dir / "b.res.bak"), (Bytes{'o', 'l', 'd'}));
     if (c.notKept == nullptr) {
-        EXPECT_EQ(extracted.status, kExact);
+        EXPECT_EQ(extracted.summary, kExact);
         EXPECT_EQ(test::ReadBytes(dir / "b.res"), original);
         return;
     }
-    EXPECT_NE(extracted.status.find(c.notKept), std::string::npos) << extracted.status;
+    EXPECT_NE(extracted.summary.find(c.notKept), std::string::npos) << extracted.summary;
 
     // Equivalent: the same types, name fields and item bytes.
     ArchiveModel a, b;
@@ -97,7 +98,7 @@ TEST_P(RoundTripTest, ExtractThenPack)
         EXPECT_EQ(a.items[i].entry.itemDataType, b.items[i].entry.itemDataType) << i;
         EXPECT_EQ(a.items[i].entry.itemName, b.items[i].entry.itemName) << i;
     }
-    ASSERT_TRUE(jobs::ExtractArchive(dir / "b.res", dir / "y").ok);
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "b.res", dir / "y").status.ok());
     for (const auto& file : test::ListTree(dir / "x")) {
         if (file != kManifestName) {
             EXPECT_EQ(test::ReadBytes(dir / "x" / file), test::ReadBytes(dir / "y" / file)) << file;
@@ -289,9 +290,10 @@ TEST(Extract, RefusedWithoutWriting)
         };
     for (const auto& [args, refusal, pictures] : cases) {
         const auto result = jobs::ExtractArchive(dir / args.first, dir / args.second, {}, {}, pictures);
-        EXPECT_FALSE(result.ok) << args.second;
-        EXPECT_EQ(result.refusal.file, (dir / refusal.first).string());
-        EXPECT_NE(result.refusal.reason.find(refusal.second), std::string::npos) << result.refusal.reason;
+        EXPECT_FALSE(result.status.ok()) << args.second;
+        EXPECT_EQ(PathText(result.status.error().file), (dir / refusal.first).string());
+        EXPECT_NE(Describe(result.status.error()).find(refusal.second), std::string::npos)
+            << Describe(result.status.error());
         EXPECT_EQ(test::Snapshot(dir.path()), before) << args.second;
     }
 }
@@ -301,7 +303,7 @@ TEST(Extract, DistinctSafeFileNamesAndPicturesAsUnpackWritesThem)
     test::TempDir dir;
     test::WriteBytes(dir / "n.res", NamedItems().Build());
     Module1 module;
-    ASSERT_TRUE(jobs::ExtractArchive(dir / "n.res", dir / "n").ok);
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "n.res", dir / "n").status.ok());
     EXPECT_EQ(test::ListTree(dir / "n"),
               (Names{"B\xC3\x84r~2.sound", "P~4.sound", "abc.sound", "archive.txt", "b\xC3\xA4r.sound",
                      "eintrag-5.sound", "eintrag-6.sound", "eintrag-7.sound", "eintrag-8.sound",
@@ -314,7 +316,7 @@ TEST(Extract, DistinctSafeFileNamesAndPicturesAsUnpackWritesThem)
 
     const Bytes picture = test::Concat({Gfp(5), Junk(12)});
     test::WriteBytes(dir / "g.res", test::MakeRes({{14, "bild", picture}, {14, "roh", Gfp(2, false)}}));
-    ASSERT_TRUE(jobs::ExtractArchive(dir / "g.res", dir / "x").ok);
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "g.res", dir / "x").status.ok());
     jobs::ReportOptions unpack;
     unpack.extractWanted = [] { return true; };
     ASSERT_EQ(jobs::RunArchiveReport(dir.path(), "g.res", unpack).written, 2);
@@ -333,7 +335,7 @@ TEST(Extract, SharedDataWrittenOnce)
     test::TempDir dir;
     test::WriteBytes(dir / "s.res", b.Build());
     Module1 module;
-    ASSERT_TRUE(jobs::ExtractArchive(dir / "s.res", dir / "s").ok);
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "s.res", dir / "s").status.ok());
     EXPECT_EQ(test::ListTree(dir / "s"), (Names{"a.sound", "archive.txt"}));
     const std::string manifest = Text(test::ReadBytes(dir / "s" / kManifestName));
     EXPECT_NE(manifest.find("eintrag 16 \"a.sound\" name \"d\"\n"), std::string::npos) << manifest;
@@ -358,8 +360,8 @@ TEST_P(NotRealFolderTest, NothingWritten)
     const Path folder = GetParam().given ? dir / GetParam().given : jobs::ExtractFolder(dir / "a.res");
     Module1 module;
     const auto result = jobs::ExtractArchive(dir / "a.res", folder);
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.refusal.reason, Describe(ExtractError::FolderNotReal));
+    EXPECT_FALSE(result.status.ok());
+    EXPECT_EQ(Describe(result.status.error()), Describe(ExtractError::FolderNotReal));
     EXPECT_EQ(test::Snapshot(dir.path()), before);
 }
 
@@ -385,7 +387,7 @@ TEST(Extract, FolderSwappedForALinkMeanwhile)
     };
     Module1 module;
     const auto result = jobs::ExtractArchive(dir / "a.res", dir / "a", {}, swap);
-    ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
+    ASSERT_TRUE(result.status.ok()) << MessageText(result.status.error());
     EXPECT_EQ(result.replaced, Names{"eins.sound"});
     EXPECT_EQ(test::ListTree(dir / "moved"), (Names{"archive.txt", "eins.sound", "zwei.sound"}));
     EXPECT_EQ(test::ListTree(dir / "elsewhere"), Names{});
@@ -408,13 +410,13 @@ TEST_P(UnfinishedExtractTest, LeavesNoManifest)
     test::WriteBytes(dir / "old.res", test::MakeRes({{16, "a", Junk(3)}, {16, "b", Junk(4)}}));
     test::WriteBytes(dir / "new.res", test::MakeRes({{16, "a", Junk(5, 3)}, {16, "b", Junk(6, 3)}}));
     Module1 module;
-    ASSERT_TRUE(jobs::ExtractArchive(dir / "old.res", dir / "x").ok);
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "old.res", dir / "x").status.ok());
     GetParam().prepare(dir / "x");
     const jobs::ReplaceQuestion ask = [](const Path&) { return GetParam().answer; };
     jobs::ExtractArchive(dir / "new.res", dir / "x", {}, ask);
     EXPECT_FALSE(fs::exists(dir / "x" / kManifestName));
     const auto packed = jobs::PackArchive(dir / "x", dir / "mix.res");
-    EXPECT_FALSE(packed.ok);
+    EXPECT_FALSE(packed.status.ok());
     EXPECT_FALSE(fs::exists(dir / "mix.res"));
 }
 
@@ -436,7 +438,7 @@ TEST(Extract, FileChangedWhileAskedIsKept)
     const Bytes gfp = test::MakeGfp({.width = 3, .height = 2});
     test::WriteBytes(dir / "old.res", test::MakeRes({{14, "a", Gfp(2)}, {16, "b", Junk(4)}}));
     test::WriteBytes(dir / "new.res", test::MakeRes({{14, "a", gfp}, {16, "b", Junk(4)}}));
-    ASSERT_TRUE(jobs::ExtractArchive(dir / "old.res", dir / "x", {}, {}, jobs::SidePicture::Png).ok);
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "old.res", dir / "x", {}, {}, jobs::SidePicture::Png).status.ok());
     for (const char* file : {"a.gfp", "a.png"}) {
         const jobs::ReplaceQuestion ask = [&](const Path& target) {
             if (target.filename() == file)
@@ -444,13 +446,13 @@ TEST(Extract, FileChangedWhileAskedIsKept)
             return jobs::ReplaceAnswer::Yes;
         };
         const auto result = jobs::ExtractArchive(dir / "new.res", dir / "x", {}, ask, jobs::SidePicture::Png);
-        EXPECT_FALSE(result.ok) << file;
-        EXPECT_NE(result.refusal.reason.find("inzwischen geändert"), std::string::npos)
-            << result.refusal.reason;
+        EXPECT_FALSE(result.status.ok()) << file;
+        EXPECT_NE(Describe(result.status.error()).find("inzwischen geändert"), std::string::npos)
+            << Describe(result.status.error());
         EXPECT_EQ(test::ReadBytes(dir / "x" / file), (Bytes{'n', 'e', 'u'})) << file;
         ASSERT_TRUE(jobs::ExtractArchive(dir / "old.res", dir / "x", {}, {}, jobs::SidePicture::Png,
                                          jobs::EditedFiles::Replace)
-                        .ok);
+                        .status.ok());
     }
 }
 
@@ -574,8 +576,9 @@ TEST_P(PackRefusalTest, NothingWritten)
     test::WriteBytes(dir / "out.res", Bytes{'o', 'l', 'd'});
     const auto before = test::Snapshot(dir.path());
     const auto result = jobs::PackArchive(dir / "f", dir / "out.res");
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.refusal.reason.find(GetParam().reason), std::string::npos) << result.refusal.reason;
+    EXPECT_FALSE(result.status.ok());
+    EXPECT_NE(Describe(result.status.error()).find(GetParam().reason), std::string::npos)
+        << Describe(result.status.error());
     EXPECT_EQ(test::Snapshot(dir.path()), before);
 }
 
@@ -623,8 +626,9 @@ TEST_P(PackForeignFileTest, RefusedWithNothingWritten)
     GetParam().prepare(dir.path());
     const auto before = test::ListTree(dir.path());
     const auto result = jobs::PackArchive(dir / "f", dir / GetParam().archive);
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.refusal.reason.find(GetParam().reason), std::string::npos) << result.refusal.reason;
+    EXPECT_FALSE(result.status.ok());
+    EXPECT_NE(Describe(result.status.error()).find(GetParam().reason), std::string::npos)
+        << Describe(result.status.error());
     EXPECT_EQ(test::ListTree(dir.path()), before);
 }
 
@@ -719,7 +723,7 @@ TEST_P(ReplaceTest, EveryOtherByteStays)
     ArchiveModel model;
     ASSERT_TRUE(ReadArchive(module, dir / "a.res", model).ok());
     const auto result = jobs::ReplaceItem(dir / "a.res", c.item, dir / c.fileName, c.packing);
-    ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
+    ASSERT_TRUE(result.status.ok()) << MessageText(result.status.error());
     EXPECT_EQ(result.inPlace, c.inPlace);
     const ArchiveItem& item = model.items[static_cast<std::size_t>(result.index)];
 
@@ -729,9 +733,10 @@ TEST_P(ReplaceTest, EveryOtherByteStays)
         data = ItemGfp(test::ReadBytes(dir / c.fileName), 0);
     } else {
         test::WriteBytes(dir / "item.gfp", ItemGfp(original, item.entry.itemDataOffset));
+        const auto format =
+            fs::path(c.fileName).extension() == ".png" ? jobs::PictureFormat::Png : jobs::PictureFormat::Tga;
         ASSERT_TRUE(
-            jobs::ConvertTgaToGfp(dir / c.fileName, dir / "item.gfp", c.packing == GfpPacking::Uncompressed)
-                .ok);
+            jobs::ConvertPictureToGfp(dir / c.fileName, format, dir / "item.gfp", c.packing).status.ok());
         data = test::ReadBytes(dir / "item.gfp");
     }
     Bytes expected = original;
@@ -804,8 +809,9 @@ TEST_P(ReplaceRefusalTest, NothingTouched)
     const auto before = test::Snapshot(dir.path());
     Module1 module;
     const auto result = jobs::ReplaceItem(dir / "a.res", c.item, dir / "neu", GfpPacking::Zlib);
-    EXPECT_FALSE(result.ok);
-    EXPECT_NE(result.refusal.reason.find(c.reason), std::string::npos) << result.refusal.reason;
+    EXPECT_FALSE(result.status.ok());
+    EXPECT_NE(Describe(result.status.error()).find(c.reason), std::string::npos)
+        << Describe(result.status.error());
     EXPECT_EQ(test::Snapshot(dir.path()), before);
 }
 
@@ -853,7 +859,7 @@ struct Writer {
     const char* name;
     std::function<Bytes()> target;
     std::function<void(const Path&)> inputs;
-    std::function<jobs::Refusal(const Path& dir, const Path& target)> run; // empty reason: done
+    std::function<Status(const Path& dir, const Path& target)> run;
     friend std::ostream& operator<<(std::ostream& os, const Writer& c) { return os << c.name; }
 };
 
@@ -865,7 +871,7 @@ class WriterTest : public testing::TestWithParam<Writer> {
         test::WriteBytes(dir_ / "real" / "t", GetParam().target());
         GetParam().inputs(dir_.path());
     }
-    jobs::Refusal Run(const Path& target) { return GetParam().run(dir_.path(), target); }
+    Status Run(const Path& target) { return GetParam().run(dir_.path(), target); }
     test::TempDir dir_;
 };
 
@@ -874,8 +880,8 @@ TEST_P(WriterTest, WritesThroughALink)
 {
     fs::create_symlink("real/t", dir_ / "t");
     const Bytes before = test::ReadBytes(dir_ / "real" / "t");
-    const jobs::Refusal refusal = Run(dir_ / "t");
-    ASSERT_EQ(refusal.reason, "") << refusal.file;
+    const Status status = Run(dir_ / "t");
+    ASSERT_TRUE(status.ok()) << MessageText(status.error());
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir_ / "t")));
     EXPECT_NE(test::ReadBytes(dir_ / "real" / "t"), before);
     EXPECT_EQ(test::ReadBytes(dir_ / "real" / "t.bak"), before);
@@ -886,10 +892,10 @@ TEST_P(WriterTest, WritesThroughALink)
 TEST_P(WriterTest, EqualResultWritesNothing)
 {
     const Path target = dir_ / "real" / "t";
-    ASSERT_EQ(Run(target).reason, "");
+    ASSERT_TRUE(Run(target).ok());
     fs::remove(dir_ / "real" / "t.bak");
     const auto inode = test::InodeOf(target);
-    ASSERT_EQ(Run(target).reason, "");
+    ASSERT_TRUE(Run(target).ok());
     EXPECT_EQ(test::InodeOf(target), inode);
     EXPECT_FALSE(fs::exists(dir_ / "real" / "t.bak"));
 }
@@ -902,9 +908,8 @@ TEST_P(WriterTest, WaitsForAnotherWriter)
     int held = ::open(target.c_str(), O_RDONLY);
     ASSERT_EQ(::flock(held, LOCK_EX), 0);
     const auto before = test::Snapshot(dir_.path());
-    const jobs::Refusal refusal = Run(target);
-    EXPECT_NE(refusal.reason.find("gerade von einem anderen Vorgang geschrieben"), std::string::npos)
-        << refusal.reason;
+    const std::string reason = test::ReasonOf(Run(target));
+    EXPECT_NE(reason.find("gerade von einem anderen Vorgang geschrieben"), std::string::npos) << reason;
     EXPECT_EQ(test::Snapshot(dir_.path()), before);
 
     Bytes other = test::ReadBytes(target);
@@ -915,27 +920,26 @@ TEST_P(WriterTest, WaitsForAnotherWriter)
         fs::rename(dir_ / "real" / "new", target);
         ::close(held);
     });
-    const jobs::Refusal waited = Run(target);
+    const Status waited = Run(target);
     first.join();
-    EXPECT_EQ(waited.reason, "") << waited.file;
+    EXPECT_TRUE(waited.ok()) << MessageText(waited.error());
     EXPECT_EQ(test::ReadBytes(dir_ / "real" / "t.bak"), other);
 }
 
-jobs::Refusal Replaced(const Path& dir, const Path& target)
+Status Replaced(const Path& dir, const Path& target)
 {
-    Module1 module;
-    return jobs::ReplaceItem(target, "a", dir / "neu.gfp", GfpPacking::Zlib).refusal;
+    return jobs::ReplaceItem(target, "a", dir / "neu.gfp", GfpPacking::Zlib).status;
 }
 
-jobs::Refusal Packed(const Path& dir, const Path& target)
+Status Packed(const Path& dir, const Path& target)
 {
-    return jobs::PackArchive(dir / "f", target).refusal;
+    return jobs::PackArchive(dir / "f", target).status;
 }
 
-jobs::Refusal Converted(const Path& dir, const Path& target)
+Status Converted(const Path& dir, const Path& target)
 {
-    Module1 module;
-    return jobs::ConvertTgaToGfp(dir / "neu.tga", target, false).refusal;
+    return jobs::ConvertPictureToGfp(dir / "neu.tga", jobs::PictureFormat::Tga, target, GfpPacking::Zlib)
+        .status;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -1001,18 +1005,18 @@ TEST(Cancel, ExtractAndPackLeaveWhatTheyPromise)
     test::TempDir dir;
     const Bytes archive = test::MakeRes({{14, "eins", test::PlainGfp(2, 2)}, {16, "klang", {1, 2, 3}}});
     test::WriteBytes(dir / "g.res", archive);
-    ASSERT_TRUE(jobs::ExtractArchive(dir / "g.res", dir / "out").ok);
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "g.res", dir / "out").status.ok());
     jobs::JobProgress cancelled;
     cancelled.Cancel();
     const jobs::ExtractResult extract =
         jobs::ExtractArchive(dir / "g.res", dir / "again", {}, {}, {}, jobs::EditedFiles::Refuse, &cancelled);
-    EXPECT_TRUE(extract.ok);
+    EXPECT_TRUE(extract.status.ok());
     EXPECT_EQ(extract.written, 0);
     EXPECT_FALSE(fs::exists(dir / "again" / "archive.txt"));
     test::WriteBytes(dir / "new.res", Bytes{'o', 'l', 'd'});
     const jobs::PackResult pack =
         jobs::PackArchive(dir / "out", dir / "new.res", GfpPacking::Zlib, &cancelled);
-    EXPECT_FALSE(pack.ok);
+    EXPECT_FALSE(pack.status.ok());
     EXPECT_TRUE(pack.cancelled);
     EXPECT_EQ(test::ReadBytes(dir / "new.res"), (Bytes{'o', 'l', 'd'}));
     EXPECT_FALSE(fs::exists(dir / "new.res.bak"));

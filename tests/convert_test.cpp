@@ -1,3 +1,4 @@
+#include "formats/describe.h"
 #include "formats/rgb565.h"
 #include "jobs/convert.h"
 #include "tests/support/builders.h"
@@ -28,7 +29,7 @@ Bytes CleanHeader(std::uint8_t width, std::uint8_t height)
     return {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, width, 0, height, 0, 24, 0};
 }
 
-std::vector<jobs::Refusal> ToTga(Module1& module, const test::TempDir& dir, const std::string& name)
+std::vector<Error> ToTga(Module1& module, const test::TempDir& dir, const std::string& name)
 {
     const jobs::GfpToTgaResult result = jobs::ConvertGfpFiles({dir / name});
     jobs::StoreRecords(module, result.records);
@@ -153,8 +154,8 @@ TEST_P(GfpToTgaRefusals, LeaveEveryFileAsItWas)
     Module1 module;
     const auto refused = ToTga(module, dir, "p.gfp");
     ASSERT_EQ(refused.size(), 1u);
-    EXPECT_EQ(refused[0].file, (dir / "p.gfp").string());
-    EXPECT_FALSE(refused[0].reason.empty());
+    EXPECT_EQ(PathText(refused[0].file), (dir / "p.gfp").string());
+    EXPECT_FALSE(Describe(refused[0]).empty());
     EXPECT_EQ(Snapshot(dir.path()), before);
 }
 
@@ -197,9 +198,8 @@ TEST(GfpToTga, ConvertAllGoesOnAndNamesEveryRefusal)
     EXPECT_EQ(selected, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(all.lastIndex, 3);
     ASSERT_EQ(all.refused.size(), 2u);
-    EXPECT_EQ(jobs::MessageText(all.refused[0]),
-              (dir / "b.gfp").string() + ": " + Describe(GfpError::FirstTag));
-    EXPECT_EQ(all.refused[1].file, (dir / "c.tga").string());
+    EXPECT_EQ(MessageText(all.refused[0]), (dir / "b.gfp").string() + ": " + Describe(GfpError::FirstTag));
+    EXPECT_EQ(PathText(all.refused[1].file), (dir / "c.tga").string());
     EXPECT_EQ(test::ReadBytes(dir / "c.tga"), gfpNamedTga);
     EXPECT_TRUE(fs::exists(dir / "a.tga") && fs::exists(dir / "d.tga") && !fs::exists(dir / "b.tga"));
 
@@ -217,8 +217,8 @@ TEST(GfpToTga, WriteFailureNamesTheFileAndKeepsTheDestination)
     Module1 module;
     const auto refused = ToTga(module, dir, "p.gfp");
     ASSERT_EQ(refused.size(), 1u);
-    EXPECT_EQ(refused[0].file, (dir / "p.tga").string());
-    EXPECT_NE(refused[0].reason.find(": "), std::string::npos); // with the system's reason
+    EXPECT_EQ(PathText(refused[0].file), (dir / "p.tga").string());
+    EXPECT_NE(Describe(refused[0]).find(": "), std::string::npos); // with the system's reason
     EXPECT_TRUE(fs::is_directory(dir / "p.tga"));
     EXPECT_EQ(Snapshot(dir.path()).size(), 2u); // no temporary file left
 }
@@ -263,8 +263,10 @@ TEST_P(TgaToGfpLayouts, ThreeByTwo)
         if (stages.empty() || stages.back() != now)
             stages.push_back(now);
     });
-    const auto result = jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", c.uncompressed, &progress);
-    ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
+    const auto result =
+        jobs::ConvertPictureToGfp(dir / "s.tga", jobs::PictureFormat::Tga, dir / "t.gfp",
+                                  (c.uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib), &progress);
+    ASSERT_TRUE(result.status.ok()) << MessageText(result.status.error());
     EXPECT_EQ(test::ReadBytes(dir / "t.gfp.bak"), old);
 
     const Bytes file = test::ReadBytes(dir / "t.gfp");
@@ -330,7 +332,9 @@ TEST(TgaToGfp, RoundTripKeepsEveryPixel)
             ASSERT_EQ(tga[at + 1], channel(Expand6To8(static_cast<std::int16_t>(Green6(v))))) << v;
             ASSERT_EQ(tga[at + 2], channel(Expand5To8(static_cast<std::int16_t>(Red5(v))))) << v;
         }
-        ASSERT_TRUE(jobs::ConvertTgaToGfp(dir / "p.tga", dir / "p.gfp", uncompressed).ok);
+        ASSERT_TRUE(jobs::ConvertPictureToGfp(dir / "p.tga", jobs::PictureFormat::Tga, dir / "p.gfp",
+                                              (uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib))
+                        .status.ok());
         Bytes read;
         const GfpError error = CodeOf<GfpError>(Module1().ReadGfpPixels(dir / "p.gfp", read));
         EXPECT_EQ(read, pixels) << "uncompressed " << uncompressed;
@@ -348,12 +352,16 @@ TEST(TgaToGfp, RepeatedConversionKeepsTheOriginalBackup)
     test::WriteBytes(dir / "t.gfp", original);
     Module1 module;
     for (const bool uncompressed : {false, true}) {
-        ASSERT_TRUE(jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", uncompressed).ok);
+        ASSERT_TRUE(jobs::ConvertPictureToGfp(dir / "s.tga", jobs::PictureFormat::Tga, dir / "t.gfp",
+                                              (uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib))
+                        .status.ok());
         fs::copy_file(dir / "t.gfp.bak", dir / "first.bak", fs::copy_options::overwrite_existing);
         const auto before = Snapshot(dir.path());
         const auto inode = test::InodeOf(dir / "t.gfp");
-        const auto result = jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", uncompressed);
-        EXPECT_TRUE(result.ok) << jobs::MessageText(result.refusal);
+        const auto result =
+            jobs::ConvertPictureToGfp(dir / "s.tga", jobs::PictureFormat::Tga, dir / "t.gfp",
+                                      (uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib));
+        EXPECT_TRUE(result.status.ok()) << MessageText(result.status.error());
         EXPECT_EQ(Snapshot(dir.path()), before);
         EXPECT_EQ(test::InodeOf(dir / "t.gfp"), inode);
     }
@@ -374,7 +382,9 @@ TEST(TgaToGfp, BackupKeepsTheModeOfTheTarget)
         test::WriteBytes(dir / "s.tga", test::MakeTga(ThreeByTwo()));
         test::WriteBytes(dir / "t.gfp", Target(0));
         fs::permissions(dir / "t.gfp", mode);
-        ASSERT_TRUE(jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", false).ok);
+        ASSERT_TRUE(jobs::ConvertPictureToGfp(dir / "s.tga", jobs::PictureFormat::Tga, dir / "t.gfp",
+                                              GfpPacking::Zlib)
+                        .status.ok());
         EXPECT_EQ(fs::status(dir / "t.gfp.bak").permissions(), mode);
         EXPECT_EQ(test::ReadBytes(dir / "t.gfp.bak"), Target(0));
     }
@@ -397,10 +407,12 @@ TEST_P(TgaToGfpRefusals, TouchNothingAndMakeNoBackup)
     c.make(dir);
     const auto before = Snapshot(dir.path());
     for (const bool uncompressed : {false, true}) {
-        const auto result = jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", uncompressed);
-        EXPECT_FALSE(result.ok);
-        EXPECT_EQ(result.refusal.file, (dir / c.refusedFile).string());
-        EXPECT_FALSE(result.refusal.reason.empty());
+        const auto result =
+            jobs::ConvertPictureToGfp(dir / "s.tga", jobs::PictureFormat::Tga, dir / "t.gfp",
+                                      (uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib));
+        EXPECT_FALSE(result.status.ok());
+        EXPECT_EQ(PathText(result.status.error().file), (dir / c.refusedFile).string());
+        EXPECT_FALSE(Describe(result.status.error()).empty());
         EXPECT_EQ(Snapshot(dir.path()), before);
     }
 }
@@ -468,7 +480,7 @@ TEST_P(PictureRoundTrip, GivesTheGfpBack)
     const bool png = c.format == jobs::PictureFormat::Png;
     const auto result = jobs::ConvertPictureToGfp(dir / (png ? "p.png" : "p.tga"), c.format, dir / "p.gfp",
                                                   c.compressed ? GfpPacking::Zlib : GfpPacking::Uncompressed);
-    ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
+    ASSERT_TRUE(result.status.ok()) << MessageText(result.status.error());
     EXPECT_TRUE(test::ReadBytes(dir / "p.gfp") == original);
 }
 

@@ -1,6 +1,7 @@
 // Damaged files as a user meets them, fed to the jobs and to varnox-cli: each is refused with
 // its reason and exit code 1, and every file of the folder stays as it was.
 
+#include "formats/describe.h"
 #include "jobs/convert.h"
 #include "jobs/report.h"
 #include "tests/support/builders.h"
@@ -241,7 +242,7 @@ TEST_P(DamagedGfpTest, NoTgaAndNothingChanged)
         EXPECT_EQ(before["p.tga"].size(), 18u + 16 * 8 * 3);
     } else {
         ASSERT_EQ(job.refused.size(), 1u);
-        EXPECT_TRUE(Has(job.refused[0].reason, c.reason)) << job.refused[0].reason;
+        EXPECT_TRUE(Has(Describe(job.refused[0]), c.reason)) << Describe(job.refused[0]);
         ExpectRefusal(run, "p.gfp: " + std::string(c.reason));
     }
     EXPECT_EQ(test::Snapshot(dir.path()), before);
@@ -325,10 +326,12 @@ TEST_P(DamagedTgaTest, TargetKeptAndNoBackupMade)
     const auto before = test::Snapshot(dir.path());
     for (const bool uncompressed : {false, true}) {
         SCOPED_TRACE(uncompressed ? "uncompressed" : "compressed");
-        const auto job = jobs::ConvertTgaToGfp(dir / "s.tga", dir / "t.gfp", uncompressed);
-        EXPECT_FALSE(job.ok);
-        EXPECT_TRUE(Has(jobs::MessageText(job.refusal), "s.tga: " + std::string(c.reason)))
-            << jobs::MessageText(job.refusal);
+        const auto job =
+            jobs::ConvertPictureToGfp(dir / "s.tga", jobs::PictureFormat::Tga, dir / "t.gfp",
+                                      (uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib));
+        EXPECT_FALSE(job.status.ok());
+        EXPECT_TRUE(Has(MessageText(job.status.error()), "s.tga: " + std::string(c.reason)))
+            << MessageText(job.status.error());
         Names args = {"tga2gfp", "s.tga", "t.gfp"};
         if (uncompressed)
             args.insert(args.begin() + 1, "--uncompressed");

@@ -1,6 +1,7 @@
 // varnox-cli edit with VARNOX_EDITOR set to small scripts: a changed picture is taken back
 // as replace and png2gfp take it, an unchanged one writes nothing, garbage is refused.
 
+#include "formats/describe.h"
 #include "jobs/edit.h"
 #include "tests/support/builders.h"
 #include "tests/support/cli_runner.h"
@@ -178,13 +179,13 @@ TEST(EditSession, BackupIsTheOriginalThroughEverySave)
         const Path target = dir / (gfpFile ? "bild.gfp" : "demo.res");
         jobs::EditStart start = gfpFile ? jobs::StartGfpEdit(target, dir / "edit")
                                         : jobs::StartItemEdit(target, "#0", dir / "edit");
-        ASSERT_TRUE(start.ok) << start.refusal.reason;
+        ASSERT_TRUE(start.status.ok()) << Describe(start.status.error());
         Bytes previous = test::ReadBytes(target);
         for (const Bytes& picture : {OtherPicturePng(), SamePicturePng()}) {
             test::WriteBytes(start.session.png, picture);
             ASSERT_EQ(jobs::CheckEdit(start.session).state, jobs::EditState::Changed);
             const jobs::EditResult result = jobs::ApplyEdit(start.session, GfpPacking::Zlib);
-            ASSERT_TRUE(result.ok) << result.refusal.reason;
+            ASSERT_TRUE(result.status.ok()) << Describe(result.status.error());
             EXPECT_NE(test::ReadBytes(target), previous);
             EXPECT_EQ(test::ReadBytes(Path(target) += ".bak"), gfpFile ? gfp : archive) << gfpFile;
             previous = test::ReadBytes(target);

@@ -2,6 +2,7 @@
 // was opened; backups that keep their permissions; temporary files of killed runs removed.
 
 #include "fileio/fileio.h"
+#include "formats/describe.h"
 #include "jobs/restore.h"
 #include "tests/support/builders.h"
 #include "tests/support/unprivileged.h"
@@ -500,8 +501,8 @@ TEST(FileSystemWithoutLinks, WritersFallBack)
     ASSERT_TRUE(SwapNames(folder, "new", "new.bak", error)) << error.message();
     EXPECT_EQ(test::ReadBytes(dir / "new"), Text("one"));
     EXPECT_EQ(test::ReadBytes(dir / "new.bak"), Text("two"));
-    const jobs::RestoreResult restored = jobs::RestoreBackup(dir / "new");
-    ASSERT_TRUE(restored.ok) << restored.refusal.reason;
+    const Status restored = jobs::RestoreBackup(dir / "new");
+    ASSERT_TRUE(restored.ok()) << Describe(restored.error());
     EXPECT_EQ(test::ReadBytes(dir / "new"), Text("two"));
     EXPECT_EQ(test::ListTree(dir.path()), (Names{"made", "new", "new.bak"}));
 }

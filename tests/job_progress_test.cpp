@@ -62,7 +62,7 @@ TEST_P(CancelledJob, LeavesEveryFileAsItWas)
 bool GfpToTga(const test::TempDir& dir, jobs::JobProgress& progress, int last,
               const jobs::ReplaceQuestion& ask)
 {
-    jobs::GfpToTgaOptions options;
+    jobs::BatchOptions options;
     options.progress = &progress;
     options.askReplace = ask;
     return jobs::ConvertGfpFiles(test::PathsOf(dir.path(), {"a.gfp", "b.gfp"}, 0, last), options).cancelled;
@@ -76,7 +76,9 @@ bool TgaToGfp(const test::TempDir& dir, jobs::JobProgress& progress, bool uncomp
         if (cancelWhen(p))
             p.Cancel();
     });
-    return jobs::ConvertTgaToGfp(dir / "s.tga", dir / "a.gfp", uncompressed, &progress).cancelled;
+    return jobs::ConvertPictureToGfp(dir / "s.tga", jobs::PictureFormat::Tga, dir / "a.gfp",
+                                     (uncompressed ? GfpPacking::Uncompressed : GfpPacking::Zlib), &progress)
+        .cancelled;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -137,7 +139,7 @@ TEST(Progress, CountsRowsFilesBytesAndItems)
     const auto counted = [](const jobs::JobProgress& p) { return std::pair(p.Done(), p.Total()); };
 
     jobs::JobProgress rows;
-    jobs::GfpToTgaOptions options;
+    jobs::BatchOptions options;
     options.progress = &rows;
     (void)jobs::ConvertGfpFiles(test::PathsOf(dir.path(), {"a.gfp", "b.gfp", "c.gfp"}, 1, 1), options);
     EXPECT_EQ(counted(rows), Count(5, 5));
@@ -153,7 +155,9 @@ TEST(Progress, CountsRowsFilesBytesAndItems)
         if (p.Done() > 0)
             rowTotals.push_back(p.Total());
     });
-    ASSERT_TRUE(jobs::ConvertTgaToGfp(dir / "s.tga", dir / "a.gfp", false, &packed).ok);
+    ASSERT_TRUE(jobs::ConvertPictureToGfp(dir / "s.tga", jobs::PictureFormat::Tga, dir / "a.gfp",
+                                          GfpPacking::Zlib, &packed)
+                    .status.ok());
     EXPECT_EQ(rowTotals.front(), 7);
     EXPECT_EQ(counted(packed), Count(7, 7)); // rows are packed as they are read
 

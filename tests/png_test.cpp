@@ -1,6 +1,7 @@
 // The PNG reader against pictures written here in every colour type, depth and interlacing;
 // the writer by round trip; damaged files and unwritable targets refused, touching nothing.
 
+#include "formats/describe.h"
 #include "formats/png.h"
 #include "jobs/convert.h"
 #include "tests/support/builders.h"
@@ -205,7 +206,7 @@ TEST(PngSink, UnwritableTargetIsRefusedAndTouchesNothing)
                                                       {.format = jobs::PictureFormat::Png});
             const std::string message =
                 PathText(dir / target) + ": Die Datei kann nicht geschrieben werden: Keine Berechtigung";
-            return result.refused.size() == 1 && jobs::MessageText(result.refused[0]) == message ? 0 : 1;
+            return result.refused.size() == 1 && MessageText(result.refused[0]) == message ? 0 : 1;
         });
         EXPECT_EQ(refused, 0) << target;
     }

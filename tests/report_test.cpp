@@ -117,7 +117,7 @@ TEST_P(RefusedFileTest, Text)
     const auto result = Report(module, dir, "x.res", true);
     EXPECT_FALSE(result.valid);
     EXPECT_EQ(jobs::ReportText(result), GetParam().text);
-    EXPECT_NE(result.error.find(PathText(dir / "x.res")), std::string::npos) << result.error;
+    EXPECT_EQ(result.status.error().file, dir / "x.res");
     EXPECT_EQ(test::ListTree(dir.path()), std::vector<std::string>{"x.res"});
 }
 

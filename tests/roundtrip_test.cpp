@@ -1,6 +1,7 @@
 // Random small archives extracted and packed again: whenever extract says "exakt", pack of the
 // unchanged folder gives the archive back byte for byte, damaged pictures and shared data included.
 
+#include "formats/describe.h"
 #include "formats/gfp.h"
 #include "jobs/archive.h"
 #include "jobs/report.h"
@@ -95,12 +96,12 @@ TEST(RandomRoundTrip, ExactMeansTheSameBytes)
         fs::remove_all(dir / "x");
         const auto pictures = round % 2 == 0 ? jobs::SidePicture::None : jobs::SidePicture::Png;
         const auto extracted = jobs::ExtractArchive(dir / "a.res", dir / "x", {}, {}, pictures);
-        ASSERT_TRUE(extracted.ok) << round << ": " << jobs::MessageText(extracted.refusal);
-        if (extracted.status != kExact)
+        ASSERT_TRUE(extracted.status.ok()) << round << ": " << MessageText(extracted.status.error());
+        if (extracted.summary != kExact)
             continue;
         ++exact;
         const auto packed = jobs::PackArchive(dir / "x", dir / "b.res");
-        ASSERT_TRUE(packed.ok) << round << ": " << jobs::MessageText(packed.refusal);
+        ASSERT_TRUE(packed.status.ok()) << round << ": " << MessageText(packed.status.error());
         ASSERT_EQ(test::ReadBytes(dir / "b.res"), original) << round;
     }
     EXPECT_GT(exact, 150);

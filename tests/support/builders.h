@@ -3,6 +3,7 @@
 
 #include "fileio/fileio.h"
 #include "formats/bytes.h"
+#include "formats/describe.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -13,6 +14,12 @@
 #include <vector>
 
 namespace varnox::test {
+
+// The reason a status failed with, as the user reads it; empty when it did not fail.
+inline std::string ReasonOf(const Status& status)
+{
+    return status.ok() ? std::string() : Describe(status.error());
+}
 
 // A folder under the system's temporary folder, removed with everything in it.
 class TempDir {

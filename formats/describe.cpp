@@ -1,4 +1,4 @@
-#include "formats/error.h"
+#include "formats/describe.h"
 #include "formats/gfp.h"
 #include "formats/manifest.h"
 #include "formats/module1.h"
@@ -115,6 +115,7 @@ const char* IoText(IoError code)
     case IoError::Busy:
         return QT_TRANSLATE_NOOP("Varnox", "Die Datei wird gerade von einem anderen Vorgang geschrieben");
     case IoError::Changed: return QT_TRANSLATE_NOOP("Varnox", "Die Datei wurde inzwischen geändert");
+    case IoError::System: return "";
     }
     return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
 }
@@ -136,10 +137,115 @@ const char* PngText(PngError code)
     return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
 }
 
-// The other kinds are described beside their format.
-template <class Code> std::string CodeText(Code code)
+// German, marked for the catalogue.
+const char* ResText(ResError error)
 {
-    return Describe(code);
+    switch (error) {
+    case ResError::None: return QT_TRANSLATE_NOOP("Varnox", "kein Fehler");
+    case ResError::CannotOpen: return QT_TRANSLATE_NOOP("Varnox", "Die Datei kann nicht geöffnet werden");
+    case ResError::NotRes: return QT_TRANSLATE_NOOP("Varnox", "Die Datei beginnt nicht mit \"RESF\"");
+    case ResError::HeaderTruncated:
+        return QT_TRANSLATE_NOOP("Varnox", "Der Dateikopf ist kürzer als 12 Bytes");
+    case ResError::InfoOffsetOverflow:
+        return QT_TRANSLATE_NOOP("Varnox", "Infooffset liegt außerhalb des 32-Bit-Bereichs");
+    case ResError::ItemCountRange:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Anzahl der Einträge liegt nicht zwischen 1 und 32767");
+    case ResError::DataOffsetNegative: return QT_TRANSLATE_NOOP("Varnox", "Dataoffset ist negativ");
+    case ResError::DirectoryPastEnd:
+        return QT_TRANSLATE_NOOP("Varnox", "Das Verzeichnis reicht über das Dateiende hinaus");
+    case ResError::NamesPastEnd:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Namenstabelle reicht über das Dateiende hinaus");
+    case ResError::ReadFailed: return QT_TRANSLATE_NOOP("Varnox", "Die Datei kann nicht gelesen werden");
+    }
+    return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
+}
+
+// German, marked for the catalogue.
+const char* ExtractText(ExtractError error)
+{
+    switch (error) {
+    case ExtractError::None: return QT_TRANSLATE_NOOP("Varnox", "kein Fehler");
+    case ExtractError::UnsafeName:
+        return QT_TRANSLATE_NOOP("Varnox", "Der Name enthält \"/\" oder \"\\\" oder ist \".\" oder \"..\"");
+    case ExtractError::ControlCharacter: return QT_TRANSLATE_NOOP("Varnox", "Der Name enthält Steuerzeichen");
+    case ExtractError::CannotOpenArchive:
+        return QT_TRANSLATE_NOOP("Varnox", "Das Archiv kann nicht geöffnet werden");
+    case ExtractError::BadItemOffset:
+        return QT_TRANSLATE_NOOP("Varnox", "Itemdataoffset liegt außerhalb der Datei");
+    case ExtractError::NoTag: return QT_TRANSLATE_NOOP("Varnox", "Die Daten beginnen nicht mit \"NALP\"");
+    case ExtractError::NoSecondTag:
+        return QT_TRANSLATE_NOOP("Varnox", "Vor dem Pixelkopf steht kein \"NALP\"");
+    case ExtractError::HeaderTruncated:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Kopfblöcke reichen über das Dateiende hinaus");
+    case ExtractError::PayloadLength:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Länge der Bilddaten ist negativ oder zu groß");
+    case ExtractError::PayloadPastEnd:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Bilddaten reichen über das Dateiende hinaus");
+    case ExtractError::FolderName:
+        return QT_TRANSLATE_NOOP(
+            "Varnox",
+            "Der Archivname ohne seine letzten vier Zeichen ist kein Ordnername (leer, \".\" oder \"..\")");
+    case ExtractError::FolderNotReal:
+        return QT_TRANSLATE_NOOP(
+            "Varnox",
+            "Der Entpackordner ist kein echter Ordner, sondern eine Datei oder ein symbolischer Link");
+    case ExtractError::WriteFailed:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Datei kann nicht geschrieben werden");
+    case ExtractError::NoSuchItem:
+        return QT_TRANSLATE_NOOP("Varnox", "Das Archiv hat keinen Eintrag mit dieser Nummer");
+    }
+    return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
+}
+
+// German, marked for the catalogue.
+const char* ManifestText(ManifestError error)
+{
+    switch (error) {
+    case ManifestError::None: return QT_TRANSLATE_NOOP("Varnox", "kein Fehler");
+    case ManifestError::NotUtf8: return QT_TRANSLATE_NOOP("Varnox", "Die Zeile ist kein gültiger UTF-8-Text");
+    case ManifestError::NoFormatLine:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Beschreibung beginnt nicht mit \"varnox-archiv 1\"");
+    case ManifestError::UnknownLine: return QT_TRANSLATE_NOOP("Varnox", "Unbekannte Zeile");
+    case ManifestError::BadType:
+        return QT_TRANSLATE_NOOP("Varnox", "Der Typ ist keine ganze Zahl im 32-Bit-Bereich");
+    case ManifestError::BadFill:
+        return QT_TRANSLATE_NOOP(
+            "Varnox",
+            "Die Füllung ist weder eine Byteanzahl bis 2147483647 noch \"hex:\" mit Paaren von Hexziffern "
+            "noch ein Dateiname in Anführungszeichen");
+    case ManifestError::BadString:
+        return QT_TRANSLATE_NOOP(
+            "Varnox", "Eine Zeichenkette ist nicht abgeschlossen oder enthält eine ungültige Escape-Folge");
+    case ManifestError::BadFileName:
+        return QT_TRANSLATE_NOOP(
+            "Varnox",
+            "Der Dateiname fehlt, ist \".\" oder \"..\" oder enthält \"/\", \"\\\" oder Steuerzeichen");
+    case ManifestError::BadNameField:
+        return QT_TRANSLATE_NOOP(
+            "Varnox", "Das Namensfeld ist länger als 256 Bytes oder enthält Zeichen außerhalb von Latin-1");
+    case ManifestError::BadChecksum:
+        return QT_TRANSLATE_NOOP("Varnox", "Ungültige Prüfsumme (erwartet: 8 Hexziffern, bei einem Bild "
+                                           "8 Hexziffern-8 Hexziffern oder fehlt)");
+    case ManifestError::ChecksumOfNoFile:
+        return QT_TRANSLATE_NOOP("Varnox",
+                                 "Die Prüfsumme nennt keine Datei eines Eintrags oder Bilds daneben");
+    case ManifestError::LineTooLong: return QT_TRANSLATE_NOOP("Varnox", "Die Zeile ist länger als 1 MiB");
+    case ManifestError::BadOption:
+        return QT_TRANSLATE_NOOP("Varnox", "Unbekannte, unvollständige oder doppelte Angabe");
+    case ManifestError::VorspannTwice:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Zeile \"vorspann\" steht mehr als einmal da");
+    case ManifestError::DirectoryTwice:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Zeile \"verzeichnis\" steht mehr als einmal da");
+    case ManifestError::NoDirectory: return QT_TRANSLATE_NOOP("Varnox", "Die Zeile \"verzeichnis\" fehlt");
+    case ManifestError::NoItems: return QT_TRANSLATE_NOOP("Varnox", "Die Beschreibung nennt keinen Eintrag");
+    case ManifestError::TooManyItems:
+        return QT_TRANSLATE_NOOP("Varnox", "Die Beschreibung nennt mehr als 32767 Einträge");
+    case ManifestError::SharedFileWithFill:
+        return QT_TRANSLATE_NOOP(
+            "Varnox",
+            "Der Eintrag teilt die Datei eines früheren Eintrags und kann keine eigene Füllung haben");
+    }
+    return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
 }
 
 const char* JobText(JobError code)
@@ -156,6 +262,7 @@ const char* JobText(JobError code)
     case JobError::TooLargeForTga:
         return QT_TRANSLATE_NOOP("Varnox",
                                  "Breite oder Höhe ist größer als 32767, zu groß für eine TGA-Datei");
+    case JobError::NotResArchive: return QT_TRANSLATE_NOOP("Varnox", "Keine gültige RES-File");
     case JobError::NotGfpName: return QT_TRANSLATE_NOOP("Varnox", "Der Dateiname endet nicht auf .gfp");
     case JobError::LinkNotPacked:
         return QT_TRANSLATE_NOOP("Varnox",
@@ -191,6 +298,8 @@ const char* JobText(JobError code)
     case JobError::FolderNotMade: return QT_TRANSLATE_NOOP("Varnox", "Der Ordner kann nicht angelegt werden");
     case JobError::ItemTakesArchiveName:
         return QT_TRANSLATE_NOOP("Varnox", "Ein Eintrag hätte im Zielordner den Namen des Archivs");
+    case JobError::EditedNotReplaced:
+        return QT_TRANSLATE_NOOP("Varnox", "Seit dem Entpacken geänderte Bilder werden nicht ersetzt (%1)");
     case JobError::ArchiveBusy:
         return QT_TRANSLATE_NOOP("Varnox", "Das Archiv wird gerade von einem anderen Vorgang geschrieben");
     case JobError::ArchiveChanged: return QT_TRANSLATE_NOOP("Varnox", "Das Archiv wurde inzwischen geändert");
@@ -219,15 +328,53 @@ const char* JobText(JobError code)
         return QT_TRANSLATE_NOOP(
             "Varnox",
             "Das Bild im Archiv ist beschädigt, seine Kopfblöcke lassen sich nicht übernehmen (%1)");
+    case JobError::EditorNotStarted:
+        return QT_TRANSLATE_NOOP("Varnox", "Der Bildbearbeiter (VARNOX_EDITOR) lässt sich nicht starten");
+    case JobError::EditorFailed:
+        return QT_TRANSLATE_NOOP("Varnox", "Der Bildbearbeiter (VARNOX_EDITOR) endete mit %1");
+    case JobError::PictureNotOpened:
+        return QT_TRANSLATE_NOOP(
+            "Varnox",
+            "Das Bild lässt sich nicht öffnen (xdg-open); VARNOX_EDITOR nennt sonst den Bildbearbeiter");
+    case JobError::NoTerminal:
+        return QT_TRANSLATE_NOOP("Varnox",
+                                 "Ohne Terminal lässt sich nicht auf das Speichern warten (VARNOX_EDITOR "
+                                 "nennt einen Bildbearbeiter, der bis zum Schließen läuft)");
     case JobError::ArchiveTooLarge:
         return QT_TRANSLATE_NOOP("Varnox", "Das Archiv ist zu groß, um Daten anzuhängen (32-Bit-Offsets)");
     }
     return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
 }
 
+std::string CodeText(GfpError code)
+{
+    return Translate(GfpText(code));
+}
+
+std::string CodeText(TgaError code)
+{
+    return Translate(TgaText(code));
+}
+
+std::string CodeText(ResError code)
+{
+    return Translate(ResText(code));
+}
+
+std::string CodeText(ExtractError code)
+{
+    return Translate(ExtractText(code));
+}
+
+std::string CodeText(ManifestError code)
+{
+    return Translate(ManifestText(code));
+}
+
 std::string CodeText(IoError code)
 {
-    return Translate(IoText(code));
+    const char* text = IoText(code);
+    return *text != '\0' ? Translate(text) : std::string();
 }
 
 std::string CodeText(PngError code)
@@ -242,23 +389,25 @@ std::string CodeText(JobError code)
 
 } // namespace
 
-std::string Describe(GfpError error)
+std::string Describe(const ErrorCode& code)
 {
-    return Translate(GfpText(error));
-}
-
-std::string Describe(TgaError error)
-{
-    return Translate(TgaText(error));
+    return std::visit([](auto one) { return CodeText(one); }, code);
 }
 
 std::string Describe(const Error& error)
 {
-    std::string text = FillIn(std::visit([](auto code) { return CodeText(code); }, error.code), error.args);
+    std::vector<std::string> args = error.args;
+    if (error.cause)
+        args.push_back(Describe(*error.cause));
+    std::string text = FillIn(Describe(error.code), args);
+    if (error.line > 0)
+        text = TranslateWith(JobText(JobError::ManifestLine), {std::to_string(error.line), text});
+    if (!error.item.empty())
+        text = error.item + ": " + text;
     if (!error.detail.empty())
         text += ": " + error.detail;
     if (error.system)
-        text += ": " + SystemText(error.system);
+        text += (text.empty() ? "" : ": ") + SystemText(error.system);
     return text;
 }
 
