@@ -1,4 +1,5 @@
-#include "formats/module1.h"
+#include "formats/tga.h"
+#include "formats/gfp.h"
 #include "formats/rgb565.h"
 #include "formats/text.h"
 
@@ -422,39 +423,6 @@ TgaHeaderRecord TgaHeaderFor(std::int16_t width, std::int16_t height)
 std::unique_ptr<RowSink> MakeTgaSink(AtomicFile& file)
 {
     return std::make_unique<TgaSink>(file);
-}
-
-// Reads every row of source into one buffer, top row first.
-Result<Bytes> ReadAllRows(RowSource& source, const Path& path, const RowProgress& progress)
-{
-    const std::size_t rowBytes = source.Info().RowBytes();
-    const std::int32_t height = source.Info().height;
-    Bytes result;
-    try {
-        result.resize(rowBytes * static_cast<std::size_t>(height));
-    } catch (const std::bad_alloc&) {
-        return Error{IoError::OutOfMemory, path, {}, {}};
-    }
-    const auto told = [&](std::int32_t done) { return !progress || progress(done); };
-    for (std::int32_t row = 0; row < height; ++row) {
-        if (!told(row))
-            return Error{IoError::Cancelled, path, {}, {}};
-        const std::span<std::uint8_t> into(result.data() + rowBytes * static_cast<std::size_t>(row),
-                                           rowBytes);
-        if (auto status = source.ReadRow(into); !status)
-            return status.error();
-    }
-    if (!told(height))
-        return Error{IoError::Cancelled, path, {}, {}};
-    return result;
-}
-
-Result<Bytes> Module1::ReadTgaAsRgb565(const Path& path, const RowProgress& progress)
-{
-    auto opened = OpenTgaSource(path, &TgaHeader);
-    if (!opened)
-        return opened.error();
-    return ReadAllRows(**opened, path, progress);
 }
 
 } // namespace varnox

@@ -5,7 +5,6 @@
 #include "formats/archive.h"
 #include "formats/manifest.h"
 #include "jobs/convert.h"
-#include "jobs/items.h"
 
 #include <string>
 #include <vector>
@@ -81,11 +80,5 @@ struct ReplaceResult {
 // Every other byte stays; the old archive is kept as archive.bak; refusals touch nothing.
 ReplaceResult ReplaceItem(const Path& archive, const std::string& item, const Path& picture,
                           GfpPacking packing, const WriteGuard& guard = {});
-
-// The item's GFP with its picture replaced by the one in pictureFile, its header bytes kept,
-// as tga2gfp makes it.
-// With in given, pictureFile names a file of that held folder, opened without following a link.
-ItemGfp ConvertPictureIntoItemGfp(const Bytes& itemGfp, const Path& pictureFile, GfpPacking packing,
-                                  const Folder* in = nullptr);
 
 } // namespace varnox::jobs

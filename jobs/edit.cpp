@@ -1,4 +1,5 @@
 #include "jobs/edit.h"
+#include "jobs/items.h"
 
 #include "formats/gfp.h"
 #include "formats/picture.h"

@@ -1,8 +1,10 @@
 #pragma once
-// Finding an archive's items and reading a picture item's GFP, for replace, edit and the windows.
+// Finding an archive's items, reading a picture item's GFP and making a new one, for
+// replace, pack, edit and the windows.
 
 #include "fileio/input_file.h"
 #include "formats/archive.h"
+#include "formats/gfp.h"
 #include "jobs/records.h"
 
 #include <cstdint>
@@ -34,5 +36,11 @@ struct ItemGfp {
 ItemGfp ReadItemGfp(const Path& archive, const ArchiveModel& model, std::size_t index);
 // The same from the archive file already open.
 ItemGfp ReadItemGfp(InputFile& file, const Path& archive, const ArchiveModel& model, std::size_t index);
+
+// The item's GFP with its picture replaced by the one in pictureFile, its header bytes kept,
+// as tga2gfp makes it.
+// With in given, pictureFile names a file of that held folder, opened without following a link.
+ItemGfp ConvertPictureIntoItemGfp(const Bytes& itemGfp, const Path& pictureFile, GfpPacking packing,
+                                  const Folder* in = nullptr);
 
 } // namespace varnox::jobs

@@ -1,5 +1,6 @@
 #include "jobs/archive.h"
 #include "jobs/archive_shared.h"
+#include "jobs/items.h"
 
 #include "formats/gfp_length.h"
 #include "formats/picture.h"

@@ -4,6 +4,7 @@
 
 #include "formats/manifest.h"
 #include "jobs/archive.h"
+#include "jobs/items.h"
 
 #include <optional>
 #include <string>

@@ -4,6 +4,7 @@
 #include "formats/describe.h"
 #include "formats/gfp_length.h"
 #include "jobs/archive.h"
+#include "jobs/items.h"
 #include "jobs/report.h"
 #include "jobs/sidepicture.h"
 #include "tests/support/builders.h"
