@@ -111,7 +111,7 @@ class PngSource final : public RowSource {
     std::unique_ptr<std::uint8_t[]> evenRows_;
     std::int32_t nextRow_ = 0;
     bool ended_ = false; // libspng has decoded the last row
-    std::optional<Error> failed_;
+    Status failed_; // the first failure, repeated by every later call
 };
 
 int PngSource::Read(spng_ctx* /*ctx*/, void* user, void* dest, std::size_t length)
@@ -144,7 +144,7 @@ Error PngSource::Failure(int spngError) const
 Status PngSource::Refuse(Error error)
 {
     failed_ = std::move(error);
-    return *failed_;
+    return failed_;
 }
 
 // Checks the signature, the size in IHDR and its methods before libspng allocates
@@ -296,8 +296,8 @@ Status PngSource::FinishImage()
 
 Status PngSource::ReadRow(std::span<std::uint8_t> row)
 {
-    if (failed_)
-        return *failed_;
+    if (!failed_)
+        return failed_;
     if (row.size() != info_.RowBytes() || nextRow_ >= info_.height)
         return Refuse({IoError::CannotRead, path_});
     if (interlaced_ && nextRow_ == 0)
@@ -349,7 +349,7 @@ class PngSink final : public RowSink {
     std::int32_t width_ = 0;
     std::int32_t height_ = 0;
     std::int32_t rowsDone_ = 0;
-    std::optional<Error> failed_;
+    Status failed_; // the first failure, repeated by every later call
 };
 
 int PngSink::Write(spng_ctx* /*ctx*/, void* user, void* src, std::size_t length)
@@ -372,13 +372,13 @@ Status PngSink::Refuse(Error error)
 {
     failed_ = std::move(error);
     ctx_.reset();
-    return *failed_;
+    return failed_;
 }
 
 Status PngSink::Start(std::int32_t width, std::int32_t height)
 {
-    if (failed_)
-        return *failed_;
+    if (!failed_)
+        return failed_;
     if (width <= 0 || height <= 0)
         return Refuse({PngError::Size, target_});
     width_ = width;
@@ -423,8 +423,8 @@ Status PngSink::StartSpng()
 
 Status PngSink::WriteRow(std::span<const std::uint8_t> row)
 {
-    if (failed_)
-        return *failed_;
+    if (!failed_)
+        return failed_;
     if (whole_ && rowsDone_ < height_ && row.size() == above_.size()) {
         // Each byte less the one above it (PNG's "up" filter).
         std::uint8_t* out = filtered_.data() + static_cast<std::size_t>(rowsDone_) * (row.size() + 1);
@@ -495,8 +495,8 @@ Status PngSink::FinishWhole()
 
 Status PngSink::Finish()
 {
-    if (failed_)
-        return *failed_;
+    if (!failed_)
+        return failed_;
     if (whole_)
         return rowsDone_ == height_ ? FinishWhole() : Refuse({IoError::CannotWrite, target_});
     if (!ctx_ || rowsDone_ != height_)
