@@ -248,36 +248,10 @@ const char* ManifestText(ManifestError error)
     return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
 }
 
-const char* JobText(JobError code)
+// The texts of the archive jobs' reasons (extract, pack, replace, edit); nullptr for the others.
+const char* ArchiveJobText(JobError code)
 {
     switch (code) {
-    case JobError::None: return QT_TRANSLATE_NOOP("Varnox", "kein Fehler");
-    case JobError::SameNameUnpacked:
-        return QT_TRANSLATE_NOOP("Varnox", "Gleicher Name wie das schon entpackte %1. Item");
-    case JobError::FolderNotSynced:
-        return QT_TRANSLATE_NOOP("Varnox", "Der Ordner kann nicht auf den Datenträger geschrieben werden");
-    case JobError::BitsPerPixel:
-        return QT_TRANSLATE_NOOP("Varnox", "bitsPerPixel %1 ist kleiner als 7 (keine ganzen Bytes je Pixel)");
-    case JobError::NegativeSize: return QT_TRANSLATE_NOOP("Varnox", "Breite oder Höhe ist negativ");
-    case JobError::TooLargeForTga:
-        return QT_TRANSLATE_NOOP("Varnox",
-                                 "Breite oder Höhe ist größer als 32767, zu groß für eine TGA-Datei");
-    case JobError::NotResArchive: return QT_TRANSLATE_NOOP("Varnox", "Keine gültige RES-File");
-    case JobError::NotGfpName: return QT_TRANSLATE_NOOP("Varnox", "Der Dateiname endet nicht auf .gfp");
-    case JobError::LinkNotPacked:
-        return QT_TRANSLATE_NOOP("Varnox",
-                                 "Ist ein symbolischer Link; gepackt werden nur gewöhnliche Dateien");
-    case JobError::FifoNotPacked:
-        return QT_TRANSLATE_NOOP("Varnox", "Ist eine FIFO; gepackt werden nur gewöhnliche Dateien");
-    case JobError::DeviceNotPacked:
-        return QT_TRANSLATE_NOOP("Varnox", "Ist ein Gerät; gepackt werden nur gewöhnliche Dateien");
-    case JobError::FolderNotPacked:
-        return QT_TRANSLATE_NOOP("Varnox", "Ist ein Ordner; gepackt werden nur gewöhnliche Dateien");
-    case JobError::NotRegularFile: return QT_TRANSLATE_NOOP("Varnox", "Keine gewöhnliche Datei");
-    case JobError::BothChanged:
-        return QT_TRANSLATE_NOOP("Varnox",
-                                 "%1: Sowohl %2 als auch %3 wurden geändert; bitte nur eine der beiden "
-                                 "Dateien ändern");
     case JobError::PictureIntoNext:
         return QT_TRANSLATE_NOOP("Varnox", "Das Bild reicht in die folgenden Daten hinein");
     case JobError::RawPicture:
@@ -342,6 +316,44 @@ const char* JobText(JobError code)
                                  "nennt einen Bildbearbeiter, der bis zum Schließen läuft)");
     case JobError::ArchiveTooLarge:
         return QT_TRANSLATE_NOOP("Varnox", "Das Archiv ist zu groß, um Daten anzuhängen (32-Bit-Offsets)");
+    default: break;
+    }
+    return nullptr;
+}
+
+const char* JobText(JobError code)
+{
+    if (const char* text = ArchiveJobText(code))
+        return text;
+    switch (code) {
+    case JobError::None: return QT_TRANSLATE_NOOP("Varnox", "kein Fehler");
+    case JobError::SameNameUnpacked:
+        return QT_TRANSLATE_NOOP("Varnox", "Gleicher Name wie das schon entpackte %1. Item");
+    case JobError::FolderNotSynced:
+        return QT_TRANSLATE_NOOP("Varnox", "Der Ordner kann nicht auf den Datenträger geschrieben werden");
+    case JobError::BitsPerPixel:
+        return QT_TRANSLATE_NOOP("Varnox", "bitsPerPixel %1 ist kleiner als 7 (keine ganzen Bytes je Pixel)");
+    case JobError::NegativeSize: return QT_TRANSLATE_NOOP("Varnox", "Breite oder Höhe ist negativ");
+    case JobError::TooLargeForTga:
+        return QT_TRANSLATE_NOOP("Varnox",
+                                 "Breite oder Höhe ist größer als 32767, zu groß für eine TGA-Datei");
+    case JobError::NotResArchive: return QT_TRANSLATE_NOOP("Varnox", "Keine gültige RES-File");
+    case JobError::NotGfpName: return QT_TRANSLATE_NOOP("Varnox", "Der Dateiname endet nicht auf .gfp");
+    case JobError::LinkNotPacked:
+        return QT_TRANSLATE_NOOP("Varnox",
+                                 "Ist ein symbolischer Link; gepackt werden nur gewöhnliche Dateien");
+    case JobError::FifoNotPacked:
+        return QT_TRANSLATE_NOOP("Varnox", "Ist eine FIFO; gepackt werden nur gewöhnliche Dateien");
+    case JobError::DeviceNotPacked:
+        return QT_TRANSLATE_NOOP("Varnox", "Ist ein Gerät; gepackt werden nur gewöhnliche Dateien");
+    case JobError::FolderNotPacked:
+        return QT_TRANSLATE_NOOP("Varnox", "Ist ein Ordner; gepackt werden nur gewöhnliche Dateien");
+    case JobError::NotRegularFile: return QT_TRANSLATE_NOOP("Varnox", "Keine gewöhnliche Datei");
+    case JobError::BothChanged:
+        return QT_TRANSLATE_NOOP("Varnox",
+                                 "%1: Sowohl %2 als auch %3 wurden geändert; bitte nur eine der beiden "
+                                 "Dateien ändern");
+    default: break;
     }
     return QT_TRANSLATE_NOOP("Varnox", "unbekannter Fehler");
 }

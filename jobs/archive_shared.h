@@ -17,10 +17,10 @@ inline constexpr std::size_t kChunk = 1 << 20;
 Error Because(const Path& file, JobError code, std::vector<std::string> args = {});
 
 // A job's result that failed with error.
-template <class Result> Result Refused(Error error)
+template <class Result> Result Refused(const Error& error)
 {
     Result result;
-    result.status = std::move(error);
+    result.status = error;
     return result;
 }
 
