@@ -56,7 +56,6 @@ struct EditOutcome {
 EditOutcome AskAndApplyEdit(jobs::EditSession session, bool always, GfpPacking packing, QString question,
                             const JobQuestion& ask);
 
-class EditWatch;
 // On the window thread: keeps the session outcome left (and "Immer für dieses Bild") in edits
 // for png. Returns the message when the saved picture could not be compared, else empty.
 QString KeepEditOutcome(const EditOutcome& outcome, EditWatch& edits, const QString& png);

@@ -152,6 +152,7 @@ void Form2::EndedJob()
 // A job that threw on source: it failed, whatever it had done.
 void Form2::JobFailed(const QString& source, const QString& failure)
 {
+    convertingFrom_ = -1;
     EndingJob();
     EndBar(Varnox::tr("Fehlgeschlagen"), false);
     SetInfo({});

@@ -45,7 +45,7 @@ class JobRunnerTest : public QObject {
             },
             [&](const std::shared_ptr<int>&) { done = true; },
             [&](const QString& text) { failures << text; }));
-        QVERIFY(WaitForJob(runner));
+        QVERIFY(test::WaitForJob(runner));
         QCOMPARE(failures, QStringList{failure});
         QVERIFY(!done);
 
@@ -55,7 +55,7 @@ class JobRunnerTest : public QObject {
             &owner, [](jobs::JobProgress&) { return 42; },
             [&](const std::shared_ptr<int>& got) { value = *got; },
             [&](const QString& text) { failures << text; }));
-        QVERIFY(WaitForJob(runner));
+        QVERIFY(test::WaitForJob(runner));
         QCOMPARE(value, 42);
         QCOMPARE(failures.size(), 1);
     }
@@ -76,7 +76,7 @@ class JobRunnerTest : public QObject {
         QVERIFY(runner.Run(
             &other, [question](jobs::JobProgress&) { return question(QStringLiteral("Ersetzen?")); },
             [&](const std::shared_ptr<jobs::ReplaceAnswer>& got) { answer = *got; }, [](const QString&) {}));
-        QVERIFY(WaitForJob(runner));
+        QVERIFY(test::WaitForJob(runner));
         QCOMPARE(answer, jobs::ReplaceAnswer::Cancel);
         QVERIFY(!asked);
     }
