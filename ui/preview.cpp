@@ -72,7 +72,7 @@ class GfpBytesSource final : public RowSource {
             bytesPerPixel && area ? CheckedMul32(*area, *bytesPerPixel) : std::nullopt;
         if (!rawSize || *rawSize < 0 || *rawSize > kMaxRawSize)
             return Error{GfpError::RawSize, {}, {}, {}};
-        if (const Status stored = TakePixels(gfp, pixel, *rawSize); !stored)
+        if (Status stored = TakePixels(gfp, pixel, *rawSize); !stored)
             return stored;
         const bool upright = pixel.width() >= 0 && pixel.height() >= 0 && *bytesPerPixel >= 1;
         info_.width = upright ? pixel.width() : 0;
