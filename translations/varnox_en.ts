@@ -831,10 +831,6 @@ than the picture); a damaged GFP gives no PNG</translation>
         <translation>Done</translation>
     </message>
     <message>
-        <source>Die Vorschau kann nicht geschrieben werden: %1</source>
-        <translation>The preview cannot be written: %1</translation>
-    </message>
-    <message>
         <source>Entpacken nach</source>
         <translation>Unpack into</translation>
     </message>

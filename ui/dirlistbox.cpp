@@ -125,9 +125,7 @@ void DirListBox::Refresh()
     if (path_.isEmpty())
         return;
     for (QString at = path_;; at = CleanFolder(at + QStringLiteral("/.."))) {
-        try {
-            CheckListable(at);
-        } catch (const ListError&) {
+        if (!ListProblem(at).isEmpty()) {
             if (QDir(at).isRoot())
                 return;
             continue;

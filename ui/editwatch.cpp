@@ -258,4 +258,40 @@ void EditWatch::Settled()
         emit Saved(png);
 }
 
+EditOutcome AskAndApplyEdit(jobs::EditSession session, bool always, GfpPacking packing, QString question,
+                            const JobQuestion& ask)
+{
+    EditOutcome outcome;
+    outcome.check = jobs::CheckEdit(session);
+    if (outcome.check.state != jobs::EditState::Changed || !outcome.check.refusal.reason.empty())
+        return outcome;
+    if (!always) {
+        if (outcome.check.SizeChanged())
+            question += Varnox::tr("\n\nDas Bild ist jetzt %1 \u00d7 %2 groß, bisher %3 \u00d7 %4.")
+                            .arg(outcome.check.newWidth)
+                            .arg(outcome.check.newHeight)
+                            .arg(outcome.check.oldWidth)
+                            .arg(outcome.check.oldHeight);
+        const jobs::ReplaceAnswer answer = ask(question);
+        if (answer != jobs::ReplaceAnswer::Yes && answer != jobs::ReplaceAnswer::YesToAll)
+            return outcome;
+        outcome.always = answer == jobs::ReplaceAnswer::YesToAll;
+    }
+    outcome.result = jobs::ApplyEdit(session, packing);
+    return outcome;
+}
+
+QString KeepEditOutcome(const EditOutcome& outcome, EditWatch& edits, const QString& png)
+{
+    if (outcome.result.ok)
+        edits.Update(outcome.result.session);
+    if (outcome.always)
+        edits.SetAlways(png);
+    const jobs::EditCheck& check = outcome.check;
+    if (check.state == jobs::EditState::Unreadable || !check.refusal.reason.empty())
+        return Varnox::tr("%1\nNichts übernommen; das Bild bleibt in %2")
+            .arg(ToQString(jobs::MessageText(check.refusal)), QDir::toNativeSeparators(png));
+    return {};
+}
+
 } // namespace varnox::ui

@@ -4,6 +4,7 @@
 // told once through Saved.
 
 #include "jobs/edit.h"
+#include "ui/jobrunner.h"
 #include "ui/messages.h"
 
 #include <QObject>
@@ -41,6 +42,23 @@ bool ConfirmClose(QWidget* parent, const QuestionSink& sink, const std::vector<c
 // Starts the user's editor on png: the command in VARNOX_EDITOR run through the shell with
 // the path, else the desktop's program for PNG files. False (with the reason) when neither starts.
 bool StartEditor(const QString& png, QString& failure);
+
+// What taking back one save of a picture out in the editor came to.
+struct EditOutcome {
+    jobs::EditCheck check;
+    bool always = false; // the user answered "Immer für dieses Bild"
+    jobs::EditResult result;
+};
+
+// On the worker: compares the PNG saved for session with the picture it was given and, once
+// ask had the user agree to question (not asked when always), puts it back packed as packing
+// says. The question gets the new size added when it differs.
+EditOutcome AskAndApplyEdit(jobs::EditSession session, bool always, GfpPacking packing, QString question,
+                            const JobQuestion& ask);
+
+// On the window thread: keeps the session outcome left (and "Immer für dieses Bild") in edits
+// for png. Returns the message when the saved picture could not be compared, else empty.
+QString KeepEditOutcome(const EditOutcome& outcome, EditWatch& edits, const QString& png);
 
 class EditWatch : public QObject {
     Q_OBJECT

@@ -33,14 +33,21 @@ QString CleanFolder(const QString& path)
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-void CheckListable(const QString& folder)
+QString ListProblem(const QString& folder)
 {
     std::error_code error;
     // Opening the listing tells a missing folder, a file and a refused one apart.
     std::filesystem::directory_iterator probe(ToPath(folder), error);
     if (error)
-        throw ListError(Varnox::tr("Der Ordner kann nicht gelesen werden: %1: %2")
-                            .arg(folder, ToQString(SystemText(error))));
+        return Varnox::tr("Der Ordner kann nicht gelesen werden: %1: %2")
+            .arg(folder, ToQString(SystemText(error)));
+    return {};
+}
+
+void CheckListable(const QString& folder)
+{
+    if (const QString problem = ListProblem(folder); !problem.isEmpty())
+        throw ListError(problem);
 }
 
 QRect FieldPlace(const QWidget& control, QRect where)

@@ -26,7 +26,10 @@ QString ToQString(const std::string& utf8);
 // The absolute, cleaned form of path ("/" for the root, no trailing separator otherwise).
 QString CleanFolder(const QString& path);
 
-// Throws ListError unless folder is a folder whose entries can be read.
+// Why folder is no folder whose entries can be read (German, with the folder and the
+// system's reason); empty when it is one.
+QString ListProblem(const QString& folder);
+// Throws ListError with ListProblem's text unless folder can be listed.
 void CheckListable(const QString& folder);
 
 // A control's place from twips (15 twips are one pixel).

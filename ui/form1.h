@@ -25,7 +25,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class QTemporaryDir;
 class QTimer;
 
 namespace varnox::ui {
@@ -40,6 +39,7 @@ class JobRunner;
 class PathBox;
 class PreviewBox;
 struct ArchiveListing;
+struct TakenBack;
 
 // Asks for a folder (caption, folder to start in); empty when the user declined.
 using FolderChooser = std::function<QString(const QString& caption, const QString& start)>;
@@ -156,11 +156,12 @@ class Form1 : public QWidget {
 
   private:
     void ReplaceFrom(int index, const QString& picture);
-    jobs::ReplaceAnswer AskEditedPictures(const std::vector<std::string>& edited);
     QString ReplaceQuestion(int item, const QString& picture) const;
     void StartEdit(int index);
     void EditSaved(const QString& png);
     void TakeBackEdit(const QString& png);
+    void ShowTakenBack(const std::shared_ptr<TakenBack>& done, const QString& png, int index,
+                       const QString& source);
     void EndEdits();
     void ShowCount();
     void ShowPlaces();
@@ -182,6 +183,9 @@ class Form1 : public QWidget {
     QString ChooseExtractFolder();
     void PackFolder(const QString& folder, const QString& archive);
     void ShowFolderJobEnd(bool ok, const jobs::Refusal& refusal, const QString& done);
+    void ShowFolderJobFailure(const QString& file, const QString& failure);
+    bool EndReport();
+    void ShowReport(const std::shared_ptr<ArchiveListing>& listing, const QString& archive);
     QString ReplaceToolTip(int selected) const;
     QString SelectedArchive() const;
     void RefreshLists();
@@ -207,10 +211,6 @@ class Form1 : public QWidget {
     EditWatch* edits_ = nullptr;
     // Saves told while a job ran; taken back once it has ended.
     QStringList pendingEdits_;
-    // Where the selected picture item is written for the preview to decode.
-    std::unique_ptr<QTemporaryDir> previewDir_;
-    QString previewFile_;
-    int previewCount_ = 0;
     bool cancellable_ = false;
     std::unique_ptr<JobRunner> ownRunner_;
     JobRunner* runner_ = nullptr;

@@ -1,20 +1,18 @@
 #include "ui/form2.h"
 
-#include "formats/picture.h"
 #include "formats/text.h"
 #include "jobs/convert.h"
-#include "jobs/edit.h"
 #include "jobs/restore.h"
 #include "ui/dirlistbox.h"
 #include "ui/drivelistbox.h"
 #include "ui/editwatch.h"
 #include "ui/filelistbox.h"
+#include "ui/foldermemory.h"
 #include "ui/folders.h"
 #include "ui/form1.h"
 #include "ui/jobrunner.h"
 #include "ui/pathbox.h"
 #include "ui/preview.h"
-#include "ui/startup.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -22,7 +20,6 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -34,8 +31,6 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QUrl>
-#include <optional>
-#include <type_traits>
 
 namespace varnox::ui {
 
@@ -81,72 +76,6 @@ constexpr TwipsRect kPreview{6705, 120, 3840, 3900};
 // The progress bar and the caption are brought up to date this often while a job runs.
 constexpr int kPollMilliseconds = 50;
 constexpr int kBarSteps = 1000;
-
-QString What(const std::exception& error)
-{
-    return QString::fromStdString(Translate(error.what()));
-}
-
-// Resets a flag when the scope ends, however it ends.
-class FlagScope {
-  public:
-    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagScope() { flag_ = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-  private:
-    bool& flag_;
-};
-
-// "2 nicht ersetzt: a.tga, b.tga"; more than a few: the count and the first ones.
-QString KeptText(const jobs::GfpToTgaResult& result)
-{
-    constexpr std::size_t kNamed = 3;
-    QStringList names;
-    for (std::size_t i = 0; i < result.keptNames.size() && i < kNamed; ++i)
-        names.append(QFile::decodeName(QByteArray::fromStdString(result.keptNames[i])));
-    QString text = Varnox::tr("%1 nicht ersetzt: %2").arg(result.kept).arg(names.join(QStringLiteral(", ")));
-    const auto more = result.kept - static_cast<int>(names.size());
-    if (more > 0)
-        text += Varnox::tr(" und %1 weitere").arg(more);
-    return text;
-}
-
-// "1 Datei konvertiert", "3 Dateien konvertiert, 1 abgelehnt, abgebrochen".
-QString BatchSummary(const jobs::GfpToTgaResult& result)
-{
-    QString text = result.written == 1 ? Varnox::tr("1 Datei konvertiert")
-                                       : Varnox::tr("%1 Dateien konvertiert").arg(result.written);
-    if (!result.refused.empty())
-        text += Varnox::tr(", %1 abgelehnt").arg(result.refused.size());
-    if (result.kept > 0)
-        text += QStringLiteral(", ") + KeptText(result);
-    if (result.cancelled)
-        text += Varnox::tr(", abgebrochen");
-    return text;
-}
-
-// The width and height of the picture at path; nothing when it cannot be read.
-std::optional<QSize> PictureSize(const Path& path)
-{
-    const Result<std::unique_ptr<RowSource>> source = OpenPictureSource(path);
-    if (!source.ok())
-        return std::nullopt;
-    const PictureInfo& info = source.value()->Info();
-    return QSize(info.width, info.height);
-}
-
-QString SizeText(QSize size)
-{
-    return QStringLiteral("%1 \u00d7 %2").arg(size.width()).arg(size.height());
-}
-
-// The name of the file the conversion of gfpName writes, by the job's own rule.
-QString PictureName(const QString& gfpName, jobs::PictureFormat format)
-{
-    return QFile::decodeName(jobs::TargetName(QFile::encodeName(gfpName).toStdString(), format).c_str());
-}
 
 } // namespace
 
@@ -435,13 +364,13 @@ void Form2::ApplyEnabled()
     // while any job runs, nothing can start another. A GFP is converted beside itself: the
     // target side and the packing are then out of play.
     const bool own = runner_->IsRunningFor(this);
-    const bool targetSide = !own && mode_ == 0;
+    const bool targetSide = !own && mode_ == ConvertMode::TgaToGfp;
     btnconvert->setEnabled(!runner_->IsBusy());
     for (QRadioButton* option : opgra)
         option->setEnabled(!own);
     chkuncom->setEnabled(targetSide);
     chkfast->setEnabled(targetSide);
-    chkunpackall->setEnabled(!own && mode_ != 0);
+    chkunpackall->setEnabled(!own && mode_ != ConvertMode::TgaToGfp);
     Drive1[0]->setEnabled(!own);
     Dir1[0]->setEnabled(!own);
     File1[0]->setEnabled(!own);
@@ -473,180 +402,12 @@ void Form2::ShowMessage(const QString& text, MessageKind kind)
     ShowMessageBox(this, sink_, text, kind);
 }
 
-void Form2::Form_Load()
-{
-    try {
-        for (int i = 0; i < 2; ++i) {
-            const QString folder =
-                memory_ ? memory_->Folder(i == 0 ? FolderKey::Source : FolderKey::Target) : programFolder_;
-            File1[i]->setPath(folder);
-            Dir1[i]->setPath(folder);
-        }
-        opgra[0]->setChecked(true);
-        ShowPlaces();
-    } catch (const std::exception& error) {
-        ShowMessage(What(error));
-    }
-}
-
-void Form2::opgra_Click(int Index)
-{
-    if (Index < 0 || Index > 2)
-        return;
-    try {
-        const bool changed = Index != mode_;
-        mode_ = Index;
-        if (Index == 0) {
-            File1[0]->setPattern(QStringLiteral("*.tga;*.png"));
-            File1[1]->setPattern(QStringLiteral("*.gfp"));
-        } else {
-            File1[1]->setPattern(Index == 1 ? QStringLiteral("*.tga") : QStringLiteral("*.png"));
-            File1[0]->setPattern(QStringLiteral("*.gfp"));
-        }
-        ApplyEnabled();
-        if (changed)
-            SetInfo({});
-    } catch (const std::exception& error) {
-        ShowMessage(What(error));
-    }
-}
-
-void Form2::Drive1_Change(int Index)
-{
-    const auto i = static_cast<std::size_t>(Index);
-    try {
-        const QString drive = Drive1[i]->drive();
-        // A bare drive means its current folder: where the folder list is when it is on that drive.
-        const QString current = Dir1[i]->path();
-        const QString folder = Drive1[i]->DriveOf(current) == drive ? current : drive;
-        try {
-            Dir1[i]->setPath(folder);
-        } catch (const ListError&) {
-            // The drive cannot be listed: silently back to the drive of the folder still shown.
-            // A second failure while putting it back is told.
-            if (puttingBack_[i])
-                throw;
-            const FlagScope puttingBack(puttingBack_[i]);
-            const QString back = Drive1[i]->DriveOf(current);
-            if (back.isEmpty())
-                throw;
-            Drive1[i]->setDrive(back);
-        }
-    } catch (const std::exception& error) {
-        ShowMessage(What(error));
-    }
-}
-
-void Form2::setFolderMemory(std::shared_ptr<FolderMemory> memory)
-{
-    memory_ = std::move(memory);
-    if (memory_)
-        chkhidden->setChecked(memory_->ShowHidden());
-    for (std::size_t i = 0; i < 2; ++i) {
-        Dir1[i]->setShowHidden(chkhidden->isChecked());
-        txtpath[i]->setShowHidden(chkhidden->isChecked());
-    }
-    ShowPlaces();
-}
-
-// The path fields' lists: the folders used last and the game's places.
-void Form2::ShowPlaces()
-{
-    const QStringList recent = memory_ ? memory_->RecentFolders() : QStringList();
-    const QStringList places = GamePlaces();
-    for (PathBox* box : txtpath)
-        box->setPlaces(recent, places);
-}
-
-void Form2::txtpath_Enter(int Index, const QString& folder)
-{
-    const auto i = static_cast<std::size_t>(Index);
-    try {
-        CheckListable(folder);
-        Dir1[i]->setPath(folder);
-        Drive1[i]->setDrive(Drive1[i]->DriveOf(folder));
-    } catch (const std::exception& error) {
-        txtpath[i]->setPath(Dir1[i]->path());
-        ShowMessage(What(error));
-    }
-}
-
-void Form2::chkhidden_Click()
-{
-    for (std::size_t i = 0; i < 2; ++i) {
-        Dir1[i]->setShowHidden(chkhidden->isChecked());
-        txtpath[i]->setShowHidden(chkhidden->isChecked());
-    }
-    if (memory_)
-        memory_->SetShowHidden(chkhidden->isChecked());
-}
-
-void Form2::btnopen_Click()
-{
-    if (runner_->IsBusy())
-        return;
-    const QString caption = Varnox::tr("Bild oder Archiv öffnen");
-    const QString filter = Varnox::tr("Bilder und Archive (*.gfp *.tga *.png *.res)");
-    const QString file = chooseFile_ ? chooseFile_(caption, Dir1[0]->path(), filter)
-                                     : QFileDialog::getOpenFileName(this, caption, Dir1[0]->path(), filter);
-    if (!file.isEmpty())
-        OpenDropped(file);
-}
-
-void Form2::Dir1_Change(int Index)
-{
-    const auto i = static_cast<std::size_t>(Index);
-    try {
-        txtpath[i]->setPath(Dir1[i]->path());
-        File1[i]->setPath(Dir1[i]->path());
-        if (memory_) {
-            memory_->Remember(Index == 0 ? FolderKey::Source : FolderKey::Target, Dir1[i]->path());
-            ShowPlaces();
-        }
-    } catch (const std::exception& error) {
-        ShowMessage(What(error));
-    }
-}
-
-void Form2::File1_Click(int Index)
-{
-    if (Index == 0)
-        ShowPreview();
-    ApplyEnabled();
-}
-
-void Form2::File1_Enter()
-{
-    const bool ready = File1[0]->ListIndex() >= 0 && (mode_ != 0 || File1[1]->ListIndex() >= 0);
-    if (ready && btnconvert->isEnabled())
-        btnconvert_Click();
-}
-
 void Form2::ShowAgain()
 {
     closed_ = false;
     showNormal();
     raise();
     activateWindow();
-}
-
-void Form2::ShowPreview()
-{
-    // During a job the source list follows the job; the preview follows it when it ends.
-    if (runner_->IsRunningFor(this))
-        return;
-    if (File1[0]->ListIndex() < 0)
-        picpreview->Clear();
-    else
-        picpreview->Show(SelectedPath(0));
-}
-
-void Form2::RefreshLists()
-{
-    for (int i = 0; i < 2; ++i) {
-        Dir1[i]->Refresh();
-        File1[i]->Refresh();
-    }
 }
 
 Form1* Form2::Unpacker() const
@@ -671,7 +432,8 @@ void Form2::Command1_Click()
         unpacker_->raise();
         unpacker_->activateWindow();
     } catch (const std::exception& error) {
-        ShowMessage(Varnox::tr("Das Entpack-Fenster kann nicht geöffnet werden: %1").arg(What(error)));
+        ShowMessage(Varnox::tr("Das Entpack-Fenster kann nicht geöffnet werden: %1")
+                        .arg(QString::fromStdString(Translate(error.what()))));
     }
 }
 
@@ -679,77 +441,6 @@ QString Form2::SelectedPath(int index) const
 {
     const FileListBox* list = File1[static_cast<std::size_t>(index)];
     return QDir::cleanPath(list->path() + u'/' + list->FileName());
-}
-
-void Form2::btnconvert_Click()
-{
-    // One click is one conversion: a click while a job runs is dropped.
-    if (runner_->IsBusy())
-        return;
-    SetInfo({});
-    try {
-        if (opgra[0]->isChecked())
-            ConvertTgaToGfp();
-        else
-            ConvertGfpToPicture(opgra[2]->isChecked() ? jobs::PictureFormat::Png : jobs::PictureFormat::Tga);
-    } catch (const std::exception& error) {
-        ShowMessage(
-            Varnox::tr("Die Umwandlung ist fehlgeschlagen: %1: %2").arg(SelectedPath(0), What(error)));
-    }
-}
-
-void Form2::btncancel_Click()
-{
-    if (!runner_->IsRunningFor(this))
-        return;
-    runner_->Cancel();
-    SetInfo(Varnox::tr("Breche ab …"));
-}
-
-void Form2::StartJob(std::function<void(jobs::JobProgress&)> work, std::function<void()> done)
-{
-    auto failure = std::make_shared<QString>();
-    const QString source = SelectedPath(0);
-    const bool started = runner_->Start(
-        this,
-        [work = std::move(work), failure](jobs::JobProgress& progress) {
-            try {
-                work(progress);
-            } catch (const std::exception& error) {
-                *failure = What(error);
-            }
-        },
-        [this, done = std::move(done), failure, source] {
-            poll_->stop();
-            unsetCursor();
-            const jobs::JobProgress* progress = runner_->Progress();
-            if (progress->Stage() >= 0)
-                setWindowTitle(Caption());
-            if (failure->isEmpty()) {
-                done();
-                // A job that told no end of its own ran to its end or was cancelled.
-                if (prgjob->format() == QString::fromUtf16(kRunningFormat))
-                    EndBar(progress->Cancelled() ? Varnox::tr("Abgebrochen") : Varnox::tr("Fertig"),
-                           !progress->Cancelled());
-            } else {
-                EndBar(Varnox::tr("Fehlgeschlagen"), false);
-                SetInfo({});
-                if (!closed_)
-                    ShowMessage(
-                        Varnox::tr("Die Umwandlung ist fehlgeschlagen: %1: %2").arg(source, *failure));
-            }
-            RefreshLists();
-        });
-    if (!started)
-        return;
-    setCursor(Qt::BusyCursor);
-    StartBar(prgjob);
-    poll_->start();
-}
-
-void Form2::EndBar(const QString& text, bool full)
-{
-    EndJobBar(prgjob, text, full);
 }
 
 void Form2::ShowProgress()
@@ -777,301 +468,6 @@ void Form2::ShowProgress()
         if (stage == static_cast<int>(jobs::TgaToGfpStage::Analysing) && done > 0)
             setWindowTitle(QString::number(done));
     }
-}
-
-jobs::ReplaceAnswer Form2::AskReplace(const Path& target, bool offerAll)
-{
-    return AskQuestion(
-        this, questionSink_,
-        Varnox::tr("Die Datei gibt es schon, mit anderem Inhalt:\n%1\n\nSoll sie ersetzt werden?")
-            .arg(ToQString(target)),
-        offerAll);
-}
-
-void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
-{
-    FileListBox* source = File1[0];
-    const int selected = source->ListIndex();
-    if (selected < 0) {
-        ShowMessage(Varnox::tr("Bitte eine Quelldatei auswählen"), MessageKind::Information);
-        return;
-    }
-    const bool all = chkunpackall->checkState() != Qt::Unchecked;
-    const int first = all ? 0 : selected;
-    const int last = all ? source->ListCount() - 1 : selected;
-    const bool several = last > first;
-    const QString written = PictureName(source->FileName(), format);
-
-    const QStringList names = source->FileNames();
-    const Path folder = ToPath(source->path());
-    std::vector<Path> gfps;
-    for (int k = first; k <= last && k < names.size(); ++k)
-        gfps.push_back(folder / QFile::encodeName(names[k]).toStdString());
-    auto result = std::make_shared<jobs::GfpToTgaResult>();
-    JobRunner* runner = runner_.get();
-    // The source list follows the file in hand (ShowProgress).
-    convertingFrom_ = first;
-    StartJob(
-        [this, runner, result, gfps = std::move(gfps), several, format,
-         workers = workers_](jobs::JobProgress& progress) {
-            // Several files go to the pool; the answers hold as they do one file at a time.
-            jobs::BatchOptions options;
-            options.format = format;
-            options.workers = several ? workers : 1;
-            options.progress = &progress;
-            options.askReplace = [this, runner, several](const Path& target) {
-                return runner->Ask([this, target, several] { return AskReplace(target, several); });
-            };
-            *result = jobs::ConvertGfpFilesParallel(gfps, options);
-        },
-        [this, result, several, first, written = QDir(source->path()).filePath(written)] {
-            convertingFrom_ = -1;
-            jobs::StoreRecords(module_, result->records);
-            if (result->lastIndex >= 0)
-                File1[0]->setListIndex(first + result->lastIndex);
-            if (several) {
-                SetInfo(BatchSummary(*result));
-                if (!result->refused.empty())
-                    EndBar(Varnox::tr("%1 abgelehnt").arg(result->refused.size()), !result->cancelled);
-            } else if (result->cancelled) {
-                SetInfo(Varnox::tr("Abgebrochen"));
-                EndBar(Varnox::tr("Abgebrochen"), false);
-            } else if (result->kept > 0) {
-                SetInfo(Varnox::tr("Nicht ersetzt: %1").arg(QDir::toNativeSeparators(written)));
-                EndBar(Varnox::tr("Nicht ersetzt"), false);
-            } else if (result->written > 0) {
-                ShowWrittenFile(written);
-            } else {
-                EndBar(Varnox::tr("Abgelehnt"), false);
-            }
-            if (!result->refused.empty() && !closed_) {
-                QString text = Varnox::tr("Nicht umgewandelt:");
-                for (const jobs::Refusal& refusal : result->refused)
-                    text += u'\n' + ToQString(jobs::MessageText(refusal));
-                ShowMessage(text, MessageKind::Warning);
-            }
-        });
-}
-
-GfpPacking Form2::Packing() const
-{
-    if (chkuncom->checkState() != Qt::Unchecked)
-        return GfpPacking::Uncompressed;
-    return chkfast->checkState() != Qt::Unchecked ? GfpPacking::Fast : GfpPacking::Zlib;
-}
-
-// Asks before a picture of another size replaces the one in to; true when it may.
-bool Form2::AskPictureSize(const Path& from, const Path& to)
-{
-    const std::optional<QSize> now = PictureSize(to);
-    const std::optional<QSize> next = PictureSize(from);
-    if (!now || !next || *now == *next)
-        return true;
-    const QString text = Varnox::tr("Das Bild in %1 ist %2 groß, das neue %3. Trotzdem ersetzen?")
-                             .arg(ToQString(to.filename()), SizeText(*now), SizeText(*next));
-    return runner_->Ask([this, text] { return AskQuestion(this, questionSink_, text, false); }) ==
-           jobs::ReplaceAnswer::Yes;
-}
-
-void Form2::ConvertTgaToGfp()
-{
-    if (File1[1]->ListIndex() < 0 || File1[0]->ListIndex() < 0) {
-        ShowMessage(Varnox::tr("Bitte eine Quell- und Zieldatei auswählen"), MessageKind::Information);
-        return;
-    }
-    const QString source = SelectedPath(0);
-    auto result = std::make_shared<jobs::TgaToGfpResult>();
-    auto declined = std::make_shared<bool>(false);
-    StartJob(
-        [this, result, declined, from = ToPath(source), to = ToPath(SelectedPath(1)),
-         packing = Packing()](jobs::JobProgress& progress) {
-            if (!AskPictureSize(from, to)) {
-                *declined = true;
-                return;
-            }
-            const jobs::PictureFormat format =
-                PictureKindOf(from) == PictureKind::Png ? jobs::PictureFormat::Png : jobs::PictureFormat::Tga;
-            *result = jobs::ConvertPictureToGfp(from, format, to, packing, &progress);
-        },
-        [this, result, declined, target = File1[1]->FileName()] {
-            jobs::StoreRecords(module_, result->records);
-            if (*declined) {
-                SetInfo(Varnox::tr("Nicht ersetzt: %1").arg(target));
-                EndBar(Varnox::tr("Nicht ersetzt"), false);
-            } else if (result->ok) {
-                SetInfo(Varnox::tr("Fertig: %1").arg(target));
-            } else if (result->cancelled) {
-                SetInfo(Varnox::tr("Abgebrochen"));
-            } else {
-                SetInfo({});
-                EndBar(Varnox::tr("Abgelehnt"), false);
-                if (!closed_)
-                    ShowMessage(ToQString(jobs::MessageText(result->refusal)), MessageKind::Warning);
-            }
-        });
-}
-
-void Form2::btnrestore_Click()
-{
-    const QString target = RestorableFile();
-    if (runner_->IsBusy() || target.isEmpty())
-        return;
-    if (!jobs::HasBackup(ToPath(target)))
-        return;
-    if (AskQuestion(this, questionSink_, RestoreQuestion(target), false) != jobs::ReplaceAnswer::Yes)
-        return;
-    auto result = std::make_shared<jobs::RestoreResult>();
-    StartJob([result, file = ToPath(target)](jobs::JobProgress&) { *result = jobs::RestoreBackup(file); },
-             [this, result, name = QFileInfo(target).fileName()] {
-                 if (result->ok) {
-                     SetInfo(
-                         Varnox::tr("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
-                 } else {
-                     SetInfo({});
-                     EndBar(Varnox::tr("Abgelehnt"), false);
-                     if (!closed_)
-                         ShowMessage(ToQString(jobs::MessageText(result->refusal)), MessageKind::Warning);
-                 }
-                 picpreview->Clear();
-                 ShowPreview();
-             });
-}
-
-QString Form2::RestorableFile() const
-{
-    if (mode_ != 0)
-        return EditableGfp();
-    return File1[1]->ListIndex() >= 0 ? SelectedPath(1) : QString();
-}
-
-QString Form2::EditableGfp() const
-{
-    const int side = mode_ == 0 ? 1 : 0;
-    const FileListBox* list = File1[static_cast<std::size_t>(side)];
-    if (list->ListIndex() < 0 || !list->FileName().endsWith(QStringLiteral(".gfp"), Qt::CaseInsensitive))
-        return {};
-    return SelectedPath(side);
-}
-
-void Form2::btnedit_Click()
-{
-    const QString gfp = EditableGfp();
-    if (gfp.isEmpty() || runner_->IsBusy())
-        return;
-    QString failure;
-    const std::optional<Path> folder = MakePrivateFolder(failure);
-    if (!folder) {
-        ShowMessage(failure);
-        return;
-    }
-    // Reading the GFP touches no shared record; it runs here, as the preview does.
-    const jobs::EditStart start = jobs::StartGfpEdit(ToPath(gfp), *folder);
-    if (!start.ok) {
-        ShowMessage(ToQString(jobs::MessageText(start.refusal)));
-        return;
-    }
-    const QString png = ToQString(start.session.png);
-    if (!StartEditor(png, failure)) {
-        ShowMessage(failure);
-        return;
-    }
-    edits_->Watch(start.session);
-    SetInfo(Varnox::tr("Im Bildbearbeiter: %1").arg(QDir::toNativeSeparators(png)));
-}
-
-// Compares the saved PNG with the GFP on the worker and, once asked, puts it into the GFP
-// as png2gfp does (the old GFP kept as .bak).
-void Form2::TakeBackEdit(const QString& png)
-{
-    const std::optional<jobs::EditSession> session = edits_->Session(png);
-    if (!session || runner_->IsBusy())
-        return;
-    struct Outcome {
-        jobs::EditCheck check;
-        bool always = false;
-        jobs::EditResult result;
-    };
-    auto outcome = std::make_shared<Outcome>();
-    const QString name = ToQString(session->source.filename());
-    StartJob(
-        [this, outcome, session = *session, always = edits_->Always(png), name,
-         packing = Packing()](jobs::JobProgress&) mutable {
-            outcome->check = jobs::CheckEdit(session);
-            if (outcome->check.state != jobs::EditState::Changed || !outcome->check.refusal.reason.empty())
-                return;
-            if (!always) {
-                QString text = Varnox::tr("Änderung an %1 übernehmen?").arg(name);
-                if (outcome->check.SizeChanged())
-                    text += Varnox::tr("\n\nDas Bild ist jetzt %1 \u00d7 %2 groß, bisher %3 \u00d7 %4.")
-                                .arg(outcome->check.newWidth)
-                                .arg(outcome->check.newHeight)
-                                .arg(outcome->check.oldWidth)
-                                .arg(outcome->check.oldHeight);
-                const jobs::ReplaceAnswer answer =
-                    runner_->Ask([this, text] { return AskEditQuestion(this, questionSink_, text); });
-                if (answer != jobs::ReplaceAnswer::Yes && answer != jobs::ReplaceAnswer::YesToAll)
-                    return;
-                outcome->always = answer == jobs::ReplaceAnswer::YesToAll;
-            }
-            outcome->result = jobs::ApplyEdit(session, packing);
-        },
-        [this, outcome, png, name] {
-            jobs::StoreRecords(module_, outcome->result.records);
-            if (outcome->result.ok)
-                edits_->Update(outcome->result.session);
-            if (outcome->always)
-                edits_->SetAlways(png);
-            const jobs::EditCheck& check = outcome->check;
-            if (check.state == jobs::EditState::Unreadable || !check.refusal.reason.empty()) {
-                if (!closed_)
-                    ShowMessage(
-                        Varnox::tr("%1\nNichts übernommen; das Bild bleibt in %2")
-                            .arg(ToQString(jobs::MessageText(check.refusal)), QDir::toNativeSeparators(png)));
-            } else if (outcome->result.ok) {
-                SetInfo(Varnox::tr("Fertig: Änderung an %1 übernommen").arg(name));
-                picpreview->Clear();
-                ShowPreview();
-            } else if (!outcome->result.refusal.reason.empty() && !closed_) {
-                ShowMessage(ToQString(jobs::MessageText(outcome->result.refusal)));
-            }
-        });
-}
-
-void Form2::OpenDropped(const QString& path)
-{
-    OpenStartArgument(*this, ReadStartArgument({path}));
-}
-
-namespace {
-
-// The one local archive or picture data names, else empty.
-QString DroppedFile(const QMimeData* data)
-{
-    if (data == nullptr || !data->hasUrls() || data->urls().size() != 1 ||
-        !data->urls().front().isLocalFile())
-        return {};
-    const QString path = data->urls().front().toLocalFile();
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    const bool known = suffix == QStringLiteral("res") || suffix == QStringLiteral("gfp") ||
-                       suffix == QStringLiteral("tga") || suffix == QStringLiteral("png");
-    return known ? path : QString();
-}
-
-} // namespace
-
-void Form2::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (!DroppedFile(event->mimeData()).isEmpty() && !runner_->IsBusy())
-        event->acceptProposedAction();
-}
-
-void Form2::dropEvent(QDropEvent* event)
-{
-    const QString path = DroppedFile(event->mimeData());
-    if (path.isEmpty() || runner_->IsBusy())
-        return;
-    event->acceptProposedAction();
-    OpenDropped(path);
 }
 
 } // namespace varnox::ui

@@ -5,7 +5,9 @@
 
 #include "formats/module1.h"
 #include "jobs/convert.h"
+#include "ui/jobrunner.h"
 #include "ui/messages.h"
+#include "ui/startup.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -29,9 +31,11 @@ class EditWatch;
 class FileListBox;
 class FolderMemory;
 class Form1;
-class JobRunner;
 class PathBox;
 class PreviewBox;
+
+// The direction of "Convert", by the option chosen; None before the first.
+enum class ConvertMode { None, TgaToGfp, GfpToTga, GfpToPng };
 
 class Form2 : public QWidget {
     Q_OBJECT
@@ -133,18 +137,36 @@ class Form2 : public QWidget {
     void ShowWrittenFile(const QString& file);
     void TakeBackEdit(const QString& png);
     void ConvertGfpToPicture(jobs::PictureFormat format);
+    void ShowConverted(const std::shared_ptr<jobs::GfpToTgaResult>& result, bool several, int first,
+                       const QString& written);
     void ConvertTgaToGfp();
     // How TGA/PNG -> GFP packs, by "unkomprimiert" and "schnell packen".
     GfpPacking Packing() const;
-    void StartJob(std::function<void(jobs::JobProgress&)> work, std::function<void()> done);
-    jobs::ReplaceAnswer AskReplace(const Path& target, bool offerAll);
+    // Runs work (JobProgress& -> a value) on the worker, then done (given the value) on the
+    // window thread; what work throws fails the conversion of the selected source.
+    template <class WorkFunction, class Done> void StartJob(WorkFunction work, Done done)
+    {
+        const bool started = runner_->Run(
+            this, std::move(work),
+            [this, done = std::move(done)](const auto& result) {
+                EndingJob();
+                done(result);
+                EndedJob();
+            },
+            [this, source = SelectedPath(0)](const QString& failure) { JobFailed(source, failure); });
+        if (started)
+            StartedJob();
+    }
+    void StartedJob();
+    void EndingJob();
+    void EndedJob();
+    void JobFailed(const QString& source, const QString& failure);
     QString SelectedPath(int index) const;
     void SetInfo(const QString& text);
     void ApplyEnabled();
     void ShowProgress();
     // The bar at a job's end: its own outcome as text, full when the job ran to its end.
     void EndBar(const QString& text, bool full);
-    bool AskPictureSize(const Path& from, const Path& to);
     void ShowPreview();
     void RefreshLists();
     void PlaceControls();
@@ -163,7 +185,7 @@ class Form2 : public QWidget {
     QPointer<Form1> unpacker_;
     QTimer* poll_ = nullptr;
     std::array<bool, 2> puttingBack_{};
-    int mode_ = -1;
+    ConvertMode mode_ = ConvertMode::None;
     unsigned workers_ = 1;
     bool closed_ = false;
     int convertingFrom_ = -1; // the source list's index of a batch's first file, while it runs
@@ -171,5 +193,10 @@ class Form2 : public QWidget {
     EditWatch* edits_ = nullptr;
     QStringList pendingEdits_;
 };
+
+// Opens what argument names: a folder in both converter lists, a picture selected on the
+// source side in the direction that reads it, an archive clicked in the unpacker window.
+// Tells through the window's messages what it cannot open.
+void OpenStartArgument(Form2& converter, const StartArgument& argument);
 
 } // namespace varnox::ui

@@ -1,7 +1,11 @@
 #include "ui/jobrunner.h"
 
+#include "formats/text.h"
+#include "ui/messages.h"
+
 #include <QtConcurrent/QtConcurrentRun>
-#include <optional>
+#include <exception>
+#include <new>
 
 namespace varnox::ui {
 
@@ -41,7 +45,26 @@ JobRunner::~JobRunner()
     CancelAndWait();
 }
 
-bool JobRunner::Start(QObject* owner, Work work, std::function<void()> done)
+namespace {
+
+// Runs work, returning the text of what it threw.
+JobRunner::Failure RunCaught(const JobRunner::Work& work, jobs::JobProgress& progress)
+{
+    try {
+        work(progress);
+        return std::nullopt;
+    } catch (const std::bad_alloc&) {
+        return Varnox::tr("Nicht genug Arbeitsspeicher");
+    } catch (const std::exception& error) {
+        return QString::fromStdString(Translate(error.what()));
+    } catch (...) {
+        return Varnox::tr("unbekannter Fehler");
+    }
+}
+
+} // namespace
+
+bool JobRunner::Start(QObject* owner, Work work, std::function<void(const Failure& failure)> done)
 {
     if (busy_)
         return false;
@@ -49,8 +72,10 @@ bool JobRunner::Start(QObject* owner, Work work, std::function<void()> done)
     owner_ = owner;
     done_ = std::move(done);
     progress_ = std::make_shared<jobs::JobProgress>();
-    watcher_.setFuture(
-        QtConcurrent::run([work = std::move(work), progress = progress_] { work(*progress); }));
+    failure_ = std::make_shared<Failure>();
+    watcher_.setFuture(QtConcurrent::run([work = std::move(work), progress = progress_, failure = failure_] {
+        *failure = RunCaught(work, *progress);
+    }));
     emit BusyChanged(true);
     return true;
 }
@@ -60,12 +85,12 @@ void JobRunner::Finished()
     if (!busy_)
         return;
     busy_ = false;
-    const std::function<void()> done = std::move(done_);
+    const std::function<void(const Failure&)> done = std::move(done_);
     done_ = nullptr;
     const bool ownerAlive = !owner_.isNull();
     owner_.clear();
     if (ownerAlive && done)
-        done();
+        done(*failure_);
     emit BusyChanged(false);
 }
 
@@ -109,6 +134,14 @@ jobs::ReplaceAnswer JobRunner::Ask(const std::function<jobs::ReplaceAnswer()>& q
     const std::lock_guard lock(mutex_);
     question_.reset();
     return answer;
+}
+
+JobQuestion JobRunner::MakeQuestion(QObject* owner,
+                                    std::function<jobs::ReplaceAnswer(const QString& text)> ask)
+{
+    return [this, guard = QPointer<QObject>(owner), ask = std::move(ask)](const QString& text) {
+        return Ask([guard, ask, text] { return guard ? ask(text) : jobs::ReplaceAnswer::Cancel; });
+    };
 }
 
 void JobRunner::AnswerQuestion()

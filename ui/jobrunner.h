@@ -1,6 +1,7 @@
 #pragma once
 // The worker both windows run their jobs on: one job at a time, off the window thread.
 // Jobs share no state with the windows: each returns its results, the window stores them.
+// Whatever a job throws ends it as a failure, told to the window on its thread.
 
 #include "jobs/convert.h"
 #include "jobs/progress.h"
@@ -8,18 +9,27 @@
 #include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <QThreadPool>
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <type_traits>
 
 namespace varnox::ui {
+
+// A question to the user from a job: its text in, the answer out. Called on the worker; it is
+// asked on the window thread.
+using JobQuestion = std::function<jobs::ReplaceAnswer(const QString& text)>;
 
 class JobRunner : public QObject {
     Q_OBJECT
   public:
     using Work = std::function<void(jobs::JobProgress& progress)>;
+    // What a job threw, in the user's language; nullopt when it ran to its end.
+    using Failure = std::optional<QString>;
 
     explicit JobRunner(QObject* parent = nullptr);
     // Cancels a running job and waits for it.
@@ -27,9 +37,30 @@ class JobRunner : public QObject {
     JobRunner(const JobRunner&) = delete;
     JobRunner& operator=(const JobRunner&) = delete;
 
-    // Runs work on the worker, then done on the window thread unless owner is gone by then.
-    // Refuses (false, nothing started) while a job runs. work must not throw.
-    bool Start(QObject* owner, Work work, std::function<void()> done);
+    // Runs work on the worker, then done on the window thread unless owner is gone by then,
+    // with what work threw (std::bad_alloc: "Nicht genug Arbeitsspeicher"). Refuses (false,
+    // nothing started) while a job runs.
+    bool Start(QObject* owner, Work work, std::function<void(const Failure& failure)> done);
+
+    // Runs work (JobProgress& -> a value) on the worker and hands its value to done (as a
+    // std::shared_ptr) on the window thread; failed (const QString&) gets what work threw instead.
+    template <class WorkFunction, class Done, class Failed>
+    bool Run(QObject* owner, WorkFunction work, Done done, Failed failed)
+    {
+        using Result = std::invoke_result_t<WorkFunction&, jobs::JobProgress&>;
+        auto slot = std::make_shared<std::shared_ptr<Result>>();
+        return Start(
+            owner,
+            [work = std::move(work), slot](jobs::JobProgress& progress) {
+                *slot = std::make_shared<Result>(work(progress));
+            },
+            [slot, done = std::move(done), failed = std::move(failed)](const Failure& failure) {
+                if (failure)
+                    failed(*failure);
+                else
+                    done(*slot);
+            });
+    }
 
     bool IsBusy() const { return busy_; }
     bool IsRunningFor(const QObject* owner) const { return busy_ && owner_ == owner; }
@@ -45,6 +76,9 @@ class JobRunner : public QObject {
     // Called on the worker: runs question on the window thread and returns its answer;
     // Cancel when the job is being stopped before it was asked.
     jobs::ReplaceAnswer Ask(const std::function<jobs::ReplaceAnswer()>& question);
+    // A question for a job to take along: ask runs on the window thread while owner lives;
+    // once owner is gone the answer is Cancel.
+    JobQuestion MakeQuestion(QObject* owner, std::function<jobs::ReplaceAnswer(const QString& text)> ask);
 
   signals:
     // A job started (true) or ended (false, after its done ran).
@@ -60,7 +94,8 @@ class JobRunner : public QObject {
     QFutureWatcher<void> watcher_;
     std::shared_ptr<jobs::JobProgress> progress_;
     QPointer<QObject> owner_;
-    std::function<void()> done_;
+    std::function<void(const Failure&)> done_;
+    std::shared_ptr<Failure> failure_;
     bool busy_ = false;
 
     std::mutex mutex_; // guards stopping_ and question_

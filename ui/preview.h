@@ -2,6 +2,8 @@
 // The picture preview of the converter window: a source file decoded off the window thread
 // and drawn scaled to fit, with its size and storage on a line below.
 
+#include "formats/bytes.h"
+
 #include <QFutureWatcher>
 #include <QImage>
 #include <QPixmap>
@@ -35,6 +37,8 @@ inline constexpr int kMaxPreviewSide = 2048;
 // than area (no larger than kMaxPreviewSide a side; an empty area: that square) comes back
 // reduced to fit it, the aspect kept, averaged in one pass as the rows come.
 PreviewImage LoadPreview(const QString& path, const std::atomic<bool>& cancel, QSize area = {});
+// The same for a GFP held in memory (a picture item of an archive).
+PreviewImage LoadPreview(const Bytes& gfp, const std::atomic<bool>& cancel, QSize area = {});
 
 class PreviewBox : public QWidget {
     Q_OBJECT
@@ -48,12 +52,15 @@ class PreviewBox : public QWidget {
     // Shows the picture at path once decoded, "Lade …" until then; a newer call cancels an
     // older one. The file shown already, unchanged on disk, is not decoded again.
     void Show(const QString& path);
+    // Shows the GFP picture held in gfp once decoded, "Lade …" until then; a newer call
+    // cancels an older one.
+    void ShowGfp(Bytes gfp);
     // Shows nothing.
     void Clear();
     // Shows no picture, and text on the line below (what an item without a picture is).
     void ShowText(const QString& text);
 
-    // The file shown or being decoded; empty for none.
+    // The file shown or being decoded; empty for none and for a picture from memory.
     QString path() const { return path_; }
     bool IsLoading() const { return watcher_.isRunning(); }
     // The picture shown, as LoadPreview gave it; null when none is shown.
@@ -84,6 +91,7 @@ class PreviewBox : public QWidget {
   private:
     QRect PictureRect() const;
     QRect PictureArea() const; // inside the frame
+    void Loading();
     void Decode();
     void Decoded();
     QSize DrawnSize() const;
@@ -100,10 +108,11 @@ class PreviewBox : public QWidget {
     QFutureWatcher<PreviewImage> watcher_;
     std::shared_ptr<std::atomic<bool>> cancel_;
     QString path_;
-    QString stamp_;  // size and time of the file shown, to notice a change on disk
-    QSize area_;     // the area the picture shown or being decoded is reduced to
-    QImage display_; // the picture, as LoadPreview gave it
-    QPixmap scaled_; // display_ scaled to the picture area, kept until the area changes
+    std::shared_ptr<const Bytes> gfp_; // the picture from memory shown or being decoded
+    QString stamp_;                    // size and time of the file shown, to notice a change on disk
+    QSize area_;                       // the area the picture shown or being decoded is reduced to
+    QImage display_;                   // the picture, as LoadPreview gave it
+    QPixmap scaled_;                   // display_ scaled to the picture area, kept until the area changes
 };
 
 } // namespace varnox::ui

@@ -147,6 +147,65 @@ class PreviewTest : public QObject {
                 shown.height() == area.height());
     }
 
+    // A picture item's GFP is decoded from memory as the file reader decodes it from disk.
+    void gfpFromMemoryAgreesWithFile_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const auto bytes = [](const Bytes& b) {
+            return QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size()));
+        };
+        QTest::newRow("zlib") << bytes(Gfp(16, true));
+        QTest::newRow("unkomprimiert") << bytes(Gfp(16, false));
+        QTest::newRow("3 bytes a pixel") << bytes(Gfp(24, true));
+        QTest::newRow("1 byte a pixel") << bytes(Gfp(8, false));
+        test::GfpSpec striped;
+        striped.width = 4096;
+        striped.height = 2;
+        QTest::newRow("reduced on the way") << bytes(test::MakeGfp(striped));
+        Bytes cut = Gfp(16, true);
+        cut.resize(100);
+        QTest::newRow("cut in its head") << bytes(cut);
+        Bytes shortRaw = Gfp(16, false);
+        shortRaw.pop_back();
+        QTest::newRow("raw pixels cut") << bytes(shortRaw);
+        Bytes shortStream = Gfp(16, true);
+        shortStream.resize(shortStream.size() - 3);
+        QTest::newRow("stream past the end") << bytes(shortStream);
+        test::GfpSpec small;
+        small.storedSize = 4;
+        QTest::newRow("stored size below 8") << bytes(test::MakeGfp(small));
+        Bytes damaged = Gfp(16, true);
+        damaged[static_cast<std::size_t>(kGfpStreamAt)] ^= 0xFF;
+        QTest::newRow("damaged stream") << bytes(damaged);
+        test::GfpSpec wide;
+        wide.width = 0x10000;
+        wide.height = 0x10000;
+        wide.compressed = false;
+        wide.pixels.assign(4, 0);
+        QTest::newRow("size overflowing") << bytes(test::MakeGfp(wide));
+    }
+
+    void gfpFromMemoryAgreesWithFile()
+    {
+        QFETCH(QByteArray, bytes);
+        const Bytes gfp(bytes.begin(), bytes.end());
+        test::TempDir dir;
+        test::WriteBytes(dir / "a.gfp", gfp);
+        const std::atomic<bool> cancel{false};
+        const ui::PreviewImage file = ui::LoadPreview(test::Q(dir / "a.gfp"), cancel);
+        const ui::PreviewImage memory = ui::LoadPreview(gfp, cancel);
+        QCOMPARE(memory.info, file.info);
+        QCOMPARE(memory.size, file.size);
+        QCOMPARE(memory.image, file.image);
+
+        ui::PreviewBox box;
+        box.resize(300, 300);
+        box.ShowGfp(gfp);
+        QCOMPARE(box.Info(), QString("Lade …"));
+        QTRY_COMPARE_WITH_TIMEOUT(box.Info(), file.info, 10000);
+        QVERIFY(box.path().isEmpty());
+    }
+
     void cancelledGivesNothing()
     {
         test::TempDir dir;
