@@ -76,13 +76,23 @@ std::string DisplayFileName(std::string_view utf8)
 ReportResult RunArchiveReport(const Path& folder, const std::string& fileName, const ReportOptions& options)
 {
     const Path archive = folder / fileName;
+    InputFile file;
+    if (!file.Open(archive))
+        return Refused(archive, Error{ResError::CannotOpen, archive, file.error(), {}});
+    return RunArchiveReport(file, folder, fileName, options);
+}
+
+ReportResult RunArchiveReport(InputFile& file, const Path& folder, const std::string& fileName,
+                              const ReportOptions& options)
+{
+    const Path archive = folder / fileName;
     Module1 module;
-    if (const Status magic = module.IsResFile(archive); !magic)
-        return Refused(archive, CodeOf<ResError>(magic) == ResError::CannotOpen ? magic : Status());
-    Status read = module.ReadResHeader(archive);
+    if (const Status magic = module.IsResFile(file, archive); !magic)
+        return Refused(archive, Status());
+    Status read = module.ReadResHeader(file, archive);
     if (!read)
         return Refused(archive, read);
-    if (read = module.ReadResDirectory(archive); !read) {
+    if (read = module.ReadResDirectory(file, archive); !read) {
         ReportResult refused = Refused(archive, read);
         refused.records.resHeader = module.ResHeader;
         return refused;

@@ -56,6 +56,9 @@ std::string DisplayFileName(std::string_view utf8);
 // the picture items while options.extractWanted says so. A later item of a name already
 // written (case ignored) is not written, and the files written are flushed to disk once at the end.
 ReportResult RunArchiveReport(const Path& folder, const std::string& fileName, const ReportOptions& options);
+// The same from the archive already open as file, so that the caller reads the same version.
+ReportResult RunArchiveReport(InputFile& file, const Path& folder, const std::string& fileName,
+                              const ReportOptions& options);
 
 // The report as the text box shows it: CR LF after every line of a valid report; an
 // invalid file's lines joined by CR LF with none after the last.

@@ -3,6 +3,7 @@
 #include "formats/res.h"
 #include "formats/text.h"
 #include "jobs/archive.h"
+#include "jobs/items.h"
 #include "ui/folders.h"
 
 #include <QFile>
@@ -48,10 +49,17 @@ ArchiveListing ListArchive(const QString& folder, const QString& file, const job
     ArchiveListing listing;
     const Path from = ToPath(folder);
     const std::string name = QFile::encodeName(file).toStdString();
-    listing.report = jobs::RunArchiveReport(from, name, options);
-    if (Module1 items; listing.report.valid && ReadArchive(items, from / name, listing.model).ok()) {
-        listing.lengths = jobs::ItemDataLengths(from / name, listing.model);
-        listing.listed = listing.lengths.size() == listing.model.items.size();
+    // Opened once: the report, the list and the lengths all read the same version.
+    InputFile opened;
+    if (!opened.Open(from / name)) {
+        listing.report = jobs::RunArchiveReport(from, name, options);
+    } else {
+        listing.report = jobs::RunArchiveReport(opened, from, name, options);
+        if (Module1 items;
+            listing.report.valid && ReadArchive(items, opened, from / name, listing.model).ok()) {
+            listing.lengths = jobs::ItemDataLengths(opened, listing.model);
+            listing.listed = listing.lengths.size() == listing.model.items.size();
+        }
     }
     if (listing.listed)
         MakeRows(listing);

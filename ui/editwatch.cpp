@@ -1,4 +1,5 @@
 #include "ui/editwatch.h"
+#include "formats/describe.h"
 
 #include "ui/folders.h"
 #include "ui/messages.h"
@@ -263,7 +264,7 @@ EditOutcome AskAndApplyEdit(jobs::EditSession session, bool always, GfpPacking p
 {
     EditOutcome outcome;
     outcome.check = jobs::CheckEdit(session);
-    if (outcome.check.state != jobs::EditState::Changed || !outcome.check.refusal.reason.empty())
+    if (outcome.check.state != jobs::EditState::Changed || !outcome.check.status)
         return outcome;
     if (!always) {
         if (outcome.check.SizeChanged())
@@ -283,14 +284,14 @@ EditOutcome AskAndApplyEdit(jobs::EditSession session, bool always, GfpPacking p
 
 QString KeepEditOutcome(const EditOutcome& outcome, EditWatch& edits, const QString& png)
 {
-    if (outcome.result.ok)
+    if (outcome.result.status.ok())
         edits.Update(outcome.result.session);
     if (outcome.always)
         edits.SetAlways(png);
     const jobs::EditCheck& check = outcome.check;
-    if (check.state == jobs::EditState::Unreadable || !check.refusal.reason.empty())
+    if (check.state == jobs::EditState::Unreadable || !check.status)
         return Varnox::tr("%1\nNichts übernommen; das Bild bleibt in %2")
-            .arg(ToQString(jobs::MessageText(check.refusal)), QDir::toNativeSeparators(png));
+            .arg(ToQString(MessageText(check.status.error())), QDir::toNativeSeparators(png));
     return {};
 }
 

@@ -1,4 +1,5 @@
 #include "ui/folders.h"
+#include "formats/describe.h"
 
 #include "formats/text.h"
 #include "ui/messages.h"

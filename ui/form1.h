@@ -182,7 +182,7 @@ class Form1 : public QWidget {
     void Extract(const std::vector<std::size_t>& only);
     QString ChooseExtractFolder();
     void PackFolder(const QString& folder, const QString& archive);
-    void ShowFolderJobEnd(bool ok, const jobs::Refusal& refusal, const QString& done);
+    void ShowFolderJobEnd(const Status& status, const QString& done);
     void ShowFolderJobFailure(const QString& file, const QString& failure);
     bool EndReport();
     void ShowReport(const std::shared_ptr<ArchiveListing>& listing, const QString& archive);

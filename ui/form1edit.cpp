@@ -1,5 +1,6 @@
 // The unpacker window's pictures out in the editor: each written as a PNG, opened in the
 // editor, and each save put back into its item on asking.
+#include "formats/describe.h"
 #include "ui/form1.h"
 
 #include "jobs/edit.h"
@@ -51,8 +52,8 @@ void Form1::StartEdit(int index)
                 deleteLater();
                 return;
             }
-            if (!start->ok) {
-                ShowMessage(ToQString(jobs::MessageText(start->refusal)));
+            if (!start->status.ok()) {
+                ShowMessage(ToQString(MessageText(start->status.error())));
                 return;
             }
             const QString png = ToQString(start->session.png);
@@ -103,7 +104,7 @@ void Form1::TakeBackEdit(const QString& png)
          file = archive.fileName()](jobs::JobProgress& progress) {
             TakenBack done;
             done.outcome = AskAndApplyEdit(session, always, GfpPacking::Zlib, question, ask);
-            if (!done.outcome.result.ok)
+            if (!done.outcome.result.status.ok())
                 return done;
             jobs::ReportOptions options;
             options.progress = &progress;
@@ -133,11 +134,11 @@ void Form1::ShowTakenBack(const std::shared_ptr<TakenBack>& done, const QString&
     const jobs::EditCheck& check = outcome->check;
     if (const QString unread = KeepEditOutcome(*outcome, *edits_, png); !unread.isEmpty()) {
         ShowMessage(unread);
-    } else if (check.state == jobs::EditState::Changed && !outcome->result.ok) {
-        if (!outcome->result.refusal.reason.empty())
-            ShowMessage(ToQString(jobs::MessageText(outcome->result.refusal)));
+    } else if (check.state == jobs::EditState::Changed && !outcome->result.status.ok()) {
+        if (!outcome->result.status)
+            ShowMessage(ToQString(MessageText(outcome->result.status.error())));
         ShowStatus(lblinfo, Varnox::tr("Nicht übernommen: #%1").arg(index));
-    } else if (outcome->result.ok) {
+    } else if (outcome->result.status.ok()) {
         if (listing->listed && QDir::cleanPath(source) == archive_) {
             ShowListing(listing, index);
             lstitems_SelectionChanged();

@@ -1,10 +1,12 @@
 // The unpacker window's item list: the rows of the archive shown, the filter, the selection
 // with its preview or bytes, the context menu and the files dragged out.
+#include "formats/describe.h"
 #include "ui/form1.h"
 
 #include "jobs/archive.h"
 #include "jobs/edit.h"
 #include "jobs/itembytes.h"
+#include "jobs/items.h"
 #include "jobs/sidepicture.h"
 #include "ui/archivelisting.h"
 #include "ui/editwatch.h"
@@ -169,12 +171,13 @@ void Form1::lstitems_SelectionChanged()
 // The item's first bytes in the byte view over the preview.
 void Form1::ShowItemBytes(int index)
 {
-    const jobs::ItemBytes item =
+    const Result<jobs::ItemBytes> read =
         jobs::ReadItemBytes(ToPath(archive_), *model_, static_cast<std::size_t>(index), kByteViewLimit);
-    if (!item.ok) {
-        ShowStatus(lblinfo, ToQString(jobs::MessageText(item.refusal)));
+    if (!read) {
+        ShowStatus(lblinfo, ToQString(MessageText(read.error())));
         return;
     }
+    const jobs::ItemBytes& item = *read;
     QString text = ToQString(jobs::HexDump(item.bytes));
     if (item.length > static_cast<std::int64_t>(item.bytes.size()))
         text += Varnox::tr("… die ersten %1 von %2 Bytes")
@@ -221,32 +224,35 @@ void Form1::SaveItemPng()
     QString failure;
     const std::optional<Path> scratch = MakePrivateFolder(failure);
     const auto item = static_cast<std::size_t>(index);
-    const jobs::ItemFile probe =
-        scratch ? jobs::WriteItemFile(ToPath(archive_), *model_, item, *scratch) : jobs::ItemFile{};
-    if (!probe.ok) {
-        ShowMessage(failure.isEmpty() ? ToQString(jobs::MessageText(probe.refusal)) : failure);
+    if (!scratch) {
+        ShowMessage(failure);
         return;
     }
-    const QString target = QDir(folder).filePath(ToQString(probe.file.filename()));
+    const Result<Path> probe = jobs::WriteItemFile(ToPath(archive_), *model_, item, *scratch);
+    if (!probe) {
+        ShowMessage(ToQString(MessageText(probe.error())));
+        return;
+    }
+    const QString target = QDir(folder).filePath(ToQString(probe->filename()));
     if (QFileInfo::exists(target) &&
         AskQuestion(this, questions_,
                     Varnox::tr("Die Datei gibt es schon:\n%1\n\nSoll sie ersetzt werden?").arg(target),
                     false) != jobs::ReplaceAnswer::Yes)
         return;
-    const jobs::ItemFile written = jobs::WriteItemFile(ToPath(archive_), *model_, item, ToPath(folder));
-    if (!written.ok) {
-        ShowMessage(ToQString(jobs::MessageText(written.refusal)));
+    const Result<Path> written = jobs::WriteItemFile(ToPath(archive_), *model_, item, ToPath(folder));
+    if (!written) {
+        ShowMessage(ToQString(MessageText(written.error())));
         return;
     }
-    ShowStatus(lblinfo, Varnox::tr("Gespeichert: %1").arg(QDir::toNativeSeparators(ToQString(written.file))));
+    ShowStatus(lblinfo, Varnox::tr("Gespeichert: %1").arg(QDir::toNativeSeparators(ToQString(*written))));
 }
 
 void Form1::ShowItemPreview(int index)
 {
     jobs::ItemGfp item = jobs::ReadItemGfp(ToPath(archive_), *model_, static_cast<std::size_t>(index));
-    if (!item.ok) {
+    if (!item.status.ok()) {
         preview->Clear();
-        ShowStatus(lblinfo, ToQString(jobs::MessageText(item.refusal)));
+        ShowStatus(lblinfo, ToQString(MessageText(item.status.error())));
         return;
     }
     preview->ShowGfp(std::move(item.gfp));
@@ -268,16 +274,16 @@ QList<QUrl> Form1::DragFiles(const QModelIndexList& rows)
     std::sort(items.begin(), items.end());
     if (folder && chkpng->isChecked()) {
         for (const std::size_t index : items) {
-            const jobs::ItemFile file = jobs::WriteItemFile(ToPath(archive_), *model_, index, *folder);
-            if (file.ok)
-                files.append(QUrl::fromLocalFile(ToQString(file.file)));
+            const Result<Path> file = jobs::WriteItemFile(ToPath(archive_), *model_, index, *folder);
+            if (file)
+                files.append(QUrl::fromLocalFile(ToQString(*file)));
             else
-                failure = ToQString(jobs::MessageText(file.refusal));
+                failure = ToQString(MessageText(file.error()));
         }
     } else if (folder) {
         const jobs::ExtractResult result = jobs::ExtractArchive(ToPath(archive_), *folder, items);
-        if (!result.ok)
-            failure = ToQString(jobs::MessageText(result.refusal));
+        if (!result.status.ok())
+            failure = ToQString(MessageText(result.status.error()));
         // The folder is new: what is in it is what the extract wrote.
         const QDir written(ToQString(*folder));
         for (const QString& name : written.entryList(QDir::Files | QDir::Hidden, QDir::Name))

@@ -1,5 +1,6 @@
 // The unpacker window's jobs: the report of the archive clicked, extract, pack, replace and
 // restore. Each runs on the worker from values taken here and hands back its result.
+#include "formats/describe.h"
 #include "ui/form1.h"
 
 #include "jobs/archive.h"
@@ -203,7 +204,7 @@ void Form1::Extract(const std::vector<std::size_t>& only)
                 jobs::ExtractArchive(archive, to, only, ask, pictures, jobs::EditedFiles::Refuse, &progress);
             // Pictures the user edited since they were extracted are replaced only when
             // the user says so; the refusal wrote nothing, so the extract runs again.
-            if (!result.ok && !result.edited.empty() &&
+            if (!result.status.ok() && !result.edited.empty() &&
                 askEdited(EditedPicturesQuestion(result.edited)) == jobs::ReplaceAnswer::Yes)
                 result = jobs::ExtractArchive(archive, to, only, ask, pictures, jobs::EditedFiles::Replace,
                                               &progress);
@@ -217,10 +218,9 @@ void Form1::Extract(const std::vector<std::size_t>& only)
             const QString replaced = result->replaced.empty()
                                          ? QString()
                                          : Varnox::tr(", %1 ersetzt").arg(result->replaced.size());
-            ShowFolderJobEnd(
-                result->ok, result->refusal,
-                Varnox::tr("%1 nach %2%3, %4")
-                    .arg(written, QDir::toNativeSeparators(folder), replaced, ToQString(result->status)));
+            ShowFolderJobEnd(result->status, Varnox::tr("%1 nach %2%3, %4")
+                                                 .arg(written, QDir::toNativeSeparators(folder), replaced,
+                                                      ToQString(result->summary)));
         },
         [this, archive = archive_](const QString& failure) { ShowFolderJobFailure(archive, failure); });
     // Cancelled, an extract stops before its next file and writes no archive.txt.
@@ -272,15 +272,13 @@ void Form1::PackFolder(const QString& folder, const QString& archive)
         },
         [this, archive](const std::shared_ptr<jobs::PackResult>& result) {
             if (result->cancelled) {
-                ShowFolderJobEnd(true, {},
-                                 Varnox::tr("Packen abgebrochen; %1 bleibt, wie es war")
-                                     .arg(QDir::toNativeSeparators(archive)));
+                ShowFolderJobEnd(Status(), Varnox::tr("Packen abgebrochen; %1 bleibt, wie es war")
+                                               .arg(QDir::toNativeSeparators(archive)));
                 return;
             }
-            ShowFolderJobEnd(result->ok, result->refusal,
-                             Varnox::tr("%1 Einträge nach %2 gepackt")
-                                 .arg(result->items)
-                                 .arg(QDir::toNativeSeparators(archive)));
+            ShowFolderJobEnd(result->status, Varnox::tr("%1 Einträge nach %2 gepackt")
+                                                 .arg(result->items)
+                                                 .arg(QDir::toNativeSeparators(archive)));
         },
         [this, archive](const QString& failure) { ShowFolderJobFailure(archive, failure); });
     // Cancelled, a pack drops its new archive; the old one stays as it was.
@@ -289,16 +287,16 @@ void Form1::PackFolder(const QString& folder, const QString& archive)
 }
 
 // The end of an extract or a pack: done's text in the status line, or the refusal.
-void Form1::ShowFolderJobEnd(bool ok, const jobs::Refusal& refusal, const QString& done)
+void Form1::ShowFolderJobEnd(const Status& status, const QString& done)
 {
     EndedJob();
-    if (ok) {
+    if (status) {
         ShowStatus(lblinfo, done);
     } else {
         ShowStatus(lblinfo, {});
         EndJobBar(prgjob, Varnox::tr("Abgelehnt"), false);
         if (!closing_)
-            ShowMessage(ToQString(jobs::MessageText(refusal)));
+            ShowMessage(ToQString(MessageText(status.error())));
     }
     RefreshLists();
     if (closing_)
@@ -379,7 +377,7 @@ void Form1::ReplaceFrom(int index, const QString& picture)
             Replaced done;
             done.replaced = jobs::ReplaceItem(ToPath(folder + u'/' + file), "#" + std::to_string(index), from,
                                               GfpPacking::Zlib);
-            if (!done.replaced.ok)
+            if (!done.replaced.status.ok())
                 return done;
             jobs::ReportOptions options; // a fresh report, without unpacking
             options.progress = &progress;
@@ -392,10 +390,10 @@ void Form1::ReplaceFrom(int index, const QString& picture)
             jobs::StoreRecords(module_, replaced->records);
             jobs::StoreRecords(module_, listing->report.records);
             EndedJob();
-            if (!replaced->ok) {
+            if (!replaced->status.ok()) {
                 ShowStatus(lblinfo, {});
                 if (!closing_)
-                    ShowMessage(ToQString(jobs::MessageText(replaced->refusal)));
+                    ShowMessage(ToQString(MessageText(replaced->status.error())));
             } else {
                 ShowListing(listing, index);
                 if (listing->listed)
@@ -427,13 +425,13 @@ void Form1::btnrestore_Click()
         return;
     const bool started = runner_->Run(
         this, [file = ToPath(archive)](jobs::JobProgress&) { return jobs::RestoreBackup(file); },
-        [this, archive](const std::shared_ptr<jobs::RestoreResult>& result) {
+        [this, archive](const std::shared_ptr<Status>& result) {
             EndedJob();
             const QString name = QFileInfo(archive).fileName();
-            if (!result->ok) {
+            if (!result->ok()) {
                 EndJobBar(prgjob, Varnox::tr("Abgelehnt"), false);
                 if (!closing_)
-                    ShowMessage(ToQString(jobs::MessageText(result->refusal)));
+                    ShowMessage(ToQString(MessageText(result->error())));
             }
             RefreshLists();
             if (closing_) {
@@ -441,9 +439,9 @@ void Form1::btnrestore_Click()
                 return;
             }
             // The archive shown is read again: it is another file now.
-            if (result->ok && filFile->FileName() == name)
+            if (result->ok() && filFile->FileName() == name)
                 clickLater_->start();
-            if (result->ok)
+            if (result->ok())
                 ShowStatus(
                     lblinfo,
                     Varnox::tr("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));

@@ -1,5 +1,6 @@
 // The converter window's jobs: the conversions behind "Convert", restore, and the GFP out in
 // the editor. Each runs on the worker from values taken here and hands back its result.
+#include "formats/describe.h"
 #include "ui/form2.h"
 
 #include "formats/picture.h"
@@ -202,7 +203,7 @@ void Form2::ConvertGfpToPicture(jobs::PictureFormat format)
                     Varnox::tr("Die Datei gibt es schon, mit anderem Inhalt:\n%1\n\nSoll sie ersetzt werden?")
                         .arg(ToQString(target)));
             };
-            return jobs::ConvertGfpFilesParallel(gfps, options);
+            return jobs::ConvertGfpFiles(gfps, options);
         },
         [this, several, first, written = QDir(source->path()).filePath(written)](
             const std::shared_ptr<jobs::GfpToTgaResult>& result) {
@@ -235,8 +236,8 @@ void Form2::ShowConverted(const std::shared_ptr<jobs::GfpToTgaResult>& result, b
     }
     if (!result->refused.empty() && !closed_) {
         QString text = Varnox::tr("Nicht umgewandelt:");
-        for (const jobs::Refusal& refusal : result->refused)
-            text += u'\n' + ToQString(jobs::MessageText(refusal));
+        for (const Error& error : result->refused)
+            text += u'\n' + ToQString(MessageText(error));
         ShowMessage(text, MessageKind::Warning);
     }
 }
@@ -276,7 +277,7 @@ void Form2::ConvertTgaToGfp()
             if (converted->declined) {
                 SetInfo(Varnox::tr("Nicht ersetzt: %1").arg(target));
                 EndBar(Varnox::tr("Nicht ersetzt"), false);
-            } else if (result->ok) {
+            } else if (result->status.ok()) {
                 SetInfo(Varnox::tr("Fertig: %1").arg(target));
             } else if (result->cancelled) {
                 SetInfo(Varnox::tr("Abgebrochen"));
@@ -284,7 +285,7 @@ void Form2::ConvertTgaToGfp()
                 SetInfo({});
                 EndBar(Varnox::tr("Abgelehnt"), false);
                 if (!closed_)
-                    ShowMessage(ToQString(jobs::MessageText(result->refusal)), MessageKind::Warning);
+                    ShowMessage(ToQString(MessageText(result->status.error())), MessageKind::Warning);
             }
         });
 }
@@ -299,15 +300,15 @@ void Form2::btnrestore_Click()
     if (AskQuestion(this, questionSink_, RestoreQuestion(target), false) != jobs::ReplaceAnswer::Yes)
         return;
     StartJob([file = ToPath(target)](jobs::JobProgress&) { return jobs::RestoreBackup(file); },
-             [this, name = QFileInfo(target).fileName()](const std::shared_ptr<jobs::RestoreResult>& result) {
-                 if (result->ok) {
+             [this, name = QFileInfo(target).fileName()](const std::shared_ptr<Status>& result) {
+                 if (result->ok()) {
                      SetInfo(
                          Varnox::tr("Wiederhergestellt: %1 (die vorige Fassung ist jetzt %1.bak)").arg(name));
                  } else {
                      SetInfo({});
                      EndBar(Varnox::tr("Abgelehnt"), false);
                      if (!closed_)
-                         ShowMessage(ToQString(jobs::MessageText(result->refusal)), MessageKind::Warning);
+                         ShowMessage(ToQString(MessageText(result->error())), MessageKind::Warning);
                  }
                  picpreview->Clear();
                  ShowPreview();
@@ -343,8 +344,8 @@ void Form2::btnedit_Click()
     }
     // Reading the GFP touches no shared record; it runs here, as the preview does.
     const jobs::EditStart start = jobs::StartGfpEdit(ToPath(gfp), *folder);
-    if (!start.ok) {
-        ShowMessage(ToQString(jobs::MessageText(start.refusal)));
+    if (!start.status.ok()) {
+        ShowMessage(ToQString(MessageText(start.status.error())));
         return;
     }
     const QString png = ToQString(start.session.png);
@@ -374,12 +375,12 @@ void Form2::TakeBackEdit(const QString& png)
                  if (const QString unread = KeepEditOutcome(*outcome, *edits_, png); !unread.isEmpty()) {
                      if (!closed_)
                          ShowMessage(unread);
-                 } else if (outcome->result.ok) {
+                 } else if (outcome->result.status.ok()) {
                      SetInfo(Varnox::tr("Fertig: Änderung an %1 übernommen").arg(name));
                      picpreview->Clear();
                      ShowPreview();
-                 } else if (!outcome->result.refusal.reason.empty() && !closed_) {
-                     ShowMessage(ToQString(jobs::MessageText(outcome->result.refusal)));
+                 } else if (!outcome->result.status && !closed_) {
+                     ShowMessage(ToQString(MessageText(outcome->result.status.error())));
                  }
              });
 }

@@ -1,4 +1,5 @@
 #include "ui/preview.h"
+#include "formats/describe.h"
 
 #include "formats/gfp.h"
 #include "formats/picture.h"
