@@ -14,11 +14,6 @@ namespace varnox::cli {
 
 namespace {
 
-bool IsOption(const std::string& arg)
-{
-    return arg.empty() || arg.front() == '-';
-}
-
 // "ersetzt: a.sound, b.gfp (2 Dateien)" naming the first few files replaced by other content.
 std::string ReplacedLine(const std::vector<std::string>& replaced)
 {
@@ -37,37 +32,14 @@ std::string ReplacedLine(const std::vector<std::string>& replaced)
            '\n';
 }
 
-// Takes the options among args (each of them at most one of the group), leaving the others
-// in rest; false for an unknown option or two of the group.
-template <class Value>
-bool TakeOption(const Args& args, const std::vector<std::pair<std::string, Value>>& options, Value& value,
-                Args& rest)
-{
-    int taken = 0;
-    for (const auto& arg : args) {
-        const auto found =
-            std::find_if(options.begin(), options.end(), [&](const auto& o) { return o.first == arg; });
-        if (found != options.end()) {
-            value = found->second;
-            ++taken;
-        } else if (IsOption(arg)) {
-            return false;
-        } else {
-            rest.push_back(arg);
-        }
-    }
-    return taken <= 1;
-}
-
-// The packing options of pack and replace, made on first use.
-const std::vector<std::pair<std::string, GfpPacking>>& Packings()
-{
-    static const std::vector<std::pair<std::string, GfpPacking>> packings = {
-        {"--uncompressed", GfpPacking::Uncompressed}, {"--fast", GfpPacking::Fast}};
-    return packings;
-}
-
 } // namespace
+
+GfpPacking PackingOf(const ParsedArgs& call)
+{
+    if (call.options.contains("fast"))
+        return GfpPacking::Fast;
+    return call.options.contains("uncompressed") ? GfpPacking::Uncompressed : GfpPacking::Zlib;
+}
 
 std::string ReplacedText(const jobs::ReplaceResult& result)
 {
@@ -89,19 +61,15 @@ void PrintEdited(const jobs::ExtractResult& result)
     PrintError(text);
 }
 
-int RunExtract(const Args& given)
+int RunExtract(const ParsedArgs& call)
 {
-    jobs::SidePicture pictures = jobs::SidePicture::None;
-    jobs::EditedFiles edited = jobs::EditedFiles::Refuse;
-    Args all, args;
-    std::copy_if(given.begin(), given.end(), std::back_inserter(all),
-                 [](const std::string& arg) { return arg != "--overwrite"; });
-    if (all.size() + 1 == given.size())
-        edited = jobs::EditedFiles::Replace;
-    if (all.size() + 1 < given.size() ||
-        !TakeOption<jobs::SidePicture>(
-            all, {{"--png", jobs::SidePicture::Png}, {"--tga", jobs::SidePicture::Tga}}, pictures, args) ||
-        args.empty() || args.size() > 2) {
+    const Args& args = call.operands;
+    const jobs::SidePicture pictures = call.options.contains("png")   ? jobs::SidePicture::Png
+                                       : call.options.contains("tga") ? jobs::SidePicture::Tga
+                                                                      : jobs::SidePicture::None;
+    const jobs::EditedFiles edited =
+        call.options.contains("overwrite") ? jobs::EditedFiles::Replace : jobs::EditedFiles::Refuse;
+    if (args.empty() || args.size() > 2) {
         PrintError(UsageLine("extract"));
         return kExitUsage;
     }
@@ -138,11 +106,11 @@ int RunExtract(const Args& given)
     return kExitOk;
 }
 
-int RunPack(const Args& all)
+int RunPack(const ParsedArgs& call)
 {
-    GfpPacking packing = GfpPacking::Zlib;
-    Args args;
-    if (!TakeOption(all, Packings(), packing, args) || args.size() != 2) {
+    const GfpPacking packing = PackingOf(call);
+    const Args& args = call.operands;
+    if (args.size() != 2) {
         PrintError(UsageLine("pack"));
         return kExitUsage;
     }
@@ -157,11 +125,11 @@ int RunPack(const Args& all)
     return kExitOk;
 }
 
-int RunReplace(const Args& args)
+int RunReplace(const ParsedArgs& call)
 {
-    GfpPacking packing = GfpPacking::Zlib;
-    Args rest;
-    if (!TakeOption(args, Packings(), packing, rest) || rest.size() != 3) {
+    const GfpPacking packing = PackingOf(call);
+    const Args& rest = call.operands;
+    if (rest.size() != 3) {
         PrintError(UsageLine("replace"));
         return kExitUsage;
     }

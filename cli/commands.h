@@ -2,6 +2,7 @@
 // The commands of varnox-cli. Each returns the exit code: 0 all well, 1 an input was
 // refused or failed, 2 a usage error.
 
+#include "cli/options.h"
 #include "jobs/convert.h"
 
 #include <string>
@@ -19,15 +20,19 @@ inline constexpr int kExitUsage = 2;
 
 using Args = std::vector<std::string>;
 
-int RunReport(const Args& args, bool unpack);
-int RunGfp2Picture(const Args& args, jobs::PictureFormat format);
-int RunPicture2Gfp(const Args& args, jobs::PictureFormat format);
-int RunExtract(const Args& args);
-int RunPack(const Args& args);
-int RunReplace(const Args& args);
-int RunEdit(const Args& args);
-int RunRestore(const Args& args);
-int RunThumbnail(const Args& args);
+// Each takes the call as the option parser leaves it.
+int RunReport(const ParsedArgs& call, bool unpack);
+int RunGfp2Picture(const ParsedArgs& call, jobs::PictureFormat format);
+int RunPicture2Gfp(const ParsedArgs& call, jobs::PictureFormat format);
+int RunExtract(const ParsedArgs& call);
+int RunPack(const ParsedArgs& call);
+int RunReplace(const ParsedArgs& call);
+int RunEdit(const ParsedArgs& call);
+int RunRestore(const ParsedArgs& call);
+int RunThumbnail(const ParsedArgs& call);
+
+// The packing --uncompressed or --fast ask for; zlib's by default.
+GfpPacking PackingOf(const ParsedArgs& call);
 
 // "#3 ersetzt, an seinem Platz (Itemdataoffset:276)": where replace put the item's data.
 std::string ReplacedText(const jobs::ReplaceResult& result);

@@ -9,15 +9,6 @@
 
 namespace varnox::cli {
 
-namespace {
-
-bool IsOption(const std::string& arg)
-{
-    return !arg.empty() && arg.front() == '-';
-}
-
-} // namespace
-
 // The number in "-j N" or "-jN"; nullopt when it is no whole number from 1 on.
 std::optional<unsigned> WorkerCount(const std::string& text)
 {
@@ -28,32 +19,20 @@ std::optional<unsigned> WorkerCount(const std::string& text)
     return value;
 }
 
-int RunGfp2Picture(const Args& args, jobs::PictureFormat format)
+int RunGfp2Picture(const ParsedArgs& call, jobs::PictureFormat format)
 {
     const std::string command = format == jobs::PictureFormat::Png ? "gfp2png" : "gfp2tga";
     unsigned workers = jobs::DefaultWorkers();
-    std::vector<Path> files;
-    for (std::size_t k = 0; k < args.size(); ++k) {
-        const std::string& arg = args[k];
-        if (arg.rfind("-j", 0) == 0) {
-            const std::string number = arg.size() > 2 ? arg.substr(2) : k + 1 < args.size() ? args[++k] : "";
-            const std::optional<unsigned> count = WorkerCount(number);
-            if (!count) {
-                PrintError(
-                    TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1: -j braucht eine ganze Zahl ab 1 (%2)"),
-                                  {command, UsageLine(command)}));
-                return kExitUsage;
-            }
-            workers = *count;
-        } else if (arg.empty() || IsOption(arg)) {
-            PrintError(TranslateWith(
-                QT_TRANSLATE_NOOP("Varnox", "%1: unbekannte Option oder leerer Name \"%2\" (%3)"),
-                {command, arg, UsageLine(command)}));
+    if (const auto jobs = call.options.find("jobs"); jobs != call.options.end()) {
+        const std::optional<unsigned> count = WorkerCount(jobs->second);
+        if (!count) {
+            PrintError(TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1: -j braucht eine ganze Zahl ab 1 (%2)"),
+                                     {command, UsageLine(command)}));
             return kExitUsage;
-        } else {
-            files.emplace_back(arg);
         }
+        workers = *count;
     }
+    const std::vector<Path> files(call.operands.begin(), call.operands.end());
     if (files.empty()) {
         PrintError(UsageLine(command));
         return kExitUsage;
@@ -69,24 +48,12 @@ int RunGfp2Picture(const Args& args, jobs::PictureFormat format)
     return anyRefused ? kExitFailed : kExitOk;
 }
 
-int RunPicture2Gfp(const Args& args, jobs::PictureFormat format)
+int RunPicture2Gfp(const ParsedArgs& call, jobs::PictureFormat format)
 {
     const std::string command = format == jobs::PictureFormat::Png ? "png2gfp" : "tga2gfp";
-    GfpPacking packing = GfpPacking::Zlib;
-    Args files;
-    int packings = 0;
-    for (const auto& arg : args) {
-        if (arg == "--uncompressed" || arg == "--fast") {
-            packing = arg == "--fast" ? GfpPacking::Fast : GfpPacking::Uncompressed;
-            ++packings;
-        } else if (arg.empty() || IsOption(arg)) {
-            files.clear();
-            break;
-        } else {
-            files.push_back(arg);
-        }
-    }
-    if (files.size() != 2 || packings > 1) {
+    const GfpPacking packing = PackingOf(call);
+    const Args& files = call.operands;
+    if (files.size() != 2) {
         PrintError(UsageLine(command));
         return kExitUsage;
     }

@@ -106,23 +106,6 @@ bool AskAgainWhenUnchanged(const jobs::EditSession& session, jobs::EditFolder& f
     return false;
 }
 
-// Reads [--uncompressed | --fast] and the names; false for a wrong call.
-bool ReadEditArgs(const Args& args, GfpPacking& packing, Args& names)
-{
-    int packings = 0;
-    for (const auto& arg : args) {
-        if (arg == "--uncompressed" || arg == "--fast") {
-            packing = arg == "--fast" ? GfpPacking::Fast : GfpPacking::Uncompressed;
-            ++packings;
-        } else if (arg.empty() || arg.front() == '-') {
-            return false;
-        } else {
-            names.push_back(arg);
-        }
-    }
-    return packings <= 1 && (names.size() == 1 || names.size() == 2);
-}
-
 // What was put back, for the line edit prints.
 std::string DoneText(const jobs::EditSession& session, const jobs::EditResult& result)
 {
@@ -174,11 +157,11 @@ int TakeBack(jobs::EditSession& session, GfpPacking packing, jobs::EditFolder& f
 
 } // namespace
 
-int RunEdit(const Args& args)
+int RunEdit(const ParsedArgs& call)
 {
-    GfpPacking packing = GfpPacking::Zlib;
-    Args names;
-    if (!ReadEditArgs(args, packing, names)) {
+    const GfpPacking packing = PackingOf(call);
+    const Args& names = call.operands;
+    if (names.size() != 1 && names.size() != 2) {
         PrintError(UsageLine("edit"));
         return kExitUsage;
     }

@@ -25,6 +25,8 @@ constexpr const char* kJobsOption =
 // The texts are German and marked for the catalogue; they are translated where printed.
 const std::vector<CommandHelp>& CommandTable()
 {
+    const std::vector<OptionSpec> kPacking = {{"uncompressed", 0, false, 1}, {"fast", 0, false, 1}};
+    const std::vector<OptionSpec> kJobs = {{"jobs", 'j', true, 0}};
     static const std::vector<CommandHelp> table = {
         {"report", QT_TRANSLATE_NOOP("Varnox", "report ARCHIV"),
          QT_TRANSLATE_NOOP("Varnox", "Bericht über Kopf und Verzeichnis eines RES-Archivs"), ""},
@@ -35,17 +37,18 @@ const std::vector<CommandHelp>& CommandTable()
         {"gfp2tga", "gfp2tga [-j N] GFP...",
          QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-TGA daneben schreiben,\n"
                                      "mit N Dateien zugleich (Vorgabe: ein je Kern)"),
-         kJobsOption},
+         kJobsOption, kJobs},
         {"gfp2png", "gfp2png [-j N] GFP...",
-         QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-PNG daneben schreiben"), kJobsOption},
+         QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-PNG daneben schreiben"), kJobsOption, kJobs},
         {"tga2gfp", "tga2gfp [--uncompressed | --fast] TGA GFP",
          QT_TRANSLATE_NOOP("Varnox", "das Bild der GFP durch die TGA ersetzen\n"
                                      "(die alte GFP wird nach GFP.bak kopiert);\n"
                                      "--fast packt schneller (libdeflate)"),
-         kPackingOptions},
+         kPackingOptions, kPacking},
         {"png2gfp", "png2gfp [--uncompressed | --fast] PNG GFP",
-         QT_TRANSLATE_NOOP("Varnox", "ebenso mit einer PNG"), kPackingOptions},
-        {"extract", QT_TRANSLATE_NOOP("Varnox", "extract [--png | --tga] [--overwrite] ARCHIV [ORDNER]"),
+         QT_TRANSLATE_NOOP("Varnox", "ebenso mit einer PNG"), kPackingOptions, kPacking},
+        {"extract",
+         QT_TRANSLATE_NOOP("Varnox", "extract [--png | --tga] [--overwrite] ARCHIV [ORDNER]"),
          QT_TRANSLATE_NOOP("Varnox", "jeden Eintrag als Datei in ORDNER schreiben (sonst\n"
                                      "der Ordner von unpack), dazu die Beschreibung\n"
                                      "archive.txt; mit --png/--tga jedes Bild auch als\n"
@@ -54,17 +57,18 @@ const std::vector<CommandHelp>& CommandTable()
          QT_TRANSLATE_NOOP("Varnox",
                            "  --png           jedes Bild auch als PNG neben seine GFP schreiben\n"
                            "  --tga           jedes Bild auch als TGA neben seine GFP schreiben\n"
-                           "  --overwrite     auch seit dem letzten Entpacken geänderte PNG/TGA ersetzen\n")},
+                           "  --overwrite     auch seit dem letzten Entpacken geänderte PNG/TGA ersetzen\n"),
+         {{"png", 0, false, 1}, {"tga", 0, false, 1}, {"overwrite", 0, false, 0}}},
         {"pack", QT_TRANSLATE_NOOP("Varnox", "pack [--uncompressed | --fast] ORDNER ARCHIV"),
          QT_TRANSLATE_NOOP("Varnox", "aus ORDNER und seiner archive.txt ein Archiv bauen\n"
                                      "(ein altes ARCHIV wird nach ARCHIV.bak gesichert);\n"
                                      "eine geänderte PNG/TGA neben einer GFP wird\n"
                                      "umgewandelt übernommen"),
-         kPackingOptions},
+         kPackingOptions, kPacking},
         {"replace", QT_TRANSLATE_NOOP("Varnox", "replace [--uncompressed | --fast] ARCHIV EINTRAG DATEI"),
          QT_TRANSLATE_NOOP("Varnox", "das Bild EINTRAG (Name oder #N) durch eine GFP, TGA\n"
                                      "oder PNG ersetzen (altes ARCHIV nach ARCHIV.bak)"),
-         kPackingOptions},
+         kPackingOptions, kPacking},
         {"edit", QT_TRANSLATE_NOOP("Varnox", "edit [--uncompressed | --fast] ARCHIV EINTRAG | GFP"),
          QT_TRANSLATE_NOOP("Varnox", "das Bild EINTRAG (Name oder #N) oder die GFP als PNG\n"
                                      "im Bildbearbeiter öffnen (VARNOX_EDITOR, sonst\n"
@@ -72,19 +76,21 @@ const std::vector<CommandHelp>& CommandTable()
                                      "übernommen wie bei replace und png2gfp; die erste\n"
                                      "Übernahme legt GFP.bak oder ARCHIV.bak an, spätere\n"
                                      "behalten dieses Original"),
-         kPackingOptions},
+         kPackingOptions, kPacking},
         {"restore", QT_TRANSLATE_NOOP("Varnox", "restore DATEI"),
          QT_TRANSLATE_NOOP("Varnox", "DATEI aus DATEI.bak zurückholen; die ersetzte\n"
                                      "Fassung wird DATEI.bak (ein zweites restore\n"
                                      "macht es rückgängig)"),
          ""},
-        {"thumbnail", QT_TRANSLATE_NOOP("Varnox", "thumbnail [-s GRÖSSE] GFP PNG"),
+        {"thumbnail",
+         QT_TRANSLATE_NOOP("Varnox", "thumbnail [-s GRÖSSE] GFP PNG"),
          QT_TRANSLATE_NOOP("Varnox", "die GFP verkleinert als PNG schreiben, in ein Quadrat\n"
                                      "von GRÖSSE Pixeln eingepasst (Vorgabe 256, nie\n"
                                      "größer als das Bild); eine beschädigte GFP ergibt\n"
                                      "keine PNG"),
          QT_TRANSLATE_NOOP("Varnox",
-                           "  -s GRÖSSE       die Kantenlänge des Quadrats, 1 bis 4096 (Vorgabe: 256)\n")},
+                           "  -s GRÖSSE       die Kantenlänge des Quadrats, 1 bis 4096 (Vorgabe: 256)\n"),
+         {{"size", 's', true, 0}}},
         {"help", QT_TRANSLATE_NOOP("Varnox", "help [BEFEHL]"),
          QT_TRANSLATE_NOOP("Varnox", "diese Hilfe, oder nur die eines Befehls"), ""},
     };
@@ -191,7 +197,10 @@ std::string CommandText(const CommandHelp& command)
     std::string text = UsageLine(command.name) + "\n\n" + Paragraph(Translate(command.summary)) + ".\n\n" +
                        Translate(QT_TRANSLATE_NOOP("Varnox", "Optionen:")) + '\n';
     text += Translate(command.options);
-    text += Translate(QT_TRANSLATE_NOOP("Varnox", "  --help          diese Hilfe")) + "\n\n";
+    text += Translate(QT_TRANSLATE_NOOP("Varnox", "  -h, --help      diese Hilfe")) + "\n";
+    text += Translate(QT_TRANSLATE_NOOP(
+                "Varnox", "  --              was folgt, sind Dateien, auch wenn sie mit - beginnen")) +
+            "\n\n";
     text += Translate(kExitCodes);
     return text;
 }

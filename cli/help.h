@@ -3,6 +3,8 @@
 // "help COMMAND" and "COMMAND --help" print, and the usage line of a wrong call all come
 // from here, and the man page follows the same list.
 
+#include "cli/options.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,9 +16,10 @@ namespace varnox::cli {
 // language.
 struct CommandHelp {
     std::string_view name;
-    const char* synopsis; // the call after "varnox-cli "
-    const char* summary;  // the lines of the overview, without indentation
-    const char* options;  // "  -x  what it does" lines, may be empty
+    const char* synopsis;                  // the call after "varnox-cli "
+    const char* summary;                   // the lines of the overview, without indentation
+    const char* options;                   // "  -x  what it does" lines, may be empty
+    std::vector<OptionSpec> accepted = {}; // the options the parser takes
 };
 
 // Every command in the order the overview lists them.

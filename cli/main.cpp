@@ -22,8 +22,9 @@ namespace {
 using namespace varnox::cli;
 
 // "help [COMMAND]": the overview, or the part of one command.
-int RunHelp(const Args& args)
+int RunHelp(const ParsedArgs& call)
 {
+    const Args& args = call.operands;
     if (args.empty()) {
         std::cout << OverviewText();
         return kExitOk;
@@ -38,8 +39,16 @@ int RunHelp(const Args& args)
     return kExitOk;
 }
 
-// The command's exit code; nullopt for a command there is none of.
-std::optional<int> RunCommand(const std::string& command, const Args& args)
+// Whether -h or --help stands among args before "--", whatever else is wrong with them.
+bool AsksForHelp(const Args& args)
+{
+    const auto end = std::find(args.begin(), args.end(), "--");
+    return std::find_if(args.begin(), end,
+                        [](const std::string& arg) { return arg == "-h" || arg == "--help"; }) != end;
+}
+
+// The command's exit code.
+int RunCommand(const std::string& command, const ParsedArgs& args)
 {
     if (command == "report")
         return RunReport(args, false);
@@ -65,9 +74,7 @@ std::optional<int> RunCommand(const std::string& command, const Args& args)
         return RunRestore(args);
     if (command == "thumbnail")
         return RunThumbnail(args);
-    if (command == "help")
-        return RunHelp(args);
-    return std::nullopt;
+    return RunHelp(args);
 }
 
 // The texts in the user's language, from the catalogue beside this program.
@@ -108,14 +115,18 @@ int main(int argc, char** argv)
             std::cout << "varnox-cli " << VARNOX_VERSION << '\n';
             return kExitOk;
         }
-        if (std::find(args.begin(), args.end(), "--help") != args.end()) {
-            if (const std::optional<CommandHelp> known = FindCommand(command)) {
+        if (const std::optional<CommandHelp> known = FindCommand(command)) {
+            const Parsed parsed = ParseArgs(args, known->accepted);
+            if ((parsed.args && parsed.args->help) || AsksForHelp(args)) {
                 std::cout << CommandText(*known);
                 return kExitOk;
             }
+            if (!parsed.args) {
+                PrintError(UsageErrorText(command, parsed.error));
+                return kExitUsage;
+            }
+            return RunCommand(command, *parsed.args);
         }
-        if (const std::optional<int> code = RunCommand(command, args))
-            return *code;
     } catch (const std::bad_alloc&) {
         PrintError(varnox::Translate(QT_TRANSLATE_NOOP("Varnox", "Nicht genug Arbeitsspeicher")));
         return kExitFailed;

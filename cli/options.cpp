@@ -60,12 +60,14 @@ Parsed Parser::Run()
 bool Parser::Long(const std::string& arg, std::size_t& k)
 {
     const std::size_t equals = arg.find('=');
-    const std::string_view name = std::string_view(arg).substr(2, equals == std::string::npos ? arg.npos : equals - 2);
+    const std::string_view name =
+        std::string_view(arg).substr(2, equals == std::string::npos ? arg.npos : equals - 2);
     if (name == "help") {
         parsed_.help = true;
         return true;
     }
-    const auto spec = std::find_if(accepted_.begin(), accepted_.end(), [&](const OptionSpec& o) { return o.name == name; });
+    const auto spec =
+        std::find_if(accepted_.begin(), accepted_.end(), [&](const OptionSpec& o) { return o.name == name; });
     if (spec == accepted_.end())
         return Fail(UsageError::Kind::UnknownOption, arg);
     if (!spec->takesValue)
@@ -84,8 +86,9 @@ bool Parser::Short(const std::string& arg, std::size_t& k)
             parsed_.help = true;
             continue;
         }
-        const auto spec = std::find_if(accepted_.begin(), accepted_.end(),
-                                       [&](const OptionSpec& o) { return o.letter != 0 && o.letter == arg[i]; });
+        const auto spec = std::find_if(accepted_.begin(), accepted_.end(), [&](const OptionSpec& o) {
+            return o.letter != 0 && o.letter == arg[i];
+        });
         if (spec == accepted_.end())
             return Fail(UsageError::Kind::UnknownOption, "-" + std::string(1, arg[i]));
         if (!spec->takesValue) {
@@ -126,12 +129,15 @@ std::string UsageErrorText(std::string_view command, const UsageError& error)
     switch (error.kind) {
     case UsageError::Kind::UnknownOption:
     case UsageError::Kind::EmptyArgument: break;
-    case UsageError::Kind::MissingValue: pattern = QT_TRANSLATE_NOOP("Varnox", "%1: %2 braucht einen Wert (%3)"); break;
+    case UsageError::Kind::MissingValue:
+        pattern = QT_TRANSLATE_NOOP("Varnox", "%1: %2 braucht einen Wert (%3)");
+        break;
     case UsageError::Kind::UnwantedValue:
         pattern = QT_TRANSLATE_NOOP("Varnox", "%1: %2 nimmt keinen Wert (%3)");
         break;
     case UsageError::Kind::Excluded:
-        pattern = QT_TRANSLATE_NOOP("Varnox", "%1: %2 schließt eine andere Angabe aus oder steht doppelt da (%3)");
+        pattern =
+            QT_TRANSLATE_NOOP("Varnox", "%1: %2 schließt eine andere Angabe aus oder steht doppelt da (%3)");
         break;
     }
     return TranslateWith(pattern, {command, error.argument, UsageLine(command)});

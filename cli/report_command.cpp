@@ -8,9 +8,10 @@
 
 namespace varnox::cli {
 
-int RunReport(const Args& args, bool unpack)
+int RunReport(const ParsedArgs& call, bool unpack)
 {
-    if (args.size() != 1 || args[0].empty() || args[0].front() == '-') {
+    const Args& args = call.operands;
+    if (args.size() != 1) {
         PrintError(UsageLine(unpack ? "unpack" : "report"));
         return kExitUsage;
     }

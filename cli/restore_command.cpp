@@ -10,9 +10,10 @@
 
 namespace varnox::cli {
 
-int RunRestore(const Args& args)
+int RunRestore(const ParsedArgs& call)
 {
-    if (args.size() != 1 || args[0].empty() || args[0].front() == '-') {
+    const Args& args = call.operands;
+    if (args.size() != 1) {
         PrintError(UsageLine("restore"));
         return kExitUsage;
     }

@@ -25,21 +25,13 @@ std::optional<std::int32_t> BoxSize(const std::string& text)
 
 } // namespace
 
-int RunThumbnail(const Args& args)
+int RunThumbnail(const ParsedArgs& call)
 {
     std::optional<std::int32_t> size = jobs::kDefaultThumbnailSize;
-    Args files;
-    bool usable = true;
-    for (std::size_t k = 0; k < args.size(); ++k) {
-        const std::string& arg = args[k];
-        if (arg.rfind("-s", 0) == 0)
-            size = BoxSize(arg.size() > 2 ? arg.substr(2) : k + 1 < args.size() ? args[++k] : "");
-        else if (arg.empty() || arg.front() == '-')
-            usable = false;
-        else
-            files.push_back(arg);
-    }
-    if (!size || !usable || files.size() != 2) {
+    if (const auto given = call.options.find("size"); given != call.options.end())
+        size = BoxSize(given->second);
+    const Args& files = call.operands;
+    if (!size || files.size() != 2) {
         PrintError(
             size ? UsageLine("thumbnail")
                  : TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1 (GRÖSSE: eine ganze Zahl von 1 bis 4096)"),

@@ -1,6 +1,7 @@
 // The manifest reader on fuzzed text: a refusal keeps the old value; what it accepts is
 // written back to text that reads to the same value.
 
+#include "formats/describe.h"
 #include "formats/manifest.h"
 #include "fuzz/fuzz_support.h"
 

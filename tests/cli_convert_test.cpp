@@ -1,3 +1,4 @@
+#include "formats/describe.h"
 #include "formats/module1.h"
 #include "tests/support/builders.h"
 #include "tests/support/cli_runner.h"

@@ -1,5 +1,6 @@
 // GFP pictures: zlib buffer sizes and blocks, ReadGfpPixels on whole and damaged files.
 
+#include "formats/describe.h"
 #include "formats/module1.h"
 #include "tests/support/builders.h"
 

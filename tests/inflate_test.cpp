@@ -2,6 +2,7 @@
 // way of reading the GFP gives its pixels; fast packing writes streams zlib reads back to
 // the same pixels.
 
+#include "formats/describe.h"
 #include "formats/module1.h"
 #include "fuzz/fuzz_support.h"
 #include "jobs/convert.h"

@@ -1,5 +1,6 @@
 // RES archive: magic test, type labels, header and directory, refused directories.
 
+#include "formats/describe.h"
 #include "formats/module1.h"
 #include "tests/support/builders.h"
 

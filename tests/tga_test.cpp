@@ -1,3 +1,4 @@
+#include "formats/describe.h"
 #include "formats/module1.h"
 #include "formats/rgb565.h"
 #include "tests/support/builders.h"

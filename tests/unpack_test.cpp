@@ -1,5 +1,6 @@
 // Unpacking the picture items of an archive: exact copies, replacement, refused items.
 
+#include "formats/describe.h"
 #include "jobs/report.h"
 #include "tests/support/builders.h"
 #include "tests/support/unprivileged.h"

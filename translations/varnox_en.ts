@@ -583,10 +583,6 @@ than the picture); a damaged GFP gives no PNG</translation>
         <translation>Options:</translation>
     </message>
     <message>
-        <source>  --help          diese Hilfe</source>
-        <translation>  --help          this help</translation>
-    </message>
-    <message>
         <source>Das Laufwerk ist nicht in der Liste: %1</source>
         <translation>The drive is not in the list: %1</translation>
     </message>
@@ -1697,6 +1693,26 @@ Shall they be replaced by the pictures of the archive?</translation>
     <message>
         <source>Packen abgebrochen; %1 bleibt, wie es war</source>
         <translation>Packing cancelled; %1 stays as it was</translation>
+    </message>
+    <message>
+        <source>  -h, --help      diese Hilfe</source>
+        <translation>  -h, --help      this help</translation>
+    </message>
+    <message>
+        <source>  --              was folgt, sind Dateien, auch wenn sie mit - beginnen</source>
+        <translation>  --              what follows are files, even when they begin with -</translation>
+    </message>
+    <message>
+        <source>%1: %2 braucht einen Wert (%3)</source>
+        <translation>%1: %2 needs a value (%3)</translation>
+    </message>
+    <message>
+        <source>%1: %2 nimmt keinen Wert (%3)</source>
+        <translation>%1: %2 takes no value (%3)</translation>
+    </message>
+    <message>
+        <source>%1: %2 schließt eine andere Angabe aus oder steht doppelt da (%3)</source>
+        <translation>%1: %2 excludes another option or is given twice (%3)</translation>
     </message>
 </context>
 </TS>

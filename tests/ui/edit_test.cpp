@@ -2,6 +2,7 @@
 // question, a picture dropped on an item, files dropped on the converter, the item filter.
 
 #include "jobs/archive.h"
+#include "jobs/items.h"
 #include "tests/support/png_builder.h"
 #include "tests/ui/ui_support.h"
 #include "ui/editwatch.h"

@@ -2,6 +2,7 @@
 // the item list with its preview, extract and replace.
 
 #include "jobs/archive.h"
+#include "jobs/items.h"
 #include "jobs/report.h"
 #include "tests/support/png_builder.h"
 #include "tests/support/tga_builder.h"

@@ -466,7 +466,7 @@ class Form2Test : public QObject {
         Module1 check;
         QVERIFY(jobs::ConvertPictureToGfp(*dir_ / "b.tga", jobs::PictureFormat::Tga, other,
                                           static_cast<GfpPacking>(packing))
-                    .ok);
+                    .status.ok());
         Form2& form = Open();
         std::vector<QCheckBox*> ticked;
         if (uncompressed)
