@@ -276,7 +276,6 @@ TEST(Extract, RefusedWithoutWriting)
     test::WriteBytes(dir / "datei", Bytes{1});
     test::WriteBytes(dir / "game.png", test::MakeRes({{14, "game", Gfp(2)}}));
     const auto before = test::Snapshot(dir.path());
-    Module1 module;
     const std::tuple<std::pair<const char*, const char*>, std::pair<const char*, const char*>,
                      jobs::SidePicture>
         cases[] = {
@@ -300,7 +299,6 @@ TEST(Extract, DistinctSafeFileNamesAndPicturesAsUnpackWritesThem)
 {
     test::TempDir dir;
     test::WriteBytes(dir / "n.res", NamedItems().Build());
-    Module1 module;
     ASSERT_TRUE(jobs::ExtractArchive(dir / "n.res", dir / "n").ok);
     EXPECT_EQ(test::ListTree(dir / "n"),
               (Names{"B\xC3\x84r~2.sound", "P~4.sound", "abc.sound", "archive.txt", "b\xC3\xA4r.sound",
@@ -332,7 +330,6 @@ TEST(Extract, SharedDataWrittenOnce)
         b.Entry(16, name, data);
     test::TempDir dir;
     test::WriteBytes(dir / "s.res", b.Build());
-    Module1 module;
     ASSERT_TRUE(jobs::ExtractArchive(dir / "s.res", dir / "s").ok);
     EXPECT_EQ(test::ListTree(dir / "s"), (Names{"a.sound", "archive.txt"}));
     const std::string manifest = Text(test::ReadBytes(dir / "s" / kManifestName));
@@ -356,7 +353,6 @@ TEST_P(NotRealFolderTest, NothingWritten)
     test::WriteBytes(dir / "a.res", test::MakeRes({{16, "k", Junk(3)}}));
     const auto before = test::Snapshot(dir.path());
     const Path folder = GetParam().given ? dir / GetParam().given : jobs::ExtractFolder(dir / "a.res");
-    Module1 module;
     const auto result = jobs::ExtractArchive(dir / "a.res", folder);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.refusal.reason, Describe(ExtractError::FolderNotReal));
@@ -383,7 +379,6 @@ TEST(Extract, FolderSwappedForALinkMeanwhile)
         fs::create_directory_symlink(dir / "elsewhere", dir / "a");
         return jobs::ReplaceAnswer::Yes;
     };
-    Module1 module;
     const auto result = jobs::ExtractArchive(dir / "a.res", dir / "a", {}, swap);
     ASSERT_TRUE(result.ok) << jobs::MessageText(result.refusal);
     EXPECT_EQ(result.replaced, Names{"eins.sound"});
@@ -407,7 +402,6 @@ TEST_P(UnfinishedExtractTest, LeavesNoManifest)
     test::TempDir dir;
     test::WriteBytes(dir / "old.res", test::MakeRes({{16, "a", Junk(3)}, {16, "b", Junk(4)}}));
     test::WriteBytes(dir / "new.res", test::MakeRes({{16, "a", Junk(5, 3)}, {16, "b", Junk(6, 3)}}));
-    Module1 module;
     ASSERT_TRUE(jobs::ExtractArchive(dir / "old.res", dir / "x").ok);
     GetParam().prepare(dir / "x");
     const jobs::ReplaceQuestion ask = [](const Path&) { return GetParam().answer; };
@@ -802,7 +796,6 @@ TEST_P(ReplaceRefusalTest, NothingTouched)
     if (c.prepare)
         c.prepare(dir.path());
     const auto before = test::Snapshot(dir.path());
-    Module1 module;
     const auto result = jobs::ReplaceItem(dir / "a.res", c.item, dir / "neu", GfpPacking::Zlib);
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.refusal.reason.find(c.reason), std::string::npos) << result.refusal.reason;
@@ -923,7 +916,6 @@ TEST_P(WriterTest, WaitsForAnotherWriter)
 
 jobs::Refusal Replaced(const Path& dir, const Path& target)
 {
-    Module1 module;
     return jobs::ReplaceItem(target, "a", dir / "neu.gfp", GfpPacking::Zlib).refusal;
 }
 
@@ -934,7 +926,6 @@ jobs::Refusal Packed(const Path& dir, const Path& target)
 
 jobs::Refusal Converted(const Path& dir, const Path& target)
 {
-    Module1 module;
     return jobs::ConvertTgaToGfp(dir / "neu.tga", target, false).refusal;
 }
 
