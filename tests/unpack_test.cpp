@@ -150,7 +150,7 @@ struct UnsafeItem {
     friend std::ostream& operator<<(std::ostream& os, const UnsafeItem& c) { return os << c.name; }
 };
 
-Bytes Gfp(const std::function<void(Bytes&)>& damage, GfpSpec spec = {})
+Bytes Gfp(const std::function<void(Bytes&)>& damage, const GfpSpec& spec = {})
 {
     Bytes b = test::MakeGfp(spec);
     damage(b);
