@@ -221,7 +221,7 @@ const Path& ChangedFolder()
 {
     static const Path changed = [] {
         Folder& folder = TheFolder();
-        const Path to = folder.path / "changed";
+        Path to = folder.path / "changed";
         if (!jobs::ExtractArchive(folder.path / "many.res", to, {}, {}, jobs::SidePicture::Png).status.ok())
             throw std::runtime_error("cannot extract with PNGs");
         folder.Write("other.gfp", RawGfp(9, 7));

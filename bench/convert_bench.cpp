@@ -481,6 +481,7 @@ std::int64_t PeakOfFreshRun(const std::string& job, const Path& folder)
     const Path result = folder / "peak.txt";
     std::vector<std::string> args{"/proc/self/exe", "--peak-of", job, folder.string()};
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (auto& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);

@@ -116,8 +116,8 @@ Status WriteGfp(const ByteWriter& write, GfpHead& head, RowSource& source, GfpPa
 // A whole GFP in memory from a head and RGB565 pixels (width x height of the pixel block).
 Bytes MakeGfp(GfpHead head, std::span<const std::uint8_t> pixels, GfpPacking packing);
 
-// Inflates a zlib stream a piece at a time, from a file or from memory, as uncompress() would.
-struct StreamInflater;
+// The pixel data of a GFP as stored, read in order (gfp_pixels.h).
+class GfpPixels;
 
 // A GFP as a source of RGB565 rows, top row first: the stream is inflated whole when it is
 // short enough to be held beside the picture, else a piece at a time. The head
@@ -157,11 +157,9 @@ class GfpSource final : public RowSource {
                   const Folder* in);
     Status ReadAll(Bytes& pixels);
     Status Fault(GfpError code) const;
-    // Inflates the whole stream at once with libdeflate where it is short enough and
-    // libdeflate reads it; else gets zlib ready to inflate a piece at a time, which then
-    // names the damage.
-    Status Inflate();
-    Status Fill(std::span<std::uint8_t> out);
+    // The reader of the pixel data, made at the first read: raw, inflated whole, or
+    // inflated a piece at a time.
+    Result<GfpPixels*> Pixels();
 
     Path path_;
     InputFile file_;
@@ -171,14 +169,8 @@ class GfpSource final : public RowSource {
     std::int32_t rawSize_ = 0;
     std::size_t storedRowBytes_ = 0;
     std::size_t bytesPerPixel_ = 0;
-    std::int64_t consumed_ = 0; // pixel bytes handed on or drained
     std::int64_t streamLength_ = 0;
-    std::unique_ptr<StreamInflater> inflater_;
-    bool whole_ = false; // the picture is inflated whole into picture_
-    PictureBuffer picture_;
-    std::size_t produced_ = 0; // bytes the stream gave
-    Bytes stored_;             // a chunk of whole stored rows
-    std::size_t chunkAt_ = 0;
+    std::unique_ptr<GfpPixels> pixels_;
     Bytes storedRow_;
     std::int32_t rowsRead_ = 0;
 };

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Only the archive and the unpack folder with files directly inside it may exist.
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        const Path p = entry.path();
+        const Path& p = entry.path();
         if (p == root / "game" || p == archive || p == root / "game" / "gfx")
             continue;
         fuzz::Check(p.parent_path() == root / "game" / "gfx" && entry.is_regular_file(),

@@ -278,7 +278,6 @@ TEST(Extract, RefusedWithoutWriting)
     test::WriteBytes(dir / "datei", Bytes{1});
     test::WriteBytes(dir / "game.png", test::MakeRes({{14, "game", Gfp(2)}}));
     const auto before = test::Snapshot(dir.path());
-    Module1 module;
     const std::tuple<std::pair<const char*, const char*>, std::pair<const char*, const char*>,
                      jobs::SidePicture>
         cases[] = {
@@ -303,7 +302,6 @@ TEST(Extract, DistinctSafeFileNamesAndPicturesAsUnpackWritesThem)
 {
     test::TempDir dir;
     test::WriteBytes(dir / "n.res", NamedItems().Build());
-    Module1 module;
     ASSERT_TRUE(jobs::ExtractArchive(dir / "n.res", dir / "n").status.ok());
     EXPECT_EQ(test::ListTree(dir / "n"),
               (Names{"B\xC3\x84r~2.sound", "P~4.sound", "abc.sound", "archive.txt", "b\xC3\xA4r.sound",
@@ -335,7 +333,6 @@ TEST(Extract, SharedDataWrittenOnce)
         b.Entry(16, name, data);
     test::TempDir dir;
     test::WriteBytes(dir / "s.res", b.Build());
-    Module1 module;
     ASSERT_TRUE(jobs::ExtractArchive(dir / "s.res", dir / "s").status.ok());
     EXPECT_EQ(test::ListTree(dir / "s"), (Names{"a.sound", "archive.txt"}));
     const std::string manifest = Text(test::ReadBytes(dir / "s" / kManifestName));
@@ -359,7 +356,6 @@ TEST_P(NotRealFolderTest, NothingWritten)
     test::WriteBytes(dir / "a.res", test::MakeRes({{16, "k", Junk(3)}}));
     const auto before = test::Snapshot(dir.path());
     const Path folder = GetParam().given ? dir / GetParam().given : jobs::ExtractFolder(dir / "a.res");
-    Module1 module;
     const auto result = jobs::ExtractArchive(dir / "a.res", folder);
     EXPECT_FALSE(result.status.ok());
     EXPECT_EQ(Describe(result.status.error()), Describe(ExtractError::FolderNotReal));
@@ -386,7 +382,6 @@ TEST(Extract, FolderSwappedForALinkMeanwhile)
         fs::create_directory_symlink(dir / "elsewhere", dir / "a");
         return jobs::ReplaceAnswer::Yes;
     };
-    Module1 module;
     const auto result = jobs::ExtractArchive(dir / "a.res", dir / "a", {}, swap);
     ASSERT_TRUE(result.status.ok()) << MessageText(result.status.error());
     EXPECT_EQ(result.replaced, Names{"eins.sound"});
@@ -410,7 +405,6 @@ TEST_P(UnfinishedExtractTest, LeavesNoManifest)
     test::TempDir dir;
     test::WriteBytes(dir / "old.res", test::MakeRes({{16, "a", Junk(3)}, {16, "b", Junk(4)}}));
     test::WriteBytes(dir / "new.res", test::MakeRes({{16, "a", Junk(5, 3)}, {16, "b", Junk(6, 3)}}));
-    Module1 module;
     ASSERT_TRUE(jobs::ExtractArchive(dir / "old.res", dir / "x").status.ok());
     GetParam().prepare(dir / "x");
     const jobs::ReplaceQuestion ask = [](const Path&) { return GetParam().answer; };
@@ -808,7 +802,6 @@ TEST_P(ReplaceRefusalTest, NothingTouched)
     if (c.prepare)
         c.prepare(dir.path());
     const auto before = test::Snapshot(dir.path());
-    Module1 module;
     const auto result = jobs::ReplaceItem(dir / "a.res", c.item, dir / "neu", GfpPacking::Zlib);
     EXPECT_FALSE(result.status.ok());
     EXPECT_NE(Describe(result.status.error()).find(c.reason), std::string::npos)

@@ -53,9 +53,9 @@ test::CliRun RunEdit(const Path& dir, const std::string& script, bool gfpFile)
     std::filesystem::create_directory(dir / "tmp");
     ::setenv("TMPDIR", (dir / "tmp").c_str(), 1);
     ::setenv("VARNOX_EDITOR", ("sh '" + (dir / "edit.sh").string() + "'").c_str(), 1);
-    const test::CliRun run = RunCli(gfpFile ? std::vector<std::string>{"edit", "bild.gfp"}
-                                            : std::vector<std::string>{"edit", "demo.res", "#0"},
-                                    dir);
+    test::CliRun run = RunCli(gfpFile ? std::vector<std::string>{"edit", "bild.gfp"}
+                                      : std::vector<std::string>{"edit", "demo.res", "#0"},
+                              dir);
     ::unsetenv("VARNOX_EDITOR");
     ::unsetenv("TMPDIR");
     return run;

@@ -524,7 +524,8 @@ TEST(Descriptor, ClosesWhatItOwnsOnce)
     {
         Descriptor owner(fd);
         Descriptor moved = std::move(owner);
-        EXPECT_FALSE(owner.IsOpen()); // NOLINT(bugprone-use-after-move): moved-from is empty
+        // NOLINTNEXTLINE(bugprone-use-after-move,clang-analyzer-cplusplus.Move): moved-from is empty
+        EXPECT_FALSE(owner.IsOpen());
         EXPECT_TRUE(IsOpenDescriptor(fd));
     }
     EXPECT_FALSE(IsOpenDescriptor(fd));

@@ -114,8 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Damage{"BytesAfterStream", [](Bytes& b) { b.insert(b.end(), 7, 0x5A); }},
                     Damage{"DictionaryFlag",
                            [](Bytes& b) {
-                               b[141] = 0x20;
-                               b[141] = static_cast<std::uint8_t>(b[141] + 31 - (b[140] * 256 + b[141]) % 31);
+                               const int flags = 0x20; // a preset dictionary, check bits made right
+                               b[141] = static_cast<std::uint8_t>(flags + 31 - (b[140] * 256 + flags) % 31);
                            }}),
     test::CaseName());
 // A fast-packed GFP's stream, read by zlib alone.

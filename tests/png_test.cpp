@@ -156,7 +156,8 @@ TEST(PngSink, RoundTripIsExactAndReplacesTheTarget)
     const std::pair<std::int32_t, std::int32_t> sizes[] = {{37, 23}, {1, 1}, {600, 3}};
     for (const auto& [width, height] : sizes) {
         SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
-        const Bytes rows = RandomBytes(static_cast<std::size_t>(width * height * 3), 7);
+        const Bytes rows =
+            RandomBytes(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3, 7);
         PngFile png(dir / "p.png");
         EXPECT_EQ(png.sink->Format(), RowFormat::Rgb24);
         const Status written = WritePng(*png.sink, width, height, rows, height);

@@ -71,7 +71,6 @@ TEST(Unpack, NoFolderWithoutWrittenItems)
     for (const Case c : {Case{"unticked", false, 14}, Case{"no pictures", true, 16}}) {
         test::TempDir dir;
         test::WriteBytes(dir / "a.res", test::MakeRes({{c.type, "p", test::MakeGfp()}, {17, "q", {}}}));
-        Module1 module;
         jobs::ReportOptions options;
         options.extractWanted = [&c] { return c.ticked; };
         const auto result = jobs::RunArchiveReport(dir.path(), "a.res", options);
@@ -132,7 +131,6 @@ TEST(Unpack, UntickedDuringTheUnpackStopsTheRest)
                                                    {16, "s", {}},
                                                    {14, "two", test::MakeGfp()},
                                                    {14, "three", test::MakeGfp()}}));
-    Module1 module;
     bool ticked = true;
     int asked = 0;
     jobs::ReportOptions options;
@@ -153,7 +151,7 @@ struct UnsafeItem {
     friend std::ostream& operator<<(std::ostream& os, const UnsafeItem& c) { return os << c.name; }
 };
 
-Bytes Gfp(const std::function<void(Bytes&)>& damage, GfpSpec spec = {})
+Bytes Gfp(const std::function<void(Bytes&)>& damage, const GfpSpec& spec = {})
 {
     Bytes b = test::MakeGfp(spec);
     damage(b);
@@ -298,7 +296,6 @@ TEST(Unpack, FolderNameThatIsNoNewFolderIsRefused)
         test::WriteBytes(dir / "w" / archive,
                          test::MakeRes({{14, "p", test::MakeGfp()}, {14, "q", test::MakeGfp()}}));
         const auto before = test::Snapshot(dir.path());
-        Module1 module;
         jobs::ReportOptions options;
         options.extractWanted = [] { return true; };
         const auto result = jobs::RunArchiveReport(dir / "w", archive, options);
@@ -360,7 +357,6 @@ TEST(Unpack, FolderSwappedForALinkMeanwhile)
         std::filesystem::create_directory_symlink(dir / "elsewhere", dir / "a");
     });
     options.progress = &progress;
-    Module1 module;
     EXPECT_EQ(jobs::RunArchiveReport(dir.path(), "a.res", options).written, 2);
     EXPECT_EQ(test::ListTree(dir / "moved"), (Names{"one.gfp", "two.gfp"}));
     EXPECT_EQ(test::ListTree(dir / "elsewhere"), Names{});

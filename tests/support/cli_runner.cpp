@@ -52,11 +52,13 @@ CliRun RunCli(const std::vector<std::string>& args, const Path& cwd, RunAs user,
     }
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> pointers;
+    pointers.reserve(argv.size() + 1);
     for (auto& a : argv)
         pointers.push_back(a.data());
     pointers.push_back(nullptr);
     std::vector<std::string> environment = Environment(locale);
     std::vector<char*> variables;
+    variables.reserve(environment.size() + 1);
     for (auto& v : environment)
         variables.push_back(v.data());
     variables.push_back(nullptr);

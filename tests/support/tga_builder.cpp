@@ -9,7 +9,7 @@ Bytes StoredPixels(const TgaSpec& spec)
 {
     const int width = spec.width;
     const int height = spec.height;
-    if (spec.picture.size() != static_cast<std::size_t>(width * height))
+    if (spec.picture.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
         throw std::invalid_argument("picture does not match width x height");
     const bool topFirst = (spec.imageDescriptor & 0x20) != 0;
     const bool rightToLeft = (spec.imageDescriptor & 0x10) != 0;
@@ -18,7 +18,8 @@ Bytes StoredPixels(const TgaSpec& spec)
         const int row = topFirst ? r : height - 1 - r;
         for (int c = 0; c < width; ++c) {
             const int column = rightToLeft ? width - 1 - c : c;
-            const Bgra& p = spec.picture[static_cast<std::size_t>(row * width + column)];
+            const Bgra& p = spec.picture[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+                                         static_cast<std::size_t>(column)];
             if (spec.pixelDepth == 8) {
                 out.push_back(p.blue);
             } else if (spec.pixelDepth == 16 && (spec.imageType == 3 || spec.imageType == 11)) {

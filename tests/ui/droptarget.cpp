@@ -50,9 +50,12 @@ int main(int argc, char** argv)
     target.setGeometry(QString::fromLocal8Bit(argv[2]).toInt(), QString::fromLocal8Bit(argv[3]).toInt(), 300,
                        300);
     target.show();
-    QTimer::singleShot(500, &target, [] {
+    QTimer ready;
+    ready.setSingleShot(true);
+    QObject::connect(&ready, &QTimer::timeout, [] {
         std::printf("ready\n");
         std::fflush(stdout);
     });
+    ready.start(500);
     return QApplication::exec();
 }

@@ -212,6 +212,7 @@ class Form1Test : public QObject {
     void reportOpensOnTheItemsNotUnpacked()
     {
         std::vector<test::ResItemSpec> items;
+        items.reserve(61);
         for (int i = 0; i < 60; ++i)
             items.push_back({14, "bild" + std::to_string(i), test::PlainGfp(2, 2)});
         items.push_back({14, "kaputt", {'N', 'O', 'P', 'E'}});

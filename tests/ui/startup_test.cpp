@@ -16,7 +16,6 @@
 
 using namespace varnox;
 using test::Q;
-using ui::FolderKey;
 
 class StartupTest : public QObject {
     Q_OBJECT
