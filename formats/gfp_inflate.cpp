@@ -93,6 +93,12 @@ void StreamInflater::Finish(std::uint64_t bufferSize)
     Settle();
 }
 
+bool StreamInflater::Damaged(std::uint64_t bufferSize) const
+{
+    const int code = UncompressCode(bufferSize);
+    return code != Z_OK && code != Z_BUF_ERROR;
+}
+
 int StreamInflater::UncompressCode(std::uint64_t bufferSize) const
 {
     if (code_ == Z_STREAM_END)

@@ -42,14 +42,19 @@ class StreamInflater {
     // Fills up to bufferSize bytes in all, a scratch piece at a time, then settles: the
     // verdict of uncompress() on the whole stream.
     void Finish(std::uint64_t bufferSize);
-    // uncompress()'s code for the stream inflated so far into a buffer of bufferSize bytes:
-    // a stream that stops before the buffer is full is damaged.
-    int UncompressCode(std::uint64_t bufferSize) const;
 
-    // zlib's code from the last step: Z_OK while the stream goes on.
-    int Code() const { return code_; }
+    // Whether the stream came to its end, whole and with its check value right.
+    bool Ended() const { return code_ == Z_STREAM_END; }
+    // Whether uncompress() would refuse the stream inflated so far into a buffer of bufferSize
+    // bytes; one cut at the end of the buffer is read as far as the buffer goes.
+    bool Damaged(std::uint64_t bufferSize) const;
     // Bytes produced so far.
     std::uint64_t Produced() const { return z_.total_out; }
+
+    // uncompress()'s code for the stream inflated so far into a buffer of bufferSize bytes:
+    // a stream that stops before the buffer is full is damaged. Only UncompressBlock hands
+    // zlib's codes on.
+    int UncompressCode(std::uint64_t bufferSize) const;
 
   private:
     void Refill();

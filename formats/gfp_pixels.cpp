@@ -94,8 +94,7 @@ class StreamPixels final : public ChunkedPixels {
     {
         const auto bufferSize = static_cast<std::uint64_t>(ZlibBufferSize(payload_.rawSize));
         inflater_.Finish(bufferSize);
-        // A stream cut at the end of the buffer (Z_BUF_ERROR) is read as far as the buffer goes.
-        if (const int code = inflater_.UncompressCode(bufferSize); code != Z_OK && code != Z_BUF_ERROR)
+        if (inflater_.Damaged(bufferSize))
             return Refuse(payload_, GfpError::ZlibData);
         if (inflater_.Produced() < static_cast<std::uint64_t>(payload_.rawSize))
             return Refuse(payload_, GfpError::ShortPixels);
@@ -113,8 +112,7 @@ class StreamPixels final : public ChunkedPixels {
     {
         // The stream ended, or broke, before the picture was whole.
         if (inflater_.Fill(out) < out.size())
-            return Refuse(payload_,
-                          inflater_.Code() == Z_STREAM_END ? GfpError::ShortPixels : GfpError::ZlibData);
+            return Refuse(payload_, inflater_.Ended() ? GfpError::ShortPixels : GfpError::ZlibData);
         return {};
     }
 

@@ -7,6 +7,8 @@ cd "$(dirname "$0")/.."
 [ -f build/compile_commands.json ] || scripts/setup.sh default
 sources=$(git ls-files 'fileio/*.cpp' 'formats/*.cpp' 'jobs/*.cpp' 'l10n/*.cpp' 'cli/*.cpp' 'ui/*.cpp' 'app/*.cpp' 'tools/*.cpp' \
   'tests/*.cpp' 'bench/*.cpp' 'fuzz/*.cpp')
+echo "== includes"
+python3 scripts/include-cycles.py
 echo "== clang-format"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 echo "== clang-tidy"
