@@ -269,6 +269,8 @@ const char* ArchiveJobText(JobError code)
         return QT_TRANSLATE_NOOP("Varnox", "Die Daten liegen vor denen eines früheren Eintrags");
     case JobError::LayoutNotRebuilt:
         return QT_TRANSLATE_NOOP("Varnox", "Die Anordnung der Daten lässt sich nicht nachbauen");
+    case JobError::FolderNotListed:
+        return QT_TRANSLATE_NOOP("Varnox", "Der Ordner kann nicht gelesen werden: %1");
     case JobError::FolderNotMade: return QT_TRANSLATE_NOOP("Varnox", "Der Ordner kann nicht angelegt werden");
     case JobError::ItemTakesArchiveName:
         return QT_TRANSLATE_NOOP("Varnox", "Ein Eintrag hätte im Zielordner den Namen des Archivs");

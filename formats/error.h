@@ -75,6 +75,7 @@ enum class JobError {
     DataBeforeEarlier,       // an item's data before an earlier item's
     LayoutNotRebuilt,        // a layout the manifest cannot describe
     FolderNotMade,           // the extract folder could not be made
+    FolderNotListed,         // args: the folder whose entries cannot be read
     ItemTakesArchiveName,    // a file of the extract would replace the archive
     EditedNotReplaced,       // args: how many pictures were edited since the extract
     // Pack and replace.

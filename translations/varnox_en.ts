@@ -595,10 +595,6 @@ than the picture); a damaged GFP gives no PNG</translation>
         <translation>No program for PNG files found; VARNOX_EDITOR can name the picture editor instead</translation>
     </message>
     <message>
-        <source>Der Ordner kann nicht gelesen werden: %1: %2</source>
-        <translation>The folder cannot be read: %1: %2</translation>
-    </message>
-    <message>
         <source>Abgebrochen: </source>
         <translation>Cancelled: </translation>
     </message>
@@ -1713,6 +1709,10 @@ Shall they be replaced by the pictures of the archive?</translation>
     <message>
         <source>%1: %2 schließt eine andere Angabe aus oder steht doppelt da (%3)</source>
         <translation>%1: %2 excludes another option or is given twice (%3)</translation>
+    </message>
+    <message>
+        <source>Der Ordner kann nicht gelesen werden: %1</source>
+        <translation>The folder cannot be read: %1</translation>
     </message>
 </context>
 </TS>

@@ -125,7 +125,7 @@ void DirListBox::Refresh()
     if (path_.isEmpty())
         return;
     for (QString at = path_;; at = CleanFolder(at + QStringLiteral("/.."))) {
-        if (!ListProblem(at).isEmpty()) {
+        if (!ListStatus(at)) {
             if (QDir(at).isRoot())
                 return;
             continue;

@@ -26,7 +26,7 @@ constexpr char kHiddenKey[] = "folders/hidden";
 
 bool IsListable(const QString& folder)
 {
-    return ListProblem(folder).isEmpty();
+    return ListStatus(folder).ok();
 }
 
 } // namespace

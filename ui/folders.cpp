@@ -34,21 +34,25 @@ QString CleanFolder(const QString& path)
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-QString ListProblem(const QString& folder)
+Status ListStatus(const QString& folder)
 {
     std::error_code error;
     // Opening the listing tells a missing folder, a file and a refused one apart.
     std::filesystem::directory_iterator probe(ToPath(folder), error);
     if (error)
-        return Varnox::tr("Der Ordner kann nicht gelesen werden: %1: %2")
-            .arg(folder, ToQString(SystemText(error)));
+        return Error{JobError::FolderNotListed, ToPath(folder), error, {}, {folder.toStdString()}};
     return {};
+}
+
+QString ListProblemText(const Status& status)
+{
+    return ToQString(Describe(status.error()));
 }
 
 void CheckListable(const QString& folder)
 {
-    if (const QString problem = ListProblem(folder); !problem.isEmpty())
-        throw ListError(problem);
+    if (const Status listed = ListStatus(folder); !listed)
+        throw ListError(ListProblemText(listed));
 }
 
 QRect FieldPlace(const QWidget& control, QRect where)

@@ -2,6 +2,7 @@
 // Paths between Qt and the formats layer, and the check that a folder can be listed.
 
 #include "fileio/fileio.h"
+#include "formats/error.h"
 
 #include <QRect>
 #include <QString>
@@ -26,10 +27,11 @@ QString ToQString(const std::string& utf8);
 // The absolute, cleaned form of path ("/" for the root, no trailing separator otherwise).
 QString CleanFolder(const QString& path);
 
-// Why folder is no folder whose entries can be read (German, with the folder and the
-// system's reason); empty when it is one.
-QString ListProblem(const QString& folder);
-// Throws ListError with ListProblem's text unless folder can be listed.
+// Whether folder is a folder whose entries can be read; the reason when it is not.
+Status ListStatus(const QString& folder);
+// The text of a failed ListStatus, in the user's language.
+QString ListProblemText(const Status& status);
+// Throws ListError with ListProblemText unless folder can be listed.
 void CheckListable(const QString& folder);
 
 // A control's place from twips (15 twips are one pixel).

@@ -426,9 +426,9 @@ void Form1::ShowPlaces()
 
 void Form1::txtpath_Enter(const QString& folder)
 {
-    if (const QString problem = ListProblem(folder); !problem.isEmpty()) {
+    if (const Status listed = ListStatus(folder); !listed) {
         txtpath->setPath(Dir1->path());
-        ShowMessage(problem);
+        ShowMessage(ListProblemText(listed));
         return;
     }
     Dir1->setPath(folder);

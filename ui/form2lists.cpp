@@ -136,9 +136,9 @@ void Form2::ShowPlaces()
 void Form2::txtpath_Enter(int Index, const QString& folder)
 {
     const auto i = static_cast<std::size_t>(Index);
-    if (const QString problem = ListProblem(folder); !problem.isEmpty()) {
+    if (const Status listed = ListStatus(folder); !listed) {
         txtpath[i]->setPath(Dir1[i]->path());
-        ShowMessage(problem);
+        ShowMessage(ListProblemText(listed));
         return;
     }
     try {
