@@ -205,4 +205,24 @@ std::string CommandText(const CommandHelp& command)
     return text;
 }
 
+std::string UsageErrorText(std::string_view command, const UsageError& error)
+{
+    const char* pattern = QT_TRANSLATE_NOOP("Varnox", "%1: unbekannte Option oder leerer Name \"%2\" (%3)");
+    switch (error.kind) {
+    case UsageError::Kind::UnknownOption:
+    case UsageError::Kind::EmptyArgument: break;
+    case UsageError::Kind::MissingValue:
+        pattern = QT_TRANSLATE_NOOP("Varnox", "%1: %2 braucht einen Wert (%3)");
+        break;
+    case UsageError::Kind::UnwantedValue:
+        pattern = QT_TRANSLATE_NOOP("Varnox", "%1: %2 nimmt keinen Wert (%3)");
+        break;
+    case UsageError::Kind::Excluded:
+        pattern =
+            QT_TRANSLATE_NOOP("Varnox", "%1: %2 schließt eine andere Angabe aus oder steht doppelt da (%3)");
+        break;
+    }
+    return TranslateWith(pattern, {command, error.argument, UsageLine(command)});
+}
+
 } // namespace varnox::cli

@@ -35,4 +35,7 @@ std::string UsageLine(std::string_view command);
 std::string OverviewText();
 std::string CommandText(const CommandHelp& command);
 
+// The text of a usage error for command in the user's language, with its usage line.
+std::string UsageErrorText(std::string_view command, const UsageError& error);
+
 } // namespace varnox::cli

@@ -1,8 +1,5 @@
 #include "cli/options.h"
 
-#include "cli/help.h"
-#include "formats/text.h"
-
 #include <algorithm>
 
 namespace varnox::cli {
@@ -121,26 +118,6 @@ bool Parser::Take(const OptionSpec& spec, std::string value)
 Parsed ParseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& accepted)
 {
     return Parser(args, accepted).Run();
-}
-
-std::string UsageErrorText(std::string_view command, const UsageError& error)
-{
-    const char* pattern = QT_TRANSLATE_NOOP("Varnox", "%1: unbekannte Option oder leerer Name \"%2\" (%3)");
-    switch (error.kind) {
-    case UsageError::Kind::UnknownOption:
-    case UsageError::Kind::EmptyArgument: break;
-    case UsageError::Kind::MissingValue:
-        pattern = QT_TRANSLATE_NOOP("Varnox", "%1: %2 braucht einen Wert (%3)");
-        break;
-    case UsageError::Kind::UnwantedValue:
-        pattern = QT_TRANSLATE_NOOP("Varnox", "%1: %2 nimmt keinen Wert (%3)");
-        break;
-    case UsageError::Kind::Excluded:
-        pattern =
-            QT_TRANSLATE_NOOP("Varnox", "%1: %2 schließt eine andere Angabe aus oder steht doppelt da (%3)");
-        break;
-    }
-    return TranslateWith(pattern, {command, error.argument, UsageLine(command)});
 }
 
 } // namespace varnox::cli

@@ -38,7 +38,4 @@ struct Parsed {
 };
 Parsed ParseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& accepted);
 
-// The text of a usage error for command in the user's language, with its usage line.
-std::string UsageErrorText(std::string_view command, const UsageError& error);
-
 } // namespace varnox::cli
