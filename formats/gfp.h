@@ -180,6 +180,8 @@ class GfpSource final : public RowSource {
 // With in given, path names a file of that held folder, opened without following a link.
 Result<std::unique_ptr<RowSource>> OpenGfpSource(const Path& path, GfpHead* head = nullptr,
                                                  const Folder* in = nullptr);
+// The same for a GFP held in memory (no path: the caller names the file in a refusal).
+Result<std::unique_ptr<RowSource>> OpenGfpSource(std::span<const std::uint8_t> gfp);
 
 // Told the pixel block (width and height not negative) before any row is handed on;
 // returns whether the rows are wanted.

@@ -38,12 +38,17 @@ Status WriteInto(const Path& folder, const std::string& name, std::span<const st
     return {};
 }
 
-// Writes the picture of the GFP gfp as the PNG name in folder, whole or not at all.
-Status WritePng(const Path& gfp, const Path& folder, const std::string& name)
+// Writes the picture of the GFP gfp (the bytes of the file named gfp) as the PNG name in
+// folder, whole or not at all.
+Status WritePng(std::span<const std::uint8_t> bytes, const Path& gfp, const Path& folder,
+                const std::string& name)
 {
-    auto source = OpenGfpSource(gfp);
-    if (!source)
-        return source.error();
+    auto source = OpenGfpSource(bytes);
+    if (!source) {
+        Error error = source.error();
+        error.file = gfp;
+        return error;
+    }
     const Path file = folder / name;
     Folder held;
     AtomicFile out;
@@ -95,14 +100,16 @@ Status CheckWritable(const Path& file)
     return {};
 }
 
-// Writes the GFP of the archive's item index as the session's original.
-Status WriteOriginal(InputFile& archive, const EditSession& session, const ArchiveModel& model,
-                     std::size_t index)
+// Writes the GFP of the archive's item index as the session's original; gives its bytes.
+Result<Bytes> WriteOriginal(InputFile& archive, const EditSession& session, const ArchiveModel& model,
+                            std::size_t index)
 {
-    const ItemGfp item = ReadItemGfp(archive, session.source, model, index);
+    ItemGfp item = ReadItemGfp(archive, session.source, model, index);
     if (!item.status)
-        return item.status;
-    return WriteInto(session.original.parent_path(), kOriginalName, item.gfp);
+        return item.status.error();
+    if (Status written = WriteInto(session.original.parent_path(), kOriginalName, item.gfp); !written)
+        return written.error();
+    return std::move(item.gfp);
 }
 
 } // namespace
@@ -153,10 +160,11 @@ EditStart StartItemEdit(const Path& archive, const std::string& item, const Path
     session.original = folder / kOriginalName;
     session.png = folder / ItemFileName(session.itemName, *index, ".png");
     session.handedOut = handedOut;
-    if (start.status = WriteOriginal(file, session, model, *index); !start.status)
-        return start;
-    if (auto status = WritePng(start.session.original, folder, start.session.png.filename().string());
-        !status)
+    const Result<Bytes> original = WriteOriginal(file, session, model, *index);
+    if (!original)
+        return Refused(original.error());
+    // The picture is made from the bytes in hand, as the original holds them.
+    if (auto status = WritePng(*original, archive, folder, start.session.png.filename().string()); !status)
         return Refused(status.error());
     start.session.pngWritten = IdentityOf(start.session.png);
     return start;
@@ -165,13 +173,15 @@ EditStart StartItemEdit(const Path& archive, const std::string& item, const Path
 // Copies the GFP gfp as the session's original into folder; the picture is then made from
 // that copy, so the saved picture is compared with what was handed out, whatever happens to
 // the GFP meanwhile.
-Status CopyOriginal(const Path& gfp, const Path& folder)
+Result<Bytes> CopyOriginal(const Path& gfp, const Path& folder)
 {
     Bytes bytes;
     std::error_code error;
     if (!ReadWholeFile(gfp, bytes, error))
         return Error{IoError::CannotRead, gfp, error, {}};
-    return WriteInto(folder, kOriginalName, bytes);
+    if (Status written = WriteInto(folder, kOriginalName, bytes); !written)
+        return written.error();
+    return bytes;
 }
 
 EditStart StartGfpEdit(const Path& gfp, const Path& folder)
@@ -185,15 +195,11 @@ EditStart StartGfpEdit(const Path& gfp, const Path& folder)
     start.session.png.replace_extension(".png");
     start.session.handedOut = IdentityOf(gfp);
     try {
-        if (auto status = CopyOriginal(gfp, folder); !status)
+        const Result<Bytes> original = CopyOriginal(gfp, folder);
+        if (!original)
+            return Refused(original.error());
+        if (auto status = WritePng(*original, gfp, folder, start.session.png.filename().string()); !status)
             return Refused(status.error());
-        if (auto status = WritePng(start.session.original, folder, start.session.png.filename().string());
-            !status) {
-            Error error = status.error();
-            if (error.file == start.session.original)
-                error.file = gfp;
-            return Refused(error);
-        }
     } catch (const std::bad_alloc&) {
         return Refused(Error{IoError::OutOfMemory, gfp, {}, {}});
     }
@@ -288,7 +294,7 @@ void ApplyToGfp(EditSession& session, GfpPacking packing, const WriteGuard& guar
     ++session.saves;
     // Should the copy fail, the next save is compared with the older picture: at worst an
     // unchanged picture is taken back once more.
-    (void)CopyOriginal(session.source, session.original.parent_path());
+    (void)CopyOriginal(session.source, session.original.parent_path()).status();
 }
 
 // The item's picture put back, into the item as it was handed out and under its name then.
@@ -308,7 +314,7 @@ void ApplyToItem(EditSession& session, GfpPacking packing, const WriteGuard& gua
     if (Module1 module; file.Open(session.source) && ReadArchive(module, file, session.source, model).ok()) {
         Overlay(result.records, ArchiveRecords(module));
         // Should the copy fail, the next save is compared with the older picture, as for a GFP.
-        (void)WriteOriginal(file, session, model, static_cast<std::size_t>(session.index));
+        (void)WriteOriginal(file, session, model, static_cast<std::size_t>(session.index)).status();
     }
 }
 
@@ -360,14 +366,8 @@ Result<Path> WriteItemPng(const Path& archive, const ArchiveModel& model, std::s
     const ItemGfp item = ReadItemGfp(archive, model, index);
     if (!item.status)
         return item.status.error();
-    // The PNG is made from the item's GFP, written beside it for the reader and removed after.
-    const std::string gfpName = "." + name + ".gfp";
-    if (auto status = WriteInto(folder, gfpName, item.gfp); !status)
-        return status.error();
-    const Status written = WritePng(folder / gfpName, folder, name);
-    std::error_code ignored;
-    std::filesystem::remove(folder / gfpName, ignored);
-    if (!written)
+    // The PNG is made from the item's GFP as read, in memory.
+    if (const Status written = WritePng(item.gfp, archive, folder, name); !written)
         return written.error();
     return folder / name;
 }
