@@ -111,7 +111,7 @@ class PngSource final : public RowSource {
     std::unique_ptr<std::uint8_t[]> evenRows_;
     std::int32_t nextRow_ = 0;
     bool ended_ = false; // libspng has decoded the last row
-    Status failed_; // the first failure, repeated by every later call
+    Status failed_;      // the first failure, repeated by every later call
 };
 
 int PngSource::Read(spng_ctx* /*ctx*/, void* user, void* dest, std::size_t length)
