@@ -150,6 +150,13 @@ template <class Code> bool Is(const Status& status, Code code)
     return found != nullptr && *found == code;
 }
 
+// error as it concerns file: a reader's reason told of the file the caller named.
+inline Error OnFile(Error error, const Path& file)
+{
+    error.file = file;
+    return error;
+}
+
 // error with cause as the reason it names last.
 inline Error WithCause(Error error, Error cause)
 {

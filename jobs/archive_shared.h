@@ -30,12 +30,6 @@ std::string Reason(JobError code, std::vector<std::string> args = {});
 // A write or read of file that failed with the system's error (an I/O error when none).
 Error WriteFailed(const Path& file, const std::error_code& error);
 Error ReadFailed(const Path& file, const std::error_code& error);
-// error as it concerns file.
-inline Error OnFile(Error error, const Path& file)
-{
-    error.file = file;
-    return error;
-}
 // An archive's refusal as the jobs give it: one that is no RES is "Keine gültige RES-File".
 Error ArchiveError(Error error);
 // "#N"

@@ -44,11 +44,8 @@ Status WritePng(std::span<const std::uint8_t> bytes, const Path& gfp, const Path
                 const std::string& name)
 {
     auto source = OpenGfpSource(bytes);
-    if (!source) {
-        Error error = source.error();
-        error.file = gfp;
-        return error;
-    }
+    if (!source)
+        return OnFile(source.error(), gfp);
     const Path file = folder / name;
     Folder held;
     AtomicFile out;
@@ -146,11 +143,8 @@ EditStart StartItemEdit(const Path& archive, const std::string& item, const Path
     if (auto status = ReadArchive(module, file, archive, model); !status)
         return Refused(status.error());
     const Result<std::size_t> index = FindItem(model, item);
-    if (!index) {
-        Error error = index.error();
-        error.file = archive;
-        return Refused(error);
-    }
+    if (!index)
+        return Refused(OnFile(index.error(), archive));
     EditStart start;
     start.records = ArchiveRecords(module);
     EditSession& session = start.session;

@@ -37,8 +37,7 @@ Status CheckPicture(InputFile& in, const Path& path)
     if (!length)
         return {};
     if (auto status = CheckGfpPixels(in, 0, length.value()); !status)
-        return Error{status.error().code, path, status.error().system, status.error().detail,
-                     status.error().args};
+        return OnFile(status.error(), path);
     return {};
 }
 

@@ -9,12 +9,6 @@ namespace varnox::jobs {
 
 namespace {
 
-Error OnArchive(Error error, const Path& archive)
-{
-    error.file = archive;
-    return error;
-}
-
 // Removes the last n characters of UTF-8 text.
 std::string DropLastCharacters(const std::string& text, std::size_t n)
 {
@@ -39,7 +33,7 @@ ReportResult Refused(const Path& archive, const Status& status)
         return result;
     }
     result.lines.push_back(Describe(status.error()));
-    result.status = OnArchive(status.error(), archive);
+    result.status = OnFile(status.error(), archive);
     return result;
 }
 
