@@ -9,7 +9,6 @@
 #include <QTranslator>
 #include <cstdlib>
 #include <memory>
-#include <string_view>
 
 namespace varnox::l10n {
 
@@ -55,23 +54,6 @@ void LoadQtGerman()
 }
 
 } // namespace
-
-Language ChosenLanguage()
-{
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(name);
-        if (value == nullptr || *value == '\0')
-            continue;
-        std::string_view setting(value);
-        if (std::string_view(name) == "LANGUAGE") {
-            setting = setting.substr(0, setting.find(':'));
-            if (setting.empty())
-                continue;
-        }
-        return setting.starts_with("en") ? Language::English : Language::German;
-    }
-    return Language::German;
-}
 
 QString TranslationsFolder(const QString& programFolder)
 {

@@ -1,16 +1,12 @@
 #pragma once
-// The language of the windows and of varnox-cli: English for a user whose locale says
-// English, German for every other (C and POSIX included). Shared by both programs.
+// The language of the windows, through Qt's translator: the program's catalogue for the
+// texts of both the windows and the Qt-free code, Qt's own for its dialogs.
+
+#include "l10n/choice.h"
 
 #include <QString>
 
 namespace varnox::l10n {
-
-enum class Language { German, English };
-
-// English when the first of LANGUAGE (its first entry), LC_ALL, LC_MESSAGES and LANG that
-// is set and not empty begins with "en"; German otherwise.
-Language ChosenLanguage();
 
 // The folder of the catalogues beside a program in programFolder: ../share/varnox/translations,
 // in the build tree as after installation.
