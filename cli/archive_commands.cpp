@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "cli/progress.h"
 #include "formats/describe.h"
 #include "formats/text.h"
 #include "jobs/archive.h"
@@ -13,6 +14,8 @@
 namespace varnox::cli {
 
 namespace {
+
+constexpr const char* kItems = QT_TRANSLATE_NOOP("Varnox", "Einträge");
 
 // "ersetzt: a.sound, b.gfp (2 Dateien)" naming the first few files replaced by other content.
 std::string ReplacedLine(const std::vector<std::string>& replaced)
@@ -83,12 +86,23 @@ int RunExtract(const ParsedArgs& call)
             {args[0]}));
         return kExitFailed;
     }
-    const jobs::ExtractResult result = jobs::ExtractArchive(archive, folder, {}, {}, pictures, edited);
+    const Verbosity verbosity = VerbosityOf(call);
+    CommandProgress progress(verbosity, kItems);
+    const jobs::ExtractResult result =
+        jobs::ExtractArchive(archive, folder, {}, {}, pictures, edited, progress.Job());
+    progress.Clear();
+    if (result.status && Cancelled(progress.Job())) {
+        PrintInterrupted(QT_TRANSLATE_NOOP(
+            "Varnox",
+            "jede geschriebene Datei ist vollständig, archive.txt fehlt, bis extract ganz durchläuft"));
+        return kExitInterrupted;
+    }
     std::string out;
     for (const auto& note : result.notes)
         out += note + '\n';
     if (!result.status) {
-        std::cout << out << std::flush;
+        if (verbosity != Verbosity::Quiet)
+            std::cout << out << std::flush;
         if (!result.edited.empty() && edited == jobs::EditedFiles::Refuse)
             PrintEdited(result);
         else
@@ -102,7 +116,8 @@ int RunExtract(const ParsedArgs& call)
                          {std::to_string(result.written), PathText(folder)}) +
            '\n';
     out += result.summary + '\n';
-    std::cout << out << std::flush;
+    if (verbosity != Verbosity::Quiet)
+        std::cout << out << std::flush;
     return kExitOk;
 }
 
@@ -114,14 +129,22 @@ int RunPack(const ParsedArgs& call)
         PrintError(UsageLine("pack"));
         return kExitUsage;
     }
-    const jobs::PackResult result = jobs::PackArchive(Path(args[0]), Path(args[1]), packing);
+    const Verbosity verbosity = VerbosityOf(call);
+    CommandProgress progress(verbosity, kItems);
+    const jobs::PackResult result = jobs::PackArchive(Path(args[0]), Path(args[1]), packing, progress.Job());
+    progress.Clear();
+    if (result.cancelled) {
+        PrintInterrupted(QT_TRANSLATE_NOOP("Varnox", "das Archiv blieb, wie es war"));
+        return kExitInterrupted;
+    }
     if (!result.status) {
         PrintError(MessageText(result.status.error()));
         return kExitFailed;
     }
-    std::cout << TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1 Einträge nach %2 gepackt"),
-                               {std::to_string(result.items), args[1]})
-              << '\n';
+    if (verbosity != Verbosity::Quiet)
+        std::cout << TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1 Einträge nach %2 gepackt"),
+                                   {std::to_string(result.items), args[1]})
+                  << '\n';
     return kExitOk;
 }
 
@@ -138,7 +161,8 @@ int RunReplace(const ParsedArgs& call)
         PrintError(MessageText(result.status.error()));
         return kExitFailed;
     }
-    std::cout << ReplacedText(result) << '\n';
+    if (VerbosityOf(call) != Verbosity::Quiet)
+        std::cout << ReplacedText(result) << '\n';
     return kExitOk;
 }
 

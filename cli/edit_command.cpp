@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "cli/progress.h"
 #include "formats/describe.h"
 #include "formats/text.h"
 #include "jobs/archive.h"
@@ -118,7 +119,7 @@ std::string DoneText(const jobs::EditSession& session, const jobs::EditResult& r
 
 // Takes the saved picture back when it changed; the folder is kept when the user's work
 // could not be taken.
-int TakeBack(jobs::EditSession& session, GfpPacking packing, jobs::EditFolder& folder)
+int TakeBack(jobs::EditSession& session, GfpPacking packing, Verbosity verbosity, jobs::EditFolder& folder)
 {
     jobs::EditCheck check = jobs::CheckEdit(session);
     for (bool asked = false; check.state == jobs::EditState::Unchanged && check.status.ok() &&
@@ -140,18 +141,23 @@ int TakeBack(jobs::EditSession& session, GfpPacking packing, jobs::EditFolder& f
         return kExitFailed;
     }
     if (check.state == jobs::EditState::Unchanged) {
-        std::cout << Translate(QT_TRANSLATE_NOOP("Varnox", "Das Bild ist unverändert; nichts geschrieben"))
-                  << '\n';
+        if (verbosity != Verbosity::Quiet)
+            std::cout << Translate(
+                             QT_TRANSLATE_NOOP("Varnox", "Das Bild ist unverändert; nichts geschrieben"))
+                      << '\n';
         return kExitOk;
     }
-    const jobs::EditResult result = jobs::ApplyEdit(session, packing);
+    CommandProgress progress(verbosity, QT_TRANSLATE_NOOP("Varnox", "Zeilen"));
+    const jobs::EditResult result = jobs::ApplyEdit(session, packing, progress.Job());
+    progress.Clear();
     if (!result.status) {
         folder.Keep();
         PrintError(TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1; das bearbeitete Bild bleibt in %2"),
                                  {MessageText(result.status.error()), PathText(session.png)}));
-        return kExitFailed;
+        return Is(result.status, IoError::Cancelled) ? kExitInterrupted : kExitFailed;
     }
-    std::cout << DoneText(session, result);
+    if (verbosity != Verbosity::Quiet)
+        std::cout << DoneText(session, result);
     return kExitOk;
 }
 
@@ -184,7 +190,7 @@ int RunEdit(const ParsedArgs& call)
                                  {Describe(edited.error()), PathText(start.session.png)}));
         return kExitFailed;
     }
-    return TakeBack(start.session, packing, folder);
+    return TakeBack(start.session, packing, VerbosityOf(call), folder);
 }
 
 } // namespace varnox::cli

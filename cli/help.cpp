@@ -19,14 +19,24 @@ constexpr const char* kExitCodes = QT_TRANSLATE_NOOP(
     "Varnox", "Rückgabewert: 0 alles gut, 1 eine Eingabe wurde abgelehnt oder ist fehlgeschlagen,\n"
               "2 falscher Aufruf.\n");
 
-constexpr const char* kJobsOption =
-    QT_TRANSLATE_NOOP("Varnox", "  -j N            N Dateien zugleich umwandeln (Vorgabe: eine je Kern)\n");
+constexpr const char* kLoudnessOptions =
+    QT_TRANSLATE_NOOP("Varnox", "  -q, --quiet     nur Fehler ausgeben, auch keinen Fortschritt\n"
+                                "  -v, --verbose   jede geschriebene Datei nennen\n");
+
+constexpr const char* kConvertOptions =
+    QT_TRANSLATE_NOOP("Varnox", "  -j N            N Dateien zugleich umwandeln (Vorgabe: eine je Kern)\n"
+                                "  -o DATEI        das Bild der einen GFP nach DATEI schreiben;\n"
+                                "                  - schreibt es auf die Standardausgabe\n");
 
 // The texts are German and marked for the catalogue; they are translated where printed.
 const std::vector<CommandHelp>& CommandTable()
 {
-    const std::vector<OptionSpec> kPacking = {{"uncompressed", 0, false, 1}, {"fast", 0, false, 1}};
-    const std::vector<OptionSpec> kJobs = {{"jobs", 'j', true, 0}};
+    const OptionSpec kQuiet{"quiet", 'q', false, 2};
+    const OptionSpec kVerbose{"verbose", 'v', false, 2};
+    const std::vector<OptionSpec> kPacking = {
+        {"uncompressed", 0, false, 1}, {"fast", 0, false, 1}, kQuiet, kVerbose};
+    const std::vector<OptionSpec> kJobs = {
+        {"jobs", 'j', true, 0}, {"output", 'o', true, 0}, kQuiet, kVerbose};
     static const std::vector<CommandHelp> table = {
         {"report", QT_TRANSLATE_NOOP("Varnox", "report ARCHIV"),
          QT_TRANSLATE_NOOP("Varnox", "Bericht über Kopf und Verzeichnis eines RES-Archivs"), ""},
@@ -34,16 +44,19 @@ const std::vector<CommandHelp>& CommandTable()
          QT_TRANSLATE_NOOP("Varnox", "wie report, schreibt dazu jedes Bild als .gfp\n"
                                      "in einen Ordner neben dem Archiv"),
          ""},
-        {"gfp2tga", "gfp2tga [-j N] GFP...",
+        {"gfp2tga", QT_TRANSLATE_NOOP("Varnox", "gfp2tga [-j N] [-o DATEI] GFP..."),
          QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-TGA daneben schreiben,\n"
-                                     "mit N Dateien zugleich (Vorgabe: ein je Kern)"),
-         kJobsOption, kJobs},
-        {"gfp2png", "gfp2png [-j N] GFP...",
-         QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-PNG daneben schreiben"), kJobsOption, kJobs},
+                                     "mit N Dateien zugleich (Vorgabe: ein je Kern);\n"
+                                     "mit -o eine GFP nach DATEI (- liest oder\n"
+                                     "schreibt einen Datenstrom)"),
+         kConvertOptions, kJobs},
+        {"gfp2png", QT_TRANSLATE_NOOP("Varnox", "gfp2png [-j N] [-o DATEI] GFP..."),
+         QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-PNG daneben schreiben"), kConvertOptions, kJobs},
         {"tga2gfp", "tga2gfp [--uncompressed | --fast] TGA GFP",
          QT_TRANSLATE_NOOP("Varnox", "das Bild der GFP durch die TGA ersetzen\n"
                                      "(die alte GFP wird nach GFP.bak kopiert);\n"
-                                     "--fast packt schneller (libdeflate)"),
+                                     "--fast packt schneller (libdeflate);\n"
+                                     "TGA - liest die Standardeingabe"),
          kPackingOptions, kPacking},
         {"png2gfp", "png2gfp [--uncompressed | --fast] PNG GFP",
          QT_TRANSLATE_NOOP("Varnox", "ebenso mit einer PNG"), kPackingOptions, kPacking},
@@ -58,7 +71,7 @@ const std::vector<CommandHelp>& CommandTable()
                            "  --png           jedes Bild auch als PNG neben seine GFP schreiben\n"
                            "  --tga           jedes Bild auch als TGA neben seine GFP schreiben\n"
                            "  --overwrite     auch seit dem letzten Entpacken geänderte PNG/TGA ersetzen\n"),
-         {{"png", 0, false, 1}, {"tga", 0, false, 1}, {"overwrite", 0, false, 0}}},
+         {{"png", 0, false, 1}, {"tga", 0, false, 1}, {"overwrite", 0, false, 0}, kQuiet, kVerbose}},
         {"pack", QT_TRANSLATE_NOOP("Varnox", "pack [--uncompressed | --fast] ORDNER ARCHIV"),
          QT_TRANSLATE_NOOP("Varnox", "aus ORDNER und seiner archive.txt ein Archiv bauen\n"
                                      "(ein altes ARCHIV wird nach ARCHIV.bak gesichert);\n"
@@ -87,7 +100,8 @@ const std::vector<CommandHelp>& CommandTable()
          QT_TRANSLATE_NOOP("Varnox", "die GFP verkleinert als PNG schreiben, in ein Quadrat\n"
                                      "von GRÖSSE Pixeln eingepasst (Vorgabe 256, nie\n"
                                      "größer als das Bild); eine beschädigte GFP ergibt\n"
-                                     "keine PNG"),
+                                     "keine PNG; - als GFP oder PNG liest die\n"
+                                     "Standardeingabe oder schreibt die Standardausgabe"),
          QT_TRANSLATE_NOOP("Varnox",
                            "  -s GRÖSSE       die Kantenlänge des Quadrats, 1 bis 4096 (Vorgabe: 256)\n"),
          {{"size", 's', true, 0}}},
@@ -197,6 +211,9 @@ std::string CommandText(const CommandHelp& command)
     std::string text = UsageLine(command.name) + "\n\n" + Paragraph(Translate(command.summary)) + ".\n\n" +
                        Translate(QT_TRANSLATE_NOOP("Varnox", "Optionen:")) + '\n';
     text += Translate(command.options);
+    if (std::any_of(command.accepted.begin(), command.accepted.end(),
+                    [](const OptionSpec& option) { return option.name == "quiet"; }))
+        text += Translate(kLoudnessOptions);
     text += Translate(QT_TRANSLATE_NOOP("Varnox", "  -h, --help      diese Hilfe")) + "\n";
     text += Translate(QT_TRANSLATE_NOOP(
                 "Varnox", "  --              was folgt, sind Dateien, auch wenn sie mit - beginnen")) +

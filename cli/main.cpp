@@ -4,10 +4,10 @@
 #include "cli/commands.h"
 #include "cli/help.h"
 #include "formats/text.h"
-#include "l10n/language.h"
+#include "l10n/gettext.h"
 
-#include <QString>
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <new>
@@ -82,7 +82,7 @@ void ChooseLanguage()
 {
     std::error_code error;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    varnox::l10n::UseLanguage(varnox::l10n::ChosenLanguage(), QString::fromStdString(self.parent_path()));
+    varnox::l10n::UseCatalogue(varnox::l10n::ChosenLanguage(), self.parent_path().string());
 }
 
 } // namespace
@@ -99,6 +99,9 @@ void PrintError(const std::string& message)
 int main(int argc, char** argv)
 {
     ChooseLanguage();
+    // A reader that went away is told as a failed write to "-", not by a silent death that
+    // would leave a pipe's private folder behind.
+    std::signal(SIGPIPE, SIG_IGN);
     Args args(argv + 1, argv + argc);
     if (args.empty()) {
         std::cerr << OverviewText();

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "cli/progress.h"
 #include "formats/describe.h"
 #include "formats/text.h"
 #include "jobs/report.h"
@@ -18,19 +19,28 @@ int RunReport(const ParsedArgs& call, bool unpack)
     const Path archive(args[0]);
     const Path folder = archive.has_parent_path() ? archive.parent_path() : Path(".");
     jobs::ReportOptions options;
-    if (unpack)
+    CommandProgress progress(Verbosity::Normal, QT_TRANSLATE_NOOP("Varnox", "Bilder"));
+    if (unpack) {
         options.extractWanted = [] { return true; };
+        options.progress = progress.Job();
+    }
     const jobs::ReportResult result = jobs::RunArchiveReport(folder, archive.filename().string(), options);
+    progress.Clear();
 
+    // A file that is no archive has no report: its verdict and reason go to standard error alone.
+    if (!result.valid) {
+        PrintError(MessageText(result.status.error()));
+        return kExitFailed;
+    }
     std::string out;
     for (const auto& line : result.lines) {
         out += line;
         out += '\n';
     }
     std::cout << out << std::flush;
-    if (!result.valid) {
-        PrintError(MessageText(result.status.error()));
-        return kExitFailed;
+    if (unpack && Cancelled(progress.Job())) {
+        PrintInterrupted(QT_TRANSLATE_NOOP("Varnox", "jede geschriebene GFP ist vollständig"));
+        return kExitInterrupted;
     }
     if (!result.failures.empty()) {
         PrintError(TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1: %2 Bilder nicht entpackt"),

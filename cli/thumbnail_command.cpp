@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "cli/streams.h"
 #include "formats/describe.h"
 #include "formats/text.h"
 #include "jobs/thumbnail.h"
@@ -23,6 +24,36 @@ std::optional<std::int32_t> BoxSize(const std::string& text)
     return value;
 }
 
+int Failed(const Error& error)
+{
+    PrintError(MessageText(error));
+    return kExitFailed;
+}
+
+// The thumbnail of gfp into png, each of which may be "-".
+int WriteThumbnail(const std::string& gfp, const std::string& png, std::int32_t size)
+{
+    PipeFolder pipe;
+    if (IsStream(gfp) || IsStream(png)) {
+        if (auto made = pipe.Make(); !made)
+            return Failed(made.error());
+    }
+    const Path source = IsStream(gfp) ? pipe.File("in.gfp") : Path(gfp);
+    const Path target = IsStream(png) ? pipe.File("out.png") : Path(png);
+    if (IsStream(gfp)) {
+        if (auto spooled = SpoolStandardInput(source); !spooled)
+            return Failed(spooled.error());
+    }
+    if (auto status = jobs::WriteThumbnail(source, target, size); !status)
+        return Failed(AsStream(AsStream(status.error(), IsStream(gfp) ? source : Path()),
+                               IsStream(png) ? target : Path()));
+    if (IsStream(png)) {
+        if (auto copied = CopyToStandardOutput(target); !copied)
+            return Failed(copied.error());
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 int RunThumbnail(const ParsedArgs& call)
@@ -38,11 +69,7 @@ int RunThumbnail(const ParsedArgs& call)
                                  {UsageLine("thumbnail")}));
         return kExitUsage;
     }
-    if (auto status = jobs::WriteThumbnail(Path(files[0]), Path(files[1]), *size); !status) {
-        PrintError(MessageText(status.error()));
-        return kExitFailed;
-    }
-    return kExitOk;
+    return WriteThumbnail(files[0], files[1], *size);
 }
 
 } // namespace varnox::cli

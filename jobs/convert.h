@@ -69,6 +69,11 @@ struct BatchOptions {
 // come in the order of gfps; the records are those of the furthest file started.
 GfpToTgaResult ConvertGfpFiles(const std::vector<Path>& gfps, const BatchOptions& options = {});
 
+// Converts the one GFP gfp into target, whatever their names; a refusal or a cancel
+// (IoError::Cancelled) leaves target as it was. progress counts the picture's rows.
+Status ConvertGfpFile(const Path& gfp, const Path& target, PictureFormat format,
+                      JobProgress* progress = nullptr);
+
 // The stages of TGA/PNG -> GFP, told through JobProgress::SetStage.
 enum class TgaToGfpStage { Analysing, Packing };
 

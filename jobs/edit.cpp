@@ -119,9 +119,9 @@ EditFolder::~EditFolder()
     std::filesystem::remove_all(path_, ignored);
 }
 
-Status EditFolder::Make(const Path& base)
+Status EditFolder::Make(const Path& base, const std::string& prefix)
 {
-    std::string pattern = (base / "varnox-edit-XXXXXX").string();
+    std::string pattern = (base / (prefix + "XXXXXX")).string();
     if (::mkdtemp(pattern.data()) == nullptr)
         return Error{IoError::CannotWrite, base, std::error_code(errno, std::generic_category()), {}};
     path_ = pattern;
@@ -276,10 +276,11 @@ EditCheck CheckEdit(const EditSession& session)
 namespace {
 
 // The GFP file's picture put back; the session's original then holds the GFP as written.
-void ApplyToGfp(EditSession& session, GfpPacking packing, const WriteGuard& guard, EditResult& result)
+void ApplyToGfp(EditSession& session, GfpPacking packing, const WriteGuard& guard, JobProgress* progress,
+                EditResult& result)
 {
     const TgaToGfpResult converted =
-        ConvertPictureToGfp(session.png, PictureFormat::Png, session.source, packing, nullptr, guard);
+        ConvertPictureToGfp(session.png, PictureFormat::Png, session.source, packing, progress, guard);
     result.status = converted.status;
     result.records = converted.records;
     if (!converted.status)
@@ -314,7 +315,7 @@ void ApplyToItem(EditSession& session, GfpPacking packing, const WriteGuard& gua
 
 } // namespace
 
-EditResult ApplyEdit(EditSession& session, GfpPacking packing)
+EditResult ApplyEdit(EditSession& session, GfpPacking packing, JobProgress* progress)
 {
     EditResult result;
     WriteGuard guard;
@@ -322,7 +323,7 @@ EditResult ApplyEdit(EditSession& session, GfpPacking packing)
     // The first save's backup is the original; later saves of the session keep it.
     guard.backup = session.saves > 0 ? Backup::KeepFirst : Backup::Make;
     if (session.index < 0)
-        ApplyToGfp(session, packing, guard, result);
+        ApplyToGfp(session, packing, guard, progress, result);
     else
         ApplyToItem(session, packing, guard, result);
     result.session = session;

@@ -22,8 +22,8 @@ class EditFolder {
     EditFolder(const EditFolder&) = delete;
     EditFolder& operator=(const EditFolder&) = delete;
 
-    // Makes the folder "varnox-edit-XXXXXX" in base.
-    Status Make(const Path& base);
+    // Makes the folder prefix + "XXXXXX" in base.
+    Status Make(const Path& base, const std::string& prefix = "varnox-edit-");
     const Path& path() const { return path_; }
     // Leaves the folder and its files on disk when the object goes.
     void Keep() { kept_ = true; }
@@ -92,7 +92,8 @@ struct EditResult {
 // The first save of a session keeps the source as source.bak; later ones keep that backup,
 // the original. The session's original then holds the new picture, so that the next save
 // is compared with it.
-EditResult ApplyEdit(EditSession& session, GfpPacking packing);
+// progress, when given, counts the rows of a GFP file's picture as it is packed.
+EditResult ApplyEdit(EditSession& session, GfpPacking packing, JobProgress* progress = nullptr);
 
 struct PictureSize {
     std::int32_t width = 0;

@@ -399,8 +399,10 @@ class ExtractWriter {
     {
         if (Cancelled(progress_))
             return Outcome::Cancelled;
-        if (progress_ != nullptr)
+        if (progress_ != nullptr) {
+            progress_->AddBytes(range.length);
             progress_->Advance();
+        }
         AtomicFile out;
         if (!out.Open(folder_, name) || !CopyRange(in_, range, out, chunk_, crc))
             return Failed(out, name);
@@ -421,7 +423,10 @@ class ExtractWriter {
             }
             result_.replaced.push_back(name);
         }
-        return out.Commit(Flush::ByCaller) ? Outcome::Written : Failed(out, name);
+        if (!out.Commit(Flush::ByCaller))
+            return Failed(out, name);
+        Wrote(progress_, folderPath_ / name);
+        return Outcome::Written;
     }
 
   private:
@@ -592,6 +597,8 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std:
     }
     // Written last, once every file it names is on disk.
     result.status = WriteManifestIn(out, folder, plan.manifest);
+    if (result.status)
+        Wrote(progress, folder / kManifestName);
     return result;
 }
 

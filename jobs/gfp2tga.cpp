@@ -119,10 +119,27 @@ OneResult ConvertOne(const Path& source, const Path& target, Batch& batch, ReadR
         return {answer, {}, {}};
     if (!file.Commit())
         return Refused(CannotWrite(target, file.error()));
+    Wrote(progress, target);
     if (batch.format == PictureFormat::Tga)
         records.tgaHeader = TgaHeaderFor(static_cast<std::int16_t>(gfp.Info().width),
                                          static_cast<std::int16_t>(gfp.Info().height));
     return {};
+}
+
+// Converts one GFP into target; an exception becomes its refusal.
+OneResult ConvertGuarded(const Path& source, const Path& target, Batch& batch)
+{
+    OneResult one;
+    try {
+        ReadRecords records;
+        one = ConvertOne(source, target, batch, records);
+        one.records = std::move(records);
+    } catch (const std::bad_alloc&) {
+        return Refused(Error{IoError::OutOfMemory, source, {}, {}});
+    } catch (const std::exception& e) {
+        return Refused(Error{IoError::CannotRead, source, {}, e.what()});
+    }
+    return one;
 }
 
 // Converts one GFP, after checking its name; an exception becomes the file's refusal, so
@@ -135,17 +152,7 @@ OneResult ConvertNamed(const Path& gfp, Batch& batch)
     const std::string targetName = TargetName(name, batch.format);
     if (targetName.empty())
         return Refused(Error{JobError::NotGfpName, source, {}, {}});
-    OneResult one;
-    try {
-        ReadRecords records;
-        one = ConvertOne(source, folder / targetName, batch, records);
-        one.records = std::move(records);
-    } catch (const std::bad_alloc&) {
-        return Refused(Error{IoError::OutOfMemory, source, {}, {}});
-    } catch (const std::exception& e) {
-        return Refused(Error{IoError::CannotRead, source, {}, e.what()});
-    }
-    return one;
+    return ConvertGuarded(source, folder / targetName, batch);
 }
 
 // Adds what became of file k of gfps to result.
@@ -396,6 +403,15 @@ GfpToTgaResult ConvertGfpFiles(const std::vector<Path>& gfps, const BatchOptions
         return ConvertInTurn(gfps, options);
     ParallelBatch batch(gfps, options, threads);
     return batch.Run();
+}
+
+Status ConvertGfpFile(const Path& gfp, const Path& target, PictureFormat format, JobProgress* progress)
+{
+    Batch batch{format, progress, true, {}};
+    OneResult one = ConvertGuarded(gfp, target, batch);
+    if (one.outcome == FileOutcome::Cancelled)
+        return Error{IoError::Cancelled, target, {}, {}};
+    return one.status;
 }
 
 } // namespace varnox::jobs

@@ -383,6 +383,8 @@ Status WritePack(const Folder& folder, const Path& path, const Manifest& manifes
                           : AppendItemFile(folder, path, item.file, plan, gather, out);
         if (laid)
             laid = AppendFill(folder, path, item.fill, plan, gather, out);
+        if (laid && plan.progress != nullptr)
+            plan.progress->AddBytes(plan.sizes.at(item.file));
         if (!laid)
             return laid;
     }
@@ -434,6 +436,7 @@ PackResult PackArchive(const Path& folder, const Path& archive, GfpPacking packi
         return Refused<PackResult>(WriteFailed(archive, out.error()));
     if (!rewrite.Commit())
         return Refused<PackResult>(RewriteError(rewrite, archive));
+    Wrote(progress, archive);
     PackResult result;
     result.items = static_cast<int>(count);
     return result;

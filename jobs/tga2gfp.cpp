@@ -111,6 +111,7 @@ TgaToGfpResult ConvertInto(const Path& source, PictureFormat format, const Path&
     // A repeated conversion leaves the file and the backup of the original as they are.
     if (!rewrite.Commit())
         return RewriteRefused(rewrite, target);
+    Wrote(job, target);
     TgaToGfpResult result;
     result.written = rewrite.Identity();
     return result;

@@ -122,7 +122,7 @@ TEST_P(TruncatedArchive, EveryLengthIsRefusedOrReportedAndUnpacksOnlyWholeItems)
         for (const std::string command : {"report", "unpack"}) {
             const CliRun run = RunCli({command, "a.res"}, dir / "in");
             if (reason) {
-                EXPECT_EQ(run.out, kInvalid + "\n" + (reason->empty() ? "" : *reason + "\n"));
+                EXPECT_EQ(run.out, ""); // a file that is no archive is told on stderr alone
                 ExpectRefusal(run, "a.res: " + (reason->empty() ? kInvalid : *reason));
             } else if (command == "report") {
                 EXPECT_EQ(run.exitCode, 0) << run.err;
@@ -171,7 +171,7 @@ TEST_P(DamagedArchiveTest, ReportAndUnpackSayWhyAndWriteOnlyTheGoodItem)
         EXPECT_EQ(test::ListTree(dir.path()), (Names{"in", "in/a", "in/a.res", "in/a/p0.gfp"}));
     } else {
         for (const CliRun* run : {&report, &unpack}) {
-            EXPECT_EQ(run->out, kInvalid + "\n" + c.reason + "\n");
+            EXPECT_EQ(run->out, "");
             ExpectRefusal(*run, "a.res: " + c.reason);
         }
         EXPECT_EQ(test::ListTree(dir.path()), (Names{"in", "in/a.res"}));

@@ -430,12 +430,6 @@ Press Enter after saving … </translation>
 </translation>
     </message>
     <message>
-        <source>  -j N            N Dateien zugleich umwandeln (Vorgabe: eine je Kern)
-</source>
-        <translation>  -j N            convert N files at a time (default: one per core)
-</translation>
-    </message>
-    <message>
         <source>report ARCHIV</source>
         <translation>report ARCHIVE</translation>
     </message>
@@ -454,22 +448,8 @@ in einen Ordner neben dem Archiv</source>
 into a folder beside the archive</translation>
     </message>
     <message>
-        <source>jede GFP als 24-Bit-TGA daneben schreiben,
-mit N Dateien zugleich (Vorgabe: ein je Kern)</source>
-        <translation>write each GFP as a 24-bit TGA beside it,
-N files at a time (default: one per core)</translation>
-    </message>
-    <message>
         <source>jede GFP als 24-Bit-PNG daneben schreiben</source>
         <translation>write each GFP as a 24-bit PNG beside it</translation>
-    </message>
-    <message>
-        <source>das Bild der GFP durch die TGA ersetzen
-(die alte GFP wird nach GFP.bak kopiert);
---fast packt schneller (libdeflate)</source>
-        <translation>replace the picture of the GFP by the TGA
-(the old GFP is copied to GFP.bak);
---fast packs faster (libdeflate)</translation>
     </message>
     <message>
         <source>ebenso mit einer PNG</source>
@@ -506,15 +486,6 @@ TGA or PNG (the old ARCHIVE to ARCHIVE.bak)</translation>
     <message>
         <source>thumbnail [-s GRÖSSE] GFP PNG</source>
         <translation>thumbnail [-s SIZE] GFP PNG</translation>
-    </message>
-    <message>
-        <source>die GFP verkleinert als PNG schreiben, in ein Quadrat
-von GRÖSSE Pixeln eingepasst (Vorgabe 256, nie
-größer als das Bild); eine beschädigte GFP ergibt
-keine PNG</source>
-        <translation>write the GFP reduced as a PNG, fitted into a
-square of SIZE pixels (default 256, never larger
-than the picture); a damaged GFP gives no PNG</translation>
     </message>
     <message>
         <source>  -s GRÖSSE       die Kantenlänge des Quadrats, 1 bis 4096 (Vorgabe: 256)
@@ -1713,6 +1684,104 @@ Shall they be replaced by the pictures of the archive?</translation>
     <message>
         <source>Der Ordner kann nicht gelesen werden: %1</source>
         <translation>The folder cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>jede geschriebene Datei ist vollständig, archive.txt fehlt, bis extract ganz durchläuft</source>
+        <translation>every file written is whole; archive.txt is missing until an extract runs to its end</translation>
+    </message>
+    <message>
+        <source>das Archiv blieb, wie es war</source>
+        <translation>the archive was left as it was</translation>
+    </message>
+    <message>
+        <source>Zeilen</source>
+        <translation>rows</translation>
+    </message>
+    <message>
+        <source>jede angefangene Datei blieb, wie sie war</source>
+        <translation>every file in hand was left as it was</translation>
+    </message>
+    <message>
+        <source>die GFP blieb, wie sie war</source>
+        <translation>the GFP was left as it was</translation>
+    </message>
+    <message>
+        <source>  -q, --quiet     nur Fehler ausgeben, auch keinen Fortschritt
+  -v, --verbose   jede geschriebene Datei nennen
+</source>
+        <translation>  -q, --quiet     print errors only, no progress either
+  -v, --verbose   name each file written
+</translation>
+    </message>
+    <message>
+        <source>  -j N            N Dateien zugleich umwandeln (Vorgabe: eine je Kern)
+  -o DATEI        das Bild der einen GFP nach DATEI schreiben;
+                  - schreibt es auf die Standardausgabe
+</source>
+        <translation>  -j N            convert N files at a time (default: one per core)
+  -o FILE         write the picture of the one GFP to FILE;
+                  - writes it to standard output
+</translation>
+    </message>
+    <message>
+        <source>gfp2tga [-j N] [-o DATEI] GFP...</source>
+        <translation>gfp2tga [-j N] [-o FILE] GFP...</translation>
+    </message>
+    <message>
+        <source>jede GFP als 24-Bit-TGA daneben schreiben,
+mit N Dateien zugleich (Vorgabe: ein je Kern);
+mit -o eine GFP nach DATEI (- liest oder
+schreibt einen Datenstrom)</source>
+        <translation>write each GFP as a 24-bit TGA beside it,
+N files at a time (default: one per core);
+with -o one GFP to FILE (- reads or writes
+a stream)</translation>
+    </message>
+    <message>
+        <source>gfp2png [-j N] [-o DATEI] GFP...</source>
+        <translation>gfp2png [-j N] [-o FILE] GFP...</translation>
+    </message>
+    <message>
+        <source>das Bild der GFP durch die TGA ersetzen
+(die alte GFP wird nach GFP.bak kopiert);
+--fast packt schneller (libdeflate);
+TGA - liest die Standardeingabe</source>
+        <translation>replace the picture of the GFP by the TGA
+(the old GFP is copied to GFP.bak);
+--fast packs faster (libdeflate);
+TGA - reads standard input</translation>
+    </message>
+    <message>
+        <source>die GFP verkleinert als PNG schreiben, in ein Quadrat
+von GRÖSSE Pixeln eingepasst (Vorgabe 256, nie
+größer als das Bild); eine beschädigte GFP ergibt
+keine PNG; - als GFP oder PNG liest die
+Standardeingabe oder schreibt die Standardausgabe</source>
+        <translation>write the GFP reduced as a PNG, fitted into a
+square of SIZE pixels (default 256, never larger
+than the picture); a damaged GFP gives no PNG;
+- as GFP or PNG reads standard input or writes
+standard output</translation>
+    </message>
+    <message>
+        <source>%1,%2 %3</source>
+        <translation>%1.%2 %3</translation>
+    </message>
+    <message>
+        <source>noch %1</source>
+        <translation>%1 left</translation>
+    </message>
+    <message>
+        <source>abgebrochen</source>
+        <translation>cancelled</translation>
+    </message>
+    <message>
+        <source>Bilder</source>
+        <translation>pictures</translation>
+    </message>
+    <message>
+        <source>jede geschriebene GFP ist vollständig</source>
+        <translation>every GFP written is whole</translation>
     </message>
 </context>
 </TS>
