@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -60,7 +61,7 @@ std::size_t TerminalColumns()
 // "0:07", "12:40", "1:02:03".
 std::string Duration(double seconds)
 {
-    const auto whole = static_cast<std::int64_t>(seconds + 0.5);
+    const std::int64_t whole = std::llround(seconds);
     const std::int64_t h = whole / 3600;
     const std::int64_t m = whole / 60 % 60;
     const std::int64_t s = whole % 60;

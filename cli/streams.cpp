@@ -13,7 +13,11 @@ namespace varnox::cli {
 namespace {
 
 constexpr std::size_t kChunk = std::size_t{1} << 20;
-const Path kStreamName("-");
+// How a stream is named in messages.
+Path StreamName()
+{
+    return Path("-");
+}
 
 std::error_code LastError()
 {
@@ -42,7 +46,7 @@ Status SpoolStandardInput(const Path& file)
         if (got < 0 && errno == EINTR && !CommandProgress::Interrupted())
             continue;
         if (got < 0)
-            return Error{IoError::CannotRead, kStreamName, LastError(), {}};
+            return Error{IoError::CannotRead, StreamName(), LastError(), {}};
         if (!out.Write({{chunk.data(), static_cast<std::size_t>(got)}}))
             return Error{IoError::CannotWrite, file, out.error(), {}};
     }
@@ -66,7 +70,7 @@ Status CopyToStandardOutput(const Path& file)
             if (wrote < 0 && errno == EINTR && !CommandProgress::Interrupted())
                 continue;
             if (wrote < 0)
-                return Error{IoError::CannotWrite, kStreamName, LastError(), {}};
+                return Error{IoError::CannotWrite, StreamName(), LastError(), {}};
             put += static_cast<std::size_t>(wrote);
         }
         at += static_cast<std::int64_t>(got);
@@ -77,7 +81,7 @@ Status CopyToStandardOutput(const Path& file)
 Error AsStream(Error error, const Path& standIn)
 {
     if (!standIn.empty() && error.file == standIn)
-        error.file = kStreamName;
+        error.file = StreamName();
     return error;
 }
 
