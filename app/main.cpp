@@ -10,12 +10,30 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
+
+namespace {
+
+// The icon of every window: the installed theme icon, else the copy built into the program,
+// so that a window started from the build tree shows it too.
+QIcon VarnoxIcon()
+{
+    QIcon builtIn;
+    for (const int size : {48, 128, 256})
+        builtIn.addFile(QStringLiteral(":/icons/varnox-%1.png").arg(size), QSize(size, size));
+    return QIcon::fromTheme(QStringLiteral("varnox"), builtIn);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("varnox"));
     QCoreApplication::setApplicationName(QStringLiteral("varnox"));
+    // The window list finds the desktop entry varnox.desktop, and with it the icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("varnox"));
+    QApplication::setWindowIcon(VarnoxIcon());
     const QString programFolder = QCoreApplication::applicationDirPath();
     varnox::l10n::UseLanguage(varnox::l10n::ChosenLanguage(), programFolder);
 

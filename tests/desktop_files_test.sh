@@ -18,10 +18,11 @@ xmllint --noout "$src/data/varnox-mime.xml" || fail "varnox-mime.xml is not well
 mkdir -p "$tmp/mime/packages"
 cp "$src/data/varnox-mime.xml" "$tmp/mime/packages/varnox.xml"
 update-mime-database "$tmp/mime" >"$tmp/update.log" 2>&1 || { cat "$tmp/update.log" >&2; fail "update-mime-database"; }
-for pair in "application/x-varnox-res:*.res" "image/x-varnox-gfp:*.gfp"; do
-  type=${pair%%:*}
-  glob=${pair#*:}
-  grep -qxF "50:$type:$glob" "$tmp/mime/globs2" || fail "$glob is not mapped to $type"
+for entry in "40:application/x-varnox-res:*.res" "50:image/x-varnox-gfp:*.gfp"; do
+  type=${entry#*:}
+  type=${type%%:*}
+  glob=${entry##*:}
+  grep -qxF "$entry" "$tmp/mime/globs2" || fail "$glob is not mapped to $type"
   [ -f "$tmp/mime/${type}.xml" ] || fail "no description of $type"
 done
 grep -q "RESF" "$tmp/mime/magic" || fail "no magic RESF"
