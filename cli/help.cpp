@@ -27,26 +27,41 @@ const std::vector<CommandHelp>& CommandTable()
 {
     const std::vector<OptionSpec> kPacking = {{"uncompressed", 0, false, 1}, {"fast", 0, false, 1}};
     const std::vector<OptionSpec> kJobs = {{"jobs", 'j', true, 0}};
+    const std::vector<OptionSpec> kNoOptions;
+    // What each command's operands take, for the shells' completion.
+    const std::vector<Operand> kOnArchive = {Operand::Archive};
+    const std::vector<Operand> kOnGfps = {Operand::Gfp};
+    const std::vector<Operand> kTgaOnGfp = {Operand::Tga, Operand::Gfp};
+    const std::vector<Operand> kPngOnGfp = {Operand::Png, Operand::Gfp};
+    const std::vector<Operand> kArchiveToFolder = {Operand::Archive, Operand::Folder};
+    const std::vector<Operand> kFolderToArchive = {Operand::Folder, Operand::Archive};
+    const std::vector<Operand> kItemOfArchive = {Operand::Archive, Operand::Item, Operand::Picture};
+    const std::vector<Operand> kEditOperands = {Operand::ArchiveOrGfp, Operand::Item};
+    const std::vector<Operand> kGfpToPng = {Operand::Gfp, Operand::Png};
+    const std::vector<Operand> kOnFile = {Operand::File};
+    const std::vector<Operand> kOnCommand = {Operand::Command};
     static const std::vector<CommandHelp> table = {
         {"report", QT_TRANSLATE_NOOP("Varnox", "report ARCHIV"),
-         QT_TRANSLATE_NOOP("Varnox", "Bericht über Kopf und Verzeichnis eines RES-Archivs"), ""},
+         QT_TRANSLATE_NOOP("Varnox", "Bericht über Kopf und Verzeichnis eines RES-Archivs"), "", kNoOptions,
+         kOnArchive},
         {"unpack", QT_TRANSLATE_NOOP("Varnox", "unpack ARCHIV"),
          QT_TRANSLATE_NOOP("Varnox", "wie report, schreibt dazu jedes Bild als .gfp\n"
                                      "in einen Ordner neben dem Archiv"),
-         ""},
+         "", kNoOptions, kOnArchive},
         {"gfp2tga", "gfp2tga [-j N] GFP...",
          QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-TGA daneben schreiben,\n"
                                      "mit N Dateien zugleich (Vorgabe: ein je Kern)"),
-         kJobsOption, kJobs},
+         kJobsOption, kJobs, kOnGfps},
         {"gfp2png", "gfp2png [-j N] GFP...",
-         QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-PNG daneben schreiben"), kJobsOption, kJobs},
+         QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-PNG daneben schreiben"), kJobsOption, kJobs,
+         kOnGfps},
         {"tga2gfp", "tga2gfp [--uncompressed | --fast] TGA GFP",
          QT_TRANSLATE_NOOP("Varnox", "das Bild der GFP durch die TGA ersetzen\n"
                                      "(die alte GFP wird nach GFP.bak kopiert);\n"
                                      "--fast packt schneller (libdeflate)"),
-         kPackingOptions, kPacking},
+         kPackingOptions, kPacking, kTgaOnGfp},
         {"png2gfp", "png2gfp [--uncompressed | --fast] PNG GFP",
-         QT_TRANSLATE_NOOP("Varnox", "ebenso mit einer PNG"), kPackingOptions, kPacking},
+         QT_TRANSLATE_NOOP("Varnox", "ebenso mit einer PNG"), kPackingOptions, kPacking, kPngOnGfp},
         {"extract",
          QT_TRANSLATE_NOOP("Varnox", "extract [--png | --tga] [--overwrite] ARCHIV [ORDNER]"),
          QT_TRANSLATE_NOOP("Varnox", "jeden Eintrag als Datei in ORDNER schreiben (sonst\n"
@@ -58,17 +73,18 @@ const std::vector<CommandHelp>& CommandTable()
                            "  --png           jedes Bild auch als PNG neben seine GFP schreiben\n"
                            "  --tga           jedes Bild auch als TGA neben seine GFP schreiben\n"
                            "  --overwrite     auch seit dem letzten Entpacken geänderte PNG/TGA ersetzen\n"),
-         {{"png", 0, false, 1}, {"tga", 0, false, 1}, {"overwrite", 0, false, 0}}},
+         {{"png", 0, false, 1}, {"tga", 0, false, 1}, {"overwrite", 0, false, 0}},
+         kArchiveToFolder},
         {"pack", QT_TRANSLATE_NOOP("Varnox", "pack [--uncompressed | --fast] ORDNER ARCHIV"),
          QT_TRANSLATE_NOOP("Varnox", "aus ORDNER und seiner archive.txt ein Archiv bauen\n"
                                      "(ein altes ARCHIV wird nach ARCHIV.bak gesichert);\n"
                                      "eine geänderte PNG/TGA neben einer GFP wird\n"
                                      "umgewandelt übernommen"),
-         kPackingOptions, kPacking},
+         kPackingOptions, kPacking, kFolderToArchive},
         {"replace", QT_TRANSLATE_NOOP("Varnox", "replace [--uncompressed | --fast] ARCHIV EINTRAG DATEI"),
          QT_TRANSLATE_NOOP("Varnox", "das Bild EINTRAG (Name oder #N) durch eine GFP, TGA\n"
                                      "oder PNG ersetzen (altes ARCHIV nach ARCHIV.bak)"),
-         kPackingOptions, kPacking},
+         kPackingOptions, kPacking, kItemOfArchive},
         {"edit", QT_TRANSLATE_NOOP("Varnox", "edit [--uncompressed | --fast] ARCHIV EINTRAG | GFP"),
          QT_TRANSLATE_NOOP("Varnox", "das Bild EINTRAG (Name oder #N) oder die GFP als PNG\n"
                                      "im Bildbearbeiter öffnen (VARNOX_EDITOR, sonst\n"
@@ -76,12 +92,12 @@ const std::vector<CommandHelp>& CommandTable()
                                      "übernommen wie bei replace und png2gfp; die erste\n"
                                      "Übernahme legt GFP.bak oder ARCHIV.bak an, spätere\n"
                                      "behalten dieses Original"),
-         kPackingOptions, kPacking},
+         kPackingOptions, kPacking, kEditOperands},
         {"restore", QT_TRANSLATE_NOOP("Varnox", "restore DATEI"),
          QT_TRANSLATE_NOOP("Varnox", "DATEI aus DATEI.bak zurückholen; die ersetzte\n"
                                      "Fassung wird DATEI.bak (ein zweites restore\n"
                                      "macht es rückgängig)"),
-         ""},
+         "", kNoOptions, kOnFile},
         {"thumbnail",
          QT_TRANSLATE_NOOP("Varnox", "thumbnail [-s GRÖSSE] GFP PNG"),
          QT_TRANSLATE_NOOP("Varnox", "die GFP verkleinert als PNG schreiben, in ein Quadrat\n"
@@ -90,9 +106,10 @@ const std::vector<CommandHelp>& CommandTable()
                                      "keine PNG"),
          QT_TRANSLATE_NOOP("Varnox",
                            "  -s GRÖSSE       die Kantenlänge des Quadrats, 1 bis 4096 (Vorgabe: 256)\n"),
-         {{"size", 's', true, 0}}},
+         {{"size", 's', true, 0}},
+         kGfpToPng},
         {"help", QT_TRANSLATE_NOOP("Varnox", "help [BEFEHL]"),
-         QT_TRANSLATE_NOOP("Varnox", "diese Hilfe, oder nur die eines Befehls"), ""},
+         QT_TRANSLATE_NOOP("Varnox", "diese Hilfe, oder nur die eines Befehls"), "", kNoOptions, kOnCommand},
     };
     return table;
 }
@@ -184,10 +201,7 @@ std::string OverviewText()
     for (const CommandHelp& command : CommandTable())
         text += OverviewEntry(command);
     text += '\n';
-    text += Translate(QT_TRANSLATE_NOOP("Varnox",
-                                        "  --help       diese Hilfe (BEFEHL --help: die Hilfe des Befehls)\n"
-                                        "  --version    Versionsnummer\n"));
-    text += '\n';
+    text += ProgramOptionLines() + '\n';
     text += Translate(kExitCodes);
     return text;
 }
@@ -196,13 +210,24 @@ std::string CommandText(const CommandHelp& command)
 {
     std::string text = UsageLine(command.name) + "\n\n" + Paragraph(Translate(command.summary)) + ".\n\n" +
                        Translate(QT_TRANSLATE_NOOP("Varnox", "Optionen:")) + '\n';
-    text += Translate(command.options);
-    text += Translate(QT_TRANSLATE_NOOP("Varnox", "  -h, --help      diese Hilfe")) + "\n";
-    text += Translate(QT_TRANSLATE_NOOP(
-                "Varnox", "  --              was folgt, sind Dateien, auch wenn sie mit - beginnen")) +
-            "\n\n";
+    text += Translate(command.options) + CommonOptionLines() + '\n';
     text += Translate(kExitCodes);
     return text;
+}
+
+std::string CommonOptionLines()
+{
+    return Translate(QT_TRANSLATE_NOOP("Varnox", "  -h, --help      diese Hilfe")) + "\n" +
+           Translate(QT_TRANSLATE_NOOP(
+               "Varnox", "  --              was folgt, sind Dateien, auch wenn sie mit - beginnen")) +
+           "\n";
+}
+
+std::string ProgramOptionLines()
+{
+    return Translate(QT_TRANSLATE_NOOP("Varnox",
+                                       "  --help       diese Hilfe (BEFEHL --help: die Hilfe des Befehls)\n"
+                                       "  --version    Versionsnummer\n"));
 }
 
 std::string UsageErrorText(std::string_view command, const UsageError& error)

@@ -12,6 +12,10 @@
 
 namespace varnox::cli {
 
+// What an operand takes, for the shells' completion: files of one kind, a folder, a command
+// name, or a word no file name completes (an item's name or #N).
+enum class Operand { Archive, Gfp, Tga, Png, Picture, ArchiveOrGfp, File, Folder, Command, Item };
+
 // The texts in German, as marked for the catalogue; Translate() gives them in the user's
 // language.
 struct CommandHelp {
@@ -20,6 +24,7 @@ struct CommandHelp {
     const char* summary;                   // the lines of the overview, without indentation
     const char* options;                   // "  -x  what it does" lines, may be empty
     std::vector<OptionSpec> accepted = {}; // the options the parser takes
+    std::vector<Operand> operands = {};    // in order; the last one repeats
 };
 
 // Every command in the order the overview lists them.
@@ -34,6 +39,11 @@ std::string UsageLine(std::string_view command);
 // The whole overview (--help), and the part of one command, in the user's language.
 std::string OverviewText();
 std::string CommandText(const CommandHelp& command);
+
+// The option lines every command's help ends with (-h, --), and those of the overview
+// (--help, --version), in the user's language.
+std::string CommonOptionLines();
+std::string ProgramOptionLines();
 
 // The text of a usage error for command in the user's language, with its usage line.
 std::string UsageErrorText(std::string_view command, const UsageError& error);
