@@ -22,24 +22,25 @@ constexpr const char* kExitCodes = QT_TRANSLATE_NOOP(
 constexpr const char* kJobsOption =
     QT_TRANSLATE_NOOP("Varnox", "  -j N            N Dateien zugleich umwandeln (Vorgabe: eine je Kern)\n");
 
+// What each command's operands take, for the shells' completion.
+constexpr Operand kOnArchive[] = {Operand::Archive};
+constexpr Operand kOnGfps[] = {Operand::Gfp};
+constexpr Operand kTgaOnGfp[] = {Operand::Tga, Operand::Gfp};
+constexpr Operand kPngOnGfp[] = {Operand::Png, Operand::Gfp};
+constexpr Operand kArchiveToFolder[] = {Operand::Archive, Operand::Folder};
+constexpr Operand kFolderToArchive[] = {Operand::Folder, Operand::Archive};
+constexpr Operand kItemOfArchive[] = {Operand::Archive, Operand::Item, Operand::Picture};
+constexpr Operand kEditOperands[] = {Operand::ArchiveOrGfp, Operand::Item};
+constexpr Operand kGfpToPng[] = {Operand::Gfp, Operand::Png};
+constexpr Operand kOnFile[] = {Operand::File};
+constexpr Operand kOnCommand[] = {Operand::Command};
+
 // The texts are German and marked for the catalogue; they are translated where printed.
 const std::vector<CommandHelp>& CommandTable()
 {
     const std::vector<OptionSpec> kPacking = {{"uncompressed", 0, false, 1}, {"fast", 0, false, 1}};
     const std::vector<OptionSpec> kJobs = {{"jobs", 'j', true, 0}};
     const std::vector<OptionSpec> kNoOptions;
-    // What each command's operands take, for the shells' completion.
-    const std::vector<Operand> kOnArchive = {Operand::Archive};
-    const std::vector<Operand> kOnGfps = {Operand::Gfp};
-    const std::vector<Operand> kTgaOnGfp = {Operand::Tga, Operand::Gfp};
-    const std::vector<Operand> kPngOnGfp = {Operand::Png, Operand::Gfp};
-    const std::vector<Operand> kArchiveToFolder = {Operand::Archive, Operand::Folder};
-    const std::vector<Operand> kFolderToArchive = {Operand::Folder, Operand::Archive};
-    const std::vector<Operand> kItemOfArchive = {Operand::Archive, Operand::Item, Operand::Picture};
-    const std::vector<Operand> kEditOperands = {Operand::ArchiveOrGfp, Operand::Item};
-    const std::vector<Operand> kGfpToPng = {Operand::Gfp, Operand::Png};
-    const std::vector<Operand> kOnFile = {Operand::File};
-    const std::vector<Operand> kOnCommand = {Operand::Command};
     static const std::vector<CommandHelp> table = {
         {"report", QT_TRANSLATE_NOOP("Varnox", "report ARCHIV"),
          QT_TRANSLATE_NOOP("Varnox", "Bericht über Kopf und Verzeichnis eines RES-Archivs"), "", kNoOptions,

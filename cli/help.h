@@ -6,6 +6,7 @@
 #include "cli/options.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,11 +21,11 @@ enum class Operand { Archive, Gfp, Tga, Png, Picture, ArchiveOrGfp, File, Folder
 // language.
 struct CommandHelp {
     std::string_view name;
-    const char* synopsis;                  // the call after "varnox-cli "
-    const char* summary;                   // the lines of the overview, without indentation
-    const char* options;                   // "  -x  what it does" lines, may be empty
-    std::vector<OptionSpec> accepted = {}; // the options the parser takes
-    std::vector<Operand> operands = {};    // in order; the last one repeats
+    const char* synopsis;                   // the call after "varnox-cli "
+    const char* summary;                    // the lines of the overview, without indentation
+    const char* options;                    // "  -x  what it does" lines, may be empty
+    std::vector<OptionSpec> accepted = {};  // the options the parser takes
+    std::span<const Operand> operands = {}; // in order; the last one repeats
 };
 
 // Every command in the order the overview lists them.

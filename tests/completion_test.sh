@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The bash completion of varnox-cli as bash runs it: commands, a command's options, and file
-# names filtered by the kind of operand, in a folder of its own. zsh and fish, where they
-# are installed, read their scripts without a syntax error.
+# names filtered by the kind of operand, in a folder of its own; fish the same where it is
+# installed, and zsh, where it is, reads its script without a syntax error.
 # Usage: completion_test.sh DOCS_FOLDER
 set -uo pipefail
 docs=$(realpath "$1")
@@ -22,7 +22,7 @@ cases=(
   "a folder first|varnox-cli pack |sub"
   "then an archive|varnox-cli pack --fast sub |-x.res B.RES a.res sub"
   "no file for an item|varnox-cli replace a.res |"
-  "any picture|varnox-cli replace a.res #1 |c.gfp d.png e.tga sub"
+  "any picture|varnox-cli replace a.res bild |c.gfp d.png e.tga sub"
   "archive or GFP|varnox-cli edit |-x.res B.RES a.res c.gfp sub"
   "no file for a size|varnox-cli thumbnail -s |"
   "after the size|varnox-cli thumbnail -s 64 |c.gfp sub"
@@ -46,8 +46,16 @@ result=$(bash --norc --noprofile -c '
 grep -qx "complete -F _varnox_cli varnox-cli" <<<"$result" || fail "no completion of varnox-cli: $result"
 grep "FAIL" <<<"$result" >&2 && failed=1
 
+# fish through its own complete -C, on the same cases (folders end in "/" there).
+if command -v fish >/dev/null; then
+  for case in "${cases[@]}"; do
+    IFS="|" read -r name typed expected <<<"$case"
+    got=$(fish --no-config -c 'source $argv[1]; complete -C $argv[2]' "$docs/varnox-cli.fish" "$typed" 2>&1 |
+      cut -f1 | LC_ALL=C sort | tr "\n" " " | sed "s/ *$//")
+    [ "$got" = "${expected/sub/sub/}" ] || fail "fish: $name: \"$typed\" gives \"$got\", not \"$expected\""
+  done
+fi
 if command -v zsh >/dev/null; then zsh -n "$docs/_varnox-cli" || fail "zsh script"; fi
-if command -v fish >/dev/null; then fish -n "$docs/varnox-cli.fish" || fail "fish script"; fi
 
 [ $failed -eq 0 ] && echo "completion: all well"
 exit $failed

@@ -70,7 +70,10 @@ bool TakesFile(const cli::CommandHelp& command, const cli::OptionSpec& spec)
 CommandShape Shape(const cli::CommandHelp& command)
 {
     CommandShape shape{std::string(command.name), Translate(command.summary), {}, {}, {}, {}};
-    shape.description = shape.description.substr(0, shape.description.find('\n'));
+    // One line: the summary up to its first pause.
+    std::replace(shape.description.begin(), shape.description.end(), '\n', ' ');
+    shape.description = shape.description.substr(0, shape.description.find_first_of(";("));
+    shape.description.erase(shape.description.find_last_not_of(' ') + 1);
     for (const cli::OptionSpec& spec : command.accepted) {
         std::vector<std::string> names = {"--" + std::string(spec.name)};
         if (spec.letter != 0)
@@ -268,14 +271,19 @@ std::string FishCompletion()
         "    end\n    set -l count 0\n    set -l skip\n    set -l ended\n    set -l previous\n"
         "    for word in $words[3..-1]\n"
         "        if test -n \"$skip\"\n            set skip\n"
-        "        else if test -n \"$ended\" -o \"$word\" = - ; or not string match -q -- '-*' $word\n"
+        "        else if test -n \"$ended\"; or test \"x$word\" = x-; or not string match -q -- '-*' $word\n"
         "            set count (math $count + 1)\n"
-        "        else if test \"$word\" = --\n            set ended 1\n"
+        "        else if test \"x$word\" = x--\n            set ended 1\n"
         "        else if contains -- $word $valued\n            set skip 1\n            set previous $word\n"
         "        end\n    end\n"
         "    if test -n \"$skip\"\n        contains -- $previous $filevalued; and echo file; or echo value\n"
         "        return\n    end\n"
         "    set -l index (math \"min($count + 1, \"(count $kinds)\")\")\n    echo $kinds[$index]\nend\n\n"
+        "# Folders, and the files whose names end in one of the extensions given, in any case.\n"
+        "function __varnox_cli_files\n    set -l token (commandline -ct)\n"
+        "    for file in $token*\n        if test -d $file\n            echo $file/\n"
+        "        else if string match -qir -- '\\\\.('(string join '|' $argv)')$' $file\n"
+        "            echo $file\n        end\n    end\nend\n\n"
         "complete -c varnox-cli -f\n";
     for (const CommandShape& shape : Shapes())
         script += "complete -c varnox-cli -n __fish_use_subcommand -a " + shape.name + " -d " +
@@ -285,13 +293,13 @@ std::string FishCompletion()
             script += "complete -c varnox-cli -n '__fish_seen_subcommand_from " + std::string(command.name) +
                       "' -l " + std::string(spec.name) +
                       (spec.letter != 0 ? std::string(" -s ") + spec.letter : "") +
-                      (spec.takesValue ? " -r" : "") + "\n";
+                      (spec.takesValue ? (TakesFile(command, spec) ? " -r -F" : " -x") : "") + "\n";
     script += "complete -c varnox-cli -n 'not __fish_use_subcommand' -s h -l help\n";
     const std::string when =
         "complete -c varnox-cli -n 'not __fish_use_subcommand; and test (__varnox_cli_kind) = ";
     for (const KindName& kind : Kinds())
-        for (const std::string& extension : kind.extensions)
-            script += when + kind.name + "' -a '(__fish_complete_suffix ." + extension + ")'\n";
+        if (!kind.extensions.empty())
+            script += when + kind.name + "' -a '(__varnox_cli_files " + Words(kind.extensions) + ")'\n";
     script += when + "folder' -a '(__fish_complete_directories)'\n" + when + "file' -F\n" + when +
               "command' -a '" + CommandNames() + "'\n";
     return script;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <span>
 
 namespace varnox::docs {
 
@@ -72,7 +73,7 @@ std::string Item(std::string_view tag, std::string_view text)
 }
 
 // Files, variables and exit codes, their tags in bold.
-std::string Items(const std::vector<ManItem>& items)
+std::string Items(std::span<const ManItem> items)
 {
     std::string out;
     for (const ManItem& item : items)
@@ -80,7 +81,7 @@ std::string Items(const std::vector<ManItem>& items)
     return out;
 }
 
-std::string Paragraphs(const std::vector<const char*>& texts)
+std::string Paragraphs(std::span<const char* const> texts)
 {
     std::string out;
     for (const char* text : texts)

@@ -4,7 +4,9 @@
 
 #include "formats/text.h"
 
+#include <array>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace varnox::docs {
@@ -32,13 +34,13 @@ inline constexpr const char* kHeadingSeeAlso = QT_TRANSLATE_NOOP("Varnox", "SIEH
 inline constexpr const char* kCliName = QT_TRANSLATE_NOOP(
     "Varnox", "RES-Archive und GFP-Bilder auf der Kommandozeile auswerten, entpacken und umwandeln");
 
-inline const std::vector<const char*> kCliSynopses = {
+inline constexpr auto kCliSynopses = std::to_array<const char*>({
     QT_TRANSLATE_NOOP("Varnox", "BEFEHL [OPTION ...] [--] ARGUMENT ..."),
     QT_TRANSLATE_NOOP("Varnox", "help [BEFEHL]"),
     QT_TRANSLATE_NOOP("Varnox", "BEFEHL --help"),
-};
+});
 
-inline const std::vector<const char*> kCliDescription = {
+inline constexpr auto kCliDescription = std::to_array<const char*>({
     QT_TRANSLATE_NOOP(
         "Varnox", "varnox-cli arbeitet mit den Dateien eines Spiels: RES-Archiven (.res, beginnen mit "
                   "„RESF“) und GFP-Bildern (.gfp, beginnen mit „NALP“; RGB565-Pixel, meist mit zlib "
@@ -51,7 +53,7 @@ inline const std::vector<const char*> kCliDescription = {
                   "jede vorhandene Datei, wie sie war. Wer eine Datei ersetzt, ersetzt nur die, die er "
                   "gelesen hat: hat ein anderes Programm sie inzwischen geändert, bleibt sie, wie es sie "
                   "hinterließ, und der Befehl lehnt ab."),
-};
+});
 
 inline constexpr const char* kOptionsText = QT_TRANSLATE_NOOP(
     "Varnox", "Optionen stehen vor, zwischen oder nach den Argumenten: -- beendet sie, lange Optionen "
@@ -113,7 +115,7 @@ inline const char* CommandDetails(std::string_view command)
     return nullptr;
 }
 
-inline const std::vector<const char*> kLanguageText = {
+inline constexpr auto kLanguageText = std::to_array<const char*>({
     QT_TRANSLATE_NOOP(
         "Varnox", "Die Texte sind Englisch, wenn die erste der Variablen LANGUAGE (ihr erster Eintrag), "
                   "LC_ALL, LC_MESSAGES und LANG, die gesetzt und nicht leer ist, mit „en“ beginnt (etwa "
@@ -122,26 +124,26 @@ inline const std::vector<const char*> kLanguageText = {
     QT_TRANSLATE_NOOP("Varnox",
                       "Diese Seite gibt es auf Englisch und auf Deutsch; man zeigt die deutsche, wenn "
                       "die Sprache der Umgebung Deutsch ist (etwa LANG=de_DE.UTF-8)."),
-};
+});
 
-inline const std::vector<ManItem> kCliExitStatus = {
+inline constexpr auto kCliExitStatus = std::to_array<ManItem>({
     {"0", QT_TRANSLATE_NOOP("Varnox", "Alles gut.")},
     {"1",
      QT_TRANSLATE_NOOP("Varnox", "Eine Eingabe wurde abgelehnt oder ist fehlgeschlagen; die Fehlerausgabe "
                                  "nennt die Datei und den Grund.")},
     {"2", QT_TRANSLATE_NOOP("Varnox", "Falscher Aufruf; die Fehlerausgabe nennt das Argument.")},
-};
+});
 
 inline constexpr const char* kLanguageVariables = "LANGUAGE, LC_ALL, LC_MESSAGES, LANG";
 inline constexpr const char* kLanguageVariablesText =
     QT_TRANSLATE_NOOP("Varnox", "Die Sprache der Texte, siehe SPRACHE.");
 
-inline const std::vector<ManItem> kCliEnvironment = {
+inline constexpr auto kCliEnvironment = std::to_array<ManItem>({
     {"VARNOX_EDITOR", QT_TRANSLATE_NOOP("Varnox", "Der Befehl des Bildbearbeiters für edit; er wird über die "
                                                   "Shell mit dem Pfad der PNG aufgerufen, wie git $EDITOR "
                                                   "aufruft. Ohne ihn öffnet xdg-open das Bild.")},
     {kLanguageVariables, kLanguageVariablesText},
-};
+});
 
 inline constexpr const char* kBackupFile = QT_TRANSLATE_NOOP("Varnox", "DATEI.bak");
 inline constexpr const char* kBackupText = QT_TRANSLATE_NOOP(
@@ -165,25 +167,25 @@ inline constexpr const char* kDemoText = QT_TRANSLATE_NOOP(
     "Varnox", "Die Beispieldateien demo.res, demo.gfp und demo.tga zum Ausprobieren, und unter translations "
               "der englische Katalog.");
 
-inline const std::vector<ManItem> kCliFiles = {
+inline constexpr auto kCliFiles = std::to_array<ManItem>({
     {kBackupFile, kBackupText},
     {"archive.txt", kManifestText},
     {kSettingsFile, kSettingsText},
     {kDemoFolder, kDemoText},
-};
+});
 
-inline const std::vector<const char*> kCliExamples = {
+inline constexpr auto kCliExamples = std::to_array<const char*>({
     "varnox-cli extract demo.res demo",
     "varnox-cli pack demo demo.res",
     "varnox-cli gfp2png -j 2 *.gfp",
     "varnox-cli thumbnail -s 128 demo.gfp demo.png",
-};
+});
 
 inline constexpr const char* kWindowsName = QT_TRANSLATE_NOOP(
     "Varnox", "RES-Archive und GFP-Bilder eines Spiels in Fenstern auswerten, entpacken und umwandeln");
 inline constexpr const char* kWindowsSynopsis = QT_TRANSLATE_NOOP("Varnox", "[DATEI | ORDNER]");
 
-inline const std::vector<const char*> kWindowsDescription = {
+inline constexpr auto kWindowsDescription = std::to_array<const char*>({
     QT_TRANSLATE_NOOP(
         "Varnox", "varnox öffnet das Umwandlungsfenster: links die Quelle, rechts das Ziel, dazwischen die "
                   "Richtung „tga->gfp“ (TGAs und PNGs in eine vorhandene GFP), „gfp->tga“ oder „gfp->png“, "
@@ -198,9 +200,9 @@ inline const std::vector<const char*> kWindowsDescription = {
                   "nach .bak) und öffnet ein Bild im Bildbearbeiter („Bearbeiten…“, wie varnox-cli edit)."),
     QT_TRANSLATE_NOOP("Varnox", "Die Arbeit läuft neben dem Fenster, mit Fortschrittsbalken, Abbrechen und "
                                 "einer Zusammenfassung am Ende; die Listen folgen der Platte."),
-};
+});
 
-inline const std::vector<ManItem> kWindowsArguments = {
+inline constexpr auto kWindowsArguments = std::to_array<ManItem>({
     {QT_TRANSLATE_NOOP("Varnox", "DATEI"),
      QT_TRANSLATE_NOOP("Varnox",
                        "Eine .res-Datei öffnet das Entpackfenster auf ihrem Ordner mit diesem Archiv "
@@ -208,7 +210,7 @@ inline const std::vector<ManItem> kWindowsArguments = {
                        "ihrem Ordner, die Datei links gewählt, mit der Richtung, die sie liest.")},
     {QT_TRANSLATE_NOOP("Varnox", "ORDNER"),
      QT_TRANSLATE_NOOP("Varnox", "Beide Listen öffnen sich in diesem Ordner.")},
-};
+});
 
 inline constexpr const char* kWindowsNoArgument = QT_TRANSLATE_NOOP(
     "Varnox", "Ohne Angabe öffnen sich die Listen in den zuletzt benutzten Ordnern (aus "
@@ -218,16 +220,16 @@ inline constexpr const char* kWindowsExitStatus = QT_TRANSLATE_NOOP(
     "Varnox", "0, wenn das Fenster geschlossen wurde; ungleich 0, wenn es sich nicht öffnen ließ (etwa ohne "
               "Anzeige).");
 
-inline const std::vector<ManItem> kWindowsEnvironment = {
+inline constexpr auto kWindowsEnvironment = std::to_array<ManItem>({
     {"VARNOX_EDITOR", QT_TRANSLATE_NOOP("Varnox", "Der Befehl des Bildbearbeiters für „Bearbeiten…“; er wird "
                                                   "über die Shell mit dem Pfad der PNG aufgerufen.")},
     {"QT_QPA_PLATFORM",
      QT_TRANSLATE_NOOP("Varnox", "Wie bei jedem Qt-Programm die Anzeige (etwa xcb, wayland "
                                  "oder offscreen).")},
     {kLanguageVariables, kLanguageVariablesText},
-};
+});
 
-inline const std::vector<ManItem> kWindowsFiles = {
+inline constexpr auto kWindowsFiles = std::to_array<ManItem>({
     {kBackupFile, kBackupText},
     {"archive.txt", kManifestText},
     {kSettingsFile, kSettingsText},
@@ -236,6 +238,6 @@ inline const std::vector<ManItem> kWindowsFiles = {
      QT_TRANSLATE_NOOP("Varnox",
                        "Der Menüeintrag; er nennt die Dateitypen application/x-varnox-res und "
                        "image/x-varnox-gfp, so öffnet der Dateimanager Archive und Bilder mit varnox.")},
-};
+});
 
 } // namespace varnox::docs
