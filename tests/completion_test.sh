@@ -11,7 +11,7 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 cd "$tmp"
 mkdir sub
-touch a.res B.RES c.gfp d.png e.tga f.txt ./-x.res
+touch a.res B.RES c.gfp d.png e.tga f.txt res ./-x.res
 
 # The words typed, the last one being completed, and the sorted completions expected.
 cases=(

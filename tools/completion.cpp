@@ -134,8 +134,9 @@ std::string AnyCase(std::string_view extension)
     return out;
 }
 
-// The cases of a shell's kind switch: kind) patterns='...' ;;
-std::string KindPatterns(std::string (*pattern)(std::string_view), const char* separator)
+// The cases of a shell's kind switch: kind) patterns=... ;; (a bash array, a zsh alternation).
+std::string KindPatterns(std::string (*pattern)(std::string_view), const char* separator, const char* open,
+                         const char* close)
 {
     std::string out;
     for (const KindName& kind : Kinds()) {
@@ -144,7 +145,7 @@ std::string KindPatterns(std::string (*pattern)(std::string_view), const char* s
         std::string patterns;
         for (const std::string& extension : kind.extensions)
             patterns += (patterns.empty() ? "" : separator) + pattern(extension);
-        out += "    " + std::string(kind.name) + ") patterns='" + patterns + "' ;;\n";
+        out += "    " + std::string(kind.name) + ") patterns=" + open + patterns + close + " ;;\n";
     }
     return out;
 }
@@ -189,13 +190,15 @@ std::string OperandCount(const char* first, const char* last, const char* words)
 
 std::string BashCompletion()
 {
-    std::string script = "# bash completion for varnox-cli, made by varnox-docs from its command table.\n\n"
-                         "# Completes the current word as an operand of the kind $1.\n"
-                         "_varnox_cli_operand()\n{\n"
-                         "    local cur=${COMP_WORDS[COMP_CWORD]} patterns= pattern\n    case $1 in\n";
+    std::string script =
+        "# bash completion for varnox-cli, made by varnox-docs from its command table.\n\n"
+        "# Completes the current word as an operand of the kind $1.\n"
+        "_varnox_cli_operand()\n{\n"
+        "    local cur=${COMP_WORDS[COMP_CWORD]} pattern\n    local -a patterns=()\n    case $1 in\n";
     script +=
         "    command) mapfile -t COMPREPLY < <(compgen -W '" + CommandNames() + "' -- \"$cur\"); return ;;\n";
-    script += KindPatterns(&AnyCase, " ");
+    script += KindPatterns([](std::string_view extension) { return "'" + AnyCase(extension) + "'"; }, " ",
+                           "(", ")");
     script +=
         "    folder) ;;\n"
         "    file)\n        compopt -o filenames 2>/dev/null\n"
@@ -203,7 +206,7 @@ std::string BashCompletion()
         "    *) COMPREPLY=(); return ;;\n    esac\n"
         "    compopt -o filenames 2>/dev/null\n"
         "    mapfile -t COMPREPLY < <(compgen -d -- \"$cur\")\n"
-        "    for pattern in $patterns; do\n"
+        "    for pattern in \"${patterns[@]}\"; do\n"
         "        mapfile -t -O ${#COMPREPLY[@]} COMPREPLY < <(compgen -f -X \"!*.$pattern\" -- \"$cur\")\n"
         "    done\n}\n\n";
     script += "_varnox_cli()\n{\n    local cur=${COMP_WORDS[COMP_CWORD]}\n"
@@ -250,7 +253,7 @@ std::string ZshCompletion()
         "    local kind=${operands[count + 1]:-${operands[-1]}}\n    case $kind in\n"
         "    command) _describe -t commands command commands; return ;;\n"
         "    folder) _files -/; return ;;\n    file) _files; return ;;\n";
-    script += KindPatterns([](std::string_view extension) { return std::string(extension); }, "|");
+    script += KindPatterns([](std::string_view extension) { return std::string(extension); }, "|", "'", "'");
     script +=
         "    *) return 1 ;;\n    esac\n    _files -g \"*.(#i)($patterns)(-.)\"\n}\n\n_varnox-cli \"$@\"\n";
     return script;
