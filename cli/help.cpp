@@ -28,6 +28,19 @@ constexpr const char* kConvertOptions =
                                 "  -o DATEI        das Bild der einen GFP nach DATEI schreiben;\n"
                                 "                  - schreibt es auf die Standardausgabe\n");
 
+// What each command's operands take, for the shells' completion.
+constexpr Operand kOnArchive[] = {Operand::Archive};
+constexpr Operand kOnGfps[] = {Operand::Gfp};
+constexpr Operand kTgaOnGfp[] = {Operand::Tga, Operand::Gfp};
+constexpr Operand kPngOnGfp[] = {Operand::Png, Operand::Gfp};
+constexpr Operand kArchiveToFolder[] = {Operand::Archive, Operand::Folder};
+constexpr Operand kFolderToArchive[] = {Operand::Folder, Operand::Archive};
+constexpr Operand kItemOfArchive[] = {Operand::Archive, Operand::Item, Operand::Picture};
+constexpr Operand kEditOperands[] = {Operand::ArchiveOrGfp, Operand::Item};
+constexpr Operand kGfpToPng[] = {Operand::Gfp, Operand::Png};
+constexpr Operand kOnFile[] = {Operand::File};
+constexpr Operand kOnCommand[] = {Operand::Command};
+
 // The texts are German and marked for the catalogue; they are translated where printed.
 const std::vector<CommandHelp>& CommandTable()
 {
@@ -37,29 +50,32 @@ const std::vector<CommandHelp>& CommandTable()
         {"uncompressed", 0, false, 1}, {"fast", 0, false, 1}, kQuiet, kVerbose};
     const std::vector<OptionSpec> kJobs = {
         {"jobs", 'j', true, 0}, {"output", 'o', true, 0}, kQuiet, kVerbose};
+    const std::vector<OptionSpec> kNoOptions;
     static const std::vector<CommandHelp> table = {
         {"report", QT_TRANSLATE_NOOP("Varnox", "report ARCHIV"),
-         QT_TRANSLATE_NOOP("Varnox", "Bericht über Kopf und Verzeichnis eines RES-Archivs"), ""},
+         QT_TRANSLATE_NOOP("Varnox", "Bericht über Kopf und Verzeichnis eines RES-Archivs"), "", kNoOptions,
+         kOnArchive},
         {"unpack", QT_TRANSLATE_NOOP("Varnox", "unpack ARCHIV"),
          QT_TRANSLATE_NOOP("Varnox", "wie report, schreibt dazu jedes Bild als .gfp\n"
                                      "in einen Ordner neben dem Archiv"),
-         ""},
+         "", kNoOptions, kOnArchive},
         {"gfp2tga", QT_TRANSLATE_NOOP("Varnox", "gfp2tga [-j N] [-o DATEI] GFP..."),
          QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-TGA daneben schreiben,\n"
                                      "mit N Dateien zugleich (Vorgabe: ein je Kern);\n"
                                      "mit -o eine GFP nach DATEI (- liest oder\n"
                                      "schreibt einen Datenstrom)"),
-         kConvertOptions, kJobs},
+         kConvertOptions, kJobs, kOnGfps},
         {"gfp2png", QT_TRANSLATE_NOOP("Varnox", "gfp2png [-j N] [-o DATEI] GFP..."),
-         QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-PNG daneben schreiben"), kConvertOptions, kJobs},
+         QT_TRANSLATE_NOOP("Varnox", "jede GFP als 24-Bit-PNG daneben schreiben"), kConvertOptions, kJobs,
+         kOnGfps},
         {"tga2gfp", "tga2gfp [--uncompressed | --fast] TGA GFP",
          QT_TRANSLATE_NOOP("Varnox", "das Bild der GFP durch die TGA ersetzen\n"
                                      "(die alte GFP wird nach GFP.bak kopiert);\n"
                                      "--fast packt schneller (libdeflate);\n"
                                      "TGA - liest die Standardeingabe"),
-         kPackingOptions, kPacking},
+         kPackingOptions, kPacking, kTgaOnGfp},
         {"png2gfp", "png2gfp [--uncompressed | --fast] PNG GFP",
-         QT_TRANSLATE_NOOP("Varnox", "ebenso mit einer PNG"), kPackingOptions, kPacking},
+         QT_TRANSLATE_NOOP("Varnox", "ebenso mit einer PNG"), kPackingOptions, kPacking, kPngOnGfp},
         {"extract",
          QT_TRANSLATE_NOOP("Varnox", "extract [--png | --tga] [--overwrite] ARCHIV [ORDNER]"),
          QT_TRANSLATE_NOOP("Varnox", "jeden Eintrag als Datei in ORDNER schreiben (sonst\n"
@@ -71,17 +87,18 @@ const std::vector<CommandHelp>& CommandTable()
                            "  --png           jedes Bild auch als PNG neben seine GFP schreiben\n"
                            "  --tga           jedes Bild auch als TGA neben seine GFP schreiben\n"
                            "  --overwrite     auch seit dem letzten Entpacken geänderte PNG/TGA ersetzen\n"),
-         {{"png", 0, false, 1}, {"tga", 0, false, 1}, {"overwrite", 0, false, 0}, kQuiet, kVerbose}},
+         {{"png", 0, false, 1}, {"tga", 0, false, 1}, {"overwrite", 0, false, 0}, kQuiet, kVerbose},
+         kArchiveToFolder},
         {"pack", QT_TRANSLATE_NOOP("Varnox", "pack [--uncompressed | --fast] ORDNER ARCHIV"),
          QT_TRANSLATE_NOOP("Varnox", "aus ORDNER und seiner archive.txt ein Archiv bauen\n"
                                      "(ein altes ARCHIV wird nach ARCHIV.bak gesichert);\n"
                                      "eine geänderte PNG/TGA neben einer GFP wird\n"
                                      "umgewandelt übernommen"),
-         kPackingOptions, kPacking},
+         kPackingOptions, kPacking, kFolderToArchive},
         {"replace", QT_TRANSLATE_NOOP("Varnox", "replace [--uncompressed | --fast] ARCHIV EINTRAG DATEI"),
          QT_TRANSLATE_NOOP("Varnox", "das Bild EINTRAG (Name oder #N) durch eine GFP, TGA\n"
                                      "oder PNG ersetzen (altes ARCHIV nach ARCHIV.bak)"),
-         kPackingOptions, kPacking},
+         kPackingOptions, kPacking, kItemOfArchive},
         {"edit", QT_TRANSLATE_NOOP("Varnox", "edit [--uncompressed | --fast] ARCHIV EINTRAG | GFP"),
          QT_TRANSLATE_NOOP("Varnox", "das Bild EINTRAG (Name oder #N) oder die GFP als PNG\n"
                                      "im Bildbearbeiter öffnen (VARNOX_EDITOR, sonst\n"
@@ -89,12 +106,12 @@ const std::vector<CommandHelp>& CommandTable()
                                      "übernommen wie bei replace und png2gfp; die erste\n"
                                      "Übernahme legt GFP.bak oder ARCHIV.bak an, spätere\n"
                                      "behalten dieses Original"),
-         kPackingOptions, kPacking},
+         kPackingOptions, kPacking, kEditOperands},
         {"restore", QT_TRANSLATE_NOOP("Varnox", "restore DATEI"),
          QT_TRANSLATE_NOOP("Varnox", "DATEI aus DATEI.bak zurückholen; die ersetzte\n"
                                      "Fassung wird DATEI.bak (ein zweites restore\n"
                                      "macht es rückgängig)"),
-         ""},
+         "", kNoOptions, kOnFile},
         {"thumbnail",
          QT_TRANSLATE_NOOP("Varnox", "thumbnail [-s GRÖSSE] GFP PNG"),
          QT_TRANSLATE_NOOP("Varnox", "die GFP verkleinert als PNG schreiben, in ein Quadrat\n"
@@ -104,9 +121,10 @@ const std::vector<CommandHelp>& CommandTable()
                                      "Standardeingabe oder schreibt die Standardausgabe"),
          QT_TRANSLATE_NOOP("Varnox",
                            "  -s GRÖSSE       die Kantenlänge des Quadrats, 1 bis 4096 (Vorgabe: 256)\n"),
-         {{"size", 's', true, 0}}},
+         {{"size", 's', true, 0}},
+         kGfpToPng},
         {"help", QT_TRANSLATE_NOOP("Varnox", "help [BEFEHL]"),
-         QT_TRANSLATE_NOOP("Varnox", "diese Hilfe, oder nur die eines Befehls"), ""},
+         QT_TRANSLATE_NOOP("Varnox", "diese Hilfe, oder nur die eines Befehls"), "", kNoOptions, kOnCommand},
     };
     return table;
 }
@@ -198,10 +216,7 @@ std::string OverviewText()
     for (const CommandHelp& command : CommandTable())
         text += OverviewEntry(command);
     text += '\n';
-    text += Translate(QT_TRANSLATE_NOOP("Varnox",
-                                        "  --help       diese Hilfe (BEFEHL --help: die Hilfe des Befehls)\n"
-                                        "  --version    Versionsnummer\n"));
-    text += '\n';
+    text += ProgramOptionLines() + '\n';
     text += Translate(kExitCodes);
     return text;
 }
@@ -210,16 +225,35 @@ std::string CommandText(const CommandHelp& command)
 {
     std::string text = UsageLine(command.name) + "\n\n" + Paragraph(Translate(command.summary)) + ".\n\n" +
                        Translate(QT_TRANSLATE_NOOP("Varnox", "Optionen:")) + '\n';
-    text += Translate(command.options);
-    if (std::any_of(command.accepted.begin(), command.accepted.end(),
-                    [](const OptionSpec& option) { return option.name == "quiet"; }))
-        text += Translate(kLoudnessOptions);
-    text += Translate(QT_TRANSLATE_NOOP("Varnox", "  -h, --help      diese Hilfe")) + "\n";
-    text += Translate(QT_TRANSLATE_NOOP(
-                "Varnox", "  --              was folgt, sind Dateien, auch wenn sie mit - beginnen")) +
-            "\n\n";
+    for (const char* options : OptionTexts(command))
+        text += Translate(options);
+    text += CommonOptionLines() + '\n';
     text += Translate(kExitCodes);
     return text;
+}
+
+std::vector<const char*> OptionTexts(const CommandHelp& command)
+{
+    std::vector<const char*> texts = {command.options};
+    if (std::any_of(command.accepted.begin(), command.accepted.end(),
+                    [](const OptionSpec& option) { return option.name == "quiet"; }))
+        texts.push_back(kLoudnessOptions);
+    return texts;
+}
+
+std::string CommonOptionLines()
+{
+    return Translate(QT_TRANSLATE_NOOP("Varnox", "  -h, --help      diese Hilfe")) + "\n" +
+           Translate(QT_TRANSLATE_NOOP(
+               "Varnox", "  --              was folgt, sind Dateien, auch wenn sie mit - beginnen")) +
+           "\n";
+}
+
+std::string ProgramOptionLines()
+{
+    return Translate(QT_TRANSLATE_NOOP("Varnox",
+                                       "  --help       diese Hilfe (BEFEHL --help: die Hilfe des Befehls)\n"
+                                       "  --version    Versionsnummer\n"));
 }
 
 std::string UsageErrorText(std::string_view command, const UsageError& error)

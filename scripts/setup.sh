@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 preset=${1:-default}
 packages=(cmake ninja-build g++ pkg-config zlib1g-dev libspng-dev libdeflate-dev libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libqt6test6 qt6-qpa-plugins qt6-translations-l10n qt6-l10n-tools qt6-tools-dev gettext
-          libxml2-utils shared-mime-info desktop-file-utils devscripts appstream
+          libxml2-utils shared-mime-info desktop-file-utils devscripts appstream groff-base man-db
           xvfb x11-utils xdotool dbus at-spi2-core python3 python3-pyatspi)
 if [ "$preset" = fuzz ] || [ "$preset" = asan ]; then
   packages+=(clang libclang-rt-dev)

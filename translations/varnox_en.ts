@@ -1783,5 +1783,225 @@ standard output</translation>
         <source>jede geschriebene GFP ist vollständig</source>
         <translation>every GFP written is whole</translation>
     </message>
+    <message>
+        <source>Benutzerbefehle</source>
+        <translation>User Commands</translation>
+    </message>
+    <message>
+        <source>BEZEICHNUNG</source>
+        <translation>NAME</translation>
+    </message>
+    <message>
+        <source>ÜBERSICHT</source>
+        <translation>SYNOPSIS</translation>
+    </message>
+    <message>
+        <source>BESCHREIBUNG</source>
+        <translation>DESCRIPTION</translation>
+    </message>
+    <message>
+        <source>BEFEHLE</source>
+        <translation>COMMANDS</translation>
+    </message>
+    <message>
+        <source>OPTIONEN</source>
+        <translation>OPTIONS</translation>
+    </message>
+    <message>
+        <source>AUFRUF</source>
+        <translation>ARGUMENTS</translation>
+    </message>
+    <message>
+        <source>SPRACHE</source>
+        <translation>LANGUAGE</translation>
+    </message>
+    <message>
+        <source>RÜCKGABEWERT</source>
+        <translation>EXIT STATUS</translation>
+    </message>
+    <message>
+        <source>UMGEBUNG</source>
+        <translation>ENVIRONMENT</translation>
+    </message>
+    <message>
+        <source>DATEIEN</source>
+        <translation>FILES</translation>
+    </message>
+    <message>
+        <source>BEISPIELE</source>
+        <translation>EXAMPLES</translation>
+    </message>
+    <message>
+        <source>SIEHE AUCH</source>
+        <translation>SEE ALSO</translation>
+    </message>
+    <message>
+        <source>RES-Archive und GFP-Bilder auf der Kommandozeile auswerten, entpacken und umwandeln</source>
+        <translation>report, unpack and convert RES archives and GFP pictures on the command line</translation>
+    </message>
+    <message>
+        <source>BEFEHL [OPTION ...] [--] ARGUMENT ...</source>
+        <translation>COMMAND [OPTION ...] [--] ARGUMENT ...</translation>
+    </message>
+    <message>
+        <source>BEFEHL --help</source>
+        <translation>COMMAND --help</translation>
+    </message>
+    <message>
+        <source>varnox-cli arbeitet mit den Dateien eines Spiels: RES-Archiven (.res, beginnen mit „RESF“) und GFP-Bildern (.gfp, beginnen mit „NALP“; RGB565-Pixel, meist mit zlib gepackt). Es berichtet über Archive, nimmt ihre Einträge heraus und packt sie wieder, wandelt GFP-Bilder in TGA- und PNG-Dateien und zurück und schreibt kleine Vorschaubilder für Dateimanager. Es tut dasselbe wie die Fenster von varnox(1).</source>
+        <translation>varnox-cli works with the data files of one game: RES archives (.res, beginning with &quot;RESF&quot;) and GFP pictures (.gfp, beginning with &quot;NALP&quot;; RGB565 pixels, mostly packed with zlib). It reports on archives, takes their items out and packs them again, converts GFP pictures into TGA and PNG files and back, and writes small thumbnails for file managers. It does what the windows of varnox(1) do.</translation>
+    </message>
+    <message>
+        <source>Eine Datei wird nie halb geschrieben: jede neue Datei entsteht unter einem vorläufigen Namen und ersetzt die alte erst, wenn sie vollständig ist. Eine abgelehnte Eingabe lässt jede vorhandene Datei, wie sie war. Wer eine Datei ersetzt, ersetzt nur die, die er gelesen hat: hat ein anderes Programm sie inzwischen geändert, bleibt sie, wie es sie hinterließ, und der Befehl lehnt ab.</source>
+        <translation>A file is never written halfway: every new file is made under a temporary name and replaces the old one only when it is complete. A refused input leaves every existing file as it was. A command replaces only the file it read: one another program changed meanwhile stays as that program left it, and the command refuses.</translation>
+    </message>
+    <message>
+        <source>Optionen stehen vor, zwischen oder nach den Argumenten: -- beendet sie, lange Optionen nehmen ihren Wert als --size=128 oder --size 128, kurze als -s 128 oder -s128. Die Optionen eines Befehls stehen bei ihm unter BEFEHLE; jeder Befehl nimmt dazu diese:</source>
+        <translation>Options go before, between or after the arguments: -- ends them, long options take their value as --size=128 or --size 128, short ones as -s 128 or -s128. The options of a command are listed with it under COMMANDS; every command takes these as well:</translation>
+    </message>
+    <message>
+        <source>Der Ordner heißt wie das Archiv ohne .res.</source>
+        <translation>The folder is named after the archive without .res.</translation>
+    </message>
+    <message>
+        <source>bild.gfp wird bild.tga. Meldungen und Rückgabewert sind dieselben wie mit einer Datei zur Zeit.</source>
+        <translation>picture.gfp becomes picture.tga. Messages and exit status are the same as with one file at a time.</translation>
+    </message>
+    <message>
+        <source>Die Kopfblöcke der GFP bleiben, bis auf Größe und Speicherart. TGAs werden in Echtfarbe (15, 16, 24, 32 Bit), Graustufen und mit Farbpalette gelesen, roh oder lauflängenkodiert, in jeder Ausrichtung.</source>
+        <translation>The header blocks of the GFP stay, but for size and storage. TGAs are read true-colour (15, 16, 24, 32 bit), grey and colour-mapped, raw or run-length encoded, in any origin.</translation>
+    </message>
+    <message>
+        <source>PNGs jeder Farbart und Tiefe; Alpha wird verworfen. Dieselben Pixel ergeben dieselbe GFP wie aus einer TGA.</source>
+        <translation>PNGs of every colour type and depth; alpha is dropped. The same pixels give the same GFP as from a TGA.</translation>
+    </message>
+    <message>
+        <source>Bilder werden .gfp, die übrigen Einträge .sound, .font, .sprite oder .typeCode. Die letzte Zeile sagt, ob das Packen des unveränderten Ordners das Archiv Byte für Byte zurückgibt („exakt“) oder warum nicht. archive.txt hält die CRC-32 jeder geschriebenen Datei fest, bei einem Bild neben der GFP auch die seiner Pixel. Vorhandene Dateien anderen Inhalts werden ersetzt und genannt; wurde ein Bild neben einer GFP seit dem letzten extract geändert, schreibt extract nichts, nennt es und endet mit 1.</source>
+        <translation>Pictures become .gfp, the other items .sound, .font, .sprite or .typeCode. The last line says whether packing the folder unchanged gives the archive back byte for byte (&quot;exakt&quot;) or why not. archive.txt records the CRC-32 of every file written, for a picture beside its GFP also that of its pixels. Existing files of other content are replaced and named; when a picture beside a GFP was changed since the last extract, extract writes nothing, names it and exits with 1.</translation>
+    </message>
+    <message>
+        <source>Eine Datei, deren CRC-32 die der Beschreibung ist, wird Byte für Byte übernommen; ein unveränderter Ordner ergibt so das Archiv Byte für Byte. Wurden zwei geändert (GFP und Bild, oder PNG und TGA), lehnt pack ab und nennt den Eintrag.</source>
+        <translation>A file whose CRC-32 is the manifest&apos;s is taken byte for byte, so an unchanged folder gives the archive byte for byte. When two were changed (the GFP and a picture, or the PNG and the TGA), pack refuses and names the item.</translation>
+    </message>
+    <message>
+        <source>Jedes andere Byte des Archivs bleibt.</source>
+        <translation>Every other byte of the archive stays.</translation>
+    </message>
+    <message>
+        <source>Das Bild wird in einen eigenen Ordner geschrieben, den nur der Benutzer lesen kann. VARNOX_EDITOR wird über die Shell mit dem Pfad der PNG aufgerufen, und edit wartet auf sein Ende; mit xdg-open wartet edit auf Enter. Verglichen werden die Pixel: ein unverändertes Bild schreibt nichts. Ist die gespeicherte Datei kein lesbares Bild, oder hat ein anderes Programm die Datei inzwischen geändert, bleibt alles, wie es war, und die PNG bleibt mit ihrem Pfad genannt. Eine schreibgeschützte Datei wird abgelehnt, bevor der Bearbeiter öffnet.</source>
+        <translation>The picture is written into a folder of its own that only the user can read. VARNOX_EDITOR is run through the shell with the path of the PNG, and edit waits for it to end; with xdg-open, edit waits for Enter. The pixels are compared: an unchanged picture writes nothing. When the saved file is no readable picture, or another program changed the file meanwhile, everything stays as it was, and the PNG is kept and its path named. A write-protected file is refused before the editor opens.</translation>
+    </message>
+    <message>
+        <source>Beide werden in einem Schritt getauscht, wo das Dateisystem es kann, sonst in drei Umbenennungen, die bei einem Fehler zurückgenommen werden. Ein symbolischer Link als DATEI wird verfolgt; eine fehlende .bak, oder eine, die keine gewöhnliche Datei ist, wird abgelehnt.</source>
+        <translation>Both are exchanged in one step where the file system can, else in three renames that are undone on failure. A symbolic link as FILE is followed; a missing .bak, or one that is not a regular file, is refused.</translation>
+    </message>
+    <message>
+        <source>Das Seitenverhältnis bleibt; jeder Bildpunkt ist der Mittelwert der Pixel, die auf ihn fallen. Ein Bild mit mehr als 8192 × 8192 Pixeln wird abgelehnt. Dateimanager rufen diesen Befehl über /usr/share/thumbnailers/varnox.thumbnailer auf.</source>
+        <translation>The aspect ratio stays; each pixel is the mean of the pixels falling on it. A picture of more than 8192 × 8192 pixels is refused. File managers run this command through /usr/share/thumbnailers/varnox.thumbnailer.</translation>
+    </message>
+    <message>
+        <source>Die Texte sind Englisch, wenn die erste der Variablen LANGUAGE (ihr erster Eintrag), LC_ALL, LC_MESSAGES und LANG, die gesetzt und nicht leer ist, mit „en“ beginnt (etwa LANG=en_US.UTF-8 oder LANGUAGE=en), sonst Deutsch, auch für C und POSIX. Die Wörter des Berichts und von archive.txt sind ein Format und bleiben in beiden Sprachen gleich.</source>
+        <translation>The texts are English when the first of the variables LANGUAGE (its first entry), LC_ALL, LC_MESSAGES and LANG that is set and not empty begins with &quot;en&quot; (such as LANG=en_US.UTF-8 or LANGUAGE=en), German otherwise, C and POSIX included. The words of the report and of archive.txt are a format and stay the same in both languages.</translation>
+    </message>
+    <message>
+        <source>Diese Seite gibt es auf Englisch und auf Deutsch; man zeigt die deutsche, wenn die Sprache der Umgebung Deutsch ist (etwa LANG=de_DE.UTF-8).</source>
+        <translation>This page exists in English and in German; man shows the German one when the language of the environment is German (such as LANG=de_DE.UTF-8).</translation>
+    </message>
+    <message>
+        <source>Alles gut.</source>
+        <translation>All went well.</translation>
+    </message>
+    <message>
+        <source>Eine Eingabe wurde abgelehnt oder ist fehlgeschlagen; die Fehlerausgabe nennt die Datei und den Grund.</source>
+        <translation>An input was refused or failed; standard error names the file and the reason.</translation>
+    </message>
+    <message>
+        <source>Falscher Aufruf; die Fehlerausgabe nennt das Argument.</source>
+        <translation>A usage error; standard error names the argument.</translation>
+    </message>
+    <message>
+        <source>Die Sprache der Texte, siehe SPRACHE.</source>
+        <translation>The language of the texts, see LANGUAGE.</translation>
+    </message>
+    <message>
+        <source>Der Befehl des Bildbearbeiters für edit; er wird über die Shell mit dem Pfad der PNG aufgerufen, wie git $EDITOR aufruft. Ohne ihn öffnet xdg-open das Bild.</source>
+        <translation>The picture editor&apos;s command for edit; it is run through the shell with the path of the PNG, as git runs $EDITOR. Without it, xdg-open opens the picture.</translation>
+    </message>
+    <message>
+        <source>DATEI.bak</source>
+        <translation>FILE.bak</translation>
+    </message>
+    <message>
+        <source>Die Sicherungskopie, die tga2gfp, png2gfp, pack, replace und edit (und die Fenster) anlegen, bevor sie eine vorhandene Datei ersetzen, mit deren Rechten (ohne Setuid-, Setgid- und Sticky-Bit). Sie liegt neben der Datei, auch wenn diese über einen symbolischen Link erreicht wurde. Ein Ergebnis gleich der Datei schreibt nichts und lässt die ältere Sicherung. Bei edit legt die erste Übernahme sie an; spätere Übernahmen derselben Bearbeitung behalten sie, so bleibt das Original. restore stellt die Datei aus ihr wieder her; die ersetzte Fassung wird die neue .bak.</source>
+        <translation>The backup copy tga2gfp, png2gfp, pack, replace and edit (and the windows) make before they replace an existing file, with its permissions (without the setuid, setgid and sticky bits). It lies beside the file, also when that was reached through a symbolic link. A result equal to the file writes nothing and keeps the older backup. With edit the first save makes it; later saves of the same session keep it, so it stays the original. restore puts the file back from it; the replaced version becomes the new .bak.</translation>
+    </message>
+    <message>
+        <source>Die Beschreibung eines mit extract herausgenommenen Archivs: Kopf, Reihenfolge und Art jedes Eintrags, die CRC-32 jeder Datei. pack baut das Archiv nach ihr.</source>
+        <translation>The manifest of an archive taken out with extract: the header, the order and kind of every item, the CRC-32 of every file. pack builds the archive from it.</translation>
+    </message>
+    <message>
+        <source>Die Einstellungen der Fenster: die zuletzt benutzten Ordner und ob versteckte Ordner gezeigt werden, gespeichert, sobald sie sich ändern. varnox-cli liest und schreibt keine Einstellungen.</source>
+        <translation>The settings of the windows: the folders used last and whether hidden folders are shown, saved as they change. varnox-cli reads and writes no settings.</translation>
+    </message>
+    <message>
+        <source>Die Beispieldateien demo.res, demo.gfp und demo.tga zum Ausprobieren, und unter translations der englische Katalog.</source>
+        <translation>The demo files demo.res, demo.gfp and demo.tga to try things on, and under translations the English catalogue.</translation>
+    </message>
+    <message>
+        <source>RES-Archive und GFP-Bilder eines Spiels in Fenstern auswerten, entpacken und umwandeln</source>
+        <translation>report, unpack and convert RES archives and GFP pictures of one game in windows</translation>
+    </message>
+    <message>
+        <source>[DATEI | ORDNER]</source>
+        <translation>[FILE | FOLDER]</translation>
+    </message>
+    <message>
+        <source>varnox öffnet das Umwandlungsfenster: links die Quelle, rechts das Ziel, dazwischen die Richtung „tga-&gt;gfp“ (TGAs und PNGs in eine vorhandene GFP), „gfp-&gt;tga“ oder „gfp-&gt;png“, die Vorschau des gewählten Bildes mit Größe und Speicherart, „unkomprimiert“ und „schnell packen“. „Convert“ wandelt um und fragt, bevor eine andere Datei ersetzt wird; eine GFP wird vorher nach .bak kopiert. „Wiederherstellen“ holt ein Ziel aus seiner .bak zurück, wie varnox-cli restore.</source>
+        <translation>varnox opens the converter window: the source on the left, the target on the right, between them the direction &quot;tga-&gt;gfp&quot; (TGAs and PNGs into an existing GFP), &quot;gfp-&gt;tga&quot; or &quot;gfp-&gt;png&quot;, the preview of the selected picture with its size and storage, &quot;uncompressed&quot; and &quot;fast packing&quot;. &quot;Convert&quot; converts and asks before another file is replaced; a GFP is copied to .bak first. &quot;Restore&quot; puts a target back from its .bak, as varnox-cli restore does.</translation>
+    </message>
+    <message>
+        <source>„unpack“ öffnet das Entpackfenster: ein Klick auf ein RES-Archiv zeigt seinen Bericht und seine Einträge, mit Vorschau eines Bildes. Es entpackt alle Einträge samt archive.txt oder eine Auswahl, packt einen Ordner, ersetzt ein Bild im Archiv (das alte Archiv vorher nach .bak) und öffnet ein Bild im Bildbearbeiter („Bearbeiten…“, wie varnox-cli edit).</source>
+        <translation>&quot;unpack&quot; opens the unpacker window: a click on a RES archive shows its report and its items, with a preview of a picture. It unpacks all items with archive.txt or a selection, packs a folder, replaces a picture in the archive (the old archive to .bak first) and opens a picture in the picture editor (&quot;Edit…&quot;, as varnox-cli edit does).</translation>
+    </message>
+    <message>
+        <source>Die Arbeit läuft neben dem Fenster, mit Fortschrittsbalken, Abbrechen und einer Zusammenfassung am Ende; die Listen folgen der Platte.</source>
+        <translation>The work runs beside the window, with a progress bar, a cancel button and a summary at its end; the lists follow the disk.</translation>
+    </message>
+    <message>
+        <source>DATEI</source>
+        <translation>FILE</translation>
+    </message>
+    <message>
+        <source>Eine .res-Datei öffnet das Entpackfenster auf ihrem Ordner mit diesem Archiv gewählt. Eine .gfp-, .tga- oder .png-Datei öffnet das Umwandlungsfenster auf ihrem Ordner, die Datei links gewählt, mit der Richtung, die sie liest.</source>
+        <translation>A .res file opens the unpacker window on its folder with this archive selected. A .gfp, .tga or .png file opens the converter window on its folder, the file selected on the left, in the direction that reads it.</translation>
+    </message>
+    <message>
+        <source>ORDNER</source>
+        <translation>FOLDER</translation>
+    </message>
+    <message>
+        <source>Beide Listen öffnen sich in diesem Ordner.</source>
+        <translation>Both lists open in this folder.</translation>
+    </message>
+    <message>
+        <source>Ohne Angabe öffnen sich die Listen in den zuletzt benutzten Ordnern (aus ~/.config/varnox/varnox.conf); beim ersten Start, oder wenn ein gemerkter Ordner fehlt, im persönlichen Ordner.</source>
+        <translation>Without an argument the lists open in the folders used last (from ~/.config/varnox/varnox.conf); at the first start, or when a remembered folder is gone, in the home folder.</translation>
+    </message>
+    <message>
+        <source>0, wenn das Fenster geschlossen wurde; ungleich 0, wenn es sich nicht öffnen ließ (etwa ohne Anzeige).</source>
+        <translation>0 when the window was closed; not 0 when it could not open (such as without a display).</translation>
+    </message>
+    <message>
+        <source>Der Befehl des Bildbearbeiters für „Bearbeiten…“; er wird über die Shell mit dem Pfad der PNG aufgerufen.</source>
+        <translation>The picture editor&apos;s command for &quot;Edit…&quot;; it is run through the shell with the path of the PNG.</translation>
+    </message>
+    <message>
+        <source>Wie bei jedem Qt-Programm die Anzeige (etwa xcb, wayland oder offscreen).</source>
+        <translation>As for every Qt program, the display (such as xcb, wayland or offscreen).</translation>
+    </message>
+    <message>
+        <source>Der Menüeintrag; er nennt die Dateitypen application/x-varnox-res und image/x-varnox-gfp, so öffnet der Dateimanager Archive und Bilder mit varnox.</source>
+        <translation>The menu entry; it names the file types application/x-varnox-res and image/x-varnox-gfp, so the file manager opens archives and pictures with varnox.</translation>
+    </message>
 </context>
 </TS>
