@@ -16,7 +16,7 @@ touch a.res B.RES c.gfp d.png e.tga f.txt res ./-x.res
 # The words typed, the last one being completed, and the sorted completions expected.
 cases=(
   "commands|varnox-cli re|replace report restore"
-  "options of a command|varnox-cli tga2gfp --|--fast --help --uncompressed"
+  "options of a command|varnox-cli tga2gfp --|--fast --help --quiet --uncompressed --verbose"
   "archives|varnox-cli report |-x.res B.RES a.res sub"
   "pictures to convert|varnox-cli gfp2png |c.gfp sub"
   "a folder first|varnox-cli pack |sub"
