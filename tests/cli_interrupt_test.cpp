@@ -98,12 +98,13 @@ TEST_P(Bar, Line)
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, Bar,
-    testing::Values(
-        BarCase{"half_with_bytes_and_time_left", 50, 100, 2'500'000, 2.0, 79,
-                "[###############               ]  50/100 Einträge  2,5 MB  1,2 MB/s  noch 0:02"},
-        BarCase{"units_only_when_no_bytes", 1, 4, 0, 3.0, 40, "[###         ]  1/4 Einträge  noch 0:09"},
-        BarCase{"narrow_terminal_drops_the_bar", 3, 4, 0, 1.0, 20, "3/4 Einträge  noch 0:00"},
-        BarCase{"done_shows_no_time_left", 7, 7, 1'000, 1.0, 45, "[##########]  7/7 Einträge  1,0 KB  1,0 KB/s"}),
+    testing::Values(BarCase{"half_with_bytes_and_time_left", 50, 100, 2'500'000, 2.0, 79,
+                            "[###############               ]  50/100 Einträge  2,5 MB  1,2 MB/s  noch 0:02"},
+                    BarCase{"units_only_when_no_bytes", 1, 4, 0, 3.0, 40,
+                            "[###         ]  1/4 Einträge  noch 0:09"},
+                    BarCase{"narrow_terminal_drops_the_bar", 3, 4, 0, 1.0, 20, "3/4 Einträge  noch 0:00"},
+                    BarCase{"done_shows_no_time_left", 7, 7, 1'000, 1.0, 45,
+                            "[##########]  7/7 Einträge  1,0 KB  1,0 KB/s"}),
     test::CaseName());
 
 } // namespace
