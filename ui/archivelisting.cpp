@@ -113,14 +113,16 @@ ArchiveListing ListArchive(const QString& folder, const QString& file, const job
     if (!opened.Open(from / name)) {
         listing.report = jobs::RunArchiveReport(from, name, options);
     } else {
+        // The list's directory first, its reader's copy gone before the report reads its own.
+        if (Module1 items; ReadArchive(items, opened, from / name, listing.model).ok())
+            listing.lengths = jobs::ItemDataLengths(opened, listing.model);
         jobs::ReportOptions leftLines = options;
         leftLines.itemLines = jobs::ItemLines::Left;
         listing.report = jobs::RunArchiveReport(opened, from, name, leftLines);
-        if (Module1 items;
-            listing.report.valid && ReadArchive(items, opened, from / name, listing.model).ok()) {
-            listing.lengths = jobs::ItemDataLengths(opened, listing.model);
-            listing.listed = listing.lengths.size() == listing.model.items.size();
-        }
+        listing.listed = listing.report.valid && !listing.model.items.empty() &&
+                         listing.lengths.size() == listing.model.items.size();
+        if (!listing.listed)
+            listing.model = {};
     }
     if (listing.listed)
         MakeRows(listing);
