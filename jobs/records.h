@@ -55,4 +55,13 @@ inline void StoreRecords(Module1& module, const ReadRecords& records)
         module.TgaHeader = *records.tgaHeader;
 }
 
+// The same, the directory moved into module rather than copied.
+inline void StoreRecords(Module1& module, ReadRecords&& records)
+{
+    if (records.resItems)
+        module.ResItems = std::move(*records.resItems);
+    records.resItems.reset();
+    StoreRecords(module, records);
+}
+
 } // namespace varnox::jobs

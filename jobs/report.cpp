@@ -67,6 +67,15 @@ std::string DisplayFileName(std::string_view utf8)
     return shown;
 }
 
+std::string ItemReportLine(const ResItem& item, std::size_t line)
+{
+    switch (line) {
+    case 0: return "\tItemdatatype:" + ItemTypeLabel(item.itemDataType);
+    case 1: return "\tItemdataoffset:" + std::to_string(item.itemDataOffset);
+    default: return "\tItemname:" + DisplayName(ItemName(item));
+    }
+}
+
 ReportResult RunArchiveReport(const Path& folder, const std::string& fileName, const ReportOptions& options)
 {
     const Path archive = folder / fileName;
@@ -94,10 +103,11 @@ ReportResult RunArchiveReport(InputFile& file, const Path& folder, const std::st
 
     ReportResult result;
     result.valid = true;
-    result.records = ArchiveRecords(module);
+    result.records.resHeader = module.ResHeader;
     const ResHeaderRecord& header = module.ResHeader;
     auto& lines = result.lines;
-    lines.reserve(4 + 3 * static_cast<std::size_t>(header.itemCount));
+    const bool itemLines = options.itemLines == ItemLines::Made;
+    lines.reserve(kReportHeadLines + (itemLines ? kReportLinesPerItem * module.ResItems.size() : 0));
     lines.push_back(Translate(QT_TRANSLATE_NOOP("Varnox", "Gültige RES-File")));
     // The field words are a format that scripts read, the same in every language.
     lines.push_back("Anzahl:" + std::to_string(header.itemCount));
@@ -114,15 +124,14 @@ ReportResult RunArchiveReport(InputFile& file, const Path& folder, const std::st
         if (options.progress != nullptr)
             options.progress->SetDone(i);
         const ResItem& item = module.ResItems[static_cast<std::size_t>(i)];
-        const std::string_view rawName = ItemName(item);
-        const std::string name = DisplayName(rawName);
-        lines.push_back("\tItemdatatype:" + ItemTypeLabel(item.itemDataType));
-        lines.push_back("\tItemdataoffset:" + std::to_string(item.itemDataOffset));
-        lines.push_back("\tItemname:" + name);
+        for (std::size_t line = 0; itemLines && line < kReportLinesPerItem; ++line)
+            lines.push_back(ItemReportLine(item, line));
 
         if (item.itemDataType != kItemTypePicture || Cancelled(options.progress) || !options.extractWanted ||
             !options.extractWanted())
             continue;
+        const std::string_view rawName = ItemName(item);
+        const std::string name = DisplayName(rawName);
         const std::string fileKey = FoldNameCase(Latin1ToUtf8(rawName));
         if (const auto earlier = writtenAs.find(fileKey); earlier != writtenAs.end()) {
             result.failures.push_back(
@@ -149,6 +158,7 @@ ReportResult RunArchiveReport(InputFile& file, const Path& folder, const std::st
         for (const auto& failure : result.failures)
             lines.push_back("\t" + failure.name + ": " + failure.reason);
     }
+    result.records.resItems = std::move(module.ResItems); // not copied: the module goes here
     return result;
 }
 

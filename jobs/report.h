@@ -14,13 +14,22 @@
 
 namespace varnox::jobs {
 
+// Whether the report's three lines per item are made into ReportResult::lines, or left to
+// the caller, who makes them from the records when shown (ItemReportLine).
+enum class ItemLines { Made, Left };
+
 struct ReportOptions {
     // Asked before each picture item: extract it? (the window reads its check box afresh)
     std::function<bool()> extractWanted;
     // Counts the directory entries walked (item i in hand at Done() == i); once cancelled, no
     // further item is written.
     JobProgress* progress = nullptr;
+    ItemLines itemLines = ItemLines::Made;
 };
+
+// The report's lines before the items' lines.
+inline constexpr std::size_t kReportHeadLines = 4;
+inline constexpr std::size_t kReportLinesPerItem = 3;
 
 struct NotUnpacked {
     std::string name;   // UTF-8, control characters as \xNN
@@ -30,7 +39,8 @@ struct NotUnpacked {
 struct ReportResult {
     bool valid = false;             // the archive could be read
     std::vector<std::string> lines; // UTF-8, without line ends; the field words German, the rest in
-                                    // the user's language
+                                    // the user's language. With ItemLines::Left the items' lines
+                                    // are missing after the head's kReportHeadLines.
     std::vector<NotUnpacked> failures;
     int written = 0;     // picture items written
     Status status;       // failed: the archive could not be read
@@ -51,6 +61,9 @@ std::string DisplayName(std::string_view latin1);
 
 // A UTF-8 file name shown the same way.
 std::string DisplayFileName(std::string_view utf8);
+
+// Line (0 to kReportLinesPerItem - 1) of item's lines in the report.
+std::string ItemReportLine(const ResItem& item, std::size_t line);
 
 // Reads the archive folder/fileName and builds its report; extracts
 // the picture items while options.extractWanted says so. A later item of a name already

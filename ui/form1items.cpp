@@ -103,7 +103,9 @@ void Form1::ShowListing(const std::shared_ptr<ArchiveListing>& listing, int sele
     listing->report.records.resItems.reset(); // stored in the module already
     // The items first: the report box lays out the lines in sight only, later.
     ShowItems(listing->listed ? listing : nullptr, select);
-    txtinfo->SetLines(std::move(listing->lines));
+    txtinfo->SetLines(
+        ReportLineCount(*listing), [listing](std::size_t line) { return ReportLine(*listing, line); },
+        listing->widestLines);
     if (listing->firstFailureLine >= 0)
         txtinfo->ShowLine(listing->firstFailureLine); // the lines of the items not written
 }

@@ -130,7 +130,7 @@ bool Form1::EndReport()
 // The report and items of archive once read: the unpack's outcome in the status line.
 void Form1::ShowReport(const std::shared_ptr<ArchiveListing>& listing, const QString& archive)
 {
-    jobs::StoreRecords(module_, listing->report.records);
+    jobs::StoreRecords(module_, std::move(listing->report.records));
     const bool cancelled = runner_->Progress()->Cancelled();
     if (!EndReport())
         return;

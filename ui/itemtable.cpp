@@ -50,7 +50,7 @@ void ItemTable::Reset(ItemRows rows)
 
 int ItemTable::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.texts.size());
+    return parent.isValid() ? 0 : static_cast<int>(rows_.names.size());
 }
 
 int ItemTable::columnCount(const QModelIndex& parent) const
@@ -69,7 +69,7 @@ QVariant ItemTable::data(const QModelIndex& index, int role) const
         return {};
     const bool number = index.column() != kName && index.column() != kType;
     if (role == Qt::DisplayRole)
-        return rows_.texts[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
+        return Text(index.row(), index.column());
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(number ? Qt::AlignRight | Qt::AlignVCenter
                                           : Qt::AlignLeft | Qt::AlignVCenter);
@@ -85,16 +85,27 @@ QVariant ItemTable::headerData(int section, Qt::Orientation orientation, int rol
     return kHeads[static_cast<std::size_t>(section)];
 }
 
+QString ItemTable::Text(int row, int column) const
+{
+    const auto at = static_cast<std::size_t>(row);
+    switch (column) {
+    case kNumber: return QStringLiteral("#%1").arg(row);
+    case kName: return rows_.names[at];
+    case kType: return ItemTypeText(rows_.types[at]);
+    case kOffset: return QString::number(rows_.offsets[at]);
+    default: return QString::number(rows_.sizes[at]);
+    }
+}
+
 bool ItemTable::Matches(int row, const QString& text, int type) const
 {
     const auto at = static_cast<std::size_t>(row);
-    const auto& texts = rows_.texts[at];
     const std::int32_t own = rows_.types[at];
     const bool named = std::find(kNamedTypes.begin(), kNamedTypes.end(), own) != kNamedTypes.end();
     if (type == kOtherTypes ? named : type != kAllTypes && type != own)
         return false;
-    return text.isEmpty() || texts[kNumber].contains(text, Qt::CaseInsensitive) ||
-           texts[kName].contains(text, Qt::CaseInsensitive);
+    return text.isEmpty() || Text(row, kNumber).contains(text, Qt::CaseInsensitive) ||
+           rows_.names[at].contains(text, Qt::CaseInsensitive);
 }
 
 bool ItemTable::Less(int left, int right, int column) const

@@ -25,9 +25,10 @@ QString ItemTypeText(std::int32_t type);
 // What the preview says of an item that is no picture: "Ton, 12 345 Bytes: keine Vorschau".
 QString ItemKindText(std::int32_t type, std::int64_t length);
 
-// The rows of the item list, made on the worker; the window only hands them to the view.
+// The rows of the item list, made on the worker; the window only hands them to the view. The
+// columns' texts are made when shown.
 struct ItemRows {
-    std::vector<std::array<QString, kColumns>> texts;
+    std::vector<QString> names;
     std::vector<std::int32_t> types;
     std::vector<std::int64_t> offsets;
     std::vector<std::int64_t> sizes;
@@ -48,6 +49,8 @@ class ItemTable : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // The text of row in column, as shown.
+    QString Text(int row, int column) const;
     // True when the row's number or name holds text, in any case, and its type is type
     // (kAllTypes: any; kOtherTypes: one without a name).
     bool Matches(int row, const QString& text, int type) const;

@@ -13,6 +13,9 @@ namespace varnox::ui {
 
 namespace {
 
+// How many of the longest lines are measured for the rows' width.
+constexpr std::size_t kWidthSamples = 256;
+
 // A line as shown: a tab as four spaces, the box's old tab stop.
 QString ShownLine(const std::string& line)
 {
@@ -26,28 +29,27 @@ class ReportLines : public QAbstractListModel {
   public:
     using QAbstractListModel::QAbstractListModel;
 
-    // Shows lines; the old ones are freed on a pooled thread.
-    void Reset(std::vector<std::string> lines)
+    // Shows count lines of source; the old source is freed on a pooled thread.
+    void Reset(std::size_t count, LineSource source)
     {
         beginResetModel();
-        std::swap(lines_, lines);
+        count_ = static_cast<int>(count);
+        std::swap(source_, source);
         endResetModel();
-        DisposeOffThread(std::move(lines));
+        DisposeOffThread(std::move(source));
     }
-    const std::vector<std::string>& Lines() const { return lines_; }
-    int rowCount(const QModelIndex& parent) const override
-    {
-        return parent.isValid() ? 0 : static_cast<int>(lines_.size());
-    }
+    std::string Line(int row) const { return source_(static_cast<std::size_t>(row)); }
+    int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : count_; }
     QVariant data(const QModelIndex& index, int role) const override
     {
         if (!index.isValid() || role != Qt::DisplayRole)
             return {};
-        return ShownLine(lines_[static_cast<std::size_t>(index.row())]);
+        return ShownLine(Line(index.row()));
     }
 
   private:
-    std::vector<std::string> lines_;
+    int count_ = 0;
+    LineSource source_ = [](std::size_t) { return std::string(); };
 };
 
 // Every row as wide as the widest line, so the view needs to measure one row only.
@@ -81,22 +83,31 @@ void ReportView::SetLines(std::vector<std::string> lines)
     std::size_t longest = 0;
     for (const std::string& line : lines)
         longest = std::max(longest, line.size());
+    std::vector<std::size_t> samples;
+    for (std::size_t i = 0; i < lines.size() && samples.size() < kWidthSamples; ++i)
+        if (lines[i].size() * 4 >= longest * 3)
+            samples.push_back(i);
+    const std::size_t count = lines.size();
+    auto held = std::make_shared<const std::vector<std::string>>(std::move(lines));
+    SetLines(
+        count, [held](std::size_t line) { return (*held)[line]; }, samples);
+}
+
+void ReportView::SetLines(std::size_t count, LineSource source, const std::vector<std::size_t>& widthSamples)
+{
     int width = 0;
-    int measured = 0;
-    for (const std::string& line : lines) {
-        if (line.size() * 4 < longest * 3 || ++measured > 256)
-            continue;
-        width = std::max(width, fontMetrics().horizontalAdvance(ShownLine(line)));
-    }
+    for (const std::size_t line : widthSamples)
+        if (line < count)
+            width = std::max(width, fontMetrics().horizontalAdvance(ShownLine(source(line))));
     delegate_->width = width + 2 * fontMetrics().averageCharWidth();
-    lines_->Reset(std::move(lines));
+    lines_->Reset(count, std::move(source));
 }
 
 QString ReportView::toPlainText() const
 {
     QStringList text;
-    for (const std::string& line : lines_->Lines())
-        text.push_back(QString::fromUtf8(line));
+    for (int row = 0; row < LineCount(); ++row)
+        text.push_back(QString::fromUtf8(lines_->Line(row)));
     return text.join(u'\n');
 }
 
@@ -121,8 +132,7 @@ int ReportView::LineCount() const
 QString ReportView::CurrentLine() const
 {
     const QModelIndex current = currentIndex();
-    return current.isValid() ? QString::fromUtf8(lines_->Lines()[static_cast<std::size_t>(current.row())])
-                             : QString();
+    return current.isValid() ? QString::fromUtf8(lines_->Line(current.row())) : QString();
 }
 
 void ReportView::ShowLine(int line)
@@ -142,7 +152,7 @@ QString ReportView::SelectedText() const
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     QStringList text;
     for (const int row : rows)
-        text.push_back(QString::fromUtf8(lines_->Lines()[static_cast<std::size_t>(row)]));
+        text.push_back(QString::fromUtf8(lines_->Line(row)));
     return text.join(u'\n');
 }
 

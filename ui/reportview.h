@@ -4,6 +4,7 @@
 // the selected lines.
 
 #include <QListView>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,13 +13,18 @@ namespace varnox::ui {
 class ReportLines;
 class ReportLineDelegate;
 
+// Line i of the text shown (UTF-8, without line end; a tab indents), made when asked for.
+using LineSource = std::function<std::string(std::size_t line)>;
+
 class ReportView : public QListView {
     Q_OBJECT
   public:
     explicit ReportView(QWidget* parent = nullptr);
 
-    // Shows lines (UTF-8, without line ends; a tab indents) in place of the text shown.
+    // Shows lines in place of the text shown.
     void SetLines(std::vector<std::string> lines);
+    // Shows count lines made by source; the widest lines are looked for among widthSamples.
+    void SetLines(std::size_t count, LineSource source, const std::vector<std::size_t>& widthSamples);
     // The text with "\n" between its lines; setPlainText shows text split at its line ends.
     QString toPlainText() const;
     void setPlainText(const QString& text);

@@ -226,6 +226,42 @@ class Form1Test : public QObject {
         QVERIFY(form.txtinfo->verticalScrollBar()->value() > 0);
     }
 
+    // A few thousand items: the list is filled and every report line is reachable, from the
+    // first to the last, the same as the report made whole.
+    void reportLinesOfManyItems_data()
+    {
+        QTest::addColumn<bool>("unpack");
+        QTest::addColumn<QString>("lastLine"); // before the empty line that ends the report
+        QTest::addColumn<int>("failureLines");
+        QTest::newRow("listed") << false << QString("\tItemname:kaputt") << 0;
+        QTest::newRow("unpacked, one not") << true << QString("\tkaputt: ") << 2;
+    }
+
+    void reportLinesOfManyItems()
+    {
+        QFETCH(bool, unpack);
+        QFETCH(QString, lastLine);
+        QFETCH(int, failureLines);
+        constexpr int kItems = 3000;
+        std::vector<test::ResItemSpec> items;
+        for (int i = 0; i + 1 < kItems; ++i)
+            items.push_back({i % 3 == 0 ? 16 : 14, "bild" + std::to_string(i), test::PlainGfp(2, 2)});
+        items.push_back({14, "kaputt", {'N', 'O', 'P', 'E'}});
+        test::WriteBytes(*dir_ / "many.res", test::MakeRes(items));
+        Form1& form = Open();
+        form.Check1->setChecked(unpack);
+        ClickFile(form, 2); // many.res
+        QCOMPARE(form.ItemCount(), kItems);
+        QCOMPARE(form.ShownItemCount(), kItems);
+        ui::ReportView& report = *form.txtinfo;
+        QCOMPARE(report.LineCount(), 4 + 3 * kItems + failureLines + 1);
+        QCOMPARE(report.model()->index(0, 0).data().toString(), QString("Gültige RES-File"));
+        report.ShowLine(report.LineCount() - 2);
+        QVERIFY(report.CurrentLine().startsWith(lastLine));
+        // The whole report's text, the lines of the items not unpacked after it.
+        QVERIFY(report.toPlainText().startsWith(ExpectedText(dir_->path(), "many.res")));
+    }
+
     void openingAFolderMovesTheFileList()
     {
         Form1& form = Open();
