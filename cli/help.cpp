@@ -41,15 +41,21 @@ constexpr Operand kGfpToPng[] = {Operand::Gfp, Operand::Png};
 constexpr Operand kOnFile[] = {Operand::File};
 constexpr Operand kOnCommand[] = {Operand::Command};
 
+// own, then -q and -v, which exclude each other.
+std::vector<OptionSpec> WithLoudness(std::initializer_list<OptionSpec> own)
+{
+    std::vector<OptionSpec> options(own);
+    options.push_back({"quiet", 'q', false, 2});
+    options.push_back({"verbose", 'v', false, 2});
+    return options;
+}
+
 // The texts are German and marked for the catalogue; they are translated where printed.
 const std::vector<CommandHelp>& CommandTable()
 {
-    const OptionSpec kQuiet{"quiet", 'q', false, 2};
-    const OptionSpec kVerbose{"verbose", 'v', false, 2};
-    const std::vector<OptionSpec> kPacking = {
-        {"uncompressed", 0, false, 1}, {"fast", 0, false, 1}, kQuiet, kVerbose};
-    const std::vector<OptionSpec> kJobs = {
-        {"jobs", 'j', true, 0}, {"output", 'o', true, 0}, kQuiet, kVerbose};
+    const std::vector<OptionSpec> kPacking =
+        WithLoudness({{"uncompressed", 0, false, 1}, {"fast", 0, false, 1}});
+    const std::vector<OptionSpec> kJobs = WithLoudness({{"jobs", 'j', true, 0}, {"output", 'o', true, 0}});
     const std::vector<OptionSpec> kNoOptions;
     static const std::vector<CommandHelp> table = {
         {"report", QT_TRANSLATE_NOOP("Varnox", "report ARCHIV"),
@@ -76,8 +82,7 @@ const std::vector<CommandHelp>& CommandTable()
          kPackingOptions, kPacking, kTgaOnGfp},
         {"png2gfp", "png2gfp [--uncompressed | --fast] PNG GFP",
          QT_TRANSLATE_NOOP("Varnox", "ebenso mit einer PNG"), kPackingOptions, kPacking, kPngOnGfp},
-        {"extract",
-         QT_TRANSLATE_NOOP("Varnox", "extract [--png | --tga] [--overwrite] ARCHIV [ORDNER]"),
+        {"extract", QT_TRANSLATE_NOOP("Varnox", "extract [--png | --tga] [--overwrite] ARCHIV [ORDNER]"),
          QT_TRANSLATE_NOOP("Varnox", "jeden Eintrag als Datei in ORDNER schreiben (sonst\n"
                                      "der Ordner von unpack), dazu die Beschreibung\n"
                                      "archive.txt; mit --png/--tga jedes Bild auch als\n"
@@ -87,7 +92,7 @@ const std::vector<CommandHelp>& CommandTable()
                            "  --png           jedes Bild auch als PNG neben seine GFP schreiben\n"
                            "  --tga           jedes Bild auch als TGA neben seine GFP schreiben\n"
                            "  --overwrite     auch seit dem letzten Entpacken geänderte PNG/TGA ersetzen\n"),
-         {{"png", 0, false, 1}, {"tga", 0, false, 1}, {"overwrite", 0, false, 0}, kQuiet, kVerbose},
+         WithLoudness({{"png", 0, false, 1}, {"tga", 0, false, 1}, {"overwrite", 0, false, 0}}),
          kArchiveToFolder},
         {"pack", QT_TRANSLATE_NOOP("Varnox", "pack [--uncompressed | --fast] ORDNER ARCHIV"),
          QT_TRANSLATE_NOOP("Varnox", "aus ORDNER und seiner archive.txt ein Archiv bauen\n"
