@@ -17,6 +17,7 @@ namespace {
 
 struct Ratio {
     std::string label, benchmark, baseline;
+    double goal = 0; // none when 0
 };
 
 std::vector<Ratio>& Ratios()
@@ -62,6 +63,51 @@ bool AddRatio(const std::string& label, const std::string& benchmark, const std:
     return true;
 }
 
+bool AddGoal(const std::string& label, const std::string& benchmark, const std::string& baseline, double goal)
+{
+    Ratios().push_back({label, benchmark, baseline, goal});
+    return true;
+}
+
+namespace {
+
+// The ratio's benchmark time over its baseline's; a baseline "A+B" is the sum of two
+// benchmarks' times. 0 when either was not run.
+double Measure(const RatioReporter& reporter, const Ratio& ratio)
+{
+    const double time = reporter.Time(ratio.benchmark);
+    double baseline = 0;
+    for (std::size_t from = 0; from <= ratio.baseline.size();) {
+        const std::size_t plus = std::min(ratio.baseline.find('+', from), ratio.baseline.size());
+        const double part = reporter.Time(ratio.baseline.substr(from, plus - from));
+        baseline = part <= 0 || baseline < 0 ? -1 : baseline + part;
+        from = plus + 1;
+    }
+    return time <= 0 || baseline <= 0 ? 0 : time / baseline;
+}
+
+// The ratios, then the goals with their verdicts.
+void PrintRatios(const RatioReporter& reporter)
+{
+    for (const bool goals : {false, true}) {
+        if (goals)
+            std::printf("Goals:\n");
+        for (const auto& ratio : Ratios()) {
+            const double measured = Measure(reporter, ratio);
+            if (measured <= 0 || (ratio.goal > 0) != goals)
+                continue;
+            if (goals)
+                std::printf("  %s: %.3f x (goal <= %.2f x): %s\n", ratio.label.c_str(), measured, ratio.goal,
+                            measured <= ratio.goal ? "met" : "not met");
+            else
+                std::printf("%s: %.3f x (%s / %s)\n", ratio.label.c_str(), measured, ratio.benchmark.c_str(),
+                            ratio.baseline.c_str());
+        }
+    }
+}
+
+} // namespace
+
 } // namespace varnox::bench
 
 int main(int argc, char** argv)
@@ -85,21 +131,7 @@ int main(int argc, char** argv)
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    for (const auto& ratio : Ratios()) {
-        const double time = reporter.Time(ratio.benchmark);
-        // A baseline "A+B" is the sum of two benchmarks' times.
-        double baseline = 0;
-        for (std::size_t from = 0; from <= ratio.baseline.size();) {
-            const std::size_t plus = std::min(ratio.baseline.find('+', from), ratio.baseline.size());
-            const double part = reporter.Time(ratio.baseline.substr(from, plus - from));
-            baseline = part <= 0 || baseline < 0 ? -1 : baseline + part;
-            from = plus + 1;
-        }
-        if (time <= 0 || baseline <= 0)
-            continue;
-        std::printf("%s: %.3f x (%s / %s)\n", ratio.label.c_str(), time / baseline, ratio.benchmark.c_str(),
-                    ratio.baseline.c_str());
-    }
+    PrintRatios(reporter);
     PrintStreamSizes();
     if (withMemory) {
         PrintPeakMemory();

@@ -1,5 +1,6 @@
 // GFP -> TGA and TGA -> GFP of square pictures of 512, 2048 and 4096 pixels a side, each
-// beside the zlib call it rests on; and the peak memory of both conversions.
+// beside the zlib call it rests on; the same of photograph-like pictures of 2048 and 4096;
+// and the peak memory of both conversions.
 
 #include "bench/floor.h"
 #include "bench/ratio.h"
@@ -8,6 +9,7 @@
 #include "formats/reduce.h"
 #include "formats/rgb565.h"
 #include "jobs/convert.h"
+#include "tests/support/builders.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>
@@ -31,6 +33,31 @@ namespace varnox::bench {
 namespace {
 
 constexpr std::int32_t kSides[] = {512, 2048, 4096};
+constexpr std::int32_t kPhotoSides[] = {2048, 4096};
+
+// The painted pattern compresses unusually well; photographs' streams are far longer.
+enum class Pixels { Painted, Photo };
+
+// Smooth gradients with a little noise, like a painted picture.
+Bytes PaintedPixels(std::int32_t side)
+{
+    std::mt19937 random(7);
+    const auto n = static_cast<std::size_t>(side);
+    Bytes pixels(n * n * 2);
+    for (std::int32_t y = 0; y < side; ++y) {
+        for (std::int32_t x = 0; x < side; ++x) {
+            const auto noise = static_cast<std::int32_t>(random() & 3);
+            const std::int32_t red = (x * 31 / (side - 1) + noise / 2) & 31;
+            const std::int32_t green = (y * 63 / (side - 1) + noise) & 63;
+            const std::int32_t blue = (((x + y) >> 6) + (noise & 1)) & 31;
+            const std::int32_t p = red << 11 | green << 5 | blue;
+            const auto at = (std::size_t(y) * n + std::size_t(x)) * 2;
+            pixels[at] = static_cast<std::uint8_t>(p & 0xFF);
+            pixels[at + 1] = static_cast<std::uint8_t>(p >> 8);
+        }
+    }
+    return pixels;
+}
 
 // A run-length TGA of side x side pixels in runs of 128 (a row of bands): the file is
 // small, the picture it declares is not.
@@ -58,29 +85,14 @@ struct PictureFiles {
     Bytes stream; // zlib stream of pixels at the default level
     Bytes tga;    // bytes of a TGA of the picture's size, for the write floor
 
-    explicit PictureFiles(std::int32_t side)
+    PictureFiles(std::int32_t side, Pixels kind)
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "varnox-bench-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             throw std::runtime_error("mkdtemp failed");
         folder = pattern;
-
-        // Smooth gradients with a little noise, like a painted picture.
-        std::mt19937 random(7);
         const auto n = static_cast<std::size_t>(side);
-        pixels.resize(n * n * 2);
-        for (std::int32_t y = 0; y < side; ++y) {
-            for (std::int32_t x = 0; x < side; ++x) {
-                const auto noise = static_cast<std::int32_t>(random() & 3);
-                const std::int32_t red = (x * 31 / (side - 1) + noise / 2) & 31;
-                const std::int32_t green = (y * 63 / (side - 1) + noise) & 63;
-                const std::int32_t blue = (((x + y) >> 6) + (noise & 1)) & 31;
-                const std::int32_t p = red << 11 | green << 5 | blue;
-                const auto at = (std::size_t(y) * n + std::size_t(x)) * 2;
-                pixels[at] = static_cast<std::uint8_t>(p & 0xFF);
-                pixels[at + 1] = static_cast<std::uint8_t>(p >> 8);
-            }
-        }
+        pixels = kind == Pixels::Photo ? test::PhotoPixels(side, side, 7) : PaintedPixels(side);
         stream = pixels;
         CompressBlock(stream, -1);
 
@@ -111,12 +123,12 @@ struct PictureFiles {
     PictureFiles& operator=(const PictureFiles&) = delete;
 };
 
-PictureFiles& Files(std::int64_t side)
+PictureFiles& Files(std::int64_t side, Pixels kind = Pixels::Painted)
 {
-    static std::map<std::int64_t, std::unique_ptr<PictureFiles>> files;
-    auto& entry = files[side];
+    static std::map<std::pair<std::int64_t, Pixels>, std::unique_ptr<PictureFiles>> files;
+    auto& entry = files[{side, kind}];
     if (!entry)
-        entry = std::make_unique<PictureFiles>(static_cast<std::int32_t>(side));
+        entry = std::make_unique<PictureFiles>(static_cast<std::int32_t>(side), kind);
     return *entry;
 }
 
@@ -158,9 +170,8 @@ void GfpToTga(benchmark::State& state)
 }
 
 // Writes a TGA where there was none, as a first conversion of a folder does.
-void GfpToNewTga(benchmark::State& state)
+void NewTgaOf(benchmark::State& state, PictureFiles& files)
 {
-    PictureFiles& files = Files(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
         std::filesystem::remove(files.folder / "pic.tga");
@@ -172,10 +183,19 @@ void GfpToNewTga(benchmark::State& state)
     CountPixelBytes(state, files);
 }
 
-// The floor of GFP -> new TGA (floor.h), buffers kept from iteration to iteration.
-void FloorGfpToTga(benchmark::State& state)
+void GfpToNewTga(benchmark::State& state)
 {
-    PictureFiles& files = Files(state.range(0));
+    NewTgaOf(state, Files(state.range(0)));
+}
+
+void PhotoGfpToNewTga(benchmark::State& state)
+{
+    NewTgaOf(state, Files(state.range(0), Pixels::Photo));
+}
+
+// The floor of GFP -> new TGA (floor.h), buffers kept from iteration to iteration.
+void FloorTgaOf(benchmark::State& state, PictureFiles& files)
+{
     FloorReader reader;
     for (auto _ : state) {
         state.PauseTiming();
@@ -185,6 +205,16 @@ void FloorGfpToTga(benchmark::State& state)
             state.SkipWithError("the floor failed");
     }
     CountPixelBytes(state, files);
+}
+
+void FloorGfpToTga(benchmark::State& state)
+{
+    FloorTgaOf(state, Files(state.range(0)));
+}
+
+void PhotoFloorGfpToTga(benchmark::State& state)
+{
+    FloorTgaOf(state, Files(state.range(0), Pixels::Photo));
 }
 
 // The window's preview without the window: the picture's rows averaged into a 256 x 256
@@ -250,9 +280,9 @@ void UncompressAndWrite(benchmark::State& state)
     CountPixelBytes(state, files);
 }
 
-void TgaToGfp(benchmark::State& state)
+// TGA -> GFP packed as zlib's default level packs.
+void PackTgaOf(benchmark::State& state, PictureFiles& files)
 {
-    PictureFiles& files = Files(state.range(0));
     for (auto _ : state) {
         ChangeUntimed(state, files.folder / "target.gfp");
         const auto result = jobs::ConvertPictureToGfp(files.folder / "pic.tga", jobs::PictureFormat::Tga,
@@ -261,6 +291,16 @@ void TgaToGfp(benchmark::State& state)
             state.SkipWithError(MessageText(result.status.error()).c_str());
     }
     CountPixelBytes(state, files);
+}
+
+void TgaToGfp(benchmark::State& state)
+{
+    PackTgaOf(state, Files(state.range(0)));
+}
+
+void PhotoTgaToGfp(benchmark::State& state)
+{
+    PackTgaOf(state, Files(state.range(0), Pixels::Photo));
 }
 
 // Writes the PNG over the one of the previous iteration (changed, so that it is replaced).
@@ -306,9 +346,8 @@ void Compress2(benchmark::State& state)
 }
 
 // TGA -> GFP packed by libdeflate (--fast).
-void TgaToGfpFast(benchmark::State& state)
+void FastPackTgaOf(benchmark::State& state, PictureFiles& files)
 {
-    PictureFiles& files = Files(state.range(0));
     for (auto _ : state) {
         const auto result = jobs::ConvertPictureToGfp(files.folder / "pic.tga", jobs::PictureFormat::Tga,
                                                       files.folder / "fast.gfp", GfpPacking::Fast);
@@ -316,6 +355,16 @@ void TgaToGfpFast(benchmark::State& state)
             state.SkipWithError(MessageText(result.status.error()).c_str());
     }
     CountPixelBytes(state, files);
+}
+
+void TgaToGfpFast(benchmark::State& state)
+{
+    FastPackTgaOf(state, Files(state.range(0)));
+}
+
+void PhotoTgaToGfpFast(benchmark::State& state)
+{
+    FastPackTgaOf(state, Files(state.range(0), Pixels::Photo));
 }
 
 constexpr int kBatchFiles = 200;
@@ -428,6 +477,18 @@ BENCHMARK(TgaToGfpFast)->Apply(Sides);
 BENCHMARK(GfpBatch)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(FloorBatch)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+void PhotoSides(benchmark::internal::Benchmark* b)
+{
+    for (const std::int32_t side : kPhotoSides)
+        b->Arg(side);
+    b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK(PhotoGfpToNewTga)->Apply(PhotoSides);
+BENCHMARK(PhotoFloorGfpToTga)->Apply(PhotoSides);
+BENCHMARK(PhotoTgaToGfp)->Apply(PhotoSides);
+BENCHMARK(PhotoTgaToGfpFast)->Apply(PhotoSides);
+
 const bool kRatios = [] {
     for (const std::int32_t side : kSides) {
         const std::string s = "/" + std::to_string(side);
@@ -454,6 +515,18 @@ const bool kRatios = [] {
     AddRatio("gfp2tga -j 2 over -j 1", "GfpBatch/2", "GfpBatch/1");
     AddRatio("preview 4096x4096 over its floor", "Preview/4096", "FloorPreview/4096");
     AddRatio("GFP -> PNG 4096x4096 over GFP -> new TGA", "GfpToPng/4096", "GfpToNewTga/4096");
+    for (const std::int32_t side : kPhotoSides) {
+        const std::string s = "/" + std::to_string(side);
+        const std::string size = " " + std::to_string(side) + "x" + std::to_string(side) + " photo";
+        AddRatio("GFP -> new TGA" + size + " over the floor", "PhotoGfpToNewTga" + s,
+                 "PhotoFloorGfpToTga" + s);
+        AddRatio("fast packing" + size + " over default packing", "PhotoTgaToGfpFast" + s,
+                 "PhotoTgaToGfp" + s);
+    }
+    AddGoal("gfp2tga 4096x4096 photo over the floor", "PhotoGfpToNewTga/4096", "PhotoFloorGfpToTga/4096",
+            1.2);
+    AddGoal("tga2gfp --fast 4096x4096 photo over default packing", "PhotoTgaToGfpFast/4096",
+            "PhotoTgaToGfp/4096", 0.35);
     return true;
 }();
 
@@ -550,21 +623,32 @@ int PrintPeakOf(const std::string& job, const Path& folder)
     return 0;
 }
 
+namespace {
+
+// The stream sizes of the default and the fast packing of one picture.
+void PrintStreamSize(std::int32_t side, Pixels kind)
+{
+    PictureFiles& files = Files(side, kind);
+    const bool ok = jobs::ConvertPictureToGfp(files.folder / "pic.tga", jobs::PictureFormat::Tga,
+                                              files.folder / "fast.gfp", GfpPacking::Fast)
+                        .status.ok();
+    const auto fast =
+        static_cast<std::int64_t>(std::filesystem::file_size(files.folder / "fast.gfp")) - kGfpStreamAt;
+    std::printf("  %dx%d%s: %zu / %lld bytes (%.3f x)%s\n", side, side, kind == Pixels::Photo ? " photo" : "",
+                files.stream.size(), static_cast<long long>(fast),
+                static_cast<double>(fast) / static_cast<double>(files.stream.size()),
+                ok ? "" : " (fast packing failed)");
+}
+
+} // namespace
+
 void PrintStreamSizes()
 {
     std::printf("Stream sizes, compress2 at the default level / fast packing:\n");
-    for (const std::int32_t side : kSides) {
-        PictureFiles& files = Files(side);
-        const bool ok = jobs::ConvertPictureToGfp(files.folder / "pic.tga", jobs::PictureFormat::Tga,
-                                                  files.folder / "fast.gfp", GfpPacking::Fast)
-                            .status.ok();
-        const auto fast =
-            static_cast<std::int64_t>(std::filesystem::file_size(files.folder / "fast.gfp")) - kGfpStreamAt;
-        std::printf("  %dx%d: %zu / %lld bytes (%.3f x)%s\n", side, side, files.stream.size(),
-                    static_cast<long long>(fast),
-                    static_cast<double>(fast) / static_cast<double>(files.stream.size()),
-                    ok ? "" : " (fast packing failed)");
-    }
+    for (const std::int32_t side : kSides)
+        PrintStreamSize(side, Pixels::Painted);
+    for (const std::int32_t side : kPhotoSides)
+        PrintStreamSize(side, Pixels::Photo);
 }
 
 // The peak of --fast packing of a 8192 x 8192 TGA (the painted pattern, rows of gradients

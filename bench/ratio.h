@@ -12,6 +12,11 @@ namespace varnox::bench {
 // A benchmark with an argument is named "name/argument".
 bool AddRatio(const std::string& label, const std::string& benchmark, const std::string& baseline);
 
+// Registers a goal: the ratio of benchmark over baseline, printed after the ratios with the
+// goal it must not exceed and whether it was met.
+bool AddGoal(const std::string& label, const std::string& benchmark, const std::string& baseline,
+             double goal);
+
 // Prints the stream sizes of the default and the fast packing of each picture.
 void PrintStreamSizes();
 

@@ -92,7 +92,7 @@ Status Module1::ReadResDirectory(InputFile& file, const Path& path)
     for (std::size_t i = 0; i < items.size(); ++i) {
         items[i].itemDataType = Le32(&directory[i * kResEntrySize]);
         items[i].itemDataOffset = Le32(&directory[i * kResEntrySize + 4]);
-        std::copy_n(&names[i * kResNameSize], kResNameSize, items[i].itemName.begin());
+        items[i].itemName = ResNameField(std::span(&names[i * kResNameSize], kResNameSize));
     }
     ResItems = std::move(items);
     return {};

@@ -465,7 +465,8 @@ Status PngSink::FinishWhole()
     struct FreeCompressor {
         void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
     };
-    const std::unique_ptr<libdeflate_compressor, FreeCompressor> packer(
+    // One per thread: a folder of small pictures would otherwise set one up for each.
+    thread_local const std::unique_ptr<libdeflate_compressor, FreeCompressor> packer(
         libdeflate_alloc_compressor(kWholeDeflateLevel));
     if (!packer)
         return Refuse({IoError::OutOfMemory, target_});

@@ -20,14 +20,26 @@ std::string ItemTypeLabel(std::int32_t code)
     return std::string(text) + "(" + std::to_string(code) + ")";
 }
 
+ResNameField::ResNameField(std::span<const std::uint8_t> field)
+{
+    field = field.first(std::min(field.size(), kResNameSize));
+    std::size_t length = field.size();
+    while (length > 0 && field[length - 1] == 0)
+        --length;
+    kept_.assign(reinterpret_cast<const char*>(field.data()), length);
+}
+
+std::array<std::uint8_t, kResNameSize> ResNameField::Whole() const
+{
+    std::array<std::uint8_t, kResNameSize> field{};
+    std::copy(kept_.begin(), kept_.end(), field.begin());
+    return field;
+}
+
 std::string_view ItemName(const ResItem& item)
 {
-    const auto* begin = reinterpret_cast<const char*>(item.itemName.data());
-    const void* nul = std::memchr(begin, 0, item.itemName.size());
-    const std::size_t length = nul != nullptr
-                                   ? static_cast<std::size_t>(static_cast<const char*>(nul) - begin)
-                                   : item.itemName.size();
-    return {begin, length};
+    const std::string_view kept = item.itemName.Kept();
+    return kept.substr(0, kept.find('\0'));
 }
 
 std::string Latin1ToUtf8(std::string_view latin1)

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,10 +21,32 @@ struct ResHeaderRecord {
     std::int32_t infoOffset = 0;
 };
 
+// A field of the name table, kept without the zero bytes it ends in: most names are short,
+// and an archive holds up to 32767 of them. Gives the whole field back byte for byte.
+class ResNameField {
+  public:
+    ResNameField() = default;
+    // Keeps the first kResNameSize bytes of field; the rest of the field reads as zero.
+    explicit ResNameField(std::span<const std::uint8_t> field);
+    // The field's byte at: zero past the bytes kept.
+    std::uint8_t operator[](std::size_t at) const
+    {
+        return at < kept_.size() ? static_cast<std::uint8_t>(kept_[at]) : std::uint8_t{0};
+    }
+    // The whole field, the zero bytes it ends in included.
+    std::array<std::uint8_t, kResNameSize> Whole() const;
+    // The field up to the zero bytes it ends in.
+    std::string_view Kept() const { return kept_; }
+    bool operator==(const ResNameField&) const = default;
+
+  private:
+    std::string kept_;
+};
+
 struct ResItem {
     std::int32_t itemDataType = 0;
     std::int32_t itemDataOffset = 0;
-    std::array<std::uint8_t, kResNameSize> itemName{}; // raw field, NUL and padding included
+    ResNameField itemName; // raw field, NUL and padding included
 };
 
 enum class ResError {

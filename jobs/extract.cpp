@@ -272,7 +272,7 @@ bool PlanManifest(InputFile& file, ExtractPlan& plan)
         ManifestItem& line = manifest.items[i];
         line.type = model.items[i].entry.itemDataType;
         line.file = item.file;
-        const NameField& field = model.items[i].entry.itemName;
+        const NameField field = model.items[i].entry.itemName.Whole();
         if (NameFieldFromFile(line.file, line.type) != field)
             line.nameField = field;
         if (item.owner == i)

@@ -146,6 +146,13 @@ TEST(ReadResDirectory, NameFieldsAreKeptWhole)
     // Without any NUL the whole field is the name.
     EXPECT_EQ(ItemName(module.ResItems[1]), full);
     EXPECT_EQ(ItemName(module.ResItems[2]), "");
+    // Each record gives back its whole field, byte for byte.
+    const std::string fields[] = {padded, full, ""};
+    for (std::size_t i = 0; i < 3; ++i) {
+        std::array<std::uint8_t, kResNameSize> field{};
+        std::copy(fields[i].begin(), fields[i].end(), field.begin());
+        EXPECT_EQ(module.ResItems[i].itemName.Whole(), field) << i;
+    }
 }
 
 TEST(ReadResDirectory, LargestArchiveIsReadCompletely)

@@ -1,6 +1,9 @@
 // extract --png / --tga and pack taking the pictures beside the GFPs, run as a program.
 
 #include "formats/manifest.h"
+#include "formats/png.h"
+#include "jobs/archive.h"
+#include "jobs/sidepicture.h"
 #include "tests/support/builders.h"
 #include "tests/support/cli_runner.h"
 
@@ -278,5 +281,49 @@ TEST(SidePictureRecords, NewPictureBesideDamagedGfp)
     ASSERT_EQ(RunCli({"extract", "--png", "y.res", "y"}, dir.path()).exitCode, 0);
     EXPECT_EQ(test::ReadBytes(dir / "y" / "a.png"), test::ReadBytes(dir / "x" / "b.png"));
 }
+
+struct Sizes {
+    const char* name;
+    std::vector<std::pair<std::int32_t, std::int32_t>> sides; // of the pictures, in archive order
+};
+
+// Orders in which memory kept from one picture is handed to the next of another size.
+const Sizes kSizes[] = {
+    {"growing", {{8, 8}, {17, 9}, {40, 33}, {64, 64}}},
+    {"shrinking", {{64, 64}, {40, 33}, {17, 9}, {8, 8}}},
+    {"large_between_small", {{9, 9}, {800, 700}, {10, 7}, {64, 3}, {1, 1}}},
+};
+
+class ExtractedPngTest : public ::testing::TestWithParam<Sizes> {};
+
+// Each PNG extract writes shows its own GFP's pixels, whatever the pictures before it.
+TEST_P(ExtractedPngTest, ShowsItsGfpsPixels)
+{
+    std::vector<test::ResItemSpec> items;
+    std::vector<Bytes> pixels;
+    for (const auto& [width, height] : GetParam().sides) {
+        pixels.push_back(test::PhotoPixels(width, height, static_cast<std::uint32_t>(pixels.size() + 1)));
+        items.push_back({14, "p" + std::to_string(items.size()),
+                         test::MakeGfp({.width = width, .height = height, .pixels = pixels.back()})});
+    }
+    test::TempDir dir;
+    test::WriteBytes(dir / "x.res", test::MakeRes(items));
+    ASSERT_TRUE(jobs::ExtractArchive(dir / "x.res", dir / "x", {}, {}, jobs::SidePicture::Png).status.ok());
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        auto source = OpenPngSource(dir / "x" / ("p" + std::to_string(i) + ".png"));
+        ASSERT_TRUE(source) << i;
+        const PictureInfo info = (*source)->Info();
+        Bytes row(info.RowBytes()), shown;
+        Bytes narrowed(static_cast<std::size_t>(info.width) * 2);
+        for (std::int32_t y = 0; y < info.height && (*source)->ReadRow(row); ++y) {
+            ConvertRow(info.format, row, RowFormat::Rgb565, narrowed.data());
+            shown.insert(shown.end(), narrowed.begin(), narrowed.end());
+        }
+        EXPECT_TRUE(shown == pixels[i]) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, ExtractedPngTest, ::testing::ValuesIn(kSizes),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
