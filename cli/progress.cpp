@@ -38,7 +38,7 @@ void CatchInterrupts()
 {
     struct sigaction catching {};
     catching.sa_handler = OnInterrupt;
-    catching.sa_flags = SA_RESETHAND;
+    catching.sa_flags = static_cast<int>(SA_RESETHAND); // the flag is 1u << 31
     sigemptyset(&catching.sa_mask);
     sigaction(SIGINT, &catching, &oldInt);
     sigaction(SIGTERM, &catching, &oldTerm);
