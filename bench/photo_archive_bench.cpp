@@ -12,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <random>
 #include <stdexcept>
@@ -102,8 +103,11 @@ struct PhotoArchive {
             ChangePng(root / "changed", i, sides[i]);
         }
     }
+    // VARNOX_BENCH_KEEP leaves the folder behind, for profiling the commands on it.
     ~PhotoArchive()
     {
+        if (std::getenv("VARNOX_BENCH_KEEP") != nullptr)
+            return;
         std::error_code ignored;
         std::filesystem::remove_all(root, ignored);
     }

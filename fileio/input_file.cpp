@@ -4,6 +4,7 @@
 #include "fileio/folder.h"
 #include "fileio/internal.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -47,14 +48,8 @@ bool InputFile::Adopt(int opened)
                                                           : std::errc::invalid_argument);
         return false;
     }
-    ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
-    std::FILE* f = ::fdopen(fd.Get(), "rb");
-    if (f == nullptr) {
-        error_ = LastError();
-        return false;
-    }
-    fd.Release(); // the stream owns it now
-    file_ = f;
+    // O_NONBLOCK means nothing for a regular file, so it may stay set.
+    fd_ = std::move(fd);
     size_ = static_cast<std::int64_t>(st.st_size);
     mode_ = static_cast<unsigned>(st.st_mode & 07777);
     return true;
@@ -62,26 +57,59 @@ bool InputFile::Adopt(int opened)
 
 void InputFile::Close()
 {
-    if (file_ != nullptr)
-        std::fclose(file_);
-    file_ = nullptr;
+    fd_.Reset();
     size_ = 0;
+    ahead_.reset();
+    aheadCapacity_ = 0;
+    aheadLength_ = 0;
+}
+
+// Reads into out at offset with pread, until it is full, the file ends or reading fails.
+std::size_t InputFile::ReadDirect(std::int64_t offset, std::span<std::uint8_t> out)
+{
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t got = ::pread(fd_.Get(), out.data() + done, out.size() - done,
+                                    static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            error_ = LastError();
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
 }
 
 std::size_t InputFile::ReadSomeAt(std::int64_t offset, std::span<std::uint8_t> out)
 {
-    if (file_ == nullptr || offset < 0 || offset > size_)
+    constexpr std::size_t kAhead = 64 << 10;
+    if (!fd_.IsOpen() || offset < 0 || offset > size_)
         return 0;
-    if (fseeko(file_, static_cast<off_t>(offset), SEEK_SET) != 0) {
-        error_ = LastError();
-        return 0;
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const std::int64_t at = offset + static_cast<std::int64_t>(done);
+        const std::size_t left = out.size() - done;
+        if (at >= aheadAt_ && at < aheadAt_ + static_cast<std::int64_t>(aheadLength_)) {
+            const auto from = static_cast<std::size_t>(at - aheadAt_);
+            const std::size_t n = std::min(left, aheadLength_ - from);
+            std::copy_n(ahead_.get() + from, n, out.data() + done);
+            done += n;
+            continue;
+        }
+        if (left >= kAhead || at >= size_)
+            return done + ReadDirect(at, out.subspan(done));
+        if (!ahead_) {
+            aheadCapacity_ = static_cast<std::size_t>(std::min<std::int64_t>(size_, kAhead));
+            ahead_ = std::make_unique_for_overwrite<std::uint8_t[]>(aheadCapacity_);
+        }
+        aheadAt_ = at;
+        aheadLength_ = ReadDirect(at, std::span(ahead_.get(), aheadCapacity_));
+        if (aheadLength_ == 0)
+            break;
     }
-    const std::size_t got = std::fread(out.data(), 1, out.size(), file_);
-    if (got < out.size() && std::ferror(file_)) {
-        error_ = LastError();
-        std::clearerr(file_);
-    }
-    return got;
+    return done;
 }
 
 bool InputFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> out)

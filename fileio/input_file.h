@@ -1,12 +1,15 @@
 #pragma once
 // A file opened for reading at offsets.
+#include "fileio/descriptor.h"
 #include "fileio/paths.h"
-#include <cstdio>
+#include <memory>
 #include <span>
 
 namespace varnox {
 
-// A file opened for reading raw bytes; closed when the object goes.
+// A file opened for reading raw bytes; closed when the object goes. Small reads are served
+// from a read-ahead of at most 64 KiB, so that a decoder asking for a few bytes at a time
+// does not make a system call for each.
 class InputFile {
   public:
     InputFile() = default;
@@ -20,7 +23,7 @@ class InputFile {
     // folder with EISDIR, a FIFO or device with EINVAL.
     bool OpenIn(const Folder& folder, const std::string& name);
     void Close();
-    bool IsOpen() const { return file_ != nullptr; }
+    bool IsOpen() const { return fd_.IsOpen(); }
 
     // Size of the file in bytes, as found when it was opened.
     std::int64_t Size() const { return size_; }
@@ -35,7 +38,12 @@ class InputFile {
 
   private:
     bool Adopt(int fd);
-    std::FILE* file_ = nullptr;
+    std::size_t ReadDirect(std::int64_t offset, std::span<std::uint8_t> out);
+    Descriptor fd_;
+    std::unique_ptr<std::uint8_t[]> ahead_; // the read-ahead, made on the first small read
+    std::size_t aheadCapacity_ = 0;
+    std::int64_t aheadAt_ = 0;    // the file offset of its first byte
+    std::size_t aheadLength_ = 0; // how many of its bytes are valid
     std::int64_t size_ = 0;
     unsigned mode_ = 0;
     std::error_code error_;

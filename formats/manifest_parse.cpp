@@ -216,6 +216,21 @@ std::string_view TakeLine(std::string_view& text)
     return line;
 }
 
+// How many lines begin with the item keyword, leading blanks aside (an upper bound).
+std::size_t CountItemLines(std::string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        at = text.find_first_not_of(" \t", at);
+        if (at == std::string_view::npos)
+            break;
+        count += text.compare(at, 8, "eintrag ") == 0 ? 1 : 0;
+        at = text.find('\n', at);
+        at = at == std::string_view::npos ? text.size() : at + 1;
+    }
+    return count;
+}
+
 } // namespace
 
 Status ParseManifest(std::string_view text, Manifest& out)
@@ -223,7 +238,11 @@ Status ParseManifest(std::string_view text, Manifest& out)
     if (text.substr(0, 3) == "\xEF\xBB\xBF") // a byte order mark some editors add
         text.remove_prefix(3);
     Manifest manifest;
+    // Room for every item line at once: the items are large, and moving them as the list
+    // grows costed more than reading them.
+    manifest.items.reserve(std::min(CountItemLines(text), static_cast<std::size_t>(kMaxResItems)));
     std::unordered_set<std::string> files;
+    files.reserve(manifest.items.capacity());
     Checksums sums;
     bool sawFormat = false, sawVorspann = false, sawDirectory = false;
     int number = 0;

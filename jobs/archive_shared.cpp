@@ -6,7 +6,7 @@
 #include "jobs/report.h"
 
 #include <algorithm>
-#include <zlib.h>
+#include <libdeflate.h>
 
 namespace varnox::jobs {
 
@@ -58,7 +58,7 @@ Error RewriteError(const Rewrite& rewrite, const Path& archive)
 
 std::uint32_t Crc32(std::uint32_t crc, std::span<const std::uint8_t> bytes)
 {
-    return static_cast<std::uint32_t>(::crc32_z(crc, bytes.data(), bytes.size()));
+    return ::libdeflate_crc32(crc, bytes.data(), bytes.size());
 }
 
 bool CopyRange(InputFile& in, const ByteRange& range, AtomicFile& out, Bytes& chunk, std::uint32_t* crc)

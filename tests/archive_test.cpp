@@ -4,6 +4,7 @@
 #include "formats/describe.h"
 #include "formats/gfp_length.h"
 #include "jobs/archive.h"
+#include "jobs/archive_shared.h"
 #include "jobs/items.h"
 #include "jobs/report.h"
 #include "jobs/sidepicture.h"
@@ -20,6 +21,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <zlib.h>
 
 using namespace varnox;
 namespace fs = std::filesystem;
@@ -1017,3 +1019,18 @@ TEST(Cancel, ExtractAndPackLeaveWhatTheyPromise)
 }
 
 } // namespace
+
+// The checksums of the manifest are zlib's CRC-32, at every length and when summed in pieces.
+TEST(Crc32, IsZlibs)
+{
+    Bytes bytes(1 << 20);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
+    for (const std::size_t length : {0, 1, 15, 64, 1000, 1 << 20}) {
+        const std::span<const std::uint8_t> part(bytes.data(), length);
+        const auto zlib = static_cast<std::uint32_t>(::crc32_z(0, part.data(), part.size()));
+        EXPECT_EQ(jobs::Crc32(0, part), zlib) << length;
+        EXPECT_EQ(jobs::Crc32(jobs::Crc32(0, part.first(length / 3)), part.subspan(length / 3)), zlib)
+            << length;
+    }
+}

@@ -543,3 +543,37 @@ TEST(Descriptor, ClosesWhatItOwnsOnce)
 }
 
 } // namespace
+
+// Reads of every size, small ones served from the read-ahead, give the file's bytes and stop
+// at its end, whatever was read before.
+TEST(InputFile, ReadsAtOffsetsGiveTheFilesBytes)
+{
+    test::TempDir dir;
+    Bytes bytes(200000);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    test::WriteBytes(dir / "f", bytes);
+    struct Read {
+        std::int64_t at;
+        std::size_t size;
+    };
+    const Read reads[] = {{0, 8},      {4, 4},      {65530, 12},  {8, 4},      {65536, 70000}, {199990, 10},
+                          {199995, 9}, {200000, 1}, {100, 64000}, {130000, 1}, {0, 200000}};
+    InputFile in;
+    ASSERT_TRUE(in.Open(dir / "f"));
+    for (const Read& read : reads) {
+        SCOPED_TRACE(read.at);
+        Bytes out(read.size, 0xEE);
+        const std::size_t expected = std::min<std::size_t>(read.size, bytes.size() - std::size_t(read.at));
+        ASSERT_EQ(in.ReadSomeAt(read.at, out), expected);
+        EXPECT_TRUE(std::equal(out.begin(), out.begin() + std::ptrdiff_t(expected), bytes.begin() + read.at));
+        EXPECT_EQ(in.ReadAt(read.at, out), expected == read.size);
+    }
+    // A file opened after a smaller one is read whole.
+    test::WriteBytes(dir / "small", Text("ab"));
+    ASSERT_TRUE(in.Open(dir / "small"));
+    ASSERT_TRUE(in.Open(dir / "f"));
+    Bytes head(16);
+    ASSERT_TRUE(in.ReadAt(70000, head));
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), bytes.begin() + 70000));
+}
