@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "cli/output.h"
 #include "cli/progress.h"
 #include "formats/describe.h"
 #include "formats/text.h"
@@ -8,7 +9,6 @@
 #include "jobs/sidepicture.h"
 
 #include <algorithm>
-#include <iostream>
 #include <iterator>
 
 namespace varnox::cli {
@@ -102,7 +102,7 @@ int RunExtract(const ParsedArgs& call)
         out += note + '\n';
     if (!result.status) {
         if (verbosity != Verbosity::Quiet)
-            std::cout << out << std::flush;
+            Put(stdout, out);
         if (!result.edited.empty() && edited == jobs::EditedFiles::Refuse)
             PrintEdited(result);
         else
@@ -117,7 +117,7 @@ int RunExtract(const ParsedArgs& call)
            '\n';
     out += result.summary + '\n';
     if (verbosity != Verbosity::Quiet)
-        std::cout << out << std::flush;
+        Put(stdout, out);
     return kExitOk;
 }
 
@@ -142,9 +142,9 @@ int RunPack(const ParsedArgs& call)
         return kExitFailed;
     }
     if (verbosity != Verbosity::Quiet)
-        std::cout << TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1 Einträge nach %2 gepackt"),
-                                   {std::to_string(result.items), args[1]})
-                  << '\n';
+        Put(stdout, TranslateWith(QT_TRANSLATE_NOOP("Varnox", "%1 Einträge nach %2 gepackt"),
+                                  {std::to_string(result.items), args[1]}) +
+                        '\n');
     return kExitOk;
 }
 
@@ -162,7 +162,7 @@ int RunReplace(const ParsedArgs& call)
         return kExitFailed;
     }
     if (VerbosityOf(call) != Verbosity::Quiet)
-        std::cout << ReplacedText(result) << '\n';
+        Put(stdout, ReplacedText(result) + '\n');
     return kExitOk;
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "cli/output.h"
 #include "cli/progress.h"
 #include "formats/describe.h"
 #include "formats/text.h"
@@ -10,8 +11,8 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -60,9 +61,13 @@ bool WaitForEnter(const std::string& prompt)
 {
     if (isatty(STDIN_FILENO) == 0)
         return false;
-    std::cout << prompt << std::flush;
-    std::string line;
-    return static_cast<bool>(std::getline(std::cin, line));
+    Put(stdout, prompt);
+    int c = std::getchar();
+    if (c == EOF)
+        return false;
+    while (c != '\n' && c != EOF)
+        c = std::getchar();
+    return true;
 }
 
 // Opens png in the user's editor and waits until the user is done: the command in
@@ -142,9 +147,9 @@ int TakeBack(jobs::EditSession& session, GfpPacking packing, Verbosity verbosity
     }
     if (check.state == jobs::EditState::Unchanged) {
         if (verbosity != Verbosity::Quiet)
-            std::cout << Translate(
-                             QT_TRANSLATE_NOOP("Varnox", "Das Bild ist unverändert; nichts geschrieben"))
-                      << '\n';
+            Put(stdout,
+                Translate(QT_TRANSLATE_NOOP("Varnox", "Das Bild ist unverändert; nichts geschrieben")) +
+                    '\n');
         return kExitOk;
     }
     CommandProgress progress(verbosity, QT_TRANSLATE_NOOP("Varnox", "Zeilen"));
@@ -157,7 +162,7 @@ int TakeBack(jobs::EditSession& session, GfpPacking packing, Verbosity verbosity
         return Is(result.status, IoError::Cancelled) ? kExitInterrupted : kExitFailed;
     }
     if (verbosity != Verbosity::Quiet)
-        std::cout << DoneText(session, result);
+        Put(stdout, DoneText(session, result));
     return kExitOk;
 }
 

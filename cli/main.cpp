@@ -3,13 +3,13 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "cli/output.h"
 #include "formats/text.h"
 #include "l10n/gettext.h"
 
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
-#include <iostream>
 #include <new>
 #include <optional>
 
@@ -26,7 +26,7 @@ int RunHelp(const ParsedArgs& call)
 {
     const Args& args = call.operands;
     if (args.empty()) {
-        std::cout << OverviewText();
+        Put(stdout, OverviewText());
         return kExitOk;
     }
     const std::optional<CommandHelp> command = args.size() == 1 ? FindCommand(args[0]) : std::nullopt;
@@ -35,7 +35,7 @@ int RunHelp(const ParsedArgs& call)
                                          {UsageLine("help")}));
         return kExitUsage;
     }
-    std::cout << CommandText(*command);
+    Put(stdout, CommandText(*command));
     return kExitOk;
 }
 
@@ -91,7 +91,7 @@ namespace varnox::cli {
 
 void PrintError(const std::string& message)
 {
-    std::cerr << "varnox-cli: " << message << '\n';
+    Put(stderr, "varnox-cli: " + message + '\n');
 }
 
 } // namespace varnox::cli
@@ -104,24 +104,24 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
     Args args(argv + 1, argv + argc);
     if (args.empty()) {
-        std::cerr << OverviewText();
+        Put(stderr, OverviewText());
         return kExitUsage;
     }
     const std::string command = args.front();
     args.erase(args.begin());
     try {
         if (command == "--help" || command == "-h") {
-            std::cout << OverviewText();
+            Put(stdout, OverviewText());
             return kExitOk;
         }
         if (command == "--version") {
-            std::cout << "varnox-cli " << VARNOX_VERSION << '\n';
+            Put(stdout, "varnox-cli " VARNOX_VERSION "\n");
             return kExitOk;
         }
         if (const std::optional<CommandHelp> known = FindCommand(command)) {
             const Parsed parsed = ParseArgs(args, known->accepted);
             if ((parsed.args && parsed.args->help) || AsksForHelp(args)) {
-                std::cout << CommandText(*known);
+                Put(stdout, CommandText(*known));
                 return kExitOk;
             }
             if (!parsed.args) {

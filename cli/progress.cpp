@@ -1,4 +1,5 @@
 #include "cli/progress.h"
+#include "cli/output.h"
 
 #include "formats/describe.h"
 #include "formats/text.h"
@@ -8,7 +9,6 @@
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
-#include <iostream>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -158,7 +158,7 @@ void CommandProgress::Clear()
 {
     const std::lock_guard lock(mutex_);
     if (drawn_)
-        std::cerr << "\r\033[K" << std::flush;
+        Put(stderr, "\r\033[K");
     drawn_ = false;
 }
 
@@ -182,7 +182,7 @@ void CommandProgress::Told(jobs::JobProgress& job)
 
 void CommandProgress::Draw(const std::string& line)
 {
-    std::cerr << "\r\033[K" << line << std::flush;
+    Put(stderr, "\r\033[K" + line);
     drawn_ = true;
 }
 
@@ -190,16 +190,15 @@ void CommandProgress::Listed(const Path& file)
 {
     const std::lock_guard lock(mutex_);
     if (drawn_)
-        std::cerr << "\r\033[K" << std::flush;
+        Put(stderr, "\r\033[K");
     drawn_ = false;
-    std::ostream& out = listToStderr_ ? std::cerr : std::cout;
-    out << PathText(file) << '\n' << std::flush;
+    Put(listToStderr_ ? stderr : stdout, PathText(file) + '\n');
 }
 
 void PrintInterrupted(const char* leftAsItWas)
 {
-    std::cerr << "varnox-cli: " << Translate(QT_TRANSLATE_NOOP("Varnox", "abgebrochen")) << "; "
-              << Translate(leftAsItWas) << '\n';
+    Put(stderr, "varnox-cli: " + Translate(QT_TRANSLATE_NOOP("Varnox", "abgebrochen")) + "; " +
+                    Translate(leftAsItWas) + '\n');
 }
 
 } // namespace varnox::cli

@@ -1,11 +1,10 @@
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "cli/output.h"
 #include "cli/progress.h"
 #include "formats/describe.h"
 #include "formats/text.h"
 #include "jobs/report.h"
-
-#include <iostream>
 
 namespace varnox::cli {
 
@@ -37,7 +36,7 @@ int RunReport(const ParsedArgs& call, bool unpack)
         out += line;
         out += '\n';
     }
-    std::cout << out << std::flush;
+    Put(stdout, out);
     if (unpack && Cancelled(progress.Job())) {
         PrintInterrupted(QT_TRANSLATE_NOOP("Varnox", "jede geschriebene GFP ist vollständig"));
         return kExitInterrupted;

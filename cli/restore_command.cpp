@@ -2,11 +2,10 @@
 
 #include "cli/commands.h"
 #include "cli/help.h"
+#include "cli/output.h"
 #include "formats/describe.h"
 #include "formats/text.h"
 #include "jobs/restore.h"
-
-#include <iostream>
 
 namespace varnox::cli {
 
@@ -22,10 +21,10 @@ int RunRestore(const ParsedArgs& call)
         PrintError(MessageText(restored.error()));
         return kExitFailed;
     }
-    std::cout << TranslateWith(QT_TRANSLATE_NOOP(
-                                   "Varnox", "%1 wiederhergestellt (die ersetzte Fassung ist jetzt %1.bak)"),
-                               {PathText(file)})
-              << '\n';
+    Put(stdout, TranslateWith(QT_TRANSLATE_NOOP(
+                                  "Varnox", "%1 wiederhergestellt (die ersetzte Fassung ist jetzt %1.bak)"),
+                              {PathText(file)}) +
+                    '\n');
     return kExitOk;
 }
 

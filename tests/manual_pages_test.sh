@@ -39,7 +39,9 @@ for pair in C.UTF-8:de en_US.UTF-8:en; do
   lines=$(run --help | grep '^  --' || true)
   for command in $commands; do
     help=$(run "$command" --help)
-    lines+=$'\n'$(printf '%s\n' "$help" | head -1 | sed 's/^[^ ]* //')
+    # The first line without a pipe into head, whose early exit would fail the pipeline.
+    first=${help%%$'\n'*}
+    lines+=$'\n'${first#* }
     lines+=$'\n'$(printf '%s\n' "$help" | grep '^  -' || true)
   done
   while IFS= read -r line; do
