@@ -46,7 +46,14 @@ bool AtomicFile::OpenIn(int folderFd, const std::string& name)
     name_ = name;
     temp_.clear();
     match_ = Match::Unknown;
-    if (!CanReplaceFile(folderFd_, name_, error_))
+    // One look at the name when it is free, as it is for every file of a new folder.
+    struct stat existing {};
+    const int looked = ::fstatat(folderFd_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW);
+    if (looked != 0 && errno != ENOENT) {
+        error_ = LastError();
+        return false;
+    }
+    if (looked == 0 && !CanReplaceFile(folderFd_, name_, error_))
         return false;
     anonymous_ = temporary_ == TemporaryFile::Anonymous;
     if (anonymous_) {
@@ -62,9 +69,10 @@ bool AtomicFile::OpenIn(int folderFd, const std::string& name)
         return Fail();
     // Keep the permissions of a regular file that is being replaced, but not what a link
     // leads to, and never setuid, setgid or sticky: those a new file must not inherit.
-    struct stat existing {};
-    expected_ =
-        IdentityFromCall(::fstatat(folderFd_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW), existing);
+    expected_ = FileIdentity{};
+    if (looked == 0)
+        expected_ =
+            IdentityFromCall(::fstatat(folderFd_, name_.c_str(), &existing, AT_SYMLINK_NOFOLLOW), existing);
     if (expected_.present && S_ISREG(existing.st_mode))
         ::fchmod(fd_.Get(), existing.st_mode & 0777);
     return true;
@@ -176,6 +184,16 @@ bool AtomicFile::Commit(Flush flush)
 {
     if (!fd_.IsOpen() || error_)
         return false;
+    // A new file where none stood is linked at once: the link refuses a name taken meanwhile,
+    // which is then looked at as below.
+    if (!expected_.present && anonymous_ && flush != Flush::Always) {
+        if (LinkAs(name_)) {
+            Discard();
+            return true;
+        }
+        if (errno != EEXIST && !NoHardLinks(errno))
+            return Fail();
+    }
     const FileIdentity found = IdentityAtFd(folderFd_, name_);
     const bool replacing = found.present;
     if (replacing && MatchesTarget()) {

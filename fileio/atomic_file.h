@@ -51,6 +51,9 @@ class AtomicFile {
     // Puts the file in place only over this state of the target (as it was when the caller
     // read it, or asked the user), instead of the one found at Open.
     void ExpectTarget(const FileIdentity& identity) { expected_ = identity; }
+    // False when the file is to be put where no file stood (at Open, or as given to
+    // ExpectTarget): its commit then refuses a file found at the name.
+    bool ExpectsTarget() const { return expected_.present; }
     // True when the target is a regular file holding exactly the bytes written so far.
     bool MatchesTarget();
     // Puts the file in place of the target. A target that holds the same bytes already is

@@ -412,8 +412,10 @@ class ExtractWriter {
     // Puts the file written into out in place of name, asking first when name holds other bytes.
     Outcome Put(AtomicFile& out, const std::string& name)
     {
+        // A file where none stood needs no question: its commit refuses one put there meanwhile.
         struct stat existing {};
-        if (::fstatat(folder_.fd(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
+        if (out.ExpectsTarget() &&
+            ::fstatat(folder_.fd(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
             !out.MatchesTarget()) {
             switch (ask_ && !replaceAll_ ? ask_(folderPath_ / name) : ReplaceAnswer::Yes) {
             case ReplaceAnswer::Yes: break;
