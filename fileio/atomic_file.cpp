@@ -180,6 +180,17 @@ bool AtomicFile::MatchesTarget()
     return match_ == Match::Same;
 }
 
+bool AtomicFile::ReadBack(std::int64_t offset, std::span<std::uint8_t> out) const
+{
+    return fd_.IsOpen() && ReadFully(fd_.Get(), offset, out);
+}
+
+std::int64_t AtomicFile::SizeSoFar() const
+{
+    struct stat st {};
+    return fd_.IsOpen() && ::fstat(fd_.Get(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+
 bool AtomicFile::Commit(Flush flush)
 {
     if (!fd_.IsOpen() || error_)

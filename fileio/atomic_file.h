@@ -54,6 +54,10 @@ class AtomicFile {
     // False when the file is to be put where no file stood (at Open, or as given to
     // ExpectTarget): its commit then refuses a file found at the name.
     bool ExpectsTarget() const { return expected_.present; }
+    // Reads back the new file's bytes at offset, before the commit: false when it ends first.
+    bool ReadBack(std::int64_t offset, std::span<std::uint8_t> out) const;
+    // The new file's size so far; -1 when it cannot be learnt.
+    std::int64_t SizeSoFar() const;
     // True when the target is a regular file holding exactly the bytes written so far.
     bool MatchesTarget();
     // Puts the file in place of the target. A target that holds the same bytes already is

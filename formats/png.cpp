@@ -336,7 +336,6 @@ class PngSink final : public RowSink {
     Error Failure(int spngError) const;
     Status Refuse(Error error);
     Status StartSpng();
-    bool WriteChunk(const char* type, std::span<const std::uint8_t> data);
     Status FinishWhole();
 
     Path target_; // left empty: the caller knows the file
@@ -445,17 +444,21 @@ Status PngSink::WriteRow(std::span<const std::uint8_t> row)
     return {};
 }
 
-// One chunk: length, type, data and the CRC of type and data.
-bool PngSink::WriteChunk(const char* type, std::span<const std::uint8_t> data)
-{
+// The frame of one chunk: length and type before its data, the CRC of type and data after.
+struct ChunkFrame {
     std::array<std::uint8_t, 8> head{};
-    PutBe32(head.data(), static_cast<std::uint32_t>(data.size()));
-    std::memcpy(&head[4], type, 4);
-    uLong crc = crc32(0, &head[4], 4);
-    crc = crc32(crc, data.empty() ? &head[4] : data.data(), static_cast<uInt>(data.size()));
     std::array<std::uint8_t, 4> tail{};
-    PutBe32(tail.data(), static_cast<std::uint32_t>(crc));
-    return file_.Write({head, data, tail});
+};
+
+ChunkFrame FrameOf(const char* type, std::span<const std::uint8_t> data)
+{
+    ChunkFrame frame;
+    PutBe32(frame.head.data(), static_cast<std::uint32_t>(data.size()));
+    std::memcpy(&frame.head[4], type, 4);
+    uLong crc = crc32(0, &frame.head[4], 4);
+    crc = crc32(crc, data.empty() ? &frame.head[4] : data.data(), static_cast<uInt>(data.size()));
+    PutBe32(frame.tail.data(), static_cast<std::uint32_t>(crc));
+    return frame;
 }
 
 // Deflates the filtered rows at once and writes the whole file: signature, IHDR, the
@@ -484,10 +487,23 @@ Status PngSink::FinishWhole()
     PutBe32(&ihdr[4], static_cast<std::uint32_t>(height_));
     ihdr[8] = 8;                         // bits per sample
     ihdr[9] = SPNG_COLOR_TYPE_TRUECOLOR; // compression, filter and interlace methods 0
-    bool ok = length > 0 && file_.Write({kSignature}) && WriteChunk("IHDR", ihdr);
-    for (std::size_t at = 0; ok && at < length; at += kIdatBytes)
-        ok = WriteChunk("IDAT", filtered_.span().subspan(at, std::min(kIdatBytes, length - at)));
-    ok = ok && WriteChunk("IEND", {});
+    // Each IDAT chunk in one write with what comes before or after it: a small picture is
+    // written at once.
+    const ChunkFrame header = FrameOf("IHDR", ihdr);
+    const ChunkFrame end = FrameOf("IEND", {});
+    const auto when = [](bool wanted, std::span<const std::uint8_t> bytes) {
+        return wanted ? bytes : std::span<const std::uint8_t>();
+    };
+    bool ok = length > 0;
+    for (std::size_t at = 0; ok && at < length; at += kIdatBytes) {
+        const std::span<const std::uint8_t> data =
+            filtered_.span().subspan(at, std::min(kIdatBytes, length - at));
+        const ChunkFrame idat = FrameOf("IDAT", data);
+        const bool first = at == 0, last = length - at <= kIdatBytes;
+        ok = file_.Write({when(first, kSignature), when(first, header.head), when(first, ihdr),
+                          when(first, header.tail), idat.head, data, idat.tail, when(last, end.head),
+                          when(last, end.tail)});
+    }
     filtered_ = PictureBuffer();
     if (!ok)
         return Refuse({IoError::CannotWrite, target_, file_.error()});

@@ -490,11 +490,14 @@ Outcome WriteSidePictures(ExtractWriter& writer, const Folder& folder, const Pat
         const Status written = WriteSidePicture(folder, path, plan.plans[i].file, kind, out, pixels);
         if (written) {
             out.ExpectTarget(plan.examined.at(name));
+            // The sum of what was written, read back before the commit closes it; a file
+            // kept instead is read from the folder.
+            const Result<std::uint32_t> own = WrittenCrc(out, path / name);
             const Outcome outcome = writer.Put(out, name);
             if (outcome == Outcome::Cancelled || outcome == Outcome::Failed)
                 return outcome;
             kept = kept || outcome == Outcome::Kept;
-            const Result<std::uint32_t> crc = FileCrc(folder, path, name);
+            const Result<std::uint32_t> crc = outcome == Outcome::Kept ? FileCrc(folder, path, name) : own;
             if (!crc) {
                 result.status = crc.error();
                 return Outcome::Failed;

@@ -176,6 +176,23 @@ Result<std::uint32_t> FileCrc(const Folder& folder, const Path& path, const std:
     return sum;
 }
 
+Result<std::uint32_t> WrittenCrc(const AtomicFile& out, const Path& file)
+{
+    const std::int64_t size = out.SizeSoFar();
+    Bytes piece(static_cast<std::size_t>(std::clamp<std::int64_t>(size, 0, kPiece)));
+    std::uint32_t sum = 0;
+    for (std::int64_t at = 0; size >= 0 && at < size;) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(size - at, kPiece));
+        if (!out.ReadBack(at, std::span(piece.data(), n)))
+            return Error{IoError::CannotRead, file, std::make_error_code(std::errc::io_error), {}};
+        sum = Crc32(sum, std::span(piece.data(), n));
+        at += static_cast<std::int64_t>(n);
+    }
+    if (size < 0)
+        return Error{IoError::CannotRead, file, std::make_error_code(std::errc::io_error), {}};
+    return sum;
+}
+
 Result<std::uint32_t> PixelCrc(const Folder& folder, const Path& path, const std::string& name)
 {
     try {

@@ -26,6 +26,9 @@ Status WriteSidePicture(const Folder& folder, const Path& path, const std::strin
 
 // The CRC-32 of the bytes of the regular file name of folder (path names the folder in errors).
 Result<std::uint32_t> FileCrc(const Folder& folder, const Path& path, const std::string& name);
+// The CRC-32 of the bytes written into out so far, read back before its commit; file names it
+// in an error.
+Result<std::uint32_t> WrittenCrc(const AtomicFile& out, const Path& file);
 
 // The CRC-32 of the RGB565 rows of the picture file name of folder.
 Result<std::uint32_t> PixelCrc(const Folder& folder, const Path& path, const std::string& name);
