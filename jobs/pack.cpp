@@ -17,6 +17,7 @@
 #include <new>
 #include <optional>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <unordered_map>
 #include <unordered_set>
@@ -167,17 +168,41 @@ struct PackPlan {
 
 constexpr std::size_t kConvertedKept = 8 << 20;
 
+// What ChooseSidePicture decides for each of the items, on as many threads as there are
+// cores: each asks only of its own files, and a folder of pictures is mostly waiting on the
+// system's calls. The answers are in the order of the items.
+std::vector<Result<std::string>> ChooseAll(const Folder& folder, const Path& path, const Manifest& manifest,
+                                           const std::vector<std::size_t>& items)
+{
+    std::vector<Result<std::string>> choices(items.size(), std::string());
+    std::atomic<std::size_t> next = 0;
+    const auto work = [&] {
+        for (std::size_t k = next++; k < items.size(); k = next++)
+            choices[k] = ChooseSidePicture(folder, path, manifest.items[items[k]], Label(items[k]));
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (unsigned w = 1; w < DefaultWorkers() && w < items.size(); ++w)
+            helpers.emplace_back(work);
+        work();
+    }
+    return choices;
+}
+
 // Takes, for each picture item's GFP with a PNG or TGA beside it, what ChooseSidePicture
 // decides, and converts a changed picture to learn its size; one picture at a time.
 Status ChoosePictures(const Folder& folder, const Path& path, const Manifest& manifest, PackPlan& plan)
 {
     std::unordered_set<std::string> seen;
+    std::vector<std::size_t> items;
+    for (std::size_t i = 0; i < manifest.items.size(); ++i)
+        if (manifest.items[i].type == kItemTypePicture && seen.insert(manifest.items[i].file).second)
+            items.push_back(i);
+    const std::vector<Result<std::string>> choices = ChooseAll(folder, path, manifest, items);
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < manifest.items.size(); ++i) {
-        const ManifestItem& item = manifest.items[i];
-        if (item.type != kItemTypePicture || !seen.insert(item.file).second)
-            continue;
-        const Result<std::string> choice = ChooseSidePicture(folder, path, item, Label(i));
+    for (std::size_t k = 0; k < items.size(); ++k) {
+        const ManifestItem& item = manifest.items[items[k]];
+        const Result<std::string>& choice = choices[k];
         if (!choice)
             return choice.status();
         if (choice->empty())
