@@ -5,7 +5,6 @@
 
 #include <libdeflate.h>
 #include <spng.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -455,9 +454,10 @@ ChunkFrame FrameOf(const char* type, std::span<const std::uint8_t> data)
     ChunkFrame frame;
     PutBe32(frame.head.data(), static_cast<std::uint32_t>(data.size()));
     std::memcpy(&frame.head[4], type, 4);
-    uLong crc = crc32(0, &frame.head[4], 4);
-    crc = crc32(crc, data.empty() ? &frame.head[4] : data.data(), static_cast<uInt>(data.size()));
-    PutBe32(frame.tail.data(), static_cast<std::uint32_t>(crc));
+    std::uint32_t crc = libdeflate_crc32(0, &frame.head[4], 4);
+    if (!data.empty()) // libdeflate answers 0 for no bytes at null, whatever the sum so far
+        crc = libdeflate_crc32(crc, data.data(), data.size());
+    PutBe32(frame.tail.data(), crc);
     return frame;
 }
 

@@ -479,15 +479,23 @@ Outcome WriteExtract(ExtractWriter& writer, ExtractPlan& plan, const std::vector
 // Writes every picture item's GFP also as a picture beside it, asking as for the items, and
 // keeps the checksums in the manifest; a GFP that is no readable picture is named in a note.
 // The outcome of the first picture not written, else Written.
-Outcome WriteSidePictures(ExtractWriter& writer, const Folder& folder, const Path& path, SidePicture kind,
-                          ExtractPlan& plan, ExtractResult& result)
+Outcome WriteSidePictures(ExtractWriter& writer, InputFile& archive, const Folder& folder, const Path& path,
+                          SidePicture kind, ExtractPlan& plan, ExtractResult& result)
 {
+    constexpr std::int64_t kReadFromArchive = 1 << 20;
     bool kept = false;
+    Bytes gfp;
     for (const auto& [i, name] : plan.sidePictures) {
         AtomicFile out;
         PictureChecksum sums;
         std::uint32_t pixels = 0;
-        const Status written = WriteSidePicture(folder, path, plan.plans[i].file, kind, out, pixels);
+        // Every GFP was just written from the archive's bytes: a small one is read from there
+        // again, not opened in the folder.
+        const ByteRange& range = plan.plans[i].data;
+        gfp.resize(static_cast<std::size_t>(range.length <= kReadFromArchive ? range.length : 0));
+        if (!archive.ReadAt(range.offset, gfp))
+            gfp.clear();
+        const Status written = WriteSidePicture(folder, path, plan.plans[i].file, kind, out, pixels, gfp);
         if (written) {
             out.ExpectTarget(plan.examined.at(name));
             // The sum of what was written, read back before the commit closes it; a file
@@ -585,7 +593,7 @@ ExtractResult ExtractArchive(const Path& archive, const Path& folder, const std:
     ExtractWriter writer(file, archive, out, folder, askReplace, progress, result);
     Outcome outcome = WriteExtract(writer, plan, only, result);
     if (outcome == Outcome::Written)
-        outcome = WriteSidePictures(writer, out, folder, pictures, plan, result);
+        outcome = WriteSidePictures(writer, file, out, folder, pictures, plan, result);
     if (outcome == Outcome::Failed)
         return result;
     if (!out.Sync()) {

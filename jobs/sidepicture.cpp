@@ -203,15 +203,20 @@ Result<std::uint32_t> PixelCrc(const Folder& folder, const Path& path, const std
 }
 
 Status WriteSidePicture(const Folder& folder, const Path& path, const std::string& gfpFile, SidePicture kind,
-                        AtomicFile& out, std::uint32_t& pixels)
+                        AtomicFile& out, std::uint32_t& pixels, std::span<const std::uint8_t> gfpBytes)
 {
     const std::string name = SidePictureName(gfpFile, kind);
     if (name.empty())
         return Error{IoError::CannotRead, path / gfpFile, {}, {}};
     try {
-        auto source = OpenGfpSource(path / gfpFile, nullptr, &folder);
-        if (!source)
-            return source.error();
+        auto source =
+            gfpBytes.empty() ? OpenGfpSource(path / gfpFile, nullptr, &folder) : OpenGfpSource(gfpBytes);
+        if (!source) {
+            Error error = source.error();
+            if (error.file.empty())
+                error.file = path / gfpFile;
+            return error;
+        }
         SummingSource summing(**source);
         if (!out.Open(folder, name))
             return Error{IoError::CannotWrite, path / name, out.error(), {}};

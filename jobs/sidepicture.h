@@ -20,9 +20,10 @@ std::string SidePictureName(const std::string& gfpFile, SidePicture kind);
 std::optional<PictureChecksum> RecordedSidePicture(const ManifestItem& item, SidePicture kind);
 
 // Writes the GFP gfpFile of folder (path names it in errors) as the picture kind beside it
-// into out, left for the caller to commit, and gives the CRC-32 of its RGB565 rows.
+// into out, left for the caller to commit, and gives the CRC-32 of its RGB565 rows. With
+// gfpBytes given (the file's bytes, as the caller wrote them), those are read instead.
 Status WriteSidePicture(const Folder& folder, const Path& path, const std::string& gfpFile, SidePicture kind,
-                        AtomicFile& out, std::uint32_t& pixels);
+                        AtomicFile& out, std::uint32_t& pixels, std::span<const std::uint8_t> gfpBytes = {});
 
 // The CRC-32 of the bytes of the regular file name of folder (path names the folder in errors).
 Result<std::uint32_t> FileCrc(const Folder& folder, const Path& path, const std::string& name);
