@@ -231,6 +231,14 @@ std::size_t CountItemLines(std::string_view text)
     return count;
 }
 
+// Room for every item line of text at once: the items are large, and moving them as the
+// list grows cost more than reading them.
+void MakeRoom(std::string_view text, Manifest& manifest, std::unordered_set<std::string>& files)
+{
+    manifest.items.reserve(std::min(CountItemLines(text), static_cast<std::size_t>(kMaxResItems)));
+    files.reserve(manifest.items.capacity());
+}
+
 } // namespace
 
 Status ParseManifest(std::string_view text, Manifest& out)
@@ -238,11 +246,8 @@ Status ParseManifest(std::string_view text, Manifest& out)
     if (text.substr(0, 3) == "\xEF\xBB\xBF") // a byte order mark some editors add
         text.remove_prefix(3);
     Manifest manifest;
-    // Room for every item line at once: the items are large, and moving them as the list
-    // grows costed more than reading them.
-    manifest.items.reserve(std::min(CountItemLines(text), static_cast<std::size_t>(kMaxResItems)));
     std::unordered_set<std::string> files;
-    files.reserve(manifest.items.capacity());
+    MakeRoom(text, manifest, files);
     Checksums sums;
     bool sawFormat = false, sawVorspann = false, sawDirectory = false;
     int number = 0;
