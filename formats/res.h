@@ -46,7 +46,7 @@ class ResNameField {
 struct ResItem {
     std::int32_t itemDataType = 0;
     std::int32_t itemDataOffset = 0;
-    ResNameField itemName; // raw field, NUL and padding included
+    ResNameField itemName; // the raw field: Whole() gives it back, NUL and padding included
 };
 
 enum class ResError {

@@ -7,6 +7,7 @@
 #include "jobs/archive_shared.h"
 #include "jobs/report.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
@@ -55,7 +56,23 @@ class SummingSource final : public RowSource {
     std::int32_t rows_ = 0;
 };
 
-// The CRC-32 of the file name of folder, read a piece at a time; false when it cannot be read.
+// The CRC-32 of size bytes, read a piece at a time by read(offset, piece); false when a
+// read fails.
+template <class Read> bool SumInPieces(std::int64_t size, const Read& read, std::uint32_t& sum)
+{
+    Bytes piece(static_cast<std::size_t>(std::clamp<std::int64_t>(size, 0, kPiece)));
+    sum = 0;
+    for (std::int64_t at = 0; at < size;) {
+        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(size - at, kPiece));
+        if (!read(at, std::span(piece.data(), n)))
+            return false;
+        sum = Crc32(sum, std::span(piece.data(), n));
+        at += static_cast<std::int64_t>(n);
+    }
+    return true;
+}
+
+// The CRC-32 of the file name of folder; false when it cannot be read.
 bool SumFile(const Folder& folder, const std::string& name, std::uint32_t& sum, std::error_code& error)
 {
     InputFile in;
@@ -63,18 +80,11 @@ bool SumFile(const Folder& folder, const std::string& name, std::uint32_t& sum, 
         error = in.error();
         return false;
     }
-    Bytes piece(static_cast<std::size_t>(std::min<std::int64_t>(in.Size(), kPiece)));
-    sum = 0;
-    for (std::int64_t at = 0; at < in.Size();) {
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(in.Size() - at, kPiece));
-        if (!in.ReadAt(at, std::span(piece.data(), n))) {
-            error = in.error() ? in.error() : std::make_error_code(std::errc::io_error);
-            return false;
-        }
-        sum = Crc32(sum, std::span(piece.data(), n));
-        at += static_cast<std::int64_t>(n);
-    }
-    return true;
+    const auto read = [&in](std::int64_t at, std::span<std::uint8_t> piece) { return in.ReadAt(at, piece); };
+    if (SumInPieces(in.Size(), read, sum))
+        return true;
+    error = in.error() ? in.error() : std::make_error_code(std::errc::io_error);
+    return false;
 }
 
 // The CRC-32 of the RGB565 rows of the picture file of folder.
@@ -178,17 +188,12 @@ Result<std::uint32_t> FileCrc(const Folder& folder, const Path& path, const std:
 
 Result<std::uint32_t> WrittenCrc(const AtomicFile& out, const Path& file)
 {
+    const auto read = [&out](std::int64_t at, std::span<std::uint8_t> piece) {
+        return out.ReadBack(at, piece);
+    };
     const std::int64_t size = out.SizeSoFar();
-    Bytes piece(static_cast<std::size_t>(std::clamp<std::int64_t>(size, 0, kPiece)));
     std::uint32_t sum = 0;
-    for (std::int64_t at = 0; size >= 0 && at < size;) {
-        const auto n = static_cast<std::size_t>(std::min<std::int64_t>(size - at, kPiece));
-        if (!out.ReadBack(at, std::span(piece.data(), n)))
-            return Error{IoError::CannotRead, file, std::make_error_code(std::errc::io_error), {}};
-        sum = Crc32(sum, std::span(piece.data(), n));
-        at += static_cast<std::int64_t>(n);
-    }
-    if (size < 0)
+    if (size < 0 || !SumInPieces(size, read, sum))
         return Error{IoError::CannotRead, file, std::make_error_code(std::errc::io_error), {}};
     return sum;
 }
