@@ -1,6 +1,7 @@
 // The archive report and unpack of a 32767-item archive of small pictures, against a plain
 // copy of the same item bytes into files of their own.
 
+#include "bench/folder.h"
 #include "bench/ratio.h"
 #include "jobs/report.h"
 
@@ -57,15 +58,11 @@ struct Item {
 
 // The archive on disk, made once: header, directory, names, then the pictures.
 struct Archive {
-    Path folder;
+    Path folder = MakeBenchFolder();
     std::vector<Item> items;
 
     Archive()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "varnox-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        folder = pattern;
         const std::size_t tables = kResHeaderSize + kItems * (kResEntrySize + kResNameSize);
         Bytes file(tables);
         std::copy_n("RESF", 4, file.begin());

@@ -2,6 +2,7 @@
 // bytes, extract of 32767 items of one name, replace of one item in a 200 MB archive against
 // copying that archive once, and the peak memory of extract and pack with a 1.5 GiB item.
 
+#include "bench/folder.h"
 #include "bench/ratio.h"
 #include "formats/gfp.h"
 #include "formats/png.h"
@@ -88,16 +89,12 @@ Bytes MakeOneNameArchive(std::int32_t count)
 }
 
 struct Folder {
-    Path path;
+    Path path = MakeBenchFolder();
     std::vector<ByteRange> items;      // of the many-item archive
     std::vector<ByteRange> largeItems; // of the 200 MB archive
 
     Folder()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "varnox-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        path = pattern;
         Write("many.res", MakeArchive(kItems, 8, items));
         Write("one-name.res", MakeOneNameArchive(kItems));
         Write("large.res", MakeArchive(kLargeItems, kLargeSide, largeItems));

@@ -3,6 +3,7 @@
 // and the peak memory of both conversions.
 
 #include "bench/floor.h"
+#include "bench/folder.h"
 #include "bench/ratio.h"
 #include "formats/describe.h"
 #include "formats/picture.h"
@@ -80,20 +81,16 @@ void WriteRunLengthTga(const Path& path, std::int32_t side)
 // A folder under the temporary folder holding a GFP of a side x side picture, its TGA, and
 // a second GFP that TGA -> GFP rewrites.
 struct PictureFiles {
-    Path folder;
+    Path folder = MakeBenchFolder();
     Bytes pixels; // RGB565, top row first
     Bytes stream; // zlib stream of pixels at the default level
     Bytes tga;    // bytes of a TGA of the picture's size, for the write floor
 
     PictureFiles(std::int32_t side, Pixels kind)
+        : pixels(kind == Pixels::Photo ? test::PhotoPixels(side, side, 7) : PaintedPixels(side)),
+          stream(pixels)
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "varnox-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        folder = pattern;
         const auto n = static_cast<std::size_t>(side);
-        pixels = kind == Pixels::Photo ? test::PhotoPixels(side, side, 7) : PaintedPixels(side);
-        stream = pixels;
         CompressBlock(stream, -1);
 
         GfpHead head;

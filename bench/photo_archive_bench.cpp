@@ -3,6 +3,7 @@
 // folder file by file (as cp -r copies), pack beside reading every file of the folder into
 // one (as cat does).
 
+#include "bench/folder.h"
 #include "bench/ratio.h"
 #include "formats/png.h"
 #include "formats/res.h"
@@ -79,15 +80,11 @@ void ChangePng(const Path& folder, std::size_t i, Side side)
 // The archive and its extracted folders, made once: plain, with PNGs, and with PNGs of
 // which 100 were changed.
 struct PhotoArchive {
-    Path root;
+    Path root = MakeBenchFolder();
     std::vector<Side> sides;
 
     PhotoArchive()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "varnox-bench-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        root = pattern;
         const Bytes archive = MakePhotoArchive(sides);
         std::error_code error;
         if (!WriteFileAtomically(root / "fotos.res", {std::span<const std::uint8_t>(archive)}, error))
